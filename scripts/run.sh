@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the game and starts it from its own folder (the game finds its data
+# relative to the working directory). Extra arguments go to the game.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ "$(id -u)" -eq 0 ]; then scripts/setup-deps.sh; elif command -v sudo >/dev/null; then sudo scripts/setup-deps.sh; else scripts/setup-deps.sh; fi
+
+cmake --preset default
+cmake --build --preset default -j "$(nproc)"
+cd build/game
+if [ -x ./quarnix ]; then
+  exec ./quarnix "$@"
+fi
+echo "The windowed game is not built yet; running the headless simulator instead."
+exec ./quarnix-tool sim "$@"
