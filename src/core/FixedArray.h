@@ -22,14 +22,12 @@ class FixedArray {
   static constexpr std::size_t Size = (static_cast<std::size_t>(Extents) * ...);
 
   template <typename... Index>
-    requires(sizeof...(Index) == Rank)
-  T& operator()(Index... index) {
+  requires(sizeof...(Index) == Rank) T& operator()(Index... index) {
     return data_[Offset({static_cast<int>(index)...})];
   }
 
   template <typename... Index>
-    requires(sizeof...(Index) == Rank)
-  const T& operator()(Index... index) const {
+  requires(sizeof...(Index) == Rank) const T& operator()(Index... index) const {
     return data_[Offset({static_cast<int>(index)...})];
   }
 
