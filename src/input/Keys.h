@@ -1,0 +1,46 @@
+#pragma once
+// The table of key objects through which the whole game reads the keyboard,
+// the poll that finds a newly pressed key (key-binding menu, name entry), and
+// the names under which keys are shown. Key codes are Windows virtual-key codes.
+
+#include <span>
+#include <string>
+
+#include "core/FixedArray.h"
+#include "core/KeySource.h"
+#include "input/KeyObject.h"
+
+namespace quarnix {
+
+inline constexpr int FirstKeyCode = 8;
+inline constexpr int LastKeyCode = 144;
+
+// The 84 codes that InitKeyTable configures, in ascending order.
+std::span<const int> ConfiguredKeyCodes();
+
+// The key's display name, or "" for a key that has none (and so can never be bound).
+std::string KeyName(int code);
+
+class Keys {
+ public:
+  explicit Keys(IKeyStateSource& source);
+  // The entries point at the source; a copy would be a second, diverging latch state.
+  Keys(const Keys&) = delete;
+  Keys& operator=(const Keys&) = delete;
+
+  // The entry for a code 8..144; any other code throws std::out_of_range.
+  // An entry that InitKeyTable did not configure has code 0 and never reports.
+  KeyObject& KeyTable(int code);
+
+  // Gives each configured entry its own code.
+  void InitKeyTable();
+
+  // Polls every configured key once; the highest code newly pressed in this
+  // poll, or 0. The poll consumes those presses.
+  int GetPressedKey();
+
+ private:
+  FixedArray<KeyObject, LastKeyCode - FirstKeyCode + 1> entries_;
+};
+
+}  // namespace quarnix

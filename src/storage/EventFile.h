@@ -1,0 +1,17 @@
+#pragma once
+// The event file: the only trace a fatal data-file error leaves. The message
+// replaces whatever the file held before, then the program ends.
+
+#include <filesystem>
+#include <string_view>
+
+namespace quarnix {
+
+inline constexpr const char* EventFileName = "Event.dat";
+inline constexpr int EventExitCode = 1;
+
+// Writes message (no line end) as the whole of "Event.dat" in folder, then ends
+// the program through EndProgram(EventExitCode). Never returns.
+[[noreturn]] void LogEvent(const std::filesystem::path& folder, std::string_view message);
+
+}  // namespace quarnix
