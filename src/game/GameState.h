@@ -1,0 +1,186 @@
+#pragma once
+// The whole state of a game, shared by the rules (GameRules), the game loop and
+// the renderer. It is plain data on purpose: the loop drives it, the renderer
+// reads it, and tests set it up cell by cell. All tables are 1-based and
+// bounds-checked; cells are addressed (x, y, z) with layer z = 1 the floor.
+//
+// Cell kinds: 0 empty, 1..4 red, green, blue, yellow, 5 all-colours, 6 stacked
+// cubes, 7 cleared layer, 8 diamond, 9 lightning, 10 falling cube (never made by
+// the rules), 11 a cube being cleared, 12 the special box (never stored in the
+// field). A kind is also the index of the cube mesh it is drawn with.
+
+#include <cstdint>
+
+#include "core/FixedArray.h"
+
+namespace quarnix {
+
+// Fixed bounds of the tables; the rules run to FieldSizeX/Y/Z.
+inline constexpr int MaxFieldX = 5;
+inline constexpr int MaxFieldY = 5;
+inline constexpr int MaxFieldZ = 10;
+inline constexpr int SpawnLayer = 10;  // a new piece always enters here
+inline constexpr int ShapeCount = 23;
+inline constexpr int LevelCount = 20;
+inline constexpr int MaxParticles = 300;
+inline constexpr int NameLength = 26;
+
+namespace CellKind {
+inline constexpr int Empty = 0;
+inline constexpr int Red = 1;
+inline constexpr int Green = 2;
+inline constexpr int Blue = 3;
+inline constexpr int Yellow = 4;
+inline constexpr int FourColor = 5;
+inline constexpr int Stack = 6;
+inline constexpr int ClearLayer = 7;
+inline constexpr int Diamond = 8;
+inline constexpr int Tund = 9;
+inline constexpr int FallCube = 10;
+inline constexpr int CubeClear = 11;
+inline constexpr int SpecialBox = 12;
+inline constexpr int Max = 12;
+}  // namespace CellKind
+
+// Effect numbers (WaveBuffer index) the rules and the loop play.
+namespace Effect {
+inline constexpr int NoWay = 1;
+inline constexpr int CubeRotate = 2;
+inline constexpr int Thund = 3;
+inline constexpr int CubeDown = 4;
+inline constexpr int CubeCross = 5;
+inline constexpr int OkMenuSelect = 6;
+inline constexpr int OkBuildMove = 7;
+inline constexpr int OkExpo = 8;
+inline constexpr int SameColor = 9;
+inline constexpr int OkExCubeDown = 10;
+inline constexpr int OkOpen = 11;
+inline constexpr int OkRotBuild = 12;
+inline constexpr int OkMenuDefKey = 13;
+}  // namespace Effect
+
+// A world position (x, y, z), as the renderer takes it.
+struct Vec3 {
+  float x = 0, y = 0, z = 0;
+  bool operator==(const Vec3&) const = default;
+};
+
+// One star particle of a special-cube effect, in the renderer's particle space
+// (X and Z horizontal, Y up). The renderer moves and ages them.
+struct ParticleRec {
+  float X = 0, Y = 0, Z = 0;
+  float VX = 0, VY = 0, VZ = 0;
+  int Life = 0;  // frames to live
+};
+
+// One row of the level table.
+struct LevelRec {
+  int MinScore = 0;
+  int MaxScore = 0;
+  int ScoreSpan = 0;    // kept with the table; no rule reads it
+  float SpeedRate = 0;  // ms the drop interval shrinks per point scored in the level
+  int CubeCount = 3;    // cubes of each new piece, 3..9
+  int BackPicture = 0;  // background texture slot
+  int CubePicture = 0;  // colour-cube texture slot, 0 plain
+  int PlanPicture = 0;  // build-plan texture slot 0..6
+  int MusicNo = 1;      // music track 1..13
+};
+
+// The renderer's background sway.
+struct BackMotionRec {
+  float PosX = 0, PosY = 0, PosZ = 0;
+  float LimitX = 0, LimitY = 0, LimitZ = 0;  // LimitX 0: not yet set up
+  float StepX = 0, StepY = 0, StepZ = 0;
+};
+
+struct GameState {
+  // --- Field geometry: set once before the first game, kept between games.
+  int FieldSizeX = MaxFieldX;
+  int FieldSizeY = MaxFieldY;
+  int FieldSizeZ = MaxFieldZ;
+  int LayerStep = 1;                                          // world height of one layer
+  int CubeSpacing = 2;                                        // world distance between neighbouring columns
+  float FieldCentre = 4.0f;                                   // (FieldSizeX * CubeSpacing - CubeSpacing) / 2
+  FixedArray<Vec3, MaxFieldX, MaxFieldY> AreaPos;             // column at the floor plane
+  FixedArray<Vec3, MaxFieldX, MaxFieldY, MaxFieldZ> CubePos;  // every cell
+  int DeviceKind = 2;  // graphics device class: divides the particle bursts
+
+  // --- The play field.
+  FixedArray<int, MaxFieldX, MaxFieldY, MaxFieldZ> CubeArray;  // cell kinds
+  // Scratch: cells marked for clearing (their kind), then each cube's fall
+  // distance; also the target of the field turn.
+  FixedArray<int, MaxFieldX, MaxFieldY, MaxFieldZ> MarkArray;
+  FixedArray<int, MaxFieldX, MaxFieldY> HeightArray;  // cubes of kind 1..10 per column
+  int MaxHeight = 0;
+
+  // --- Pieces.
+  FixedArray<int, MaxFieldX, MaxFieldY> NowCube;    // the falling piece, one layer
+  int NowCubeZ = SpawnLayer;                        // its layer
+  FixedArray<int, MaxFieldX, MaxFieldY> TurnArray;  // scratch for turning it
+  FixedArray<int, 3, 3> NextCube;                   // the piece shown as next
+  FixedArray<int, 3, 3, ShapeCount> ShapeTable;     // 1 where shape s has a cube
+  FixedArray<LevelRec, LevelCount> LevelTable;
+
+  // --- Cube shower.
+  FixedArray<int, MaxFieldX, MaxFieldY> RainCube;      // colour falling into (x, y), 0 none
+  FixedArray<float, MaxFieldX, MaxFieldY> RainHeight;  // its world height
+
+  // --- Counters.
+  int GameLevel = 0;    // level in use (LevelTable row); 0 until the first announcement
+  int ScoreLevel = 1;   // level whose score range holds GameScore
+  int GameScore = 0;    // one point per cleared cube
+  int ChainScore = 0;   // cubes cleared in the second and later passes of a landing
+  int ClearCount = 0;   // cubes cleared in the last pass
+  int ChainCount = 0;   // clear passes since the piece landed
+  float ScoreStep = 0;  // (GameScore mod 50) / 50: progress to the next field turn
+  float TurnAngle = 0;  // degrees of the running turn animation
+
+  // --- Landing flags: at rest -> marked -> shown clearing -> at rest ... -> next piece.
+  bool DropFlag = false;   // fast drop: a drop step every frame
+  bool LandFlag = false;   // every cube of the piece is at rest
+  bool MatchFlag = false;  // cells are marked in MarkArray
+  bool ClearFlag = false;  // the marked cells are shown as clearing cubes
+
+  int SpecialKind = 0;  // kind 5..10 of the special cube that came to rest last, 0 none
+  int SpecialX = 0, SpecialY = 0, SpecialZ = 0;
+  int EffectKind = 0;  // special kind whose landing effect is animated
+
+  FixedArray<ParticleRec, MaxParticles> Particle;
+  int ParticleCount = 0;
+
+  // --- Values the game loop carries from pass to pass.
+  int PendingDropInterval = 2000;   // applied when normal play resumes
+  float PreviousScoreStep = -1.0f;  // ScoreStep after the previous removal
+
+  // --- Timing (clock ticks in ms).
+  std::int64_t FrameTime = 0;        // start of the current frame
+  std::int64_t LastDropTime = 0;     // last automatic drop step
+  std::int64_t DropInterval = 2000;  // ms between drop steps; 0 during a fast drop
+
+  // --- Display flags and animation state read by the renderer.
+  bool PieceShow = false;      // the falling piece
+  bool PlayShow = false;       // the field
+  bool StartShow = false;      // the build plan sliding in
+  bool HudShow = false;        // next piece and other HUD parts
+  float StartOffset = 10.0f;   // how far back the build plan starts
+  bool TurnShow = false;       // piece-turn animation
+  bool FieldSpinShow = false;  // field-turn animation: the field drawn turned by TurnAngle
+  bool FieldTurnShow = false;  // cube shower
+  bool ClearShow = false;      // clear-count pop-up
+  bool EffectShow = false;     // special-cube particles
+  bool LevelShow = false;      // level announcement
+  bool QuitShow = false;       // quit prompt
+  bool GameOverShow = false;   // game-over panel
+  bool BackShow = false;       // background
+  bool PanelShow = false;      // the 2D layer
+  int PopupColour = -1;        // ARGB of the clear pop-up
+  int PopupRise = 0;           // pixels the pop-up has risen
+  float SpinAngle = 0;         // degrees; spins special cubes and the light
+  BackMotionRec BackMotion;
+
+  // --- Name entry at game end.
+  FixedArray<int, NameLength> GameName;  // character codes, 32 where nothing is typed
+  bool NameEntryOn = false;
+};
+
+}  // namespace quarnix
