@@ -1,0 +1,227 @@
+#include "storage/Controls.h"
+
+#include <gtest/gtest.h>
+
+#include "TempFolder.h"
+#include "core/Files.h"
+#include "core/ProgramEnd.h"
+#include "input/Keys.h"
+#include "storage/XFunc.h"
+
+using namespace quarnix;
+using quarnix::test::ReadText;
+using quarnix::test::TempFolder;
+using quarnix::test::WriteText;
+
+namespace {
+
+using ControlsImage = CodedArray<100>;
+constexpr int BindingAt[] = {12, 23, 45, 51, 68, 79, 91};
+
+GameKeys Keys7(std::initializer_list<int> codes) {
+  GameKeys keys;
+  int i = 0;
+  for (int c : codes) keys(++i) = c;
+  return keys;
+}
+
+ControlsImage ReadImage(const std::filesystem::path& file) {
+  auto image = CodedFromBytes<100>(ReadFileBytes(file));
+  if (!image) throw std::runtime_error("controls file of the wrong size");
+  return *image;
+}
+
+void WriteImage(const std::filesystem::path& file, const ControlsImage& image, bool fixSum = true) {
+  ControlsImage copy = image;
+  if (fixSum) copy(100) = CodedSum(copy, 99);
+  const auto bytes = CodedBytes(copy);
+  WriteText(file, std::string(bytes.begin(), bytes.end()));
+}
+
+struct ControlsTest : testing::Test {
+  TempFolder dir;
+  std::filesystem::path file = dir / "CT.dat";
+  Rng random{11};
+  ScopedEndHookThrows hook;
+
+  // Reads into keys; true when the reader ended the program instead.
+  bool ReadEnds(GameKeys& keys) {
+    try {
+      ReadControls(file, keys, random);
+      return false;
+    } catch (const ProgramEndRequested&) {
+      return true;
+    }
+  }
+  GameKeys Read() {
+    GameKeys keys;
+    if (ReadEnds(keys)) ADD_FAILURE() << "the reader ended the program";
+    return keys;
+  }
+};
+
+}  // namespace
+
+TEST_F(ControlsTest, AMissingFileGivesTheDefaultsAndIsWritten) {
+  const GameKeys defaults = Keys7({37, 39, 38, 40, 32, 90, 65});
+  EXPECT_EQ(DefaultGameKeys(), defaults);
+  EXPECT_EQ(Read(), defaults);
+  ASSERT_TRUE(std::filesystem::exists(file));
+  const ControlsImage image = ReadImage(file);
+  for (int i = 1; i <= 7; ++i) EXPECT_EQ(DecodeChar(image(BindingAt[i - 1])), static_cast<char>(defaults(i)));
+  EXPECT_EQ(Read(), defaults);
+  EXPECT_FALSE(std::filesystem::exists(dir / "Event.dat"));
+}
+
+TEST_F(ControlsTest, BindingsComeBackAndTheFillerIsPrintable) {
+  const GameKeys keys = Keys7({8, 106, 96, 46, 48, 18, 111});  // BackSpace, NumPad *, NumPad 0, ...
+  ASSERT_TRUE(BindingsValid(keys));
+  SaveControls(file, keys, random);
+  EXPECT_EQ(Read(), keys);
+
+  const ControlsImage image = ReadImage(file);
+  EXPECT_EQ(image(100), CodedSum(image, 99));
+  for (int i = 1; i <= 99; ++i) {
+    if (std::find(std::begin(BindingAt), std::end(BindingAt), i) != std::end(BindingAt)) continue;
+    const int c = static_cast<unsigned char>(DecodeChar(image(i)));
+    EXPECT_TRUE(c >= 32 && c <= 127) << "element " << i << " holds " << c;
+  }
+}
+
+TEST_F(ControlsTest, FillerAndDigitsAreDrawnPerElementInOrder) {
+  // Element 1: filler draw 0 (code 32), R draw; element 2: the largest filler draw (code 127).
+  Rng rest(3);
+  ScriptedRandom scripted{0.0f, 0.0f, 0.99999994f, 0.0f};
+  scripted.SetFallback(&rest);
+  SaveControls(file, DefaultGameKeys(), scripted);
+  EXPECT_EQ(scripted.Drawn(), 2 * 100 + 7);
+  const ControlsImage image = ReadImage(file);
+  EXPECT_EQ(image(1), 100010);  // a space with R = 0
+  EXPECT_EQ(DecodeChar(image(2)), '\x7f');
+  EXPECT_EQ(image(2) % 10, 0);  // R = 0 again
+}
+
+TEST_F(ControlsTest, TwoSavesDifferButReadTheSame) {
+  const GameKeys keys = Keys7({65, 68, 87, 83, 32, 81, 69});
+  SaveControls(file, keys, random);
+  const std::string first = ReadText(file);
+  SaveControls(file, keys, random);
+  const std::string second = ReadText(file);
+  EXPECT_NE(first, second);
+  EXPECT_EQ(Read(), keys);
+  WriteText(file, first);
+  EXPECT_EQ(Read(), keys);
+}
+
+TEST_F(ControlsTest, AnyOneChangedElementEndsTheProgramWithTheEvent) {
+  SaveControls(file, DefaultGameKeys(), random);
+  const ControlsImage good = ReadImage(file);
+  for (int i = 1; i <= 100; ++i) {
+    ControlsImage bad = good;
+    bad(i) += 1;
+    WriteImage(file, bad, false);
+    WriteText(dir / "Event.dat", "an earlier, longer message that must not show through");
+    GameKeys keys = Keys7({1, 2, 3, 4, 5, 6, 7});
+    EXPECT_TRUE(ReadEnds(keys)) << "element " << i;
+    EXPECT_EQ(ReadText(dir / "Event.dat"), "Control File Reading Error.") << "element " << i;
+    EXPECT_EQ(ReadImage(file), bad) << "the reader must not touch the damaged file";
+  }
+}
+
+TEST_F(ControlsTest, AFileOfTheWrongSizeIsDamaged) {
+  SaveControls(file, DefaultGameKeys(), random);
+  const std::string good = ReadText(file);
+  for (const std::string& bad : {std::string(), good.substr(0, 399), good + '\0', good + good}) {
+    WriteText(file, bad);
+    std::filesystem::remove(dir / "Event.dat");
+    GameKeys keys;
+    EXPECT_TRUE(ReadEnds(keys)) << bad.size() << " bytes";
+    EXPECT_EQ(ReadText(dir / "Event.dat"), "Control File Reading Error.");
+  }
+}
+
+TEST_F(ControlsTest, BindingsThatCannotBeUsedGiveTheDefaults) {
+  SaveControls(file, Keys7({65, 68, 87, 83, 32, 81, 69}), random);
+  const ControlsImage good = ReadImage(file);
+  auto coded = [&](int code) { return EncodeChar(std::string(1, static_cast<char>(code)), random); };
+  const std::pair<int, std::int32_t> cases[] = {
+      {1, 0},           // codes no character at all
+      {3, coded(112)},  // F1: in the table, but has no name
+      {5, coded(200)},  // outside the key table
+      {7, coded(5)},    // outside the key table
+      {2, coded(65)},   // the same key as binding 1
+  };
+  for (auto [binding, value] : cases) {
+    ControlsImage bad = good;
+    bad(BindingAt[binding - 1]) = value;
+    WriteImage(file, bad);
+    GameKeys keys = Keys7({1, 2, 3, 4, 5, 6, 7});
+    EXPECT_FALSE(ReadEnds(keys)) << "binding " << binding;
+    EXPECT_EQ(keys, DefaultGameKeys()) << "binding " << binding << " value " << value;
+  }
+}
+
+TEST_F(ControlsTest, SavingRefusesBindingsItCouldNotReadBack) {
+  const GameKeys keys = Keys7({65, 68, 87, 83, 32, 81, 69});
+  SaveControls(file, keys, random);
+  const std::string before = ReadText(file);
+  for (const GameKeys& bad : {Keys7({112, 68, 87, 83, 32, 81, 69}), Keys7({65, 68, 87, 83, 32, 81, 65}),
+                              Keys7({65, 68, 87, 83, 32, 81, 0}), Keys7({65, 68, 87, 83, 32, 81, 1000})}) {
+    EXPECT_THROW(SaveControls(file, bad, random), std::invalid_argument);
+    EXPECT_EQ(ReadText(file), before);
+  }
+}
+
+TEST_F(ControlsTest, AnInterruptedSaveLeavesTheOldBindings) {
+  const GameKeys old = Keys7({65, 68, 87, 83, 32, 81, 69});
+  SaveControls(file, old, random);
+  WriteFaultHook previous = SetWriteFaultHook([](WriteStage stage, const std::filesystem::path&) {
+    if (stage == WriteStage::PartWritten) throw std::runtime_error("interrupted");
+  });
+  EXPECT_THROW(SaveControls(file, DefaultGameKeys(), random), std::runtime_error);
+  SetWriteFaultHook(std::move(previous));
+  EXPECT_EQ(Read(), old);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"CT.dat"});
+}
+
+TEST_F(ControlsTest, TheFileIsFoundAndReplacedUnderAnyCase) {
+  const GameKeys keys = Keys7({65, 68, 87, 83, 32, 81, 69});
+  SaveControls(dir / "CT.DAT", keys, random);
+  EXPECT_EQ(Read(), keys);
+  SaveControls(file, DefaultGameKeys(), random);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"CT.DAT"});
+  EXPECT_EQ(Read(), DefaultGameKeys());
+}
+
+TEST_F(ControlsTest, AnyBytesGiveTheEventOrACleanRead) {
+  SaveControls(file, DefaultGameKeys(), random);
+  const std::string good = ReadText(file);
+  Rng mutate(99);
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes = good;
+    const int changes = DrawOneTo(mutate, 4);
+    for (int k = 0; k < changes; ++k) {
+      const auto at = static_cast<std::size_t>(DrawBelow(mutate, static_cast<int>(bytes.size())));
+      switch (DrawBelow(mutate, 3)) {
+        case 0:
+          bytes[at] = static_cast<char>(DrawBelow(mutate, 256));
+          break;
+        case 1:
+          bytes.erase(at, 1);
+          break;
+        default:
+          bytes.insert(at, 1, static_cast<char>(DrawBelow(mutate, 256)));
+      }
+    }
+    WriteText(file, bytes);
+    std::filesystem::remove(dir / "Event.dat");
+    GameKeys keys;
+    if (ReadEnds(keys)) {
+      EXPECT_EQ(ReadText(dir / "Event.dat"), "Control File Reading Error.");
+    } else {
+      EXPECT_TRUE(BindingsValid(keys));
+      EXPECT_FALSE(std::filesystem::exists(dir / "Event.dat"));
+    }
+    EXPECT_EQ(ReadText(file), bytes) << "reading never writes an existing file";
+  }
+}

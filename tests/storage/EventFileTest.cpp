@@ -1,0 +1,53 @@
+#include "storage/EventFile.h"
+
+#include <gtest/gtest.h>
+
+#include "TempFolder.h"
+#include "core/ProgramEnd.h"
+
+using namespace quarnix;
+using quarnix::test::ReadText;
+using quarnix::test::TempFolder;
+using quarnix::test::WriteText;
+
+namespace {
+
+// Runs LogEvent and returns the exit code it asked for (-1 if it returned).
+int ExitCodeOf(const std::filesystem::path& folder, std::string_view message) {
+  ScopedEndHookThrows hook;
+  try {
+    LogEvent(folder, message);
+  } catch (const ProgramEndRequested& e) {
+    return e.exitCode;
+  }
+  return -1;
+}
+
+}  // namespace
+
+TEST(LogEvent, TheFileHoldsExactlyTheLastMessageAndTheProgramEnds) {
+  TempFolder dir;
+  EXPECT_EQ(ExitCodeOf(dir.Path(), "Control File Reading Error."), EventExitCode);
+  EXPECT_EQ(ReadText(dir / "Event.dat"), "Control File Reading Error.");
+  // One character shorter: no stale "." of the earlier message may remain.
+  EXPECT_EQ(ExitCodeOf(dir.Path(), "Scores File Reading Error."), EventExitCode);
+  EXPECT_EQ(ReadText(dir / "Event.dat"), "Scores File Reading Error.");
+  EXPECT_NE(EventExitCode, 0);
+}
+
+TEST(LogEvent, ReplacesAnEventFileOfAnotherCase) {
+  TempFolder dir;
+  WriteText(dir / "EVENT.DAT", "an old and much longer message from before");
+  ExitCodeOf(dir.Path(), "Scores File Reading Error.");
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"EVENT.DAT"});
+  EXPECT_EQ(ReadText(dir / "EVENT.DAT"), "Scores File Reading Error.");
+}
+
+TEST(LogEvent, EndsEvenWhenTheFileCannotBeWritten) {
+  TempFolder dir;
+  WriteText(dir / "not-a-folder", "x");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(ExitCodeOf(dir / "not-a-folder", "Control File Reading Error."), EventExitCode);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("Control File Reading Error."), std::string::npos);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"not-a-folder"});
+}

@@ -1,0 +1,316 @@
+#include "storage/Scores.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "TempFolder.h"
+#include "core/Files.h"
+#include "core/ProgramEnd.h"
+
+using namespace quarnix;
+using quarnix::test::ReadText;
+using quarnix::test::TempFolder;
+using quarnix::test::WriteText;
+
+namespace {
+
+const std::string NoName = "NO NAME                   ";
+
+std::string Pad(const std::string& name) { return name + std::string(26 - name.size(), ' '); }
+
+ScoreFile ReadImage(const std::filesystem::path& file) {
+  auto image = CodedFromBytes<662>(ReadFileBytes(file));
+  if (!image) throw std::runtime_error("scores file of the wrong size");
+  return *image;
+}
+
+void WriteImage(const std::filesystem::path& file, const ScoreFile& image) {
+  const auto bytes = CodedBytes(image);
+  WriteText(file, std::string(bytes.begin(), bytes.end()));
+}
+
+// A valid file made here, record by record, without the writer under test.
+void WriteRecords(const std::filesystem::path& file, const std::vector<std::string>& records,
+                  std::int32_t count) {
+  Rng random(5);
+  ScoreFile image;
+  for (int r = 1; r <= 20; ++r) {
+    const std::string text =
+        r <= static_cast<int>(records.size()) ? records[r - 1] : Pad("") + "00000" + "00";
+    if (text.size() != 33) throw std::logic_error("a record is 33 characters");
+    for (int i = 1; i <= 33; ++i) image((r - 1) * 33 + i) = EncodeChar(text.substr(i - 1, 1), random);
+  }
+  image(661) = count;
+  image(662) = CodedSum(image, 660);
+  WriteImage(file, image);
+}
+
+struct ScoresTest : testing::Test {
+  TempFolder dir;
+  std::filesystem::path file = dir / "RD.dat";
+  Rng random{21};
+  ScopedEndHookThrows hook;
+  ScoreBook book;
+
+  // True when reading ended the program.
+  bool ReadEnds(ScoreBook& into) {
+    try {
+      ReadScores(file, into, random);
+      return false;
+    } catch (const ProgramEndRequested&) {
+      return true;
+    }
+  }
+  ScoreBook Reread() {
+    ScoreBook fresh;
+    if (ReadEnds(fresh)) ADD_FAILURE() << "the reader ended the program";
+    return fresh;
+  }
+};
+
+}  // namespace
+
+TEST(RankScores, BestFirstAndTiesToTheHigherIndex) {
+  ScoreTable list;
+  list(1).Score = 30;
+  list(2).Score = 50;
+  list(3).Score = 30;
+  list(21).Score = 50;
+  RankScores(list);
+  EXPECT_EQ(list(21).Rank, 1);
+  EXPECT_EQ(list(2).Rank, 2);
+  EXPECT_EQ(list(3).Rank, 3);
+  EXPECT_EQ(list(1).Rank, 4);
+  // The equal zero entries follow from the highest index down.
+  for (int i = 4; i <= 20; ++i) EXPECT_EQ(list(i).Rank, 25 - i) << i;
+}
+
+TEST(ResultQualifies, AboveZeroAndAtLeastTheLastPlace) {
+  ScoreTable list;
+  EXPECT_FALSE(ResultQualifies(list, 0));
+  EXPECT_TRUE(ResultQualifies(list, 1));
+  for (int i = 1; i <= 20; ++i) list(i).Score = 200 - 10 * (i - 1);  // the 20th holds 10
+  EXPECT_FALSE(ResultQualifies(list, 9));
+  EXPECT_TRUE(ResultQualifies(list, 10));
+  list(21).Score = 500;  // entry 21 is not part of the table
+  EXPECT_FALSE(ResultQualifies(list, 9));
+}
+
+TEST(StoredName, PaddedCutOrNoName) {
+  EXPECT_EQ(StoredName("AC"), Pad("AC"));
+  EXPECT_EQ(StoredName(std::string(26, ' ')), NoName);
+  EXPECT_EQ(StoredName(""), NoName);
+  EXPECT_EQ(StoredName("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123"), "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+}
+
+TEST_F(ScoresTest, AResultEnteredIsReadBackRankedAndCountsTheSave) {
+  ReadScores(file, book, random);  // as at the start of play: creates the file (save 1)
+  EnterResult(file, book, "ALICE", 120, 3, random);
+  EXPECT_EQ(ReadImage(file)(661), 2);
+  EXPECT_EQ(book.ScoreList(1), (ScoreRec{Pad("ALICE"), 120, 3, 1}));
+  for (int r = 2; r <= 20; ++r) EXPECT_EQ(book.ScoreList(r), (ScoreRec{NoName, 0, 0, r})) << r;
+
+  EnterResult(file, book, "BOB", 300, 5, random);
+  EXPECT_EQ(ReadImage(file)(661), 3);
+  EXPECT_EQ(book.ScoreList(1), (ScoreRec{Pad("BOB"), 300, 5, 1}));
+  EXPECT_EQ(book.ScoreList(2), (ScoreRec{Pad("ALICE"), 120, 3, 2}));
+
+  const ScoreBook other = Reread();
+  for (int r = 1; r <= 20; ++r) EXPECT_EQ(other.ScoreList(r), book.ScoreList(r)) << r;
+  EXPECT_EQ(other.File, book.File);
+}
+
+TEST_F(ScoresTest, TheTableKeepsTheTwentyBest) {
+  Rng draw(8);
+  std::set<int> used;
+  std::vector<std::pair<int, std::string>> results;
+  for (int n = 0; n < 30; ++n) {
+    int score;
+    do score = DrawOneTo(draw, 5000);
+    while (!used.insert(score).second);
+    const std::string name = "P" + std::to_string(n);
+    const int level = DrawOneTo(draw, 20);
+    if (ResultQualifies(book.ScoreList, score)) EnterResult(file, book, name, score, level, random);
+    results.emplace_back(score, name);
+  }
+  std::sort(results.rbegin(), results.rend());
+  const ScoreBook fromFile = Reread();
+  for (int r = 1; r <= 20; ++r) {
+    EXPECT_EQ(book.ScoreList(r).Score, results[r - 1].first) << r;
+    EXPECT_EQ(book.ScoreList(r).Name, Pad(results[r - 1].second)) << r;
+    EXPECT_EQ(fromFile.ScoreList(r), book.ScoreList(r)) << r;
+  }
+}
+
+TEST_F(ScoresTest, AResultEqualToTheLastPlacePushesTheOldOneOut) {
+  for (int s = 10; s <= 200; s += 10) EnterResult(file, book, "OLD" + std::to_string(s), s, 1, random);
+  ASSERT_EQ(book.ScoreList(20).Name, Pad("OLD10"));
+  ASSERT_TRUE(ResultQualifies(book.ScoreList, 10));
+  EnterResult(file, book, "NEW", 10, 2, random);
+  EXPECT_EQ(book.ScoreList(20), (ScoreRec{Pad("NEW"), 10, 2, 20}));
+  EXPECT_EQ(book.ScoreList(19).Name, Pad("OLD20"));
+  for (int r = 1; r <= 20; ++r) EXPECT_NE(Reread().ScoreList(r).Name, Pad("OLD10"));
+}
+
+TEST_F(ScoresTest, NamesScoresAndLevelsAsStored) {
+  EnterResult(file, book, std::string(26, ' '), 70, 2, random);
+  EnterResult(file, book, "A VERY LONG NAME THAT GOES ON", 60, 4, random);
+  EnterResult(file, book, "BIG", 123456, 120, random);
+  EnterResult(file, book, "EDGE", 99999, 99, random);
+  const ScoreBook fromFile = Reread();
+  EXPECT_EQ(fromFile.ScoreList(1), (ScoreRec{Pad("EDGE"), 99999, 99, 1}));
+  // Too large for five digits: the largest they show, never its last digits.
+  EXPECT_EQ(fromFile.ScoreList(2), (ScoreRec{Pad("BIG"), 99999, 99, 2}));
+  EXPECT_EQ(fromFile.ScoreList(3), (ScoreRec{NoName, 70, 2, 3}));
+  EXPECT_EQ(fromFile.ScoreList(4), (ScoreRec{"A VERY LONG NAME THAT GOES", 60, 4, 4}));
+}
+
+TEST_F(ScoresTest, TheReaderTakesEachRecordApart) {
+  WriteRecords(
+      file,
+      {Pad("BOB") + "00042" + "07", Pad("  spaced  ") + "     " + "  ", Pad("\x01\xff") + "99999" + "20"},
+      41);
+  const ScoreBook read = Reread();
+  EXPECT_EQ(read.ScoreList(1), (ScoreRec{Pad("BOB"), 42, 7, 1}));
+  EXPECT_EQ(read.ScoreList(2), (ScoreRec{Pad("  spaced  "), 0, 0, 2}));
+  EXPECT_EQ(read.ScoreList(3), (ScoreRec{Pad("\x01\xff"), 99999, 20, 3}));
+  EXPECT_EQ(read.ScoreList(20), (ScoreRec{Pad(""), 0, 0, 20}));
+  // The save count goes on from the file's.
+  ScoreBook counted = read;
+  SaveScores(file, counted, random);
+  EXPECT_EQ(ReadImage(file)(661), 42);
+}
+
+TEST_F(ScoresTest, TwoSavesDifferButReadTheSame) {
+  EnterResult(file, book, "ALICE", 120, 3, random);
+  const ScoreFile first = ReadImage(file);
+  SaveScores(file, book, random);
+  const ScoreFile second = ReadImage(file);
+  int differing = 0;
+  for (int i = 1; i <= 660; ++i) differing += first(i) != second(i);
+  EXPECT_GT(differing, 600);
+  EXPECT_EQ(second(661), first(661) + 1);
+  const ScoreBook read = Reread();
+  for (int r = 1; r <= 20; ++r) EXPECT_EQ(read.ScoreList(r), book.ScoreList(r));
+}
+
+TEST_F(ScoresTest, ARecordNoEntryIsRankedForIsLeftAsItWas) {
+  EnterResult(file, book, "ALICE", 120, 3, random);
+  EnterResult(file, book, "BOB", 90, 2, random);
+  book.ScoreList(2).Name = Pad("CHANGED");
+  book.ScoreList(2).Rank = 0;
+  book.ScoreList(1).Name = Pad("ALICIA");
+  SaveScores(file, book, random);
+  const ScoreBook read = Reread();
+  EXPECT_EQ(read.ScoreList(1).Name, Pad("ALICIA"));
+  EXPECT_EQ(read.ScoreList(2).Name, Pad("BOB"));
+}
+
+TEST_F(ScoresTest, AnyChangedSummedElementEndsTheProgramWithTheEvent) {
+  EnterResult(file, book, "ALICE", 120, 3, random);
+  const ScoreFile good = ReadImage(file);
+  for (int i = 1; i <= 662; ++i) {
+    ScoreFile bad = good;
+    bad(i) -= 1;
+    WriteImage(file, bad);
+    WriteText(dir / "Event.dat", "Control File Reading Error.");
+    ScoreBook into = book;
+    const bool ended = ReadEnds(into);
+    if (i == 661) {
+      // The save count is not part of the sum.
+      EXPECT_FALSE(ended);
+      EXPECT_EQ(ReadText(dir / "Event.dat"), "Control File Reading Error.");
+      continue;
+    }
+    EXPECT_TRUE(ended) << "element " << i;
+    EXPECT_EQ(ReadText(dir / "Event.dat"), "Scores File Reading Error.") << "element " << i;
+    EXPECT_EQ(ReadImage(file), bad);
+  }
+}
+
+TEST_F(ScoresTest, AFileOfTheWrongSizeIsDamaged) {
+  EnterResult(file, book, "ALICE", 120, 3, random);
+  const std::string good = ReadText(file);
+  for (const std::string& bad :
+       {std::string(), good.substr(0, 2644), good + std::string(4, '\0'), std::string(400, 'x')}) {
+    WriteText(file, bad);
+    std::filesystem::remove(dir / "Event.dat");
+    ScoreBook into;
+    EXPECT_TRUE(ReadEnds(into)) << bad.size() << " bytes";
+    EXPECT_EQ(ReadText(dir / "Event.dat"), "Scores File Reading Error.");
+  }
+}
+
+TEST_F(ScoresTest, AFileWrittenFromAnEmptyListFailsToDecodeAndKeepsTheList) {
+  ReadScores(file, book, random);  // missing: the empty, unranked list is written
+  const ScoreFile image = ReadImage(file);
+  EXPECT_EQ(image(661), 1);
+  EXPECT_EQ(image(1), 0);
+  ScoreBook kept;
+  kept.ScoreList(1) = ScoreRec{Pad("KEEP"), 5, 1, 1};
+  const ScoreBook before = kept;
+  EXPECT_THROW(ReadScores(file, kept, random), DecodeError);
+  for (int r = 1; r <= 21; ++r) EXPECT_EQ(kept.ScoreList(r), before.ScoreList(r));
+  // The next result writes every record, and the file reads again.
+  EnterResult(file, kept, "NEXT", 50, 2, random);
+  EXPECT_EQ(Reread().ScoreList(1), (ScoreRec{Pad("NEXT"), 50, 2, 1}));
+}
+
+TEST_F(ScoresTest, AnInterruptedSaveLeavesTheOldTable) {
+  EnterResult(file, book, "ALICE", 120, 3, random);
+  const std::string before = ReadText(file);
+  const ScoreFile imageBefore = book.File;
+  WriteFaultHook previous = SetWriteFaultHook([](WriteStage stage, const std::filesystem::path&) {
+    if (stage == WriteStage::Flushed) throw std::runtime_error("power cut");
+  });
+  EXPECT_THROW(EnterResult(file, book, "BOB", 300, 5, random), std::runtime_error);
+  SetWriteFaultHook(std::move(previous));
+  EXPECT_EQ(ReadText(file), before);
+  EXPECT_EQ(book.File, imageBefore);
+  EXPECT_EQ(Reread().ScoreList(1).Name, Pad("ALICE"));
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"RD.dat"});
+}
+
+TEST_F(ScoresTest, TheFileIsFoundAndReplacedUnderAnyCase) {
+  EnterResult(dir / "rd.DAT", book, "ALICE", 120, 3, random);
+  EnterResult(file, book, "BOB", 300, 5, random);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"rd.DAT"});
+  EXPECT_EQ(Reread().ScoreList(2).Name, Pad("ALICE"));
+}
+
+TEST_F(ScoresTest, AnyBytesGiveTheEventADecodeErrorOrACleanRead) {
+  EnterResult(file, book, "ALICE", 120, 3, random);
+  const std::string good = ReadText(file);
+  Rng mutate(77);
+  for (int round = 0; round < 200; ++round) {
+    std::string bytes = good;
+    const int changes = DrawOneTo(mutate, 3);
+    for (int k = 0; k < changes; ++k) {
+      const auto at = static_cast<std::size_t>(DrawBelow(mutate, static_cast<int>(bytes.size())));
+      if (DrawBelow(mutate, 4) == 0)
+        bytes.erase(at, 1);
+      else
+        bytes[at] = static_cast<char>(DrawBelow(mutate, 256));
+    }
+    WriteText(file, bytes);
+    std::filesystem::remove(dir / "Event.dat");
+    ScoreBook into;
+    bool ended = false;
+    try {
+      ended = ReadEnds(into);
+    } catch (const DecodeError&) {
+    }
+    if (ended) {
+      EXPECT_EQ(ReadText(dir / "Event.dat"), "Scores File Reading Error.");
+    } else {
+      EXPECT_FALSE(std::filesystem::exists(dir / "Event.dat"));
+      for (int r = 1; r <= 20; ++r) {
+        EXPECT_EQ(into.ScoreList(r).Name.size(), 26u);
+        EXPECT_TRUE(into.ScoreList(r).Score >= 0 && into.ScoreList(r).Score <= 99999);
+      }
+    }
+    EXPECT_EQ(ReadText(file), bytes) << "reading never writes an existing file";
+  }
+}

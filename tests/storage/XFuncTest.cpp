@@ -1,0 +1,81 @@
+#include "storage/XFunc.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+using namespace quarnix;
+
+namespace {
+
+// The random number that makes EncodeChar pick R.
+float DrawFor(int R) { return (static_cast<float>(R) + 0.5f) / 999.0f; }
+
+std::string Char(int code) { return std::string(1, static_cast<char>(code)); }
+
+}  // namespace
+
+TEST(EncodeChar, InterleavesTheCodeWithTheRandomDigits) {
+  // "A" is 65, so C = 134: C1 R3 C2 R2 C3 R1.
+  ScriptedRandom random{DrawFor(42), DrawFor(123), DrawFor(0), DrawFor(998)};
+  EXPECT_EQ(EncodeChar("A", random), 123440);
+  EXPECT_EQ(EncodeChar("A", random), 133241);
+  EXPECT_EQ(EncodeChar("A", random), 103040);
+  EXPECT_EQ(EncodeChar("A", random), 183949);
+  // Only the first character counts; an empty text is a space (C = 101).
+  ScriptedRandom more{DrawFor(0), DrawFor(0), 0.99999994f};
+  EXPECT_EQ(EncodeChar("AB", more), 103040);
+  EXPECT_EQ(EncodeChar("", more), 100010);
+  EXPECT_EQ(EncodeChar("", more), 180919);  // the largest draw still gives R = 998
+}
+
+TEST(EncodeChar, EveryByteComesBackWhateverTheRandomDigits) {
+  Rng rng(7);
+  for (int code = 0; code <= 255; ++code) {
+    for (int R : {0, 1, 10, 100, 998}) {
+      ScriptedRandom random{DrawFor(R)};
+      const std::int32_t v = EncodeChar(Char(code), random);
+      EXPECT_EQ(static_cast<unsigned char>(DecodeChar(v)), code) << "code " << code << " R " << R;
+    }
+    EXPECT_EQ(static_cast<unsigned char>(DecodeChar(EncodeChar(Char(code), rng))), code);
+  }
+  // Codes below 31 give C < 100: the value has fewer than six digits and still decodes.
+  ScriptedRandom random{DrawFor(500)};
+  const std::int32_t small = EncodeChar(Char(5), random);
+  EXPECT_LT(small, 100000);
+  EXPECT_EQ(DecodeChar(small), '\x05');
+}
+
+TEST(DecodeChar, RefusesValuesThatCodeNoCharacter) {
+  EXPECT_THROW(DecodeChar(0), DecodeError);       // C = 0
+  EXPECT_THROW(DecodeChar(96989), DecodeError);   // C = 068
+  EXPECT_EQ(DecodeChar(96999), '\0');             // C = 069
+  EXPECT_EQ(DecodeChar(302040), '\xff');          // C = 324
+  EXPECT_THROW(DecodeChar(302050), DecodeError);  // C = 325
+  EXPECT_THROW(DecodeChar(909090), DecodeError);  // C = 999
+  EXPECT_THROW(DecodeChar(-123440), DecodeError);
+  EXPECT_THROW(DecodeChar(1000000), DecodeError);
+  EXPECT_THROW(DecodeChar(INT_MIN), DecodeError);
+  EXPECT_THROW(DecodeChar(INT_MAX), DecodeError);
+}
+
+TEST(CodedArray, SumWrapsAndBytesAreLittleEndian) {
+  CodedArray<4> a;
+  a(1) = INT_MAX;
+  a(2) = 1;
+  a(3) = -2;
+  a(4) = 0x01020304;
+  EXPECT_EQ(CodedSum(a, 2), INT_MIN);
+  EXPECT_EQ(CodedSum(a, 3), INT_MAX - 1);
+  EXPECT_EQ(CodedSum(a, 0), 0);
+
+  const std::vector<std::uint8_t> bytes = CodedBytes(a);
+  const std::vector<std::uint8_t> expected = {0xFF, 0xFF, 0xFF, 0x7F, 1, 0, 0, 0,
+                                              0xFE, 0xFF, 0xFF, 0xFF, 4, 3, 2, 1};
+  EXPECT_EQ(bytes, expected);
+  EXPECT_EQ(CodedFromBytes<4>(bytes), a);
+  EXPECT_FALSE(CodedFromBytes<4>(std::span(bytes).first(15)));
+  EXPECT_FALSE(CodedFromBytes<3>(bytes));
+  EXPECT_FALSE(CodedFromBytes<4>(std::span<const std::uint8_t>()));
+}
