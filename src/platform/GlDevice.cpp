@@ -1,0 +1,672 @@
+#include "platform/GlDevice.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include "platform/GlmBridge.h"
+#include "platform/InitDirect3D.h"
+#include "platform/MeshData.h"
+
+namespace quarnix {
+namespace {
+
+constexpr int MaxLights = 8;
+
+// The fixed-function pipeline of the game: per-vertex lighting from
+// directional lights, then stage 0 combining texture and lit colour, then the
+// specular colour added.
+const char* const Vertex3D = R"(#version 330 core
+layout(location = 0) in vec3 aPos;
+layout(location = 1) in vec3 aNormal;
+layout(location = 2) in vec2 aUv;
+uniform mat4 uClip;
+uniform mat4 uWorld;
+uniform mat3 uNormalWorld;
+uniform vec3 uEye;
+uniform bool uLighting;
+uniform bool uSpecularOn;
+uniform vec3 uAmbient;
+uniform vec4 uMatDiffuse;
+uniform vec4 uMatAmbient;
+uniform vec4 uMatSpecular;
+uniform vec4 uMatEmissive;
+uniform float uMatPower;
+uniform int uLightCount;
+uniform vec3 uLightDir[8];
+uniform vec3 uLightDiffuse[8];
+uniform vec3 uLightAmbient[8];
+uniform vec3 uLightSpecular[8];
+out vec4 vDiffuse;
+out vec3 vSpecular;
+out vec2 vUv;
+void main() {
+  gl_Position = uClip * vec4(aPos, 1.0);
+  vUv = aUv;
+  if (!uLighting) {
+    vDiffuse = vec4(1.0);
+    vSpecular = vec3(0.0);
+    return;
+  }
+  vec3 n = uNormalWorld * aNormal;  // not renormalised, as the fixed pipeline does by default
+  vec3 ambient = uAmbient;
+  vec3 diffuse = vec3(0.0);
+  vec3 specular = vec3(0.0);
+  vec3 toEye = normalize(uEye - (uWorld * vec4(aPos, 1.0)).xyz);
+  for (int i = 0; i < uLightCount; ++i) {
+    ambient += uLightAmbient[i];
+    float nl = dot(n, uLightDir[i]);
+    diffuse += uLightDiffuse[i] * max(nl, 0.0);
+    if (uSpecularOn && nl > 0.0) {
+      float nh = max(dot(n, normalize(toEye + uLightDir[i])), 0.0);
+      specular += uLightSpecular[i] * (uMatPower > 0.0 ? pow(nh, uMatPower) : 1.0);
+    }
+  }
+  vDiffuse = vec4(clamp(uMatEmissive.rgb + uMatAmbient.rgb * ambient + uMatDiffuse.rgb * diffuse, 0.0, 1.0),
+                  clamp(uMatDiffuse.a, 0.0, 1.0));
+  vSpecular = clamp(uMatSpecular.rgb * specular, 0.0, 1.0);
+}
+)";
+
+const char* const Fragment3D = R"(#version 330 core
+in vec4 vDiffuse;
+in vec3 vSpecular;
+in vec2 vUv;
+uniform sampler2D uTexture;
+uniform bool uHasTexture;
+uniform int uColourOp;
+uniform int uAlphaOp;
+out vec4 fragColour;
+vec4 Combine(int op, vec4 t, vec4 d) {
+  if (op == 2) return t;      // select the texture
+  if (op == 4) return t * d;  // modulate
+  return d;                   // select the lit colour, or stage disabled
+}
+void main() {
+  vec4 d = vDiffuse;
+  vec4 t = uHasTexture ? texture(uTexture, vUv) : d;
+  vec4 c = vec4(Combine(uColourOp, t, d).rgb, Combine(uAlphaOp, t, d).a);
+  if (uColourOp == 1) c = d;
+  fragColour = vec4(min(c.rgb + vSpecular, vec3(1.0)), c.a);
+}
+)";
+
+const char* const Vertex2D = R"(#version 330 core
+layout(location = 0) in vec2 aPos;
+layout(location = 1) in vec2 aUv;
+layout(location = 2) in vec4 aColour;
+uniform vec2 uScreen;
+out vec2 vUv;
+out vec4 vColour;
+void main() {
+  gl_Position = vec4(aPos.x / uScreen.x * 2.0 - 1.0, 1.0 - aPos.y / uScreen.y * 2.0, 0.0, 1.0);
+  vUv = aUv;
+  vColour = aColour;
+}
+)";
+
+const char* const Fragment2D = R"(#version 330 core
+in vec2 vUv;
+in vec4 vColour;
+uniform sampler2D uTexture;
+out vec4 fragColour;
+void main() { fragColour = texture(uTexture, vUv) * vColour; }
+)";
+
+gl::Shader Compile(GLenum kind, const char* source) {
+  gl::Shader shader(glCreateShader(kind));
+  glShaderSource(shader.Get(), 1, &source, nullptr);
+  glCompileShader(shader.Get());
+  GLint ok = 0;
+  glGetShaderiv(shader.Get(), GL_COMPILE_STATUS, &ok);
+  if (!ok) {
+    char log[2048] = {};
+    glGetShaderInfoLog(shader.Get(), sizeof log, nullptr, log);
+    throw std::runtime_error(std::string("shader does not compile: ") + log);
+  }
+  return shader;
+}
+
+gl::Program Link(const char* vertex, const char* fragment) {
+  const gl::Shader vs = Compile(GL_VERTEX_SHADER, vertex), fs = Compile(GL_FRAGMENT_SHADER, fragment);
+  gl::Program program(glCreateProgram());
+  glAttachShader(program.Get(), vs.Get());
+  glAttachShader(program.Get(), fs.Get());
+  glLinkProgram(program.Get());
+  GLint ok = 0;
+  glGetProgramiv(program.Get(), GL_LINK_STATUS, &ok);
+  if (!ok) {
+    char log[2048] = {};
+    glGetProgramInfoLog(program.Get(), sizeof log, nullptr, log);
+    throw std::runtime_error(std::string("shader program does not link: ") + log);
+  }
+  return program;
+}
+
+GLenum BlendFactor(std::uint32_t d3d) {
+  switch (d3d) {
+    case D3DBLEND_ZERO:
+      return GL_ZERO;
+    case D3DBLEND_ONE:
+      return GL_ONE;
+    case D3DBLEND_SRCCOLOR:
+      return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR:
+      return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA:
+      return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA:
+      return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA:
+      return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA:
+      return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR:
+      return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR:
+      return GL_ONE_MINUS_DST_COLOR;
+    default:
+      return GL_ONE;
+  }
+}
+
+GLenum DepthFunc(std::uint32_t d3d) {
+  switch (d3d) {
+    case D3DCMP_NEVER:
+      return GL_NEVER;
+    case D3DCMP_LESS:
+      return GL_LESS;
+    case D3DCMP_EQUAL:
+      return GL_EQUAL;
+    case D3DCMP_GREATER:
+      return GL_GREATER;
+    case D3DCMP_NOTEQUAL:
+      return GL_NOTEQUAL;
+    case D3DCMP_GREATEREQUAL:
+      return GL_GEQUAL;
+    case D3DCMP_ALWAYS:
+      return GL_ALWAYS;
+    default:
+      return GL_LEQUAL;
+  }
+}
+
+std::string GlString(GLenum name) {
+  const auto* s = reinterpret_cast<const char*>(glGetString(name));
+  return s ? s : "";
+}
+
+class GlMesh final : public IMesh {
+ public:
+  GlMesh(GlDevice& device, MeshData data)
+      : device_(device),
+        data_(std::move(data)),
+        array_(gl::MakeVertexArray()),
+        vertices_(gl::MakeBuffer()),
+        indices_(gl::MakeBuffer()) {
+    glBindVertexArray(array_.Get());
+    glBindBuffer(GL_ARRAY_BUFFER, vertices_.Get());
+    glBufferData(GL_ARRAY_BUFFER, data_.Vertices().size() * sizeof(D3DVERTEX), data_.Vertices().data(),
+                 GL_DYNAMIC_DRAW);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices_.Get());
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, data_.Indices().size() * sizeof(std::uint32_t),
+                 data_.Indices().data(), GL_STATIC_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(D3DVERTEX), reinterpret_cast<void*>(0));
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(D3DVERTEX), reinterpret_cast<void*>(12));
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(D3DVERTEX), reinterpret_cast<void*>(24));
+    glBindVertexArray(0);
+  }
+  int GetNumVertices() const override { return data_.NumVertices(); }
+  int GetNumFaces() const override { return data_.NumFaces(); }
+  int GetNumSubsets() const override { return data_.NumSubsets(); }
+  void DrawSubset(int subset) override {
+    if (locked_) throw std::logic_error("drawing a mesh whose vertex buffer is locked");
+    const auto range = data_.SubsetRange(subset);
+    if (range.indexCount > 0) device_.DrawIndexed(array_.Get(), range.firstIndex, range.indexCount);
+  }
+  std::span<D3DVERTEX> LockVertexBuffer() override {
+    if (locked_) throw std::logic_error("vertex buffer is already locked");
+    locked_ = true;
+    return data_.Vertices();
+  }
+  void UnlockVertexBuffer() override {
+    if (!locked_) throw std::logic_error("vertex buffer is not locked");
+    locked_ = false;
+    glBindBuffer(GL_ARRAY_BUFFER, vertices_.Get());
+    glBufferSubData(GL_ARRAY_BUFFER, 0, data_.Vertices().size() * sizeof(D3DVERTEX), data_.Vertices().data());
+    device_.BindingsChanged();
+  }
+  std::span<const std::uint32_t> Indices() const override { return data_.Indices(); }
+  std::span<const std::uint32_t> Attributes() const override { return data_.Attributes(); }
+
+ private:
+  GlDevice& device_;
+  MeshData data_;
+  gl::VertexArray array_;
+  gl::Buffer vertices_, indices_;
+  bool locked_ = false;
+};
+
+class GlSprite final : public ISprite {
+ public:
+  explicit GlSprite(GlDevice& device) : device_(device) {}
+  ~GlSprite() override {
+    if (begun_) device_.End2D();
+  }
+  void Begin() override {
+    if (begun_) throw std::logic_error("sprite Begin twice");
+    device_.Begin2D();
+    begun_ = true;
+  }
+  void Draw(ITexture* texture, const RECT* source, const D3DVECTOR2* scaling,
+            const D3DVECTOR2* rotationCentre, float rotation, const D3DVECTOR2* translation,
+            D3DCOLOR colour) override {
+    if (!begun_) throw std::logic_error("sprite Draw outside Begin/End");
+    auto* gl = dynamic_cast<GlTexture*>(texture);
+    if (!gl) throw std::invalid_argument("sprite Draw without a texture of this device");
+    const auto quad =
+        SpriteQuad(gl->Width(), gl->Height(), source, scaling, rotationCentre, rotation, translation, colour);
+    device_.Queue2D(*gl, quad.data(), quad.size());
+  }
+  void End() override {
+    if (!begun_) throw std::logic_error("sprite End without Begin");
+    begun_ = false;
+    device_.End2D();
+  }
+
+ private:
+  GlDevice& device_;
+  bool begun_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<IFont> CreateGlFont(GlDevice& device, const FontDesc& desc);  // GlFont.cpp
+
+GlTexture::GlTexture(GlDevice& device, int width, int height)
+    : device_(device),
+      width_(width),
+      height_(height),
+      bytes_(static_cast<std::size_t>(width) * height * 4, 0),
+      texture_(gl::MakeTexture()) {
+  glBindTexture(GL_TEXTURE_2D, texture_.Get());
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, bytes_.data());
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+}
+
+GlTexture::~GlTexture() { device_.ForgetTexture(this); }
+
+std::span<std::uint8_t> GlTexture::LockRect() {
+  if (locked_) throw std::logic_error("texture is already locked");
+  locked_ = true;
+  return bytes_;
+}
+
+void GlTexture::UnlockRect() {
+  if (!locked_) throw std::logic_error("texture is not locked");
+  locked_ = false;
+  glBindTexture(GL_TEXTURE_2D, texture_.Get());
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, bytes_.data());
+  device_.BindingsChanged();
+}
+
+GLuint GlTexture::Id() const {
+  if (locked_) throw std::logic_error("drawing with a locked texture");
+  return texture_.Get();
+}
+
+GlDevice::GlDevice(int width, int height, Window window)
+    : width_(width), height_(height), window_(std::move(window)) {
+  if (width <= 0 || height <= 0 || width > 16384 || height > 16384)
+    throw std::invalid_argument("bad device size " + std::to_string(width) + " x " + std::to_string(height));
+  info_ = DeviceInfo{GlString(GL_VENDOR), GlString(GL_RENDERER), GlString(GL_VERSION)};
+
+  colour_ = gl::MakeTexture();
+  glBindTexture(GL_TEXTURE_2D, colour_.Get());
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  depth_ = gl::MakeRenderbuffer();
+  glBindRenderbuffer(GL_RENDERBUFFER, depth_.Get());
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+  framebuffer_ = gl::MakeFramebuffer();
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_.Get());
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour_.Get(), 0);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_.Get());
+  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+    throw std::runtime_error("offscreen framebuffer is not complete");
+  glViewport(0, 0, width, height);
+
+  program3D_ = Link(Vertex3D, Fragment3D);
+  program2D_ = Link(Vertex2D, Fragment2D);
+  const GLuint p = program3D_.Get();
+  auto at = [p](const char* name) { return glGetUniformLocation(p, name); };
+  u3_ = Locations3D{at("uClip"),          at("uWorld"),       at("uNormalWorld"),  at("uEye"),
+                    at("uLighting"),      at("uSpecularOn"),  at("uAmbient"),      at("uMatDiffuse"),
+                    at("uMatAmbient"),    at("uMatSpecular"), at("uMatEmissive"),  at("uMatPower"),
+                    at("uLightCount"),    at("uLightDir"),    at("uLightDiffuse"), at("uLightAmbient"),
+                    at("uLightSpecular"), at("uHasTexture"),  at("uColourOp"),     at("uAlphaOp")};
+  glUseProgram(p);
+  glUniform1i(at("uTexture"), 0);
+  glUseProgram(program2D_.Get());
+  glUniform1i(glGetUniformLocation(program2D_.Get(), "uTexture"), 0);
+  screenSize_ = glGetUniformLocation(program2D_.Get(), "uScreen");
+  glUniform2f(screenSize_, static_cast<float>(width), static_cast<float>(height));
+
+  linear_ = gl::MakeSampler();
+  nearest_ = gl::MakeSampler();
+  glSamplerParameteri(linear_.Get(), GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glSamplerParameteri(linear_.Get(), GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glSamplerParameteri(nearest_.Get(), GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glSamplerParameteri(nearest_.Get(), GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+
+  quadArray_ = gl::MakeVertexArray();
+  quadBuffer_ = gl::MakeBuffer();
+  glBindVertexArray(quadArray_.Get());
+  glBindBuffer(GL_ARRAY_BUFFER, quadBuffer_.Get());
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, sizeof(QuadVertex), reinterpret_cast<void*>(0));
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, sizeof(QuadVertex), reinterpret_cast<void*>(8));
+  glEnableVertexAttribArray(2);
+  glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(QuadVertex), reinterpret_cast<void*>(16));
+  glBindVertexArray(0);
+  if (glGetError() != GL_NO_ERROR) throw std::runtime_error("GL refused to set up the device");
+}
+
+GlDevice::~GlDevice() { glBindFramebuffer(GL_FRAMEBUFFER, 0); }
+
+void GlDevice::RequireScene(const char* what) const {
+  if (!InScene()) throw std::logic_error(std::string(what) + " outside BeginScene/EndScene");
+}
+
+void GlDevice::Clear(std::uint32_t flags, D3DCOLOR colour, float z) {
+  Flush2D();
+  GLbitfield mask = 0;
+  if (flags & D3DCLEAR_TARGET) {
+    const D3DCOLORVALUE c{((colour >> 16) & 0xFF) / 255.0f, ((colour >> 8) & 0xFF) / 255.0f,
+                          (colour & 0xFF) / 255.0f, (colour >> 24) / 255.0f};
+    glClearColor(c.r, c.g, c.b, c.a);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    mask |= GL_COLOR_BUFFER_BIT;
+  }
+  if (flags & D3DCLEAR_ZBUFFER) {
+    // Clearing ignores the depth-write state.
+    glClearDepth(std::clamp(z, 0.0f, 1.0f));
+    glDepthMask(GL_TRUE);
+    mask |= GL_DEPTH_BUFFER_BIT;
+    dirty_ |= DirtyRenderState;
+  }
+  glDisable(GL_SCISSOR_TEST);
+  if (mask) glClear(mask);
+}
+
+void GlDevice::BeginScene() {
+  DeviceState::BeginScene();
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_.Get());
+  glViewport(0, 0, width_, height_);
+}
+
+void GlDevice::EndScene() {
+  Flush2D();
+  DeviceState::EndScene();
+}
+
+void GlDevice::Present() {
+  if (InScene()) throw std::logic_error("Present inside a scene");
+  Flush2D();
+  int w = 0, h = 0;
+  window_.drawableSize(w, h);
+  if (w > 0 && h > 0) {
+    // Keep the picture's shape: scale it to fit and centre it, black around it.
+    const double scale = std::min(static_cast<double>(w) / width_, static_cast<double>(h) / height_);
+    const int pw = static_cast<int>(width_ * scale + 0.5), ph = static_cast<int>(height_ * scale + 0.5);
+    const int px = (w - pw) / 2, py = (h - ph) / 2;
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_.Get());
+    glViewport(0, 0, w, h);
+    glClearColor(0, 0, 0, 1);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glBlitFramebuffer(0, 0, width_, height_, px, py, px + pw, py + ph, GL_COLOR_BUFFER_BIT,
+                      scale == 1.0 ? GL_NEAREST : GL_LINEAR);
+    window_.swap();
+  }
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_.Get());
+  glViewport(0, 0, width_, height_);
+}
+
+std::shared_ptr<ITexture> GlDevice::CreateTexture(int width, int height) {
+  GLint most = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &most);
+  if (width <= 0 || height <= 0 || width > most || height > most)
+    throw std::invalid_argument("bad texture size " + std::to_string(width) + " x " + std::to_string(height));
+  auto texture = std::make_shared<GlTexture>(*this, width, height);
+  BindingsChanged();
+  return texture;
+}
+
+std::unique_ptr<IMesh> GlDevice::CreateMesh(std::vector<D3DVERTEX> vertices,
+                                            std::vector<std::uint32_t> indices,
+                                            std::vector<std::uint32_t> attributes) {
+  MeshData data(std::move(vertices), std::move(indices), std::move(attributes));
+  auto mesh = std::make_unique<GlMesh>(*this, std::move(data));
+  BindingsChanged();
+  return mesh;
+}
+
+std::unique_ptr<ISprite> GlDevice::CreateSprite() { return std::make_unique<GlSprite>(*this); }
+
+std::unique_ptr<IFont> GlDevice::CreateFont(const FontDesc& desc) {
+  auto font = CreateGlFont(*this, desc);
+  BindingsChanged();
+  return font;
+}
+
+std::vector<std::uint8_t> GlDevice::ReadPixels() {
+  Flush2D();
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_.Get());
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  std::vector<std::uint8_t> bottomUp(static_cast<std::size_t>(width_) * height_ * 4);
+  glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+  std::vector<std::uint8_t> out(bottomUp.size());
+  const std::size_t row = static_cast<std::size_t>(width_) * 4;
+  for (int y = 0; y < height_; ++y) std::memcpy(&out[y * row], &bottomUp[(height_ - 1 - y) * row], row);
+  return out;
+}
+
+std::vector<float> GlDevice::ReadDepth() {
+  Flush2D();
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_.Get());
+  std::vector<float> bottomUp(static_cast<std::size_t>(width_) * height_);
+  glReadPixels(0, 0, width_, height_, GL_DEPTH_COMPONENT, GL_FLOAT, bottomUp.data());
+  std::vector<float> out(bottomUp.size());
+  for (int y = 0; y < height_; ++y)
+    std::copy_n(&bottomUp[(height_ - 1 - y) * static_cast<std::size_t>(width_)], width_,
+                &out[y * static_cast<std::size_t>(width_)]);
+  return out;
+}
+
+void GlDevice::Use3D() {
+  if (mode_ == Mode::Scene3D) return;
+  Flush2D();
+  mode_ = Mode::Scene3D;
+  glUseProgram(program3D_.Get());
+  boundArray_ = 0;
+  dirty_ |= DirtyRenderState | DirtyTexture | DirtyStage;
+}
+
+void GlDevice::Use2D() {
+  if (mode_ == Mode::Screen2D) return;
+  mode_ = Mode::Screen2D;
+  glUseProgram(program2D_.Get());
+  glBindVertexArray(quadArray_.Get());
+  boundArray_ = quadArray_.Get();
+  glBindBuffer(GL_ARRAY_BUFFER, quadBuffer_.Get());
+  glDisable(GL_DEPTH_TEST);
+  glDepthMask(GL_FALSE);
+  glDisable(GL_CULL_FACE);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glBindSampler(0, linear_.Get());
+  glActiveTexture(GL_TEXTURE0);
+  batchTexture_ = 0;
+}
+
+void GlDevice::Apply3DState() {
+  const std::uint32_t dirty = dirty_;
+  dirty_ = 0;
+  if (dirty & DirtyRenderState) {
+    if (GetRenderState(D3DRS_ZENABLE))
+      glEnable(GL_DEPTH_TEST);
+    else
+      glDisable(GL_DEPTH_TEST);
+    glDepthMask(GetRenderState(D3DRS_ZWRITEENABLE) ? GL_TRUE : GL_FALSE);
+    glDepthFunc(DepthFunc(GetRenderState(D3DRS_ZFUNC)));
+    if (GetRenderState(D3DRS_ALPHABLENDENABLE)) {
+      glEnable(GL_BLEND);
+      glBlendFunc(BlendFactor(GetRenderState(D3DRS_SRCBLEND)), BlendFactor(GetRenderState(D3DRS_DESTBLEND)));
+    } else {
+      glDisable(GL_BLEND);
+    }
+    // Screen y runs down in Direct3D and up in GL, which swaps the winding.
+    switch (GetRenderState(D3DRS_CULLMODE)) {
+      case D3DCULL_CW:
+        glEnable(GL_CULL_FACE);
+        glFrontFace(GL_CW);
+        glCullFace(GL_BACK);
+        break;
+      case D3DCULL_CCW:
+        glEnable(GL_CULL_FACE);
+        glFrontFace(GL_CCW);
+        glCullFace(GL_BACK);
+        break;
+      default:
+        glDisable(GL_CULL_FACE);
+        break;
+    }
+    const std::uint32_t fill = GetRenderState(D3DRS_FILLMODE);
+    glPolygonMode(GL_FRONT_AND_BACK, fill == D3DFILL_WIREFRAME ? GL_LINE
+                                     : fill == D3DFILL_POINT   ? GL_POINT
+                                                               : GL_FILL);
+    glUniform1i(u3_.lighting, GetRenderState(D3DRS_LIGHTING) ? 1 : 0);
+    glUniform1i(u3_.specularOn, GetRenderState(D3DRS_SPECULARENABLE) ? 1 : 0);
+    const D3DCOLOR a = GetRenderState(D3DRS_AMBIENT);
+    glUniform3f(u3_.ambient, ((a >> 16) & 0xFF) / 255.0f, ((a >> 8) & 0xFF) / 255.0f, (a & 0xFF) / 255.0f);
+  }
+  if (dirty & DirtyTransform) {
+    const glm::mat4 world = ToGlm(GetTransform(D3DTS_WORLD)), view = ToGlm(GetTransform(D3DTS_VIEW));
+    // The projection maps depth to 0..1; GL clips -1..1: z' = 2z - w.
+    glm::mat4 remap(1.0f);
+    remap[2][2] = 2.0f;
+    remap[3][2] = -1.0f;
+    const glm::mat4 clip = remap * ToGlm(GetTransform(D3DTS_PROJECTION)) * view * world;
+    glUniformMatrix4fv(u3_.clip, 1, GL_FALSE, glm::value_ptr(clip));
+    glUniformMatrix4fv(u3_.world, 1, GL_FALSE, glm::value_ptr(world));
+    const glm::mat3 w3(world);
+    const glm::mat3 normal = glm::determinant(w3) != 0.0f ? glm::transpose(glm::inverse(w3)) : w3;
+    glUniformMatrix3fv(u3_.normalWorld, 1, GL_FALSE, glm::value_ptr(normal));
+    const glm::vec3 eye = glm::determinant(view) != 0.0f ? glm::vec3(glm::inverse(view)[3]) : glm::vec3(0.0f);
+    glUniform3fv(u3_.eye, 1, glm::value_ptr(eye));
+  }
+  if (dirty & DirtyLights) {
+    GLfloat dir[MaxLights * 3] = {}, diffuse[MaxLights * 3] = {}, ambient[MaxLights * 3] = {},
+                            specular[MaxLights * 3] = {};
+    int n = 0;
+    for (const auto& [index, slot] : Lights()) {
+      // Only directional lights are used by the game; others are not lit.
+      if (!slot.enabled || slot.light.Type != D3DLIGHT_DIRECTIONAL || n == MaxLights) continue;
+      glm::vec3 d = -ToGlm(slot.light.Direction);
+      if (glm::length(d) > 0.0f) d = glm::normalize(d);
+      const auto& l = slot.light;
+      const GLfloat values[4][3] = {{d.x, d.y, d.z},
+                                    {l.Diffuse.r, l.Diffuse.g, l.Diffuse.b},
+                                    {l.Ambient.r, l.Ambient.g, l.Ambient.b},
+                                    {l.Specular.r, l.Specular.g, l.Specular.b}};
+      std::copy_n(values[0], 3, dir + 3 * n);
+      std::copy_n(values[1], 3, diffuse + 3 * n);
+      std::copy_n(values[2], 3, ambient + 3 * n);
+      std::copy_n(values[3], 3, specular + 3 * n);
+      ++n;
+    }
+    glUniform1i(u3_.lightCount, n);
+    glUniform3fv(u3_.lightDir, MaxLights, dir);
+    glUniform3fv(u3_.lightDiffuse, MaxLights, diffuse);
+    glUniform3fv(u3_.lightAmbient, MaxLights, ambient);
+    glUniform3fv(u3_.lightSpecular, MaxLights, specular);
+  }
+  if (dirty & DirtyMaterial) {
+    const D3DMATERIAL8& m = Material();
+    glUniform4fv(u3_.matDiffuse, 1, &m.Diffuse.r);
+    glUniform4fv(u3_.matAmbient, 1, &m.Ambient.r);
+    glUniform4fv(u3_.matSpecular, 1, &m.Specular.r);
+    glUniform4fv(u3_.matEmissive, 1, &m.Emissive.r);
+    glUniform1f(u3_.matPower, m.Power);
+  }
+  if (dirty & DirtyTexture) {
+    const auto* texture = dynamic_cast<const GlTexture*>(Texture());
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture ? texture->Id() : 0);
+    glUniform1i(u3_.hasTexture, texture ? 1 : 0);
+  }
+  if (dirty & DirtyStage) {
+    glUniform1i(u3_.colourOp, static_cast<GLint>(GetTextureStageState(0, D3DTSS_COLOROP)));
+    glUniform1i(u3_.alphaOp, static_cast<GLint>(GetTextureStageState(0, D3DTSS_ALPHAOP)));
+    const bool linear = GetTextureStageState(0, D3DTSS_MAGFILTER) == D3DTEXF_LINEAR;
+    glBindSampler(0, linear ? linear_.Get() : nearest_.Get());
+  }
+}
+
+void GlDevice::DrawIndexed(GLuint vertexArray, int firstIndex, int count) {
+  RequireScene("DrawSubset");
+  Use3D();
+  if (dirty_) Apply3DState();
+  if (auto* texture = dynamic_cast<const GlTexture*>(Texture()); texture && texture->IsLocked())
+    throw std::logic_error("drawing with a locked texture");
+  if (boundArray_ != vertexArray) {
+    glBindVertexArray(vertexArray);
+    boundArray_ = vertexArray;
+  }
+  glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT,
+                 reinterpret_cast<void*>(static_cast<std::uintptr_t>(firstIndex) * sizeof(std::uint32_t)));
+}
+
+void GlDevice::Begin2D() { batching_ = true; }
+
+void GlDevice::End2D() {
+  Flush2D();
+  batching_ = false;
+}
+
+void GlDevice::Queue2D(const GlTexture& texture, const QuadVertex* vertices, std::size_t count) {
+  RequireScene("a sprite or text draw");
+  const GLuint id = texture.Id();
+  Use2D();
+  if (id != batchTexture_) {
+    Flush2D();
+    batchTexture_ = id;
+  }
+  batch_.insert(batch_.end(), vertices, vertices + count);
+  if (!batching_) Flush2D();
+}
+
+void GlDevice::Flush2D() {
+  if (batch_.empty()) return;
+  // Meshes and textures made meanwhile may have changed these bindings.
+  glBindVertexArray(quadArray_.Get());
+  boundArray_ = quadArray_.Get();
+  glBindBuffer(GL_ARRAY_BUFFER, quadBuffer_.Get());
+  glBindTexture(GL_TEXTURE_2D, batchTexture_);
+  glBufferData(GL_ARRAY_BUFFER, batch_.size() * sizeof(QuadVertex), batch_.data(), GL_STREAM_DRAW);
+  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(batch_.size()));
+  batch_.clear();
+}
+
+}  // namespace quarnix

@@ -1,0 +1,111 @@
+#pragma once
+// The OpenGL 3.3 device: renders into an offscreen framebuffer of exactly the
+// chosen size and presents it letterboxed. Needs its context current for its
+// whole life. Internal to the platform library.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/DeviceState.h"
+#include "platform/Draw2D.h"
+#include "platform/GlHandles.h"
+
+namespace quarnix {
+
+class GlTexture;
+
+class GlDevice final : public DeviceState {
+ public:
+  struct Window {
+    std::function<void(int& width, int& height)> drawableSize;  // the window's pixels
+    std::function<void()> swap;
+  };
+  // Throws std::runtime_error when GL cannot give what the device needs.
+  GlDevice(int width, int height, Window window);
+  ~GlDevice() override;
+
+  void Clear(std::uint32_t flags, D3DCOLOR colour, float z) override;
+  void BeginScene() override;
+  void EndScene() override;
+  void Present() override;
+  std::shared_ptr<ITexture> CreateTexture(int width, int height) override;
+  std::unique_ptr<IMesh> CreateMesh(std::vector<D3DVERTEX> vertices, std::vector<std::uint32_t> indices,
+                                    std::vector<std::uint32_t> attributes) override;
+  std::unique_ptr<ISprite> CreateSprite() override;
+  std::unique_ptr<IFont> CreateFont(const FontDesc& desc) override;
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  std::vector<std::uint8_t> ReadPixels() override;
+  DeviceInfo Info() const override { return info_; }
+
+  // For meshes: draws count indices from firstIndex of the mesh's vertex array.
+  void DrawIndexed(GLuint vertexArray, int firstIndex, int count);
+  // For the sprite and the font: screen quads with the alpha blend of sprites.
+  // Batched while the sprite is begun; otherwise drawn at once.
+  void Queue2D(const GlTexture& texture, const QuadVertex* vertices, std::size_t count);
+  void Begin2D();
+  void End2D();
+  // Something bound its own texture, buffer or vertex array: bind ours again.
+  void BindingsChanged() {
+    dirty_ |= DirtyTexture;
+    boundArray_ = 0;
+  }
+  // Depth of the offscreen picture, 0..1, top row first (for tests).
+  std::vector<float> ReadDepth();
+
+ private:
+  enum class Mode { None, Scene3D, Screen2D };
+  void Use3D();
+  void Use2D();
+  void Flush2D();
+  void Apply3DState();
+  void RequireScene(const char* what) const;
+
+  int width_, height_;
+  Window window_;
+  DeviceInfo info_;
+  gl::Framebuffer framebuffer_;
+  gl::Texture colour_;
+  gl::Renderbuffer depth_;
+  gl::Program program3D_, program2D_;
+  gl::Sampler linear_, nearest_;
+  gl::VertexArray quadArray_;
+  gl::Buffer quadBuffer_;
+  std::vector<QuadVertex> batch_;
+  GLuint batchTexture_ = 0;
+  bool batching_ = false;
+  Mode mode_ = Mode::None;
+  GLuint boundArray_ = 0;
+
+  struct Locations3D {
+    GLint clip, world, normalWorld, eye, lighting, specularOn, ambient, matDiffuse, matAmbient, matSpecular,
+        matEmissive, matPower, lightCount, lightDir, lightDiffuse, lightAmbient, lightSpecular, hasTexture,
+        colourOp, alphaOp;
+  } u3_{};
+  GLint screenSize_ = -1;
+};
+
+// A texture with a CPU copy of its level 0 (what LockRect hands out).
+class GlTexture final : public ITexture {
+ public:
+  GlTexture(GlDevice& device, int width, int height);
+  ~GlTexture() override;
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  std::span<std::uint8_t> LockRect() override;
+  void UnlockRect() override;
+  bool IsLocked() const override { return locked_; }
+  // Throws std::logic_error while locked.
+  GLuint Id() const;
+
+ private:
+  GlDevice& device_;
+  int width_, height_;
+  std::vector<std::uint8_t> bytes_;
+  bool locked_ = false;
+  gl::Texture texture_;
+};
+
+}  // namespace quarnix

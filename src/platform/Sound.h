@@ -1,0 +1,62 @@
+#pragma once
+// Sound buffers on SDL2_mixer: each buffer is one chunk on its own channel, so
+// effects and music overlap. Without an audio device InitDSound is false and the
+// game runs silent. A null system records what the game asks for.
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "core/SoundBuffer.h"
+
+namespace quarnix {
+
+class ISoundSystem {
+ public:
+  virtual ~ISoundSystem() = default;
+  // Opens the default audio device; false when there is none.
+  virtual bool InitDSound() = 0;
+  virtual bool IsOpen() const = 0;
+  // The whole wave file in one buffer. Throws std::runtime_error naming the file
+  // when it is missing or not a wave file, or when no device is open.
+  virtual std::unique_ptr<ISoundBuffer> CreateSoundBufferFromFile(const std::string& path) = 0;
+};
+
+// Linear gain of a volume in hundredths of a decibel (0 the recorded level,
+// clamped to -10000..0), and the mixer's 0..128 level for it.
+double GainFromVolume(int volume);
+int MixerLevelFromVolume(int volume);
+
+class MixerSoundSystem final : public ISoundSystem {
+ public:
+  // frequency: output samples per second.
+  explicit MixerSoundSystem(int frequency = 44100);
+  ~MixerSoundSystem() override;  // buffers must be gone by then
+  MixerSoundSystem(const MixerSoundSystem&) = delete;
+  MixerSoundSystem& operator=(const MixerSoundSystem&) = delete;
+
+  bool InitDSound() override;
+  bool IsOpen() const override { return open_; }
+  std::unique_ptr<ISoundBuffer> CreateSoundBufferFromFile(const std::string& path) override;
+
+ private:
+  int frequency_;
+  bool audioInit_ = false, open_ = false;
+  int channels_ = 0;
+};
+
+class NullSoundSystem final : public ISoundSystem {
+ public:
+  explicit NullSoundSystem(bool deviceWorks = true) : works_(deviceWorks) {}
+  bool InitDSound() override { return open_ = works_; }
+  bool IsOpen() const override { return open_; }
+  // Checks the file exists, then records calls; Buffer(path) finds it again.
+  std::unique_ptr<ISoundBuffer> CreateSoundBufferFromFile(const std::string& path) override;
+  RecordingSoundBuffer* Buffer(const std::string& path) const;
+
+ private:
+  bool works_, open_ = false;
+  std::map<std::string, RecordingSoundBuffer*> buffers_;
+};
+
+}  // namespace quarnix

@@ -1,0 +1,43 @@
+#pragma once
+// Pictures on their way into textures: decoding image files, the colour key,
+// fitting to the texture size, and writing PNG screenshots.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/D3DTypes.h"
+
+namespace quarnix {
+
+class IDevice;
+class ITexture;
+
+// Pixels as 32-bit ARGB values, top row first. Pictures without alpha are opaque.
+struct Image {
+  int Width = 0, Height = 0;
+  std::vector<std::uint32_t> Argb;
+};
+
+// BMP, PNG, TGA and the other formats stb_image reads. Throws std::runtime_error
+// naming the reason for data it cannot decode.
+Image DecodeImage(std::span<const std::uint8_t> bytes);
+Image LoadImageFile(const std::string& path);
+
+// The BGRA bytes of a width x height texture made from image (0 = the image's
+// size): pixels equal to colourKey (ARGB, 0 = no key) become transparent black;
+// with D3DX_FILTER_NONE the image sits unscaled in the top-left corner and the
+// rest is transparent black, otherwise it is stretched (bilinear) to fit.
+std::vector<std::uint8_t> TexturePixels(const Image& image, std::uint32_t filter, D3DCOLOR colourKey,
+                                        int width = 0, int height = 0);
+
+// A texture on device holding TexturePixels(image, ...).
+std::shared_ptr<ITexture> CreateTextureFromImage(IDevice& device, const Image& image, std::uint32_t filter,
+                                                 D3DCOLOR colourKey, int width = 0, int height = 0);
+
+// Writes RGBA bytes (top row first) as a PNG file; throws std::runtime_error on failure.
+void WritePng(const std::string& path, int width, int height, std::span<const std::uint8_t> rgba);
+
+}  // namespace quarnix
