@@ -21,4 +21,11 @@ void LogEvent(const std::filesystem::path& folder, std::string_view message) {
   EndProgram(EventExitCode);
 }
 
+std::string LastEvent(const std::filesystem::path& folder) {
+  const auto file = FindFile(folder / EventFileName);
+  if (!file) return "";
+  const auto bytes = ReadFileBytes(*file, 4096);
+  return std::string(bytes.begin(), bytes.end());
+}
+
 }  // namespace quarnix
