@@ -1,0 +1,32 @@
+#pragma once
+// Everything the generator writes, produced in memory first.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Canvas.h"
+#include "ResourcePack.h"
+#include "Sheets.h"
+
+namespace quarnix::content {
+
+struct ScreenImage {
+  std::string File;    // "SA.RB"
+  art::Image Picture;  // for "BG.RB": the 20 backgrounds stacked, 256 x 5120
+  bool Packed = true;
+};
+
+// The seven ".RB" pictures, in the order the game loads them.
+std::vector<ScreenImage> MakeScreenImages(const Fonts& F);
+
+// File bytes of a screen image: raw RGB for "BG.RB", zero-run packed otherwise.
+std::vector<std::uint8_t> ScreenImageBytes(const ScreenImage& Image);
+
+// The 146 texture bitmaps as resource-pack entries (upper-case names, BMP bytes).
+std::vector<PackEntry> MakeTextureResources();
+
+// 24-bit BMP bytes of a picture.
+std::vector<std::uint8_t> BmpBytes(const art::Image& Picture);
+
+}  // namespace quarnix::content

@@ -1,0 +1,102 @@
+// quarnix-contentgen OUTDIR [--pack FILE] [--authoring DIR] [--preview DIR]
+//
+// Draws the game's pictures: OUTDIR/Data/*.RB (the screen images), the resource
+// pack of the 146 texture bitmaps that the build links into the game (FILE,
+// default OUTDIR/resources.pak), optionally the bitmaps as authoring ".BMP" files
+// and PNG previews of everything. The output depends on nothing but the fonts, so
+// two runs give the same bytes.
+
+#include <stb/stb_image_write.h>
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <span>
+#include <string>
+
+#include "Bmp.h"
+#include "Content.h"
+#include "Preview.h"
+#include "Textures.h"
+
+namespace fs = std::filesystem;
+using namespace quarnix;
+
+namespace {
+
+// Writes through a temporary file and a rename, so an interrupted build never
+// leaves a half-written file that looks complete.
+void WriteFile(const fs::path& Path, std::span<const std::uint8_t> Bytes) {
+  fs::create_directories(Path.parent_path());
+  fs::path Temp = Path;
+  Temp += ".tmp";
+  {
+    std::ofstream Out(Temp, std::ios::binary | std::ios::trunc);
+    Out.write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
+    Out.flush();
+    if (!Out) throw std::runtime_error("cannot write " + Temp.string());
+  }
+  fs::rename(Temp, Path);
+}
+
+void WritePng(const fs::path& Path, const art::Image& Img) {
+  fs::create_directories(Path.parent_path());
+  std::vector<std::uint8_t> Rgb = Img.ToRgb8();
+  if (!stbi_write_png(Path.c_str(), Img.W, Img.H, 3, Rgb.data(), Img.W * 3))
+    throw std::runtime_error("cannot write " + Path.string());
+}
+
+int Usage() {
+  std::cerr << "usage: quarnix-contentgen OUTDIR [--pack FILE] [--authoring DIR] [--preview DIR]\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    if (argc < 2) return Usage();
+    fs::path OutDir = argv[1], Pack, Authoring, PreviewDir;
+    for (int i = 2; i < argc; ++i) {
+      std::string a = argv[i];
+      if (i + 1 >= argc) return Usage();
+      if (a == "--pack")
+        Pack = argv[++i];
+      else if (a == "--authoring")
+        Authoring = argv[++i];
+      else if (a == "--preview")
+        PreviewDir = argv[++i];
+      else
+        return Usage();
+    }
+    if (Pack.empty()) Pack = OutDir / "resources.pak";
+
+    const content::Fonts F = content::Fonts::Find();
+    std::vector<content::ScreenImage> Images = content::MakeScreenImages(F);
+    for (const content::ScreenImage& s : Images)
+      WriteFile(OutDir / "Data" / s.File, content::ScreenImageBytes(s));
+
+    std::vector<PackEntry> Textures;
+    for (const std::string& Name : content::TextureNames()) {
+      art::Image Img = content::MakeTexture(Name);
+      Textures.push_back({Name, content::BmpBytes(Img)});
+      if (!Authoring.empty())
+        WriteFile(Authoring / (content::AuthoringName(Name) + ".BMP"), Textures.back().Bytes);
+      if (!PreviewDir.empty()) WritePng(PreviewDir / "textures" / (Name + ".png"), Img);
+    }
+    WriteFile(Pack, WriteResourcePack(Textures));
+
+    if (!PreviewDir.empty()) {
+      for (const content::ScreenImage& s : Images)
+        WritePng(PreviewDir / (s.File.substr(0, 2) + ".png"), s.Picture);
+      for (const auto& [Name, Img] : content::MakePreviews(Images, F))
+        WritePng(PreviewDir / (Name + ".png"), Img);
+    }
+    return 0;
+  } catch (const std::exception& e) {
+    std::cerr << "quarnix-contentgen: " << e.what() << "\n";
+    return 1;
+  }
+}
