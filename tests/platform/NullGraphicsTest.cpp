@@ -1,0 +1,149 @@
+// The null back end: the state every device starts with, meshes grouped by
+// subset, textures that keep their bytes, and draws recorded per scene.
+
+#include "platform/NullGraphics.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/D3DXMath.h"
+#include "platform/InitDirect3D.h"
+
+namespace quarnix {
+namespace {
+
+std::vector<D3DVERTEX> Corners(int n) {
+  std::vector<D3DVERTEX> v(n);
+  for (int i = 0; i < n; ++i) v[i].x = static_cast<float>(i);
+  return v;
+}
+
+TEST(NullGraphics, InitDeviceGivesTheStartingStateAndTheKind) {
+  NullGraphics graphics;
+  ASSERT_TRUE(graphics.InitD3D());
+  EXPECT_EQ(graphics.InitDevice(800, 600, 1, 0x505050), DeviceKindSoftware);
+  IDevice& d = *graphics.Device();
+  EXPECT_EQ(d.Width(), 800);
+  EXPECT_EQ(d.GetRenderState(D3DRS_LIGHTING), 1u);
+  EXPECT_EQ(d.GetRenderState(D3DRS_AMBIENT), 0x505050u);
+  EXPECT_EQ(d.GetRenderState(D3DRS_SRCBLEND), D3DBLEND_ONE);
+  EXPECT_EQ(d.GetRenderState(D3DRS_DESTBLEND), D3DBLEND_ONE);
+  EXPECT_EQ(d.GetRenderState(D3DRS_ALPHABLENDENABLE), 0u);
+  EXPECT_EQ(d.GetRenderState(D3DRS_CULLMODE), D3DCULL_NONE);
+  EXPECT_EQ(d.GetRenderState(D3DRS_ZWRITEENABLE), 1u);
+  EXPECT_EQ(d.GetTextureStageState(0, D3DTSS_MAGFILTER), D3DTEXF_LINEAR);
+  EXPECT_EQ(d.GetTextureStageState(0, D3DTSS_ALPHAOP), D3DTOP_MODULATE);
+  EXPECT_THROW(d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE), std::out_of_range);
+
+  NullGraphics none(DeviceKindNone);
+  EXPECT_EQ(none.InitDevice(640, 480, 1, 0), DeviceKindNone);
+  EXPECT_EQ(none.Device(), nullptr);
+}
+
+TEST(NullGraphics, ProjectionAndLightAsTheScreensSetThem) {
+  NullDevice d(640, 480);
+  d.SetTransform(D3DTS_WORLD, D3DXMatrixTranslation(1, 2, 3));
+  SetProjection(d, 60);
+  EXPECT_EQ(d.GetTransform(D3DTS_WORLD), D3DXMatrixIdentity());
+  EXPECT_NEAR(d.GetTransform(D3DTS_PROJECTION)(1, 1), std::sqrt(3.0f), 1e-5);
+  EXPECT_NEAR(d.GetTransform(D3DTS_PROJECTION)(2, 2), 1000.0f / 999, 1e-5);
+
+  SetDirLight(d, {1, 1, 1, 0}, {0.5f, -1, 0.5f}, 1, 0, 0, 1);
+  const auto& slot = d.Lights().at(1);
+  EXPECT_TRUE(slot.enabled);
+  EXPECT_EQ(slot.light.Type, D3DLIGHT_DIRECTIONAL);
+  EXPECT_EQ(slot.light.Direction, (D3DVECTOR{0.5f, -1, 0.5f}));
+  EXPECT_EQ(slot.light.Attenuation0, 1.0f);
+  EXPECT_EQ(slot.light.Range, 0.0f);
+  EXPECT_EQ(slot.light.Specular, D3DCOLORVALUE{});
+}
+
+TEST(NullGraphics, MeshSubsetsFollowTheFaceAttributes) {
+  NullDevice d(64, 64);
+  // Faces with attributes 1, 0, 1: subset 0 holds the second face, subset 1 the first and the third.
+  auto mesh = d.CreateMesh(Corners(5), {0, 1, 2, 1, 2, 3, 2, 3, 4}, {1, 0, 1});
+  EXPECT_EQ(mesh->GetNumFaces(), 3);
+  EXPECT_EQ(mesh->GetNumSubsets(), 2);
+  const std::vector<std::uint32_t> indices(mesh->Indices().begin(), mesh->Indices().end());
+  EXPECT_EQ(indices, (std::vector<std::uint32_t>{1, 2, 3, 0, 1, 2, 2, 3, 4}));
+
+  EXPECT_THROW(d.CreateMesh(Corners(3), {0, 1, 3}, {0}), std::invalid_argument);
+  EXPECT_THROW(d.CreateMesh(Corners(3), {0, 1}, {0}), std::invalid_argument);
+  EXPECT_THROW(d.CreateMesh(Corners(3), {0, 1, 2}, {0xFFFFFFFF}), std::invalid_argument);
+}
+
+TEST(NullGraphics, DrawsAreRecordedWithTheStateTheyUsed) {
+  NullDevice d(64, 64);
+  auto mesh = d.CreateMesh(Corners(4), {0, 1, 2, 1, 2, 3}, {0, 2});
+  auto texture = d.CreateTexture(4, 4);
+  D3DMATERIAL8 red{};
+  red.Diffuse = {1, 0, 0, 1};
+  EXPECT_THROW(mesh->DrawSubset(0), std::logic_error);  // outside a scene
+  d.BeginScene();
+  d.SetMaterial(red);
+  d.SetTexture(0, texture.get());
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+  d.SetTransform(D3DTS_WORLD, D3DXMatrixTranslation(0, 5, 0));
+  mesh->DrawSubset(0);
+  mesh->DrawSubset(1);  // no faces: nothing drawn
+  mesh->DrawSubset(2);
+  d.EndScene();
+  ASSERT_EQ(d.MeshDraws().size(), 2u);
+  EXPECT_EQ(d.MeshDraws()[1].subset, 2);
+  EXPECT_EQ(d.MeshDraws()[0].texture, texture.get());
+  EXPECT_EQ(d.MeshDraws()[0].material, red);
+  EXPECT_EQ(d.MeshDraws()[0].alphaBlend, 1u);
+  EXPECT_EQ(d.MeshDraws()[0].world(3, 1), 5.0f);
+  // A texture that goes away is no longer set on the device.
+  texture.reset();
+  EXPECT_EQ(d.Texture(), nullptr);
+  EXPECT_THROW(d.EndScene(), std::logic_error);
+}
+
+TEST(NullGraphics, TexturesAndVertexBuffersKeepWhatWasWritten) {
+  NullDevice d(64, 64);
+  auto texture = d.CreateTexture(3, 2);
+  EXPECT_EQ(texture->Pitch(), 12);
+  auto bytes = texture->LockRect();
+  ASSERT_EQ(bytes.size(), 24u);
+  EXPECT_THROW(texture->LockRect(), std::logic_error);
+  bytes[4 * 5 + 2] = 200;
+  texture->UnlockRect();
+  EXPECT_EQ(texture->LockRect()[22], 200);
+  texture->UnlockRect();
+
+  auto mesh = d.CreateMesh(Corners(3), {0, 1, 2}, {0});
+  mesh->LockVertexBuffer()[2].tu = 0.75f;
+  mesh->UnlockVertexBuffer();
+  EXPECT_EQ(mesh->LockVertexBuffer()[2].tu, 0.75f);
+  mesh->UnlockVertexBuffer();
+}
+
+TEST(NullGraphics, SpriteAndTextDrawsAreRecordedInOrder) {
+  NullDevice d(64, 64);
+  auto texture = d.CreateTexture(8, 8);
+  auto sprite = d.CreateSprite();
+  auto font = MakeFont(d, "Arial", 9, false, false, false);
+  d.BeginScene();
+  EXPECT_THROW(sprite->Draw(texture.get(), nullptr, nullptr, nullptr, 0, nullptr, 0xFFFFFFFF),
+               std::logic_error);
+  sprite->Begin();
+  const RECT src{1, 2, 5, 6};
+  const D3DVECTOR2 at{10, 20};
+  sprite->Draw(texture.get(), &src, nullptr, nullptr, 0, &at, 0xA0FFFFFF);
+  sprite->End();
+  font->DrawText("Hi", RECT{0, 0, 50, 20}, DT_CENTER, 0xFF00FF00);
+  d.EndScene();
+  d.Present();
+  ASSERT_EQ(d.SpriteDraws().size(), 1u);
+  EXPECT_EQ(d.SpriteDraws()[0].source, src);
+  EXPECT_EQ(d.SpriteDraws()[0].translation, at);
+  EXPECT_EQ(d.SpriteDraws()[0].colour, 0xA0FFFFFFu);
+  ASSERT_EQ(d.TextDraws().size(), 1u);
+  EXPECT_EQ(d.TextDraws()[0].text, "Hi");
+  EXPECT_EQ(d.Presents(), 1);
+}
+
+}  // namespace
+}  // namespace quarnix

@@ -1,0 +1,369 @@
+// The OpenGL device drawing known scenes (Mesa under SDL's offscreen driver
+// when headless); pixels and depth are read back and checked.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/D3DXMath.h"
+#include "platform/GlGraphics.h"
+#include "platform/InitDirect3D.h"
+#include "platform/TextureImage.h"
+
+namespace quarnix {
+namespace {
+
+constexpr int W = 160, H = 120;
+constexpr float Pi = 3.14159265358979f;
+
+struct Rgb {
+  int r, g, b;
+};
+
+class Render : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    graphics_ = new GlGraphics(GraphicsOptions{WindowMode::Hidden, "render test"});
+    ASSERT_TRUE(graphics_->InitD3D());
+  }
+  static void TearDownTestSuite() {
+    delete graphics_;
+    graphics_ = nullptr;
+  }
+  void SetUp() override {
+    kind_ = graphics_->InitDevice(W, H, 1, 0x00333333);
+    ASSERT_NE(kind_, DeviceKindNone);
+    d_ = graphics_->Device();
+  }
+  void TearDown() override {
+    // Keep a picture of every scene for a person to look at.
+    if (const char* dir = std::getenv("QUARNIX_RENDER_OUT")) {
+      const auto name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+      WritePng((std::filesystem::path(dir) / (std::string(name) + ".png")).string(), W, H, d_->ReadPixels());
+    }
+  }
+
+  Rgb Pixel(const std::vector<std::uint8_t>& p, int x, int y) {
+    const std::uint8_t* q = &p[(static_cast<std::size_t>(y) * W + x) * 4];
+    return Rgb{q[0], q[1], q[2]};
+  }
+  void ExpectPixel(const std::vector<std::uint8_t>& p, int x, int y, Rgb want, int tolerance = 2) {
+    const Rgb got = Pixel(p, x, y);
+    EXPECT_NEAR(got.r, want.r, tolerance) << "at " << x << "," << y;
+    EXPECT_NEAR(got.g, want.g, tolerance) << "at " << x << "," << y;
+    EXPECT_NEAR(got.b, want.b, tolerance) << "at " << x << "," << y;
+  }
+
+  std::shared_ptr<ITexture> Solid(int w, int h, std::uint32_t argb) {
+    return CreateTextureFromImage(*d_, Image{w, h, std::vector<std::uint32_t>(w * h, argb)}, D3DX_FILTER_NONE,
+                                  0);
+  }
+
+  // A square in the plane z = 0 from -1 to 1, facing -z (towards a camera on -z).
+  std::unique_ptr<IMesh> Square() {
+    std::vector<D3DVERTEX> v = {{-1, -1, 0, 0, 0, -1, 0, 1},
+                                {-1, 1, 0, 0, 0, -1, 0, 0},
+                                {1, 1, 0, 0, 0, -1, 1, 0},
+                                {1, -1, 0, 0, 0, -1, 1, 1}};
+    return d_->CreateMesh(v, {0, 1, 2, 0, 2, 3}, {0, 0});
+  }
+
+  // A cube from -1 to 1, four vertices and its own normal per face.
+  std::unique_ptr<IMesh> Cube() {
+    std::vector<D3DVERTEX> v;
+    std::vector<std::uint32_t> idx, attr;
+    const float n[6][3] = {{0, 0, -1}, {0, 0, 1}, {-1, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, -1, 0}};
+    for (const auto& f : n) {
+      // Two axes spanning the face.
+      const float a[3] = {f[1] != 0 ? 1.0f : f[2] != 0 ? 1.0f : 0.0f, 0, f[0] != 0 ? 1.0f : 0.0f};
+      const float b[3] = {0, f[1] != 0 ? 0.0f : 1.0f, f[1] != 0 ? 1.0f : 0.0f};
+      const auto base = static_cast<std::uint32_t>(v.size());
+      for (int k = 0; k < 4; ++k) {
+        const float s = (k == 1 || k == 2) ? 1.0f : -1.0f, t = (k >= 2) ? 1.0f : -1.0f;
+        v.push_back({f[0] + s * a[0] + t * b[0], f[1] + s * a[1] + t * b[1], f[2] + s * a[2] + t * b[2], f[0],
+                     f[1], f[2], (s + 1) / 2, (t + 1) / 2});
+      }
+      idx.insert(idx.end(), {base, base + 1, base + 2, base, base + 2, base + 3});
+      attr.insert(attr.end(), {0, 0});
+    }
+    return d_->CreateMesh(v, idx, attr);
+  }
+
+  void Camera() {
+    SetProjection(*d_, 60);
+    d_->SetTransform(D3DTS_VIEW, D3DXMatrixLookAtLH({0, 0, -5}, {0, 0, 0}, {0, 1, 0}));
+  }
+
+  static D3DMATERIAL8 White() {
+    D3DMATERIAL8 m{};
+    m.Diffuse = m.Ambient = {1, 1, 1, 1};
+    return m;
+  }
+
+  static GlGraphics* graphics_;
+  IDevice* d_ = nullptr;
+  int kind_ = 0;
+};
+GlGraphics* Render::graphics_ = nullptr;
+
+TEST_F(Render, DeviceKindFollowsTheRenderer) {
+  const DeviceInfo info = d_->Info();
+  EXPECT_FALSE(info.Renderer.empty());
+  EXPECT_EQ(kind_, DeviceKindForRenderer(info.Renderer));
+  EXPECT_EQ(d_->Width(), W);
+  EXPECT_EQ(d_->Height(), H);
+}
+
+TEST_F(Render, ClearFillsThePictureAndTheDepth) {
+  d_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF336699, 0.25f);
+  const auto p = d_->ReadPixels();
+  ExpectPixel(p, 0, 0, {0x33, 0x66, 0x99}, 0);
+  ExpectPixel(p, W - 1, H - 1, {0x33, 0x66, 0x99}, 0);
+  EXPECT_NEAR(graphics_->ReadDepth()[W * 7 + 3], 0.25f, 1e-5);
+  d_->BeginScene();
+  d_->EndScene();
+  d_->Present();  // letterboxed into the (hidden) window; must not disturb the picture
+  ExpectPixel(d_->ReadPixels(), 5, 5, {0x33, 0x66, 0x99}, 0);
+}
+
+TEST_F(Render, LitTexturedCubeIsTextureTimesLighting) {
+  Camera();
+  d_->SetRenderState(D3DRS_AMBIENT, 0x00333333);  // 0.2
+  SetDirLight(*d_, {0.6f, 0.6f, 0.6f, 0}, {0, 0, 1}, 1, 0, 0, 1);
+  auto texture = Solid(4, 4, 0xFFFF8040);
+  auto cube = Cube();
+  d_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1);
+  d_->BeginScene();
+  d_->SetMaterial(White());
+  d_->SetTexture(0, texture.get());
+  d_->SetTransform(D3DTS_WORLD, D3DXMatrixRotationY(Pi / 6));
+  cube->DrawSubset(0);
+  d_->EndScene();
+  const auto p = d_->ReadPixels();
+  // Turned 30 degrees: the front face (normal (-0.5, 0, -0.866)) lies left of the
+  // middle, the right side face (normal (0.866, 0, -0.5)) right of it. The light
+  // shines along +z, so N.L is 0.866 and 0.5; lighting = 0.2 ambient + 0.6 N.L.
+  const float front = 0.2f + 0.6f * std::cos(Pi / 6), side = 0.2f + 0.6f * 0.5f;
+  auto lit = [](float l) {
+    return Rgb{int(std::lround(255 * l)), int(std::lround(128 * l)), int(std::lround(64 * l))};
+  };
+  // Face centres projected: x = sqrt(3) * X / Z on a 160-wide picture.
+  const int frontX = int(W / 2 * (1 + std::sqrt(3.0f) * -0.5f / (5 - 0.866f)));
+  const int sideX = int(W / 2 * (1 + std::sqrt(3.0f) * 0.866f / (5 - 0.5f)));
+  ExpectPixel(p, frontX, H / 2, lit(front), 3);
+  ExpectPixel(p, sideX, H / 2, lit(side), 3);
+  EXPECT_GT(Pixel(p, frontX, H / 2).r, Pixel(p, sideX, H / 2).r + 40);
+  ExpectPixel(p, 2, 2, {0, 0, 0}, 0);  // background untouched
+}
+
+TEST_F(Render, LightingOffDrawsTheTextureAsItIs) {
+  Camera();
+  d_->SetRenderState(D3DRS_LIGHTING, 0);
+  auto texture = Solid(2, 2, 0xFF20A0E0);
+  auto square = Square();
+  d_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1);
+  d_->BeginScene();
+  d_->SetTexture(0, texture.get());
+  square->DrawSubset(0);
+  d_->EndScene();
+  ExpectPixel(d_->ReadPixels(), W / 2, H / 2, {0x20, 0xA0, 0xE0}, 1);
+}
+
+TEST_F(Render, OneOneBlendingAddsAndKeyedPixelsAddNothing) {
+  Camera();
+  d_->SetRenderState(D3DRS_LIGHTING, 0);
+  // Left half keyed (opaque black becomes transparent black), right half grey.
+  std::vector<std::uint32_t> pixels(8 * 8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) pixels[y * 8 + x] = x < 4 ? 0xFF000000 : 0xFF303030;
+  auto texture = CreateTextureFromImage(*d_, Image{8, 8, pixels}, D3DX_FILTER_NONE, 0xFF000000);
+  d_->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
+  d_->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_POINT);
+  auto square = Square();
+  d_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF402010, 1);
+  d_->BeginScene();
+  d_->SetTexture(0, texture.get());
+  d_->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+  square->DrawSubset(0);
+  d_->EndScene();
+  const auto p = d_->ReadPixels();
+  // The square spans about x 54..106: a quarter in is keyed, three quarters in is grey.
+  ExpectPixel(p, W / 2 + 13, H / 2, {0x70, 0x50, 0x40}, 1);
+  ExpectPixel(p, W / 2 - 13, H / 2, {0x40, 0x20, 0x10}, 1);
+  ExpectPixel(p, 3, 3, {0x40, 0x20, 0x10}, 0);
+
+  // Blending off: the grey replaces the background.
+  d_->BeginScene();
+  d_->SetRenderState(D3DRS_ALPHABLENDENABLE, 0);
+  square->DrawSubset(0);
+  d_->EndScene();
+  ExpectPixel(d_->ReadPixels(), W / 2 + 13, H / 2, {0x30, 0x30, 0x30}, 1);
+}
+
+TEST_F(Render, DepthWriteOffLeavesTheDepthBufferAlone) {
+  Camera();
+  d_->SetRenderState(D3DRS_LIGHTING, 0);
+  auto square = Square();
+  d_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1);
+  d_->BeginScene();
+  d_->SetRenderState(D3DRS_ZWRITEENABLE, 0);
+  square->DrawSubset(0);
+  d_->EndScene();
+  const std::size_t centre = static_cast<std::size_t>(H / 2) * W + W / 2;
+  EXPECT_EQ(d_->ReadPixels()[centre * 4], 255);  // drawn (white)
+  EXPECT_EQ(graphics_->ReadDepth()[centre], 1.0f);
+
+  d_->BeginScene();
+  d_->SetRenderState(D3DRS_ZWRITEENABLE, 1);
+  square->DrawSubset(0);
+  d_->EndScene();
+  // The square is 5 in front of the eye: depth zf/(zf-zn) (1 - zn/5) with near 1, far 1000.
+  EXPECT_NEAR(graphics_->ReadDepth()[centre], 1000.0 / 999 * (1 - 1.0 / 5), 1e-4);
+}
+
+TEST_F(Render, NearerSurfacesHideFartherOnes) {
+  Camera();
+  d_->SetRenderState(D3DRS_LIGHTING, 0);
+  auto red = Solid(2, 2, 0xFFFF0000), green = Solid(2, 2, 0xFF00FF00);
+  auto square = Square();
+  d_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1);
+  d_->BeginScene();
+  d_->SetTexture(0, red.get());
+  d_->SetTransform(D3DTS_WORLD, D3DXMatrixTranslation(0, 0, -1));  // nearer
+  square->DrawSubset(0);
+  d_->SetTexture(0, green.get());
+  d_->SetTransform(D3DTS_WORLD, D3DXMatrixTranslation(0.5f, 0, 1));  // farther, drawn later
+  square->DrawSubset(0);
+  d_->EndScene();
+  ExpectPixel(d_->ReadPixels(), W / 2, H / 2, {255, 0, 0}, 0);
+}
+
+TEST_F(Render, SpriteLandsOnTheExactPixelsOfItsSourceRect) {
+  // Every texel different: red = 16 x, green = 16 y.
+  std::vector<std::uint32_t> pixels(16 * 16);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) pixels[y * 16 + x] = D3DCOLOR_ARGB(255, 16 * x, 16 * y, 0);
+  auto texture = CreateTextureFromImage(*d_, Image{16, 16, pixels}, D3DX_FILTER_NONE, 0);
+  auto sprite = d_->CreateSprite();
+  const int bgB = 200;
+  d_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_ARGB(255, 0, 0, bgB), 1);
+  d_->BeginScene();
+  sprite->Begin();
+  const RECT src{4, 4, 12, 10};
+  const D3DVECTOR2 at{20, 30};
+  sprite->Draw(texture.get(), &src, nullptr, nullptr, 0, &at, 0xA0FFFFFF);
+  sprite->End();
+  d_->EndScene();
+  const auto p = d_->ReadPixels();
+  const float a = 0xA0 / 255.0f;
+  for (int y = 30; y < 36; ++y)
+    for (int x = 20; x < 28; ++x) {
+      const int tx = x - 20 + 4, ty = y - 30 + 4;
+      ExpectPixel(
+          p, x, y,
+          {int(std::lround(16 * tx * a)), int(std::lround(16 * ty * a)), int(std::lround(bgB * (1 - a)))}, 2);
+    }
+  // Nothing outside the rectangle.
+  for (auto [x, y] : {std::pair{19, 30}, {28, 30}, {20, 29}, {20, 36}, {27, 36}})
+    ExpectPixel(p, x, y, {0, 0, bgB}, 0);
+}
+
+TEST_F(Render, ColourKeyedSpritePixelsShowTheBackground) {
+  std::vector<std::uint32_t> pixels(8 * 8);
+  for (int i = 0; i < 64; ++i) pixels[i] = (i % 8) < 4 ? 0xFF000000 : 0xFF00FF00;
+  auto texture = CreateTextureFromImage(*d_, Image{8, 8, pixels}, D3DX_FILTER_NONE, 0xFF000000);
+  auto sprite = d_->CreateSprite();
+  d_->Clear(D3DCLEAR_TARGET, 0xFFFF0000, 1);
+  d_->BeginScene();
+  sprite->Begin();
+  const D3DVECTOR2 at{10, 10};
+  sprite->Draw(texture.get(), nullptr, nullptr, nullptr, 0, &at, 0xFFFFFFFF);
+  sprite->End();
+  d_->EndScene();
+  const auto p = d_->ReadPixels();
+  ExpectPixel(p, 11, 12, {255, 0, 0}, 0);
+  ExpectPixel(p, 16, 12, {0, 255, 0}, 0);
+}
+
+// The box around every pixel brighter than the background.
+struct Box {
+  int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+};
+Box LitBox(const std::vector<std::uint8_t>& p, int threshold = 60) {
+  Box b;
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x)
+      if (p[(static_cast<std::size_t>(y) * W + x) * 4 + 1] > threshold) {
+        b.left = std::min(b.left, x), b.right = std::max(b.right, x);
+        b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y);
+      }
+  return b;
+}
+
+TEST_F(Render, TextIsCentredInItsRectangleAndClippedToIt) {
+  auto font = MakeFont(*d_, "Arial", 16, false, false, false);
+  const RECT rect{20, 20, 140, 70};
+  auto draw = [&](const std::string& text, const RECT& r, std::uint32_t format) {
+    d_->Clear(D3DCLEAR_TARGET, 0xFF000000, 1);
+    d_->BeginScene();
+    const int height = font->DrawText(text, r, format, 0xFFFFFF00);
+    d_->EndScene();
+    return height;
+  };
+  EXPECT_EQ(draw("Quarnix", rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE), font->LineHeight());
+  const auto p = d_->ReadPixels();
+  const Box b = LitBox(p);
+  ASSERT_GE(b.right, 0) << "no text drawn";
+  EXPECT_NEAR((b.left + b.right) / 2.0, (rect.left + rect.right) / 2.0, 2.0);
+  EXPECT_NEAR((b.top + b.bottom) / 2.0, (rect.top + rect.bottom) / 2.0, 4.0);
+  EXPECT_GT(b.right - b.left, 30);
+  // Yellow glyphs: red and green full, no blue anywhere.
+  int brightest = 0;
+  for (std::size_t i = 0; i < p.size(); i += 4) {
+    EXPECT_LE(p[i + 2], 1);
+    brightest = std::max<int>(brightest, p[i]);
+  }
+  EXPECT_GE(brightest, 250);
+
+  draw("Quarnix", rect, DT_LEFT);
+  const Box left = LitBox(d_->ReadPixels());
+  EXPECT_GE(left.left, rect.left);
+  EXPECT_LE(left.left, rect.left + 3);
+  EXPECT_GE(left.top, rect.top);
+  draw("Quarnix", rect, DT_RIGHT);
+  const Box right = LitBox(d_->ReadPixels());
+  EXPECT_LE(right.right, rect.right - 1);
+  EXPECT_GE(right.right, rect.right - 4);
+
+  // A rectangle too narrow for the word: nothing outside it.
+  const RECT narrow{60, 20, 80, 70};
+  draw("Quarnix", narrow, DT_CENTER);
+  const Box clipped = LitBox(d_->ReadPixels(), 0);
+  EXPECT_GE(clipped.left, narrow.left);
+  EXPECT_LE(clipped.right, narrow.right - 1);
+  draw("Quarnix", narrow, DT_CENTER | DT_NOCLIP);
+  EXPECT_LT(LitBox(d_->ReadPixels(), 0).left, narrow.left);
+}
+
+TEST_F(Render, TextAndSpritesKeepTheirDrawingOrder) {
+  auto font = MakeFont(*d_, "Arial", 16, true, false, false);
+  auto panel = Solid(40, 40, 0xFF0000FF);
+  auto sprite = d_->CreateSprite();
+  d_->Clear(D3DCLEAR_TARGET, 0xFF000000, 1);
+  d_->BeginScene();
+  sprite->Begin();
+  const D3DVECTOR2 at{20, 20};
+  sprite->Draw(panel.get(), nullptr, nullptr, nullptr, 0, &at, 0xFFFFFFFF);
+  font->DrawText("MM", RECT{20, 20, 60, 60}, DT_CENTER | DT_VCENTER | DT_SINGLELINE, 0xFF00FF00);
+  sprite->End();
+  d_->EndScene();
+  // Text drawn after the panel lies on top of it.
+  const Box b = LitBox(d_->ReadPixels());
+  EXPECT_GE(b.left, 20);
+  EXPECT_LE(b.right, 59);
+}
+
+}  // namespace
+}  // namespace quarnix
