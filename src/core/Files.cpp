@@ -140,18 +140,22 @@ std::vector<std::uint8_t> ReadFileBytes(const fs::path& path, std::size_t maxByt
   }
   Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.Get() < 0) throw SystemError("cannot open", path, errno);
-  std::vector<std::uint8_t> bytes;
-  std::uint8_t buffer[65536];
-  while (bytes.size() < maxBytes) {
-    const std::size_t want = std::min(sizeof buffer, maxBytes - bytes.size());
-    const ssize_t n = ::read(fd.Get(), buffer, want);
+  // Sized from the file's length (one byte more, to notice a file that grew), read in place.
+  struct stat info {};
+  const std::size_t expected = ::fstat(fd.Get(), &info) == 0 ? static_cast<std::size_t>(info.st_size) : 0;
+  std::vector<std::uint8_t> bytes(std::min(maxBytes, expected + 1));
+  std::size_t used = 0;
+  while (used < maxBytes) {
+    if (used == bytes.size()) bytes.resize(std::min(maxBytes, std::max<std::size_t>(2 * bytes.size(), 4096)));
+    const ssize_t n = ::read(fd.Get(), bytes.data() + used, bytes.size() - used);
     if (n < 0) {
       if (errno == EINTR) continue;
       throw SystemError("cannot read", path, errno);
     }
     if (n == 0) break;
-    bytes.insert(bytes.end(), buffer, buffer + n);
+    used += static_cast<std::size_t>(n);
   }
+  bytes.resize(used);
   return bytes;
 }
 
