@@ -132,10 +132,11 @@ Signal Thund() {
     const double swell =
         0.6 + 0.25 * std::sin(2.0 * Pi * 2.3 * t + 0.4) + 0.15 * std::sin(2.0 * Pi * 5.1 * t + 1.3);
     const double rise = std::min(t / 0.08, 1.0);
-    return rise * swell * std::exp(-t / 0.7);
+    const double end = std::min((1.85 - t) / 0.4, 1.0);  // dies away before the file ends
+    return rise * std::max(end, 0.0) * swell * std::exp(-t / 1.0);
   };
   Signal rumble = NoiseBand(23, length, Band::Low, Glide(260.0, 90.0, 1.2), 0.9, roll);
-  MixInto(out, Samples(0.03), LowPassed(rumble, 400.0), 9.0);
+  MixInto(out, Samples(0.03), LowPassed(rumble, 400.0), 14.0);
   return out;
 }
 
@@ -194,10 +195,10 @@ Signal OkExpo() {
 Signal SameColor() {
   Signal out(static_cast<std::size_t>(Samples(1.5)));
   static constexpr int Scale[] = {0, 2, 4, 7, 9};
-  for (int i = 0; i < 18; ++i) {
-    const int step = 17 - i;
-    const double note = 72.0 + 12.0 * (step / 5) + Scale[step % 5];
-    MixInto(out, Samples(0.05 * i), Bell(NoteHz(note), 0.3, 0.6), 0.5 + 0.03 * i);
+  for (int i = 0; i < 14; ++i) {
+    const int step = 13 - i;  // from D7 down to G4
+    const double note = 67.0 + 12.0 * (step / 5) + Scale[step % 5];
+    MixInto(out, Samples(0.06 * i), Bell(NoteHz(note), 0.3, 0.6), 0.5 + 0.03 * i);
   }
   // The shimmer: a quick tremolo over the whole cascade.
   for (std::size_t i = 0; i < out.size(); ++i)

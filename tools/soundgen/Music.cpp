@@ -196,16 +196,17 @@ bool IsMinor(const TrackStyle& s) { return s.Mode[2] == 3; }
 
 const std::vector<std::vector<int>>& MajorProgressions() {
   static const std::vector<std::vector<int>> list{
-      {0, 4, 5, 3}, {0, 5, 3, 4}, {0, 3, 4, 3}, {5, 3, 0, 4}, {0, 3, 0, 4}, {0, 2, 3, 4},
-      {0, 1, 3, 4}, {3, 4, 0, 5}, {0, 6, 3, 0}, {0, 1, 0, 1}, {3, 0, 4, 5}, {0, 4, 3, 4},
+      {0, 4, 5, 3}, {0, 5, 3, 4}, {0, 3, 4, 3}, {5, 3, 0, 4}, {0, 3, 0, 4},
+      {0, 2, 3, 4}, {0, 1, 3, 4}, {3, 4, 0, 5}, {0, 6, 3, 0}, {0, 1, 0, 1},
+      {3, 0, 4, 5}, {0, 4, 3, 4}, {0, 1, 5, 4}, {5, 4, 1, 0}, {0, 4, 1, 4},
   };
   return list;
 }
 
 const std::vector<std::vector<int>>& MinorProgressions() {
   static const std::vector<std::vector<int>> list{
-      {0, 5, 2, 6}, {0, 3, 4, 0}, {0, 6, 5, 6}, {0, 5, 3, 4}, {0, 3, 6, 2}, {0, 2, 6, 3},
-      {0, 3, 0, 4}, {0, 6, 5, 4}, {5, 6, 0, 0}, {0, 3, 5, 4}, {3, 4, 0, 0}, {5, 3, 0, 6},
+      {0, 5, 2, 6}, {0, 3, 4, 0}, {0, 6, 5, 6}, {0, 5, 3, 4}, {0, 3, 6, 2}, {0, 2, 6, 3}, {0, 3, 0, 4},
+      {0, 6, 5, 4}, {5, 6, 0, 0}, {0, 3, 5, 4}, {3, 4, 0, 0}, {5, 3, 0, 6}, {0, 3, 0, 3}, {0, 6, 0, 3},
   };
   return list;
 }
@@ -555,7 +556,7 @@ Song Compose(const TrackStyle& style) {
       const int bar = firstBar + b;
       const int chordRoot = chords[static_cast<std::size_t>(b % chords.size())];
       const int nextRoot = chords[static_cast<std::size_t>((b + 1) % chords.size())];
-      const int bassBase = style.Tonic - 24 <= 43 ? -14 : -21;  // degrees below the tonic
+      const int bassBase = -14;  // two octaves below the melody: about A#1 to A2 for the tonic
       const auto bassNote = [&](int degree) {
         return static_cast<double>(DegreeNote(style, bassBase + chordRoot + degree));
       };

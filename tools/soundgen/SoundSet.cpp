@@ -1,6 +1,11 @@
 #include "SoundSet.h"
 
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "Effects.h"
 #include "Music.h"
@@ -25,7 +30,28 @@ Signal Synthesise(const WaveFile& file) {
 void WriteSoundSet(const std::filesystem::path& dir) {
   const std::filesystem::path wave = dir / "Wave";
   std::filesystem::create_directories(wave);
-  for (const WaveFile& file : WaveFiles()) WriteWav(wave / (file.Name + ".WAV"), Synthesise(file));
+  // Every file is made on its own from fixed seeds, so the files can be made
+  // side by side without changing a byte of them.
+  const std::vector<WaveFile> files = WaveFiles();
+  std::atomic<std::size_t> next{0};
+  std::exception_ptr failure;
+  std::mutex failureLock;
+  const auto work = [&] {
+    for (std::size_t i = next++; i < files.size(); i = next++) {
+      try {
+        WriteWav(wave / (files[i].Name + ".WAV"), Synthesise(files[i]));
+      } catch (...) {
+        const std::lock_guard<std::mutex> lock(failureLock);
+        if (!failure) failure = std::current_exception();
+      }
+    }
+  };
+  const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+  std::vector<std::thread> pool;
+  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
+  work();
+  for (std::thread& t : pool) t.join();
+  if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace quarnix::soundgen
