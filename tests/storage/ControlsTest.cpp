@@ -39,7 +39,7 @@ void WriteImage(const std::filesystem::path& file, const ControlsImage& image, b
 }
 
 struct ControlsTest : testing::Test {
-  TempFolder dir;
+  TempFolder dir{TempFolder::InMemory};
   std::filesystem::path file = dir / "CT.dat";
   Rng random{11};
   ScopedEndHookThrows hook;

@@ -48,7 +48,7 @@ void WriteRecords(const std::filesystem::path& file, const std::vector<std::stri
 }
 
 struct ScoresTest : testing::Test {
-  TempFolder dir;
+  TempFolder dir{TempFolder::InMemory};
   std::filesystem::path file = dir / "RD.dat";
   Rng random{21};
   ScopedEndHookThrows hook;

@@ -15,8 +15,16 @@ namespace quarnix::test {
 
 class TempFolder {
  public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quarnix-test-XXXXXX").string();
+  enum Where { OnDisk, InMemory };
+
+  // InMemory (tmpfs, where the system has one) spares tests that save
+  // hundreds of files the cost of flushing each to disk.
+  explicit TempFolder(Where where = OnDisk) {
+    std::error_code ec;
+    const std::filesystem::path base = where == InMemory && std::filesystem::is_directory("/dev/shm", ec)
+                                           ? std::filesystem::path("/dev/shm")
+                                           : std::filesystem::temp_directory_path();
+    std::string pattern = (base / "quarnix-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
   }
