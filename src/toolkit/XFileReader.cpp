@@ -103,7 +103,11 @@ class TextLexer final : public Lexer {
       default:
         break;
     }
-    if (std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '+' || c == '.') return Number();
+    if (StartsNumber()) return Number();
+    if (c == '.' || c == '-' || c == '+') {  // "[...]" in templates
+      ++pos_;
+      return {Tok::Other, std::string(1, c), 0};
+    }
     return Word();
   }
 
@@ -113,6 +117,16 @@ class TextLexer final : public Lexer {
 
  private:
   char Peek() const { return static_cast<char>(s_[pos_]); }
+  bool DigitAt(std::size_t at) const {
+    return at < s_.size() && std::isdigit(static_cast<unsigned char>(s_[at]));
+  }
+  // "12", "-0.5", ".5", "+1e3"; a lone '.', '-' or '+' is punctuation.
+  bool StartsNumber() const {
+    std::size_t at = pos_;
+    if (Peek() == '-' || Peek() == '+') ++at;
+    if (at < s_.size() && s_[at] == '.') ++at;
+    return DigitAt(at);
+  }
 
   static bool IsDelimiter(char c) {
     return std::isspace(static_cast<unsigned char>(c)) || std::strchr("{}<>,;\"[]()", c) != nullptr ||
@@ -557,10 +571,12 @@ std::array<double, 9> NormalMatrix(const Matrix& m) {
   const double a = m[0], b = m[1], c = m[2], d = m[4], e = m[5], f = m[6], g = m[8], h = m[9], i = m[10];
   const double det = a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
   if (!std::isfinite(det) || std::fabs(det) < 1e-30) return {a, b, c, d, e, f, g, h, i};
-  // Cofactor matrix = det * inverse transpose; the scale does not matter as
-  // the normal gets its length back afterwards.
-  return {e * i - f * h, f * g - d * i, d * h - e * g, c * h - b * i, a * i - c * g,
-          b * g - a * h, b * f - c * e, c * d - a * f, a * e - b * d};
+  // Cofactor matrix = det * inverse transpose; the length does not matter as
+  // the normal gets its old length back, but the sign of det does (mirrors).
+  const double s = det < 0 ? -1.0 : 1.0;
+  return {s * (e * i - f * h), s * (f * g - d * i), s * (d * h - e * g),
+          s * (c * h - b * i), s * (a * i - c * g), s * (b * g - a * h),
+          s * (b * f - c * e), s * (c * d - a * f), s * (a * e - b * d)};
 }
 
 class MeshBuilder {

@@ -1,0 +1,200 @@
+// Writing X files: every format reads back as the same mesh, the bytes are
+// stable, and the files have the structure other readers expect.
+
+#include <zlib.h>
+
+#include <filesystem>
+
+#include "XFileTestUtil.h"
+
+using namespace quarnix;
+using namespace quarnix::test;
+
+namespace {
+
+// Two materials, a texture name with the characters text files escape, and
+// values that need every digit of a float.
+XMesh SampleMesh() {
+  XMesh m;
+  m.Vertices = {
+      {0, 0, 0, 0, 0, -1, 0, 0},
+      {1.0f / 3, 0, 0, 0, 0, -1, 1, 0},
+      {1, 12345.678f, -0.0f, 0.1f, 0.2f, -0.97467943f, 1, 1},
+      {1e-7f, 1, 3.4e30f, -1, 0, 0, 0.5f, -2.75f},
+      {-5, -6, -7, 0, 1, 0, 0.25f, 0.125f},
+  };
+  m.Indices = {0, 1, 2, 0, 2, 3, 1, 3, 4};
+  m.Attributes = {0, 0, 1};
+  XMaterial a;
+  a.Diffuse = {0.8f, 0.1f, 0.2f, 0.5f};
+  a.Specular = {0.3f, 0.3f, 0.3f, 1};
+  a.Emissive = {0, 0, 0.01f, 1};
+  a.Power = 12.5f;
+  a.TextureFileName = "C:\\maps\\cube \"one\".bmp";
+  XMaterial b;
+  b.Diffuse = {0, 1, 0, 1};
+  b.Specular = b.Emissive = {0, 0, 0, 1};
+  m.Materials = {a, b};
+  return m;
+}
+
+void ExpectSame(const XMesh& got, const XMesh& want) {
+  EXPECT_EQ(got.Vertices, want.Vertices);
+  EXPECT_EQ(got.Indices, want.Indices);
+  EXPECT_EQ(got.Attributes, want.Attributes);
+  EXPECT_EQ(got.Materials, want.Materials);
+  EXPECT_EQ(got.Subsets(), want.Subsets());
+}
+
+struct FormatCase {
+  XFileFormat format;
+  const char* header;
+};
+const FormatCase kFormats[] = {{XFileFormat::Text, "xof 0303txt 0032"},
+                               {XFileFormat::Binary, "xof 0303bin 0032"},
+                               {XFileFormat::Compressed, "xof 0303bzip0032"}};
+
+}  // namespace
+
+TEST(XFileWriter, EveryFormatReadsBackAsTheSameMesh) {
+  const XMesh mesh = SampleMesh();
+  for (const auto& [format, header] : kFormats) {
+    SCOPED_TRACE(header);
+    for (const bool withFrame : {false, true}) {
+      XWriteOptions options;
+      if (withFrame) options.FrameName = "Root";
+      options.MeshName = "Cube_1";
+      const auto bytes = WriteXFile(mesh, format, options);
+      EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 16), header);
+      const XFileContent back = ReadXFile(bytes);
+      EXPECT_EQ(back.MeshCount, 1);
+      ExpectSame(back.Mesh, mesh);
+      EXPECT_EQ(WriteXFile(mesh, format, options), bytes) << "output must not vary";
+    }
+  }
+}
+
+TEST(XFileWriter, SampleFilesSurviveEveryFormat) {
+  for (const char* name : {"test.x", "kwxport_test_cubewithvcolors.x", "test_cube_binary.x"}) {
+    const XMesh original = ReadXFile(Sample(name)).Mesh;
+    for (const auto& [format, header] : kFormats) {
+      SCOPED_TRACE(std::string(name) + " as " + header);
+      ExpectSame(ReadXFile(WriteXFile(original, format)).Mesh, original);
+    }
+  }
+}
+
+TEST(XFileWriter, TextUsesTheUsualLayout) {
+  XMesh m;
+  m.Vertices = {{0, 0, 0, 0, 0, 1, 0, 0}, {1, 0, 0, 0, 0, 1, 1, 0}, {0, 1, 0, 0, 0, 1, 0, 1}};
+  m.Indices = {0, 1, 2};
+  m.Materials.resize(1);
+  m.Materials[0].Diffuse = {1, 0.5f, 0.25f, 1};
+  m.Materials[0].TextureFileName = "a\\b.bmp";
+  XWriteOptions bare;
+  bare.Templates = false;
+  const auto bytes = WriteXFile(m, XFileFormat::Text, bare);
+  const std::string text(bytes.begin(), bytes.end());
+  EXPECT_EQ(text.find("template"), std::string::npos);
+  EXPECT_NE(text.find("Mesh {\n 3;\n 0.000000;0.000000;0.000000;,\n 1.000000;0.000000;0.000000;,\n"
+                      " 0.000000;1.000000;0.000000;;\n 1;\n 3;0,1,2;;\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("1.000000;0.500000;0.250000;1.000000;;"), std::string::npos);
+  EXPECT_NE(text.find("\"a\\\\b.bmp\";"), std::string::npos);
+  const auto withTemplates = WriteXFile(m, XFileFormat::Text);
+  EXPECT_NE(std::string(withTemplates.begin(), withTemplates.end()).find("template MeshMaterialList {"),
+            std::string::npos);
+}
+
+TEST(XFileWriter, BinaryTemplatesAndGuidsAreEncodedAsTokens) {
+  XMesh m;
+  const auto bytes = WriteXFile(m, XFileFormat::Binary);
+  // The first template: TEMPLATE, NAME "Vector", OBRACE, GUID 3d82ab5e-62da-11cf-ab39-0020af71e433.
+  const std::vector<std::uint8_t> expected = {
+      31, 0,    1,    0,    6,    0,    0,    0,    'V',  'e',  'c',  't',  'o',  'r',  10,   0,    5,
+      0,  0x5e, 0xab, 0x82, 0x3d, 0xda, 0x62, 0xcf, 0x11, 0xab, 0x39, 0x00, 0x20, 0xaf, 0x71, 0xe4, 0x33};
+  ASSERT_GT(bytes.size(), 16 + expected.size());
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), bytes.begin() + 16));
+  // The empty mesh reads back empty.
+  const XFileContent back = ReadXFile(bytes);
+  EXPECT_EQ(back.MeshCount, 1);
+  EXPECT_TRUE(back.Mesh.Vertices.empty());
+}
+
+TEST(XFileWriter, CompressedBlocksAreAtMost32KiBAndInflateWithZlib) {
+  XMesh m;
+  for (int i = 0; i < 4000; ++i) {
+    const float f = static_cast<float>(i);
+    m.Vertices.push_back({f, f * 0.5f, -f, 0, 1, 0, f / 4000, 1 - f / 4000});
+  }
+  for (std::uint32_t i = 0; i + 2 < 4000; ++i) m.Indices.insert(m.Indices.end(), {i, i + 1, i + 2});
+  m.Attributes.assign(m.TriangleCount(), 0);  // the reader gives every triangle material 0
+  const auto packed = WriteXFile(m, XFileFormat::Compressed);
+  const auto binary = WriteXFile(m, XFileFormat::Binary);
+  // Walk the blocks by hand and inflate each against the previous output.
+  std::uint32_t total;
+  std::memcpy(&total, packed.data() + 16, 4);
+  EXPECT_EQ(total, binary.size());
+  std::vector<std::uint8_t> joined(binary.begin(), binary.begin() + 16);
+  std::size_t pos = 20, blocks = 0, previous = 16;
+  while (pos < packed.size()) {
+    const std::size_t outSize = packed[pos] | (packed[pos + 1] << 8);
+    const std::size_t stored = packed[pos + 2] | (packed[pos + 3] << 8);
+    ASSERT_LE(outSize, 32768u);
+    ASSERT_EQ(packed[pos + 4], 'C');
+    ASSERT_EQ(packed[pos + 5], 'K');
+    z_stream z{};
+    inflateInit2(&z, -15);
+    if (blocks > 0)
+      inflateSetDictionary(&z, joined.data() + previous, static_cast<uInt>(joined.size() - previous));
+    previous = joined.size();
+    joined.resize(joined.size() + outSize);
+    z.next_in = const_cast<Bytef*>(packed.data() + pos + 6);
+    z.avail_in = static_cast<uInt>(stored - 2);
+    z.next_out = joined.data() + previous;
+    z.avail_out = static_cast<uInt>(outSize);
+    ASSERT_EQ(inflate(&z, Z_FINISH), Z_STREAM_END);
+    inflateEnd(&z);
+    pos += 4 + stored;
+    ++blocks;
+  }
+  EXPECT_GT(blocks, 2u);
+  EXPECT_EQ(joined, binary);
+  ExpectSame(ReadXFile(packed).Mesh, m);
+}
+
+TEST(XFileWriter, RefusesMeshesItCannotWrite) {
+  XMesh bad = SampleMesh();
+  bad.Indices[4] = 5;
+  EXPECT_THROW(WriteXFile(bad, XFileFormat::Text), XFileError);
+  bad = SampleMesh();
+  bad.Attributes[2] = 2;
+  EXPECT_THROW(WriteXFile(bad, XFileFormat::Binary), XFileError);
+  bad = SampleMesh();
+  bad.Vertices[1].ny = std::numeric_limits<float>::quiet_NaN();
+  EXPECT_THROW(WriteXFile(bad, XFileFormat::Binary), XFileError);
+  bad = SampleMesh();
+  bad.Indices.pop_back();
+  EXPECT_THROW(WriteXFile(bad, XFileFormat::Text), XFileError);
+  XWriteOptions badName;
+  badName.MeshName = "two words";
+  EXPECT_THROW(WriteXFile(SampleMesh(), XFileFormat::Text, badName), XFileError);
+}
+
+TEST(XFileWriter, SaveReplacesTheFileWhole) {
+  const auto dir = std::filesystem::temp_directory_path() / ("quarnix-xfile-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const auto path = dir / "M1.car";
+  { std::ofstream(path) << "old contents"; }
+  SaveXFileMesh(path, SampleMesh(), XFileFormat::Binary);
+  EXPECT_EQ(ReadBytes(path.string()), WriteXFile(SampleMesh(), XFileFormat::Binary));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+  // A mesh that cannot be written leaves the old file as it was.
+  XMesh bad = SampleMesh();
+  bad.Indices[0] = 99;
+  EXPECT_THROW(SaveXFileMesh(path, bad, XFileFormat::Text), XFileError);
+  ExpectSame(LoadXFileContent(path).Mesh, SampleMesh());
+  EXPECT_THROW(SaveXFileMesh(dir / "missing" / "x.car", SampleMesh(), XFileFormat::Text), XFileError);
+  std::filesystem::remove_all(dir);
+}
