@@ -23,12 +23,12 @@ class FixedArray {
 
   template <typename... Index>
   requires(sizeof...(Index) == Rank) T& operator()(Index... index) {
-    return data_[Offset({static_cast<int>(index)...})];
+    return data_[Offset(static_cast<int>(index)...)];
   }
 
   template <typename... Index>
   requires(sizeof...(Index) == Rank) const T& operator()(Index... index) const {
-    return data_[Offset({static_cast<int>(index)...})];
+    return data_[Offset(static_cast<int>(index)...)];
   }
 
   // Upper bound of dimension d (1-based dimension number, like the indices).
@@ -44,12 +44,17 @@ class FixedArray {
   bool operator==(const FixedArray&) const = default;
 
  private:
-  static std::size_t Offset(const std::array<int, Rank>& index) {
+  // Unrolled over the dimensions: the rules index the field in their inner loops.
+  template <typename... Index>
+  static std::size_t Offset(Index... index) {
     std::size_t offset = 0;
-    for (int d = 0; d < Rank; ++d) {
-      if (index[d] < 1 || index[d] > Bounds[d]) throw std::out_of_range(Describe(index));
-      offset = offset * static_cast<std::size_t>(Bounds[d]) + static_cast<std::size_t>(index[d] - 1);
-    }
+    std::size_t d = 0;
+    bool inside = true;
+    ((inside = inside && index >= 1 && index <= Bounds[d],
+      offset = offset * static_cast<std::size_t>(Bounds[d]) + static_cast<std::size_t>(index - 1), ++d),
+     ...);
+    if (!inside) [[unlikely]]
+      throw std::out_of_range(Describe({index...}));
     return offset;
   }
 

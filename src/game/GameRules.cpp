@@ -1,8 +1,10 @@
 #include "game/GameRules.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 namespace quarnix {
 
@@ -35,6 +37,36 @@ constexpr LevelConstants Levels[LevelCount] = {
     {12000, 12999, 1000, 0.0f, 9, 6}, {13000, 99999999, 1000, 0.0f, 3, 6},
 };
 
+// The field's size, checked once per operation: the loops then index within
+// the tables' bounds, so the per-cell checks fold away.
+struct FieldExtent {
+  int X, Y, Z;
+};
+[[noreturn, gnu::cold, gnu::noinline]] void BadExtent(const GameState& s) {
+  throw std::out_of_range("field size " + std::to_string(s.FieldSizeX) + " x " +
+                          std::to_string(s.FieldSizeY) + " x " + std::to_string(s.FieldSizeZ) +
+                          " outside 5 x 5 x 10");
+}
+FieldExtent CheckedExtent(const GameState& s) {
+  if (s.FieldSizeX < 1 || s.FieldSizeX > MaxFieldX || s.FieldSizeY < 1 || s.FieldSizeY > MaxFieldY ||
+      s.FieldSizeZ < 1 || s.FieldSizeZ > MaxFieldZ)
+    BadExtent(s);
+  return {s.FieldSizeX, s.FieldSizeY, s.FieldSizeZ};
+}
+
+// Runs Body(fx, fy, fz) with the field's size; the usual full-size field passes
+// the sizes as constants, so the hot loops get fixed trip counts.
+template <typename Body>
+decltype(auto) WithExtent(const GameState& s, Body&& body) {
+  using X = std::integral_constant<int, MaxFieldX>;
+  using Y = std::integral_constant<int, MaxFieldY>;
+  using Z = std::integral_constant<int, MaxFieldZ>;
+  if (s.FieldSizeX == MaxFieldX && s.FieldSizeY == MaxFieldY && s.FieldSizeZ == MaxFieldZ)
+    return body(X{}, Y{}, Z{});
+  const auto [fx, fy, fz] = CheckedExtent(s);
+  return body(fx, fy, fz);
+}
+
 bool IsLine(int a, int b, int c) {
   // A diamond never matches.
   return a > 0 && b > 0 && c > 0 && a == b && b == c && a != CellKind::Diamond;
@@ -56,22 +88,27 @@ void GameRules::SetFrameStep(IFrameStep* frameStep, IClock* clock) {
 // ---------------------------------------------------------------- tables
 
 void GameRules::ClearGameArrays(int Which) {
+  const auto [fx, fy, fz] = CheckedExtent(s_);
   switch (Which) {
     case 1:
-      for (int x = 1; x <= s_.FieldSizeX; ++x)
-        for (int y = 1; y <= s_.FieldSizeY; ++y) {
-          for (int z = 1; z <= s_.FieldSizeZ; ++z) s_.CubeArray(x, y, z) = 0;
+      for (int x = 1; x <= fx; ++x)
+        for (int y = 1; y <= fy; ++y) {
+          for (int z = 1; z <= fz; ++z) s_.CubeArray(x, y, z) = 0;
           s_.HeightArray(x, y) = 0;
         }
       break;
     case 2:
-      for (int x = 1; x <= s_.FieldSizeX; ++x)
-        for (int y = 1; y <= s_.FieldSizeY; ++y)
-          for (int z = 1; z <= s_.FieldSizeZ; ++z) s_.MarkArray(x, y, z) = 0;
+      if (fx == MaxFieldX && fy == MaxFieldY && fz == MaxFieldZ) {
+        s_.MarkArray.Fill(0);  // the usual full-size field: the same, faster
+        break;
+      }
+      for (int x = 1; x <= fx; ++x)
+        for (int y = 1; y <= fy; ++y)
+          for (int z = 1; z <= fz; ++z) s_.MarkArray(x, y, z) = 0;
       break;
     case 3:
-      for (int x = 1; x <= s_.FieldSizeX; ++x)
-        for (int y = 1; y <= s_.FieldSizeY; ++y) s_.NowCube(x, y) = s_.TurnArray(x, y) = 0;
+      for (int x = 1; x <= fx; ++x)
+        for (int y = 1; y <= fy; ++y) s_.NowCube(x, y) = s_.TurnArray(x, y) = 0;
       break;
     case 4:
       s_.NextCube.Fill(0);
@@ -243,7 +280,8 @@ void GameRules::PutNextCube() {
 }
 
 bool GameRules::CanMove(int Dir, int Layer) const {
-  const int sx = s_.FieldSizeX, sy = s_.FieldSizeY;
+  const auto [fx, fy, fz] = CheckedExtent(s_);
+  const int sx = fx, sy = fy;
   switch (Dir) {
     case Dir::XMinus:
       for (int x = 2; x <= sx; ++x)
@@ -271,7 +309,8 @@ bool GameRules::CanMove(int Dir, int Layer) const {
 }
 
 void GameRules::MoveNowCube(int Dir) {
-  const int sx = s_.FieldSizeX, sy = s_.FieldSizeY;
+  const auto [fx, fy, fz] = CheckedExtent(s_);
+  const int sx = fx, sy = fy;
   if (Dir < Dir::XMinus || Dir > Dir::YPlus) return;
   // A piece touching the wall it moves towards stays: there is no wrap-around.
   int edge = 0;
@@ -313,18 +352,19 @@ void GameRules::MoveNowCube(int Dir) {
 }
 
 void GameRules::TurnNowCube() {
+  const auto [fx, fy, fz] = CheckedExtent(s_);
   // The whole layer turns about its centre cell: (x, y) goes to (y, 6 - x).
-  for (int y = 1; y <= s_.FieldSizeY; ++y)
-    for (int x = 1; x <= s_.FieldSizeX; ++x) s_.TurnArray(x, s_.FieldSizeY + 1 - y) = s_.NowCube(y, x);
-  for (int x = 1; x <= s_.FieldSizeX; ++x)
-    for (int y = 1; y <= s_.FieldSizeY; ++y)
+  for (int y = 1; y <= fy; ++y)
+    for (int x = 1; x <= fx; ++x) s_.TurnArray(x, fy + 1 - y) = s_.NowCube(y, x);
+  for (int x = 1; x <= fx; ++x)
+    for (int y = 1; y <= fy; ++y)
       if (s_.CubeArray(x, y, s_.NowCubeZ) > 0 && s_.TurnArray(x, y) > 0) {
         sound_.PlayWave(Effect::NoWay, 0, -1200);
         return;
       }
   sound_.PlayWave(Effect::CubeRotate, 0, -600);
-  for (int x = 1; x <= s_.FieldSizeX; ++x)
-    for (int y = 1; y <= s_.FieldSizeY; ++y) s_.NowCube(x, y) = s_.TurnArray(x, y);
+  for (int x = 1; x <= fx; ++x)
+    for (int y = 1; y <= fy; ++y) s_.NowCube(x, y) = s_.TurnArray(x, y);
 }
 
 void GameRules::RestCube(int x, int y, int z) {
@@ -340,11 +380,12 @@ void GameRules::RestCube(int x, int y, int z) {
 }
 
 void GameRules::DropStep() {
+  const auto [fx, fy, fz] = CheckedExtent(s_);
   const int z = s_.NowCubeZ;
   bool moving = false;
   // Every cube of the piece rests on its own; the others fall on.
-  for (int x = 1; x <= s_.FieldSizeX; ++x)
-    for (int y = 1; y <= s_.FieldSizeY; ++y) {
+  for (int x = 1; x <= fx; ++x)
+    for (int y = 1; y <= fy; ++y) {
       if (s_.NowCube(x, y) <= 0) continue;
       if (z == 1) {
         RestCube(x, y, 1);
@@ -380,33 +421,27 @@ void GameRules::PressDrop() {
 // ---------------------------------------------------------------- landing
 
 void GameRules::CountHeights() {
-  s_.MaxHeight = 0;
-  for (int x = 1; x <= s_.FieldSizeX; ++x)
-    for (int y = 1; y <= s_.FieldSizeY; ++y) {
-      int count = 0;
-      for (int z = 1; z <= s_.FieldSizeZ; ++z) {
-        const int kind = s_.CubeArray(x, y, z);
-        if (kind < 0 || kind > CellKind::Max)
-          throw std::invalid_argument("cell (" + std::to_string(x) + ", " + std::to_string(y) + ", " +
-                                      std::to_string(z) + ") holds kind " + std::to_string(kind) +
-                                      ", outside 0..12");
-        if (kind >= 1 && kind <= CellKind::FallCube) ++count;
+  WithExtent(s_, [this](auto fx, auto fy, auto fz) {
+    s_.MaxHeight = 0;
+    for (int x = 1; x <= fx; ++x)
+      for (int y = 1; y <= fy; ++y) {
+        int count = 0;
+        for (int z = 1; z <= fz; ++z) {
+          const int kind = s_.CubeArray(x, y, z);
+          if (kind < 0 || kind > CellKind::Max)
+            throw std::invalid_argument("cell (" + std::to_string(x) + ", " + std::to_string(y) + ", " +
+                                        std::to_string(z) + ") holds kind " + std::to_string(kind) +
+                                        ", outside 0..12");
+          if (kind >= 1 && kind <= CellKind::FallCube) ++count;
+        }
+        s_.HeightArray(x, y) = count;
+        if (count > s_.MaxHeight) s_.MaxHeight = count;
       }
-      s_.HeightArray(x, y) = count;
-      if (count > s_.MaxHeight) s_.MaxHeight = count;
-    }
-}
-
-void GameRules::MarkIfLine(int x1, int y1, int z1, int x2, int y2, int z2, int x3, int y3, int z3) {
-  const int a = s_.CubeArray(x1, y1, z1), b = s_.CubeArray(x2, y2, z2), c = s_.CubeArray(x3, y3, z3);
-  if (!IsLine(a, b, c)) return;
-  s_.MarkArray(x1, y1, z1) = a;
-  s_.MarkArray(x2, y2, z2) = b;
-  s_.MarkArray(x3, y3, z3) = c;
-  s_.MatchFlag = true;
+  });
 }
 
 void GameRules::ApplySpecialRule() {
+  const auto [fx, fy, fz] = CheckedExtent(s_);
   const int sx = s_.SpecialX, sy = s_.SpecialY, sz = s_.SpecialZ;
   switch (s_.SpecialKind) {
     case CellKind::FourColor: {
@@ -415,9 +450,9 @@ void GameRules::ApplySpecialRule() {
       if (sz > 1) {
         const int colour = s_.CubeArray(sx, sy, sz - 1);
         if (colour != CellKind::Diamond)
-          for (int x = 1; x <= s_.FieldSizeX; ++x)
-            for (int y = 1; y <= s_.FieldSizeY; ++y)
-              for (int z = 1; z <= s_.HeightArray(x, y); ++z)
+          for (int x = 1; x <= fx; ++x)
+            for (int y = 1; y <= fy; ++y)
+              for (int z = 1, h = std::min(s_.HeightArray(x, y), fz); z <= h; ++z)
                 if (s_.CubeArray(x, y, z) == colour) s_.MarkArray(x, y, z) = colour;
       }
       s_.MatchFlag = true;
@@ -428,7 +463,7 @@ void GameRules::ApplySpecialRule() {
       const int h = s_.HeightArray(sx, sy);
       int n = DrawOneTo(random_, 8 - h);
       if (n < 0) n = 0;
-      if (n > s_.FieldSizeZ - h) n = s_.FieldSizeZ - h;
+      if (n > fz - h) n = fz - h;
       for (int k = 1; k <= n; ++k) s_.CubeArray(sx, sy, h + k) = DrawOneTo(random_, 4);
       s_.CubeArray(sx, sy, sz) = DrawOneTo(random_, 4);
       s_.HeightArray(sx, sy) = h + n;
@@ -436,15 +471,15 @@ void GameRules::ApplySpecialRule() {
     }
     case CellKind::ClearLayer:
       // The 3 x 3 block of its own layer around it, cut off at the walls.
-      for (int x = 1; x <= s_.FieldSizeX; ++x)
-        for (int y = 1; y <= s_.FieldSizeY; ++y)
+      for (int x = 1; x <= fx; ++x)
+        for (int y = 1; y <= fy; ++y)
           if (x >= sx - 1 && x <= sx + 1 && y >= sy - 1 && y <= sy + 1 && s_.CubeArray(x, y, sz) > 0)
             s_.MarkArray(x, y, sz) = s_.CubeArray(x, y, sz);
       s_.MatchFlag = true;
       break;
     case CellKind::Tund:
       s_.MarkArray(sx, sy, sz) = CellKind::Tund;
-      for (int z = 1; z <= s_.FieldSizeZ; ++z)
+      for (int z = 1; z <= fz; ++z)
         if (s_.CubeArray(sx, sy, z) > 0) s_.MarkArray(sx, sy, z) = s_.CubeArray(sx, sy, z);
       s_.MatchFlag = true;
       break;
@@ -454,19 +489,51 @@ void GameRules::ApplySpecialRule() {
 }
 
 void GameRules::CheckLanding() {
+  const auto [fx, fy, fz] = CheckedExtent(s_);
   ClearGameArrays(2);
   ApplySpecialRule();
   // The horizontal searches cover the layers counted before the special rule.
-  const int top = s_.MaxHeight;
+  // Each search walks a row with the two kinds before it, so every triple
+  // (overlapping ones included) is tested once and each cell is read once.
+  const int top = std::min(s_.MaxHeight, fz);
+  auto mark = [this](int x, int y, int z, int kind) { s_.MarkArray(x, y, z) = kind; };
   for (int z = 1; z <= top; ++z)
-    for (int x = 1; x <= s_.FieldSizeX; ++x)
-      for (int y = 1; y <= s_.FieldSizeY - 2; ++y) MarkIfLine(x, y, z, x, y + 1, z, x, y + 2, z);
+    for (int x = 1; x <= fx; ++x) {
+      int a = 0, b = 0;
+      for (int y = 1; y <= fy; ++y) {
+        const int c = s_.CubeArray(x, y, z);
+        if (y >= 3 && IsLine(a, b, c)) {
+          mark(x, y - 2, z, a), mark(x, y - 1, z, b), mark(x, y, z, c);
+          s_.MatchFlag = true;
+        }
+        a = b, b = c;
+      }
+    }
   for (int z = 1; z <= top; ++z)
-    for (int y = 1; y <= s_.FieldSizeY; ++y)
-      for (int x = 1; x <= s_.FieldSizeX - 2; ++x) MarkIfLine(x, y, z, x + 1, y, z, x + 2, y, z);
-  for (int x = 1; x <= s_.FieldSizeX; ++x)
-    for (int y = 1; y <= s_.FieldSizeY; ++y)
-      for (int z = 1; z <= s_.HeightArray(x, y) - 2; ++z) MarkIfLine(x, y, z, x, y, z + 1, x, y, z + 2);
+    for (int y = 1; y <= fy; ++y) {
+      int a = 0, b = 0;
+      for (int x = 1; x <= fx; ++x) {
+        const int c = s_.CubeArray(x, y, z);
+        if (x >= 3 && IsLine(a, b, c)) {
+          mark(x - 2, y, z, a), mark(x - 1, y, z, b), mark(x, y, z, c);
+          s_.MatchFlag = true;
+        }
+        a = b, b = c;
+      }
+    }
+  // Vertical: only within the counted column, so a column of fewer than 3 is not searched.
+  for (int x = 1; x <= fx; ++x)
+    for (int y = 1; y <= fy; ++y) {
+      int a = 0, b = 0;
+      for (int z = 1, h = std::min(s_.HeightArray(x, y), fz); z <= h; ++z) {
+        const int c = s_.CubeArray(x, y, z);
+        if (z >= 3 && IsLine(a, b, c)) {
+          mark(x, y, z - 2, a), mark(x, y, z - 1, b), mark(x, y, z, c);
+          s_.MatchFlag = true;
+        }
+        a = b, b = c;
+      }
+    }
   if (!s_.MatchFlag) {
     s_.NowCubeZ = SpawnLayer;
     PutNextCube();
@@ -475,20 +542,21 @@ void GameRules::CheckLanding() {
 }
 
 void GameRules::MarkClearing() {
+  const auto [fx, fy, fz] = CheckedExtent(s_);
   s_.ClearCount = 0;
-  for (int x = 1; x <= s_.FieldSizeX; ++x)
-    for (int y = 1; y <= s_.FieldSizeY; ++y)
-      for (int z = 1; z <= s_.HeightArray(x, y); ++z)
+  for (int x = 1; x <= fx; ++x)
+    for (int y = 1; y <= fy; ++y)
+      for (int z = 1, h = std::min(s_.HeightArray(x, y), fz); z <= h; ++z)
         if (s_.MarkArray(x, y, z) > 0) {
           s_.CubeArray(x, y, z) = CellKind::CubeClear;
           ++s_.ClearCount;
         }
   ClearGameArrays(2);
   // Each remaining cube falls by the number of clearing cubes below it.
-  for (int x = 1; x <= s_.FieldSizeX; ++x)
-    for (int y = 1; y <= s_.FieldSizeY; ++y) {
+  for (int x = 1; x <= fx; ++x)
+    for (int y = 1; y <= fy; ++y) {
       int below = 0;
-      for (int z = 1; z <= s_.HeightArray(x, y); ++z) {
+      for (int z = 1, h = std::min(s_.HeightArray(x, y), fz); z <= h; ++z) {
         const int kind = s_.CubeArray(x, y, z);
         if (kind == CellKind::CubeClear)
           ++below;
@@ -503,10 +571,11 @@ void GameRules::MarkClearing() {
 }
 
 void GameRules::RemoveCleared() {
+  const auto [fx, fy, fz] = CheckedExtent(s_);
   // Upwards, so every cube moves into a cell already emptied: no gaps remain.
-  for (int x = 1; x <= s_.FieldSizeX; ++x)
-    for (int y = 1; y <= s_.FieldSizeY; ++y)
-      for (int z = 1; z <= s_.HeightArray(x, y); ++z) {
+  for (int x = 1; x <= fx; ++x)
+    for (int y = 1; y <= fy; ++y)
+      for (int z = 1, h = std::min(s_.HeightArray(x, y), fz); z <= h; ++z) {
         if (s_.CubeArray(x, y, z) == CellKind::CubeClear) s_.CubeArray(x, y, z) = 0;
         const int fall = s_.MarkArray(x, y, z);
         if (fall >= 1 && s_.CubeArray(x, y, z) > 0) {
@@ -517,9 +586,10 @@ void GameRules::RemoveCleared() {
 }
 
 bool GameRules::IsFieldFull() const {
-  for (int x = 1; x <= s_.FieldSizeX; ++x)
-    for (int y = 1; y <= s_.FieldSizeY; ++y)
-      if (s_.CubeArray(x, y, s_.FieldSizeZ) > 0) return true;
+  const auto [fx, fy, fz] = CheckedExtent(s_);
+  for (int x = 1; x <= fx; ++x)
+    for (int y = 1; y <= fy; ++y)
+      if (s_.CubeArray(x, y, fz) > 0) return true;
   return false;
 }
 
@@ -558,6 +628,7 @@ void GameRules::LevelStep() {
 }
 
 LandingResult GameRules::LandingStep() {
+  const auto [fx, fy, fz] = CheckedExtent(s_);
   LandingResult result;
   if (s_.MatchFlag) {
     if (s_.ClearFlag) {
@@ -615,7 +686,7 @@ LandingResult GameRules::LandingStep() {
     CheckLanding();
     result.Checked = true;
     s_.LandFlag = false;
-    if (!s_.MatchFlag && s_.MaxHeight == s_.FieldSizeZ && IsFieldFull()) result.GameOver = true;
+    if (!s_.MatchFlag && s_.MaxHeight == fz && IsFieldFull()) result.GameOver = true;
   }
   return result;
 }
@@ -736,6 +807,7 @@ void GameRules::LandingEffect(int Kind) {
 }
 
 void GameRules::TurnField() {
+  const auto [fx, fy, fz] = CheckedExtent(s_);
   ClearGameArrays(2);
   // The angle eases towards 90 degrees: 39 frames, then one at exactly 90.
   float step = 9.812f;
@@ -752,13 +824,12 @@ void GameRules::TurnField() {
   s_.PlayShow = true;
   s_.FieldSpinShow = false;
   // The same sense as the piece turn: (x, y) goes to (y, 6 - x).
-  for (int x = 1; x <= s_.FieldSizeX; ++x)
-    for (int y = 1; y <= s_.FieldSizeY; ++y)
-      for (int z = 1; z <= s_.FieldSizeZ; ++z)
-        s_.MarkArray(x, s_.FieldSizeY + 1 - y, z) = s_.CubeArray(y, x, z);
-  for (int x = 1; x <= s_.FieldSizeX; ++x)
-    for (int y = 1; y <= s_.FieldSizeY; ++y)
-      for (int z = 1; z <= s_.FieldSizeZ; ++z) s_.CubeArray(x, y, z) = s_.MarkArray(x, y, z);
+  for (int x = 1; x <= fx; ++x)
+    for (int y = 1; y <= fy; ++y)
+      for (int z = 1; z <= fz; ++z) s_.MarkArray(x, fy + 1 - y, z) = s_.CubeArray(y, x, z);
+  for (int x = 1; x <= fx; ++x)
+    for (int y = 1; y <= fy; ++y)
+      for (int z = 1; z <= fz; ++z) s_.CubeArray(x, y, z) = s_.MarkArray(x, y, z);
   CountHeights();
   if (events_) events_->OnFieldTurn();
 }

@@ -112,7 +112,6 @@ class GameRules {
  private:
   void Frame();
   void RestCube(int x, int y, int z);
-  void MarkIfLine(int x1, int y1, int z1, int x2, int y2, int z2, int x3, int y3, int z3);
   void ApplySpecialRule();
   float Sign();
   const LevelRec& CurrentLevel() const;

@@ -54,6 +54,9 @@ struct GreedyBot::LookAhead {
 
   // Drops the piece as it stands and runs the landing to its end.
   void Simulate(Placement& p) {
+    // Above the highest column every cube falls freely (stacks have no gaps):
+    // start the drop just above it.
+    if (scratch.NowCubeZ > scratch.MaxHeight + 1) scratch.NowCubeZ = scratch.MaxHeight + 1;
     scratch.DropFlag = true;
     while (!scratch.LandFlag) rules.DropStep();
     const int before = scratch.GameScore;
@@ -78,21 +81,34 @@ GreedyBot::~GreedyBot() = default;
 
 Placement GreedyBot::Choose(const GameState& state) {
   LookAhead& la = *look_;
-  la.base = state;
   la.scratch = state;
   GameRules& rules = la.rules;
   GameState& s = la.scratch;
+  // Fresh heights, so the look-ahead can skip the free fall above the stack.
+  rules.CountHeights();
+  la.base = s;
 
   Placement best;
   bool found = false;
   int tried = 0;
   std::vector<std::uint64_t> seen;
   seen.reserve(100);
-  for (int turns = 0; turns < 4; ++turns)
+  std::vector<std::uint64_t> turnedSeen;
+  for (int turns = 0; turns < 4; ++turns) {
+    // Turning depends only on the piece's own layer: turn once per count, then
+    // start every shift from that turned layer.
+    la.Restore();
+    for (int t = 0; t < turns; ++t) rules.TurnNowCube();
+    const auto turned = s.NowCube;
+    const std::uint64_t turnedKey = LayerHash(turned);
+    bool turnedBefore = false;
+    for (std::uint64_t k : turnedSeen) turnedBefore |= k == turnedKey;
+    if (turnedBefore) continue;
+    turnedSeen.push_back(turnedKey);
     for (int dx = -2; dx <= 2; ++dx)
       for (int dy = -2; dy <= 2; ++dy) {
         la.Restore();
-        for (int t = 0; t < turns; ++t) rules.TurnNowCube();
+        s.NowCube = turned;
         // A shift the wall or the stack refuses makes this placement one seen already.
         bool reachable = true;
         for (int step = 0; step < std::abs(dx) && reachable; ++step) {
@@ -123,6 +139,7 @@ Placement GreedyBot::Choose(const GameState& state) {
           found = true;
         }
       }
+  }
   best.Tried = tried;
   return best;
 }
