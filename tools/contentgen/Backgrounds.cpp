@@ -91,9 +91,14 @@ Color Pixel(int Index, int ix, int iy) {
       return Palette(Clamp01(Sky * 0.6f + n * 0.6f - 0.1f), Rgb(60, 20, 90), Rgb(230, 90, 80),
                      Rgb(255, 210, 120));
     }
-    case 7: {  // forest mist
-      float n = Noise(x, y, 4, 5, 170), m = Noise(x, y, 16, 3, 171);
-      return Palette(Clamp01(n * 0.8f + 0.3f * m), Rgb(6, 30, 24), Rgb(30, 100, 70), Rgb(190, 230, 200));
+    case 7: {  // mossy cobblestones
+      float d1, d2;
+      int Id;
+      Cells(x, y, 10, 170, d1, d2, Id);
+      float Dome = Clamp01((d2 - d1) / 10), Moss = Noise(x, y, 8, 4, 171);
+      Color Stone = Mix(Rgb(70, 66, 60), Rgb(150, 140, 125), Hash(Id, 0, 172) * 0.5f + Dome * 0.5f);
+      return Mix(Mix(Rgb(20, 18, 16), Stone, SmoothStep(0, 0.25f, Dome)), Rgb(70, 120, 40),
+                 SmoothStep(0.55f, 0.75f, Moss) * 0.7f);
     }
     case 8: {  // dunes
       float n = Noise(x, y, 4, 3, 180);
@@ -167,7 +172,7 @@ Color Pixel(int Index, int ix, int iy) {
     }
     case 18: {  // plasma
       float v = Wave(x, 2) + Wave(y, 3) + Wave(x + y, 2) + Wave(x - 2 * y, 1);
-      return Hsv(0.5f + v / 8, 0.7f, 0.75f);
+      return Hsv(0.5f + v / 8, 0.55f, 0.6f);
     }
     default: {  // neon grid at dusk
       float gx = std::fmod(x, 32.f), gy = std::fmod(y, 32.f);

@@ -49,12 +49,14 @@ void SmallGlyphs(Image& Img, const Fonts& F) {
   // Digits 0..9 at (15d, 330)-(15d+14, 344); letters A..Z at (15(n-1), 345)-(15n-1, 360).
   // Both share the baseline 12 rows below their top, since names mix them.
   const float Size = 15, Base = 12;
+  TextLook L = WhiteLook(1);
+  L.ScaleX = 1.45f;  // fill the 15-pixel pitch instead of leaving wide gaps
   for (int d = 0; d < 10; ++d)
     CellText(Img, F.Bold, std::string(1, char('0' + d)), {15 * d, 330, 15 * d + 14, 344}, Size, 330 + Base,
-             WhiteLook(1));
+             L);
   for (int n = 1; n <= 26; ++n)
     CellText(Img, F.Bold, std::string(1, char('A' + n - 1)), {15 * (n - 1), 345, 15 * n - 1, 360}, Size,
-             345 + Base, WhiteLook(1));
+             345 + Base, L);
   // Letter 27 is the space: left see-through.
 }
 
@@ -72,6 +74,7 @@ void BigDigits(Image& Img, const Fonts& F) {
   // One set serves both the level announcement (top 81) and the clear pop-up (top 82):
   // glyphs keep off rows 81, 82, 108 and 109.
   TextLook L = GoldLook(2);
+  L.ScaleX = 1.6f;
   for (int d = 0; d < 10; ++d)
     CellText(Img, F.Bold, std::string(1, char('0' + d)), {40 * d + 20, 82, 40 * d + 60, 109}, 28, 104, L);
   CellText(Img, F.Bold, "+", {0, 82, 20, 109}, 26, 102, L);
@@ -165,6 +168,8 @@ Image MakeHudSheetB(const Fonts& F) {
   Sub.Top = Sub.Bottom = Rgb(170, 200, 240);
   DrawTextIn(Img, F.Regular, "Your results", {20, 112, 459, 134}, 17, Align::Centre, Sub);
   FillShape(Img, {40, 140, 440, 146}, Segment{{60, 143}, {420, 143}, 0.7f}, Solid{Rgb(90, 120, 190)});
+  for (int c = 1; c <= 4; ++c)
+    Paste(Img, Downscale2(MakeCubeFace(c, 0)), 240 - 80 + 40 * (c - 1) - 16 + 20, 160);
   // Number captions over the digits the game draws at y 245 (offsets 16, 130, 250, 405).
   struct Field {
     int Left, Digits;
@@ -185,7 +190,7 @@ Image MakeHudSheetB(const Fonts& F) {
   TextLook Foot = WhiteLook(0.8f);
   Foot.Top = Foot.Bottom = Rgb(150, 230, 255);
   DrawTextIn(Img, F.Bold, "TYPE YOUR", {60, 330, 161, 344}, 14, Align::Right, Foot);
-  DrawTextIn(Img, F.Bold, "NAME", {165, 330, 234, 344}, 14, Align::Centre, Foot);
+  DrawTextIn(Img, F.Bold, "NAME", {167, 330, 234, 344}, 14, Align::Left, Foot);
   FillShape(Img, {240, 330, 254, 344}, RoundBox{{247, 341}, 6, 2, 0.8f}, Solid{Rgb(255, 230, 80)});
   TextLook Hint = Foot;
   Hint.Top = Hint.Bottom = Rgb(200, 210, 230);
@@ -196,8 +201,6 @@ Image MakeHudSheetB(const Fonts& F) {
     for (int x = 0; x < 389; ++x) Img.At(x, y) = Rgb(20, 34, 76);
   Strip(Img, F, 370, "LINE UP THREE CUBES OF ONE COLOUR TO CLEAR THEM");
   Strip(Img, F, 410, "EVERY 50 POINTS THE WELL TURNS   -   ESC QUITS");
-  for (int x = 14; x < 389; x += 15)
-    for (int y = 366; y < 379; ++y) Img.At(x, y) = Mix(Img.At(x, y), Rgb(60, 90, 150), 0.5f);
   return Img;
 }
 

@@ -23,7 +23,7 @@ std::function<float(float, float)> Shape(int c, Vec2 C, float s) {
     case 1:
       return RegularPolygon({C.x, C.y + s * 0.22f}, s * 1.3f, 3, 0);
     case 2:
-      return RoundBox{C, s * 0.86f, s * 0.86f, s * 0.18f};
+      return RoundBox{C, s * 0.92f, s * 0.92f, s * 0.1f};
     default:
       return StarShape({C.x, C.y + s * 0.08f}, s * 1.28f, s * 0.56f, 5, 0);
   }
@@ -75,7 +75,7 @@ Image MakeIntroLogo(const Fonts& F) {
   const int Width = 366, Cut = 184, RightAt = 241;
   Image Logo(Width, 360);
   const float a = 30;
-  const Vec2 O{Width / 2.f, 118};
+  const Vec2 O{Width / 2.f, 150};
   struct Cube {
     int i, j, k, c;
   };
@@ -88,11 +88,12 @@ Image MakeIntroLogo(const Fonts& F) {
       for (const Cube& c : Stack)
         if (c.i + c.j + c.k == s && c.k == k) IsoCube(Logo, O, a, c.i, c.j, c.k, c.c);
   // A piece on its way down, above the stack.
-  const Vec2 Up{O.x + 44, O.y - 88};
+  const Vec2 Up{O.x + 70, 40};
   for (int n = 0; n < 3; ++n) IsoCube(Logo, Up, 22, n == 2 ? 1 : 0, n == 2 ? 0 : n, 0, 3 - n % 2 * 2);
   for (int n = 0; n < 3; ++n) {
     float x = Up.x - 28 + 14 * n;
-    FillShape(Logo, Logo.Bounds(), Segment{{x, Up.y - 54 + 6.f * n}, {x, Up.y - 34 + 6.f * n}, 1.5f},
+    FillShape(Logo, Logo.Bounds(),
+              Segment{{x + 30, Up.y - 36 + 6.f * n}, {x + 30, Up.y - 22 + 6.f * n}, 1.5f},
               Solid{Rgb(200, 220, 255)}, 0.7f);
   }
   DrawTextIn(Logo, F.Bold, "QUARNIX", {4, 246, Width - 4, 330}, 90, Align::Centre, LogoLook());
@@ -130,7 +131,7 @@ Image MakeIntroStrip(const Fonts& F) {
   Image Sheet(512, 512);
   for (int k = 0; k < 8; ++k) {
     const int Top = 8 + 62 * k;
-    const float Cut = (k + 1) / 7.f * (W + 60) - 30;  // reveal front, past the end on the last frame
+    const float Cut = (k + 1) / 8.f * (W + 60) - 30;  // reveal front; the last frame shows everything
     for (int y = 0; y < H; ++y)
       for (int x = 0; x < W; ++x) {
         float w = k == 7 ? 1.f : Clamp01((Cut - x) / 40);

@@ -116,12 +116,14 @@ void PageScoring(Image& Img, const Fonts& F) {
           {"Every cleared cube scores 1 point.",
            "Cubes that sink and clear again form a chain: they also add to your BONUS.",
            "Every 50 points the well turns and a shower of cubes falls in.",
-           "20 levels: bigger pieces, faster drops."},
+           "20 levels: bigger pieces, faster drops.", "Your result is SCORE + BONUS."},
           B, B.Top + 40.f, 11.5f);
 }
 
 void PageSpecials(Image& Img, const Fonts& F) {
-  Box B{600, 510, 849, 909};
+  // Its top-left corner shares rows 510..513 with the score title bar: the panel
+  // starts below them so that neither picture shows a piece of the other.
+  Box B{600, 513, 849, 909};
   PageFrame(Img, F, B, "SPECIAL CUBES", 3);
   struct Entry {
     const char *Texture, *Name, *Text;
@@ -219,7 +221,7 @@ void KeyPanel(Image& Img, const Fonts& F) {
     int Top;
     const char* Text;
   };
-  for (Caption c : {Caption{112, "TURN"}, Caption{190, "DROP"}, Caption{270, "CAMERA"}}) {
+  for (Caption c : {Caption{112, "TURN"}, Caption{190, "DROP"}, Caption{262, "CAMERA"}}) {
     FillShape(Img, B, Segment{{X + 12.f, Y + c.Top - 14.f}, {X + 94.f, Y + c.Top - 14.f}, 0.5f},
               Solid{Rgb(70, 100, 160)});
     DrawTextIn(Img, F.Bold, c.Text, {X + 6, Y + c.Top, X + 100, Y + c.Top + 20}, 15, Align::Centre,
@@ -231,13 +233,12 @@ void ScoreTitle(Image& Img, const Fonts& F) {
   Box B{320, 480, 639, 514};
   Panel(Img, {B.Left + 1, B.Top + 1, B.Right - 1, B.Bottom - 1}, Rgb(50, 80, 160), Rgb(16, 28, 80), Border, 8,
         1.5f);
-  DrawTextIn(Img, F.Bold, "HIGH SCORES", {B.Left + 10, B.Top + 4, B.Left + 170, B.Bottom - 4}, 17,
-             Align::Left, Heading());
+  DrawTextIn(Img, F.Bold, "HIGH SCORES", {B.Left + 10, B.Top + 3, B.Left + 170, B.Top + 28}, 17, Align::Left,
+             Heading());
   // Columns: score right-aligned at frame x 590, level at 625 (title drawn at x 319).
   TextLook L = Body(Rgb(190, 215, 255));
-  DrawTextIn(Img, F.Bold, "SCORE", {B.Left + 200, B.Top + 8, B.Left + 271, B.Bottom - 8}, 12, Align::Right,
-             L);
-  DrawTextIn(Img, F.Bold, "LV", {B.Left + 282, B.Top + 8, B.Left + 306, B.Bottom - 8}, 12, Align::Right, L);
+  DrawTextIn(Img, F.Bold, "SCORE", {B.Left + 200, B.Top + 7, B.Left + 271, B.Top + 25}, 12, Align::Right, L);
+  DrawTextIn(Img, F.Bold, "LV", {B.Left + 282, B.Top + 7, B.Left + 306, B.Top + 25}, 12, Align::Right, L);
 }
 
 void BigChoice(Image& Img, const Fonts& F, Box B, const std::string& Title, bool Play) {

@@ -46,6 +46,14 @@ void Number(Image& Dst, const Image& Sheet, int Value, int Digits, std::function
     Blit(Dst, Sheet, DigitRect(s[n - 1] - '0'), Pos(n).x, Pos(n).y, true, Alpha);
 }
 
+// Part of an image enlarged k times without smoothing, so single pixels can be judged.
+Image Zoom(const Image& Src, Box Part, int k) {
+  Image Out(Part.Width() * k, Part.Height() * k);
+  for (int y = 0; y < Out.H; ++y)
+    for (int x = 0; x < Out.W; ++x) Out.At(x, y) = Src.At(Part.Left + x / k, Part.Top + y / k);
+  return Out;
+}
+
 }  // namespace
 
 std::vector<std::pair<std::string, Image>> MakePreviews(const std::vector<ScreenImage>& Images,
@@ -197,6 +205,18 @@ std::vector<std::pair<std::string, Image>> MakePreviews(const std::vector<Screen
     Out.emplace_back(
         Item <= 7 ? "preview-menu-" + std::to_string(Item) : "preview-menu-5-page" + std::to_string(Page),
         std::move(P));
+  }
+  Out.emplace_back("zoom-SA", Zoom(SA, {0, 0, 512, 362}, 2));
+  Out.emplace_back("zoom-SB", Zoom(SB, {0, 0, 512, 440}, 2));
+  Out.emplace_back("zoom-ME-keys", Zoom(ME, {0, 480, 600, 1016}, 2));
+  {
+    const char* const Some[] = {"CUBERED", "CUBEGREEN", "CUBEBLUE",  "CUBEYELLOW", "4A1",        "4B2",
+                                "4C3",     "4D4",       "4COLOR",    "2X2X2",      "CLEARLAYER", "DIAMOND",
+                                "TUND",    "FALLCUBE",  "CUBECLEAR", "SPECIALBOX"};
+    Image Z(4 * 196 + 4, 4 * 196 + 4, Grey(0.35f));
+    for (int i = 0; i < 16; ++i)
+      Paste(Z, Zoom(MakeTexture(Some[i]), {0, 0, 64, 64}, 3), 4 + 196 * (i % 4), 4 + 196 * (i / 4));
+    Out.emplace_back("zoom-textures", std::move(Z));
   }
   {  // Contact sheet of the textures, 16 to a row, and of the backgrounds.
     std::vector<std::string> Names = TextureNames();

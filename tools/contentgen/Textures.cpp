@@ -26,7 +26,7 @@ Sdf ColourShape(int c, Vec2 C, float s) {
     case 2:
       return RegularPolygon({C.x, C.y + s * 0.22f}, s * 1.3f, 3, 0);
     case 3:
-      return RoundBox{C, s * 0.86f, s * 0.86f, s * 0.18f};
+      return RoundBox{C, s * 0.92f, s * 0.92f, s * 0.1f};
     default:
       return StarShape({C.x, C.y + s * 0.08f}, s * 1.28f, s * 0.56f, 5, 0);
   }
@@ -43,7 +43,7 @@ Box Around(Vec2 C, float r) {
 }
 
 // The colour's shape as a glossy emblem. Style 0 solid, 1 hollow with a core,
-// 2 solid with an engraved inner outline.
+// 2 on a light round badge.
 void Emblem(Image& Img, int c, Vec2 C, float s, int Style) {
   Sdf Shape = ColourShape(c, C, s);
   Box Area = Around(C, 2 * s + 4);
@@ -199,7 +199,7 @@ void CubeBody(Image& Img, Color Base, const std::function<float(float, float)>& 
   for (int y = 0; y < T; ++y)
     for (int x = 0; x < T; ++x) {
       float t = 0.5f + (Pat(x + 0.5f, y + 0.5f) - 0.5f) * Amount;
-      Color Body = Mix(Darken(Base, 0.34f), Lighten(Base, 0.2f), t);
+      Color Body = Mix(Darken(Base, 0.45f), Lighten(Base, 0.28f), t);
       float d = std::hypot(x - 16.f, y - 14.f) / 80.f;
       Body = Body * (1.1f - 0.3f * d);
       int e = std::min(std::min(x, y), std::min(T - 1 - x, T - 1 - y));
@@ -282,7 +282,7 @@ Image FourColour() {
                     {{{T - In, T - In}, {In, T - In}, C}},
                     {{{In, T - In}, {In, In}, C}}};
   const int Order[4] = {1, 2, 3, 4};  // top red, right green, bottom blue, left yellow
-  const Vec2 Mid[4] = {{32, 18}, {46, 32}, {32, 46}, {18, 32}};
+  const Vec2 Mid[4] = {{32, 16}, {48, 32}, {32, 48}, {16, 32}};
   for (int q = 0; q < 4; ++q) {
     Color B = CubeColour[Order[q]];
     FillShape(Img, Tri[q].Bounds(), Tri[q], Radial{C, 30, Lighten(B, 0.35f), Darken(B, 0.15f)});
@@ -302,6 +302,7 @@ Image StackedCubes() {
   auto P = [&](float i, float j, float k) {
     return Vec2{O.x + (i - j) * a * 0.866f, O.y + (i + j) * a * 0.5f - (k - 2) * a};
   };
+  const float g = 0.1f;  // gap between the blocks, so they read as separate cubes
   const int Colours[8] = {1, 2, 3, 4, 4, 1, 2, 3};
   int n = 0;
   for (int s = 0; s <= 3; ++s)  // painter's order: far cubes first
@@ -310,9 +311,10 @@ Image StackedCubes() {
         for (int j = 0; j < 2; ++j) {
           if (i + j + k != s) continue;
           Color B = CubeColour[Colours[n++ % 8]];
-          Polygon Top{{P(i, j, k + 1), P(i + 1, j, k + 1), P(i + 1, j + 1, k + 1), P(i, j + 1, k + 1)}};
-          Polygon Right{{P(i + 1, j, k), P(i + 1, j + 1, k), P(i + 1, j + 1, k + 1), P(i + 1, j, k + 1)}};
-          Polygon Left{{P(i, j + 1, k), P(i + 1, j + 1, k), P(i + 1, j + 1, k + 1), P(i, j + 1, k + 1)}};
+          const float i0 = i + g, i1 = i + 1 - g, j0 = j + g, j1 = j + 1 - g, k0 = k + g, k1 = k + 1 - g;
+          Polygon Top{{P(i0, j0, k1), P(i1, j0, k1), P(i1, j1, k1), P(i0, j1, k1)}};
+          Polygon Right{{P(i1, j0, k0), P(i1, j1, k0), P(i1, j1, k1), P(i1, j0, k1)}};
+          Polygon Left{{P(i0, j1, k0), P(i1, j1, k0), P(i1, j1, k1), P(i0, j1, k1)}};
           FillShape(Img, Top.Bounds(), Top, Solid{Lighten(B, 0.35f)});
           FillShape(Img, Right.Bounds(), Right, Solid{B});
           FillShape(Img, Left.Bounds(), Left, Solid{Darken(B, 0.4f)});
@@ -450,7 +452,7 @@ Image StarFrame(int Set, int Frame) {
     Glow(Img, Img.Bounds(), Circle{C, 2 + Size / 8}, Rgb(170, 210, 255), 8, 0.9f);
     FillShape(Img, Img.Bounds(), Circle{C, 2 + Size / 10}, Solid{{1, 1, 1}});
   } else {  // expanding ring with sparks, fading out
-    float R = 5 + 2.6f * Frame, Fade = 1 - 0.75f * t;
+    float R = 4 + 2.2f * Frame, Fade = 1 - 0.75f * t;
     Glow(Img, Img.Bounds(), Ring{C, R, 1.5f}, Rgb(255, 90, 200) * Fade, 6, 0.9f);
     FillShape(Img, Img.Bounds(), Ring{C, R, 1.2f}, Solid{Rgb(255, 170, 235) * Fade});
     for (int k = 0; k < 8; ++k) {
@@ -475,7 +477,7 @@ Image FloorTile(int Material) {
       switch (Material) {
         case 1: {  // stone slab
           float n = Fbm(fx / 10, fy / 10, 64, 4, 31);
-          c = Mix(Rgb(96, 98, 104), Rgb(170, 170, 176), n);
+          c = Mix(Rgb(112, 98, 84), Rgb(190, 172, 150), n);
           if (std::abs(Fbm(fx / 18, fy / 18, 64, 3, 32) - 0.5f) < 0.012f) c = Darken(c, 0.45f);
           break;
         }
@@ -494,7 +496,7 @@ Image FloorTile(int Material) {
         case 4: {  // metal tread plate
           float u = std::fmod(fx + fy, 12.f) - 6, v = std::fmod(fx - fy + 640.f, 12.f) - 6;
           float Lug = std::abs(u) < 1.5f && std::abs(v) < 4.5f ? 1.f : 0.f;
-          c = Mix(Rgb(110, 116, 124), Rgb(150, 156, 166), Fbm(fx / 8, fy / 30, 64, 2, 36));
+          c = Mix(Rgb(96, 110, 130), Rgb(140, 156, 178), Fbm(fx / 8, fy / 30, 64, 2, 36));
           if (Lug > 0) c = u < 0 ? Lighten(c, 0.3f) : Darken(c, 0.2f);
           break;
         }

@@ -1,0 +1,185 @@
+// The bitmaps linked into the program: names, sizes and looks.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "Bmp.h"
+#include "EmbeddedResources.h"
+
+using namespace quarnix;
+
+namespace {
+
+// The catalogue of texture resources, written out from the game's asset table.
+std::vector<std::string> CatalogueNames() {
+  std::vector<std::string> n = {"2X2X2",     "4COLOR",     "BG",      "CLEARLAYER", "CUBEBLUE",
+                                "CUBECLEAR", "CUBEGREEN",  "CUBERED", "CUBEYELLOW", "DIAMOND",
+                                "FALLCUBE",  "SPECIALBOX", "TUND"};
+  for (int i = 1; i <= 7; ++i) n.push_back("BUILDPLAN" + std::to_string(i));
+  for (int i = 1; i <= 30; ++i) n.push_back((i < 10 ? "STAR0" : "STAR") + std::to_string(i));
+  const std::pair<char, char> Groups[] = {{'4', 'K'}, {'5', 'F'}, {'6', 'D'}, {'7', 'B'}, {'8', 'A'}};
+  for (auto [Digit, Last] : Groups)
+    for (char Letter = 'A'; Letter <= Last; ++Letter)
+      for (int c = 1; c <= 4; ++c) n.push_back(std::string{Digit, Letter} + std::to_string(c));
+  return n;
+}
+
+RgbPicture Load(const std::string& Name) {
+  const EmbeddedResource* r = FindEmbeddedResource(Name);
+  if (!r) throw std::runtime_error("missing " + Name);
+  return DecodeBmp24(r->Bytes);
+}
+
+struct Mean {
+  double r = 0, g = 0, b = 0;
+};
+Mean Average(const RgbPicture& p) {
+  Mean m;
+  std::size_t n = p.Rgb.size() / 3;
+  for (std::size_t i = 0; i < n; ++i) m.r += p.Rgb[3 * i], m.g += p.Rgb[3 * i + 1], m.b += p.Rgb[3 * i + 2];
+  m.r /= n, m.g /= n, m.b /= n;
+  return m;
+}
+
+double Difference(const RgbPicture& a, const RgbPicture& b) {
+  double d = 0;
+  for (std::size_t i = 0; i < a.Rgb.size(); ++i) d += std::abs(int(a.Rgb[i]) - int(b.Rgb[i]));
+  return d / a.Rgb.size();
+}
+
+// The dark outline of the emblem in the middle of a face, as a player without
+// colour vision sees it: pixels much darker than the face around them.
+std::vector<bool> Outline(const RgbPicture& p) {
+  auto Lum = [&](int x, int y) {
+    const std::uint8_t* c = &p.Rgb[3 * (y * p.Width + x)];
+    return 0.3 * c[0] + 0.59 * c[1] + 0.11 * c[2];
+  };
+  double Mean = 0;
+  for (int y = 12; y < 52; ++y)
+    for (int x = 12; x < 52; ++x) Mean += Lum(x, y);
+  Mean /= 40 * 40;
+  std::vector<bool> m;
+  for (int y = 12; y < 52; ++y)
+    for (int x = 12; x < 52; ++x) m.push_back(Lum(x, y) < 0.4 * Mean);
+  return m;
+}
+
+}  // namespace
+
+TEST(EmbeddedResources, HoldExactlyTheCatalogueAsValidBitmaps) {
+  std::vector<std::string> Names = CatalogueNames();
+  ASSERT_EQ(Names.size(), 146u);
+  EXPECT_EQ(EmbeddedResources().size(), 146u);
+  for (const std::string& Name : Names) {
+    SCOPED_TRACE(Name);
+    const EmbeddedResource* r = FindEmbeddedResource(Name);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->Name, Name);  // stored in upper case
+    ASSERT_GE(r->Bytes.size(), 54u);
+    EXPECT_EQ(r->Bytes[14], 40);  // 40-byte info header
+    EXPECT_EQ(r->Bytes[28], 24);  // 24 bits per pixel
+    EXPECT_EQ(r->Bytes[30], 0);   // uncompressed
+    RgbPicture p = DecodeBmp24(r->Bytes);
+    const int Size = Name == "BG" ? 256 : 64;
+    EXPECT_EQ(p.Width, Size);
+    EXPECT_EQ(p.Height, Size);
+  }
+}
+
+TEST(EmbeddedResources, LookUpIgnoresCase) {
+  ASSERT_NE(FindEmbeddedResource("4Color"), nullptr);
+  EXPECT_EQ(FindEmbeddedResource("4Color")->Name, "4COLOR");
+  EXPECT_EQ(FindEmbeddedResource("2x2x2"), FindEmbeddedResource("2X2X2"));
+  EXPECT_EQ(FindEmbeddedResource("Buildplan3")->Name, "BUILDPLAN3");
+  EXPECT_EQ(FindEmbeddedResource("CubeRe"), nullptr);
+  EXPECT_EQ(FindEmbeddedResource("GREENBG"), nullptr);  // only the file route uses that name
+}
+
+TEST(Textures, EachColourCubeReadsAsItsColourInAllItsPictures) {
+  // slot 0 / 25 is the plain cube, 1..24 the piece pictures.
+  const char* Plain[4] = {"CUBERED", "CUBEGREEN", "CUBEBLUE", "CUBEYELLOW"};
+  const char* Stems[24] = {"4A", "4B", "4C", "4D", "4E", "4F", "4G", "4H", "4I", "4J", "4K", "5A",
+                           "5B", "5C", "5D", "5E", "5F", "6A", "6B", "6C", "6D", "7A", "7B", "8A"};
+  for (int c = 1; c <= 4; ++c) {
+    std::vector<RgbPicture> Set = {Load(Plain[c - 1])};
+    for (const char* s : Stems) Set.push_back(Load(s + std::to_string(c)));
+    for (std::size_t i = 0; i < Set.size(); ++i) {
+      SCOPED_TRACE(std::string(Plain[c - 1]) + " picture " + std::to_string(i));
+      Mean m = Average(Set[i]);
+      switch (c) {
+        case 1:
+          EXPECT_GT(m.r, 1.6 * std::max(m.g, m.b));
+          break;
+        case 2:
+          EXPECT_GT(m.g, 1.4 * std::max(m.r, m.b));
+          break;
+        case 3:
+          EXPECT_GT(m.b, 1.4 * std::max(m.r, m.g));
+          break;
+        default:
+          EXPECT_GT(std::min(m.r, m.g), 1.8 * m.b);
+          break;
+      }
+      // Every picture of a colour is its own.
+      for (std::size_t j = 0; j < i; ++j)
+        EXPECT_GT(Difference(Set[i], Set[j]), 4.0) << "same as picture " << j;
+    }
+  }
+}
+
+TEST(Textures, PlainCubesDifferInShapeNotOnlyInColour) {
+  const char* Plain[4] = {"CUBERED", "CUBEGREEN", "CUBEBLUE", "CUBEYELLOW"};
+  std::vector<std::vector<bool>> Masks;
+  for (const char* n : Plain) Masks.push_back(Outline(Load(n)));
+  for (int a = 0; a < 4; ++a) {
+    int Count = 0;
+    for (bool b : Masks[a]) Count += b;
+    EXPECT_GT(Count, 60) << Plain[a] << " has no outlined emblem";
+    for (int b = 0; b < a; ++b) {
+      int Both = 0, Either = 0;
+      for (std::size_t i = 0; i < Masks[a].size(); ++i)
+        Both += Masks[a][i] && Masks[b][i], Either += Masks[a][i] || Masks[b][i];
+      EXPECT_LT(double(Both) / Either, 0.5) << Plain[a] << " and " << Plain[b] << " have the same outline";
+    }
+  }
+}
+
+TEST(Textures, StarFramesAreDrawnOnTheColourKeyAndAnimate) {
+  for (int Set = 0; Set < 3; ++Set) {
+    RgbPicture Previous;
+    for (int f = 1; f <= 10; ++f) {
+      int n = 10 * Set + f;
+      std::string Name = (n < 10 ? "STAR0" : "STAR") + std::to_string(n);
+      SCOPED_TRACE(Name);
+      RgbPicture p = Load(Name);
+      auto Px = [&](int x, int y) { return &p.Rgb[3 * (y * 64 + x)]; };
+      for (auto [x, y] : {std::pair{0, 0}, {63, 0}, {0, 63}, {63, 63}, {32, 0}, {0, 32}})
+        EXPECT_EQ(Px(x, y)[0] + Px(x, y)[1] + Px(x, y)[2], 0) << "corner not pure black";
+      int Lit = 0;
+      for (std::size_t i = 0; i < p.Rgb.size(); i += 3) Lit += p.Rgb[i] + p.Rgb[i + 1] + p.Rgb[i + 2] > 150;
+      EXPECT_GT(Lit, 20);
+      if (f > 1) {
+        EXPECT_GT(Difference(p, Previous), 0.5);
+      }
+      Previous = p;
+    }
+  }
+}
+
+TEST(Textures, FloorsAndSpecialCubesAreDistinct) {
+  std::vector<std::string> Names = {"4COLOR",   "2X2X2",     "CLEARLAYER", "DIAMOND", "TUND",
+                                    "FALLCUBE", "CUBECLEAR", "SPECIALBOX", "CUBERED"};
+  for (int i = 1; i <= 7; ++i) Names.push_back("BUILDPLAN" + std::to_string(i));
+  std::vector<RgbPicture> P;
+  for (const std::string& n : Names) P.push_back(Load(n));
+  for (std::size_t i = 0; i < P.size(); ++i)
+    for (std::size_t j = 0; j < i; ++j)
+      EXPECT_GT(Difference(P[i], P[j]), 15.0) << Names[i] << " vs " << Names[j];
+  // The glass box is drawn additively over a special cube: its middle must add nothing.
+  RgbPicture Box = Load("SPECIALBOX");
+  for (int y = 32; y < 46; ++y)
+    for (int x = 32; x < 46; ++x) EXPECT_LT(Box.Rgb[3 * (y * 64 + x)] + Box.Rgb[3 * (y * 64 + x) + 1], 40);
+}

@@ -1,0 +1,186 @@
+// The ".RB" screen images the build put into the game folder, read the way the
+// game reads them, and checked against the rectangles the HUD and menu draw from.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "ZeroRuns.h"
+
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+Bytes ReadFile(const std::string& Name) {
+  std::ifstream In(std::filesystem::path(QUARNIX_GAME_DIR) / "Data" / Name, std::ios::binary);
+  if (!In) throw std::runtime_error("cannot open " + Name);
+  return Bytes(std::istreambuf_iterator<char>(In), {});
+}
+
+struct Sheet {
+  int Size = 0;
+  Bytes Rgb;
+  const std::uint8_t* At(int x, int y) const { return &Rgb[3 * (static_cast<std::size_t>(y) * Size + x)]; }
+  bool Black(int x, int y) const { return At(x, y)[0] + At(x, y)[1] + At(x, y)[2] == 0; }
+  // Pixels of the rectangle (right and bottom exclusive) that are not pure black.
+  int Content(int l, int t, int r, int b) const {
+    int n = 0;
+    for (int y = t; y < b; ++y)
+      for (int x = l; x < r; ++x) n += !Black(x, y);
+    return n;
+  }
+  Bytes Cut(int l, int t, int r, int b) const {
+    Bytes Out;
+    for (int y = t; y < b; ++y) Out.insert(Out.end(), At(l, y), At(r, y));
+    return Out;
+  }
+};
+
+// As the game loads a packed sheet: all bytes but the last, into a zeroed buffer.
+Sheet Load(const std::string& Name, int Size) {
+  Bytes File = ReadFile(Name);
+  Sheet s{Size, Bytes(static_cast<std::size_t>(Size) * Size * 3, 0)};
+  auto r = quarnix::UnpackZeroRuns(std::span(File).first(File.size() - 1), s.Rgb);
+  EXPECT_FALSE(r.Overflow) << Name;
+  EXPECT_EQ(r.Written, s.Rgb.size()) << Name << " does not fill its picture exactly";
+  return s;
+}
+
+}  // namespace
+
+TEST(ScreenImages, EachFileHoldsExactlyItsPicture) {
+  EXPECT_EQ(ReadFile("BG.RB").size(), 20u * 256 * 256 * 3);
+  for (const char* Name : {"OA.RB", "OB.RB", "SA.RB", "SB.RB", "CS.RB"}) Load(Name, 512);
+  Load("ME.RB", 1024);
+}
+
+TEST(ScreenImages, HudDigitsAndLettersSitInTheirRectangles) {
+  Sheet SA = Load("SA.RB", 512);
+  std::vector<Bytes> Small, Score, Big;
+  for (int d = 0; d < 10; ++d) {
+    SCOPED_TRACE(d);
+    EXPECT_GT(SA.Content(15 * d, 330, 15 * d + 14, 344), 15);      // DigitRect
+    EXPECT_EQ(SA.Content(15 * d + 14, 330, 15 * d + 15, 344), 0);  // gutter column
+    EXPECT_GT(SA.Content(40 * d + 60, 0, 40 * d + 100, 25), 300);  // ScoreDigitRect
+    EXPECT_GT(SA.Content(40 * d + 20, 81, 40 * d + 60, 109), 60);  // LevelDigitRect
+    EXPECT_EQ(SA.Content(40 * d + 20, 81, 40 * d + 60, 83), 0);    // rows 81..82 free: the pop-up
+    EXPECT_EQ(SA.Content(40 * d + 20, 108, 40 * d + 60, 110), 0);  // starts at 82, the level at 81
+    Small.push_back(SA.Cut(15 * d, 330, 15 * d + 14, 344));
+    Score.push_back(SA.Cut(40 * d + 60, 0, 40 * d + 100, 25));
+    Big.push_back(SA.Cut(40 * d + 20, 82, 40 * d + 60, 108));
+    for (int e = 0; e < d; ++e) {
+      EXPECT_NE(Small[d], Small[e]);
+      EXPECT_NE(Score[d], Score[e]);
+      EXPECT_NE(Big[d], Big[e]);
+    }
+  }
+  EXPECT_EQ(SA.Content(150, 330, 512, 345), 0);  // nothing beside the ten digits
+  for (int n = 1; n <= 26; ++n) {
+    EXPECT_GT(SA.Content(15 * (n - 1), 345, 15 * n - 1, 360), 15) << char('A' + n - 1);
+    EXPECT_EQ(SA.Content(15 * n - 1, 345, 15 * n, 360), 0) << "gutter after " << char('A' + n - 1);
+  }
+  EXPECT_EQ(SA.Content(15 * 26, 345, 15 * 27 - 1, 360), 0);  // letter 27 is the space
+  EXPECT_GT(SA.Content(0, 82, 20, 110), 30);                 // the pop-up's sign
+}
+
+TEST(ScreenImages, HudPanelsAreFilledAndOpaque) {
+  Sheet SA = Load("SA.RB", 512), SB = Load("SB.RB", 512);
+  struct R {
+    const Sheet* S;
+    int l, t, r, b;
+    int MinContent;
+  };
+  const R Rects[] = {
+      {&SA, 123, 200, 224, 230, 1500}, {&SA, 346, 200, 457, 230, 1500}, {&SA, 0, 200, 122, 230, 1500},
+      {&SA, 0, 230, 122, 260, 1500},   {&SA, 226, 200, 344, 230, 1500}, {&SA, 447, 50, 487, 199, 2500},
+      {&SA, 0, 50, 140, 80, 300},      {&SA, 150, 50, 320, 80, 300},    {&SA, 0, 260, 499, 330, 20000},
+      {&SB, 0, 0, 479, 359, 100000},   {&SB, 165, 330, 234, 344, 200},  {&SB, 0, 365, 389, 380, 5000},
+      {&SB, 240, 330, 254, 344, 10},   {&SB, 0, 370, 511, 399, 14000},  {&SB, 0, 410, 511, 439, 14000}};
+  for (const R& r : Rects) EXPECT_GE(r.S->Content(r.l, r.t, r.r, r.b), r.MinContent) << r.l << "," << r.t;
+  // The height bar is solid: it is stretched to show the stack's height.
+  EXPECT_EQ(SA.Content(420, 50, 446, 184), 26 * 134);
+  // Panels have no see-through holes inside their border.
+  EXPECT_EQ(SA.Content(6, 266, 493, 324), 487 * 58);
+  EXPECT_EQ(SB.Content(20, 20, 459, 339), 439 * 319);
+}
+
+TEST(ScreenImages, IconSheetHoldsAnIconForEveryPictureAndKind) {
+  Sheet CS = Load("CS.RB", 512);
+  auto Icon = [&](int l, int t) { return CS.Cut(l, t, l + 31, t + 31); };
+  for (int Kind = 1; Kind <= 4; ++Kind) {
+    std::vector<Bytes> Seen;
+    for (int p = 0; p <= 25; ++p) {
+      int c = Kind - 1 + (p >= 16 ? 4 : 0), r = p - (p >= 16 ? 16 : 0);
+      EXPECT_GT(CS.Content(32 * c, 32 * r, 32 * c + 31, 32 * r + 31), 800) << Kind << "/" << p;
+      Seen.push_back(Icon(32 * c, 32 * r));
+    }
+    EXPECT_EQ(Seen[0], Seen[25]) << "pictures 0 and 25 are both the plain cube";
+    for (int p = 1; p <= 24; ++p) EXPECT_NE(Seen[p], Seen[0]);
+  }
+  std::vector<Bytes> Specials;
+  for (int Kind = 5; Kind <= 10; ++Kind) {
+    int l = Kind <= 8 ? 128 + 32 * (Kind - 5) : 128 + 32 * (Kind - 9), t = Kind <= 8 ? 320 : 352;
+    EXPECT_GT(CS.Content(l, t, l + 31, t + 31), 800) << Kind;
+    Specials.push_back(Icon(l, t));
+  }
+  for (std::size_t i = 0; i < Specials.size(); ++i)
+    for (std::size_t j = 0; j < i; ++j) EXPECT_NE(Specials[i], Specials[j]);
+}
+
+TEST(ScreenImages, IntroHalvesMeetAndTheStripAnimates) {
+  Sheet OA = Load("OA.RB", 512), OB = Load("OB.RB", 512);
+  EXPECT_GT(OA.Content(0, 0, 240, 360), 10000);
+  EXPECT_GT(OA.Content(241, 0, 423, 360), 10000);
+  // The halves come to rest 184 frame pixels apart: the left half shows columns
+  // 0..183 and the right half starts there, so nothing may lie in between.
+  EXPECT_EQ(OA.Content(184, 0, 241, 512), 0);
+  // The logo continues across the cut: both edge columns carry it.
+  EXPECT_GT(OA.Content(183, 0, 184, 360), 20);
+  EXPECT_GT(OA.Content(241, 0, 242, 360), 20);
+  EXPECT_EQ(OA.Content(0, 360, 512, 512), 0);
+  std::vector<Bytes> Frames;
+  for (int k = 0; k < 8; ++k) {
+    int Top = 8 + 62 * k;
+    EXPECT_GT(OB.Content(0, Top, 400, Top + 62), 500) << "frame " << k;
+    Frames.push_back(OB.Cut(0, Top, 400, Top + 62));
+    if (k) {
+      EXPECT_NE(Frames[k], Frames[k - 1]);
+    }
+  }
+  EXPECT_GT(OB.Content(0, 442, 400, 504), OB.Content(0, 8, 400, 70)) << "the last frame shows the most";
+  EXPECT_EQ(OB.Content(0, 0, 512, 8), 0);
+}
+
+TEST(ScreenImages, MenuSheetHasEveryPicture) {
+  Sheet ME = Load("ME.RB", 1024);
+  const int Rects[][5] = {
+      {0, 0, 639, 479, 100000},    {0, 480, 319, 514, 8000},   {0, 520, 230, 745, 2000},
+      {640, 0, 955, 321, 80000},   {0, 751, 248, 958, 40000},  {600, 510, 849, 909, 80000},
+      {480, 521, 586, 810, 25000}, {320, 480, 639, 514, 8000}, {259, 868, 476, 928, 10000},
+      {259, 803, 476, 863, 10000}, {260, 554, 319, 586, 1200}, {260, 520, 319, 552, 1200}};
+  for (auto& r : Rects) EXPECT_GE(ME.Content(r[0], r[1], r[2], r[3]), r[4]) << r[0] << "," << r[1];
+  // Side panel: one label per item, centred near 5 + 35 (n - 1) rows below its top,
+  // with see-through rows between labels so the cursor bar shows.
+  for (int n = 1; n <= 7; ++n) {
+    int Mid = 520 + 5 + 35 * (n - 1);
+    EXPECT_GT(ME.Content(0, std::max(520, Mid - 8), 230, Mid + 10), 150) << "item " << n;
+    if (n < 7) {
+      EXPECT_EQ(ME.Content(0, Mid + 17, 230, Mid + 23), 0) << "after item " << n;
+    }
+  }
+  // Volume: step s shows columns 481 .. 490 + 11 (s - 1); each step adds one bar,
+  // and each bar is taller than the one before.
+  int Previous = 0;
+  for (int s = 1; s <= 9; ++s) {
+    int l = 481 + 11 * (s - 1);
+    int Height = ME.Content(l, 838, l + 10, 1016) / 10;
+    EXPECT_GT(Height, Previous) << "bar " << s;
+    EXPECT_EQ(ME.Content(l + 10, 838, l + 11, 1016), 0) << "gap after bar " << s;
+    Previous = Height;
+  }
+  EXPECT_GE(Previous, 170);
+}
