@@ -14,7 +14,7 @@
 
 using namespace quarnix::soundgen;
 
-TEST(Synth, LoopBufferCarriesWhatPassesTheEndToTheStart) {
+TEST(SoundSynth, LoopBufferCarriesWhatPassesTheEndToTheStart) {
   LoopBuffer loop(10);
   loop.Add(8, Signal{1, 2, 3, 4}, 0.5);
   loop.Add(-1, Signal{7});  // before the start is the end
@@ -26,7 +26,7 @@ TEST(Synth, LoopBufferCarriesWhatPassesTheEndToTheStart) {
   EXPECT_EQ(plain, (Signal{0, 1, 2}));
 }
 
-TEST(Synth, CircularEchoRepeatsAcrossTheSeam) {
+TEST(SoundSynth, CircularEchoRepeatsAcrossTheSeam) {
   Signal in(100, 0.0f);
   in[90] = 1.0f;
   const Signal out = CircularEcho(in, 20, 0.5, 2);
@@ -36,7 +36,7 @@ TEST(Synth, CircularEchoRepeatsAcrossTheSeam) {
   EXPECT_FLOAT_EQ(out[50], 0.0f);   // only two repeats
 }
 
-TEST(Synth, EnvelopeRisesHoldsAndFallsToSilence) {
+TEST(SoundSynth, EnvelopeRisesHoldsAndFallsToSilence) {
   const Envelope e{0.01, 0.05, 0.5, 0.2};
   EXPECT_DOUBLE_EQ(e.At(0.0, 1.0), 0.0);
   EXPECT_NEAR(e.At(0.01, 1.0), 1.0, 1e-9);
@@ -48,7 +48,7 @@ TEST(Synth, EnvelopeRisesHoldsAndFallsToSilence) {
   EXPECT_DOUBLE_EQ(e.Length(1.0), 1.2);
 }
 
-TEST(Synth, OscillatorsPlayTheAskedPitchWithoutOffset) {
+TEST(SoundSynth, OscillatorsPlayTheAskedPitchWithoutOffset) {
   for (Wave w : {Wave::Sine, Wave::Triangle, Wave::Saw, Wave::Square}) {
     Oscillator osc(0.25);
     const int n = SampleRate;  // one second
@@ -82,7 +82,7 @@ int Period(const Signal& s, long from, long to) {
   return best;
 }
 
-TEST(Synth, NotesSoundAtTheirPitchAndEndInSilence) {
+TEST(SoundSynth, NotesSoundAtTheirPitchAndEndInSilence) {
   Instrument pluck;
   pluck.Kind = Instrument::Engine::Pluck;
   pluck.PluckDamping = 0.1;
@@ -102,7 +102,7 @@ TEST(Synth, NotesSoundAtTheirPitchAndEndInSilence) {
   }
 }
 
-TEST(Synth, LoudnessNormalisingNeverPassesThePeakLimit) {
+TEST(SoundSynth, LoudnessNormalisingNeverPassesThePeakLimit) {
   Signal s(1000);
   for (std::size_t i = 0; i < s.size(); ++i) s[i] = (i % 100 == 0) ? 5.0f : 0.01f * std::sin(0.1f * i);
   NormaliseLoudness(s, -10.0, -1.5);
@@ -113,7 +113,7 @@ TEST(Synth, LoudnessNormalisingNeverPassesThePeakLimit) {
   EXPECT_NEAR(t[0], DbGain(-6.0) / 4, 1e-6);
 }
 
-TEST(Composer, LoopsAreWholeBarsOfNotesInTheKey) {
+TEST(SoundComposer, LoopsAreWholeBarsOfNotesInTheKey) {
   std::set<double> tempos;
   for (int track = 1; track <= MenuTrack; ++track) {
     SCOPED_TRACE(track);
@@ -148,7 +148,7 @@ TEST(Composer, LoopsAreWholeBarsOfNotesInTheKey) {
   EXPECT_THROW(MakeStyle(MenuTrack + 1), std::out_of_range);
 }
 
-TEST(WavFile, WritesSixteenBitPcmThatReadsBack) {
+TEST(SoundWavFile, WritesSixteenBitPcmThatReadsBack) {
   const auto path = std::filesystem::temp_directory_path() / "quarnix-soundgen-writer-test.WAV";
   WriteWav(path, Signal{0.0f, 0.5f, -0.5f, 2.0f, -2.0f});
   const auto wav = quarnix::soundtest::ReadWav(path);
@@ -164,7 +164,7 @@ TEST(WavFile, WritesSixteenBitPcmThatReadsBack) {
   EXPECT_THROW(WriteWav("/nonexistent-folder/x.WAV", Signal{0.0f}), std::runtime_error);
 }
 
-TEST(Effects, EveryNameIsMadeAndUnknownNamesAreRefused) {
+TEST(SoundEffects, EveryNameIsMadeAndUnknownNamesAreRefused) {
   EXPECT_EQ(EffectNames().size(), 13u);
   EXPECT_EQ(EffectNames().front(), "NoWay");
   EXPECT_EQ(EffectNames()[9], "okExCubeDown");

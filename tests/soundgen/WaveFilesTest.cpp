@@ -105,7 +105,7 @@ int RunGenerator(const std::string& args) {
 
 }  // namespace
 
-TEST(WaveFiles, TheFolderHoldsExactlyTheGamesFilesAsPcm) {
+TEST(SoundFiles, TheFolderHoldsExactlyTheGamesFilesAsPcm) {
   std::set<std::string> expected;
   for (const auto& n : Effects) expected.insert(n + ".WAV");
   for (const auto& n : Music()) expected.insert(n + ".WAV");
@@ -122,7 +122,7 @@ TEST(WaveFiles, TheFolderHoldsExactlyTheGamesFilesAsPcm) {
   }
 }
 
-TEST(WaveFiles, EffectsAreShortAndMusicRunsAtLeastThirtySeconds) {
+TEST(SoundFiles, EffectsAreShortAndMusicRunsAtLeastThirtySeconds) {
   for (const auto& n : Effects) {
     SCOPED_TRACE(n);
     EXPECT_LT(Load(n).Seconds(), 2.0);
@@ -135,7 +135,7 @@ TEST(WaveFiles, EffectsAreShortAndMusicRunsAtLeastThirtySeconds) {
   }
 }
 
-TEST(WaveFiles, PeaksStayBelowMinusOneDecibelAndNothingIsSilent) {
+TEST(SoundFiles, PeaksStayBelowMinusOneDecibelAndNothingIsSilent) {
   const double limit = std::pow(10.0, -1.0 / 20.0);
   std::vector<std::string> all = Effects;
   for (const auto& n : Music()) all.push_back(n);
@@ -148,7 +148,7 @@ TEST(WaveFiles, PeaksStayBelowMinusOneDecibelAndNothingIsSilent) {
   }
 }
 
-TEST(WaveFiles, EffectsStartAndEndQuietly) {
+TEST(SoundFiles, EffectsStartAndEndQuietly) {
   for (const auto& n : Effects) {
     SCOPED_TRACE(n);
     const std::vector<double>& x = Load(n).Mono;
@@ -157,7 +157,7 @@ TEST(WaveFiles, EffectsStartAndEndQuietly) {
   }
 }
 
-TEST(WaveFiles, MusicLoopsWithoutAClickAtTheSeam) {
+TEST(SoundFiles, MusicLoopsWithoutAClickAtTheSeam) {
   for (const auto& n : Music()) {
     SCOPED_TRACE(n);
     const std::vector<double>& x = Load(n).Mono;
@@ -177,7 +177,7 @@ TEST(WaveFiles, MusicLoopsWithoutAClickAtTheSeam) {
   }
 }
 
-TEST(WaveFiles, EveryTrackIsItsOwnPiece) {
+TEST(SoundFiles, EveryTrackIsItsOwnPiece) {
   const auto names = Music();
   std::set<std::size_t> lengths;
   for (const auto& n : names) lengths.insert(Load(n).Mono.size());
@@ -194,7 +194,7 @@ TEST(WaveFiles, EveryTrackIsItsOwnPiece) {
   }
 }
 
-TEST(WaveFiles, MenuMusicIsCalmerThanTheGameMusic) {
+TEST(SoundFiles, MenuMusicIsCalmerThanTheGameMusic) {
   const WavData& menu = Load("okMenu");
   for (const auto& n : Music()) {
     if (n == "okMenu") continue;
@@ -204,7 +204,7 @@ TEST(WaveFiles, MenuMusicIsCalmerThanTheGameMusic) {
   }
 }
 
-TEST(WaveFiles, SdlMixerLoadsEveryFileWhole) {
+TEST(SoundFiles, SdlMixerLoadsEveryFileWhole) {
   ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
   ASSERT_EQ(Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024), 0) << Mix_GetError();
   int rate = 0, channels = 0;
@@ -226,7 +226,7 @@ TEST(WaveFiles, SdlMixerLoadsEveryFileWhole) {
   SDL_Quit();
 }
 
-TEST(Generator, TwoRunsGiveTheSameBytesAsTheBuild) {
+TEST(SoundGenerator, TwoRunsGiveTheSameBytesAsTheBuild) {
   TempDir first("a"), second("b");
   ASSERT_EQ(RunGenerator(first.Path.string()), 0);
   ASSERT_EQ(RunGenerator(second.Path.string()), 0);
@@ -242,7 +242,7 @@ TEST(Generator, TwoRunsGiveTheSameBytesAsTheBuild) {
   EXPECT_EQ(files, 27);
 }
 
-TEST(Generator, RefusesBadArgumentsAndUnwritableFolders) {
+TEST(SoundGenerator, RefusesBadArgumentsAndUnwritableFolders) {
   EXPECT_EQ(RunGenerator(""), 2);
   EXPECT_EQ(RunGenerator("a b"), 2);
   // A folder path that runs through a plain file cannot be created.

@@ -276,7 +276,7 @@ TrackStyle MakeStyle(int track) {
     s.Chords = ChordPreset(4);
     s.Arp = ArpPreset(0);
     s.Kit.KickHigh = 110.0, s.Kit.KickDecay = 0.25, s.Kit.KickClick = 0.1;
-    s.DrumLevel = 0.45;
+    s.DrumLevel = 0.3;
     s.EchoFeedback = 0.4;
     s.LoudnessDb = -20.0;
     return s;
@@ -703,6 +703,20 @@ Signal RenderSong(const Song& song) {
               DrumMix[d] * h.Velocity);
   }
 
+  // Each part is brought to its own level first, so that the balance holds
+  // whatever the presets' raw loudness: drums and bass carry the groove, the
+  // lead sits on top, chords and arpeggio stay behind it.
+  const auto level = [](Signal& part, double rms) {
+    const double now = Rms(part);
+    if (now > 0.0)
+      for (float& v : part) v = static_cast<float>(v * rms / now);
+  };
+  level(drums.Data(), 0.3 * style.DrumLevel);
+  level(bass.Data(), 0.2);
+  level(lead.Data(), 0.18);
+  level(chords.Data(), style.Calm ? 0.13 : 0.1);
+  level(arp.Data(), 0.05);
+
   // The lead echoes a dotted eighth later; the chords get a gentle chorus
   // whose sweep makes one cycle a bar.
   const Signal leadWet = CircularEcho(lead.Data(), 3 * song.StepSamples, style.EchoFeedback, 3);
@@ -710,10 +724,8 @@ Signal RenderSong(const Song& song) {
   const Signal chordWet = CircularChorus(chords.Data(), 14.0, 3.0, song.Bars);
 
   Signal mix(static_cast<std::size_t>(song.Length));
-  for (std::size_t i = 0; i < mix.size(); ++i) {
-    mix[i] = static_cast<float>(0.9 * style.DrumLevel * drums.Data()[i] + 0.7 * bass.Data()[i] +
-                                0.3 * chordWet[i] + 0.45 * leadWet[i] + 0.2 * arpWet[i]);
-  }
+  for (std::size_t i = 0; i < mix.size(); ++i)
+    mix[i] = drums.Data()[i] + bass.Data()[i] + chordWet[i] + leadWet[i] + arpWet[i];
   NormaliseLoudness(mix, style.LoudnessDb, -1.5);
   return mix;
 }
