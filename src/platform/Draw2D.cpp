@@ -49,6 +49,16 @@ void AppendQuad(std::vector<QuadVertex>& out, const AxisQuad& q, std::uint32_t r
   out.insert(out.end(), {tl, tr, bl, bl, tr, br});
 }
 
+RECT LetterboxRect(int pictureWidth, int pictureHeight, int windowWidth, int windowHeight) {
+  if (pictureWidth <= 0 || pictureHeight <= 0 || windowWidth <= 0 || windowHeight <= 0) return RECT{};
+  const double scale = std::min(static_cast<double>(windowWidth) / pictureWidth,
+                                static_cast<double>(windowHeight) / pictureHeight);
+  const int w = static_cast<int>(std::lround(pictureWidth * scale)),
+            h = static_cast<int>(std::lround(pictureHeight * scale));
+  const int x = (windowWidth - w) / 2, y = (windowHeight - h) / 2;
+  return RECT{x, y, x + w, y + h};
+}
+
 std::vector<TextLine> LayoutText(const std::string& text, const RECT& rect, std::uint32_t format,
                                  const std::function<int(const std::string&)>& width, int lineHeight) {
   std::vector<TextLine> lines;

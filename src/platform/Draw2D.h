@@ -35,6 +35,10 @@ struct AxisQuad {
 bool ClipQuad(AxisQuad& q, const RECT& clip);
 void AppendQuad(std::vector<QuadVertex>& out, const AxisQuad& q, std::uint32_t rgba);
 
+// Where a picture goes in a window: scaled as large as fits, its shape kept,
+// centred (left, top, right, bottom in window pixels, y down).
+RECT LetterboxRect(int pictureWidth, int pictureHeight, int windowWidth, int windowHeight);
+
 // Where each line of a DrawText goes: its text and the top-left of its first glyph.
 struct TextLine {
   std::string text;

@@ -424,18 +424,18 @@ void GlDevice::Present() {
   int w = 0, h = 0;
   window_.drawableSize(w, h);
   if (w > 0 && h > 0) {
-    // Keep the picture's shape: scale it to fit and centre it, black around it.
-    const double scale = std::min(static_cast<double>(w) / width_, static_cast<double>(h) / height_);
-    const int pw = static_cast<int>(width_ * scale + 0.5), ph = static_cast<int>(height_ * scale + 0.5);
-    const int px = (w - pw) / 2, py = (h - ph) / 2;
+    // Keep the picture's shape: scaled to fit, centred, black around it. GL's
+    // window rows run upwards, so the top margin becomes the bottom one.
+    const RECT r = LetterboxRect(width_, height_, w, h);
+    const bool exact = r.right - r.left == width_ && r.bottom - r.top == height_;
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_.Get());
     glViewport(0, 0, w, h);
     glClearColor(0, 0, 0, 1);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glClear(GL_COLOR_BUFFER_BIT);
-    glBlitFramebuffer(0, 0, width_, height_, px, py, px + pw, py + ph, GL_COLOR_BUFFER_BIT,
-                      scale == 1.0 ? GL_NEAREST : GL_LINEAR);
+    glBlitFramebuffer(0, 0, width_, height_, r.left, h - r.bottom, r.right, h - r.top, GL_COLOR_BUFFER_BIT,
+                      exact ? GL_NEAREST : GL_LINEAR);
     window_.swap();
   }
   glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_.Get());

@@ -47,6 +47,15 @@ TEST(ClipQuad, CutsGeometryAndTextureTogether) {
   EXPECT_FALSE(ClipQuad(outside, RECT{10, 0, 20, 10}));
 }
 
+TEST(LetterboxRect, FitsTheFourToThreePictureKeepingItsShape) {
+  // A wide desktop: bars left and right.
+  EXPECT_EQ(LetterboxRect(1024, 768, 1920, 1080), (RECT{240, 0, 1680, 1080}));
+  // A tall window: bars above and below.
+  EXPECT_EQ(LetterboxRect(640, 480, 800, 1000), (RECT{0, 200, 800, 800}));
+  EXPECT_EQ(LetterboxRect(800, 600, 800, 600), (RECT{0, 0, 800, 600}));
+  EXPECT_EQ(LetterboxRect(800, 600, 0, 600), RECT{});
+}
+
 TEST(LayoutText, AlignsEachLineInTheRectangle) {
   auto width = [](const std::string& s) { return static_cast<int>(s.size()) * 7; };
   const RECT r{10, 20, 110, 80};
