@@ -60,10 +60,14 @@ void Emblem(Image& Img, int c, Vec2 C, float s, int Style) {
     FillShape(Img, Area, Core, Linear{{0, C.y - s * 0.4f}, {0, C.y + s * 0.4f}, Lighten(Base, 0.75f), Base});
     return;
   }
+  if (Style == 2) {
+    const float r = s * 1.5f;
+    Box Plate = Around(C, r + 2);
+    FillShape(Img, Plate, Circle{C, r + 1.5f}, Solid{Ink});
+    FillShape(Img, Plate, Circle{C, r}, Radial{{C.x - s * 0.5f, C.y - s * 0.6f}, r * 1.6f, {1, 1, 1}, Grey(0.7f)});
+  }
   FillShape(Img, Area, Grow(Shape, 1.7f), Solid{Ink});
   FillShape(Img, Area, Shape, Linear{{0, C.y - s}, {0, C.y + s}, Lighten(Base, 0.6f), Darken(Base, 0.08f)});
-  if (Style == 2)
-    FillShape(Img, Area, Outline(ColourShape(c, C, s * 0.55f), 0.8f), Solid{Darken(Base, 0.5f)}, 0.8f);
   // Gloss over the upper part of the emblem.
   auto Upper = Intersect([Shape, s](float x, float y) { return Shape(x, y) + s * 0.18f; },
                          Circle{{C.x - s * 0.2f, C.y - s * 0.85f}, s * 0.95f});
@@ -264,7 +268,7 @@ Image PieceCube(int c, int Picture) {
       for (Vec2 p : {Vec2{19, 19}, Vec2{45, 19}, Vec2{19, 45}, Vec2{45, 45}}) Emblem(Img, c, p, 7.5f, 0);
       break;
     default:
-      Emblem(Img, c, {32, 32}, 16, 2);
+      Emblem(Img, c, {32, 32}, 13, 2);
       break;
   }
   return Img;
