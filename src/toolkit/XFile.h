@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/D3DTypes.h"
+
 namespace quarnix {
 
 // A malformed or unreadable X file. The message is one line: where, then what.
@@ -24,19 +26,9 @@ class XFileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The mesh vertex record: position, normal, one texture coordinate pair.
-struct D3DVERTEX {
-  float x = 0, y = 0, z = 0;
-  float nx = 0, ny = 0, nz = 0;
-  float tu = 0, tv = 0;
-  friend bool operator==(const D3DVERTEX&, const D3DVERTEX&) = default;
-};
-static_assert(sizeof(D3DVERTEX) == 32, "D3DVERTEX must stay the 32-byte vertex layout");
-
-struct XColor {
-  float r = 0, g = 0, b = 0, a = 0;
-  friend bool operator==(const XColor&, const XColor&) = default;
-};
+// D3DVERTEX (x y z nx ny nz tu tv, 32 bytes) and the colour and material
+// records are the plain Direct3D-style types every layer shares.
+using XColor = D3DCOLORVALUE;
 
 // One material as the loader hands it out: Diffuse is the file's face colour,
 // Specular and Emissive get alpha 1, Ambient stays zero (the game copies
@@ -48,6 +40,7 @@ struct XMaterial {
   XColor Emissive;
   float Power = 0;
   std::string TextureFileName;  // empty when the material names no texture
+  D3DMATERIAL8 D3DMaterial() const { return {Diffuse, Ambient, Specular, Emissive, Power}; }
   friend bool operator==(const XMaterial&, const XMaterial&) = default;
 };
 
