@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <stdexcept>
 
 #include "platform/Graphics.h"
 
@@ -27,6 +29,9 @@ class DeviceState : public IDevice {
   void SetTexture(int stage, ITexture* texture) override;
   void BeginScene() override;
   void EndScene() override;
+
+  // Expires when the device goes: objects it made then refuse to work.
+  std::weak_ptr<const int> Lifetime() const { return lifetime_; }
 
   // A texture being destroyed calls this so that the device never draws with it.
   void ForgetTexture(const ITexture* texture);
@@ -62,6 +67,25 @@ class DeviceState : public IDevice {
   D3DMATERIAL8 material_;
   ITexture* texture_ = nullptr;
   bool inScene_ = false;
+  std::shared_ptr<const int> lifetime_ = std::make_shared<const int>(0);
+};
+
+// How textures, meshes, sprites and fonts reach the device that made them. If
+// that device is gone, using them throws std::logic_error and destroying them
+// gives nothing back to it.
+template <class Device>
+class DeviceLink {
+ public:
+  explicit DeviceLink(Device& device) : device_(&device), alive_(device.Lifetime()) {}
+  bool Alive() const { return !alive_.expired(); }
+  Device* operator->() const {
+    if (!Alive()) throw std::logic_error("the device that made this object is gone");
+    return device_;
+  }
+
+ private:
+  Device* device_;
+  std::weak_ptr<const int> alive_;
 };
 
 }  // namespace quarnix

@@ -220,13 +220,16 @@ class GlMesh final : public IMesh {
     glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(D3DVERTEX), reinterpret_cast<void*>(24));
     glBindVertexArray(0);
   }
+  ~GlMesh() override {
+    if (!device_.Alive()) array_.Release(), vertices_.Release(), indices_.Release();
+  }
   int GetNumVertices() const override { return data_.NumVertices(); }
   int GetNumFaces() const override { return data_.NumFaces(); }
   int GetNumSubsets() const override { return data_.NumSubsets(); }
   void DrawSubset(int subset) override {
     if (locked_) throw std::logic_error("drawing a mesh whose vertex buffer is locked");
     const auto range = data_.SubsetRange(subset);
-    if (range.indexCount > 0) device_.DrawIndexed(array_.Get(), range.firstIndex, range.indexCount);
+    if (range.indexCount > 0) device_->DrawIndexed(array_.Get(), range.firstIndex, range.indexCount);
   }
   std::span<D3DVERTEX> LockVertexBuffer() override {
     if (locked_) throw std::logic_error("vertex buffer is already locked");
@@ -236,15 +239,15 @@ class GlMesh final : public IMesh {
   void UnlockVertexBuffer() override {
     if (!locked_) throw std::logic_error("vertex buffer is not locked");
     locked_ = false;
+    device_->BindingsChanged();  // first: throws if the device is gone
     glBindBuffer(GL_ARRAY_BUFFER, vertices_.Get());
     glBufferSubData(GL_ARRAY_BUFFER, 0, data_.Vertices().size() * sizeof(D3DVERTEX), data_.Vertices().data());
-    device_.BindingsChanged();
   }
   std::span<const std::uint32_t> Indices() const override { return data_.Indices(); }
   std::span<const std::uint32_t> Attributes() const override { return data_.Attributes(); }
 
  private:
-  GlDevice& device_;
+  DeviceLink<GlDevice> device_;
   MeshData data_;
   gl::VertexArray array_;
   gl::Buffer vertices_, indices_;
@@ -255,11 +258,11 @@ class GlSprite final : public ISprite {
  public:
   explicit GlSprite(GlDevice& device) : device_(device) {}
   ~GlSprite() override {
-    if (begun_) device_.End2D();
+    if (begun_ && device_.Alive()) device_->End2D();
   }
   void Begin() override {
     if (begun_) throw std::logic_error("sprite Begin twice");
-    device_.Begin2D();
+    device_->Begin2D();
     begun_ = true;
   }
   void Draw(ITexture* texture, const RECT* source, const D3DVECTOR2* scaling,
@@ -270,16 +273,16 @@ class GlSprite final : public ISprite {
     if (!gl) throw std::invalid_argument("sprite Draw without a texture of this device");
     const auto quad =
         SpriteQuad(gl->Width(), gl->Height(), source, scaling, rotationCentre, rotation, translation, colour);
-    device_.Queue2D(*gl, quad.data(), quad.size());
+    device_->Queue2D(*gl, quad.data(), quad.size());
   }
   void End() override {
     if (!begun_) throw std::logic_error("sprite End without Begin");
     begun_ = false;
-    device_.End2D();
+    device_->End2D();
   }
 
  private:
-  GlDevice& device_;
+  DeviceLink<GlDevice> device_;
   bool begun_ = false;
 };
 
@@ -300,7 +303,12 @@ GlTexture::GlTexture(GlDevice& device, int width, int height)
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
 }
 
-GlTexture::~GlTexture() { device_.ForgetTexture(this); }
+GlTexture::~GlTexture() {
+  if (device_.Alive())
+    device_->ForgetTexture(this);
+  else
+    texture_.Release();
+}
 
 std::span<std::uint8_t> GlTexture::LockRect() {
   if (locked_) throw std::logic_error("texture is already locked");
@@ -311,10 +319,10 @@ std::span<std::uint8_t> GlTexture::LockRect() {
 void GlTexture::UnlockRect() {
   if (!locked_) throw std::logic_error("texture is not locked");
   locked_ = false;
+  device_->BindingsChanged();  // first: throws if the device is gone
   glBindTexture(GL_TEXTURE_2D, texture_.Get());
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, bytes_.data());
-  device_.BindingsChanged();
 }
 
 GLuint GlTexture::Id() const {

@@ -101,7 +101,7 @@ class GlTexture final : public ITexture {
   GLuint Id() const;
 
  private:
-  GlDevice& device_;
+  DeviceLink<GlDevice> device_;
   int width_, height_;
   std::vector<std::uint8_t> bytes_;
   bool locked_ = false;

@@ -115,7 +115,7 @@ class GlFont final : public IFont {
         previous = cp;
       }
     }
-    if (!quads.empty()) device_.Queue2D(*atlas_, quads.data(), quads.size());
+    if (!quads.empty()) device_->Queue2D(*atlas_, quads.data(), quads.size());
     return static_cast<int>(lines.size()) * lineHeight_;
   }
 
@@ -171,7 +171,7 @@ class GlFont final : public IFont {
       cells[cp - FirstGlyph] = std::move(cell);
     }
     const int height = y + rowHeight + 1;
-    atlas_ = std::static_pointer_cast<GlTexture>(device_.CreateTexture(AtlasWidth, height));
+    atlas_ = std::static_pointer_cast<GlTexture>(device_->CreateTexture(AtlasWidth, height));
     auto bytes = atlas_->LockRect();
     for (char32_t cp = FirstGlyph; cp <= LastGlyph; ++cp) {
       const auto& cell = cells[cp - FirstGlyph];
@@ -189,7 +189,7 @@ class GlFont final : public IFont {
     atlas_->UnlockRect();
   }
 
-  GlDevice& device_;
+  DeviceLink<GlDevice> device_;
   sdl::Font font_;
   int lineHeight_ = 0;
   std::array<Glyph, LastGlyph - FirstGlyph + 1> glyphs_{};

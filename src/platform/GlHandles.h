@@ -31,6 +31,8 @@ class Handle {
     if (id_) Delete(id_);
     id_ = 0;
   }
+  // Lets go without deleting (its context is gone).
+  GLuint Release() { return std::exchange(id_, 0); }
 
  private:
   GLuint id_ = 0;

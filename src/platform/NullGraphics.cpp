@@ -16,7 +16,9 @@ class NullTexture final : public ITexture {
         width_(width),
         height_(height),
         bytes_(static_cast<std::size_t>(width) * height * 4, 0) {}
-  ~NullTexture() override { device_.ForgetTexture(this); }
+  ~NullTexture() override {
+    if (device_.Alive()) device_->ForgetTexture(this);
+  }
   int Width() const override { return width_; }
   int Height() const override { return height_; }
   std::span<std::uint8_t> LockRect() override {
@@ -31,7 +33,7 @@ class NullTexture final : public ITexture {
   bool IsLocked() const override { return locked_; }
 
  private:
-  NullDevice& device_;
+  DeviceLink<NullDevice> device_;
   int width_, height_;
   std::vector<std::uint8_t> bytes_;
   bool locked_ = false;
@@ -44,7 +46,7 @@ class NullMesh final : public IMesh {
   int GetNumFaces() const override { return data_.NumFaces(); }
   int GetNumSubsets() const override { return data_.NumSubsets(); }
   void DrawSubset(int subset) override {
-    if (data_.SubsetRange(subset).indexCount > 0) device_.RecordMesh(this, subset);
+    if (data_.SubsetRange(subset).indexCount > 0) device_->RecordMesh(this, subset);
   }
   std::span<D3DVERTEX> LockVertexBuffer() override {
     if (locked_) throw std::logic_error("vertex buffer is already locked");
@@ -59,7 +61,7 @@ class NullMesh final : public IMesh {
   std::span<const std::uint32_t> Attributes() const override { return data_.Attributes(); }
 
  private:
-  NullDevice& device_;
+  DeviceLink<NullDevice> device_;
   MeshData data_;
   bool locked_ = false;
 };
@@ -76,8 +78,8 @@ class NullSprite final : public ISprite {
     if (!begun_) throw std::logic_error("sprite Draw outside Begin/End");
     if (!texture) throw std::invalid_argument("sprite Draw without a texture");
     const RECT src = source ? *source : RECT{0, 0, texture->Width(), texture->Height()};
-    device_.RecordSprite({texture, src, scaling ? *scaling : D3DVECTOR2{1, 1},
-                          translation ? *translation : D3DVECTOR2{0, 0}, colour});
+    device_->RecordSprite({texture, src, scaling ? *scaling : D3DVECTOR2{1, 1},
+                           translation ? *translation : D3DVECTOR2{0, 0}, colour});
   }
   void End() override {
     if (!begun_) throw std::logic_error("sprite End without Begin");
@@ -85,7 +87,7 @@ class NullSprite final : public ISprite {
   }
 
  private:
-  NullDevice& device_;
+  DeviceLink<NullDevice> device_;
   bool begun_ = false;
 };
 
@@ -95,7 +97,7 @@ class NullFont final : public IFont {
   NullFont(NullDevice& device, const FontDesc& desc)
       : device_(device), lineHeight_(std::max(1, desc.PointSize * 4 / 3)) {}
   int DrawText(const std::string& text, const RECT& rect, std::uint32_t format, D3DCOLOR colour) override {
-    device_.RecordText({text, rect, format, colour});
+    device_->RecordText({text, rect, format, colour});
     const auto lines = LayoutText(
         text, rect, format, [this](const std::string& s) { return TextWidth(s); }, lineHeight_);
     return static_cast<int>(lines.size()) * lineHeight_;
@@ -106,7 +108,7 @@ class NullFont final : public IFont {
   int LineHeight() const override { return lineHeight_; }
 
  private:
-  NullDevice& device_;
+  DeviceLink<NullDevice> device_;
   int lineHeight_;
 };
 

@@ -120,6 +120,18 @@ TEST(NullGraphics, TexturesAndVertexBuffersKeepWhatWasWritten) {
   mesh->UnlockVertexBuffer();
 }
 
+TEST(NullGraphics, ObjectsOutlivingTheirDeviceRefuseWorkAndDieQuietly) {
+  NullGraphics graphics;
+  graphics.InitDevice(64, 64, 1, 0);
+  auto texture = graphics.Device()->CreateTexture(2, 2);
+  auto mesh = graphics.Device()->CreateMesh(Corners(3), {0, 1, 2}, {0});
+  graphics.Device()->SetTexture(0, texture.get());
+  graphics.InitDevice(64, 64, 1, 0);  // the first device is released
+  EXPECT_THROW(mesh->DrawSubset(0), std::logic_error);
+  texture.reset();
+  mesh.reset();
+}
+
 TEST(NullGraphics, SpriteAndTextDrawsAreRecordedInOrder) {
   NullDevice d(64, 64);
   auto texture = d.CreateTexture(8, 8);

@@ -116,6 +116,24 @@ TEST_F(Render, DeviceKindFollowsTheRenderer) {
   EXPECT_EQ(d_->Height(), H);
 }
 
+TEST_F(Render, ObjectsOutlivingTheirDeviceRefuseWorkAndDieQuietly) {
+  auto texture = Solid(2, 2, 0xFFFFFFFF);
+  auto mesh = Square();
+  auto font = MakeFont(*d_, "Arial", 9, false, false, false);
+  d_->SetTexture(0, texture.get());
+  ASSERT_NE(graphics_->InitDevice(W, H, 1, 0), DeviceKindNone);
+  d_ = graphics_->Device();
+  d_->BeginScene();
+  EXPECT_THROW(mesh->DrawSubset(0), std::logic_error);
+  EXPECT_THROW(font->DrawText("x", RECT{0, 0, 50, 50}, DT_LEFT, 0xFFFFFFFF), std::logic_error);
+  d_->EndScene();
+  texture->LockRect();
+  EXPECT_THROW(texture->UnlockRect(), std::logic_error);
+  texture.reset();
+  mesh.reset();
+  font.reset();
+}
+
 TEST_F(Render, ClearFillsThePictureAndTheDepth) {
   d_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF336699, 0.25f);
   const auto p = d_->ReadPixels();
