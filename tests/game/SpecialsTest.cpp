@@ -1,0 +1,302 @@
+// Special cubes, their landing effects, the particle bursts, the field turn
+// and the cube shower.
+
+#include <cmath>
+#include <vector>
+
+#include "Rig.h"
+
+using namespace quarnix;
+using namespace quarnix::test;
+
+namespace {
+
+class Specials : public RulesTest {
+ protected:
+  // The special of kind k has come to rest at (x, y, z).
+  void Landed(int kind, int x, int y, int z) {
+    s.LandFlag = true;
+    s.MatchFlag = s.ClearFlag = false;
+    s.SpecialKind = kind;
+    s.SpecialX = x, s.SpecialY = y, s.SpecialZ = z;
+    s.ChainCount = 0;
+  }
+  // Search and clear once; returns the cubes cleared.
+  int FirstPass() {
+    rules.LandingStep();
+    if (!s.MatchFlag) return 0;
+    const int before = s.GameScore;
+    rules.LandingStep();
+    return s.GameScore - before;
+  }
+  Rng any{23};
+};
+
+// Records what the renderer would see on each frame of an animation.
+struct FrameLog final : IFrameStep {
+  explicit FrameLog(GameState& state) : s(state) {}
+  void FrameStep() override {
+    angles.push_back(s.TurnAngle);
+    spinning.push_back(s.FieldSpinShow);
+  }
+  GameState& s;
+  std::vector<float> angles;
+  std::vector<bool> spinning;
+};
+
+}  // namespace
+
+TEST_F(Specials, AllColoursClearsItsColourEverywhere) {
+  random.SetFallback(&any);
+  const char* field = R"(
+    z=1
+    B.R..
+    ..B..
+    .....
+    ....B
+    .....
+    z=2
+    5....
+    ..G..
+    .....
+    .....
+    .....)";
+  SetField(s, field);
+  Landed(CellKind::FourColor, 1, 1, 2);
+  EXPECT_EQ(FirstPass(), 4);  // three blues and itself
+  EXPECT_EQ(Played(Effect::SameColor), 1);
+  EXPECT_EQ(Played(Effect::CubeCross), 0);
+  rules.LandingStep();
+  EXPECT_EQ(FieldText(s), Board("z=1\n..R..\n..G..\n.....\n.....\n....."));
+
+  // On a diamond, and on the floor, only itself.
+  SetField(s, field);
+  s.CubeArray(1, 1, 1) = CellKind::Diamond;
+  Landed(CellKind::FourColor, 1, 1, 2);
+  EXPECT_EQ(FirstPass(), 1);
+  SetField(s, "z=1\n5.B..\n..B..\n.....\n.....\n.....");
+  Landed(CellKind::FourColor, 1, 1, 1);
+  EXPECT_EQ(FirstPass(), 1);
+}
+
+TEST_F(Specials, ClearLayerTakesTheBlockAroundItCutAtTheWall) {
+  random.SetFallback(&any);
+  SetField(s, R"(
+    z=1
+    RGBY.
+    GBYR.
+    .....
+    .....
+    .....
+    z=2
+    7RG..
+    BY...
+    .....
+    .....
+    .....
+    z=3
+    GY...
+    .....
+    .....
+    .....
+    .....)");
+  Landed(CellKind::ClearLayer, 1, 1, 2);
+  EXPECT_EQ(FirstPass(), 4);  // (1..2, 1..2) of layer 2; (3, 1, 2) is outside
+  EXPECT_EQ(Played(Effect::OkExpo), 1);
+  rules.LandingStep();
+  EXPECT_EQ(FieldText(s),
+            Board("z=1\nRGBY.\nGBYR.\n.....\n.....\n.....\nz=2\nGYG..\n.....\n.....\n.....\n....."));
+}
+
+TEST_F(Specials, LightningClearsItsWholeColumn) {
+  random.SetFallback(&any);
+  std::string column;
+  const char colours[] = "RGBYRG9";
+  for (int z = 1; z <= 7; ++z)
+    column += "z=" + std::to_string(z) + "\n...." + colours[z - 1] + "\n.....\n.....\n.....\n.....\n";
+  column += "z=1\n...." + std::string(1, colours[0]) + "\n..B..\n.....\n.....\n.....\n";
+  SetField(s, column);
+  Landed(CellKind::Tund, 5, 1, 7);
+  EXPECT_EQ(FirstPass(), 7);
+  EXPECT_EQ(s.GameScore, 7);
+  rules.LandingStep();
+  EXPECT_EQ(FieldText(s), Board("z=1\n.....\n..B..\n.....\n.....\n....."));
+}
+
+TEST_F(Specials, StackedCubesRaiseTheirColumnAndTurnIntoAColour) {
+  // Column of 7 under the special: h = 8 gives exactly one new cube.
+  std::string column;
+  for (int z = 1; z <= 7; ++z)
+    column += "z=" + std::to_string(z) + (z % 2 ? "\n..G.." : "\n..B..") + "\n.....\n.....\n.....\n.....\n";
+  column += "z=8\n..6..\n.....\n.....\n.....\n.....\n";
+  SetField(s, column);
+  rules.CountHeights();
+  s.SpecialKind = CellKind::Stack, s.SpecialX = 3, s.SpecialY = 1, s.SpecialZ = 8;
+  Script({0.99f, 0.0f, 0.99f});  // one cube; it is red; the special becomes yellow
+  random.SetFallback(&any);      // the next piece's draws
+  s.MatchFlag = false;
+  const int drawn = random.Drawn();
+  rules.CheckLanding();
+  EXPECT_EQ(random.Drawn() - drawn, 3 + 6);  // then the next piece: a, b, shape, three cubes
+  EXPECT_EQ(s.CubeArray(3, 1, 8), CellKind::Yellow);
+  EXPECT_EQ(s.CubeArray(3, 1, 9), CellKind::Red);
+  EXPECT_EQ(s.CubeArray(3, 1, 10), 0);
+  EXPECT_EQ(s.HeightArray(3, 1), 9);
+  EXPECT_FALSE(s.MatchFlag);
+
+  // On a lower column it draws up to 8 - h + 1 cubes: here 6, ending at 8 cubes.
+  SetField(s, "z=1\nR....\n.....\n.....\n.....\n.....\nz=2\n6....\n.....\n.....\n.....\n.....");
+  rules.CountHeights();
+  s.SpecialKind = CellKind::Stack, s.SpecialX = 1, s.SpecialY = 1, s.SpecialZ = 2;
+  random.SetFallback(nullptr);
+  Script({0.99f, 0.3f, 0.6f, 0.3f, 0.6f, 0.3f, 0.6f, 0.3f});
+  random.SetFallback(&any);
+  rules.CheckLanding();
+  EXPECT_EQ(s.HeightArray(1, 1), 8);
+  EXPECT_EQ(FieldText(s),
+            Board("z=1\nR....\n.....\n.....\n.....\n.....\nz=2\nG....\n.....\n.....\n.....\n....."
+                  "\nz=3\nG....\n.....\n.....\n.....\n.....\nz=4\nB....\n.....\n.....\n.....\n....."
+                  "\nz=5\nG....\n.....\n.....\n.....\n.....\nz=6\nB....\n.....\n.....\n.....\n....."
+                  "\nz=7\nG....\n.....\n.....\n.....\n.....\nz=8\nB....\n.....\n.....\n.....\n....."));
+}
+
+TEST_F(Specials, LandingEffectsBurstSoundAndPause) {
+  random.SetFallback(&any);
+  struct Case {
+    int kind, particles, effect, volume, pauseMs;
+  };
+  // Device class 3 halves every burst.
+  s.DeviceKind = 3;
+  const Case cases[] = {{5, 100, Effect::SameColor, -500, 1000},
+                        {6, 50, Effect::Thund, -1100, 500},
+                        {7, 75, Effect::OkExpo, -300, 0},
+                        {9, 50, Effect::OkExpo, -300, 0}};
+  struct Watch final : IGameEvents {
+    void OnLandingEffect(int kind) override { kinds.push_back(kind); }
+    std::vector<int> kinds;
+  } watch;
+  rules.SetEvents(&watch);
+  for (const Case& c : cases) {
+    SetField(s, "z=1\nR....\n.....\n.....\n.....\n.....\nz=2\n" + std::string(1, char('0' + c.kind)) +
+                    "....\n.....\n.....\n.....\n.....");
+    for (auto& w : waves) w.ClearCalls();
+    Landed(c.kind, 1, 1, 2);
+    s.EffectShow = false;
+    const auto before = clock.Ticks();
+    rules.LandingStep();
+    const auto waited = clock.Ticks() - before;
+    EXPECT_EQ(s.EffectKind, c.kind);
+    EXPECT_TRUE(s.EffectShow);
+    EXPECT_EQ(s.ParticleCount, c.particles) << c.kind;
+    EXPECT_EQ(waves[c.effect - 1].Volume(), c.volume) << c.kind;
+    EXPECT_GE(waited, static_cast<unsigned>(c.pauseMs)) << c.kind;
+    EXPECT_LT(waited, static_cast<unsigned>(c.pauseMs) + 15u) << c.kind;
+  }
+  EXPECT_EQ(watch.kinds, (std::vector<int>{5, 6, 7, 9}));
+}
+
+TEST_F(Specials, BurstSizesFollowTheDeviceClass) {
+  const int expected[] = {200, 200, 100, 66, 50};  // class 1 would divide by 0: the full burst
+  for (int kind = 1; kind <= 5; ++kind) {
+    s.DeviceKind = kind;
+    EXPECT_EQ(rules.BurstCount(200), expected[kind - 1]) << kind;
+  }
+}
+
+TEST_F(Specials, ParticlesDrawSignThenNumberInFieldOrder) {
+  // X: sign +, r .5; Y: r .5; Z: sign - (0.5 is not above 0.5), r .25; VY: r .5; Life: r .125.
+  Script({0.9f, 0.5f, 0.5f, 0.5f, 0.25f, 0.5f, 0.125f});
+  rules.MakeParticleRise(1, 1, 7, 2, 10, 3, 4);
+  EXPECT_EQ(random.Remaining(), 0u);
+  const ParticleRec& p = s.Particle(1);
+  EXPECT_FLOAT_EQ(p.X, 6);
+  EXPECT_FLOAT_EQ(p.Y, 1.5f);  // the Y argument is not used
+  EXPECT_FLOAT_EQ(p.Z, 1);
+  EXPECT_FLOAT_EQ(p.VY, 0.075f);
+  EXPECT_EQ(p.VX + p.VZ, 0);
+  EXPECT_EQ(p.Life, 112);  // 12.5 rounds to the even 12
+  EXPECT_EQ(s.ParticleCount, 1);
+
+  Script({0.9f, 0.1f, 0.1f, 0.2f, 0.9f, 0.4f, 0.1f, 0.2f, 0.9f, 0.6f, 0.375f});
+  rules.MakeParticleBlast(1, 0, 5, 0, 1, 1, 1);
+  EXPECT_EQ(random.Remaining(), 0u);
+  EXPECT_FLOAT_EQ(s.Particle(1).X, 0.1f);
+  EXPECT_FLOAT_EQ(s.Particle(1).Y, 4.8f);
+  EXPECT_FLOAT_EQ(s.Particle(1).Z, 0.4f);
+  EXPECT_FLOAT_EQ(s.Particle(1).VX, -0.07f);
+  EXPECT_FLOAT_EQ(s.Particle(1).VZ, 0.21f);
+  EXPECT_EQ(s.Particle(1).Life, 138);  // 37.5 rounds to 38
+
+  Rng counted(1);
+  random.SetFallback(&counted);
+  int drawn = random.Drawn();
+  rules.MakeParticleDrift(3, 0, 0, 0, 1, 1, 1);
+  EXPECT_EQ(random.Drawn() - drawn, 3 * 9);
+  for (int i = 1; i <= 3; ++i) {
+    EXPECT_GE(s.Particle(i).Life, 100);
+    EXPECT_LE(s.Particle(i).Life, 200);
+    EXPECT_LT(std::abs(s.Particle(i).VY), 0.1f);
+  }
+  drawn = random.Drawn();
+  rules.MakeParticleBlast(2, 0, 0, 0, 1, 1, 1);
+  EXPECT_EQ(random.Drawn() - drawn, 2 * 11);
+  EXPECT_THROW(rules.MakeParticleRise(301, 0, 0, 0, 1, 1, 1), std::out_of_range);
+}
+
+TEST_F(Specials, FieldTurnEasesInFortyFramesAndTurnsTheData) {
+  FrameLog log(s);
+  rules.SetFrameStep(&log, &clock);
+  SetField(s, "z=1\nRG...\n.....\n.....\n.....\n.....\nz=2\nB....\n.....\n.....\n.....\n.....");
+  rules.TurnField();
+  ASSERT_EQ(log.angles.size(), 40u);
+  EXPECT_FLOAT_EQ(log.angles.front(), 9.812f);
+  for (std::size_t i = 1; i < 39; ++i) EXPECT_GT(log.angles[i], log.angles[i - 1]);
+  EXPECT_LT(log.angles[38], 89.9f);
+  EXPECT_EQ(log.angles[39], 90.0f);
+  for (bool spinning : log.spinning) EXPECT_TRUE(spinning);
+  EXPECT_FALSE(s.FieldSpinShow);
+  EXPECT_TRUE(s.PlayShow);
+  // (x, y) goes to (y, 6 - x), as the piece turns; the heights follow.
+  EXPECT_EQ(FieldText(s),
+            Board("z=1\n.....\n.....\n.....\nG....\nR....\nz=2\n.....\n.....\n.....\n.....\nB...."));
+  EXPECT_EQ(s.HeightArray(1, 5), 2);
+  EXPECT_EQ(s.HeightArray(1, 1), 0);
+  rules.TurnField();
+  EXPECT_EQ(s.CubeArray(5, 5, 2), CellKind::Blue);  // two turns: (1, 1) to (5, 5)
+  rules.TurnField();
+  rules.TurnField();
+  EXPECT_EQ(FieldText(s),
+            Board("z=1\nRG...\n.....\n.....\n.....\n.....\nz=2\nB....\n.....\n.....\n.....\n....."));
+}
+
+TEST_F(Specials, ShowerDropsUpToTwoCubesPerRowOntoTheStacks) {
+  // Columns (3, 3), (4, 3) and (5, 3) hold 8 cubes: nothing more goes there.
+  std::string board = "z=1\n.....\n.....\n.....\n.Y...\n.....\n";
+  for (int z = 1; z <= 8; ++z)
+    board += "z=" + std::to_string(z) + "\n.....\n.....\n.." + (z % 2 ? "RGR" : "GRG") + "\n" +
+             (z == 1 ? ".Y..." : ".....") + "\n.....\n";
+  SetField(s, board);
+  rules.CountHeights();
+  struct Watch final : IGameEvents {
+    void OnCubeShower(int placed) override { count = placed; }
+    int count = -1;
+  } watch;
+  rules.SetEvents(&watch);
+  Script({
+      0.0f, 0.0f, 0.0f, 0.0f, 0.3f, 0.5f,  // row 1: column 1 twice, the later colour (G) wins
+      0.7f, 0.6f, 0.0f, 0.8f, 0.9f, 0.0f,  // row 2: B into column 2 (on the yellow), Y into column 5
+      0.5f, 0.0f, 0.0f, 0.5f, 0.0f, 0.0f,  // rows 3 to 5: the full columns
+      0.5f, 0.0f, 0.0f, 0.5f, 0.0f, 0.0f,  //
+      0.5f, 0.0f, 0.0f, 0.5f, 0.0f, 0.0f,  //
+  });
+  rules.CubeShower();
+  EXPECT_EQ(random.Remaining(), 0u);
+  EXPECT_EQ(s.CubeArray(1, 1, 1), CellKind::Green);
+  EXPECT_EQ(s.CubeArray(2, 4, 2), CellKind::Blue);
+  EXPECT_EQ(s.CubeArray(2, 5, 1), CellKind::Yellow);
+  EXPECT_EQ(s.CubeArray(3, 3, 9) + s.CubeArray(4, 3, 9) + s.CubeArray(5, 3, 9), 0);
+  EXPECT_EQ(Played(Effect::OkExCubeDown), 3);
+  EXPECT_EQ(watch.count, 3);
+  for (int v : s.RainCube) EXPECT_EQ(v, 0);
+  EXPECT_EQ(s.HeightArray(1, 1), 0);  // the landing that follows counts again
+}
