@@ -48,6 +48,23 @@ TEST(FindFile, ExactOrCaseInsensitiveInEachFolder) {
   EXPECT_FALSE(FindFolder(dir / "CT.dat"));
 }
 
+TEST(FindFile, RelativeNamesAreFoundFromTheCurrentFolder) {
+  // The game names its files relative to the game folder, its current directory.
+  TempFolder dir;
+  fs::create_directory(dir / "Wave");
+  WriteText(dir / "Wave" / "Drop.WAV", "x");
+  WriteText(dir / "RD.dat", "x");
+  const fs::path previous = fs::current_path();
+  fs::current_path(dir.Path());
+  const auto scores = FindFile("rd.DAT");
+  const auto wave = FindFile("wave/drop.wav");
+  const bool missing = FileExist("CT.dat");
+  fs::current_path(previous);
+  EXPECT_EQ(scores, fs::path("RD.dat"));
+  EXPECT_EQ(wave, fs::path("Wave") / "Drop.WAV");
+  EXPECT_FALSE(missing);
+}
+
 TEST(FindFile, PrefersTheExactNameThenTheFirstInByteOrder) {
   TempFolder dir;
   for (const char* name : {"rd.dat", "RD.DAT", "Rd.dat"}) WriteText(dir / name, name);
