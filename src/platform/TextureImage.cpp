@@ -123,4 +123,11 @@ void WritePng(const std::string& path, int width, int height, std::span<const st
     throw std::runtime_error("cannot write \"" + path + "\"");
 }
 
+void SaveScreenshot(IDevice& device, const std::string& path) {
+  std::vector<std::uint8_t> rgba = device.ReadPixels();
+  // What the screen shows is opaque, whatever alpha the frame left behind.
+  for (std::size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;
+  WritePng(path, device.Width(), device.Height(), rgba);
+}
+
 }  // namespace quarnix

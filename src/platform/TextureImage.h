@@ -40,4 +40,7 @@ std::shared_ptr<ITexture> CreateTextureFromImage(IDevice& device, const Image& i
 // Writes RGBA bytes (top row first) as a PNG file; throws std::runtime_error on failure.
 void WritePng(const std::string& path, int width, int height, std::span<const std::uint8_t> rgba);
 
+// The device's rendered picture as an opaque PNG file.
+void SaveScreenshot(IDevice& device, const std::string& path);
+
 }  // namespace quarnix

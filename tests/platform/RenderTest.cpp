@@ -41,7 +41,7 @@ class Render : public ::testing::Test {
     // Keep a picture of every scene for a person to look at.
     if (const char* dir = std::getenv("QUARNIX_RENDER_OUT")) {
       const auto name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-      WritePng((std::filesystem::path(dir) / (std::string(name) + ".png")).string(), W, H, d_->ReadPixels());
+      SaveScreenshot(*d_, (std::filesystem::path(dir) / (std::string(name) + ".png")).string());
     }
   }
 
@@ -174,6 +174,16 @@ TEST_F(Render, LitTexturedCubeIsTextureTimesLighting) {
   ExpectPixel(p, sideX, H / 2, lit(side), 3);
   EXPECT_GT(Pixel(p, frontX, H / 2).r, Pixel(p, sideX, H / 2).r + 40);
   ExpectPixel(p, 2, 2, {0, 0, 0}, 0);  // background untouched
+
+  // The screenshot holds the same picture, top row first.
+  const auto path = std::filesystem::temp_directory_path() / "quarnix-render-cube.png";
+  SaveScreenshot(*d_, path.string());
+  const Image shot = LoadImageFile(path.string());
+  std::filesystem::remove(path);
+  ASSERT_EQ(shot.Width, W);
+  const Rgb seen = Pixel(p, frontX, H / 4 * 3 - 10);
+  EXPECT_EQ(shot.Argb[(H / 4 * 3 - 10) * W + frontX], D3DCOLOR_ARGB(255, seen.r, seen.g, seen.b));
+  EXPECT_EQ(shot.Argb[2 * W + 2], 0xFF000000u);
 }
 
 TEST_F(Render, LightingOffDrawsTheTextureAsItIs) {
