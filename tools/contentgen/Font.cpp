@@ -32,20 +32,28 @@ std::vector<int> Codepoints(std::string_view s) {
 }  // namespace
 
 Font Font::Find(const std::string& Pattern) {
-  if (!FcInit()) throw std::runtime_error("fontconfig could not be initialised");
-  std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> Pat(
-      FcNameParse(reinterpret_cast<const FcChar8*>(Pattern.c_str())), FcPatternDestroy);
-  if (!Pat) throw std::runtime_error("bad font pattern \"" + Pattern + "\"");
-  FcPatternAddBool(Pat.get(), FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, Pat.get(), FcMatchPattern);
-  FcDefaultSubstitute(Pat.get());
-  FcResult Result;
-  std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> Match(FcFontMatch(nullptr, Pat.get(), &Result),
-                                                                FcPatternDestroy);
-  FcChar8* File = nullptr;
-  if (!Match || FcPatternGetString(Match.get(), FC_FILE, 0, &File) != FcResultMatch || !File)
+  std::string Path;
+  {
+    if (!FcInit()) throw std::runtime_error("fontconfig could not be initialised");
+    std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> Pat(
+        FcNameParse(reinterpret_cast<const FcChar8*>(Pattern.c_str())), FcPatternDestroy);
+    if (Pat) {
+      FcPatternAddBool(Pat.get(), FC_SCALABLE, FcTrue);
+      FcConfigSubstitute(nullptr, Pat.get(), FcMatchPattern);
+      FcDefaultSubstitute(Pat.get());
+      FcResult Result;
+      std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> Match(FcFontMatch(nullptr, Pat.get(), &Result),
+                                                                    FcPatternDestroy);
+      FcChar8* File = nullptr;
+      if (Match && FcPatternGetString(Match.get(), FC_FILE, 0, &File) == FcResultMatch && File)
+        Path = reinterpret_cast<const char*>(File);
+    }
+  }
+  // Release fontconfig's state: the lookup is done and leak checkers would report it.
+  FcFini();
+  if (Path.empty())
     throw std::runtime_error("no font matches \"" + Pattern + "\" (install fonts-liberation2)");
-  return Font(reinterpret_cast<const char*>(File));
+  return Font(Path);
 }
 
 Font::Font(const std::string& File) : Path(File) {

@@ -97,7 +97,7 @@ void PageHowToPlay(Image& Img, const Fonts& F) {
   float y = Bullets(
       Img, F.Regular,
       {"Pieces of 3 to 9 cubes fall into a well of 5 x 5 columns. Each cube comes to rest on its own.",
-       "Arrow keys move, Z turns, SPACE drops, A turns the camera (change them under CONTROLS).",
+       "Arrow keys move, Z turns, SPACE drops, A switches the camera (change them under CONTROLS).",
        "Three cubes of one colour in a straight line clear: across, along or straight up.",
        "The game ends when the stack reaches the top. ESC quits."},
       B, B.Top + 42.f, 12.5f);
