@@ -135,8 +135,8 @@ Signal Thund() {
     const double end = std::min((1.85 - t) / 0.4, 1.0);  // dies away before the file ends
     return rise * std::max(end, 0.0) * swell * std::exp(-t / 1.0);
   };
-  Signal rumble = NoiseBand(23, length, Band::Low, Glide(260.0, 90.0, 1.2), 0.9, roll);
-  MixInto(out, Samples(0.03), LowPassed(rumble, 400.0), 14.0);
+  Signal rumble = NoiseBand(23, length, Band::Low, Glide(700.0, 160.0, 1.4), 0.9, roll);
+  MixInto(out, Samples(0.03), LowPassed(rumble, 900.0), 7.0);
   return out;
 }
 

@@ -11,7 +11,7 @@ double Vibrato(const Instrument& in, double t) {
   if (in.VibratoCents <= 0.0 || t < in.VibratoDelay) return 1.0;
   // Fades in over a quarter second after the delay, like a player's vibrato.
   const double depth = in.VibratoCents * std::min(1.0, (t - in.VibratoDelay) / 0.25);
-  return std::pow(2.0, depth * std::sin(2.0 * Pi * in.VibratoRate * t) / 1200.0);
+  return std::exp2(depth * SineCycle(in.VibratoRate * t) / 1200.0);
 }
 
 Signal RenderSubtractive(const Instrument& in, double hz, double gate, long length) {
@@ -22,8 +22,7 @@ Signal RenderSubtractive(const Instrument& in, double hz, double gate, long leng
   for (long i = 0; i < length; ++i) {
     const double t = static_cast<double>(i) / SampleRate;
     const double vib = Vibrato(in, t);
-    const double pw =
-        std::clamp(in.PulseWidth + in.PwmDepth * std::sin(2.0 * Pi * in.PwmRate * t), 0.05, 0.95);
+    const double pw = std::clamp(in.PulseWidth + in.PwmDepth * SineCycle(in.PwmRate * t), 0.05, 0.95);
     double v = (1.0 - in.Osc2Mix) * osc1.Next(in.Osc1, hz * vib, pw);
     if (in.Osc2Mix > 0.0) v += in.Osc2Mix * osc2.Next(in.Osc2, hz2 * vib, pw);
     if ((i & 15) == 0) {
@@ -42,7 +41,7 @@ Signal RenderFm(const Instrument& in, double hz, double gate, long length) {
     const double t = static_cast<double>(i) / SampleRate;
     const double f = hz * Vibrato(in, t);
     const double index = in.FmIndex * (0.25 + 0.75 * std::exp(-t / std::max(in.FmIndexDecay, 1e-3)));
-    const double v = std::sin(2.0 * Pi * carrier + index * std::sin(2.0 * Pi * modulator));
+    const double v = SineCycle(carrier + index * SineCycle(modulator) / (2.0 * Pi));
     carrier += f / SampleRate;
     modulator += f * in.FmRatio / SampleRate;
     carrier -= std::floor(carrier);
@@ -95,7 +94,7 @@ Signal RenderOrgan(const Instrument& in, double hz, double gate, long length) {
     double v = 0.0;
     for (int h = 0; h < 5; ++h) {
       if (in.Drawbars[h] <= 0.0 || f * Harmonics[h] > SampleRate * 0.45) continue;
-      v += in.Drawbars[h] * std::sin(2.0 * Pi * phase[h]);
+      v += in.Drawbars[h] * SineCycle(phase[h]);
       phase[h] += f * Harmonics[h] / SampleRate;
       phase[h] -= std::floor(phase[h]);
     }
@@ -143,7 +142,7 @@ Signal PitchDrop(double high, double low, double dropTime, double decay, double 
     const double hz = low + (high - low) * std::exp(-t / dropTime);
     phase += hz / SampleRate;
     phase -= std::floor(phase);
-    out[static_cast<std::size_t>(i)] = static_cast<float>(std::sin(2.0 * Pi * phase) * std::exp(-t / decay));
+    out[static_cast<std::size_t>(i)] = static_cast<float>(SineCycle(phase) * std::exp(-t / decay));
   }
   return out;
 }

@@ -11,6 +11,19 @@ double NoteHz(double note) { return 440.0 * std::pow(2.0, (note - 69.0) / 12.0);
 
 double DbGain(double db) { return std::pow(10.0, db / 20.0); }
 
+double SineCycle(double phase) {
+  constexpr int Size = 4096;
+  static const std::vector<double> table = [] {
+    std::vector<double> t(Size + 1);
+    for (int i = 0; i <= Size; ++i) t[static_cast<std::size_t>(i)] = std::sin(2.0 * Pi * i / Size);
+    return t;
+  }();
+  const double x = (phase - std::floor(phase)) * Size;
+  const std::size_t i = static_cast<std::size_t>(x);
+  const double frac = x - static_cast<double>(i);
+  return table[i] + frac * (table[i + 1] - table[i]);
+}
+
 namespace {
 // Correction that rounds off a step of the naive waveform at phase 0, given
 // the phase increment dt.
@@ -33,7 +46,7 @@ double Oscillator::Next(Wave wave, double hz, double pulseWidth) {
   double v = 0.0;
   switch (wave) {
     case Wave::Sine:
-      v = std::sin(2.0 * Pi * t);
+      v = SineCycle(t);
       break;
     case Wave::Triangle:
       v = 4.0 * std::abs(t - 0.5) - 1.0;
@@ -135,7 +148,7 @@ Signal CircularChorus(const Signal& in, double delayMs, double depthMs, int cycl
   const double base = delayMs * SampleRate / 1000.0;
   const double depth = depthMs * SampleRate / 1000.0;
   for (long i = 0; i < n; ++i) {
-    const double d = base + depth * std::sin(2.0 * Pi * cycles * static_cast<double>(i) / n);
+    const double d = base + depth * SineCycle(cycles * static_cast<double>(i) / static_cast<double>(n));
     double pos = static_cast<double>(i) - d;
     while (pos < 0.0) pos += static_cast<double>(n);
     const long a = static_cast<long>(pos);
@@ -174,9 +187,9 @@ void NormaliseLoudness(Signal& s, double rmsDb, double peakDb) {
   if (rms <= 0.0) return;
   const double gain = DbGain(rmsDb) / rms;
   const double limit = DbGain(peakDb);
-  // Below half the limit the curve is straight; above it, it bends smoothly
-  // towards the limit without ever reaching it.
-  const double knee = 0.5 * limit;
+  // Below the knee the curve is straight; above it, it bends smoothly towards
+  // the limit without ever reaching it, so only the loudest drum peaks bend.
+  const double knee = 0.7 * limit;
   for (float& v : s) {
     const double x = v * gain;
     const double a = std::abs(x);

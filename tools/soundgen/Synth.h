@@ -22,6 +22,10 @@ double NoteHz(double note);
 // Linear gain of a level in decibels.
 double DbGain(double db);
 
+// sin(2 pi phase) for a phase in cycles, from a table with linear
+// interpolation (error below -120 dB): organs and FM need many of them.
+double SineCycle(double phase);
+
 enum class Wave { Sine, Triangle, Saw, Square };
 
 // A phase-accumulating oscillator. Saw and square are band-limited with
