@@ -176,8 +176,8 @@ void CursorBar(Image& Img) {
 
 void SidePanel(Image& Img, const Fonts& F) {
   // Item n's bar is centred 5 + 35 (n - 1) rows below the panel's top.
-  const char* const Items[7] = {"START GAME",  "SOUND EFFECTS", "MUSIC", "CONTROLS",
-                                "HOW TO PLAY", "HIGH SCORES",   "EXIT"};
+  const char* const Items[7] = {"START GAME",  "EFFECTS VOLUME", "MUSIC VOLUME", "CONTROLS",
+                                "HOW TO PLAY", "HIGH SCORES",    "EXIT"};
   TextLook L;
   L.Top = Rgb(255, 255, 255);
   L.Bottom = Rgb(190, 225, 255);
