@@ -452,7 +452,7 @@ void GameRules::ApplySpecialRule() {
         if (colour != CellKind::Diamond)
           for (int x = 1; x <= fx; ++x)
             for (int y = 1; y <= fy; ++y)
-              for (int z = 1, h = std::min(s_.HeightArray(x, y), fz); z <= h; ++z)
+              for (int z = 1, h = std::min<int>(s_.HeightArray(x, y), fz); z <= h; ++z)
                 if (s_.CubeArray(x, y, z) == colour) s_.MarkArray(x, y, z) = colour;
       }
       s_.MatchFlag = true;
@@ -489,51 +489,52 @@ void GameRules::ApplySpecialRule() {
 }
 
 void GameRules::CheckLanding() {
-  const auto [fx, fy, fz] = CheckedExtent(s_);
   ClearGameArrays(2);
   ApplySpecialRule();
-  // The horizontal searches cover the layers counted before the special rule.
-  // Each search walks a row with the two kinds before it, so every triple
-  // (overlapping ones included) is tested once and each cell is read once.
-  const int top = std::min(s_.MaxHeight, fz);
-  auto mark = [this](int x, int y, int z, int kind) { s_.MarkArray(x, y, z) = kind; };
-  for (int z = 1; z <= top; ++z)
-    for (int x = 1; x <= fx; ++x) {
-      int a = 0, b = 0;
-      for (int y = 1; y <= fy; ++y) {
-        const int c = s_.CubeArray(x, y, z);
-        if (y >= 3 && IsLine(a, b, c)) {
-          mark(x, y - 2, z, a), mark(x, y - 1, z, b), mark(x, y, z, c);
-          s_.MatchFlag = true;
-        }
-        a = b, b = c;
-      }
-    }
-  for (int z = 1; z <= top; ++z)
-    for (int y = 1; y <= fy; ++y) {
-      int a = 0, b = 0;
+  WithExtent(s_, [this]([[maybe_unused]] auto fx, [[maybe_unused]] auto fy, [[maybe_unused]] auto fz) {
+    // The horizontal searches cover the layers counted before the special rule.
+    // Each search walks a row with the two kinds before it, so every triple
+    // (overlapping ones included) is tested once and each cell is read once.
+    const int top = std::min<int>(s_.MaxHeight, fz);
+    auto mark = [this](int x, int y, int z, int kind) { s_.MarkArray(x, y, z) = kind; };
+    for (int z = 1; z <= top; ++z)
       for (int x = 1; x <= fx; ++x) {
-        const int c = s_.CubeArray(x, y, z);
-        if (x >= 3 && IsLine(a, b, c)) {
-          mark(x - 2, y, z, a), mark(x - 1, y, z, b), mark(x, y, z, c);
-          s_.MatchFlag = true;
+        int a = 0, b = 0;
+        for (int y = 1; y <= fy; ++y) {
+          const int c = s_.CubeArray(x, y, z);
+          if (y >= 3 && IsLine(a, b, c)) {
+            mark(x, y - 2, z, a), mark(x, y - 1, z, b), mark(x, y, z, c);
+            s_.MatchFlag = true;
+          }
+          a = b, b = c;
         }
-        a = b, b = c;
       }
-    }
-  // Vertical: only within the counted column, so a column of fewer than 3 is not searched.
-  for (int x = 1; x <= fx; ++x)
-    for (int y = 1; y <= fy; ++y) {
-      int a = 0, b = 0;
-      for (int z = 1, h = std::min(s_.HeightArray(x, y), fz); z <= h; ++z) {
-        const int c = s_.CubeArray(x, y, z);
-        if (z >= 3 && IsLine(a, b, c)) {
-          mark(x, y, z - 2, a), mark(x, y, z - 1, b), mark(x, y, z, c);
-          s_.MatchFlag = true;
+    for (int z = 1; z <= top; ++z)
+      for (int y = 1; y <= fy; ++y) {
+        int a = 0, b = 0;
+        for (int x = 1; x <= fx; ++x) {
+          const int c = s_.CubeArray(x, y, z);
+          if (x >= 3 && IsLine(a, b, c)) {
+            mark(x - 2, y, z, a), mark(x - 1, y, z, b), mark(x, y, z, c);
+            s_.MatchFlag = true;
+          }
+          a = b, b = c;
         }
-        a = b, b = c;
       }
-    }
+    // Vertical: only within the counted column, so a column of fewer than 3 is not searched.
+    for (int x = 1; x <= fx; ++x)
+      for (int y = 1; y <= fy; ++y) {
+        int a = 0, b = 0;
+        for (int z = 1, h = std::min<int>(s_.HeightArray(x, y), fz); z <= h; ++z) {
+          const int c = s_.CubeArray(x, y, z);
+          if (z >= 3 && IsLine(a, b, c)) {
+            mark(x, y, z - 2, a), mark(x, y, z - 1, b), mark(x, y, z, c);
+            s_.MatchFlag = true;
+          }
+          a = b, b = c;
+        }
+      }
+  });
   if (!s_.MatchFlag) {
     s_.NowCubeZ = SpawnLayer;
     PutNextCube();
@@ -546,7 +547,7 @@ void GameRules::MarkClearing() {
   s_.ClearCount = 0;
   for (int x = 1; x <= fx; ++x)
     for (int y = 1; y <= fy; ++y)
-      for (int z = 1, h = std::min(s_.HeightArray(x, y), fz); z <= h; ++z)
+      for (int z = 1, h = std::min<int>(s_.HeightArray(x, y), fz); z <= h; ++z)
         if (s_.MarkArray(x, y, z) > 0) {
           s_.CubeArray(x, y, z) = CellKind::CubeClear;
           ++s_.ClearCount;
@@ -556,7 +557,7 @@ void GameRules::MarkClearing() {
   for (int x = 1; x <= fx; ++x)
     for (int y = 1; y <= fy; ++y) {
       int below = 0;
-      for (int z = 1, h = std::min(s_.HeightArray(x, y), fz); z <= h; ++z) {
+      for (int z = 1, h = std::min<int>(s_.HeightArray(x, y), fz); z <= h; ++z) {
         const int kind = s_.CubeArray(x, y, z);
         if (kind == CellKind::CubeClear)
           ++below;
@@ -575,7 +576,7 @@ void GameRules::RemoveCleared() {
   // Upwards, so every cube moves into a cell already emptied: no gaps remain.
   for (int x = 1; x <= fx; ++x)
     for (int y = 1; y <= fy; ++y)
-      for (int z = 1, h = std::min(s_.HeightArray(x, y), fz); z <= h; ++z) {
+      for (int z = 1, h = std::min<int>(s_.HeightArray(x, y), fz); z <= h; ++z) {
         if (s_.CubeArray(x, y, z) == CellKind::CubeClear) s_.CubeArray(x, y, z) = 0;
         const int fall = s_.MarkArray(x, y, z);
         if (fall >= 1 && s_.CubeArray(x, y, z) > 0) {

@@ -10,7 +10,9 @@ namespace quarnix {
 
 namespace {
 
-std::uint64_t LayerHash(const FixedArray<int, MaxFieldX, MaxFieldY>& layer) {
+using Layer = FixedArray<int, MaxFieldX, MaxFieldY>;
+
+std::uint64_t LayerHash(const Layer& layer) {
   std::uint64_t h = 1469598103934665603ull;  // FNV-1a
   for (int v : layer) h = (h ^ static_cast<std::uint64_t>(v + 1)) * 1099511628211ull;
   return h;
@@ -31,25 +33,41 @@ struct GreedyBot::LookAhead {
     rules.SetParticles(false);  // no frame step either: pauses take no time
   }
 
-  // Puts back what a landing may change, leaving the tables in place.
+  // What a landing may change; the tables stay in place in the scratch copy.
+  struct Snapshot {
+    FixedArray<int, MaxFieldX, MaxFieldY, MaxFieldZ> CubeArray;
+    FixedArray<int, MaxFieldX, MaxFieldY> HeightArray, NowCube;
+    int MaxHeight, NowCubeZ, SpecialKind, SpecialX, SpecialY, SpecialZ, GameScore, ChainCount;
+    bool DropFlag, LandFlag, MatchFlag, ClearFlag;
+    float ScoreStep, PreviousScoreStep;
+  };
+
+  void Save() {
+    const GameState& s = scratch;
+    base = {s.CubeArray, s.HeightArray, s.NowCube,   s.MaxHeight, s.NowCubeZ,         s.SpecialKind,
+            s.SpecialX,  s.SpecialY,    s.SpecialZ,  s.GameScore, s.ChainCount,       s.DropFlag,
+            s.LandFlag,  s.MatchFlag,   s.ClearFlag, s.ScoreStep, s.PreviousScoreStep};
+  }
+
   void Restore() {
-    scratch.CubeArray = base.CubeArray;
-    scratch.HeightArray = base.HeightArray;
-    scratch.MaxHeight = base.MaxHeight;
-    scratch.NowCube = base.NowCube;
-    scratch.NowCubeZ = base.NowCubeZ;
-    scratch.DropFlag = base.DropFlag;
-    scratch.LandFlag = base.LandFlag;
-    scratch.MatchFlag = base.MatchFlag;
-    scratch.ClearFlag = base.ClearFlag;
-    scratch.SpecialKind = base.SpecialKind;
-    scratch.SpecialX = base.SpecialX;
-    scratch.SpecialY = base.SpecialY;
-    scratch.SpecialZ = base.SpecialZ;
-    scratch.GameScore = base.GameScore;
-    scratch.ChainCount = base.ChainCount;
-    scratch.ScoreStep = base.ScoreStep;
-    scratch.PreviousScoreStep = base.PreviousScoreStep;
+    GameState& s = scratch;
+    s.CubeArray = base.CubeArray;
+    s.HeightArray = base.HeightArray;
+    s.NowCube = base.NowCube;
+    s.MaxHeight = base.MaxHeight;
+    s.NowCubeZ = base.NowCubeZ;
+    s.SpecialKind = base.SpecialKind;
+    s.SpecialX = base.SpecialX;
+    s.SpecialY = base.SpecialY;
+    s.SpecialZ = base.SpecialZ;
+    s.GameScore = base.GameScore;
+    s.ChainCount = base.ChainCount;
+    s.DropFlag = base.DropFlag;
+    s.LandFlag = base.LandFlag;
+    s.MatchFlag = base.MatchFlag;
+    s.ClearFlag = base.ClearFlag;
+    s.ScoreStep = base.ScoreStep;
+    s.PreviousScoreStep = base.PreviousScoreStep;
   }
 
   // Drops the piece as it stands and runs the landing to its end.
@@ -70,7 +88,8 @@ struct GreedyBot::LookAhead {
     for (int h : scratch.HeightArray) p.TotalHeight += h;
   }
 
-  GameState base, scratch;
+  Snapshot base;
+  GameState scratch;
   Rng random;
   SoundPlayer silent;  // SoundOn 0: the look-ahead is quiet
   GameRules rules;
@@ -86,7 +105,7 @@ Placement GreedyBot::Choose(const GameState& state) {
   GameState& s = la.scratch;
   // Fresh heights, so the look-ahead can skip the free fall above the stack.
   rules.CountHeights();
-  la.base = s;
+  la.Save();
 
   Placement best;
   bool found = false;
@@ -105,23 +124,34 @@ Placement GreedyBot::Choose(const GameState& state) {
     for (std::uint64_t k : turnedSeen) turnedBefore |= k == turnedKey;
     if (turnedBefore) continue;
     turnedSeen.push_back(turnedKey);
+    // Every shift of the turned piece, each one move from a neighbour: x first,
+    // then y, as the moves are pressed. A move the wall or the stack refuses
+    // leaves that placement (and those beyond it) unreachable.
+    Layer grid[5][5];
+    bool reachable[5][5] = {};
+    auto shifted = [&](const Layer& from, int dir, Layer& to) {
+      s.NowCube = from;
+      rules.MoveNowCube(dir);
+      to = s.NowCube;
+      return !(to == from);
+    };
+    grid[2][2] = turned;
+    reachable[2][2] = true;
+    for (int i : {1, 0})
+      reachable[i][2] = reachable[i + 1][2] && shifted(grid[i + 1][2], Dir::XMinus, grid[i][2]);
+    for (int i : {3, 4})
+      reachable[i][2] = reachable[i - 1][2] && shifted(grid[i - 1][2], Dir::XPlus, grid[i][2]);
+    for (int i = 0; i < 5; ++i) {
+      for (int j : {1, 0})
+        reachable[i][j] = reachable[i][j + 1] && shifted(grid[i][j + 1], Dir::YMinus, grid[i][j]);
+      for (int j : {3, 4})
+        reachable[i][j] = reachable[i][j - 1] && shifted(grid[i][j - 1], Dir::YPlus, grid[i][j]);
+    }
     for (int dx = -2; dx <= 2; ++dx)
       for (int dy = -2; dy <= 2; ++dy) {
+        if (!reachable[dx + 2][dy + 2]) continue;
         la.Restore();
-        s.NowCube = turned;
-        // A shift the wall or the stack refuses makes this placement one seen already.
-        bool reachable = true;
-        for (int step = 0; step < std::abs(dx) && reachable; ++step) {
-          const auto before = s.NowCube;
-          rules.MoveNowCube(dx < 0 ? Dir::XMinus : Dir::XPlus);
-          reachable = !(s.NowCube == before);
-        }
-        for (int step = 0; step < std::abs(dy) && reachable; ++step) {
-          const auto before = s.NowCube;
-          rules.MoveNowCube(dy < 0 ? Dir::YMinus : Dir::YPlus);
-          reachable = !(s.NowCube == before);
-        }
-        if (!reachable) continue;
+        s.NowCube = grid[dx + 2][dy + 2];
         const std::uint64_t key = LayerHash(s.NowCube);
         bool duplicate = false;
         for (std::uint64_t k : seen) duplicate |= k == key;
