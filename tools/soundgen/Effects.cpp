@@ -20,6 +20,7 @@ Signal Tone(Wave wave, double seconds, const Curve& hz, const Curve& level, doub
     const double t = static_cast<double>(i) / SampleRate;
     out[i] = static_cast<float>(osc.Next(wave, hz(t), pulseWidth) * level(t));
   }
+  FadeEdges(out, 0, Samples(0.003));  // whatever is still sounding ends without a click
   return out;
 }
 
@@ -38,6 +39,7 @@ Signal NoiseBand(std::uint64_t seed, double seconds, Band band, const Curve& hz,
     const double v = band == Band::Low ? o.Low : band == Band::Pass ? o.Band : o.High;
     out[i] = static_cast<float>(v * level(t));
   }
+  FadeEdges(out, 0, Samples(0.003));
   return out;
 }
 
@@ -55,8 +57,9 @@ Signal Bell(double hz, double decay, double seconds) {
       out[i] += static_cast<float>(Level[p] * std::sin(2.0 * Pi * f * t) * std::exp(-t / d));
     }
   }
-  // A two-millisecond strike instead of an instant step.
-  FadeEdges(out, Samples(0.002), 0);
+  // A two-millisecond strike instead of an instant step, and a damped end
+  // instead of a cut.
+  FadeEdges(out, Samples(0.002), Samples(std::min(0.15, seconds / 3)));
   return out;
 }
 
@@ -109,7 +112,7 @@ Signal CubeRotate() {
   };
   MixInto(out, 0, click(11), 1.0);
   MixInto(out, Samples(0.05), click(12), 0.7);
-  MixInto(out, 0, Tone(Wave::Sine, 0.09, Glide(900.0, 1600.0, 0.06), Decay(0.025)), 0.6);
+  MixInto(out, 0, Tone(Wave::Sine, 0.14, Glide(900.0, 1600.0, 0.06), Decay(0.025)), 0.6);
   return out;
 }
 
