@@ -80,6 +80,21 @@ double OnsetRate(const WavData& w) {
   return onsets / w.Seconds();
 }
 
+// Zero crossings a second over a part of the sound: a rough pitch or
+// brightness, enough to tell a low thud from a high blip.
+double Crossings(const std::vector<double>& x, double from, double to) {
+  const std::size_t a = static_cast<std::size_t>(from * static_cast<double>(x.size()));
+  const std::size_t b = static_cast<std::size_t>(to * static_cast<double>(x.size()));
+  int count = 0;
+  for (std::size_t i = a + 1; i < b; ++i) count += (x[i - 1] < 0) != (x[i] < 0);
+  return count / (static_cast<double>(b - a) / 44100.0);
+}
+
+double PartRms(const std::vector<double>& x, double from, double to) {
+  return Rms(std::vector<double>(x.begin() + static_cast<long>(from * static_cast<double>(x.size())),
+                                 x.begin() + static_cast<long>(to * static_cast<double>(x.size()))));
+}
+
 std::string Bytes(const fs::path& p) {
   std::ifstream f(p, std::ios::binary);
   return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
@@ -155,6 +170,33 @@ TEST(SoundFiles, EffectsStartAndEndQuietly) {
     EXPECT_LT(std::abs(x.front()), 0.01);
     EXPECT_LT(std::abs(x.back()), 0.01);
   }
+}
+
+TEST(SoundFiles, EachEffectHasTheShapeOfItsName) {
+  // Quick cues are short; the big events take their time.
+  for (const char* n : {"okMenuSelect", "okMenuDefKey", "okExCubeDown", "CubeRotate"})
+    EXPECT_LT(Load(n).Seconds(), 0.25) << n;
+  for (const char* n : {"NoWay", "CubeDown"}) EXPECT_LT(Load(n).Seconds(), 0.5) << n;
+  for (const char* n : {"Thund", "okExpo", "okOpen", "SameColor", "okBuildMove", "okRotBuild", "CubeCross"})
+    EXPECT_GT(Load(n).Seconds(), 0.8) << n;
+  // A drop thud and a refusal buzz are low; the menu blip is high.
+  EXPECT_LT(Crossings(Load("CubeDown").Mono, 0, 1), 250);
+  EXPECT_LT(Crossings(Load("NoWay").Mono, 0, 1), 400);
+  EXPECT_GT(Crossings(Load("okMenuSelect").Mono, 0, 1), 800);
+  // The field's turn sweeps up, the cascade runs down, the key-accepted blip
+  // steps up; thunder and the explosion darken as they fade.
+  const auto rises = [](const char* n) {
+    return Crossings(Load(n).Mono, 2.0 / 3, 1) / Crossings(Load(n).Mono, 0, 1.0 / 3);
+  };
+  EXPECT_GT(rises("okRotBuild"), 2.0);
+  EXPECT_GT(rises("okMenuDefKey"), 1.2);
+  EXPECT_LT(rises("SameColor"), 0.5);
+  EXPECT_LT(rises("Thund"), 0.33);
+  EXPECT_LT(rises("okExpo"), 0.33);
+  // The start-of-game whoosh swells in the middle.
+  const auto& whoosh = Load("okBuildMove").Mono;
+  EXPECT_GT(PartRms(whoosh, 1.0 / 3, 2.0 / 3), 1.5 * PartRms(whoosh, 0, 1.0 / 3));
+  EXPECT_GT(PartRms(whoosh, 1.0 / 3, 2.0 / 3), 1.5 * PartRms(whoosh, 2.0 / 3, 1));
 }
 
 TEST(SoundFiles, MusicLoopsWithoutAClickAtTheSeam) {
