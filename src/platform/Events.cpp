@@ -119,11 +119,15 @@ EventPump::EventPump(SdlKeySource* keys) : keys_(keys) {
   struct sigaction action {};
   action.sa_handler = OnQuitSignal;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, &previousTerm_);
+  sigaction(SIGINT, &action, &previousInt_);
 }
 
-EventPump::~EventPump() { SDL_QuitSubSystem(SDL_INIT_EVENTS); }
+EventPump::~EventPump() {
+  sigaction(SIGTERM, &previousTerm_, nullptr);
+  sigaction(SIGINT, &previousInt_, nullptr);
+  SDL_QuitSubSystem(SDL_INIT_EVENTS);
+}
 
 void EventPump::Pump() {
   SDL_Event event;

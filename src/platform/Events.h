@@ -6,6 +6,7 @@
 
 #include <array>
 #include <bitset>
+#include <csignal>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -39,7 +40,7 @@ class SdlKeySource final : public IKeyStateSource {
 
 class EventPump {
  public:
-  // Starts SDL's event system; keys may be null.
+  // Starts SDL's event system and catches SIGTERM and SIGINT until it goes; keys may be null.
   explicit EventPump(SdlKeySource* keys);
   ~EventPump();
   EventPump(const EventPump&) = delete;
@@ -56,6 +57,8 @@ class EventPump {
  private:
   SdlKeySource* keys_;
   bool quit_ = false;
+  struct sigaction previousTerm_ {
+  }, previousInt_{};
   std::function<void(const SDL_Event&)> observer_;
 };
 

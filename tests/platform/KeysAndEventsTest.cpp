@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 
 #include "platform/Events.h"
 
@@ -88,6 +89,28 @@ TEST(EventPump, KeyEventsAndQuitRequests) {
   pump.Pump();
   EXPECT_TRUE(pump.QuitRequested());
   pump.ClearQuit();
+}
+
+TEST(EventPump, SignalsAreCaughtOnlyWhileItLives) {
+  struct sigaction before {};
+  sigaction(SIGTERM, nullptr, &before);
+  {
+    EventPump pump(nullptr);
+    struct sigaction during {};
+    sigaction(SIGTERM, nullptr, &during);
+    EXPECT_NE(during.sa_handler, before.sa_handler);
+  }
+  struct sigaction after {};
+  sigaction(SIGTERM, nullptr, &after);
+  EXPECT_EQ(after.sa_handler, before.sa_handler);
+}
+
+TEST(ShowMessageBox, HeadlessTheTextGoesToStderr) {
+  ::setenv("QUARNIX_NO_DIALOGS", "1", 1);  // never a box on a desktop running the tests
+  ::testing::internal::CaptureStderr();
+  ShowMessageBox("Quarnix", "Some files may be damaged! Please re-install this game.");
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Quarnix: Some files may be damaged! Please re-install this game."), std::string::npos);
 }
 
 TEST(SdlClock, WaitsUntilTheTickAndNeverForAPastOne) {
