@@ -37,8 +37,8 @@ constexpr LevelConstants Levels[LevelCount] = {
     {12000, 12999, 1000, 0.0f, 9, 6}, {13000, 99999999, 1000, 0.0f, 3, 6},
 };
 
-// The field's size, checked once per operation: the loops then index within
-// the tables' bounds, so the per-cell checks fold away.
+// The field's size, checked once per operation: a size the tables cannot hold
+// is reported by name before any loop runs.
 struct FieldExtent {
   int X, Y, Z;
 };
