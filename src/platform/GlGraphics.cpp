@@ -1,5 +1,6 @@
 #include "platform/GlGraphics.h"
 
+#include <algorithm>
 #include <iostream>
 #include <stdexcept>
 
@@ -135,6 +136,19 @@ std::uint32_t GlGraphics::WindowId() const {
 
 std::vector<float> GlGraphics::ReadDepth() {
   return impl_->device ? impl_->device->ReadDepth() : std::vector<float>{};
+}
+
+std::vector<std::uint8_t> GlGraphics::ReadWindowPixels(int& width, int& height) {
+  width = height = 0;
+  if (!impl_->window || !impl_->device) return {};
+  SDL_GL_GetDrawableSize(impl_->window.get(), &width, &height);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  std::vector<std::uint8_t> bottomUp(static_cast<std::size_t>(width) * height * 4), out(bottomUp.size());
+  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+  const std::size_t row = static_cast<std::size_t>(width) * 4;
+  for (int y = 0; y < height; ++y) std::copy_n(&bottomUp[(height - 1 - y) * row], row, &out[y * row]);
+  return out;
 }
 
 void GlGraphics::Finish() {

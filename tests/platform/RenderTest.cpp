@@ -315,6 +315,43 @@ TEST_F(Render, ColourKeyedSpritePixelsShowTheBackground) {
   ExpectPixel(p, 16, 12, {0, 255, 0}, 0);
 }
 
+TEST(Present, ScalesThePictureIntoTheWindowKeepingItsShape) {
+  GlGraphics graphics(GraphicsOptions{WindowMode::Hidden, "present test"});
+  ASSERT_TRUE(graphics.InitD3D());
+  // The window is made at the first device's size and kept for the second.
+  ASSERT_NE(graphics.InitDevice(400, 200, 1, 0), DeviceKindNone);
+  ASSERT_NE(graphics.InitDevice(160, 120, 1, 0), DeviceKindNone);
+  IDevice& d = *graphics.Device();
+  // Left half red, right half green.
+  auto green = CreateTextureFromImage(d, Image{1, 1, {0xFF00FF00}}, D3DX_FILTER_NONE, 0);
+  auto sprite = d.CreateSprite();
+  d.Clear(D3DCLEAR_TARGET, 0xFFFF0000, 1);
+  d.BeginScene();
+  sprite->Begin();
+  const D3DVECTOR2 scale{80, 120}, at{80, 0};
+  sprite->Draw(green.get(), nullptr, &scale, nullptr, 0, &at, 0xFFFFFFFF);
+  sprite->End();
+  d.EndScene();
+  d.Present();
+  int w = 0, h = 0;
+  const auto p = graphics.ReadWindowPixels(w, h);
+  ASSERT_EQ(w, 400);
+  ASSERT_EQ(h, 200);
+  // 160 x 120 scaled by 200/120 is 267 x 200, centred: bars of 66 pixels each side.
+  auto shown = [&](int x, int y) {
+    const std::uint8_t* q = &p[(static_cast<std::size_t>(y) * w + x) * 4];
+    return Rgb{q[0], q[1], q[2]};
+  };
+  for (int y : {0, 100, 199}) {
+    EXPECT_EQ(shown(30, y).r + shown(30, y).g, 0) << y;
+    EXPECT_EQ(shown(370, y).r + shown(370, y).g, 0) << y;
+    EXPECT_EQ(shown(80, y).r, 255) << y;
+    EXPECT_EQ(shown(190, y).r, 255) << y;
+    EXPECT_EQ(shown(210, y).g, 255) << y;
+    EXPECT_EQ(shown(320, y).g, 255) << y;
+  }
+}
+
 // The box around every pixel brighter than the background.
 struct Box {
   int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
