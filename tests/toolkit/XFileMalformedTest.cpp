@@ -88,9 +88,14 @@ TEST(XFileMalformed, SingleByteCorruptionsNeverEscapeAsAnythingElse) {
   for (const char* name : kSamples) {
     SCOPED_TRACE(name);
     const auto full = Sample(name);
+    // Binary files get three flips per byte, text one (a text file's bytes
+    // are mostly digits and white space).
+    const bool binary = full[8] == 'b';
+    const std::vector<std::uint8_t> flips =
+        binary ? std::vector<std::uint8_t>{0xFF, 0x01, 0x40} : std::vector<std::uint8_t>{0xFF};
     int refused = 0;
     for (std::size_t i = 0; i < full.size(); ++i)
-      for (std::uint8_t flip : {0xFF, 0x01, 0x40}) {
+      for (std::uint8_t flip : flips) {
         auto bad = full;
         bad[i] ^= flip;
         const std::string outcome = Outcome(bad);  // throws anything else: test fails

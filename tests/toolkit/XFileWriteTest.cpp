@@ -198,3 +198,23 @@ TEST(XFileWriter, SaveReplacesTheFileWhole) {
   EXPECT_THROW(SaveXFileMesh(dir / "missing" / "x.car", SampleMesh(), XFileFormat::Text), XFileError);
   std::filesystem::remove_all(dir);
 }
+
+TEST(XFileWriter, MeshesPast65535VerticesNeed32BitIndices) {
+  for (const std::uint32_t count : {65535u, 65536u}) {
+    XMesh m;
+    m.Vertices.resize(count);
+    for (std::uint32_t i = 0; i < count; ++i) m.Vertices[i].x = static_cast<float>(i);
+    m.Indices = {0, count - 2, count - 1};
+    m.Attributes = {0};
+    const XMesh back = ReadXFile(WriteXFile(m, XFileFormat::Binary)).Mesh;
+    ExpectSame(back, m);
+    EXPECT_EQ(back.Subsets()[0], (XSubset{0, 0, 1, 0, count}));
+    if (count == 65535u) {
+      EXPECT_FALSE(back.Uses32BitIndices());
+      EXPECT_EQ(back.Indices16(), (std::vector<std::uint16_t>{0, 65533, 65534}));
+    } else {
+      EXPECT_TRUE(back.Uses32BitIndices());
+      EXPECT_THROW(back.Indices16(), std::length_error);
+    }
+  }
+}
