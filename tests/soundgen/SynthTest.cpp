@@ -36,6 +36,28 @@ TEST(SoundSynth, CircularEchoRepeatsAcrossTheSeam) {
   EXPECT_FLOAT_EQ(out[50], 0.0f);   // only two repeats
 }
 
+TEST(SoundSynth, RoomReflectionsWrapRoundAndFade) {
+  Signal in(SampleRate, 0.0f);  // one second
+  const long click = SampleRate - Samples(0.01);
+  in[click] = 1.0f;
+  const Signal room = CircularRoom(in);
+  double before = 0.0, wrapped = 0.0, late = 0.0;
+  for (long i = 0; i < click; ++i) {
+    const double v = std::abs(room[i]);
+    if (i < Samples(0.2))
+      wrapped += v;
+    else
+      before += v;
+  }
+  for (long i = click; i < SampleRate; ++i) late += std::abs(room[i]);
+  // The click lies 10 ms before the end: every reflection (the first after
+  // about 20 ms) lands past the seam, at the start, within a fifth of a second.
+  EXPECT_GT(wrapped, 0.1);
+  EXPECT_LT(before, 1e-3 * wrapped);
+  EXPECT_LT(late, 1e-3 * wrapped);
+  EXPECT_LT(Peak(room), 0.5);  // reflections are quieter than the sound
+}
+
 TEST(SoundSynth, EnvelopeRisesHoldsAndFallsToSilence) {
   const Envelope e{0.01, 0.05, 0.5, 0.2};
   EXPECT_DOUBLE_EQ(e.At(0.0, 1.0), 0.0);

@@ -726,6 +726,12 @@ Signal RenderSong(const Song& song) {
   Signal mix(static_cast<std::size_t>(song.Length));
   for (std::size_t i = 0; i < mix.size(); ++i)
     mix[i] = drums.Data()[i] + bass.Data()[i] + chordWet[i] + leadWet[i] + arpWet[i];
+  // Everything but the bass goes into the room a little, so the parts sound
+  // as if they were played together.
+  Signal send(mix.size());
+  for (std::size_t i = 0; i < mix.size(); ++i) send[i] = mix[i] - bass.Data()[i];
+  const Signal room = CircularRoom(send);
+  for (std::size_t i = 0; i < mix.size(); ++i) mix[i] += room[i];
   NormaliseLoudness(mix, style.LoudnessDb, -1.5);
   return mix;
 }

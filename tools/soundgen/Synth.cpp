@@ -162,6 +162,34 @@ Signal CircularChorus(const Signal& in, double delayMs, double depthMs, int cycl
   return out;
 }
 
+Signal CircularRoom(const Signal& in) {
+  static constexpr double DelaysMs[] = {19.0, 31.0, 43.0, 59.0, 73.0, 97.0, 127.0, 163.0};
+  const long n = static_cast<long>(in.size());
+  // Reflections lose their top: a gentle low pass on the send first, run
+  // twice round the loop so that its state at the seam is the settled one.
+  Signal dark(in.size());
+  OnePole tone;
+  tone.Set(3500.0);
+  for (int pass = 0; pass < 2; ++pass)
+    for (long i = 0; i < n; ++i)
+      dark[static_cast<std::size_t>(i)] = static_cast<float>(tone.Process(in[static_cast<std::size_t>(i)]));
+  Signal out(in.size(), 0.0f);
+  double gain = 0.35;
+  int sign = 1;
+  for (double ms : DelaysMs) {
+    const long shift = std::lround(ms * SampleRate / 1000.0) % n;
+    for (long i = 0; i < n; ++i) {
+      long from = i - shift;
+      if (from < 0) from += n;
+      out[static_cast<std::size_t>(i)] +=
+          static_cast<float>(sign * gain * dark[static_cast<std::size_t>(from)]);
+    }
+    gain *= 0.8;
+    sign = -sign;
+  }
+  return out;
+}
+
 double Peak(const Signal& s) {
   double p = 0.0;
   for (float v : s) p = std::max(p, static_cast<double>(std::abs(v)));

@@ -118,6 +118,10 @@ Signal CircularEcho(const Signal& in, long delaySamples, double feedback, int re
 // number of cycles over the buffer.
 Signal CircularChorus(const Signal& in, double delayMs, double depthMs, int cycles);
 
+// A small room: a handful of early reflections at unevenly spaced delays,
+// each darker and quieter than the last; returns only the reflections.
+Signal CircularRoom(const Signal& in);
+
 // Largest absolute sample.
 double Peak(const Signal& s);
 // Root mean square level.
