@@ -374,8 +374,8 @@ int NextDegree(Rng& rng, int degree) {
   return degree + move;
 }
 
-// Rhythm and contour for the given half-bars: the cells list which cells to
-// take from (a fixed cell where the entry is not -1).
+// Rhythm and contour for halfBars half-bars from half-bar startHalf on: a
+// random rhythm cell for each, and a melodic walk from startDegree.
 Motif MakeMotif(Rng& rng, int density, int halfBars, int startDegree, int startHalf = 0) {
   Motif m;
   int degree = startDegree;
