@@ -2,8 +2,7 @@
 
 #include <zlib.h>
 
-#include <cstring>
-#include <memory>
+#include <algorithm>
 #include <string>
 
 #include "toolkit/XFile.h"

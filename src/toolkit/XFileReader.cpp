@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cctype>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -13,7 +14,6 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <optional>
 
 #include "toolkit/XFile.h"
 #include "toolkit/XFileMszip.h"

@@ -1,6 +1,7 @@
 // Writing a mesh as an X file. One walk over the mesh drives either a text
 // sink or a binary token sink, so both encodings always hold the same data.
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstring>
