@@ -1,10 +1,15 @@
 // quarnix-contentgen OUTDIR [--pack FILE] [--authoring DIR] [--preview DIR]
+// quarnix-contentgen --records GAMEDIR
 //
 // Draws the game's pictures: OUTDIR/Data/*.RB (the screen images), the resource
 // pack of the 146 texture bitmaps that the build links into the game (FILE,
 // default OUTDIR/resources.pak), optionally the bitmaps as authoring ".BMP" files
-// and PNG previews of everything. The output depends on nothing but the fonts, so
-// two runs give the same bytes.
+// and PNG previews of everything. Writes the mesh files OUTDIR/Data/*.CAR, and
+// with --authoring the same meshes under their authoring names. The output
+// depends on nothing but the fonts, so two runs give the same bytes.
+//
+// --records writes only the first-run records (default keys, empty score
+// table) into GAMEDIR, each only when that folder has none yet.
 
 #include <stb/stb_image_write.h>
 
@@ -18,7 +23,9 @@
 
 #include "Bmp.h"
 #include "Content.h"
+#include "Meshes.h"
 #include "Preview.h"
+#include "Records.h"
 #include "Textures.h"
 
 namespace fs = std::filesystem;
@@ -49,7 +56,8 @@ void WritePng(const fs::path& Path, const art::Image& Img) {
 }
 
 int Usage() {
-  std::cerr << "usage: quarnix-contentgen OUTDIR [--pack FILE] [--authoring DIR] [--preview DIR]\n";
+  std::cerr << "usage: quarnix-contentgen OUTDIR [--pack FILE] [--authoring DIR] [--preview DIR]\n"
+               "       quarnix-contentgen --records GAMEDIR\n";
   return 2;
 }
 
@@ -58,6 +66,11 @@ int Usage() {
 int main(int argc, char** argv) {
   try {
     if (argc < 2) return Usage();
+    if (std::string(argv[1]) == "--records") {
+      if (argc != 3) return Usage();
+      content::WriteFirstRunRecords(argv[2]);
+      return 0;
+    }
     fs::path OutDir = argv[1], Pack, Authoring, PreviewDir;
     for (int i = 2; i < argc; ++i) {
       std::string a = argv[i];
@@ -87,6 +100,12 @@ int main(int argc, char** argv) {
       if (!PreviewDir.empty()) WritePng(PreviewDir / "textures" / (Name + ".png"), Img);
     }
     WriteFile(Pack, WriteResourcePack(Textures));
+
+    for (const content::MeshFile& m : content::MakeMeshFiles()) {
+      const std::vector<std::uint8_t> Bytes = content::MeshFileBytes(m);
+      WriteFile(OutDir / "Data" / (m.ResourceStem + content::MeshExtension), Bytes);
+      if (!Authoring.empty()) WriteFile(Authoring / (m.FileStem + content::MeshExtension), Bytes);
+    }
 
     if (!PreviewDir.empty()) {
       for (const content::ScreenImage& s : Images)
