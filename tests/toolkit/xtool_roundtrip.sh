@@ -19,8 +19,10 @@ for sample in "$samples"/*.x; do
 
   # Through every format and back, in a chain: each step must keep the mesh.
   previous=$sample
+  step=0
   for format in text binary compressed text compressed binary; do
-    out="$work/$name.$format.$RANDOM.x"
+    step=$((step + 1))
+    out="$work/$name.$step.$format.x"
     "$tool" xconvert "$previous" "$out" --format "$format" >/dev/null || { fail "xconvert $name to $format"; break; }
     "$tool" xinfo "$out" --dump >"$work/converted.dump" || { fail "xinfo of $name as $format"; break; }
     cmp -s "$work/$name.dump" "$work/converted.dump" || { fail "$name changed when written as $format"; break; }
