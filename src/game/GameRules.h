@@ -5,6 +5,14 @@
 // GameState it does not own, draws every random number from one IRandom in a
 // fixed order, plays sounds through a SoundPlayer, and lets frames run through
 // an IFrameStep during its pauses.
+//
+// One pass of the game loop, in order:
+//   LevelStep();                         level from score, announcement, music
+//   if (LandingStep().GameOver) ...      removal / clear pass / search after a landing
+//   if (DropFlag) { DropInterval = 0 unless landing; a frame; next pass }
+//   if (no landing flag) { ResumeNormalPlay(); keys: MoveNowCube, PressDrop, TurnNowCube ... }
+//   a frame
+// and the frame step calls AutoDropStep() after its 15 ms floor.
 
 #include <cstdint>
 
