@@ -67,9 +67,11 @@ decltype(auto) WithExtent(const GameState& s, Body&& body) {
   return body(fx, fy, fz);
 }
 
+// The searches walk a row with the two kinds before the current one, starting
+// from 0, 0: the first two steps of a row can never match.
 bool IsLine(int a, int b, int c) {
-  // A diamond never matches.
-  return a > 0 && b > 0 && c > 0 && a == b && b == c && a != CellKind::Diamond;
+  // Tested from the newest cell: most are empty or differ from the one before.
+  return c > 0 && c == b && b == a && c != CellKind::Diamond;  // a diamond never matches
 }
 
 // Nearest integer, halves to the even neighbour (the default rounding mode).
@@ -493,8 +495,8 @@ void GameRules::CheckLanding() {
   ApplySpecialRule();
   WithExtent(s_, [this]([[maybe_unused]] auto fx, [[maybe_unused]] auto fy, [[maybe_unused]] auto fz) {
     // The horizontal searches cover the layers counted before the special rule.
-    // Each search walks a row with the two kinds before it, so every triple
-    // (overlapping ones included) is tested once and each cell is read once.
+    // Each search walks a row keeping the two kinds before the current cell, so
+    // every triple (overlapping ones included) is tested once and each cell read once.
     const int top = std::min<int>(s_.MaxHeight, fz);
     auto mark = [this](int x, int y, int z, int kind) { s_.MarkArray(x, y, z) = kind; };
     for (int z = 1; z <= top; ++z)
@@ -502,7 +504,7 @@ void GameRules::CheckLanding() {
         int a = 0, b = 0;
         for (int y = 1; y <= fy; ++y) {
           const int c = s_.CubeArray(x, y, z);
-          if (y >= 3 && IsLine(a, b, c)) {
+          if (IsLine(a, b, c)) {
             mark(x, y - 2, z, a), mark(x, y - 1, z, b), mark(x, y, z, c);
             s_.MatchFlag = true;
           }
@@ -514,7 +516,7 @@ void GameRules::CheckLanding() {
         int a = 0, b = 0;
         for (int x = 1; x <= fx; ++x) {
           const int c = s_.CubeArray(x, y, z);
-          if (x >= 3 && IsLine(a, b, c)) {
+          if (IsLine(a, b, c)) {
             mark(x - 2, y, z, a), mark(x - 1, y, z, b), mark(x, y, z, c);
             s_.MatchFlag = true;
           }
@@ -527,7 +529,7 @@ void GameRules::CheckLanding() {
         int a = 0, b = 0;
         for (int z = 1, h = std::min<int>(s_.HeightArray(x, y), fz); z <= h; ++z) {
           const int c = s_.CubeArray(x, y, z);
-          if (z >= 3 && IsLine(a, b, c)) {
+          if (IsLine(a, b, c)) {
             mark(x, y, z - 2, a), mark(x, y, z - 1, b), mark(x, y, z, c);
             s_.MatchFlag = true;
           }
