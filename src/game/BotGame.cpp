@@ -32,24 +32,27 @@ std::vector<std::string> CheckFieldInvariants(const GameState& s, bool HeightsFr
   auto cell = [](int x, int y, int z) {
     return "(" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(z) + ")";
   };
-  for (int x = 1; x <= s.FieldSizeX; ++x)
-    for (int y = 1; y <= s.FieldSizeY; ++y) {
+  // Clearing cubes exist only while they are shown.
+  const int maxKind = s.ClearFlag ? CellKind::CubeClear : CellKind::FallCube;
+  // The whole table: cells outside the field's size must stay empty too.
+  for (int x = 1; x <= MaxFieldX; ++x)
+    for (int y = 1; y <= MaxFieldY; ++y) {
       int count = 0;
       bool emptyBelow = false;
-      for (int z = 1; z <= s.FieldSizeZ; ++z) {
+      for (int z = 1; z <= MaxFieldZ; ++z) {
         const int kind = s.CubeArray(x, y, z);
-        // Clearing cubes exist only while they are shown.
-        const int maxKind = s.ClearFlag ? CellKind::CubeClear : CellKind::FallCube;
         if (kind < 0 || kind > maxKind)
           broken.push_back("kind " + std::to_string(kind) + " at " + cell(x, y, z));
         if (kind == 0) {
           emptyBelow = true;
-        } else {
-          if (emptyBelow) broken.push_back("gap below " + cell(x, y, z));
-          ++count;
+          continue;
         }
+        if (emptyBelow) broken.push_back("gap below " + cell(x, y, z));
+        if (x > s.FieldSizeX || y > s.FieldSizeY || z > s.FieldSizeZ)
+          broken.push_back("cube outside the field at " + cell(x, y, z));
+        ++count;
       }
-      if (HeightsFresh && s.HeightArray(x, y) != count)
+      if (HeightsFresh && x <= s.FieldSizeX && y <= s.FieldSizeY && s.HeightArray(x, y) != count)
         broken.push_back("HeightArray(" + std::to_string(x) + ", " + std::to_string(y) + ") is " +
                          std::to_string(s.HeightArray(x, y)) + ", column holds " + std::to_string(count));
     }
