@@ -138,34 +138,36 @@ MeshBuilder Tund() {
   return m;
 }
 
-// The background: a deep trough running away from the camera along +z, 25
-// points across (a half ellipse, 40 wide and 40 deep) by 11 along. The game
-// sways and tilts it behind and below the well; the picture repeats four times
-// each way and is scrolled over time, so the repeats must meet seamlessly.
+// The background: a tunnel around the well, open at both ends and running
+// away from the camera along +z; 25 points around (the first and last meet at
+// the top, where the picture's seam is least seen) by 11 along. The game sways,
+// tilts and rolls it about the well, so it has to fill the view from every
+// side; the picture repeats four times each way and is scrolled over time.
 MeshBuilder BackGround() {
   MeshBuilder m;
-  constexpr int Across = 25, Along = 11;
-  constexpr double HalfWidth = 20, Depth = 40, Rim = 20.2, Near = -22.4, Far = 86.6, Repeats = 4;
+  constexpr int Around = 25, Along = 11;
+  constexpr double Radius = 20, CentreY = 0.2, Near = -22.4, Far = 86.6, Repeats = 4;
   for (int j = 0; j < Along; ++j) {
-    for (int i = 0; i < Across; ++i) {
-      const double t = Pi * (static_cast<double>(i) / (Across - 1) - 0.5);  // -90..90 degrees
-      float x = static_cast<float>(HalfWidth * std::sin(t));
-      float y = static_cast<float>(Rim - Depth * std::cos(t));
+    for (int i = 0; i < Around; ++i) {
+      const double t = 2 * Pi * i / (Around - 1) - Pi;  // the top, then down the +x side
+      const double s = -std::sin(t), c = -std::cos(t);  // outward direction (s, c)
+      float x = static_cast<float>(Radius * s), y = static_cast<float>(CentreY + Radius * c);
+      // The points on the axes lie exactly on the bounds.
+      if ((4 * i) % (Around - 1) == 0) {
+        const int q = 4 * i / (Around - 1);  // top, +x side, bottom, -x side, top
+        const float ax[5] = {0.0f, 20.0f, 0.0f, -20.0f, 0.0f}, ay[5] = {20.2f, 0.2f, -19.8f, 0.2f, 20.2f};
+        x = ax[q], y = ay[q];
+      }
       float z = static_cast<float>(Near + (Far - Near) * j / (Along - 1));
-      // The rims, the bottom line and the two ends lie exactly on the bounds.
-      if (i == 0 || i == Across - 1) x = i == 0 ? -20.0f : 20.0f, y = 20.2f;
-      if (2 * i == Across - 1) x = 0.0f, y = -19.8f;
       if (j == 0) z = -22.4f;
       if (j == Along - 1) z = 86.6f;
-      // Inward normal of the half ellipse (x = w sin t, y = rim - d cos t).
-      const double nx = -Depth * std::sin(t), ny = HalfWidth * std::cos(t), len = std::hypot(nx, ny);
-      m.Add({x, y, z}, {static_cast<float>(nx / len), static_cast<float>(ny / len), 0},
-            static_cast<float>(Repeats * i / (Across - 1)), static_cast<float>(Repeats * j / (Along - 1)));
+      m.Add({x, y, z}, {static_cast<float>(-s), static_cast<float>(-c), 0},
+            static_cast<float>(Repeats * i / (Around - 1)), static_cast<float>(Repeats * j / (Along - 1)));
     }
   }
   for (std::uint32_t j = 0; j + 1 < Along; ++j)
-    for (std::uint32_t i = 0; i + 1 < Across; ++i) {
-      const std::uint32_t a = j * Across + i, b = a + 1, c = a + Across, d = c + 1;
+    for (std::uint32_t i = 0; i + 1 < Around; ++i) {
+      const std::uint32_t a = j * Around + i, b = a + 1, c = a + Around, d = c + 1;
       m.Facing(a, b, c);
       m.Facing(b, d, c);
     }
