@@ -138,31 +138,38 @@ MeshBuilder Tund() {
   return m;
 }
 
-// The background: a tunnel around the well, open at both ends and running
-// away from the camera along +z; 25 points around (the first and last meet at
-// the top, where the picture's seam is least seen) by 11 along. The game sways,
-// tilts and rolls it about the well, so it has to fill the view from every
-// side; the picture repeats four times each way and is scrolled over time.
+// The background: a tunnel around the well, open at both ends, running away
+// from the camera along +z and narrowing towards its far end, so the opening
+// there stays small; 25 points around (the first and last meet at the top,
+// where the picture's seam is least seen) by 11 along. The game sways, tilts
+// and rolls it about the well, so it has to fill the view from every side;
+// the picture repeats four times each way and is scrolled over time.
 MeshBuilder BackGround() {
   MeshBuilder m;
   constexpr int Around = 25, Along = 11;
-  constexpr double Radius = 20, CentreY = 0.2, Near = -22.4, Far = 86.6, Repeats = 4;
+  constexpr double NearRadius = 20, Narrowing = 13, CentreY = 0.2, Near = -22.4, Far = 86.6, Repeats = 4;
   for (int j = 0; j < Along; ++j) {
+    const double a = static_cast<double>(j) / (Along - 1);
+    const double radius = NearRadius - Narrowing * a * a;
+    const double slope = -2 * Narrowing * a / (Far - Near);  // d radius / d z
+    float z = static_cast<float>(Near + (Far - Near) * a);
+    if (j == 0) z = -22.4f;
+    if (j == Along - 1) z = 86.6f;
     for (int i = 0; i < Around; ++i) {
       const double t = 2 * Pi * i / (Around - 1) - Pi;  // the top, then down the +x side
       const double s = -std::sin(t), c = -std::cos(t);  // outward direction (s, c)
-      float x = static_cast<float>(Radius * s), y = static_cast<float>(CentreY + Radius * c);
-      // The points on the axes lie exactly on the bounds.
-      if ((4 * i) % (Around - 1) == 0) {
+      float x = static_cast<float>(radius * s), y = static_cast<float>(CentreY + radius * c);
+      // The near ring's points on the axes lie exactly on the bounds.
+      if (j == 0 && (4 * i) % (Around - 1) == 0) {
         const int q = 4 * i / (Around - 1);  // top, +x side, bottom, -x side, top
         const float ax[5] = {0.0f, 20.0f, 0.0f, -20.0f, 0.0f}, ay[5] = {20.2f, 0.2f, -19.8f, 0.2f, 20.2f};
         x = ax[q], y = ay[q];
       }
-      float z = static_cast<float>(Near + (Far - Near) * j / (Along - 1));
-      if (j == 0) z = -22.4f;
-      if (j == Along - 1) z = 86.6f;
-      m.Add({x, y, z}, {static_cast<float>(-s), static_cast<float>(-c), 0},
-            static_cast<float>(Repeats * i / (Around - 1)), static_cast<float>(Repeats * j / (Along - 1)));
+      // Inward normal of the narrowing wall: it leans back towards the camera.
+      const double len = std::sqrt(1 + slope * slope);
+      m.Add({x, y, z},
+            {static_cast<float>(-s / len), static_cast<float>(-c / len), static_cast<float>(slope / len)},
+            static_cast<float>(Repeats * i / (Around - 1)), static_cast<float>(Repeats * a));
     }
   }
   for (std::uint32_t j = 0; j + 1 < Along; ++j)
