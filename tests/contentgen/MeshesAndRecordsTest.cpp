@@ -1,0 +1,196 @@
+// The mesh files and first-run records the generator writes: the files the
+// game loads read back with the built-in vertices, the authoring set is
+// complete, the records read back with the game's own readers, and a player's
+// records survive every later build.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/ProgramEnd.h"
+#include "core/Random.h"
+#include "presentation/BuiltinMeshData.h"
+#include "storage/Controls.h"
+#include "storage/EventFile.h"
+#include "storage/Scores.h"
+#include "toolkit/XFile.h"
+
+namespace fs = std::filesystem;
+
+namespace quarnix {
+namespace {
+
+std::string Bytes(const fs::path& File) {
+  std::ifstream In(File, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(In), {});
+}
+
+std::map<std::string, std::string> Folder(const fs::path& Dir) {
+  std::map<std::string, std::string> Files;
+  for (const auto& e : fs::directory_iterator(Dir))
+    if (e.is_regular_file()) Files[e.path().filename().string()] = Bytes(e.path());
+  return Files;
+}
+
+// The 18 meshes in loading order, with the built-in mesh number (0: the marker).
+struct Stem {
+  const char* Resource;
+  const char* Authoring;
+  int Builtin;
+};
+const Stem Stems[] = {{"M1", "BuildPlan", 1},   {"M2", "SelectArea", 0}, {"M3", "Channel", 2},
+                      {"C01", "Red", 3},        {"C02", "Green", 4},     {"C03", "Blue", 5},
+                      {"C04", "Yellow", 6},     {"C05", "4Color", 7},    {"C06", "2x2x2", 8},
+                      {"C07", "ClearLayer", 9}, {"C08", "Diamond", 10},  {"C09", "Tund", 11},
+                      {"C10", "FallCube", 12},  {"C11", "Cross", 13},    {"C12", "SpecialBox", 14},
+                      {"S1", "star1", 15},      {"S2", "star2", 16},     {"S3", "star3", 17}};
+
+class Generated : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Root = fs::temp_directory_path() / ("quarnix-meshes-test-" + std::to_string(getpid()));
+    fs::remove_all(Root);
+    fs::create_directories(Root);
+  }
+  void TearDown() override { fs::remove_all(Root); }
+  int Run(const std::string& Args) {
+    return std::system((std::string(QUARNIX_CONTENTGEN) + " " + Args + " 2>/dev/null").c_str());
+  }
+  fs::path Root;
+};
+
+TEST(GameFolderMeshes, EveryFileReadsBackWithTheBuiltInVertices) {
+  for (const Stem& s : Stems) {
+    SCOPED_TRACE(s.Resource);
+    const fs::path File = fs::path(QUARNIX_GAME_DIR) / "Data" / (std::string(s.Resource) + ".CAR");
+    const XFileContent Content = LoadXFileContent(File);
+    // Binary, as the game's mesh saver writes them, with one mesh and one material.
+    EXPECT_EQ(Content.Header.FormatTag, "bin ");
+    ASSERT_EQ(Content.MeshCount, 1);
+    const XMesh& m = Content.Mesh;
+    ASSERT_EQ(m.Materials.size(), 1u);
+    EXPECT_TRUE(m.Materials[0].TextureFileName.empty());
+    ASSERT_GT(m.TriangleCount(), 0u);
+    for (std::uint32_t a : m.Attributes) EXPECT_EQ(a, 0u);
+    const auto Want = s.Builtin ? BuiltinVertices(s.Builtin) : SelectAreaVertices();
+    // The game writes the built-in vertices over the file's: it needs at least
+    // as many, and the file's own are the same ones, so nothing changes shape.
+    ASSERT_GE(m.Vertices.size(), Want.size());
+    EXPECT_EQ(m.Vertices.size(), Want.size());
+    for (std::size_t i = 0; i < Want.size(); ++i) EXPECT_EQ(m.Vertices[i], Want[i]) << "vertex " << i;
+    const auto Triangles = s.Builtin ? BuiltinTriangles(s.Builtin) : SelectAreaTriangles();
+    EXPECT_TRUE(std::equal(m.Indices.begin(), m.Indices.end(), Triangles.begin(), Triangles.end()));
+
+    const XMaterial& Mat = m.Materials[0];
+    if (s.Builtin) {
+      // A white surface, so the picture shows its own colours.
+      EXPECT_EQ(Mat.Diffuse, (XColor{1, 1, 1, 1}));
+    } else {
+      // The marker has no picture: its material must shine by itself.
+      EXPECT_GT(Mat.Emissive.r + Mat.Emissive.g + Mat.Emissive.b, 1.5f);
+      EXPECT_EQ(Mat.Diffuse.a, 1.0f);
+    }
+  }
+}
+
+TEST_F(Generated, TwoRunsGiveTheSameMeshesUnderBothNames) {
+  for (const char* Out : {"a", "b"})
+    ASSERT_EQ(Run((Root / Out).string() + " --authoring " + (Root / Out / "authoring").string()), 0);
+  for (const Stem& s : Stems) {
+    const std::string Game = std::string("Data/") + s.Resource + ".CAR";
+    const std::string Authoring = std::string("authoring/") + s.Authoring + ".CAR";
+    ASSERT_TRUE(fs::exists(Root / "a" / Game)) << Game;
+    ASSERT_TRUE(fs::exists(Root / "a" / Authoring)) << Authoring;
+    EXPECT_EQ(Bytes(Root / "a" / Game), Bytes(Root / "b" / Game)) << Game << " differs between runs";
+    EXPECT_EQ(Bytes(Root / "a" / Game), Bytes(Root / "a" / Authoring)) << Authoring;
+  }
+  // The picture run writes no records; those come from their own step.
+  EXPECT_FALSE(fs::exists(Root / "a" / "CT.DAT"));
+  EXPECT_FALSE(fs::exists(Root / "a" / "RD.DAT"));
+}
+
+TEST_F(Generated, FreshRecordsReadBackWithTheGamesReaders) {
+  ASSERT_EQ(Run("--records " + Root.string()), 0);
+  ASSERT_TRUE(fs::exists(Root / "CT.DAT"));
+  ASSERT_TRUE(fs::exists(Root / "RD.DAT"));
+  EXPECT_EQ(fs::file_size(Root / "CT.DAT"), 400u);
+  EXPECT_EQ(fs::file_size(Root / "RD.DAT"), 2648u);
+
+  // Read as the game names them; a damaged file would end the program here.
+  ScopedEndHookThrows NoExit;
+  Rng Random(7);
+  GameKeys Keys;
+  ReadControls(Root / ControlsFileName, Keys, Random);
+  const GameKeys Defaults = DefaultGameKeys();
+  for (int i = 1; i <= 7; ++i) EXPECT_EQ(Keys(i), Defaults(i)) << "binding " << i;
+  const int Expected[] = {37, 39, 38, 40, 32, 90, 65};
+  for (int i = 1; i <= 7; ++i) EXPECT_EQ(Keys(i), Expected[i - 1]) << "binding " << i;
+
+  ScoreBook Book;
+  Book.ScoreList(1).Name = "SENTINEL";
+  ReadScores(Root / ScoresFileName, Book, Random);
+  for (int r = 1; r <= TableLength; ++r) {
+    EXPECT_EQ(Book.ScoreList(r).Score, 0) << r;
+    EXPECT_EQ(Book.ScoreList(r).Level, 0) << r;
+    EXPECT_EQ(Book.ScoreList(r).Rank, r);
+    EXPECT_EQ(Book.ScoreList(r).Name, StoredName("")) << r;
+  }
+  EXPECT_FALSE(fs::exists(Root / EventFileName));
+  // Reading changed nothing on disk: the files were whole.
+  EXPECT_EQ(Folder(Root).size(), 2u);
+
+  // Another folder gets the same bytes.
+  fs::create_directories(Root / "again");
+  ASSERT_EQ(Run("--records " + (Root / "again").string()), 0);
+  EXPECT_EQ(Bytes(Root / "CT.DAT"), Bytes(Root / "again" / "CT.DAT"));
+  EXPECT_EQ(Bytes(Root / "RD.DAT"), Bytes(Root / "again" / "RD.DAT"));
+}
+
+TEST_F(Generated, APlayersRecordsSurviveLaterBuilds) {
+  // A player's table and keys, saved by the game under its own spelling of the names.
+  {
+    ScopedEndHookThrows NoExit;
+    Rng Random(11);
+    ScoreBook Book;
+    RankScores(Book.ScoreList);
+    EnterResult(Root / "RD.dat", Book, "ALICE", 420, 7, Random);
+    GameKeys Keys = DefaultGameKeys();
+    Keys(5) = 'X';
+    SaveControls(Root / "CT.dat", Keys, Random);
+  }
+  const auto Before = Folder(Root);
+  ASSERT_EQ(Before.size(), 2u);
+  for (int Build = 0; Build < 2; ++Build) ASSERT_EQ(Run("--records " + Root.string()), 0);
+  // Byte for byte the same files, and no second file beside them.
+  EXPECT_EQ(Folder(Root), Before);
+
+  // One record missing: only that one is written, the other stays as it was.
+  fs::remove(Root / "RD.dat");
+  ASSERT_EQ(Run("--records " + Root.string()), 0);
+  const auto After = Folder(Root);
+  EXPECT_EQ(After.size(), 2u);
+  EXPECT_TRUE(After.count("RD.DAT"));
+  EXPECT_EQ(After.at("CT.dat"), Before.at("CT.dat"));
+  const std::string Fresh = Bytes(Root / "RD.DAT");
+  ASSERT_EQ(Run("--records " + Root.string()), 0);
+  EXPECT_EQ(Bytes(Root / "RD.DAT"), Fresh);
+}
+
+TEST_F(Generated, RecordsStepRefusesBadArgumentsAndUnwritableFolders) {
+  EXPECT_NE(Run("--records"), 0);
+  EXPECT_NE(Run("--records " + Root.string() + " extra"), 0);
+  // A file where the game folder should be: reported, nothing written.
+  std::ofstream(Root / "file") << "x";
+  EXPECT_NE(Run("--records " + (Root / "file").string()), 0);
+  EXPECT_EQ(Bytes(Root / "file"), "x");
+}
+
+}  // namespace
+}  // namespace quarnix
