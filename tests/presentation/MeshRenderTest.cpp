@@ -157,7 +157,7 @@ GlGraphics* MeshScene::graphics_ = nullptr;
 
 bool Dark(Rgb c) { return c.r + c.g + c.b < 30; }
 
-TEST_F(MeshScene, PlayScreenFromTheStartingCamera) {
+TEST_F(MeshScene, PlayScreenFromEachCamera) {
   Object& plan = Load("M1", "Buildplan1");
   Object* colour[5] = {nullptr, &Load("C01", "CubeRed"), &Load("C02", "CubeGreen"), &Load("C03", "CubeBlue"),
                        &Load("C04", "CubeYellow")};
@@ -169,58 +169,72 @@ TEST_F(MeshScene, PlayScreenFromTheStartingCamera) {
   Object& background = Load("M3", "BG");
   Object* star[3] = {&Load("S1", "Star01", 0xFF000000), &Load("S2", "Star11", 0xFF000000),
                      &Load("S3", "Star21", 0xFF000000)};
-
-  Begin();
-  for (int x = 1; x <= 5; ++x)
-    for (int y = 1; y <= 5; ++y) DrawAt(plan, Cell(x, y, 1));
-  // A stack of each colour along the far row, one clearing cube on the floor.
-  for (int c = 1; c <= 4; ++c)
-    for (int z = 1; z <= c; ++z) DrawAt(*colour[c], Cell(1, c, z));
-  DrawAt(clearing, Cell(2, 5, 1), 0, true);
-  // Every special in its spinning glass box along the near row.
-  for (int k = 0; k < 5; ++k) {
-    DrawAt(*special[k], Cell(5, k + 1, 1), 30.0f * k + 20);
-    DrawAt(glassBox, Cell(5, k + 1, 1), 0, true);
-  }
-  // A falling red cube over the right, its landing marker on the floor below the middle.
-  DrawAt(*colour[1], Cell(3, 5, 7));
-  DrawAt(marker, Cell(3, 3, 1), 25);
-  // Then, as the play screen goes on, the swaying background and a few stars.
-  DrawBackground(background, 12, 8, -6);
-  d_->SetRenderState(D3DRS_ZWRITEENABLE, 0);
-  for (int s = 0; s < 3; ++s)
-    Draw(*star[s],
-         D3DXMatrixMultiply(D3DXMatrixRotationX(40 * Rad), D3DXMatrixTranslation(-6.0f + 2 * s, 9, -2)),
-         true);
-  d_->SetRenderState(D3DRS_ZWRITEENABLE, 1);
-  const auto p = End();
-
-  // The top of each stack shows its colour.
-  const Rgb red = PixelAt(p, Project({Cell(1, 1, 1).x, 1.0f, Cell(1, 1, 1).z}));
-  EXPECT_GT(red.r, red.g + 40);
-  EXPECT_GT(red.r, red.b + 40);
-  const Rgb green = PixelAt(p, Project({Cell(1, 2, 2).x, 2.0f, Cell(1, 2, 2).z}));
-  EXPECT_GT(green.g, green.r + 30);
-  EXPECT_GT(green.g, green.b + 30);
-  const Rgb blue = PixelAt(p, Project({Cell(1, 3, 3).x, 3.0f, Cell(1, 3, 3).z}));
-  EXPECT_GT(blue.b, blue.r + 30);
-  const Rgb yellow = PixelAt(p, Project({Cell(1, 4, 4).x, 4.0f, Cell(1, 4, 4).z}));
-  EXPECT_GT(yellow.r, yellow.b + 60);
-  EXPECT_GT(yellow.g, yellow.b + 60);
-  // The clearing cube glows on its own.
-  const Rgb glow = PixelAt(p, Project({Cell(2, 5, 1).x, 1.03f, Cell(2, 5, 1).z}));
-  EXPECT_GT(glow.r + glow.g + glow.b, 400);
-  // The marker's frame lies on the floor tile, bright and bluish white.
+  const float markerAngle = 25;
   const D3DVECTOR mid = Cell(3, 3, 1);
-  const Rgb frame = PixelAt(p, Project({mid.x, 0.02f, mid.z - 0.81f}));
-  EXPECT_GT(frame.b, 180);
-  EXPECT_GT(frame.g, 150);
-  // The empty cell beside the stacks shows the floor, neither black nor a cube colour.
-  EXPECT_FALSE(Dark(PixelAt(p, Project(Cell(3, 5, 1)))));
-  // Every special is visible inside its box.
-  for (int k = 0; k < 5; ++k) {
-    const D3DVECTOR c = Cell(5, k + 1, 1);
-    EXPECT_FALSE(Dark(PixelAt(p, Project({c.x, 0.5f, c.z})))) << "special " << k + 5;
+
+  // The three camera positions the player steps through.
+  const D3DVECTOR eyes[3] = {{2.0f, 15.0f, -8.5f}, {-1.25f, 17.0f, -3.5f}, {0, 14.0f, -12.0f}};
+  const D3DVECTOR ats[3] = {{0, 3.5f, 0}, {0, 3.5f, 0}, {0, 4.0f, 0}};
+  for (int preset = 1; preset <= 3; ++preset) {
+    SCOPED_TRACE("camera " + std::to_string(preset));
+    Camera(eyes[preset - 1], ats[preset - 1]);
+    Begin();
+    for (int x = 1; x <= 5; ++x)
+      for (int y = 1; y <= 5; ++y) DrawAt(plan, Cell(x, y, 1));
+    // A stack of each colour along the far row, one clearing cube on the floor.
+    for (int c = 1; c <= 4; ++c)
+      for (int z = 1; z <= c; ++z) DrawAt(*colour[c], Cell(1, c, z));
+    DrawAt(clearing, Cell(2, 5, 1), 0, true);
+    // Every special in its spinning glass box along the near row.
+    for (int k = 0; k < 5; ++k) {
+      DrawAt(*special[k], Cell(5, k + 1, 1), 30.0f * k + 20);
+      DrawAt(glassBox, Cell(5, k + 1, 1), 0, true);
+    }
+    // A falling red cube over the right, its landing marker on the floor below the middle.
+    DrawAt(*colour[1], Cell(3, 5, 7));
+    DrawAt(marker, mid, markerAngle);
+    // Then, as the play screen goes on, the swaying background and a few stars.
+    DrawBackground(background, 12, 8, -6);
+    d_->SetRenderState(D3DRS_ZWRITEENABLE, 0);
+    for (int s = 0; s < 3; ++s)
+      Draw(*star[s],
+           D3DXMatrixMultiply(D3DXMatrixRotationX(40 * Rad), D3DXMatrixTranslation(-6.0f + 2 * s, 9, -2)),
+           true);
+    d_->SetRenderState(D3DRS_ZWRITEENABLE, 1);
+    const auto p = End("-" + std::to_string(preset));
+
+    // The top of each stack shows its colour.
+    const Rgb red = PixelAt(p, Project({Cell(1, 1, 1).x, 1.0f, Cell(1, 1, 1).z}));
+    EXPECT_GT(red.r, red.g + 40);
+    EXPECT_GT(red.r, red.b + 40);
+    const Rgb green = PixelAt(p, Project({Cell(1, 2, 2).x, 2.0f, Cell(1, 2, 2).z}));
+    EXPECT_GT(green.g, green.r + 30);
+    EXPECT_GT(green.g, green.b + 30);
+    const Rgb blue = PixelAt(p, Project({Cell(1, 3, 3).x, 3.0f, Cell(1, 3, 3).z}));
+    EXPECT_GT(blue.b, blue.r + 30);
+    const Rgb yellow = PixelAt(p, Project({Cell(1, 4, 4).x, 4.0f, Cell(1, 4, 4).z}));
+    EXPECT_GT(yellow.r, yellow.b + 60);
+    EXPECT_GT(yellow.g, yellow.b + 60);
+    // The clearing cube glows on its own.
+    const Rgb glow = PixelAt(p, Project({Cell(2, 5, 1).x, 1.03f, Cell(2, 5, 1).z}));
+    EXPECT_GT(glow.r + glow.g + glow.b, 400);
+    // The marker's frame lies on the floor tile, bright and bluish white: a
+    // point midway across the frame's near side, turned with the marker.
+    const D3DVECTOR onFrame = D3DXVec3TransformCoord(
+        {0, 0.02f, -0.81f}, D3DXMatrixMultiply(D3DXMatrixRotationY(markerAngle * Rad),
+                                               D3DXMatrixTranslation(mid.x, mid.y, mid.z)));
+    const Rgb frame = PixelAt(p, Project(onFrame));
+    EXPECT_GT(frame.b, 180);
+    EXPECT_GT(frame.g, 150);
+    // Inside the frame the stone floor shows: grey, not the green background.
+    const Rgb floor = PixelAt(p, Project(mid));
+    EXPECT_FALSE(Dark(floor));
+    EXPECT_LT(std::abs(floor.g - floor.r), 30);
+    // Every special is visible inside its box.
+    for (int k = 0; k < 5; ++k) {
+      const D3DVECTOR c = Cell(5, k + 1, 1);
+      EXPECT_FALSE(Dark(PixelAt(p, Project({c.x, 0.5f, c.z})))) << "special " << k + 5;
+    }
   }
 }
 
