@@ -240,35 +240,24 @@ constexpr std::array<BuiltinMeshInfo, BuiltinMeshCount> Infos = {{
 }};
 
 MeshBuilder MakeMesh(int number) {
-  switch (number) {
-    case 1:
-      return Box(BuildPlanExtent);
-    case 2:
-      return BackGround();
-    case 3:
-    case 4:
-    case 5:
-    case 6:
-      return Box(CubeExtent);
-    case 7:
+  if (number == 1) return Box(BuildPlanExtent);
+  if (number == 2) return BackGround();
+  // The stars: the known first one, then a smaller and a larger square.
+  if (number == StarMeshNumber(1)) return Star(-1.254362f, 1.25638f, -1.264369f, 1.270517f);
+  if (number == StarMeshNumber(2)) return Star(-1.15f, 1.15f, -1.15f, 1.15f);
+  if (number == StarMeshNumber(3)) return Star(-1.3f, 1.3f, -1.3f, 1.3f);
+  const int kind = number - CubeMeshNumber(0);
+  switch (kind) {
     case 8:
-    case 9:
-    case 12:
-      return Box(SpecialExtent);
-    case 10:
       return Diamond();
-    case 11:
+    case 9:
       return Tund();
-    case 13:
+    case 11:
       return Box(ClearExtent);
-    case 14:
+    case 12:
       return Box(SpecialBoxExtent);
-    case 15:
-      return Star(-1.254362f, 1.25638f, -1.264369f, 1.270517f);
-    case 16:
-      return Star(-1.15f, 1.15f, -1.15f, 1.15f);
-    default:
-      return Star(-1.3f, 1.3f, -1.3f, 1.3f);
+    default:  // the colours 1..4; the specials 5..7 and 10
+      return Box(kind <= 4 ? CubeExtent : SpecialExtent);
   }
 }
 
