@@ -21,6 +21,8 @@ class ScreenObject {
   explicit ScreenObject(IDevice& device, const BitmapResources& resources = ProgramResources());
   ScreenObject(const ScreenObject&) = delete;
   ScreenObject& operator=(const ScreenObject&) = delete;
+  ScreenObject(ScreenObject&&) noexcept = default;
+  ScreenObject& operator=(ScreenObject&&) noexcept = default;
 
   void CreateEmptyTexture(int Size, int Format);
   void LoadTexture(const std::filesystem::path& FileName, D3DCOLOR ColorKey, int Format);

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 #include "core/Files.h"
 #include "platform/TextureImage.h"
@@ -91,6 +92,28 @@ void CheckRgbSource(std::size_t byteCount, int size, int from, int to) {
   if (static_cast<std::uint64_t>(to) - static_cast<std::uint64_t>(from) >= pixels)
     throw std::out_of_range(std::to_string(to - from + 1) + " pixels do not fit a " + std::to_string(size) +
                             " x " + std::to_string(size) + " texture");
+}
+
+PixelEditor::PixelEditor(PixelEditor&& other) noexcept
+    : texture_(std::move(other.texture_)),
+      locked_(std::exchange(other.locked_, {})),
+      pixels_(std::move(other.pixels_)),
+      pitch_(std::exchange(other.pitch_, 0)) {
+  other.texture_.reset();
+  other.pixels_.clear();
+}
+
+PixelEditor& PixelEditor::operator=(PixelEditor&& other) noexcept {
+  if (this != &other) {
+    PixelEditor old(std::move(*this));  // gives back whatever this one held
+    texture_ = std::move(other.texture_);
+    other.texture_.reset();
+    locked_ = std::exchange(other.locked_, {});
+    pixels_ = std::move(other.pixels_);
+    other.pixels_.clear();
+    pitch_ = std::exchange(other.pitch_, 0);
+  }
+  return *this;
 }
 
 PixelEditor::~PixelEditor() {

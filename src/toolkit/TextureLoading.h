@@ -69,6 +69,9 @@ class PixelEditor {
   PixelEditor() = default;
   PixelEditor(const PixelEditor&) = delete;
   PixelEditor& operator=(const PixelEditor&) = delete;
+  // The lock moves along; the moved-from editor holds nothing.
+  PixelEditor(PixelEditor&& other) noexcept;
+  PixelEditor& operator=(PixelEditor&& other) noexcept;
   // Gives a still locked level back without copying (a forgotten UnLock).
   ~PixelEditor();
 

@@ -31,6 +31,8 @@ class XObject {
   explicit XObject(IDevice& device, const BitmapResources& resources = ProgramResources());
   XObject(const XObject&) = delete;
   XObject& operator=(const XObject&) = delete;
+  XObject(XObject&&) noexcept = default;
+  XObject& operator=(XObject&&) noexcept = default;
 
   // --- Loading and drawing ---
 

@@ -326,6 +326,25 @@ TEST_F(XObjectTest, AnimationStepsOncePerSubsetAndResumesFromAResetNumber) {
   EXPECT_EQ(DrawnSlots(*object), (std::vector<int>{2, 2, 2}));
 }
 
+TEST_F(XObjectTest, MovedObjectTakesItsMeshSlotsAndLockAlong) {
+  auto source = Cube(1, 2, "Star");
+  ITexture* slot0 = source->Textures(0);
+  ASSERT_GT(source->LockTexture(2, 0), 0);
+  std::vector<XObject> objects;
+  objects.push_back(std::move(*source));
+  XObject& moved = objects[0];
+  EXPECT_EQ(moved.Textures(0), slot0);
+  moved.ChangeTextureColor(0, 1, 2, 3, 4);
+  EXPECT_TRUE(moved.UnLockTexture(2, 0));
+  EXPECT_FALSE(slot0->IsLocked());
+  moved.DisplayXfile(0, 0, 1, 0, 0, 0, 0, 0, 0, 0);
+  EXPECT_EQ(device_.MeshDraws().size(), 1u);
+  // The moved-from object owns nothing and refuses to draw.
+  EXPECT_EQ(source->Mesh(), nullptr);
+  EXPECT_THROW(source->DisplayXfile(0, 0, 1, 0, 0, 0, 0, 0, 0, 0), std::logic_error);
+  EXPECT_THROW(source->UnLockTexture(2, 0), std::logic_error);
+}
+
 TEST_F(XObjectTest, DrawingBeforeLoadingIsRefused) {
   XObject object(device_, resources_);
   EXPECT_THROW(object.DisplayXfile(0, 0, 1, 0, 0, 0, 0, 0, 0, 0), std::logic_error);
