@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -17,6 +18,21 @@
 #include "toolkit/XObject.h"
 
 namespace quarnix {
+
+// The game's folders, all under the folder it runs in.
+struct GameFolders {
+  std::filesystem::path AppPath;    // the game folder
+  std::filesystem::path DataPath;   // meshes and screen images
+  std::filesystem::path DataPath2;  // bitmaps (the same folder)
+  std::filesystem::path WavePath;   // sounds
+
+  static GameFolders In(const std::filesystem::path& appPath) {
+    return {appPath, appPath / "Data", appPath / "Data", appPath / "Wave"};
+  }
+};
+
+inline constexpr const char* CarExt = ".CAR";
+inline constexpr const char* BmpExt = ".BMP";
 
 // A row of mesh objects numbered 1..N: row(3) is the third.
 template <int N>
@@ -82,5 +98,19 @@ struct GameAssets {
   IDevice* device_;
   const BitmapResources* resources_;
 };
+
+// The bitmaps linked into the program become its texture resources (the
+// program's registry unless given another). Returns how many were registered.
+std::size_t RegisterEmbeddedBitmaps(BitmapResources& resources = ProgramResources());
+
+// Fills every mesh object: meshes from Data/<stem>.CAR, textures from the
+// program's bitmaps by name. BuildMeshes then gives 17 of the meshes their
+// built-in vertices. A missing or broken mesh file ends the program through
+// the mesh loader; an unknown bitmap throws std::runtime_error.
+void LoadResourceAssets(GameAssets& assets, const GameFolders& folders);
+
+// The same objects, slots and colour keys from the authoring files: meshes
+// under their authoring names and textures from Data/<name>.BMP.
+void LoadFileAssets(GameAssets& assets, const GameFolders& folders);
 
 }  // namespace quarnix
