@@ -61,13 +61,6 @@ std::vector<std::string> CheckFieldInvariants(const GameState& s, bool HeightsFr
 
 namespace {
 
-class Counter final : public IGameEvents {
- public:
-  void OnFieldTurn() override { ++turns; }
-  void OnCubeShower(int) override { ++showers; }
-  std::int64_t turns = 0, showers = 0;
-};
-
 int CountKind(const GameState& s, int kind) {
   int n = 0;
   for (int v : s.CubeArray) n += v == kind;
@@ -76,9 +69,38 @@ int CountKind(const GameState& s, int kind) {
 
 }  // namespace
 
+SimRecorder::SimRecorder(std::uint64_t GameSeed) : gameSeed_(GameSeed) { stats_.Games = 1; }
+
+void SimRecorder::Report(const std::vector<std::string>& broken, const char* when) {
+  for (const auto& b : broken) {
+    ++stats_.InvariantViolations;
+    if (stats_.Violations.size() < 10)
+      stats_.Violations.push_back("game seed " + std::to_string(gameSeed_) + ", piece " +
+                                  std::to_string(stats_.Pieces) + ", " + when + ": " + b);
+  }
+}
+
+void SimRecorder::AfterLandingStep(const GameState& s, const LandingResult& step, int special) {
+  if (s.GameLevel > stats_.MaxLevel) stats_.MaxLevel = s.GameLevel;
+  if (step.Checked && !step.Removed) {
+    ++stats_.Landings;
+    if (special >= CellKind::FourColor && special <= CellKind::Tund) ++stats_.Specials[special - 5];
+  }
+  if (step.Marked) {
+    ++stats_.ClearPasses;
+    if (s.ChainCount > 1) ++stats_.ChainPasses;
+    stats_.CubesCleared += CountKind(s, CellKind::CubeClear);
+  }
+  Report(CheckFieldInvariants(s, step.Checked), step.Marked ? "clear pass" : "landing pass");
+  if (step.Removed && CountKind(s, CellKind::CubeClear) > 0)
+    Report({"clearing cube left after removal"}, "removal");
+  if (s.GameScore != stats_.CubesCleared)
+    Report({"GameScore " + std::to_string(s.GameScore) + " but " + std::to_string(stats_.CubesCleared) +
+            " cubes cleared"},
+           "score");
+}
+
 SimStats PlayBotGame(const BotGameOptions& options) {
-  SimStats stats;
-  stats.Games = 1;
   auto state = std::make_unique<GameState>();
   GameState& s = *state;
   s.DeviceKind = options.DeviceKind;
@@ -87,19 +109,10 @@ SimStats PlayBotGame(const BotGameOptions& options) {
   GameRules rules(s, random, sound);
   VirtualClock clock;
   HeadlessFrameStep frame(rules, clock);
-  Counter counter;
+  SimRecorder recorder(options.GameSeed);
   rules.SetFrameStep(&frame, &clock);
-  rules.SetEvents(&counter);
+  rules.SetEvents(&recorder);
   GreedyBot bot(options.BotSeed);
-
-  auto report = [&](std::vector<std::string> broken, const char* when) {
-    for (auto& b : broken) {
-      ++stats.InvariantViolations;
-      if (stats.Violations.size() < 10)
-        stats.Violations.push_back("game seed " + std::to_string(options.GameSeed) + ", piece " +
-                                   std::to_string(stats.Pieces) + ", " + when + ": " + b);
-    }
-  };
 
   // Start of a game, as the game loop runs it.
   rules.InitCubePos();
@@ -111,28 +124,11 @@ SimStats PlayBotGame(const BotGameOptions& options) {
 
   for (;;) {
     rules.LevelStep();
-    if (s.GameLevel > stats.MaxLevel) stats.MaxLevel = s.GameLevel;
-
     const int special = s.SpecialKind;
     const LandingResult step = rules.LandingStep();
-    if (step.Checked && !step.Removed) {
-      ++stats.Landings;
-      if (special >= CellKind::FourColor && special <= CellKind::Tund) ++stats.Specials[special - 5];
-    }
-    if (step.Marked) {
-      ++stats.ClearPasses;
-      if (s.ChainCount > 1) ++stats.ChainPasses;
-      stats.CubesCleared += CountKind(s, CellKind::CubeClear);
-    }
-    report(CheckFieldInvariants(s, step.Checked), step.Marked ? "clear pass" : "landing pass");
-    if (step.Removed && CountKind(s, CellKind::CubeClear) > 0)
-      report({"clearing cube left after removal"}, "removal");
-    if (s.GameScore != stats.CubesCleared)
-      report({"GameScore " + std::to_string(s.GameScore) + " but " + std::to_string(stats.CubesCleared) +
-              " cubes cleared"},
-             "score");
+    recorder.AfterLandingStep(s, step, special);
     if (step.GameOver) {
-      ++stats.GameOvers;
+      recorder.GameOver();
       break;
     }
 
@@ -144,17 +140,15 @@ SimStats PlayBotGame(const BotGameOptions& options) {
     }
     if (!landing) {
       rules.ResumeNormalPlay();
-      if (stats.Pieces >= options.MaxPieces) break;
-      ++stats.Pieces;
+      if (recorder.Stats().Pieces >= options.MaxPieces) break;
+      recorder.PiecePlaced();
       GreedyBot::Apply(rules, bot.Choose(s));
       rules.PressDrop();
     }
     frame.FrameStep();
   }
   if (sound.MusicNow >= 1) sound.StopMusic(sound.MusicNow);
-  stats.FieldTurns = counter.turns;
-  stats.Showers = counter.showers;
-  return stats;
+  return recorder.Stats();
 }
 
 }  // namespace quarnix

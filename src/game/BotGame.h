@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "game/FrameStep.h"
+#include "game/GameRules.h"
 #include "game/GameState.h"
 
 namespace quarnix {
@@ -34,6 +36,27 @@ struct SimStats {
 // The rules a field must keep between passes. HeightsFresh: HeightArray was
 // just recounted (it lags behind while a piece falls). Returns what is broken.
 std::vector<std::string> CheckFieldInvariants(const GameState& state, bool HeightsFresh);
+
+// Counts what a bot game does and checks the invariants after every landing
+// step. The headless game below and the simulator's games through the game
+// loop both report through it; it also watches the rules' field turns and showers.
+class SimRecorder final : public IGameEvents {
+ public:
+  explicit SimRecorder(std::uint64_t GameSeed);
+  // After the LandingStep of a pass; SpecialBefore is SpecialKind before it ran.
+  void AfterLandingStep(const GameState& state, const LandingResult& step, int SpecialBefore);
+  void PiecePlaced() { ++stats_.Pieces; }
+  void GameOver() { ++stats_.GameOvers; }
+  // A check made elsewhere (per frame, at game end) that found something broken.
+  void Report(const std::vector<std::string>& broken, const char* when);
+  void OnFieldTurn() override { ++stats_.FieldTurns; }
+  void OnCubeShower(int) override { ++stats_.Showers; }
+  const SimStats& Stats() const { return stats_; }
+
+ private:
+  SimStats stats_;
+  std::uint64_t gameSeed_;
+};
 
 struct BotGameOptions {
   std::uint64_t GameSeed = 1;  // the game's random source

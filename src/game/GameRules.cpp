@@ -276,6 +276,7 @@ void GameRules::MakeNextCube(int CubeCount) {
 }
 
 void GameRules::PutNextCube() {
+  ++s_.PiecesPut;
   ClearGameArrays(3);
   for (int x = 1; x <= 3; ++x)
     for (int y = 1; y <= 3; ++y) s_.NowCube(x + 1, y + 1) = s_.NextCube(x, y);

@@ -23,7 +23,7 @@ inline constexpr int SpawnLayer = 10;  // a new piece always enters here
 inline constexpr int ShapeCount = 23;
 inline constexpr int LevelCount = 20;
 inline constexpr int MaxParticles = 300;
-inline constexpr int NameLength = 26;
+inline constexpr int GameNameLength = 26;  // characters of a typed name
 
 namespace CellKind {
 inline constexpr int Empty = 0;
@@ -179,8 +179,12 @@ struct GameState {
   BackMotionRec BackMotion;
 
   // --- Name entry at game end.
-  FixedArray<int, NameLength> GameName;  // character codes, 32 where nothing is typed
+  FixedArray<int, GameNameLength> GameName;  // character codes, 32 where nothing is typed
   bool NameEntryOn = false;
+  float NameCursorX = 0;  // screen x of the name cursor, kept by the name entry
+
+  // Pieces put into play since the state was made: watchers tell pieces apart by it.
+  std::int64_t PiecesPut = 0;
 };
 
 }  // namespace quarnix

@@ -1,15 +1,18 @@
-// needs: quarnix_game
-// quarnix-tool sim: whole games played headless by the greedy bot through the
-// real rules, with statistics and the game's invariants checked every pass.
+// needs: quarnix_app_core quarnix_game quarnix_input quarnix_storage
+// quarnix-tool sim: whole games played headless by the greedy bot at the
+// keyboard through the real game loop on a virtual clock, with statistics and
+// the game's invariants checked every pass and every frame.
 
 #include <chrono>
 #include <cstdint>
+#include <iomanip>
 #include <iostream>
 #include <stdexcept>
 #include <string>
 
 #include "Command.h"
-#include "game/BotGame.h"
+#include "app/LoopBotGame.h"
+#include "app/PlayParts.h"
 
 namespace quarnix::tool {
 namespace {
@@ -45,6 +48,8 @@ int RunSim(const Args& args) {
   }
 
   SimStats total;
+  std::int64_t frames = 0, virtualMs = 0;
+  MemoryScoreStore scores;  // the bot's own table: a player's file is never touched
   const auto start = std::chrono::steady_clock::now();
   for (std::int64_t g = 0; g < games; ++g) {
     BotGameOptions options;
@@ -52,7 +57,10 @@ int RunSim(const Args& args) {
     options.GameSeed = static_cast<std::uint64_t>(seed) * 1000003u + static_cast<std::uint64_t>(g) * 2 + 1;
     options.BotSeed = options.GameSeed + 1;
     options.MaxPieces = static_cast<int>(maxPieces);
-    total.Add(PlayBotGame(options));
+    const LoopGameResult game = PlayLoopBotGame(options, scores);
+    total.Add(game.Stats);
+    frames += game.Frames;
+    virtualMs += game.VirtualMs;
   }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
@@ -69,6 +77,9 @@ int RunSim(const Args& args) {
   std::cout << "max_level: " << total.MaxLevel << "\n"
             << "game_overs: " << total.GameOvers << "\n"
             << "invariant_violations: " << total.InvariantViolations << "\n"
+            << "frames: " << frames << "\n"
+            << "virtual_seconds: " << virtualMs / 1000 << "." << std::setw(3) << std::setfill('0')
+            << virtualMs % 1000 << "\n"
             << "pieces_per_second: "
             << static_cast<std::int64_t>(seconds > 0 ? static_cast<double>(total.Pieces) / seconds : 0)
             << "\n";
@@ -76,8 +87,10 @@ int RunSim(const Args& args) {
   return total.InvariantViolations == 0 ? 0 : 1;
 }
 
-const RegisterCommand registered{
-    {"sim", "[--games N] [--seed S] [--max-pieces P]: bot games through the rules, with statistics", RunSim}};
+const RegisterCommand registered{{"sim",
+                                  "[--games N] [--seed S] [--max-pieces P]: bot games at the keyboard "
+                                  "through the game loop, with statistics",
+                                  RunSim}};
 
 }  // namespace
 }  // namespace quarnix::tool

@@ -1,0 +1,127 @@
+#include "app/GameLoop.h"
+
+namespace quarnix {
+
+GameLoop::GameLoop(GameRules& rules, SoundPlayer& sound, Keys& keys, const GameKeys& GameKey, IClock& clock,
+                   PlayParts parts, PlayScreen screen)
+    : rules_(rules),
+      sound_(sound),
+      keys_(keys),
+      gameKey_(GameKey),
+      clock_(clock),
+      parts_(parts),
+      screen_(screen) {
+  rules_.SetFrameStep(this, &clock_);
+  rules_.SetEvents(parts_.GameEvents);
+}
+
+GameLoop::~GameLoop() {
+  // The rules may outlive the loop: their pauses must not call into it then.
+  rules_.SetFrameStep(nullptr, nullptr);
+  rules_.SetEvents(nullptr);
+}
+
+void GameLoop::FrameStep() {
+  GameState& s = State();
+  s.FrameTime = clock_.Ticks();
+  parts_.Renderer.RenderFrame();
+  clock_.WaitUntil(static_cast<std::uint32_t>(s.FrameTime + 15));  // a frame lasts at least 15 ms
+  parts_.Events.PumpEvents();
+  ++frames_;
+  if (parts_.Events.QuitRequested()) throw QuitRequest();
+  rules_.AutoDropStep();
+  for (IPlayObserver* o : observers_) o->OnFrame();
+}
+
+void GameLoop::StopMusicNow() {
+  if (sound_.MusicNow >= 1) sound_.StopMusic(sound_.MusicNow);  // 0: no track was started
+}
+
+void GameLoop::StartGame() {
+  GameState& s = State();
+  rules_.NewGame();  // tables, counters, the first piece and the next, display flags
+  parts_.Renderer.ResetBackground();
+  sound_.PlayWave(Effect::OkBuildMove, 0, -200);
+  rules_.Pause(2000);
+  s.LastDropTime = s.FrameTime = clock_.Ticks();
+  s.GameLevel = 0;  // the first pass announces level 1
+}
+
+GameEnd GameLoop::PlayGame() {
+  GameState& s = State();
+  StartGame();
+  for (;;) {
+    rules_.LevelStep();
+    const int special = s.SpecialKind;
+    const LandingResult step = rules_.LandingStep();
+    for (IPlayObserver* o : observers_) o->AfterLandingStep(step, special);
+    if (step.GameOver) break;
+
+    const bool landing = s.LandFlag || s.MatchFlag || s.ClearFlag;
+    if (s.DropFlag) {
+      if (!landing) s.DropInterval = 0;  // a drop step every frame; no keys meanwhile
+      FrameStep();
+      continue;
+    }
+    if (!landing) {
+      rules_.ResumeNormalPlay();
+      if (ReadPlayKeys()) return GameEnd::Quit;
+    }
+    FrameStep();
+  }
+  StopMusicNow();
+  GameOverEntry();
+  return GameEnd::FieldFull;
+}
+
+bool GameLoop::ReadPlayKeys() {
+  // Each key is tested on its own, in this order; bindings 3, 4, 1, 2 move
+  // along directions 1, 2, 3, 4.
+  if (Binding(3)) rules_.MoveNowCube(Dir::XMinus);
+  if (Binding(4)) rules_.MoveNowCube(Dir::XPlus);
+  if (Binding(1)) rules_.MoveNowCube(Dir::YMinus);
+  if (Binding(2)) rules_.MoveNowCube(Dir::YPlus);
+  if (Binding(5)) rules_.PressDrop();
+  if (Binding(6)) TurnPiece();
+  if (Binding(7)) SwitchCamera();
+  if (Pressed(PlayKey::Escape) && QuitPrompt()) {
+    GameOverEntry();
+    return true;
+  }
+  return false;
+}
+
+void GameLoop::TurnPiece() {
+  GameState& s = State();
+  s.PieceShow = false;
+  s.TurnShow = true;
+  // Six frames of the turn, at 1, 16, ..., 76 degrees; the piece turns after them.
+  for (s.TurnAngle = 1.0f; s.TurnAngle <= 90.0f; s.TurnAngle += 15.0f) FrameStep();
+  s.PieceShow = true;
+  s.TurnShow = false;
+  rules_.TurnNowCube();
+}
+
+void GameLoop::SwitchCamera() {
+  ICameraControl& cam = parts_.Camera;
+  const int now = cam.GetNowStaticPosition();
+  cam.SetNowStaticPosition(now == cam.GetNumStaticPosition() ? 1 : now + 1);
+  cam.SetCam();
+}
+
+bool GameLoop::QuitPrompt() {
+  GameState& s = State();
+  s.QuitShow = true;
+  int answer = 0;
+  while (answer == 0) {
+    FrameStep();
+    // All three are read every frame; a later one overrides an earlier one.
+    if (Pressed(PlayKey::Yes)) answer = 1;
+    if (Pressed(PlayKey::No)) answer = 2;
+    if (Pressed(PlayKey::Escape)) answer = 2;
+  }
+  s.QuitShow = false;
+  return answer == 1;
+}
+
+}  // namespace quarnix
