@@ -1,0 +1,104 @@
+#pragma once
+// The play screen: one frame drawn from the game state. The 3D passes (field,
+// sliding-in build plan, turning field, falling piece with its landing
+// markers, turning piece, background, star particles) each run under their
+// display flag; then the light for the next frame; then the 2D layer (labels,
+// score, chain score, level, height gauge, bottom strips, next piece, clear
+// pop-up, level announcement, quit prompt, game-over panel with the typed name
+// and its blinking cursor).
+//
+// The renderer owns no game state: it advances the animation fields the state
+// keeps for it (SpinAngle, BackMotion, StartOffset, PopupRise, PopupColour,
+// the particles, EffectShow) and reads everything else. Errors of the device,
+// the sprite or a mesh leave the frame at once as exceptions.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "core/Random.h"
+#include "game/FrameStep.h"
+#include "game/GameState.h"
+#include "platform/Graphics.h"
+#include "platform/PublicX8.h"
+#include "presentation/GameAssets.h"
+#include "presentation/HudLayout.h"
+
+namespace quarnix {
+
+// What one frame asked of the device.
+struct FrameCounts {
+  int MeshDraws = 0;    // mesh objects drawn
+  int SubsetDraws = 0;  // their subsets: the device's draw calls for meshes
+  int SpriteDraws = 0;  // 2D pictures
+};
+
+// World position of field cell (x, y, z): the rules keep CubePos as
+// (6 - 2x, 2y - 6, z - 1) for the default field; the screen shows it with the
+// components exchanged, X = 2y - 6, Y = z - 1, Z = 6 - 2x.
+D3DVECTOR CellWorldPosition(const GameState& s, int x, int y, int z);
+
+// Digits of Value written with at least Width digits (leading zeros), as the
+// HUD's fixed patterns show it; negative values show as 0.
+std::string HudDigits(int Value, int Width);
+
+class PlayRenderer final : public IGameEvents {
+ public:
+  // The background sway's three limits are drawn from random on the first
+  // frame; blink times the name cursor.
+  PlayRenderer(GameState& state, GameAssets& assets, ISprite& sprite, IRandom& random, BlinkTimer& blink,
+               const HudLayout& layout, const ScreenMode& mode);
+
+  // Draws and presents one frame.
+  void RenderFrame();
+  // A game starts: the background texture's sway starts afresh.
+  void ResetBackground();
+  // A special cube's landing effect: every star animation starts at its first frame.
+  void OnLandingEffect(int Kind) override;
+
+  const FrameCounts& LastFrame() const { return last_; }
+
+ private:
+  void Prologue();
+  void FieldPass();
+  void StartPass();
+  void FieldSpinPass();
+  void PiecePass();
+  void TurnPass();
+  void BackgroundPass();
+  void EffectPass();
+  void HudLayer();
+  void ClearPopup();
+  void LevelAnnouncement();
+  void GameOverPanel();
+
+  const LevelRec& LevelRow() const;
+  // One cube of kind k: plain kinds plainly, special kinds spinning (when
+  // spin) with the special box over them.
+  void DrawCube(int k, const D3DVECTOR& p, bool spin);
+  // The same cube turned by TurnAngle about the world origin.
+  void DrawTurnedCube(int k, const D3DVECTOR& p);
+  void Display(XObject& object, int tex, int kind, const D3DVECTOR& p, float angleY, int rotAxis);
+  void QDisplay(XObject& object, int tex, int kind, float yaw, const D3DVECTOR& p);
+  std::uint32_t Alpha(int kind) const;
+  void Counted(XObject& object);
+  void Sprite(ScreenObject& image, const RECT& source, float x, float y, std::uint32_t colour = 0xFFFFFFFF,
+              float scaleY = 0);
+  // Value drawn digit by digit: digit n (1-based) of HudDigits(value, width)
+  // from table at position(n).
+  template <typename Position>
+  void Number(int value, int width, const std::array<RECT, 10>& table, Position position,
+              std::uint32_t colour = 0xFFFFFFFF);
+
+  GameState& s_;
+  GameAssets& a_;
+  IDevice& device_;
+  ISprite& sprite_;
+  IRandom& random_;
+  BlinkTimer& blink_;
+  const HudLayout& layout_;
+  ScreenMode mode_;
+  FrameCounts counts_, last_;
+};
+
+}  // namespace quarnix
