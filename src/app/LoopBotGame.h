@@ -18,7 +18,8 @@ struct LoopGameResult {
   bool Quit = false;            // ended at the quit prompt (MaxPieces reached)
 };
 
-// Plays one game; MaxPieces of the options ends it through the quit prompt.
+// Plays one game; MaxPieces of the options ends it through the quit prompt
+// (0: plays on to the full field).
 // A qualifying result is entered into Scores under the name "BOT".
 LoopGameResult PlayLoopBotGame(const BotGameOptions& options, IScoreStore& Scores);
 

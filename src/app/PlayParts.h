@@ -80,6 +80,9 @@ class MemoryScoreStore final : public IScoreStore {
   const ScoreTable& Scores() const override { return table_; }
   void Enter(std::string_view name, std::int32_t score, std::int32_t level) override {
     InsertResult(table_, name, score, level);
+    // Entries in rank order, as a table read back from its file holds them.
+    const ScoreTable ranked = table_;
+    for (const ScoreRec& e : ranked) table_(e.Rank) = e;
   }
 
  private:

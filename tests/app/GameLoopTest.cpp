@@ -1,0 +1,263 @@
+// Whole games on a virtual clock: the start pause and the level 1
+// announcement with its music, the drop interval, the player's bindings, the
+// quit prompt, and a close request in the middle of a game.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "LoopRig.h"
+#include "app/BotKeyDriver.h"
+
+using namespace quarnix;
+using namespace quarnix::test;
+
+namespace {
+
+using Cells = std::set<std::pair<int, int>>;
+
+Cells PieceCells(const GameState& s) {
+  Cells cells;
+  for (int x = 1; x <= MaxFieldX; ++x)
+    for (int y = 1; y <= MaxFieldY; ++y)
+      if (s.NowCube(x, y) > 0) cells.insert({x, y});
+  return cells;
+}
+
+Cells Shifted(const Cells& cells, int dx, int dy) {
+  Cells out;
+  for (auto [x, y] : cells) out.insert({x + dx, y + dy});
+  return out;
+}
+
+}  // namespace
+
+TEST_F(LoopTest, StartPauseThenLevelOneAnnouncedWithItsMusic) {
+  std::int64_t announced = -1, musicAt = -1;
+  int tracksDuringAnnouncement = 0;
+  probe.onFrame = [&] {
+    if (s.LevelShow) {
+      if (announced < 0) announced = s.FrameTime;
+      for (auto& m : music) tracksDuringAnnouncement += m.Playing();
+      EXPECT_FALSE(s.PieceShow);
+    } else if (announced >= 0) {
+      musicAt = s.FrameTime;
+      CloseWindow();
+    }
+  };
+  EXPECT_THROW(loop.PlayGame(), QuitRequest);
+  EXPECT_GE(announced, 2000);  // the start pause
+  EXPECT_LT(announced, 2000 + 15);
+  EXPECT_GE(musicAt - announced, 3000);
+  EXPECT_LT(musicAt - announced, 3000 + 2 * 15);
+  EXPECT_EQ(tracksDuringAnnouncement, 0);
+  const RecordingSoundBuffer& track = music[s.LevelTable(1).MusicNo - 1];
+  EXPECT_TRUE(track.Playing());
+  EXPECT_TRUE(track.Looping());
+  EXPECT_EQ(track.Volume(), -500 - 300);  // music step 9 takes 3 dB off
+  int playing = 0;
+  for (auto& m : music) playing += m.Playing();
+  EXPECT_EQ(playing, 1);
+  EXPECT_EQ(waves[Effect::OkBuildMove - 1].Plays(), 1);
+  EXPECT_EQ(waves[Effect::OkBuildMove - 1].Volume(), -200 - 300);
+  EXPECT_EQ(renderer.BackgroundResets, 1);
+  EXPECT_TRUE(s.PieceShow && s.PlayShow && s.HudShow && !s.StartShow);
+}
+
+TEST_F(LoopTest, WithoutKeysThePieceFallsALayerEveryTwoSeconds) {
+  std::vector<std::int64_t> steps;  // the start of play, then every layer the piece fell
+  int z = SpawnLayer;
+  probe.onFrame = [&] {
+    if (!s.LevelShow && steps.empty()) return;  // start pause
+    if (steps.empty()) steps.push_back(s.LastDropTime);
+    if (s.NowCubeZ < z) steps.push_back(s.FrameTime);
+    z = s.NowCubeZ;
+    if (s.LandFlag) CloseWindow();
+  };
+  EXPECT_THROW(loop.PlayGame(), QuitRequest);
+  ASSERT_EQ(steps.size(), 1u + SpawnLayer - 1);  // down to the floor of the empty field
+  for (std::size_t i = 1; i < steps.size(); ++i) {
+    // The first frame past the interval drops.
+    EXPECT_GT(steps[i] - steps[i - 1], 2000) << i;
+    EXPECT_LE(steps[i] - steps[i - 1], 2000 + 15) << i;
+  }
+}
+
+TEST_F(LoopTest, TheQuitPromptHoldsTheDropAndNoDropsAtOnce) {
+  std::int64_t promptFrom = -1;
+  int zAtPrompt = 0, frames = 0;
+  probe.onFrame = [&] {
+    TapKeys();
+    if (promptFrom < 0 && !s.QuitShow) {
+      if (NormalPlay() && taps.empty() && held == 0) Tap({KeyEscape});
+    } else if (s.QuitShow) {
+      if (promptFrom < 0) promptFrom = s.FrameTime, zAtPrompt = s.NowCubeZ;
+      EXPECT_EQ(s.NowCubeZ, zAtPrompt);
+      if (++frames == 400) Tap({KeyN});  // six seconds: three drop intervals
+    } else {
+      EXPECT_EQ(s.NowCubeZ, zAtPrompt - 1);  // the first frame after the prompt
+      EXPECT_FALSE(s.GameOverShow);
+      CloseWindow();
+    }
+  };
+  EXPECT_THROW(loop.PlayGame(), QuitRequest);
+  EXPECT_GE(frames, 400);
+}
+
+TEST_F(LoopTest, ThePromptTakesTheLastAnswerOfAFrame) {
+  enum { Ask, BothAnswers, AskAgain, EscapeAnswers, AskLast, Yes } step = Ask;
+  bool sawPanel = false;
+  probe.onFrame = [&] {
+    TapKeys();
+    if (s.GameOverShow) {
+      sawPanel = true;
+      EXPECT_EQ(step, Yes);
+      if (taps.empty() && held == 0) Tap({KeyEnter});
+      return;
+    }
+    if (!taps.empty() || held != 0) return;
+    if (step == Ask && NormalPlay()) {
+      Tap({KeyEscape});
+      step = BothAnswers;
+    } else if (step == BothAnswers && s.QuitShow) {
+      source.Press(KeyY), source.Press(KeyN);  // "N" is tested after "Y"
+      step = AskAgain;
+    } else if (step == AskAgain && NormalPlay()) {
+      source.ReleaseAll();
+      Tap({KeyEscape});
+      step = EscapeAnswers;
+    } else if (step == EscapeAnswers && s.QuitShow && !keys.KeyTable(KeyEscape).KeyLatch()) {
+      Tap({KeyEscape});
+      step = AskLast;
+    } else if (step == AskLast && NormalPlay()) {
+      Tap({KeyEscape, KeyY});
+      step = Yes;
+    }
+  };
+  EXPECT_EQ(loop.PlayGame(), GameEnd::Quit);
+  EXPECT_TRUE(sawPanel);
+  EXPECT_FALSE(s.QuitShow);
+}
+
+TEST_F(LoopTest, BindingsMoveTurnAndSwitchTheCamera) {
+  Cells before;
+  std::vector<float> turnAngles;
+  std::vector<int> cameras;
+  int phase = 0;
+  GameState copy;
+  probe.onFrame = [&] {
+    TapKeys();
+    if (s.TurnShow) {
+      turnAngles.push_back(s.TurnAngle);
+      EXPECT_FALSE(s.PieceShow);
+    }
+    if (!NormalPlay() || !taps.empty() || held != 0) return;
+    const Cells now = PieceCells(s);
+    switch (phase++) {
+      case 0:
+        before = now;
+        Tap({KeyUp});  // binding 3: towards x - 1
+        break;
+      case 1:
+        EXPECT_EQ(now, Shifted(before, -1, 0));
+        Tap({KeyDown});  // binding 4: towards x + 1
+        break;
+      case 2:
+        EXPECT_EQ(now, before);
+        Tap({KeyLeft});  // binding 1: towards y - 1
+        break;
+      case 3:
+        EXPECT_EQ(now, Shifted(before, 0, -1));
+        Tap({KeyRight});  // binding 2: towards y + 1
+        break;
+      case 4: {
+        EXPECT_EQ(now, before);
+        copy = s;  // what one turn of the rules makes of the piece
+        SoundPlayer quiet;
+        Rng unused(1);
+        GameRules(copy, unused, quiet).TurnNowCube();
+        ASSERT_NE(PieceCells(copy), now) << "choose a seed whose first piece changes when turned";
+        Tap({KeyZ});
+        break;
+      }
+      case 5:
+        EXPECT_EQ(now, PieceCells(copy));
+        Tap({KeyA});
+        break;
+      case 6:
+      case 7:
+        cameras.push_back(camera.Shown);
+        Tap({KeyA});
+        break;
+      default:
+        cameras.push_back(camera.Shown);
+        CloseWindow();
+    }
+  };
+  EXPECT_THROW(loop.PlayGame(), QuitRequest);
+  EXPECT_EQ(phase, 9);
+  EXPECT_EQ(turnAngles, (std::vector<float>{1, 16, 31, 46, 61, 76}));
+  EXPECT_EQ(cameras, (std::vector<int>{1, 2, 3}));  // from preset 3 round to 3
+  EXPECT_EQ(camera.SetCams, 3);
+}
+
+TEST_F(LoopTest, TheDropIntervalChangesOnlyAfterAClearPass) {
+  BotKeyDriver bot(s, keys, source, DefaultGameKeys(), 5);
+  bot.SetMaxPieces(150);
+  loop.AddObserver(&bot);
+  std::int64_t expected = 2000;  // until the first clear
+  int removals = 0, levelsSeen = 0, samples = 0, wrong = 0;
+  std::string firstWrong;
+  probe.onLanding = [&](const LandingResult& step, int) {
+    if (!step.Removed) return;
+    ++removals;
+    const LevelRec& row = s.LevelTable(s.GameLevel);
+    expected = 2000 - static_cast<std::int64_t>(std::nearbyint(row.SpeedRate * (s.GameScore - row.MinScore)));
+  };
+  probe.onFrame = [&] {
+    levelsSeen = std::max(levelsSeen, s.GameLevel);
+    if (!NormalPlay()) return;
+    ++samples;
+    if (s.DropInterval != expected && wrong++ == 0)
+      firstWrong = "interval " + std::to_string(s.DropInterval) + ", expected " + std::to_string(expected) +
+                   " at score " + std::to_string(s.GameScore) + ", level " + std::to_string(s.GameLevel);
+  };
+  EXPECT_EQ(loop.PlayGame(), GameEnd::Quit);
+  EXPECT_GT(removals, 20);
+  EXPECT_GE(levelsSeen, 2);  // a level change happened in between
+  EXPECT_GT(samples, 150);
+  EXPECT_EQ(wrong, 0) << firstWrong;
+}
+
+TEST_F(LoopTest, AFullFieldEndsTheGameAtThePanel) {
+  bool musicAtPanel = true;
+  probe.onFrame = [&] {
+    TapKeys();
+    if (s.GameOverShow && taps.empty() && held == 0) {
+      musicAtPanel = music[sound.MusicNow - 1].Playing();
+      Tap({KeyEnter});
+    }
+  };
+  EXPECT_EQ(loop.PlayGame(), GameEnd::FieldFull);
+  EXPECT_EQ(s.MaxHeight, s.FieldSizeZ);
+  EXPECT_FALSE(musicAtPanel);
+  EXPECT_FALSE(s.PieceShow || s.PlayShow || s.HudShow);
+  EXPECT_TRUE(s.FieldSpinShow);
+}
+
+TEST_F(LoopTest, ACloseRequestLeavesTheGameAndThePanel) {
+  events.QuitAtPump = 50;
+  EXPECT_THROW(loop.PlayGame(), QuitRequest);
+  EXPECT_EQ(loop.Frames(), 50);
+  // At the panel: the table stays as it was.
+  const auto saved = ReadText(file);
+  s.GameScore = 9;
+  events.Quit = false;
+  events.QuitAtPump = events.Pumps + 3;
+  EXPECT_THROW(loop.GameOverEntry(), QuitRequest);
+  EXPECT_EQ(ReadText(file), saved);
+}

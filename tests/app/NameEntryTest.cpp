@@ -1,0 +1,80 @@
+// The name entry's keys, the stored name and the name line's position.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/GameLoop.h"
+#include "game/GameOverLayout.h"
+
+using namespace quarnix;
+
+namespace {
+
+struct Name {
+  FixedArray<int, GameNameLength> codes;
+  int length = 0;
+  Name() {
+    for (int& c : codes) c = 32;
+  }
+  Name& Type(std::initializer_list<int> keys) {
+    for (int k : keys) length = ApplyNameKey(codes, length, k);
+    return *this;
+  }
+  std::string Text() const {
+    std::string t;
+    for (int c : codes) t += static_cast<char>(c);
+    return t;
+  }
+};
+
+std::string Padded(const std::string& s) { return s + std::string(26 - s.size(), ' '); }
+
+}  // namespace
+
+TEST(NameEntry, CharactersAddAndBackspaceOrDeleteRemove) {
+  Name n;
+  n.Type({'A', 'B', 8, 'C'});
+  EXPECT_EQ(n.Text(), Padded("AC"));
+  EXPECT_EQ(n.length, 2);
+  n.Type({'0', ' ', '9', 46});
+  EXPECT_EQ(n.Text(), Padded("AC0 "));
+  n.Type({103});  // keypad 7
+  EXPECT_EQ(n.Text(), Padded("AC0 7"));
+  // Keys that are no characters change nothing; removing from nothing stays at nothing.
+  n.Type({13, 27, 112, 190, 37, 106});
+  EXPECT_EQ(n.Text(), Padded("AC0 7"));
+  Name empty;
+  empty.Type({8, 46});
+  EXPECT_EQ(empty.length, 0);
+  EXPECT_EQ(empty.Text(), Padded(""));
+}
+
+TEST(NameEntry, AFullNameTakesFurtherCharactersInItsLastSlot) {
+  Name n;
+  for (int i = 0; i < 26; ++i) n.Type({'A' + i});
+  EXPECT_EQ(n.Text(), "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+  n.Type({'1', '2'});
+  EXPECT_EQ(n.length, 26);
+  EXPECT_EQ(n.Text(), "ABCDEFGHIJKLMNOPQRSTUVWXY2");
+  n.Type({8});
+  EXPECT_EQ(n.Text(), Padded("ABCDEFGHIJKLMNOPQRSTUVWXY"));
+}
+
+TEST(NameEntry, ANameOfSpacesIsStoredAsNoName) {
+  Name n;
+  EXPECT_EQ(TypedName(n.codes), Padded("NO NAME"));
+  n.Type({' ', ' '});
+  EXPECT_EQ(TypedName(n.codes), Padded("NO NAME"));
+  n.Type({'X'});
+  EXPECT_EQ(TypedName(n.codes), Padded("  X"));
+}
+
+TEST(NameEntry, NameSlotsSitInTheCentredPanel) {
+  // 1024 x 768: panel from 512 - 240 = 272, name line 45 further in, slots 15 apart.
+  EXPECT_FLOAT_EQ(NameSlotX(1024, 1.0f, 1), 317.0f);
+  EXPECT_FLOAT_EQ(NameSlotX(1024, 1.0f, 26), 692.0f);
+  // 640 x 480 scales everything by 0.625 about the screen's centre.
+  EXPECT_FLOAT_EQ(NameSlotX(640, 0.625f, 1), 320.0f - 150.0f + 28.125f);
+  EXPECT_FLOAT_EQ(NameSlotX(640, 0.625f, 3), 320.0f - 150.0f + 28.125f + 18.75f);
+}
