@@ -1,0 +1,36 @@
+#pragma once
+// The game playing itself on screen: the bot at the keyboard plays real games
+// through the game loop and the play screen, with sound, on a virtual clock
+// (or the real one), optionally leaving screenshots behind. Runs from the game
+// folder; needs no display with SDL's offscreen video driver.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace quarnix {
+
+struct DemoOptions {
+  std::uint64_t Seed = 1;
+  std::int64_t Frames = 0;            // stop after this many frames; 0: after one game
+  std::filesystem::path Screenshots;  // empty: none
+  std::int64_t Every = 300;           // a screenshot every this many frames
+  int Mode = 0;                       // 0 1024 x 768, 1 800 x 600, 2 640 x 480
+  bool Windowed = false;
+  bool Realtime = false;
+};
+
+// Parses the demo's options (those after "--demo"). Returns the options, or
+// nothing with the reason in error.
+std::optional<DemoOptions> ParseDemoOptions(std::span<const std::string> args, std::string& error);
+std::string DemoUsage();
+
+// The screenshot name of a frame: frame-000300.png.
+std::string ScreenshotName(std::int64_t frame);
+
+// Plays; returns the program's exit status (0 when everything ran).
+int RunDemo(const DemoOptions& options);
+
+}  // namespace quarnix
