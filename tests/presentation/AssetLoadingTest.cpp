@@ -208,15 +208,5 @@ TEST_F(AssetLoading, AMissingMeshFileEndsTheProgramNamingIt) {
   EXPECT_NE(said.find("C07.CAR"), std::string::npos) << said;
 }
 
-TEST(CubeSeeThrough, IndexIsKindMinusOneAndChecked) {
-  CubeSeeThroughFlags flags;
-  flags(0) = 1;
-  flags(11) = -1;
-  EXPECT_EQ(flags(0), 1);
-  EXPECT_EQ(flags(11), -1);
-  EXPECT_THROW(flags(12), std::out_of_range);
-  EXPECT_THROW(flags(-1), std::out_of_range);
-}
-
 }  // namespace
 }  // namespace quarnix

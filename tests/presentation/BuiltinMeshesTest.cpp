@@ -179,6 +179,8 @@ TEST_F(BuiltinMeshes, ExportPrintsEachVertexAsStatementsInTheFixedOrder) {
   want.push_back("Call XStar( 3).Set1MeshVertexValue( 0,vv)");
   want.push_back("XStar( 3).SetMeshVertex");
   EXPECT_EQ(lines, want);
+  // A file that cannot be made is an error, not silence.
+  EXPECT_THROW(ExportMeshSource(a, folder / "no such folder"), std::runtime_error);
 }
 
 TEST(MeshSourceNumbers, PadSignAndRound) {
