@@ -8,11 +8,20 @@
 #include <vector>
 
 #include "app/Demo.h"
+#include "app/PlayDriver.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty() || args[0] != "--demo") {
-    std::cerr << "quarnix: only the self-playing demo is available in this build\n" << quarnix::DemoUsage();
+  if (args.empty() || (args.size() == 1 && args[0] == "--windowed")) {
+    try {
+      return quarnix::RunStartGame(quarnix::StartOptions{!args.empty()});
+    } catch (const std::exception& e) {
+      std::cerr << "quarnix: " << e.what() << '\n';
+      return 1;
+    }
+  }
+  if (args[0] != "--demo") {
+    std::cerr << "usage: quarnix [--windowed]\n" << quarnix::DemoUsage();
     return 2;
   }
   std::string error;

@@ -1,0 +1,278 @@
+#include "app/PlayDriver.h"
+
+#include <ctime>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+#include "app/GameLoop.h"
+#include "app/Intro.h"
+#include "app/Menu.h"
+#include "app/PlaySetup.h"
+#include "app/StartDialog.h"
+#include "app/StartUp.h"
+#include "core/ProgramEnd.h"
+#include "core/Random.h"
+#include "platform/GlGraphics.h"
+#include "platform/PublicX8.h"
+#include "presentation/ScreenImages.h"
+#include "storage/Controls.h"
+#include "storage/Scores.h"
+
+namespace quarnix {
+
+namespace {
+
+// Seconds since midnight: a fresh sequence for every run.
+std::uint64_t SecondsSinceMidnight() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return static_cast<std::uint64_t>(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
+}
+
+template <class T>
+T& Require(const std::unique_ptr<T>& p, const char* what) {
+  if (!p) throw std::runtime_error(std::string(what) + " is missing");
+  return *p;
+}
+
+// The form: every object of the game, from start-up to the shutdown.
+class StartGame {
+ public:
+  explicit StartGame(const StartOptions& options) : options_(options) {}
+
+  void Form_Load();
+  // The dialog; returns when the player pressed Play, runs the shutdown when
+  // the dialog is closed.
+  int ShowDialog();
+  [[noreturn]] void RunPlay(int ComboIndex);
+  [[noreturn]] void Form_Unload();
+
+ private:
+  void PlayForever();
+  void SetUpPlay(int ComboIndex);
+
+  StartOptions options_;
+  GameFolders folders_;
+  std::unique_ptr<Rng> random_;
+  std::unique_ptr<SdlKeySource> keySource_;
+  std::unique_ptr<EventPump> pump_;
+  std::unique_ptr<SdlClock> clock_;
+  std::unique_ptr<WindowEvents> events_;
+  std::unique_ptr<Keys> keys_;
+  std::unique_ptr<GlGraphics> graphics_;
+  std::unique_ptr<MixerSoundSystem> soundSystem_;
+  SoundPlayer player_;
+  std::unique_ptr<GameState> state_;
+  std::unique_ptr<GameRules> rules_;
+  int DesktopWidth = 0, DesktopHeight = 0;
+  ScreenMode mode_;
+
+  // Made when play starts, released by the shutdown.
+  std::unique_ptr<CamObject> GameCam;
+  std::unique_ptr<IFont> TextFont;
+  std::unique_ptr<ISprite> GameSprite;
+  std::unique_ptr<GameAssets> assets_;
+  std::unique_ptr<SoundBank> bank_;
+  std::unique_ptr<BlinkTimer> blink_;
+  ScoreBook scores_;
+  GameKeys GameKey = DefaultGameKeys();
+  HudLayout hudLayout_;
+  MenuLayout menuLayout_;
+  std::unique_ptr<PlayRenderer> renderer_;
+};
+
+void StartGame::Form_Load() {
+  random_ = std::make_unique<Rng>(SecondsSinceMidnight());
+  folders_ = GameFolders::In(std::filesystem::current_path());
+
+  keySource_ = std::make_unique<SdlKeySource>();
+  pump_ = std::make_unique<EventPump>(keySource_.get());
+  clock_ = std::make_unique<SdlClock>(pump_.get());
+  events_ = std::make_unique<WindowEvents>(*pump_);
+  keys_ = std::make_unique<Keys>(*keySource_);
+  keys_->InitKeyTable();
+
+  graphics_ = std::make_unique<GlGraphics>(GraphicsOptions{WindowMode::Windowed, GameTitle});
+  if (!graphics_->InitD3D()) {
+    ShowMessageBox(GameTitle, NoVideoMessage);
+    EndProgram(1);
+  }
+  soundSystem_ = std::make_unique<MixerSoundSystem>();
+  if (soundSystem_->InitDSound()) {
+    player_.SoundOn = 1;
+  } else {
+    ShowMessageBox(GameTitle, NoSoundMessage);
+    player_.SoundOn = 0;
+  }
+  const auto missing = CheckFiles(folders_.AppPath);
+  if (!missing.empty()) {
+    std::cerr << "quarnix: missing in " << folders_.AppPath << ":";
+    for (const auto& name : missing) std::cerr << ' ' << name.string();
+    std::cerr << '\n';
+    ShowMessageBox(GameTitle, DamagedFilesMessage);
+    EndProgram(1);
+  }
+}
+
+int StartGame::ShowDialog() {
+  std::optional<int> chosen;
+  try {
+    StartDialog dialog(*graphics_, *pump_, *keys_, *clock_, folders_.DataPath2);
+    chosen = dialog.Run(0);
+  } catch (const std::exception& e) {
+    std::cerr << "quarnix: start dialog: " << e.what() << '\n';
+  }
+  if (!chosen) Form_Unload();
+  return *chosen;
+}
+
+void StartGame::SetUpPlay(int ComboIndex) {
+  ShowMouse(false);
+  const D3DDISPLAYMODE desktop = graphics_->DisplayMode();
+  DesktopWidth = static_cast<int>(desktop.Width);
+  DesktopHeight = static_cast<int>(desktop.Height);
+  RunStep("screen mode", [&] { mode_ = ScreenModeFor(ComboIndex); });
+
+  // The dialog's window becomes the game's.
+  graphics_->SetWindowMode(options_.Windowed ? WindowMode::Windowed : WindowMode::Fullscreen);
+  graphics_->InitDevice(DesktopWidth, DesktopHeight, 1, PlayAmbient);
+  const int kind = CreatePlayDevice(*graphics_, mode_);
+  if (kind == DeviceKindNone || graphics_->Device() == nullptr) {
+    graphics_->InitDevice(DesktopWidth, DesktopHeight, 1, PlayAmbient);
+    ShowMessageBox(GameTitle, NoDeviceMessage);
+    Form_Unload();
+  }
+  state_ = std::make_unique<GameState>();
+  rules_ = std::make_unique<GameRules>(*state_, *random_, player_);
+  state_->DeviceKind = kind;
+  IDevice& device = *graphics_->Device();
+
+  RunStep("camera", [&] {
+    GameCam = std::make_unique<CamObject>(device);
+    SetupPlayCamera(*GameCam);
+  });
+  RunStep("font", [&] { TextFont = MakePlayFont(device, mode_); });
+  RunStep("sprite", [&] { GameSprite = device.CreateSprite(); });
+  RunStep("play-field constants", [&] { SetPlayFieldConstants(*rules_, player_); });
+  assets_ = std::make_unique<GameAssets>(device);
+  RunStep("textures and meshes", [&] {
+    RegisterEmbeddedBitmaps();
+    LoadResourceAssets(*assets_, folders_);
+  });
+  RunStep("screen images", [&] { LoadScreenImages(*assets_, folders_.DataPath2); });
+  RunStep("scores", [&] { ReadScores(folders_.AppPath / ScoresFileName, scores_, *random_); });
+  RunStep("controls", [&] { ReadControls(folders_.AppPath / ControlsFileName, GameKey, *random_); });
+  bank_ = std::make_unique<SoundBank>();
+  if (player_.SoundOn == 1)
+    RunStep("sounds", [&] { SetupSounds(*bank_, player_, *soundSystem_, folders_.WavePath); });
+  RunStep("key table", [&] { keys_->InitKeyTable(); });
+  RunStep("layouts", [&] {
+    hudLayout_ = SetupHudLayout(mode_);
+    menuLayout_ = SetupMenuLayout(mode_.ScreenWidth, mode_.ScreenHeight, mode_.ScreenRatio);
+    rules_->InitCubePos();
+  });
+  blink_ = std::make_unique<BlinkTimer>(*clock_);
+  RunStep("play screen", [&] {
+    renderer_ = std::make_unique<PlayRenderer>(*state_, *assets_, Require(GameSprite, "the sprite"), *random_,
+                                               *blink_, hudLayout_, mode_);
+  });
+  RunStep("intro", [&] {
+    ShowIntro(IntroParts{device, Require(GameSprite, "the sprite"), assets_->ScreenOA, assets_->ScreenOB,
+                         player_, *clock_, *events_},
+              IntroScreen{mode_.ScreenWidth, mode_.ScreenHeight, mode_.ScreenRatio});
+  });
+}
+
+void StartGame::PlayForever() {
+  IDevice& device = *graphics_->Device();
+  CameraControl camera(Require(GameCam, "the camera"));
+  FileScoreStore scores(scores_, folders_.AppPath / ScoresFileName, *random_);
+  for (;;) {
+    const std::uint32_t pass = clock_->Ticks();
+    bool failed = false;
+    const auto step = [&](const char* what, const std::function<void()>& f) {
+      RunStep(what, [&] {
+        try {
+          f();
+        } catch (...) {
+          failed = true;
+          throw;
+        }
+      });
+    };
+    step("menu music", [&] { player_.PlayMusic(14, 1, 0); });
+    int choice = 0;
+    step("menu", [&] {
+      MainMenu menu(MenuParts{device, Require(GameSprite, "the sprite"), Require(TextFont, "the font"),
+                              assets_->ScreenME, assets_->XBackGround, *keys_, player_, *state_, GameKey,
+                              scores_.ScoreList, *clock_, *events_, *blink_,
+                              folders_.AppPath / ControlsFileName, *random_, [this] { Form_Unload(); }},
+                    menuLayout_);
+      choice = menu.Run();
+    });
+    if (choice == 1) {
+      step("menu music", [&] { player_.StopMusic(14); });
+      step("game", [&] {
+        ScreenRenderer screen(Require(renderer_, "the play screen"));
+        // Made for each game: it takes the bindings as the menu left them.
+        GameLoop loop(*rules_, player_, *keys_, GameKey, *clock_,
+                      {screen, camera, *events_, scores, renderer_.get()},
+                      PlayScreen{mode_.ScreenWidth, mode_.ScreenRatio});
+        loop.PlayGame();
+      });
+      step("game music", [&] {
+        if (player_.MusicNow >= 1) player_.StopMusic(player_.MusicNow);
+      });
+    }
+    // A pass that failed at once must not spin: it waits out a menu frame
+    // and still hears the window's close button.
+    if (failed) {
+      clock_->WaitUntil(pass + 20);
+      pump_->Pump();
+      if (pump_->QuitRequested()) throw QuitRequest();
+    }
+  }
+}
+
+void StartGame::RunPlay(int ComboIndex) {
+  try {
+    SetUpPlay(ComboIndex);
+    PlayForever();
+  } catch (const QuitRequest&) {
+    // the window was closed: the same way out as the menu's exit
+  }
+  Form_Unload();
+}
+
+void StartGame::Form_Unload() {
+  ShowMouse(true);
+  GameCam.reset();
+  renderer_.reset();
+  assets_.reset();
+  TextFont.reset();
+  GameSprite.reset();
+  bank_.reset();  // the buffers, before the sound system that made them
+  keys_.reset();
+  // The desktop's mode was never changed; letting the device and the window go
+  // gives the desktop back.
+  graphics_.reset();
+  soundSystem_.reset();
+  std::cout.flush();
+  EndProgram(0);
+}
+
+}  // namespace
+
+int RunStartGame(const StartOptions& options) {
+  // Large: the form lives on the heap for the whole run.
+  auto form = std::make_unique<StartGame>(options);
+  form->Form_Load();
+  const int index = form->ShowDialog();
+  form->RunPlay(index);
+}
+
+}  // namespace quarnix
