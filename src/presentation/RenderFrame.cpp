@@ -244,8 +244,8 @@ void PlayRenderer::EffectPass() {
 }
 
 void PlayRenderer::Sprite(ScreenObject& image, const RECT& source, float x, float y, std::uint32_t colour,
-                          float scaleY) {
-  const D3DVECTOR2 scaling = vec2(mode_.ScreenRatio, scaleY == 0 ? mode_.ScreenRatio : scaleY);
+                          std::optional<float> scaleY) {
+  const D3DVECTOR2 scaling = vec2(mode_.ScreenRatio, scaleY.value_or(mode_.ScreenRatio));
   const D3DVECTOR2 centre = vec2(0, 0);
   const D3DVECTOR2 at = vec2(x, y);
   sprite_.Draw(image.Texture(), &source, &scaling, &centre, 0, &at, colour);

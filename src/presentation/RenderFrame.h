@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/Random.h"
@@ -82,8 +83,9 @@ class PlayRenderer final : public IGameEvents {
   void QDisplay(XObject& object, int tex, int kind, float yaw, const D3DVECTOR& p);
   std::uint32_t Alpha(int kind) const;
   void Counted(XObject& object);
+  // Scaled by ScreenRatio both ways unless scaleY is given.
   void Sprite(ScreenObject& image, const RECT& source, float x, float y, std::uint32_t colour = 0xFFFFFFFF,
-              float scaleY = 0);
+              std::optional<float> scaleY = std::nullopt);
   // Value drawn digit by digit: digit n (1-based) of HudDigits(value, width)
   // from table at position(n).
   template <typename Position>

@@ -1,0 +1,366 @@
+// The play screen's frame on the null device, which records every mesh and
+// sprite draw: where things go, what each display flag adds, and how the
+// animation fields the renderer keeps move from frame to frame. Also the HUD
+// layout tables, worked out here from their definitions.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "PlayScreenTestUtil.h"
+#include "platform/NullGraphics.h"
+
+namespace quarnix {
+namespace {
+
+using test::PlayScene;
+
+constexpr std::uint32_t PanelColour = 0xA0FFFFFF;
+
+TEST(HudLayout, ScreenModesAndPositionsScaleFromTheirAnchors) {
+  EXPECT_THROW(ScreenModeFor(3), std::out_of_range);
+  const ScreenMode m = ScreenModeFor(1);
+  ASSERT_EQ(m.ScreenWidth, 800);
+  ASSERT_EQ(m.ScreenHeight, 600);
+  const float r = 0.78125f;
+  ASSERT_FLOAT_EQ(m.ScreenRatio, r);
+  const HudLayout h = SetupHudLayout(m);
+  // Centre-anchored, quarter-anchored and corner-anchored rows.
+  EXPECT_EQ(h.ScorePos(1), vec2(400 - 100 * r, 36 * r));
+  EXPECT_EQ(h.ScorePos(5), vec2(400 + 60 * r, 36 * r));
+  EXPECT_EQ(h.ChainPos(5), vec2(600 - 9 * r, 40 * r));
+  EXPECT_EQ(h.LevelPos(2), vec2(200 + 32 * r, 40 * r));
+  EXPECT_FLOAT_EQ(h.LevelShowPos(1), 400 + 40 * r);
+  EXPECT_FLOAT_EQ(h.LevelShowPos(2), 400 + 80 * r);
+  EXPECT_EQ(h.NextPos(2, 3), vec2(96 * r, 72 * r));
+  EXPECT_EQ(h.OverPos, vec2(400 - 240 * r, 300 - 180 * r));
+  EXPECT_EQ(h.NamePos(26), vec2(400 - 240 * r + 45 * r + 375 * r, 300 - 180 * r + 312 * r));
+  // 640 pixels: the anchors are whole pixels (640 / 4 = 160, 3 * 640 / 4 = 480).
+  const HudLayout s = SetupHudLayout(ScreenModeFor(2));
+  EXPECT_FLOAT_EQ(s.LevelPos(1).x, 160 + 17 * 0.625f);
+  EXPECT_FLOAT_EQ(s.ChainPos(1).x, 480 - 69 * 0.625f);
+}
+
+TEST(HudLayout, SheetRectanglesDoNotDependOnTheMode) {
+  for (int mode = 0; mode <= 2; ++mode) {
+    const HudLayout h = SetupHudLayout(ScreenModeFor(mode));
+    EXPECT_EQ(h.DigitRect.at(7), (RECT{105, 330, 119, 344}));
+    EXPECT_EQ(h.ScoreDigitRect.at(0), (RECT{60, 0, 100, 25}));
+    EXPECT_EQ(h.LevelDigitRect.at(9), (RECT{380, 81, 420, 109}));
+    EXPECT_EQ(h.LetterRect(1), (RECT{0, 345, 14, 360}));
+    EXPECT_EQ(h.LetterRect(27), (RECT{390, 345, 404, 360}));  // the space
+    // Colour cubes: pictures 0..15 down the left half, 16..24 down the right.
+    EXPECT_EQ(h.CubeIconRect(3, 1), (RECT{0, 96, 31, 127}));
+    EXPECT_EQ(h.CubeIconRect(16, 4), (RECT{224, 0, 255, 31}));
+    EXPECT_EQ(h.CubeIconRect(24, 2), (RECT{160, 256, 191, 287}));
+    // Special cubes: one icon whatever the picture.
+    EXPECT_EQ(h.CubeIconRect(0, 5), (RECT{128, 320, 159, 351}));
+    EXPECT_EQ(h.CubeIconRect(17, 8), (RECT{224, 320, 255, 351}));
+    EXPECT_EQ(h.CubeIconRect(9, 10), (RECT{160, 352, 191, 383}));
+    EXPECT_THROW(h.CubeIconRect(25, 1), std::out_of_range);
+    EXPECT_THROW(h.CubeIconRect(0, 11), std::out_of_range);
+  }
+}
+
+TEST(HudDigits, PadsToTheWidthAndNeverCuts) {
+  EXPECT_EQ(HudDigits(42, 5), "00042");
+  EXPECT_EQ(HudDigits(7, 1), "7");
+  EXPECT_EQ(HudDigits(123456, 5), "123456");
+  EXPECT_EQ(HudDigits(-3, 2), "00");
+}
+
+class NullScreen : public ::testing::Test {
+ protected:
+  void Use(int mode, std::initializer_list<float> draws = {}) {
+    random_ = ScriptedRandom(draws);
+    random_.SetFallback(&fallback_);
+    const ScreenMode m = ScreenModeFor(mode);
+    device_ = std::make_unique<NullDevice>(m.ScreenWidth, m.ScreenHeight);
+    scene_ = std::make_unique<PlayScene>(*device_, m, random_);
+  }
+  void SetUp() override { Use(0); }
+
+  GameState& S() { return *scene_->state; }
+  GameAssets& A() { return scene_->assets; }
+  void Frame() { scene_->renderer->RenderFrame(); }
+
+  std::vector<NullDevice::MeshDraw> DrawsOf(const XObject& o) const {
+    std::vector<NullDevice::MeshDraw> found;
+    for (const auto& d : device_->MeshDraws())
+      if (d.mesh == o.Mesh() && d.subset == 0) found.push_back(d);
+    return found;
+  }
+  // Sprite draws at screen row y.
+  std::vector<NullDevice::SpriteDraw> SpritesAt(float y) const {
+    std::vector<NullDevice::SpriteDraw> found;
+    for (const auto& d : device_->SpriteDraws())
+      if (std::abs(d.translation.y - y) < 1e-3f) found.push_back(d);
+    return found;
+  }
+  static D3DVECTOR Moved(const D3DMATRIX& m) { return {m(3, 0), m(3, 1), m(3, 2)}; }
+
+  Rng fallback_{5};
+  ScriptedRandom random_;
+  std::unique_ptr<NullDevice> device_;
+  std::unique_ptr<PlayScene> scene_;
+};
+
+TEST_F(NullScreen, FirstFrameDrawsTheSwayLimitsAndTheSpinWrapsAt360) {
+  Use(0, {0.5f, 0.25f, 0.0f});
+  S().SpinAngle = 356;
+  Frame();
+  const BackMotionRec& m = S().BackMotion;
+  EXPECT_FLOAT_EQ(m.LimitX, 0.5f * 325 + 45);
+  EXPECT_FLOAT_EQ(m.LimitY, 0.25f * 20 + 25);
+  EXPECT_FLOAT_EQ(m.LimitZ, 20);
+  EXPECT_FLOAT_EQ(m.StepZ, 0.05f);
+  EXPECT_EQ(random_.Drawn(), 3);
+  std::vector<float> spins{S().SpinAngle};
+  for (int i = 0; i < 3; ++i) {
+    Frame();
+    spins.push_back(S().SpinAngle);
+  }
+  EXPECT_EQ(spins, (std::vector<float>{358, 360, 0, 2}));
+  EXPECT_EQ(random_.Drawn(), 3);  // the limits are drawn once
+  EXPECT_EQ(device_->Presents(), 4);
+}
+
+TEST_F(NullScreen, FieldCellsAreExchangedAndSpecialCubesSpinUnderTheirBox) {
+  S().PlayShow = true;
+  S().SpinAngle = 28;  // becomes 30 in the frame
+  S().CubeArray(1, 1, 1) = CellKind::Red;
+  S().CubeArray(2, 3, 4) = CellKind::FourColor;
+  S().CubeArray(5, 5, 2) = CellKind::CubeClear;
+  Frame();
+  EXPECT_EQ(scene_->renderer->LastFrame().MeshDraws, 25 + 1 + 2 + 1);
+  ASSERT_EQ(DrawsOf(A().XBuildPlan).size(), 25u);
+  const auto red = DrawsOf(A().XCube(CellKind::Red));
+  ASSERT_EQ(red.size(), 1u);
+  EXPECT_EQ(Moved(red[0].world), (D3DVECTOR{2 * 1 - 6, 0, 6 - 2 * 1}));
+  EXPECT_EQ(red[0].alphaBlend, 0u);
+  const auto clearing = DrawsOf(A().XCube(CellKind::CubeClear));
+  ASSERT_EQ(clearing.size(), 1u);
+  EXPECT_EQ(Moved(clearing[0].world), (D3DVECTOR{2 * 5 - 6, 1, 6 - 2 * 5}));
+  EXPECT_EQ(clearing[0].alphaBlend, 1u);
+  const auto special = DrawsOf(A().XCube(CellKind::FourColor));
+  const auto box = DrawsOf(A().XCube(CellKind::SpecialBox));
+  ASSERT_EQ(special.size(), 1u);
+  ASSERT_EQ(box.size(), 1u);
+  EXPECT_EQ(Moved(special[0].world), (D3DVECTOR{2 * 3 - 6, 3, 6 - 2 * 2}));
+  EXPECT_NEAR(special[0].world(0, 0), std::cos(30 * 3.14159265f / 180), 1e-5);
+  EXPECT_EQ(Moved(box[0].world), Moved(special[0].world));
+  EXPECT_FLOAT_EQ(box[0].world(0, 0), 1.0f);  // the box does not turn
+  EXPECT_EQ(box[0].alphaBlend, 1u);
+}
+
+TEST_F(NullScreen, TurnedViewsTurnAboutTheOriginWithoutSpinningSpecials) {
+  S().FieldSpinShow = S().TurnShow = true;
+  S().TurnAngle = 90;
+  S().SpinAngle = 40;
+  S().CubeArray(1, 1, 1) = CellKind::Blue;
+  S().NowCube(1, 5) = CellKind::Diamond;
+  S().NowCubeZ = 9;
+  Frame();
+  const D3DMATRIX yaw = D3DXMatrixRotationY(90 * 0.017453292519943278f);
+  const auto blue = DrawsOf(A().XCube(CellKind::Blue));
+  ASSERT_EQ(blue.size(), 1u);
+  const D3DVECTOR expected = D3DXVec3TransformCoord({-4, 0, 4}, yaw);
+  EXPECT_NEAR(Moved(blue[0].world).x, expected.x, 1e-4);
+  EXPECT_NEAR(Moved(blue[0].world).y, 0, 1e-4);
+  EXPECT_NEAR(Moved(blue[0].world).z, expected.z, 1e-4);
+  const auto diamond = DrawsOf(A().XCube(CellKind::Diamond));
+  const auto box = DrawsOf(A().XCube(CellKind::SpecialBox));
+  ASSERT_EQ(diamond.size(), 1u);
+  ASSERT_EQ(box.size(), 1u);
+  EXPECT_EQ(diamond[0].world, box[0].world);  // turned with the piece, not spun
+  EXPECT_NEAR(Moved(diamond[0].world).y, 8, 1e-4);
+}
+
+TEST_F(NullScreen, FallingPieceSpinsItsSpecialsAndMarksWhereEachColumnLands) {
+  S().PieceShow = true;
+  S().SpinAngle = 58;
+  S().NowCube(2, 2) = CellKind::Tund;
+  S().NowCube(4, 1) = CellKind::Yellow;
+  S().NowCubeZ = 10;
+  S().HeightArray(2, 2) = 3;
+  Frame();
+  const auto tund = DrawsOf(A().XCube(CellKind::Tund));
+  const auto box = DrawsOf(A().XCube(CellKind::SpecialBox));
+  ASSERT_EQ(tund.size(), 1u);
+  ASSERT_EQ(box.size(), 1u);
+  EXPECT_NE(tund[0].world, box[0].world);
+  EXPECT_EQ(Moved(tund[0].world), (D3DVECTOR{-2, 9, 2}));
+  const auto markers = DrawsOf(A().XSelectArea);
+  ASSERT_EQ(markers.size(), 2u);
+  EXPECT_EQ(Moved(markers[0].world), (D3DVECTOR{-2, 3, 2}));  // on top of the column's three cubes
+  EXPECT_EQ(Moved(markers[1].world), (D3DVECTOR{-4, 0, -2}));
+}
+
+TEST_F(NullScreen, BuildPlanSlidesInAndTheBackgroundSwaysWithinItsLimits) {
+  Use(0, {0, 0, 0});  // limits 45, 25, 20
+  S().StartShow = S().BackShow = true;
+  S().StartOffset = 10;
+  Frame();
+  const auto plan = DrawsOf(A().XBuildPlan);
+  ASSERT_EQ(plan.size(), 25u);
+  EXPECT_FLOAT_EQ(Moved(plan[0].world).z, 4 - 10.0f);
+  float lowX = 0, highX = 0, lowY = 0, highY = 0;
+  for (int i = 1; i < 100; ++i) Frame();
+  EXPECT_NEAR(S().StartOffset, 10 * std::pow(0.95, 100), 1e-3);
+  S().StartShow = false;
+  for (int i = 0; i < 8000; ++i) {
+    Frame();
+    const BackMotionRec& m = S().BackMotion;
+    lowX = std::min(lowX, m.PosX), highX = std::max(highX, m.PosX);
+    lowY = std::min(lowY, m.PosY), highY = std::max(highY, m.PosY);
+  }
+  EXPECT_GE(lowY, -0.021f);
+  EXPECT_LE(highY, 25.021f);
+  EXPECT_GT(highY, 24.9f);
+  EXPECT_NEAR(highX, 45, 0.05);
+  EXPECT_NEAR(lowX, -45, 0.05);
+  EXPECT_EQ(DrawsOf(A().XBackGround).size(), 1u);
+}
+
+TEST_F(NullScreen, StarsMoveAgeAndEndTheEffectByThemselves) {
+  S().EffectShow = true;
+  S().EffectKind = CellKind::Stack;
+  S().ParticleCount = 3;
+  S().Particle(1) = {0, 0, 0, 1, 2, 0, 2};
+  S().Particle(2) = {0, 0, 0, 0, 0, 0, 1};
+  S().Particle(3) = {1, 1, 1, 0, 1, 0, 3};
+  Frame();
+  // Particle i uses star 2, 3, 1, ...; the second died in this frame.
+  EXPECT_EQ(DrawsOf(A().XStar(2)).size(), 1u);
+  EXPECT_EQ(DrawsOf(A().XStar(3)).size(), 0u);
+  ASSERT_EQ(DrawsOf(A().XStar(1)).size(), 1u);
+  EXPECT_FLOAT_EQ(S().Particle(1).Y, 2 * 1.01f);
+  EXPECT_EQ(Moved(DrawsOf(A().XStar(1))[0].world), (D3DVECTOR{1, 1 + 1.01f, 1}));
+  EXPECT_EQ(device_->GetRenderState(D3DRS_ZWRITEENABLE), 1u);
+  EXPECT_TRUE(S().EffectShow);
+  Frame();
+  Frame();
+  EXPECT_FALSE(S().EffectShow);  // nothing was alive in the third frame
+  EXPECT_EQ(scene_->renderer->LastFrame().MeshDraws, 0);
+
+  // A kind without a star effect neither moves nor draws.
+  S().EffectShow = true;
+  S().EffectKind = CellKind::Diamond;
+  S().Particle(3) = {1, 1, 1, 0, 1, 0, 3};
+  Frame();
+  EXPECT_FALSE(S().EffectShow);
+  EXPECT_EQ(S().Particle(3).Life, 3);
+}
+
+TEST_F(NullScreen, ClearPopupRisesFadesAndShowsTheChainWordOnlyInChains) {
+  S().PanelShow = S().ClearShow = true;
+  S().ClearCount = 42;
+  S().ChainCount = 2;
+  Frame();
+  EXPECT_EQ(S().PopupRise, 2);
+  EXPECT_EQ(static_cast<std::uint32_t>(S().PopupColour), 0xFDFFFFFFu);
+  auto row = SpritesAt(384 - 2);
+  ASSERT_EQ(row.size(), 3u);  // 4, 2, the sign
+  EXPECT_EQ(row[0].source, (RECT{20 + 40 * 4, 82, 60 + 40 * 4, 110}));
+  EXPECT_FLOAT_EQ(row[0].translation.x, 512 - 20);
+  EXPECT_EQ(row[1].source, (RECT{20 + 40 * 2, 82, 60 + 40 * 2, 110}));
+  EXPECT_FLOAT_EQ(row[1].translation.x, 512 + 20);
+  EXPECT_EQ(row[2].source, (RECT{0, 82, 20, 110}));
+  EXPECT_EQ(row[0].colour, 0xFDFFFFFFu);
+  ASSERT_EQ(SpritesAt(384 - 2 - 40).size(), 1u);
+  EXPECT_EQ(SpritesAt(384 - 2 - 40)[0].source, (RECT{150, 50, 320, 80}));
+
+  S().ClearCount = 123;
+  S().ChainCount = 1;
+  Frame();
+  EXPECT_EQ(SpritesAt(384 - 4).size(), 4u);
+  EXPECT_TRUE(SpritesAt(384 - 4 - 40).empty());
+  EXPECT_EQ(SpritesAt(384 - 4)[0].colour, 0xFBFFFFFFu);
+}
+
+TEST_F(NullScreen, LevelAnnouncementRisesToMidScreenWithoutALeadingZero) {
+  Use(2);  // 640 x 480: rises by 6 a frame
+  S().PanelShow = S().LevelShow = true;
+  S().ScoreLevel = 7;
+  S().PopupRise = 232;
+  Frame();
+  EXPECT_EQ(S().PopupRise, 238);
+  auto row = SpritesAt(238);
+  ASSERT_EQ(row.size(), 2u);  // the word and one digit
+  EXPECT_EQ(row[1].source, scene_->layout.LevelDigitRect.at(7));
+  EXPECT_FLOAT_EQ(row[1].translation.x, scene_->layout.LevelShowPos(2));
+  Frame();
+  Frame();
+  EXPECT_EQ(S().PopupRise, 244);  // stops once past the middle
+  S().ScoreLevel = 12;
+  Frame();
+  row = SpritesAt(244);
+  ASSERT_EQ(row.size(), 3u);
+  EXPECT_EQ(row[1].source, scene_->layout.LevelDigitRect.at(1));
+  EXPECT_EQ(row[2].source, scene_->layout.LevelDigitRect.at(2));
+}
+
+TEST_F(NullScreen, GaugeGrowsUpwardFromAFixedBottom) {
+  S().PanelShow = true;
+  for (int height : {0, 5, 10}) {
+    S().MaxHeight = height;
+    Frame();
+    const auto& sprites = device_->SpriteDraws();
+    const auto bar = std::find_if(sprites.begin(), sprites.end(), [](const auto& d) {
+      return d.source == RECT{420, 50, 446, 184};
+    });
+    ASSERT_NE(bar, sprites.end());
+    const float scale = height / 10.0f;
+    EXPECT_FLOAT_EQ(bar->scaling.y, scale);
+    // Its bottom edge (134 rows of the sheet, scaled) stays put.
+    EXPECT_FLOAT_EQ(bar->translation.y + 134 * bar->scaling.y, 134 + 48);
+  }
+}
+
+TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
+  S().PanelShow = S().GameOverShow = true;
+  S().GameScore = 120;
+  S().ChainScore = 35;
+  S().GameLevel = 4;
+  for (int& c : S().GameName) c = 32;
+  S().GameName(1) = 'A';
+  S().GameName(2) = '1';
+  S().GameName(3) = 'Z';
+  S().NameCursorX = scene_->layout.NamePos(4).x;
+  const HudLayout& h = scene_->layout;
+  const float nameY = h.OverPos.y + 312;
+
+  Frame();  // the blink timer's first call is true: the cursor is hidden
+  auto name = SpritesAt(nameY);
+  // The name line, 26 characters; the cursor is two pixels lower.
+  ASSERT_EQ(name.size(), 27u);
+  EXPECT_EQ(name[1].source, h.LetterRect(1));
+  EXPECT_EQ(name[2].source, h.DigitRect.at(1));
+  EXPECT_EQ(name[3].source, h.LetterRect(26));
+  EXPECT_EQ(name[4].source, h.LetterRect(27));
+  for (const auto& d : name) EXPECT_EQ(d.colour, PanelColour);
+  ASSERT_EQ(SpritesAt(nameY + 2).size(), 1u);
+  EXPECT_EQ(SpritesAt(nameY + 2)[0].colour, 0u);
+  EXPECT_FLOAT_EQ(SpritesAt(nameY + 2)[0].translation.x, h.NamePos(4).x);
+
+  scene_->clock.Advance(100);
+  Frame();
+  EXPECT_EQ(SpritesAt(nameY + 2)[0].colour, PanelColour);
+
+  // Score, chain score, their sum, level: 5 + 5 + 5 + 2 digits on one row.
+  const auto totals = SpritesAt(h.OverPos.y + 245);
+  ASSERT_EQ(totals.size(), 17u);
+  std::string shown;
+  for (const auto& d : totals) shown += static_cast<char>('0' + d.source.left / 15);
+  EXPECT_EQ(shown,
+            "00120"
+            "00035"
+            "00155"
+            "04");
+  EXPECT_FLOAT_EQ(totals[10].translation.x, h.OverPos.x + 250);
+}
+
+}  // namespace
+}  // namespace quarnix
