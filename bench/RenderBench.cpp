@@ -1,0 +1,148 @@
+// The play screen's heaviest frame at 1024 x 768 on the OpenGL device: every
+// cell of the well filled (special cubes and clearing cubes among them, so
+// the see-through and boxed draws are there), the falling piece with its
+// landing markers, 300 live star particles, the background and the whole HUD
+// with the clear pop-up. Each frame is finished with glFinish, so the time is
+// the renderer's whole work. The passes alone are measured too, to show where
+// the time goes. Run from anywhere: the content comes from the built game
+// folder. Headless: SDL_VIDEODRIVER=offscreen.
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "core/Clock.h"
+#include "core/Random.h"
+#include "game/GameRules.h"
+#include "platform/GlGraphics.h"
+#include "platform/InitDirect3D.h"
+#include "presentation/GameAssets.h"
+#include "presentation/HudLayout.h"
+#include "presentation/RenderFrame.h"
+#include "presentation/ScreenImages.h"
+#include "toolkit/CamObject.h"
+
+namespace quarnix {
+namespace {
+
+enum Parts : int { Field = 1, Stars = 2, Background = 4, Hud = 8, All = 15 };
+
+struct Screen {
+  explicit Screen(int width) : graphics(GraphicsOptions{WindowMode::Hidden, "render bench"}) {
+    mode = ScreenModeFor(width == 1024 ? 0 : width == 800 ? 1 : 2);
+    if (!graphics.InitD3D() || graphics.InitDevice(mode.ScreenWidth, mode.ScreenHeight, 1, 0x00505050) == 5)
+      return;
+    IDevice& device = *graphics.Device();
+    SetProjection(device, 60);
+    RegisterEmbeddedBitmaps();
+    assets = std::make_unique<GameAssets>(device);
+    const GameFolders folders = GameFolders::In(QUARNIX_GAME_DIR);
+    LoadResourceAssets(*assets, folders);
+    LoadScreenImages(*assets, folders.DataPath2);
+    sprite = device.CreateSprite();
+    cam = std::make_unique<CamObject>(device);
+    cam->SetCamValue(0, 0, 0, 0, 14, -12, 0, 4, 0);
+    cam->SetCam();
+    rules.InitCubePos();
+    rules.InitLevelTable();
+    layout = SetupHudLayout(mode);
+    renderer = std::make_unique<PlayRenderer>(*state, *assets, *sprite, random, blink, layout, mode);
+  }
+
+  // The heaviest state the rules can reach, for the parts asked for.
+  void Fill(int parts) {
+    GameState& s = *state;
+    s.GameLevel = s.ScoreLevel = 3;
+    s.GameScore = 12345;
+    s.ChainScore = 678;
+    s.MaxHeight = 10;
+    s.PlayShow = (parts & Field) != 0;
+    s.PieceShow = (parts & Field) != 0;
+    s.BackShow = (parts & Background) != 0;
+    s.PanelShow = s.HudShow = s.ClearShow = (parts & Hud) != 0;
+    s.ClearCount = 123;
+    s.ChainCount = 2;
+    const int kinds[] = {1, 2, 3, 4, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11};
+    int n = 0;
+    for (int z = 1; z <= 10; ++z)
+      for (int x = 1; x <= 5; ++x)
+        for (int y = 1; y <= 5; ++y) s.CubeArray(x, y, z) = kinds[n++ % std::size(kinds)];
+    for (int x = 2; x <= 4; ++x) s.NowCube(x, 3) = x;  // above the full well, as at game end
+    s.NowCubeZ = 10;
+    for (int i = 1; i <= 3; ++i)
+      for (int j = 1; j <= 3; ++j) s.NextCube(i, j) = (i + j) % 4 + 1;
+  }
+  // 300 stars spread over the well, all alive.
+  void Sparkle(bool on) {
+    GameState& s = *state;
+    s.EffectShow = on;
+    s.EffectKind = CellKind::Stack;
+    s.ParticleCount = on ? MaxParticles : 0;
+    for (int i = 1; i <= MaxParticles; ++i)
+      s.Particle(i) = {static_cast<float>(i % 11) - 5.0f,
+                       static_cast<float>(i % 7),
+                       static_cast<float>(i % 13) - 6.0f,
+                       0.01f,
+                       0.02f,
+                       0.0f,
+                       1000};
+  }
+  bool Ready() const { return renderer != nullptr; }
+
+  GlGraphics graphics;
+  ScreenMode mode;
+  std::unique_ptr<GameState> state = std::make_unique<GameState>();
+  Rng random{3};
+  SoundPlayer sound;
+  GameRules rules{*state, random, sound};
+  VirtualClock clock{10000};
+  BlinkTimer blink{clock};
+  HudLayout layout;
+  std::unique_ptr<GameAssets> assets;
+  std::unique_ptr<ISprite> sprite;
+  std::unique_ptr<CamObject> cam;
+  std::unique_ptr<PlayRenderer> renderer;
+};
+
+void BM_PlayScreen(benchmark::State& bench) {
+  const int parts = static_cast<int>(bench.range(0));
+  Screen screen(static_cast<int>(bench.range(1)));
+  if (!screen.Ready()) {
+    bench.SkipWithError("no OpenGL device (headless: SDL_VIDEODRIVER=offscreen)");
+    return;
+  }
+  screen.Fill(parts);
+  for (int warm = 0; warm < 3; ++warm) {
+    screen.Sparkle((parts & Stars) != 0);
+    screen.renderer->RenderFrame();
+  }
+  screen.graphics.Finish();
+  for (auto _ : bench) {
+    bench.PauseTiming();
+    screen.Sparkle((parts & Stars) != 0);  // the same 300 stars every frame
+    screen.state->PopupRise = 0;
+    bench.ResumeTiming();
+    screen.renderer->RenderFrame();
+    screen.graphics.Finish();
+  }
+  const FrameCounts& c = screen.renderer->LastFrame();
+  bench.counters["mesh_draws"] = c.MeshDraws;
+  bench.counters["subset_draws"] = c.SubsetDraws;
+  bench.counters["sprite_draws"] = c.SpriteDraws;
+}
+
+BENCHMARK(BM_PlayScreen)
+    ->ArgNames({"parts", "width"})
+    ->Args({All, 1024})
+    ->Args({Field, 1024})
+    ->Args({Stars, 1024})
+    ->Args({Background, 1024})
+    ->Args({Hud, 1024})
+    ->Args({All, 640})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(2.0);
+
+}  // namespace
+}  // namespace quarnix
+BENCHMARK_MAIN();
