@@ -56,6 +56,7 @@ class LoopTest : public ::testing::Test {
     rules.InitCubePos();
     ReadScores(file, book, random);  // no file yet: an empty table is written
     loop.AddObserver(&probe);
+    events.QuitAtPump = 1'000'000;  // a game that never ends fails instead of hanging
   }
 
   // Holds vk down until the loop has read it, then lets it go (called each frame).
