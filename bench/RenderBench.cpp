@@ -11,6 +11,7 @@
 
 #include <memory>
 
+#include "app/PlaySetup.h"
 #include "core/Clock.h"
 #include "core/Random.h"
 #include "game/GameRules.h"
@@ -30,10 +31,9 @@ enum Parts : int { Field = 1, Stars = 2, Background = 4, Hud = 8, All = 15 };
 struct Screen {
   explicit Screen(int width) : graphics(GraphicsOptions{WindowMode::Hidden, "render bench"}) {
     mode = ScreenModeFor(width == 1024 ? 0 : width == 800 ? 1 : 2);
-    if (!graphics.InitD3D() || graphics.InitDevice(mode.ScreenWidth, mode.ScreenHeight, 1, 0x00505050) == 5)
-      return;
+    // The device as play makes it, allocator settings included.
+    if (!graphics.InitD3D() || CreatePlayDevice(graphics, mode) == DeviceKindNone) return;
     IDevice& device = *graphics.Device();
-    SetProjection(device, 60);
     RegisterEmbeddedBitmaps();
     assets = std::make_unique<GameAssets>(device);
     const GameFolders folders = GameFolders::In(QUARNIX_GAME_DIR);

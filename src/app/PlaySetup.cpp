@@ -1,5 +1,7 @@
 #include "app/PlaySetup.h"
 
+#include <malloc.h>
+
 #include <exception>
 #include <iostream>
 
@@ -9,7 +11,21 @@
 
 namespace quarnix {
 
+namespace {
+
+// Mesa's software renderer allocates and frees blocks of several megabytes for
+// every draw. Above glibc's default threshold each one is mapped fresh from the
+// kernel, a page fault per page, which more than doubled the frame time of a
+// full well; kept in the heap they are reused.
+void KeepLargeBlocksInHeap() {
+  mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+  mallopt(M_TRIM_THRESHOLD, 128 * 1024 * 1024);
+}
+
+}  // namespace
+
 int CreatePlayDevice(IGraphics& graphics, const ScreenMode& mode) {
+  KeepLargeBlocksInHeap();
   const int kind = graphics.InitDevice(mode.ScreenWidth, mode.ScreenHeight, 1, PlayAmbient);
   if (IDevice* device = graphics.Device(); device != nullptr && kind != DeviceKindNone)
     SetProjection(*device, PlayFieldOfView);

@@ -27,7 +27,8 @@ inline constexpr D3DCOLOR PlayAmbient = 0x00505050;
 inline constexpr float PlayFieldOfView = 60.0f;
 
 // The device at the mode's size with lighting on, the play ambient and the
-// 60-degree projection. Returns DeviceKind; with DeviceKindNone nothing else is set.
+// 60-degree projection. Returns DeviceKind; with DeviceKindNone nothing else is
+// set. Also tunes the allocator for the software renderer (see PlaySetup.cpp).
 int CreatePlayDevice(IGraphics& graphics, const ScreenMode& mode);
 
 // The three camera presets (the play screen starts from the third), made the view.
