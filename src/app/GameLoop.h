@@ -59,7 +59,8 @@ std::string TypedName(const FixedArray<int, GameNameLength>& GameName);
 class GameLoop final : public IFrameStep {
  public:
   // The rules' pauses run frames through this loop from here on. GameKey are
-  // the seven bindings (left, right, up, down, drop, turn, camera).
+  // the seven bindings (left, right, up, down, drop, turn, camera), read at
+  // every game, so a redefinition in the menu applies to the next one.
   GameLoop(GameRules& rules, SoundPlayer& sound, Keys& keys, const GameKeys& GameKey, IClock& clock,
            PlayParts parts, PlayScreen screen = {});
   ~GameLoop() override;
@@ -94,7 +95,7 @@ class GameLoop final : public IFrameStep {
   GameRules& rules_;
   SoundPlayer& sound_;
   Keys& keys_;
-  GameKeys gameKey_;
+  const GameKeys& gameKey_;
   IClock& clock_;
   PlayParts parts_;
   PlayScreen screen_;

@@ -269,3 +269,28 @@ TEST_F(LoopTest, ACloseRequestLeavesTheGameAndThePanel) {
   EXPECT_THROW(loop.GameOverEntry(), QuitRequest);
   EXPECT_EQ(ReadText(file), saved);
 }
+
+TEST_F(LoopTest, RedefinedBindingsApplyToTheNextGame) {
+  gameKey(7) = 'C';  // as the menu's redefinition leaves it
+  int phase = 0;
+  probe.onFrame = [&] {
+    TapKeys();
+    if (!NormalPlay() || !taps.empty() || held != 0) return;
+    switch (phase++) {
+      case 0:
+        source.Press(KeyA);  // held over a pass: the loop no longer reads it
+        break;
+      case 1:
+        EXPECT_EQ(camera.SetCams, 0);  // "A" is no longer the camera key
+        source.Release(KeyA);
+        Tap({'C'});
+        break;
+      default:
+        CloseWindow();
+    }
+  };
+  EXPECT_THROW(loop.PlayGame(), QuitRequest);
+  EXPECT_EQ(phase, 3);  // "C" was read
+  EXPECT_EQ(camera.SetCams, 1);
+  EXPECT_EQ(camera.Shown, 1);
+}

@@ -48,7 +48,7 @@ class LoopTest : public ::testing::Test {
         rules(s, random, sound),
         keys(source),
         scores(book, file, random),
-        loop(rules, sound, keys, DefaultGameKeys(), clock, {renderer, camera, events, scores}) {
+        loop(rules, sound, keys, gameKey, clock, {renderer, camera, events, scores}) {
     for (int i = 1; i <= WaveCount; ++i) sound.WaveBuffer(i) = &waves[i - 1];
     for (int i = 1; i <= MusicCount; ++i) sound.MusicBuffer(i) = &music[i - 1];
     sound.SoundOn = 1;
@@ -97,6 +97,7 @@ class LoopTest : public ::testing::Test {
   NullPlayRenderer renderer;
   RecordingCamera camera;
   ScriptedEventPump events;
+  GameKeys gameKey = DefaultGameKeys();
   GameLoop loop;
   Probe probe;
   std::deque<int> taps;
