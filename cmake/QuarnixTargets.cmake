@@ -35,6 +35,10 @@ function(quarnix_test name)
   target_compile_definitions(${name} PRIVATE QUARNIX_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
                                              QUARNIX_SHARED_DIR="${PROJECT_SOURCE_DIR}/../shared"
                                              QUARNIX_GAME_DIR="${QUARNIX_GAME_DIR}")
-  gtest_discover_tests(${name} PROPERTIES LABELS ${Q_LABEL} TIMEOUT ${Q_TIMEOUT}
-                       ENVIRONMENT "${Q_ENVIRONMENT}" DISCOVERY_TIMEOUT 60)
+  if(Q_ENVIRONMENT)
+    # Through a launcher rather than the ENVIRONMENT property: every variable of the
+    # list reaches the test (and its discovery), not only the first.
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${Q_ENVIRONMENT}")
+  endif()
+  gtest_discover_tests(${name} PROPERTIES LABELS ${Q_LABEL} TIMEOUT ${Q_TIMEOUT} DISCOVERY_TIMEOUT 60)
 endfunction()
