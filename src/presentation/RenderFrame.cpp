@@ -69,11 +69,29 @@ void PlayRenderer::Counted(XObject& object) {
 void PlayRenderer::Display(XObject& object, int tex, int kind, const D3DVECTOR& p, float angleY,
                            int rotAxis) {
   const std::uint32_t alpha = kind == 0 ? 0 : Alpha(kind);
+  if (alpha == 0) {
+    const float depth = p.x * view_(0, 2) + p.y * view_(1, 2) + p.z * view_(2, 2) + view_(3, 2);
+    opaque_.push_back({&object, tex, p, angleY, rotAxis, depth});
+    return;
+  }
+  FlushOpaque();
   object.DisplayXfile(tex, alpha, 1.0f, p.x, p.y, p.z, 0, angleY, 0, rotAxis);
   Counted(object);
 }
 
+void PlayRenderer::FlushOpaque() {
+  std::stable_sort(opaque_.begin(), opaque_.end(),
+                   [](const OpaqueDraw& a, const OpaqueDraw& b) { return a.Depth < b.Depth; });
+  for (const OpaqueDraw& d : opaque_) {
+    d.Object->DisplayXfile(d.Tex, 0, 1.0f, d.Position.x, d.Position.y, d.Position.z, 0, d.AngleY, 0,
+                           d.RotAxis);
+    Counted(*d.Object);
+  }
+  opaque_.clear();
+}
+
 void PlayRenderer::QDisplay(XObject& object, int tex, int kind, float yaw, const D3DVECTOR& p) {
+  FlushOpaque();
   // Centre opposite to the translation: the object turns about the world origin.
   object.QDisplayXfile(tex, kind == 0 ? 0 : Alpha(kind), 1.0f, yaw, 0, 0, vec3(-p.x, p.y, -p.z), p);
   Counted(object);
@@ -99,12 +117,15 @@ void PlayRenderer::DrawTurnedCube(int k, const D3DVECTOR& p) {
 
 void PlayRenderer::RenderFrame() {
   counts_ = {};
+  opaque_.clear();
+  view_ = device_.GetTransform(D3DTS_VIEW);
   Prologue();
   if (s_.PlayShow) FieldPass();
   if (s_.StartShow) StartPass();
   if (s_.FieldSpinShow) FieldSpinPass();
   if (s_.PieceShow) PiecePass();
   if (s_.TurnShow) TurnPass();
+  FlushOpaque();
   if (s_.BackShow) BackgroundPass();
   if (s_.EffectShow) EffectPass();
 

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/Random.h"
 #include "game/FrameStep.h"
@@ -79,7 +80,12 @@ class PlayRenderer final : public IGameEvents {
   void DrawCube(int k, const D3DVECTOR& p, bool spin);
   // The same cube turned by TurnAngle about the world origin.
   void DrawTurnedCube(int k, const D3DVECTOR& p);
+  // Opaque draws wait in a queue and go out nearest first when a see-through
+  // draw or a draw of another kind comes, or the 3D passes end: depth testing
+  // then skips most hidden pixels, and the picture is the same as drawing in
+  // order, because opaque draws between two see-through ones may come in any order.
   void Display(XObject& object, int tex, int kind, const D3DVECTOR& p, float angleY, int rotAxis);
+  void FlushOpaque();
   void QDisplay(XObject& object, int tex, int kind, float yaw, const D3DVECTOR& p);
   std::uint32_t Alpha(int kind) const;
   void Counted(XObject& object);
@@ -101,6 +107,16 @@ class PlayRenderer final : public IGameEvents {
   const HudLayout& layout_;
   ScreenMode mode_;
   FrameCounts counts_, last_;
+  struct OpaqueDraw {
+    XObject* Object;
+    int Tex;
+    D3DVECTOR Position;
+    float AngleY;
+    int RotAxis;
+    float Depth;  // along the view
+  };
+  std::vector<OpaqueDraw> opaque_;
+  D3DMATRIX view_{};
 };
 
 }  // namespace quarnix
