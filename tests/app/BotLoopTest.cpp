@@ -28,18 +28,3 @@ TEST(BotLoop, PlaysItsPiecesThenQuitsThroughThePrompt) {
   EXPECT_EQ(scores.Scores()(1).Name, "BOT" + std::string(23, ' '));
   EXPECT_GE(scores.Scores()(1).Score, game.Stats.CubesCleared);
 }
-
-TEST(BotLoop, TheSameSeedsPlayTheSameGame) {
-  BotGameOptions options;
-  options.GameSeed = 7;
-  options.BotSeed = 8;
-  options.MaxPieces = 40;
-  MemoryScoreStore first, second, third;
-  const LoopGameResult a = PlayLoopBotGame(options, first), b = PlayLoopBotGame(options, second);
-  EXPECT_EQ(a.Frames, b.Frames);
-  EXPECT_EQ(a.Stats.CubesCleared, b.Stats.CubesCleared);
-  EXPECT_EQ(a.Stats.Specials, b.Stats.Specials);
-  options.GameSeed = 9;
-  const LoopGameResult c = PlayLoopBotGame(options, third);
-  EXPECT_NE(a.Frames * 1000 + a.Stats.CubesCleared, c.Frames * 1000 + c.Stats.CubesCleared);
-}

@@ -1,4 +1,4 @@
-// The name entry's keys, the stored name and the name line's position.
+// The name entry's keys and the name line's position.
 
 #include <gtest/gtest.h>
 
@@ -48,26 +48,6 @@ TEST(NameEntry, CharactersAddAndBackspaceOrDeleteRemove) {
   empty.Type({8, 46});
   EXPECT_EQ(empty.length, 0);
   EXPECT_EQ(empty.Text(), Padded(""));
-}
-
-TEST(NameEntry, AFullNameTakesFurtherCharactersInItsLastSlot) {
-  Name n;
-  for (int i = 0; i < 26; ++i) n.Type({'A' + i});
-  EXPECT_EQ(n.Text(), "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-  n.Type({'1', '2'});
-  EXPECT_EQ(n.length, 26);
-  EXPECT_EQ(n.Text(), "ABCDEFGHIJKLMNOPQRSTUVWXY2");
-  n.Type({8});
-  EXPECT_EQ(n.Text(), Padded("ABCDEFGHIJKLMNOPQRSTUVWXY"));
-}
-
-TEST(NameEntry, ANameOfSpacesIsStoredAsNoName) {
-  Name n;
-  EXPECT_EQ(TypedName(n.codes), Padded("NO NAME"));
-  n.Type({' ', ' '});
-  EXPECT_EQ(TypedName(n.codes), Padded("NO NAME"));
-  n.Type({'X'});
-  EXPECT_EQ(TypedName(n.codes), Padded("  X"));
 }
 
 TEST(NameEntry, NameSlotsSitInTheCentredPanel) {
