@@ -12,6 +12,8 @@ PACKAGES=(
   libfontconfig-dev fonts-liberation2 libstb-dev zlib1g-dev
   # headless rendering and end-to-end checks
   xvfb xdotool xauth libgl1-mesa-dri libegl-mesa0 libegl1
+  # screenshots of the end-to-end run (xwd, netpbm) and the X fonts message boxes use
+  x11-apps netpbm xfonts-base
 )
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -1,5 +1,7 @@
 #include "app/PlayDriver.h"
 
+#include <SDL.h>
+
 #include <ctime>
 #include <filesystem>
 #include <iostream>
@@ -146,6 +148,10 @@ void StartGame::SetUpPlay(int ComboIndex) {
     ShowMessageBox(GameTitle, NoDeviceMessage);
     Form_Unload();
   }
+  // The small dialog window grew into the game's: keep it on the screen.
+  if (options_.Windowed)
+    if (SDL_Window* window = SDL_GetWindowFromID(graphics_->WindowId()))
+      SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   state_ = std::make_unique<GameState>();
   rules_ = std::make_unique<GameRules>(*state_, *random_, player_);
   state_->DeviceKind = kind;

@@ -1,0 +1,226 @@
+#!/usr/bin/env bash
+# The real game from the outside: quarnix under Xvfb, driven with xdotool keys
+# and clicks, in a copy of the game folder (the build's records stay as they
+# are). Run inside an X server of 1024 x 768:
+#   xvfb-run -a -s "-screen 0 1024x768x24" play_e2e.sh GAME_DIR QUARNIX_TOOL SHOTS_DIR
+# Screenshots of every screen go to SHOTS_DIR; the timings it measured are
+# printed at the end. Xvfb has no window manager, which a full-screen window
+# needs, so the game runs with --windowed (the window then fills the screen).
+set -uo pipefail
+
+game_src=$(realpath "$1")
+tool=$(realpath "$2")
+shots=$3
+mkdir -p "$shots"
+shots=$(realpath "$shots")
+work=$(mktemp -d "${TMPDIR:-/tmp}/quarnix-e2e.XXXXXX")
+pid=""
+cleanup() {
+  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export SDL_AUDIODRIVER=dummy
+
+fail() {
+  echo "FAIL: $*"
+  for f in "$work"/*.txt; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
+  exit 1
+}
+now() { date +%s.%N; }
+since() { echo "$(now) - $1" | bc; }
+# Held long enough for the game's polls to see it down (they run every 20 ms).
+tap() {
+  xdotool keydown "$1"
+  sleep 0.1
+  xdotool keyup "$1"
+  sleep 0.1
+}
+shot() { xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >"$shots/$1.png"; }
+# Pixels of the screen region (left top width height) that have the logo's orange.
+orange_pixels() {
+  xwd -root -silent | xwdtopnm 2>/dev/null | pnmcut -left "$1" -top "$2" -width "$3" -height "$4" | pnmdepth 255 |
+    python3 -c '
+import sys
+data = sys.stdin.buffer.read()
+# binary PPM: P6, width, height, maxval, then the pixels
+fields, pos = [], 0
+while len(fields) < 4:
+    while data[pos:pos + 1].isspace(): pos += 1
+    start = pos
+    while not data[pos:pos + 1].isspace(): pos += 1
+    fields.append(data[start:pos])
+px = data[pos + 1:]
+print(sum(1 for i in range(0, len(px) - 2, 3) if px[i] > 200 and 90 < px[i + 1] < 210 and px[i + 2] < 100))'
+}
+# The screen colour at one point, as "r g b".
+pixel() { xwd -root -silent | xwdtopnm 2>/dev/null | pnmcut -left "$1" -top "$2" -width 1 -height 1 | pnmdepth 255 | pnmtoplainpnm | tail -1 | xargs; }
+cpu_percent() {  # of one core, over $2 seconds
+  local a b
+  a=$(awk '{print $14 + $15}' "/proc/$1/stat")
+  sleep "$2"
+  b=$(awk '{print $14 + $15}' "/proc/$1/stat")
+  echo "scale=1; ($b - $a) * 100 / ($2 * $(getconf CLK_TCK))" | bc
+}
+wait_exit() {  # pid, seconds; prints the exit status, or fails
+  local i
+  for ((i = 0; i < $2 * 10; i++)); do
+    kill -0 "$1" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$1" 2>/dev/null && fail "the game did not end"
+  wait "$1"
+}
+copy_game() {
+  cp -r "$game_src" "$work/$1"
+  rm -f "$work/$1/quarnix-tool"
+}
+
+# --- A missing data file: the damaged-files message, and the game ends with an error.
+copy_game broken
+find "$work/broken/Wave" -iname 'thund.wav' -delete
+(cd "$work/broken" && exec ./quarnix) >"$work/broken.txt" 2>&1 &
+pid=$!
+sleep 2.5
+shot 00-damaged-files
+xdotool mousemove 510 294 click 1  # the message box's OK, in the middle of the screen
+wait_exit "$pid" 10
+status=$?
+pid=""
+[ "$status" -ne 0 ] || fail "a missing file still started the game"
+grep -q "Some files may be damaged! Please re-install this game." "$work/broken.txt" || fail "no damaged-files message"
+grep -qi "THUND.WAV" "$work/broken.txt" || fail "the missing file was not named"
+
+# --- The whole run.
+copy_game game
+cd "$work/game" || fail "no game folder"
+t0=$(now)
+./quarnix --windowed >"$work/out.txt" 2>&1 &
+pid=$!
+# The dialog is drawn once its green button shows in the middle of the screen.
+button=""
+for ((i = 0; i < 200; i++)); do
+  read -r r g b <<<"$(pixel 642 466)"
+  if [ "${g:-0}" -gt 140 ] && [ "${r:-255}" -lt 90 ]; then
+    button=yes
+    break
+  fi
+  kill -0 "$pid" 2>/dev/null || fail "the game ended before its dialog"
+  sleep 0.05
+done
+[ -n "$button" ] || fail "no start dialog"
+dialog_time=$(since "$t0")
+win=$(xdotool search --name '^Quarnix$' | head -1)
+[ -n "$win" ] || fail "no window named Quarnix"
+xdotool windowfocus --sync "$win"
+shot 01-dialog
+# The list by mouse (800 x 600) and by keys (back up to 1024 x 768), then Play by mouse.
+xdotool mousemove --window "$win" 100 252 click 1
+sleep 0.2
+shot 02-dialog-800
+tap Down
+tap Up
+tap Up
+sleep 0.1
+shot 03-dialog-1024
+xdotool mousemove --window "$win" 370 262 click 1
+t_play=$(now)
+intro_time=""
+for ((i = 0; i < 200; i++)); do
+  if [ "$(orange_pixels 60 400 200 100)" -gt 200 ]; then
+    intro_time=$(since "$t_play")
+    break
+  fi
+  sleep 0.02
+done
+[ -n "$intro_time" ] || fail "no intro"
+shot 04-intro-halves
+sleep 1.5
+shot 05-intro-title
+sleep 6
+shot 10-menu-start
+menu_cpu=$(cpu_percent "$pid" 5)
+
+tap Down
+tap Right  # already at the top: stays 9
+tap Left
+tap Left
+shot 11-menu-effects-7
+tap Down
+tap Left  # music volume down
+shot 12-menu-music-8
+tap Down
+shot 13-menu-controls
+tap Return
+# left, right, up, down, then turn before drop, then the camera
+for k in j l i k t b c; do tap "$k"; done
+shot 14-menu-controls-redefined
+tap Down
+shot 15-menu-help-1
+tap Right
+shot 16-menu-help-2
+tap Right
+shot 17-menu-help-3
+tap Down
+shot 18-menu-scores
+tap Down
+shot 19-menu-exit
+tap Down  # wraps to the first item
+shot 20-menu-start-again
+
+# --- Games, until a result enters the table (a game quit at 0 points does not).
+entered=""
+for game in 1 2 3 4; do
+  tap Return
+  sleep 2.5
+  shot "3${game}-game-start"
+  for k in j l i k t c; do tap "$k"; done
+  shot "3${game}-game-moved"
+  # Spread the drops over the well so that lines form and it does not fill up.
+  moves=("" "j" "l" "i" "k" "j j" "l l" "i i" "k k" "j i" "l k" "j k" "l i")
+  for ((d = 0; d < 24; d++)); do
+    for k in ${moves[$((d % ${#moves[@]}))]}; do tap "$k"; done
+    tap b
+    sleep 0.25
+  done
+  shot "3${game}-game-played"
+  tap Escape
+  sleep 0.3
+  shot "3${game}-game-quit-prompt"
+  tap y
+  sleep 1.2
+  for k in t e s t e r; do tap "$k"; done
+  sleep 0.3
+  shot "3${game}-game-over-name"
+  tap Return
+  sleep 1.5
+  shot "3${game}-back-in-menu"
+  if "$tool" scores RD.DAT | grep -q "TESTER"; then
+    entered=yes
+    break
+  fi
+done
+[ -n "$entered" ] || fail "no game entered the table in four tries"
+# --- Exit from the menu: up from the first item is the last.
+tap Up
+shot 40-menu-exit
+tap Return
+wait_exit "$pid" 15
+status=$?
+pid=""
+[ "$status" -eq 0 ] || fail "the game ended with status $status"
+
+"$tool" scores RD.DAT >"$work/scores.txt" || fail "RD.dat does not read back"
+grep -q "TESTER" "$work/scores.txt" || fail "the name is not in RD.dat"
+"$tool" controls CT.DAT >"$work/controls.txt" || fail "CT.dat does not read back"
+expect() { grep -Eq "^$1 .* $2\$" "$work/controls.txt" || fail "binding $1 is not $2"; }
+expect 1 J
+expect 2 L
+expect 3 I
+expect 4 K
+expect 5 B
+expect 6 T
+expect 7 C
+cat "$work/scores.txt" | head -4
+echo "launch to dialog: ${dialog_time} s; Play to first intro frame: ${intro_time} s; menu idle CPU: ${menu_cpu}% of one core"
+echo "PASS"
