@@ -1,0 +1,98 @@
+// The start-up file check and the way play's set-up steps report errors.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iostream>
+#include <set>
+#include <sstream>
+
+#include "app/PlayParts.h"
+#include "app/StartUp.h"
+#include "core/ProgramEnd.h"
+
+namespace quarnix {
+namespace {
+
+namespace fs = std::filesystem;
+
+class CheckFilesTest : public ::testing::Test {
+ protected:
+  CheckFilesTest() {
+    folder_ = fs::temp_directory_path() / ("quarnix-check-" + std::to_string(::getpid()));
+    fs::remove_all(folder_);
+    // The game folder as the build makes it: names in mixed case.
+    for (const auto& name : RequiredFiles()) {
+      std::string file = name.filename().string();
+      std::transform(file.begin() + 1, file.end(), file.begin() + 1, ::tolower);
+      const fs::path path = folder_ / name.parent_path() / file;
+      fs::create_directories(path.parent_path());
+      std::ofstream(path) << "x";
+    }
+  }
+  ~CheckFilesTest() override { fs::remove_all(folder_); }
+  void Remove(const std::string& name) {
+    for (const auto& entry : fs::recursive_directory_iterator(folder_)) {
+      std::string f = entry.path().filename().string();
+      std::transform(f.begin(), f.end(), f.begin(), ::toupper);
+      if (f == name) {
+        fs::remove(entry.path());
+        return;
+      }
+    }
+    FAIL() << name << " not in the folder";
+  }
+  fs::path folder_;
+};
+
+TEST_F(CheckFilesTest, ListNamesEveryFileOnce) {
+  const auto files = RequiredFiles();
+  // The executable, two records, 18 meshes, 7 pictures, 27 sounds.
+  EXPECT_EQ(files.size(), 3u + 18 + 7 + 27);
+  std::set<fs::path> unique(files.begin(), files.end());
+  EXPECT_EQ(unique.size(), files.size());
+  EXPECT_EQ(
+      std::count_if(files.begin(), files.end(), [](const fs::path& p) { return p.parent_path() == "Wave"; }),
+      27);
+  EXPECT_NE(std::find(files.begin(), files.end(), fs::path("Wave/OKPLAYGAME13.WAV")), files.end());
+  EXPECT_NE(std::find(files.begin(), files.end(), fs::path("Data/C12.CAR")), files.end());
+}
+
+TEST_F(CheckFilesTest, FindsNamesWhateverTheirCase) { EXPECT_TRUE(CheckFiles(folder_).empty()); }
+
+TEST_F(CheckFilesTest, ReportsEveryMissingFile) {
+  Remove("QUARNIX");
+  Remove("C07.CAR");
+  Remove("THUND.WAV");
+  const auto missing = CheckFiles(folder_);
+  ASSERT_EQ(missing.size(), 3u);
+  EXPECT_EQ(missing[0], fs::path("quarnix"));
+  EXPECT_EQ(missing[1], fs::path("Data/C07.CAR"));
+  EXPECT_EQ(missing[2], fs::path("Wave/THUND.WAV"));
+}
+
+TEST_F(CheckFilesTest, AnotherFolderLacksEverything) {
+  EXPECT_EQ(CheckFiles(folder_ / "Data").size(), RequiredFiles().size());
+}
+
+TEST(RunStepTest, AnErrorIsReportedAndTheNextStepRuns) {
+  std::ostringstream err;
+  auto* old = std::cerr.rdbuf(err.rdbuf());
+  int ran = 0;
+  RunStep("textures", [] { throw std::runtime_error("no such bitmap"); });
+  RunStep("sounds", [&] { ++ran; });
+  std::cerr.rdbuf(old);
+  EXPECT_EQ(ran, 1);
+  EXPECT_NE(err.str().find("textures: no such bitmap"), std::string::npos);
+}
+
+TEST(RunStepTest, CloseAndEndRequestsPassThrough) {
+  EXPECT_THROW(RunStep("menu", [] { throw QuitRequest(); }), QuitRequest);
+  ScopedEndHookThrows ends;
+  EXPECT_THROW(RunStep("scores", [] { EndProgram(3); }), ProgramEndRequested);
+}
+
+}  // namespace
+}  // namespace quarnix
