@@ -73,11 +73,12 @@ class DemoEvents final : public IEventPump {
 class DemoPlayer final : public IPlayObserver {
  public:
   DemoPlayer(const GameState& state, Keys& keys, ScriptedKeySource& source, const GameKeys& GameKey,
-             std::uint64_t seed)
-      : state_(state), keys_(keys), source_(source), gameKey_(GameKey), seed_(seed) {}
+             std::uint64_t seed, std::int64_t pieces)
+      : state_(state), keys_(keys), source_(source), gameKey_(GameKey), seed_(seed), pieces_(pieces) {}
   void NewGame() {
     driver_ = std::make_unique<BotKeyDriver>(state_, keys_, source_, gameKey_, seed_ + games_++);
     driver_->SetName("DEMO");
+    driver_->SetMaxPieces(pieces_);
   }
   void OnFrame() override {
     if (driver_) driver_->OnFrame();
@@ -90,6 +91,7 @@ class DemoPlayer final : public IPlayObserver {
   ScriptedKeySource& source_;
   GameKeys gameKey_;
   std::uint64_t seed_;
+  std::int64_t pieces_;
   std::unique_ptr<BotKeyDriver> driver_;
   int games_ = 0;
 };
@@ -97,9 +99,10 @@ class DemoPlayer final : public IPlayObserver {
 }  // namespace
 
 std::string DemoUsage() {
-  return "usage: quarnix --demo [--seed S] [--frames N] [--screenshots DIR [--every K]] [--mode 0|1|2]\n"
-         "                      [--windowed] [--realtime]\n"
+  return "usage: quarnix --demo [--seed S] [--frames N] [--pieces P] [--screenshots DIR [--every K]]\n"
+         "                      [--mode 0|1|2] [--windowed] [--realtime]\n"
          "  The bot plays on its own; without --frames it stops after one game.\n"
+         "  --pieces P: the bot quits each game at the prompt after P pieces.\n"
          "  --mode 0 1024x768, 1 800x600, 2 640x480. Screenshots are frame-NNNNNN.png.\n"
          "  A virtual clock runs the game as fast as it draws unless --realtime.\n";
 }
@@ -127,6 +130,9 @@ std::optional<DemoOptions> ParseDemoOptions(std::span<const std::string> args, s
     } else if (a == "--frames") {
       if (!value(n, 1, INT64_MAX)) return std::nullopt;
       o.Frames = n;
+    } else if (a == "--pieces") {
+      if (!value(n, 1, INT64_MAX)) return std::nullopt;
+      o.Pieces = n;
     } else if (a == "--every") {
       if (!value(n, 1, INT64_MAX)) return std::nullopt;
       o.Every = n;
@@ -208,7 +214,7 @@ int RunDemo(const DemoOptions& options) {
   const GameKeys gameKey = DefaultGameKeys();
   GameLoop loop(rules, player, keys, gameKey, clock, {screen, camera, events, scores, &renderer},
                 PlayScreen{mode.ScreenWidth, mode.ScreenRatio});
-  DemoPlayer bot(*state, keys, source, gameKey, options.Seed);
+  DemoPlayer bot(*state, keys, source, gameKey, options.Seed, options.Pieces);
   loop.AddObserver(&bot);
 
   const std::uint32_t start = clock.Ticks();

@@ -14,7 +14,8 @@ namespace quarnix {
 
 struct DemoOptions {
   std::uint64_t Seed = 1;
-  std::int64_t Frames = 0;            // stop after this many frames; 0: after one game
+  std::int64_t Frames = 0;  // stop after this many frames; 0: after one game
+  std::int64_t Pieces = 0;  // the bot quits each game through the prompt after this many; 0: plays on
   std::filesystem::path Screenshots;  // empty: none
   std::int64_t Every = 300;           // a screenshot every this many frames
   int Mode = 0;                       // 0 1024 x 768, 1 800 x 600, 2 640 x 480
