@@ -96,6 +96,17 @@ class DemoPlayer final : public IPlayObserver {
   int games_ = 0;
 };
 
+// The game folder is the current directory, as for the game itself; started
+// from elsewhere, the demo plays from the folder its executable lies in.
+std::filesystem::path DemoGameFolder() {
+  const std::filesystem::path here = std::filesystem::current_path();
+  if (std::filesystem::is_directory(here / "Data")) return here;
+  std::error_code error;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (!error && std::filesystem::is_directory(exe.parent_path() / "Data")) return exe.parent_path();
+  return here;  // the loaders name what is missing
+}
+
 }  // namespace
 
 std::string DemoUsage() {
@@ -190,7 +201,7 @@ int RunDemo(const DemoOptions& options) {
   const auto font = MakePlayFont(device, mode);
   const auto sprite = device.CreateSprite();
   SetPlayFieldConstants(rules, player);
-  const GameFolders folders = GameFolders::In(std::filesystem::current_path());
+  const GameFolders folders = GameFolders::In(DemoGameFolder());
   GameAssets assets(device);
   LoadPlayContent(assets, folders);
   MixerSoundSystem sound;
