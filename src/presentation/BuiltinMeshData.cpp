@@ -139,15 +139,15 @@ MeshBuilder Tund() {
 }
 
 // The background: a tunnel around the well, open at both ends, running away
-// from the camera along +z and narrowing towards its far end, so the opening
-// there stays small; 25 points around (the first and last meet at the top,
+// from the camera along +z and narrowing almost to a point at its far end, so
+// no black hole shows through it; 25 points around (the first and last meet at the top,
 // where the picture's seam is least seen) by 11 along. The game sways, tilts
 // and rolls it about the well, so it has to fill the view from every side;
 // the picture repeats four times each way and is scrolled over time.
 MeshBuilder BackGround() {
   MeshBuilder m;
   constexpr int Around = 25, Along = 11;
-  constexpr double NearRadius = 20, Narrowing = 13, CentreY = 0.2, Near = -22.4, Far = 86.6, Repeats = 4;
+  constexpr double NearRadius = 20, Narrowing = 19.6, CentreY = 0.2, Near = -22.4, Far = 86.6, Repeats = 4;
   for (int j = 0; j < Along; ++j) {
     const double a = static_cast<double>(j) / (Along - 1);
     const double radius = NearRadius - Narrowing * a * a;
