@@ -104,17 +104,32 @@ void MainMenu::Open() {
   parts_.State.GameScore = 0;
   parts_.State.ChainScore = 0;
   parts_.XBackGround.EffectMoveTextureB(true, 0.0001f, 0.000001f, 0.000002f);
+  drawn_.reset();
 }
 
 bool MainMenu::Frame() {
   const std::uint32_t FrameTime = parts_.Clock.Ticks();
   MenuKey = 0;
-  if (DefKeyStep == 0)
+  if (DefKeyStep == 0) {
     ReadMenuKeys();
-  else
+    ItemKeys();
+  } else {
     ReadRedefinition();
+  }
 
-  Draw();
+  // The background's sway keeps its pace every frame. The picture is drawn
+  // when what it shows changed, during a redefinition (the blinking entry),
+  // and at least every RepaintFrames frames: the sway moves far less than a
+  // pixel per frame, and a software renderer would otherwise spend a third of
+  // a core redrawing the same picture 50 times a second.
+  parts_.XBackGround.EffectMoveTextureB(false, 0.0001f, 0.000001f, 0.000002f);
+  const MenuView view{MenuItem,      MenuPage, DefKeyStep, parts_.Sound.SoundLevel, parts_.Sound.MusicLevel,
+                      parts_.GameKey};
+  if (++framesSinceDrawn >= RepaintFrames || DefKeyStep > 0 || !drawn_ || !(view == *drawn_)) {
+    Draw();
+    drawn_ = view;
+    framesSinceDrawn = 0;
+  }
 
   parts_.Clock.WaitUntil(FrameTime + MenuFrameMs);
   parts_.Events.PumpEvents();
@@ -161,9 +176,7 @@ void MainMenu::Draw() {
   IDevice& device = parts_.Device;
   device.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f);
   device.BeginScene();
-  XObject& back = parts_.XBackGround;
-  back.EffectMoveTextureB(false, 0.0001f, 0.000001f, 0.000002f);
-  back.DisplayXfile(parts_.State.LevelTable(1).BackPicture, 0, 1.0f, 0, 8, 0, 5, 0, 0, 1);
+  parts_.XBackGround.DisplayXfile(parts_.State.LevelTable(1).BackPicture, 0, 1.0f, 0, 8, 0, 5, 0, 0, 1);
 
   parts_.Sprite.Begin();
   DrawSheet(MenuSheet::Panel, layout_.At(0, 0));
@@ -177,20 +190,16 @@ void MainMenu::Draw() {
   device.Present();
 }
 
-void MainMenu::DrawItem() {
+void MainMenu::ItemKeys() {
   const bool chosen = MenuKey == MenuKeyCode::Enter;
   SoundPlayer& sound = parts_.Sound;
   switch (MenuItem) {
-    case 1:
-      DrawSheet(MenuSheet::StartPicture, layout_.CentredOn(MenuSheet::StartPicture, 480, 240));
-      break;
     case 2: {
       const int before = sound.SoundLevel;
       if (Pressed(MenuKeyCode::Right)) sound.SoundLevel = std::min(sound.SoundLevel + 1, VolumeSteps);
       if (Pressed(MenuKeyCode::Left)) sound.SoundLevel = std::max(sound.SoundLevel - 1, 1);
       // The click plays at the new level, so the player hears the step.
       if (sound.SoundLevel != before) sound.PlayWave(Effect::OkMenuSelect, 0, CursorVolume);
-      DrawSheet(MenuSheet::Volume(sound.SoundLevel), layout_.At(430, 160));
       break;
     }
     case 3: {
@@ -199,12 +208,9 @@ void MainMenu::DrawItem() {
       if (Pressed(MenuKeyCode::Left)) sound.MusicLevel = std::max(sound.MusicLevel - 1, 1);
       // Restarting the track is how a new step reaches the music already playing.
       if (sound.MusicLevel != before && sound.MusicNow >= 1) sound.PlayMusic(sound.MusicNow, 1, 0);
-      DrawSheet(MenuSheet::Volume(sound.MusicLevel), layout_.At(430, 160));
       break;
     }
     case 4:
-      DrawSheet(MenuSheet::KeyPanel, layout_.CentredOn(MenuSheet::KeyPanel, 480, 240));
-      DrawKeyNames();
       if (chosen) {
         DefKeyStep = 1;
         sound.PlayWave(Effect::OkMenuSelect, 0, PageVolume);
@@ -216,9 +222,40 @@ void MainMenu::DrawItem() {
       if (next) MenuPage = MenuPage == MenuPages ? 1 : MenuPage + 1;
       if (previous) MenuPage = MenuPage == 1 ? MenuPages : MenuPage - 1;
       if (next || previous) sound.PlayWave(Effect::OkMenuSelect, 0, PageVolume);
-      const float v = MenuPage == 3 ? 220.0f : 240.0f;
+      break;
+    }
+    case 7:
+      if (chosen) {
+        parts_.Shutdown();
+        // The shutdown ends the program; should it come back, the menu
+        // must not go on drawing with released objects.
+        throw std::logic_error("the shutdown returned to the menu");
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void MainMenu::DrawItem() {
+  const SoundPlayer& sound = parts_.Sound;
+  switch (MenuItem) {
+    case 1:
+      DrawSheet(MenuSheet::StartPicture, layout_.CentredOn(MenuSheet::StartPicture, 480, 240));
+      break;
+    case 2:
+      DrawSheet(MenuSheet::Volume(sound.SoundLevel), layout_.At(430, 160));
+      break;
+    case 3:
+      DrawSheet(MenuSheet::Volume(sound.MusicLevel), layout_.At(430, 160));
+      break;
+    case 4:
+      DrawSheet(MenuSheet::KeyPanel, layout_.CentredOn(MenuSheet::KeyPanel, 480, 240));
+      DrawKeyNames();
+      break;
+    case 5: {
       const RECT page = MenuSheet::Page(MenuPage);
-      DrawSheet(page, layout_.CentredOn(page, 480, v));
+      DrawSheet(page, layout_.CentredOn(page, 480, MenuPage == 3 ? 220.0f : 240.0f));
       break;
     }
     case 6:
@@ -227,12 +264,6 @@ void MainMenu::DrawItem() {
       break;
     case 7:
       DrawSheet(MenuSheet::ExitPicture, layout_.CentredOn(MenuSheet::ExitPicture, 480, 240));
-      if (chosen) {
-        parts_.Shutdown();
-        // The shutdown ends the program; should it come back, the menu
-        // must not go on drawing with released objects.
-        throw std::logic_error("the shutdown returned to the menu");
-      }
       break;
     default:
       break;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "app/PlayParts.h"
 #include "core/Clock.h"
@@ -40,6 +41,8 @@ inline constexpr int Down = 40;
 inline constexpr int MenuItems = 7;
 inline constexpr int MenuPages = 3;
 inline constexpr int VolumeSteps = 9;
+// An unchanged menu is drawn again every this many frames (100 ms).
+inline constexpr int RepaintFrames = 5;
 
 // The key entries of the binding page, in the order they are shown and
 // redefined: turn comes before drop.
@@ -134,12 +137,22 @@ class MainMenu {
   void ReadRedefinition();
   void Draw();
   void DrawSheet(const RECT& Source, D3DVECTOR2 At);
+  void ItemKeys();
   void DrawItem();
   void DrawKeyNames();
   void DrawScores();
 
+  // What a drawn picture showed.
+  struct MenuView {
+    int Item, Page, DefKeyStep, SoundLevel, MusicLevel;
+    GameKeys Keys;
+    bool operator==(const MenuView&) const = default;
+  };
+
   MenuParts parts_;
   MenuLayout layout_;
+  std::optional<MenuView> drawn_;
+  int framesSinceDrawn = 0;
 };
 
 }  // namespace quarnix

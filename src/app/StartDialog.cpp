@@ -18,7 +18,8 @@ namespace quarnix {
 
 namespace {
 
-constexpr std::uint32_t DialogFrameMs = 30;  // the dialog only waits for the player
+constexpr std::uint32_t DialogFrameMs = 30;     // how often the dialog looks at its input
+constexpr std::uint32_t DialogRepaintMs = 500;  // a still dialog is drawn again this often
 
 // Where things are, in dialog pixels.
 constexpr float LogoScale = 0.5f;
@@ -122,11 +123,12 @@ std::optional<int> StartDialog::Run(int index) {
   Painter paint(device, *sprite);
 
   int hover = -1;
-  bool play = false, pressed = false;
+  bool play = false, pressed = false, exposed = true;
   const std::uint32_t windowId = graphics_.WindowId();
   pump_.SetObserver([&](const SDL_Event& e) {
     int w = 0, h = 0;
     if (SDL_Window* window = SDL_GetWindowFromID(windowId)) SDL_GetWindowSize(window, &w, &h);
+    if (e.type == SDL_WINDOWEVENT) exposed = true;  // shown, uncovered, resized
     if (e.type == SDL_MOUSEMOTION) {
       hover = DialogHitTest(
           DialogPointFromWindow(static_cast<float>(e.motion.x), static_cast<float>(e.motion.y), w, h));
@@ -150,6 +152,11 @@ std::optional<int> StartDialog::Run(int index) {
 
   constexpr int Count = static_cast<int>(ComboScreenItems.size());
   bool closed = false;
+  // What the last picture showed: the dialog is drawn again only when that
+  // changes (or now and then), so it idles at next to no cost.
+  int shownIndex = -1, shownHover = -2;
+  bool shownPressed = false;
+  std::uint32_t drawnAt = 0;
   while (!play && !closed) {
     const std::uint32_t FrameTime = clock_.Ticks();
     pump_.Pump();
@@ -158,6 +165,16 @@ std::optional<int> StartDialog::Run(int index) {
     if (keys_.KeyTable(40).isKeyPress()) index = (index + 1) % Count;          // Down
     if (keys_.KeyTable(13).isKeyPress()) play = true;                          // Enter
     if (keys_.KeyTable(27).isKeyPress()) closed = true;                        // Escape
+    if (!exposed && index == shownIndex && hover == shownHover && pressed == shownPressed &&
+        FrameTime - drawnAt < DialogRepaintMs) {
+      clock_.WaitUntil(FrameTime + DialogFrameMs);
+      continue;
+    }
+    exposed = false;
+    shownIndex = index;
+    shownHover = hover;
+    shownPressed = pressed;
+    drawnAt = FrameTime;
 
     device.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f);
     device.BeginScene();

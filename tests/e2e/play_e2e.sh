@@ -201,9 +201,12 @@ for game in 1 2 3 4; do
   fi
 done
 [ -n "$entered" ] || fail "no game entered the table in four tries"
-# --- Exit from the menu: up from the first item is the last.
+# --- The table with the result, then the exit: up from the first item is the last.
 tap Up
-shot 40-menu-exit
+tap Up
+shot 40-menu-scores-entered
+tap Down
+shot 41-menu-exit
 tap Return
 wait_exit "$pid" 15
 status=$?
