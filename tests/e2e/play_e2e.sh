@@ -37,7 +37,8 @@ tap() {
   sleep 0.1
 }
 shot() { xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >"$shots/$1.png"; }
-# Pixels of the screen region (left top width height) that have the logo's orange.
+# Pixels of the screen region (left top width height) that have the logo's orange:
+# the intro's title, wherever its halves are.
 orange_pixels() {
   xwd -root -silent | xwdtopnm 2>/dev/null | pnmcut -left "$1" -top "$2" -width "$3" -height "$4" | pnmdepth 255 |
     python3 -c '
@@ -127,7 +128,7 @@ xdotool mousemove --window "$win" 370 262 click 1
 t_play=$(now)
 intro_time=""
 for ((i = 0; i < 200; i++)); do
-  if [ "$(orange_pixels 60 400 200 100)" -gt 200 ]; then
+  if [ "$(orange_pixels 0 400 1024 100)" -gt 500 ]; then
     intro_time=$(since "$t_play")
     break
   fi
@@ -212,6 +213,29 @@ wait_exit "$pid" 15
 status=$?
 pid=""
 [ "$status" -eq 0 ] || fail "the game ended with status $status"
+
+# --- Other ways out run the same shutdown: Escape in the dialog, and a
+# request to close (here SIGTERM, as the window's close button) in the menu.
+./quarnix --windowed >"$work/escape.txt" 2>&1 &
+pid=$!
+sleep 2
+xdotool windowfocus --sync "$(xdotool search --name '^Quarnix$' | head -1)"
+tap Escape
+wait_exit "$pid" 10
+status=$?
+pid=""
+[ "$status" -eq 0 ] || fail "Escape in the dialog ended with status $status"
+./quarnix --windowed >"$work/close.txt" 2>&1 &
+pid=$!
+sleep 2
+xdotool windowfocus --sync "$(xdotool search --name '^Quarnix$' | head -1)"
+tap Return
+sleep 9
+kill -TERM "$pid"
+wait_exit "$pid" 10
+status=$?
+pid=""
+[ "$status" -eq 0 ] || fail "a close request in the menu ended with status $status"
 
 "$tool" scores RD.DAT >"$work/scores.txt" || fail "RD.dat does not read back"
 grep -q "TESTER" "$work/scores.txt" || fail "the name is not in RD.dat"
