@@ -51,7 +51,8 @@ class StartGame {
   // the dialog is closed.
   int ShowDialog();
   [[noreturn]] void RunPlay(int ComboIndex);
-  [[noreturn]] void Form_Unload();
+  // Releases everything and ends the program with exitCode.
+  [[noreturn]] void Form_Unload(int exitCode = 0);
 
  private:
   void PlayForever();
@@ -146,7 +147,7 @@ void StartGame::SetUpPlay(int ComboIndex) {
   if (kind == DeviceKindNone || graphics_->Device() == nullptr) {
     graphics_->InitDevice(DesktopWidth, DesktopHeight, 1, PlayAmbient);
     ShowMessageBox(GameTitle, NoDeviceMessage);
-    Form_Unload();
+    Form_Unload(1);
   }
   // The small dialog window grew into the game's: keep it on the screen.
   if (options_.Windowed)
@@ -254,7 +255,7 @@ void StartGame::RunPlay(int ComboIndex) {
   Form_Unload();
 }
 
-void StartGame::Form_Unload() {
+void StartGame::Form_Unload(int exitCode) {
   ShowMouse(true);
   GameCam.reset();
   renderer_.reset();
@@ -268,7 +269,7 @@ void StartGame::Form_Unload() {
   graphics_.reset();
   soundSystem_.reset();
   std::cout.flush();
-  EndProgram(0);
+  EndProgram(exitCode);
 }
 
 }  // namespace

@@ -179,7 +179,7 @@ for game in 1 2 3 4; do
   shot "3${game}-game-moved"
   # Spread the drops over the well so that lines form and it does not fill up.
   moves=("" "j" "l" "i" "k" "j j" "l l" "i i" "k k" "j i" "l k" "j k" "l i")
-  for ((d = 0; d < 24; d++)); do
+  for ((d = 0; d < 18; d++)); do
     for k in ${moves[$((d % ${#moves[@]}))]}; do tap "$k"; done
     tap b
     sleep 0.25
