@@ -20,13 +20,8 @@
 
 namespace quarnix {
 
-// Fixed keys of the play screen (Windows virtual-key codes).
-namespace PlayKey {
-inline constexpr int Enter = 13;
-inline constexpr int Escape = 27;
-inline constexpr int No = 78;   // "N"
-inline constexpr int Yes = 89;  // "Y"
-}  // namespace PlayKey
+// Fixed keys of the play screen.
+namespace PlayKey = VirtualKey;
 
 // How a game ended.
 enum class GameEnd {

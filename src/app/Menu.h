@@ -28,15 +28,8 @@
 
 namespace quarnix {
 
-// Fixed keys of the menu (Windows virtual-key codes).
-namespace MenuKeyCode {
-inline constexpr int Enter = 13;
-inline constexpr int Space = 32;
-inline constexpr int Left = 37;
-inline constexpr int Up = 38;
-inline constexpr int Right = 39;
-inline constexpr int Down = 40;
-}  // namespace MenuKeyCode
+// Fixed keys of the menu.
+namespace MenuKeyCode = VirtualKey;
 
 inline constexpr int MenuItems = 7;
 inline constexpr int MenuPages = 3;

@@ -15,6 +15,20 @@ namespace quarnix {
 inline constexpr int FirstKeyCode = 8;
 inline constexpr int LastKeyCode = 144;
 
+// The fixed keys the menus, the game loop and the name entry read (Windows
+// virtual-key codes); everything else goes through the player's bindings.
+namespace VirtualKey {
+inline constexpr int Enter = 13;
+inline constexpr int Escape = 27;
+inline constexpr int Space = 32;
+inline constexpr int Left = 37;
+inline constexpr int Up = 38;
+inline constexpr int Right = 39;
+inline constexpr int Down = 40;
+inline constexpr int No = 78;   // "N"
+inline constexpr int Yes = 89;  // "Y"
+}  // namespace VirtualKey
+
 // The 84 codes that InitKeyTable configures, in ascending order.
 std::span<const int> ConfiguredKeyCodes();
 
