@@ -8,8 +8,11 @@
 // folder. Headless: SDL_VIDEODRIVER=offscreen.
 
 #include <benchmark/benchmark.h>
+#include <epoxy/gl.h>
 
+#include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "app/PlaySetup.h"
 #include "core/Clock.h"
@@ -17,6 +20,7 @@
 #include "game/GameRules.h"
 #include "platform/GlGraphics.h"
 #include "platform/InitDirect3D.h"
+#include "platform/TextureImage.h"
 #include "presentation/GameAssets.h"
 #include "presentation/HudLayout.h"
 #include "presentation/RenderFrame.h"
@@ -26,7 +30,7 @@
 namespace quarnix {
 namespace {
 
-enum Parts : int { Field = 1, Stars = 2, Background = 4, Hud = 8, All = 15 };
+enum Parts : int { Nothing = 0, Field = 1, Stars = 2, Background = 4, Hud = 8, All = 15 };
 
 struct Screen {
   explicit Screen(int width) : graphics(GraphicsOptions{WindowMode::Hidden, "render bench"}) {
@@ -117,6 +121,25 @@ void BM_PlayScreen(benchmark::State& bench) {
     screen.renderer->RenderFrame();
   }
   screen.graphics.Finish();
+  // QUARNIX_BENCH_SHOTS=DIR keeps a picture of each measured frame, to see what is timed.
+  if (const char* dir = std::getenv("QUARNIX_BENCH_SHOTS"))
+    SaveScreenshot(*screen.graphics.Device(), std::string(dir) + "/parts" + std::to_string(parts) + "-" +
+                                                  std::to_string(bench.range(1)) + ".png");
+  // How many pixels the rasteriser shaded: the cost on a software renderer
+  // follows this more than the number of draws.
+  double fragments = -1;
+  if (epoxy_has_gl_extension("GL_ARB_pipeline_statistics_query")) {
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    screen.Sparkle((parts & Stars) != 0);
+    glBeginQuery(GL_FRAGMENT_SHADER_INVOCATIONS_ARB, query);
+    screen.renderer->RenderFrame();
+    glEndQuery(GL_FRAGMENT_SHADER_INVOCATIONS_ARB);
+    GLuint64 count = 0;
+    glGetQueryObjectui64v(query, GL_QUERY_RESULT, &count);
+    glDeleteQueries(1, &query);
+    fragments = static_cast<double>(count);
+  }
   for (auto _ : bench) {
     bench.PauseTiming();
     screen.Sparkle((parts & Stars) != 0);  // the same 300 stars every frame
@@ -129,6 +152,7 @@ void BM_PlayScreen(benchmark::State& bench) {
   bench.counters["mesh_draws"] = c.MeshDraws;
   bench.counters["subset_draws"] = c.SubsetDraws;
   bench.counters["sprite_draws"] = c.SpriteDraws;
+  if (fragments >= 0) bench.counters["fragments"] = fragments;
 }
 
 BENCHMARK(BM_PlayScreen)
@@ -138,6 +162,7 @@ BENCHMARK(BM_PlayScreen)
     ->Args({Stars, 1024})
     ->Args({Background, 1024})
     ->Args({Hud, 1024})
+    ->Args({Nothing, 1024})  // clear and present: the floor of every frame
     ->Args({All, 640})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -16,17 +17,29 @@ constexpr int MaxLights = 8;
 
 // The fixed-function pipeline of the game: per-vertex lighting from
 // directional lights, then stage 0 combining texture and lit colour, then the
-// specular colour added.
-const char* const Vertex3D = R"(#version 330 core
+// specular colour added. Each combination of switches a draw uses gets its own
+// program (the defines below), so that no pixel pays for a branch or a texture
+// read the draw does not need: on a software rasteriser that is most of the cost.
+//   LIGHTING  lit, else white
+//   SPECULAR  some enabled light has a specular colour
+//   COLOUR, ALPHA  where stage 0 takes colour and alpha from: vDiffuse, t or (t * vDiffuse)
+//   TEXTURED  the stage reads the texture
+const char* const Vertex3D = R"(
 layout(location = 0) in vec3 aPos;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec2 aUv;
 uniform mat4 uClip;
+out vec4 vDiffuse;
+#if SPECULAR
+out vec3 vSpecular;
+#endif
+#if TEXTURED
+out vec2 vUv;
+#endif
+#if LIGHTING
 uniform mat4 uWorld;
 uniform mat3 uNormalWorld;
 uniform vec3 uEye;
-uniform bool uLighting;
-uniform bool uSpecularOn;
 uniform vec3 uAmbient;
 uniform vec4 uMatDiffuse;
 uniform vec4 uMatAmbient;
@@ -38,57 +51,61 @@ uniform vec3 uLightDir[8];
 uniform vec3 uLightDiffuse[8];
 uniform vec3 uLightAmbient[8];
 uniform vec3 uLightSpecular[8];
-out vec4 vDiffuse;
-out vec3 vSpecular;
-out vec2 vUv;
+#endif
 void main() {
   gl_Position = uClip * vec4(aPos, 1.0);
+#if TEXTURED
   vUv = aUv;
-  if (!uLighting) {
-    vDiffuse = vec4(1.0);
-    vSpecular = vec3(0.0);
-    return;
-  }
+#endif
+#if !LIGHTING
+  vDiffuse = vec4(1.0);
+#else
   vec3 n = uNormalWorld * aNormal;  // not renormalised, as the fixed pipeline does by default
   vec3 ambient = uAmbient;
   vec3 diffuse = vec3(0.0);
+#if SPECULAR
   vec3 specular = vec3(0.0);
   vec3 toEye = normalize(uEye - (uWorld * vec4(aPos, 1.0)).xyz);
+#endif
   for (int i = 0; i < uLightCount; ++i) {
     ambient += uLightAmbient[i];
     float nl = dot(n, uLightDir[i]);
     diffuse += uLightDiffuse[i] * max(nl, 0.0);
-    if (uSpecularOn && nl > 0.0) {
+#if SPECULAR
+    if (nl > 0.0) {
       float nh = max(dot(n, normalize(toEye + uLightDir[i])), 0.0);
       specular += uLightSpecular[i] * (uMatPower > 0.0 ? pow(nh, uMatPower) : 1.0);
     }
+#endif
   }
   vDiffuse = vec4(clamp(uMatEmissive.rgb + uMatAmbient.rgb * ambient + uMatDiffuse.rgb * diffuse, 0.0, 1.0),
                   clamp(uMatDiffuse.a, 0.0, 1.0));
+#if SPECULAR
   vSpecular = clamp(uMatSpecular.rgb * specular, 0.0, 1.0);
+#endif
+#endif
 }
 )";
 
-const char* const Fragment3D = R"(#version 330 core
+const char* const Fragment3D = R"(
 in vec4 vDiffuse;
+#if SPECULAR
 in vec3 vSpecular;
+#endif
+#if TEXTURED
 in vec2 vUv;
 uniform sampler2D uTexture;
-uniform bool uHasTexture;
-uniform int uColourOp;
-uniform int uAlphaOp;
+#endif
 out vec4 fragColour;
-vec4 Combine(int op, vec4 t, vec4 d) {
-  if (op == 2) return t;      // select the texture
-  if (op == 4) return t * d;  // modulate
-  return d;                   // select the lit colour, or stage disabled
-}
 void main() {
-  vec4 d = vDiffuse;
-  vec4 t = uHasTexture ? texture(uTexture, vUv) : d;
-  vec4 c = vec4(Combine(uColourOp, t, d).rgb, Combine(uAlphaOp, t, d).a);
-  if (uColourOp == 1) c = d;
-  fragColour = vec4(min(c.rgb + vSpecular, vec3(1.0)), c.a);
+#if TEXTURED
+  vec4 t = texture(uTexture, vUv);
+#endif
+  vec4 c = vec4(COLOUR.rgb, ALPHA.a);
+#if SPECULAR
+  c.rgb = min(c.rgb + vSpecular, vec3(1.0));
+#endif
+  fragColour = c;
 }
 )";
 
@@ -114,9 +131,10 @@ out vec4 fragColour;
 void main() { fragColour = texture(uTexture, vUv) * vColour; }
 )";
 
-gl::Shader Compile(GLenum kind, const char* source) {
+gl::Shader Compile(GLenum kind, const std::string& source) {
   gl::Shader shader(glCreateShader(kind));
-  glShaderSource(shader.Get(), 1, &source, nullptr);
+  const char* text = source.c_str();
+  glShaderSource(shader.Get(), 1, &text, nullptr);
   glCompileShader(shader.Get());
   GLint ok = 0;
   glGetShaderiv(shader.Get(), GL_COMPILE_STATUS, &ok);
@@ -128,7 +146,7 @@ gl::Shader Compile(GLenum kind, const char* source) {
   return shader;
 }
 
-gl::Program Link(const char* vertex, const char* fragment) {
+gl::Program Link(const std::string& vertex, const std::string& fragment) {
   const gl::Shader vs = Compile(GL_VERTEX_SHADER, vertex), fs = Compile(GL_FRAGMENT_SHADER, fragment);
   gl::Program program(glCreateProgram());
   glAttachShader(program.Get(), vs.Get());
@@ -197,7 +215,7 @@ std::string GlString(GLenum name) {
   return s ? s : "";
 }
 
-class GlMesh final : public IMesh {
+class GlMesh final : public IMesh, public GlMeshShape {
  public:
   GlMesh(GlDevice& device, MeshData data)
       : device_(device),
@@ -229,26 +247,44 @@ class GlMesh final : public IMesh {
   void DrawSubset(int subset) override {
     if (locked_) throw std::logic_error("drawing a mesh whose vertex buffer is locked");
     const auto range = data_.SubsetRange(subset);
-    if (range.indexCount > 0) device_->DrawIndexed(array_.Get(), range.firstIndex, range.indexCount);
+    if (range.indexCount > 0) device_->DrawIndexed(array_.Get(), range.firstIndex, range.indexCount, *this);
   }
   std::span<D3DVERTEX> LockVertexBuffer() override {
     if (locked_) throw std::logic_error("vertex buffer is already locked");
     locked_ = true;
+    lockedShape_ = Shape();
     return data_.Vertices();
   }
   void UnlockVertexBuffer() override {
     if (!locked_) throw std::logic_error("vertex buffer is not locked");
     locked_ = false;
-    device_->BindingsChanged();  // first: throws if the device is gone
+    if (Shape() != lockedShape_) insideFaces_.reset();  // moved texture coordinates keep the shape
+    device_->BindingsChanged();                         // first: throws if the device is gone
     glBindBuffer(GL_ARRAY_BUFFER, vertices_.Get());
     glBufferSubData(GL_ARRAY_BUFFER, 0, data_.Vertices().size() * sizeof(D3DVERTEX), data_.Vertices().data());
   }
   std::span<const std::uint32_t> Indices() const override { return data_.Indices(); }
   std::span<const std::uint32_t> Attributes() const override { return data_.Attributes(); }
 
+  // See MeshData::InsideFaces; worked out when first asked.
+  D3DCULL InsideFaces() const override {
+    if (!insideFaces_) insideFaces_ = data_.InsideFaces();
+    return *insideFaces_;
+  }
+  const std::vector<D3DVERTEX>& Vertices() const override { return data_.Vertices(); }
+
  private:
+  std::vector<float> Shape() const {
+    std::vector<float> xyz;
+    xyz.reserve(data_.Vertices().size() * 3);
+    for (const D3DVERTEX& v : data_.Vertices()) xyz.insert(xyz.end(), {v.x, v.y, v.z});
+    return xyz;
+  }
+
   DeviceLink<GlDevice> device_;
   MeshData data_;
+  mutable std::optional<D3DCULL> insideFaces_;
+  std::vector<float> lockedShape_;
   gl::VertexArray array_;
   gl::Buffer vertices_, indices_;
   bool locked_ = false;
@@ -351,17 +387,8 @@ GlDevice::GlDevice(int width, int height, Window window)
     throw std::runtime_error("offscreen framebuffer is not complete");
   glViewport(0, 0, width, height);
 
-  program3D_ = Link(Vertex3D, Fragment3D);
   program2D_ = Link(Vertex2D, Fragment2D);
-  const GLuint p = program3D_.Get();
-  auto at = [p](const char* name) { return glGetUniformLocation(p, name); };
-  u3_ = Locations3D{at("uClip"),          at("uWorld"),       at("uNormalWorld"),  at("uEye"),
-                    at("uLighting"),      at("uSpecularOn"),  at("uAmbient"),      at("uMatDiffuse"),
-                    at("uMatAmbient"),    at("uMatSpecular"), at("uMatEmissive"),  at("uMatPower"),
-                    at("uLightCount"),    at("uLightDir"),    at("uLightDiffuse"), at("uLightAmbient"),
-                    at("uLightSpecular"), at("uHasTexture"),  at("uColourOp"),     at("uAlphaOp")};
-  glUseProgram(p);
-  glUniform1i(at("uTexture"), 0);
+  Program3DFor(Key3D());  // the fresh device's program: a GL that cannot build it fails here
   glUseProgram(program2D_.Get());
   glUniform1i(glGetUniformLocation(program2D_.Get(), "uTexture"), 0);
   screenSize_ = glGetUniformLocation(program2D_.Get(), "uScreen");
@@ -385,6 +412,7 @@ GlDevice::GlDevice(int width, int height, Window window)
   glEnableVertexAttribArray(2);
   glVertexAttribPointer(2, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(QuadVertex), reinterpret_cast<void*>(16));
   glBindVertexArray(0);
+  glFrontFace(GL_CCW);
   if (glGetError() != GL_NO_ERROR) throw std::runtime_error("GL refused to set up the device");
 }
 
@@ -505,7 +533,7 @@ void GlDevice::Use3D() {
   if (mode_ == Mode::Scene3D) return;
   Flush2D();
   mode_ = Mode::Scene3D;
-  glUseProgram(program3D_.Get());
+  current3D_ = nullptr;  // the 2D program is in use
   boundArray_ = 0;
   dirty_ |= DirtyRenderState | DirtyTexture | DirtyStage;
 }
@@ -519,7 +547,7 @@ void GlDevice::Use2D() {
   glBindBuffer(GL_ARRAY_BUFFER, quadBuffer_.Get());
   glDisable(GL_DEPTH_TEST);
   glDepthMask(GL_FALSE);
-  glDisable(GL_CULL_FACE);
+  ApplyCull(D3DCULL_NONE);
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -528,9 +556,64 @@ void GlDevice::Use2D() {
   batchTexture_ = 0;
 }
 
+std::uint32_t GlDevice::Key3D() const {
+  const bool lighting = GetRenderState(D3DRS_LIGHTING) != 0;
+  bool specular = false;
+  if (lighting && GetRenderState(D3DRS_SPECULARENABLE)) {
+    int n = 0;
+    for (const auto& [index, slot] : Lights()) {
+      if (!slot.enabled || slot.light.Type != D3DLIGHT_DIRECTIONAL || n == MaxLights) continue;
+      ++n;
+      const D3DCOLORVALUE& c = slot.light.Specular;
+      specular = specular || c.r != 0 || c.g != 0 || c.b != 0;
+    }
+  }
+  // Without a texture the lit colour passes through, whatever the stage says.
+  const bool textured = Texture() != nullptr;
+  const std::uint32_t colourOp = GetTextureStageState(0, D3DTSS_COLOROP);
+  const auto source = [&](std::uint32_t op) -> std::uint32_t {
+    if (!textured || colourOp == D3DTOP_DISABLE) return SourceDiffuse;
+    return op == D3DTOP_SELECTARG1 ? SourceTexture : op == D3DTOP_MODULATE ? SourceModulate : SourceDiffuse;
+  };
+  return (lighting ? 1u : 0u) | (specular ? 2u : 0u) | source(colourOp) << 2 |
+         source(GetTextureStageState(0, D3DTSS_ALPHAOP)) << 4;
+}
+
+const GlDevice::Program3D& GlDevice::Program3DFor(std::uint32_t key) {
+  if (auto found = programs3D_.find(key); found != programs3D_.end()) return found->second;
+  static constexpr const char* Sources[] = {"vDiffuse", "t", "(t * vDiffuse)"};
+  const std::uint32_t colour = (key >> 2) & 3, alpha = (key >> 4) & 3;
+  const std::string defines =
+      std::string("#version 330 core\n") + "#define LIGHTING " + std::to_string(key & 1) + "\n" +
+      "#define SPECULAR " + std::to_string((key >> 1) & 1) + "\n" + "#define TEXTURED " +
+      (colour != SourceDiffuse || alpha != SourceDiffuse ? "1" : "0") + "\n#define COLOUR " +
+      Sources[colour] + "\n#define ALPHA " + Sources[alpha] + "\n";
+  Program3D program{Link(defines + Vertex3D, defines + Fragment3D), {}};
+  const GLuint p = program.program.Get();
+  auto at = [p](const char* name) { return glGetUniformLocation(p, name); };
+  program.u = Locations3D{at("uClip"),         at("uWorld"),        at("uNormalWorld"),  at("uEye"),
+                          at("uAmbient"),      at("uMatDiffuse"),   at("uMatAmbient"),   at("uMatSpecular"),
+                          at("uMatEmissive"),  at("uMatPower"),     at("uLightCount"),   at("uLightDir"),
+                          at("uLightDiffuse"), at("uLightAmbient"), at("uLightSpecular")};
+  glUseProgram(p);
+  glUniform1i(at("uTexture"), 0);
+  current3D_ = nullptr;  // whatever was in use is not any more
+  return programs3D_.emplace(key, std::move(program)).first->second;
+}
+
 void GlDevice::Apply3DState() {
-  const std::uint32_t dirty = dirty_;
+  std::uint32_t dirty = dirty_;
   dirty_ = 0;
+  if (dirty & (DirtyRenderState | DirtyLights | DirtyTexture | DirtyStage)) {
+    const Program3D& program = Program3DFor(Key3D());
+    if (&program != current3D_) {
+      current3D_ = &program;
+      glUseProgram(program.program.Get());
+      // Uniforms belong to a program: the new one needs them all.
+      dirty |= DirtyRenderState | DirtyTransform | DirtyLights | DirtyMaterial;
+    }
+  }
+  const Locations3D& u = current3D_->u;
   if (dirty & DirtyRenderState) {
     if (GetRenderState(D3DRS_ZENABLE))
       glEnable(GL_DEPTH_TEST);
@@ -544,30 +627,16 @@ void GlDevice::Apply3DState() {
     } else {
       glDisable(GL_BLEND);
     }
-    // Screen y runs down in Direct3D and up in GL, which swaps the winding.
-    switch (GetRenderState(D3DRS_CULLMODE)) {
-      case D3DCULL_CW:
-        glEnable(GL_CULL_FACE);
-        glFrontFace(GL_CW);
-        glCullFace(GL_BACK);
-        break;
-      case D3DCULL_CCW:
-        glEnable(GL_CULL_FACE);
-        glFrontFace(GL_CCW);
-        glCullFace(GL_BACK);
-        break;
-      default:
-        glDisable(GL_CULL_FACE);
-        break;
-    }
     const std::uint32_t fill = GetRenderState(D3DRS_FILLMODE);
     glPolygonMode(GL_FRONT_AND_BACK, fill == D3DFILL_WIREFRAME ? GL_LINE
                                      : fill == D3DFILL_POINT   ? GL_POINT
                                                                : GL_FILL);
-    glUniform1i(u3_.lighting, GetRenderState(D3DRS_LIGHTING) ? 1 : 0);
-    glUniform1i(u3_.specularOn, GetRenderState(D3DRS_SPECULARENABLE) ? 1 : 0);
+    const std::uint32_t depthTest = GetRenderState(D3DRS_ZFUNC);
+    insidesHidden_ = !GetRenderState(D3DRS_ALPHABLENDENABLE) && GetRenderState(D3DRS_ZENABLE) &&
+                     GetRenderState(D3DRS_ZWRITEENABLE) &&
+                     (depthTest == D3DCMP_LESS || depthTest == D3DCMP_LESSEQUAL) && fill == D3DFILL_SOLID;
     const D3DCOLOR a = GetRenderState(D3DRS_AMBIENT);
-    glUniform3f(u3_.ambient, ((a >> 16) & 0xFF) / 255.0f, ((a >> 8) & 0xFF) / 255.0f, (a & 0xFF) / 255.0f);
+    glUniform3f(u.ambient, ((a >> 16) & 0xFF) / 255.0f, ((a >> 8) & 0xFF) / 255.0f, (a & 0xFF) / 255.0f);
   }
   if (dirty & DirtyTransform) {
     const glm::mat4 world = ToGlm(GetTransform(D3DTS_WORLD)), view = ToGlm(GetTransform(D3DTS_VIEW));
@@ -575,14 +644,15 @@ void GlDevice::Apply3DState() {
     glm::mat4 remap(1.0f);
     remap[2][2] = 2.0f;
     remap[3][2] = -1.0f;
-    const glm::mat4 clip = remap * ToGlm(GetTransform(D3DTS_PROJECTION)) * view * world;
-    glUniformMatrix4fv(u3_.clip, 1, GL_FALSE, glm::value_ptr(clip));
-    glUniformMatrix4fv(u3_.world, 1, GL_FALSE, glm::value_ptr(world));
+    clip_ = remap * ToGlm(GetTransform(D3DTS_PROJECTION)) * view * world;
+    mirrored_ = glm::determinant(glm::mat3(view * world)) < 0.0f;
+    glUniformMatrix4fv(u.clip, 1, GL_FALSE, glm::value_ptr(clip_));
+    glUniformMatrix4fv(u.world, 1, GL_FALSE, glm::value_ptr(world));
     const glm::mat3 w3(world);
     const glm::mat3 normal = glm::determinant(w3) != 0.0f ? glm::transpose(glm::inverse(w3)) : w3;
-    glUniformMatrix3fv(u3_.normalWorld, 1, GL_FALSE, glm::value_ptr(normal));
+    glUniformMatrix3fv(u.normalWorld, 1, GL_FALSE, glm::value_ptr(normal));
     const glm::vec3 eye = glm::determinant(view) != 0.0f ? glm::vec3(glm::inverse(view)[3]) : glm::vec3(0.0f);
-    glUniform3fv(u3_.eye, 1, glm::value_ptr(eye));
+    glUniform3fv(u.eye, 1, glm::value_ptr(eye));
   }
   if (dirty & DirtyLights) {
     GLfloat dir[MaxLights * 3] = {}, diffuse[MaxLights * 3] = {}, ambient[MaxLights * 3] = {},
@@ -604,40 +674,78 @@ void GlDevice::Apply3DState() {
       std::copy_n(values[3], 3, specular + 3 * n);
       ++n;
     }
-    glUniform1i(u3_.lightCount, n);
-    glUniform3fv(u3_.lightDir, MaxLights, dir);
-    glUniform3fv(u3_.lightDiffuse, MaxLights, diffuse);
-    glUniform3fv(u3_.lightAmbient, MaxLights, ambient);
-    glUniform3fv(u3_.lightSpecular, MaxLights, specular);
+    glUniform1i(u.lightCount, n);
+    glUniform3fv(u.lightDir, MaxLights, dir);
+    glUniform3fv(u.lightDiffuse, MaxLights, diffuse);
+    glUniform3fv(u.lightAmbient, MaxLights, ambient);
+    glUniform3fv(u.lightSpecular, MaxLights, specular);
   }
   if (dirty & DirtyMaterial) {
     const D3DMATERIAL8& m = Material();
-    glUniform4fv(u3_.matDiffuse, 1, &m.Diffuse.r);
-    glUniform4fv(u3_.matAmbient, 1, &m.Ambient.r);
-    glUniform4fv(u3_.matSpecular, 1, &m.Specular.r);
-    glUniform4fv(u3_.matEmissive, 1, &m.Emissive.r);
-    glUniform1f(u3_.matPower, m.Power);
+    glUniform4fv(u.matDiffuse, 1, &m.Diffuse.r);
+    glUniform4fv(u.matAmbient, 1, &m.Ambient.r);
+    glUniform4fv(u.matSpecular, 1, &m.Specular.r);
+    glUniform4fv(u.matEmissive, 1, &m.Emissive.r);
+    glUniform1f(u.matPower, m.Power);
   }
   if (dirty & DirtyTexture) {
     const auto* texture = dynamic_cast<const GlTexture*>(Texture());
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture ? texture->Id() : 0);
-    glUniform1i(u3_.hasTexture, texture ? 1 : 0);
   }
   if (dirty & DirtyStage) {
-    glUniform1i(u3_.colourOp, static_cast<GLint>(GetTextureStageState(0, D3DTSS_COLOROP)));
-    glUniform1i(u3_.alphaOp, static_cast<GLint>(GetTextureStageState(0, D3DTSS_ALPHAOP)));
     const bool linear = GetTextureStageState(0, D3DTSS_MAGFILTER) == D3DTEXF_LINEAR;
     glBindSampler(0, linear ? linear_.Get() : nearest_.Get());
   }
 }
 
-void GlDevice::DrawIndexed(GLuint vertexArray, int firstIndex, int count) {
+// The inside faces of an opaque convex solid never show: at each of their
+// pixels a nearer outside face wins the depth test, drawn before or after.
+// Direct3D draws them anyway (culling is off); dropping them leaves the
+// picture as it was and saves the software rasteriser half the solid's pixels.
+std::uint32_t GlDevice::CullFor(const GlMeshShape& shape) const {
+  const std::uint32_t asked = GetRenderState(D3DRS_CULLMODE);
+  if (asked != D3DCULL_NONE || !insidesHidden_) return asked;
+  const D3DCULL inside = shape.InsideFaces();
+  if (inside == D3DCULL_NONE) return asked;
+  // A solid cut by the near plane shows its inside through the cut (the eye
+  // may even be in it).
+  for (const D3DVERTEX& v : shape.Vertices()) {
+    const glm::vec4 c = clip_ * glm::vec4(v.x, v.y, v.z, 1.0f);
+    if (!(c.w > 0.0f) || !(c.z + c.w > 1e-5f * c.w)) return asked;
+  }
+  if (!mirrored_) return inside;
+  return inside == D3DCULL_CW ? D3DCULL_CCW : D3DCULL_CW;
+}
+
+void GlDevice::ApplyCull(std::uint32_t mode) {
+  if (mode == appliedCull_) return;
+  appliedCull_ = mode;
+  // Both name the turn as the viewer sees it (GL's window y runs up, and so
+  // does the picture): D3DCULL_CCW drops what GL, fronts being GL_CCW, calls front.
+  switch (mode) {
+    case D3DCULL_CW:
+      glEnable(GL_CULL_FACE);
+      glCullFace(GL_BACK);
+      break;
+    case D3DCULL_CCW:
+      glEnable(GL_CULL_FACE);
+      glCullFace(GL_FRONT);
+      break;
+    default:
+      glDisable(GL_CULL_FACE);
+      break;
+  }
+}
+
+void GlDevice::DrawIndexed(GLuint vertexArray, int firstIndex, int count, const GlMeshShape& shape) {
   RequireScene("DrawSubset");
   Use3D();
   if (dirty_) Apply3DState();
   if (auto* texture = dynamic_cast<const GlTexture*>(Texture()); texture && texture->IsLocked())
     throw std::logic_error("drawing with a locked texture");
+  lastMeshCull_ = CullFor(shape);
+  ApplyCull(lastMeshCull_);
   if (boundArray_ != vertexArray) {
     glBindVertexArray(vertexArray);
     boundArray_ = vertexArray;

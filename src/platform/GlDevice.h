@@ -5,16 +5,29 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "platform/DeviceState.h"
 #include "platform/Draw2D.h"
 #include "platform/GlHandles.h"
+#include "platform/GlmBridge.h"
 
 namespace quarnix {
 
 class GlTexture;
+
+// What the device asks of a mesh it draws, beyond its vertex array.
+class GlMeshShape {
+ public:
+  // See MeshData::InsideFaces.
+  virtual D3DCULL InsideFaces() const = 0;
+  virtual const std::vector<D3DVERTEX>& Vertices() const = 0;
+
+ protected:
+  ~GlMeshShape() = default;
+};
 
 class GlDevice final : public DeviceState {
  public:
@@ -41,7 +54,7 @@ class GlDevice final : public DeviceState {
   DeviceInfo Info() const override { return info_; }
 
   // For meshes: draws count indices from firstIndex of the mesh's vertex array.
-  void DrawIndexed(GLuint vertexArray, int firstIndex, int count);
+  void DrawIndexed(GLuint vertexArray, int firstIndex, int count, const GlMeshShape& shape);
   // For the sprite and the font: screen quads with the alpha blend of sprites.
   // Batched while the sprite is begun; otherwise drawn at once.
   void Queue2D(const GlTexture& texture, const QuadVertex* vertices, std::size_t count);
@@ -52,6 +65,8 @@ class GlDevice final : public DeviceState {
     dirty_ |= DirtyTexture;
     boundArray_ = 0;
   }
+  // The D3DCULL mode the last mesh draw ran with (for tests).
+  std::uint32_t LastMeshCull() const { return lastMeshCull_; }
   // Depth of the offscreen picture, 0..1, top row first (for tests).
   std::vector<float> ReadDepth();
 
@@ -61,6 +76,8 @@ class GlDevice final : public DeviceState {
   void Use2D();
   void Flush2D();
   void Apply3DState();
+  std::uint32_t CullFor(const GlMeshShape& shape) const;
+  void ApplyCull(std::uint32_t mode);
   void RequireScene(const char* what) const;
 
   int width_, height_;
@@ -69,7 +86,7 @@ class GlDevice final : public DeviceState {
   gl::Framebuffer framebuffer_;
   gl::Texture colour_;
   gl::Renderbuffer depth_;
-  gl::Program program3D_, program2D_;
+  gl::Program program2D_;
   gl::Sampler linear_, nearest_;
   gl::VertexArray quadArray_;
   gl::Buffer quadBuffer_;
@@ -80,10 +97,26 @@ class GlDevice final : public DeviceState {
   GLuint boundArray_ = 0;
 
   struct Locations3D {
-    GLint clip, world, normalWorld, eye, lighting, specularOn, ambient, matDiffuse, matAmbient, matSpecular,
-        matEmissive, matPower, lightCount, lightDir, lightDiffuse, lightAmbient, lightSpecular, hasTexture,
-        colourOp, alphaOp;
-  } u3_{};
+    GLint clip, world, normalWorld, eye, ambient, matDiffuse, matAmbient, matSpecular, matEmissive, matPower,
+        lightCount, lightDir, lightDiffuse, lightAmbient, lightSpecular;
+  };
+  struct Program3D {
+    gl::Program program;
+    Locations3D u;
+  };
+  // Where stage 0 takes colour or alpha from.
+  enum Source : std::uint32_t { SourceDiffuse = 0, SourceTexture = 1, SourceModulate = 2 };
+  // The switches of the current state that pick the 3D program.
+  std::uint32_t Key3D() const;
+  // Builds a program the first time its switches are asked for.
+  const Program3D& Program3DFor(std::uint32_t key);
+  std::map<std::uint32_t, Program3D> programs3D_;
+  const Program3D* current3D_ = nullptr;
+  // What the current state says about dropping the inside faces of solids.
+  bool insidesHidden_ = false;
+  bool mirrored_ = false;
+  glm::mat4 clip_{1.0f};
+  std::uint32_t appliedCull_ = D3DCULL_NONE, lastMeshCull_ = D3DCULL_NONE;
   GLint screenSize_ = -1;
 };
 

@@ -151,6 +151,10 @@ std::vector<std::uint8_t> GlGraphics::ReadWindowPixels(int& width, int& height) 
   return out;
 }
 
+std::uint32_t GlGraphics::LastMeshCull() const {
+  return impl_->device ? impl_->device->LastMeshCull() : D3DCULL_NONE;
+}
+
 void GlGraphics::Finish() {
   if (impl_->device) glFinish();
 }

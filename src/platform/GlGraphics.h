@@ -43,6 +43,9 @@ class GlGraphics final : public IGraphics {
   std::uint32_t WindowId() const;
   // The rendered depth, 0..1, top row first; empty without a device.
   std::vector<float> ReadDepth();
+  // The D3DCULL mode the last mesh draw ran with (for tests): the device drops
+  // the inside faces of opaque solids even when culling is off.
+  std::uint32_t LastMeshCull() const;
   // What the window shows after the last Present: RGBA, top row first, and its
   // size in pixels (tests). Empty without a window.
   std::vector<std::uint8_t> ReadWindowPixels(int& width, int& height);

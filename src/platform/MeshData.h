@@ -34,11 +34,22 @@ class MeshData {
 
   static constexpr std::uint32_t MaxAttribute = 65535;
 
+  // For a mesh of one subset that is a closed convex solid, faces turned the
+  // same way: the D3DCULL mode that removes its inside faces, as the mesh
+  // stands (no transform). D3DCULL_NONE for anything else. Computed when asked.
+  D3DCULL InsideFaces() const;
+
  private:
   std::vector<D3DVERTEX> vertices_;
   std::vector<std::uint32_t> indices_;
   std::vector<std::uint32_t> attributes_;
   std::vector<Range> ranges_;
 };
+
+// The test behind MeshData::InsideFaces: D3DCULL_CCW when every face turns
+// clockwise seen from outside, D3DCULL_CW when every face turns the other way,
+// D3DCULL_NONE when the faces do not close a convex solid (an open or concave
+// mesh, a hole, a flat face, mixed turns).
+D3DCULL ConvexSolidInsideFaces(std::span<const D3DVERTEX> vertices, std::span<const std::uint32_t> indices);
 
 }  // namespace quarnix

@@ -268,6 +268,140 @@ TEST_F(Render, NearerSurfacesHideFartherOnes) {
   ExpectPixel(d_->ReadPixels(), W / 2, H / 2, {255, 0, 0}, 0);
 }
 
+TEST_F(Render, CullModesDropTheFacesTurningTheWayTheyName) {
+  Camera();
+  d_->SetRenderState(D3DRS_LIGHTING, 0);
+  auto square = Square();  // turns clockwise as the camera sees it
+  const std::size_t centre = (static_cast<std::size_t>(H / 2) * W + W / 2) * 4;
+  for (auto [mode, shown] : {std::pair{D3DCULL_NONE, true}, {D3DCULL_CCW, true}, {D3DCULL_CW, false}}) {
+    d_->SetRenderState(D3DRS_CULLMODE, mode);
+    d_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1);
+    d_->BeginScene();
+    square->DrawSubset(0);
+    d_->EndScene();
+    EXPECT_EQ(d_->ReadPixels()[centre], shown ? 255 : 0) << "cull mode " << mode;
+  }
+}
+
+// A cube from -1 to 1 with a normal per face, every face turning clockwise
+// seen from outside (or, reversed, the other way); its faces in one subset or
+// in two, the first three faces and the last three (which the device never
+// treats as one solid).
+std::unique_ptr<IMesh> SolidCube(IDevice& d, bool reversed, bool twoSubsets) {
+  using P = std::array<float, 3>;
+  const std::array<std::pair<P, std::array<P, 4>>, 6> faces = {{
+      {{0, 0, -1}, {{{-1, -1, -1}, {-1, 1, -1}, {1, 1, -1}, {1, -1, -1}}}},
+      {{0, 0, 1}, {{{1, -1, 1}, {1, 1, 1}, {-1, 1, 1}, {-1, -1, 1}}}},
+      {{-1, 0, 0}, {{{-1, -1, 1}, {-1, 1, 1}, {-1, 1, -1}, {-1, -1, -1}}}},
+      {{1, 0, 0}, {{{1, -1, -1}, {1, 1, -1}, {1, 1, 1}, {1, -1, 1}}}},
+      {{0, 1, 0}, {{{-1, 1, -1}, {-1, 1, 1}, {1, 1, 1}, {1, 1, -1}}}},
+      {{0, -1, 0}, {{{-1, -1, 1}, {-1, -1, -1}, {1, -1, -1}, {1, -1, 1}}}},
+  }};
+  std::vector<D3DVERTEX> v;
+  std::vector<std::uint32_t> idx, attr;
+  for (const auto& [n, corners] : faces) {
+    const auto base = static_cast<std::uint32_t>(v.size());
+    for (int k = 0; k < 4; ++k)
+      v.push_back({corners[k][0], corners[k][1], corners[k][2], n[0], n[1], n[2], k >= 2 ? 1.0f : 0.0f,
+                   k == 1 || k == 2 ? 0.0f : 1.0f});
+    for (std::uint32_t k : {0u, 1u, 2u, 0u, 2u, 3u}) idx.push_back(base + k);
+    if (reversed)
+      std::swap(idx[idx.size() - 1], idx[idx.size() - 2]),
+          std::swap(idx[idx.size() - 4], idx[idx.size() - 5]);
+    attr.insert(attr.end(), 2, twoSubsets && base >= 12 ? 1u : 0u);  // the same order either way
+  }
+  return d.CreateMesh(v, idx, attr);
+}
+
+TEST_F(Render, InsideFacesOfOpaqueSolidsAreDroppedAndThePictureStaysTheSame) {
+  Camera();
+  d_->SetRenderState(D3DRS_AMBIENT, 0x00202020);
+  SetDirLight(*d_, {0.9f, 0.7f, 0.5f, 0}, {0.3f, -0.5f, 1}, 1, 0, 0, 1);
+  auto texture = Solid(4, 4, 0xFFC0E0FF);
+  const auto draw = [&](IMesh& mesh, const D3DMATRIX& world) {
+    d_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF102030, 1);
+    d_->BeginScene();
+    d_->SetMaterial(White());
+    d_->SetTexture(0, texture.get());
+    d_->SetTransform(D3DTS_WORLD, world);
+    for (int subset = 0; subset < mesh.GetNumSubsets(); ++subset) mesh.DrawSubset(subset);
+    d_->EndScene();
+    return d_->ReadPixels();
+  };
+  const auto differing = [](const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+    int n = 0;
+    for (std::size_t i = 0; i < a.size(); i += 4)
+      n += std::abs(a[i] - b[i]) + std::abs(a[i + 1] - b[i + 1]) + std::abs(a[i + 2] - b[i + 2]) > 6;
+    return n;
+  };
+  const D3DMATRIX turned = D3DXMatrixMultiply(D3DXMatrixRotationX(0.4f), D3DXMatrixRotationY(0.5f));
+  const struct {
+    const char* name;
+    D3DMATRIX world;
+    bool blended, dropped;
+  } scenes[] = {
+      {"turned", turned, false, true},
+      {"mirrored", D3DXMatrixMultiply(D3DXMatrixScaling(-1, 1, 1), turned), false, true},
+      // The near plane (1 in front of the eye at z -5) cuts the cube: its inside shows.
+      {"cut by the near plane", D3DXMatrixMultiply(turned, D3DXMatrixTranslation(0, 0, -3.6f)), false, false},
+      // Added light shows the far faces through the near ones.
+      {"blended", turned, true, false},
+  };
+  for (const auto& scene : scenes)
+    for (bool reversed : {false, true}) {
+      SCOPED_TRACE(std::string(scene.name) + (reversed ? ", reversed" : ""));
+      d_->SetRenderState(D3DRS_ALPHABLENDENABLE, scene.blended ? 1 : 0);
+      auto solid = SolidCube(*d_, reversed, false), split = SolidCube(*d_, reversed, true);
+      const auto whole = draw(*solid, scene.world);
+      const std::uint32_t cull = graphics_->LastMeshCull();
+      const auto reference = draw(*split, scene.world);
+      EXPECT_EQ(graphics_->LastMeshCull(), D3DCULL_NONE);
+      EXPECT_EQ(cull != D3DCULL_NONE, scene.dropped);
+      // Only pixels on the outline, where an inside and an outside face tie in depth, may differ.
+      EXPECT_LE(differing(whole, reference), 3);
+      EXPECT_GT(differing(reference, std::vector<std::uint8_t>(reference.size(), 0)), W * H / 20);
+    }
+}
+
+TEST_F(Render, UntexturedDrawsShowTheLitColourAndEachDrawKeepsItsOwnState) {
+  Camera();
+  d_->SetRenderState(D3DRS_AMBIENT, 0);
+  SetDirLight(*d_, {1, 1, 1, 0}, {0, 0, 1}, 1, 0, 0, 1);  // straight onto the squares: N.L = 1
+  auto red = Solid(2, 2, 0xFFFF0000), green = Solid(2, 2, 0xFF00FF00);
+  auto square = Square();
+  D3DMATERIAL8 grey{};
+  grey.Diffuse = grey.Ambient = {0.5f, 0.25f, 0.75f, 1};
+  const D3DMATRIX small = D3DXMatrixScaling(0.4f, 0.4f, 1);
+  d_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1);
+  d_->BeginScene();
+  d_->SetMaterial(grey);
+  d_->SetTransform(D3DTS_WORLD, D3DXMatrixMultiply(small, D3DXMatrixTranslation(1.5f, 0, 0)));
+  square->DrawSubset(0);
+  d_->SetMaterial(White());
+  d_->SetTexture(0, red.get());
+  d_->SetTransform(D3DTS_WORLD, D3DXMatrixMultiply(small, D3DXMatrixTranslation(-1.5f, 0, 0)));
+  square->DrawSubset(0);
+  // Only the texture and the material change: the grey lands on the red, not on the first grey.
+  d_->SetTexture(0, nullptr);
+  d_->SetMaterial(grey);
+  square->DrawSubset(0);
+  d_->SetMaterial(White());
+  d_->SetTexture(0, green.get());
+  d_->SetTransform(D3DTS_WORLD, D3DXMatrixMultiply(small, D3DXMatrixTranslation(0, 1.5f, 0)));
+  square->DrawSubset(0);
+  d_->EndScene();
+  const auto p = d_->ReadPixels();
+  // x = W/2 (1 + sqrt(3) X / 5) for a square 5 in front of the eye.
+  const int left = int(W / 2 * (1 - std::sqrt(3.0f) * 1.5f / 5)), right = W - left;
+  const int top = int(H / 2 * (1 - std::sqrt(3.0f) * 1.5f / 5));
+  // No texture: the material's lit colour as it is (not multiplied by itself).
+  const Rgb lit{128, 64, 191};
+  ExpectPixel(p, right, H / 2, lit);
+  ExpectPixel(p, left, H / 2, lit);
+  ExpectPixel(p, W / 2, top, {0, 255, 0});
+  ExpectPixel(p, W / 2, H / 2, {0, 0, 0}, 0);
+}
+
 TEST_F(Render, SpriteLandsOnTheExactPixelsOfItsSourceRect) {
   // Every texel different: red = 16 x, green = 16 y.
   std::vector<std::uint32_t> pixels(16 * 16);

@@ -11,6 +11,7 @@
 #include <string>
 #include <tuple>
 
+#include "platform/MeshData.h"
 #include "presentation/BuiltinMeshData.h"
 
 namespace quarnix {
@@ -204,6 +205,20 @@ TEST(BuiltinMeshes, GemAndLightningAreClosedSolids) {
       EXPECT_EQ(edges.count({edge.second, edge.first}), 1u) << "open edge in kind " << kind;
     }
   }
+}
+
+// The device drops the inside faces of opaque convex solids, which saves the
+// software renderer most of the well's cost; a cube that stopped being one
+// would quietly cost twice as much. Tunnel, stars and marker must keep theirs.
+TEST(BuiltinMeshes, CubesAndTheFloorAreConvexSolidsTheRestIsNot) {
+  const auto inside = [](int mesh) {
+    return ConvexSolidInsideFaces(BuiltinVertices(mesh), BuiltinTriangles(mesh));
+  };
+  EXPECT_EQ(inside(1), D3DCULL_CCW) << "build plan";
+  for (int kind = 1; kind <= 12; ++kind) EXPECT_EQ(inside(CubeMeshNumber(kind)), D3DCULL_CCW) << kind;
+  EXPECT_EQ(inside(2), D3DCULL_NONE) << "background";
+  for (int star = 1; star <= 3; ++star) EXPECT_EQ(inside(StarMeshNumber(star)), D3DCULL_NONE) << star;
+  EXPECT_EQ(ConvexSolidInsideFaces(SelectAreaVertices(), SelectAreaTriangles()), D3DCULL_NONE);
 }
 
 TEST(BuiltinMeshes, SpinningSpecialsStayInsideTheirGlassBox) {
