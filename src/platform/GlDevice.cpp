@@ -467,9 +467,11 @@ void GlDevice::Present() {
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_.Get());
     glViewport(0, 0, w, h);
-    glClearColor(0, 0, 0, 1);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glClear(GL_COLOR_BUFFER_BIT);
+    if (!exact || w != width_ || h != height_) {  // bars to blacken (a full cover needs none)
+      glClearColor(0, 0, 0, 1);
+      glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+      glClear(GL_COLOR_BUFFER_BIT);
+    }
     glBlitFramebuffer(0, 0, width_, height_, r.left, h - r.bottom, r.right, h - r.top, GL_COLOR_BUFFER_BIT,
                       exact ? GL_NEAREST : GL_LINEAR);
     window_.swap();
