@@ -558,18 +558,23 @@ void GlDevice::Use2D() {
   batchTexture_ = 0;
 }
 
+std::vector<const D3DLIGHT8*> GlDevice::UsedLights() const {
+  std::vector<const D3DLIGHT8*> used;
+  for (const auto& [index, slot] : Lights())
+    // Only directional lights are used by the game; others are not lit.
+    if (slot.enabled && slot.light.Type == D3DLIGHT_DIRECTIONAL && used.size() < std::size_t{MaxLights})
+      used.push_back(&slot.light);
+  return used;
+}
+
 std::uint32_t GlDevice::Key3D() const {
   const bool lighting = GetRenderState(D3DRS_LIGHTING) != 0;
   bool specular = false;
-  if (lighting && GetRenderState(D3DRS_SPECULARENABLE)) {
-    int n = 0;
-    for (const auto& [index, slot] : Lights()) {
-      if (!slot.enabled || slot.light.Type != D3DLIGHT_DIRECTIONAL || n == MaxLights) continue;
-      ++n;
-      const D3DCOLORVALUE& c = slot.light.Specular;
+  if (lighting && GetRenderState(D3DRS_SPECULARENABLE))
+    for (const D3DLIGHT8* light : UsedLights()) {
+      const D3DCOLORVALUE& c = light->Specular;
       specular = specular || c.r != 0 || c.g != 0 || c.b != 0;
     }
-  }
   // Without a texture the lit colour passes through, whatever the stage says.
   const bool textured = Texture() != nullptr;
   const std::uint32_t colourOp = GetTextureStageState(0, D3DTSS_COLOROP);
@@ -660,12 +665,10 @@ void GlDevice::Apply3DState() {
     GLfloat dir[MaxLights * 3] = {}, diffuse[MaxLights * 3] = {}, ambient[MaxLights * 3] = {},
                             specular[MaxLights * 3] = {};
     int n = 0;
-    for (const auto& [index, slot] : Lights()) {
-      // Only directional lights are used by the game; others are not lit.
-      if (!slot.enabled || slot.light.Type != D3DLIGHT_DIRECTIONAL || n == MaxLights) continue;
-      glm::vec3 d = -ToGlm(slot.light.Direction);
+    for (const D3DLIGHT8* light : UsedLights()) {
+      const D3DLIGHT8& l = *light;
+      glm::vec3 d = -ToGlm(l.Direction);
       if (glm::length(d) > 0.0f) d = glm::normalize(d);
-      const auto& l = slot.light;
       const GLfloat values[4][3] = {{d.x, d.y, d.z},
                                     {l.Diffuse.r, l.Diffuse.g, l.Diffuse.b},
                                     {l.Ambient.r, l.Ambient.g, l.Ambient.b},

@@ -106,6 +106,8 @@ class GlDevice final : public DeviceState {
   };
   // Where stage 0 takes colour or alpha from.
   enum Source : std::uint32_t { SourceDiffuse = 0, SourceTexture = 1, SourceModulate = 2 };
+  // The enabled lights the shader takes, at most its eight.
+  std::vector<const D3DLIGHT8*> UsedLights() const;
   // The switches of the current state that pick the 3D program.
   std::uint32_t Key3D() const;
   // Builds a program the first time its switches are asked for.

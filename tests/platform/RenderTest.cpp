@@ -402,6 +402,39 @@ TEST_F(Render, UntexturedDrawsShowTheLitColourAndEachDrawKeepsItsOwnState) {
   ExpectPixel(p, W / 2, H / 2, {0, 0, 0}, 0);
 }
 
+TEST_F(Render, SpecularLightAddsItsHighlightOnlyWhenSwitchedOn) {
+  Camera();
+  d_->SetRenderState(D3DRS_AMBIENT, 0);
+  SetDirLight(*d_, {0.2f, 0.2f, 0.2f, 0}, {0, 0, 1}, 1, 0, 0, 1);
+  D3DLIGHT8 light{};
+  light.Type = D3DLIGHT_DIRECTIONAL;
+  light.Diffuse = {0.2f, 0.2f, 0.2f, 0};
+  light.Specular = {0.5f, 0.25f, 0, 0};
+  light.Direction = {0, 0, 1};
+  d_->SetLight(1, light);
+  D3DMATERIAL8 m = White();
+  m.Specular = {1, 1, 1, 1};
+  m.Power = 4;
+  auto square = Square();
+  for (bool on : {true, false}) {
+    d_->SetRenderState(D3DRS_SPECULARENABLE, on ? 1 : 0);
+    d_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1);
+    d_->BeginScene();
+    d_->SetMaterial(m);
+    square->DrawSubset(0);
+    d_->EndScene();
+    // Lit at the corners (all alike) and spread over the square: the half-way
+    // vector between the eye (0, 0, -5) and the light, against the normal.
+    const float toEye[3] = {-1 / std::sqrt(27.0f), -1 / std::sqrt(27.0f), -5 / std::sqrt(27.0f)};
+    const float h[3] = {toEye[0], toEye[1], toEye[2] - 1};
+    const float highlight = std::pow(-h[2] / std::sqrt(h[0] * h[0] + h[1] * h[1] + h[2] * h[2]), 4.0f);
+    const int grey = 51;  // 0.2 diffuse
+    const Rgb lit{grey + int(std::lround(127.5f * highlight)), grey + int(std::lround(63.75f * highlight)),
+                  grey};
+    ExpectPixel(d_->ReadPixels(), W / 2, H / 2, on ? lit : Rgb{grey, grey, grey});
+  }
+}
+
 TEST_F(Render, SpriteLandsOnTheExactPixelsOfItsSourceRect) {
   // Every texel different: red = 16 x, green = 16 y.
   std::vector<std::uint32_t> pixels(16 * 16);
