@@ -54,6 +54,9 @@ D3DCULL MeshData::InsideFaces() const {
 
 D3DCULL ConvexSolidInsideFaces(std::span<const D3DVERTEX> vertices, std::span<const std::uint32_t> indices) {
   if (indices.size() < 12 || indices.size() % 3 != 0) return D3DCULL_NONE;  // a solid needs four faces
+  // The convexity test below looks at every vertex for every face; past this
+  // size it would cost more than the faces it could save (the game's solids have 12).
+  if (indices.size() > 3 * 1024) return D3DCULL_NONE;
   using Point = std::array<float, 3>;
   const auto at = [&](std::uint32_t i) { return Point{vertices[i].x, vertices[i].y, vertices[i].z}; };
   float extent = 0;

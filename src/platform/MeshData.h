@@ -49,7 +49,7 @@ class MeshData {
 // The test behind MeshData::InsideFaces: D3DCULL_CCW when every face turns
 // clockwise seen from outside, D3DCULL_CW when every face turns the other way,
 // D3DCULL_NONE when the faces do not close a convex solid (an open or concave
-// mesh, a hole, a flat face, mixed turns).
+// mesh, a hole, a flat face, mixed turns) or number more than 1024.
 D3DCULL ConvexSolidInsideFaces(std::span<const D3DVERTEX> vertices, std::span<const std::uint32_t> indices);
 
 }  // namespace quarnix
