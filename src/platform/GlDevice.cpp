@@ -569,12 +569,7 @@ std::vector<const D3DLIGHT8*> GlDevice::UsedLights() const {
 
 std::uint32_t GlDevice::Key3D() const {
   const bool lighting = GetRenderState(D3DRS_LIGHTING) != 0;
-  bool specular = false;
-  if (lighting && GetRenderState(D3DRS_SPECULARENABLE))
-    for (const D3DLIGHT8* light : UsedLights()) {
-      const D3DCOLORVALUE& c = light->Specular;
-      specular = specular || c.r != 0 || c.g != 0 || c.b != 0;
-    }
+  const bool specular = lighting && GetRenderState(D3DRS_SPECULARENABLE) && specularLights_;
   // Without a texture the lit colour passes through, whatever the stage says.
   const bool textured = Texture() != nullptr;
   const std::uint32_t colourOp = GetTextureStageState(0, D3DTSS_COLOROP);
@@ -611,6 +606,13 @@ const GlDevice::Program3D& GlDevice::Program3DFor(std::uint32_t key) {
 void GlDevice::Apply3DState() {
   std::uint32_t dirty = dirty_;
   dirty_ = 0;
+  if (dirty & DirtyLights) {
+    specularLights_ = false;
+    for (const D3DLIGHT8* light : UsedLights()) {
+      const D3DCOLORVALUE& c = light->Specular;
+      specularLights_ = specularLights_ || c.r != 0 || c.g != 0 || c.b != 0;
+    }
+  }
   if (dirty & (DirtyRenderState | DirtyLights | DirtyTexture | DirtyStage)) {
     const Program3D& program = Program3DFor(Key3D());
     if (&program != current3D_) {

@@ -114,6 +114,7 @@ class GlDevice final : public DeviceState {
   const Program3D& Program3DFor(std::uint32_t key);
   std::map<std::uint32_t, Program3D> programs3D_;
   const Program3D* current3D_ = nullptr;
+  bool specularLights_ = false;  // some light the shader takes has a specular colour
   // What the current state says about dropping the inside faces of solids.
   bool insidesHidden_ = false;
   bool mirrored_ = false;
