@@ -654,6 +654,7 @@ void GlDevice::Apply3DState() {
     remap[2][2] = 2.0f;
     remap[3][2] = -1.0f;
     clip_ = remap * ToGlm(GetTransform(D3DTS_PROJECTION)) * view * world;
+    // A mirroring transform turns every face the other way (projections here never mirror).
     mirrored_ = glm::determinant(glm::mat3(view * world)) < 0.0f;
     glUniformMatrix4fv(u.clip, 1, GL_FALSE, glm::value_ptr(clip_));
     glUniformMatrix4fv(u.world, 1, GL_FALSE, glm::value_ptr(world));
