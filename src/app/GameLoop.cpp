@@ -25,7 +25,7 @@ void GameLoop::FrameStep() {
   GameState& s = State();
   s.FrameTime = clock_.Ticks();
   parts_.Renderer.RenderFrame();
-  clock_.WaitUntil(static_cast<std::uint32_t>(s.FrameTime + 15));  // a frame lasts at least 15 ms
+  clock_.WaitUntil(s.FrameTime + 15);  // a frame lasts at least 15 ms
   parts_.Events.PumpEvents();
   ++frames_;
   if (parts_.Events.QuitRequested()) throw QuitRequest();

@@ -49,7 +49,7 @@ void ShowIntro(const IntroParts& parts, const IntroScreen& screen) {
     parts.Clock.WaitUntil(FrameTime + period);
     parts.Events.PumpEvents();
     if (parts.Events.QuitRequested()) throw QuitRequest();
-  } while (FrameTime < S + IntroLength);
+  } while (FrameTime - S < IntroLength);  // an unsigned difference: safe across the wrap
 }
 
 }  // namespace quarnix

@@ -408,7 +408,10 @@ void GameRules::DropStep() {
 }
 
 void GameRules::AutoDropStep() {
-  if (!(s_.FrameTime > s_.LastDropTime + s_.DropInterval)) return;
+  // The time since the last drop as an unsigned difference, like the waits:
+  // the drops go on across the wrap of the tick counter.
+  const std::uint32_t sinceDrop = s_.FrameTime - s_.LastDropTime;
+  if (!(static_cast<std::int64_t>(sinceDrop) > s_.DropInterval)) return;
   // Under the quit prompt the drop time is not restamped, so the first frame
   // after the prompt closes drops at once.
   if (s_.QuitShow) return;
@@ -890,7 +893,7 @@ void GameRules::Pause(int Ms) {
 void HeadlessFrameStep::FrameStep() {
   GameState& s = rules_.State();
   s.FrameTime = clock_.Ticks();
-  clock_.WaitUntil(static_cast<std::uint32_t>(s.FrameTime + 15));
+  clock_.WaitUntil(s.FrameTime + 15);
   ++frames_;
   rules_.AutoDropStep();
 }

@@ -152,10 +152,10 @@ struct GameState {
   int PendingDropInterval = 2000;   // applied when normal play resumes
   float PreviousScoreStep = -1.0f;  // ScoreStep after the previous removal
 
-  // --- Timing (clock ticks in ms).
-  std::int64_t FrameTime = 0;        // start of the current frame
-  std::int64_t LastDropTime = 0;     // last automatic drop step
-  std::int64_t DropInterval = 2000;  // ms between drop steps; 0 during a fast drop
+  // --- Timing (clock ticks in ms; the tick counter wraps at 2^32).
+  std::uint32_t FrameTime = 0;     // start of the current frame
+  std::uint32_t LastDropTime = 0;  // last automatic drop step
+  int DropInterval = 2000;         // ms between drop steps; 0 during a fast drop
 
   // --- Display flags and animation state read by the renderer.
   bool PieceShow = false;      // the falling piece

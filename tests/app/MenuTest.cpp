@@ -468,8 +468,12 @@ TEST_F(IntroFixture, HalvesMeetThenTheTitlePlays) {
   EXPECT_EQ(Wave(Effect::OkOpen).Calls().front(), (Call{Call::SetVolume, -300}));
 }
 
-TEST_F(IntroFixture, ScalesWithTheScreenMode) {
+TEST_F(IntroFixture, ScalesWithTheScreenModeAndRunsAcrossTheTickWrap) {
+  clock_ = VirtualClock(0xFFFFFFFFu - 3000);  // the tick counter wraps halfway
   const auto frames = Run(640, 480, 0.625f);
+  ASSERT_GT(frames.size(), 40u);
+  EXPECT_GE(frames.back().at - frames.front().at, 6000u);
+  EXPECT_LT(frames[frames.size() - 2].at - frames.front().at, 6000u);
   const auto& first = frames.front().draws;
   EXPECT_FLOAT_EQ(first[1].translation.x, 640 - 200 * 0.625f);
   EXPECT_FLOAT_EQ(first[0].translation.y, 240 - 225 * 0.625f);

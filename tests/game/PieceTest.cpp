@@ -158,35 +158,40 @@ TEST_F(Piece, ASpecialCubeRemembersWhereItRests) {
 }
 
 TEST_F(Piece, AutomaticDropWaitsForTheIntervalAndHoldsDuringLandings) {
-  s.NowCubeZ = 10;
-  SetLayer(s.NowCube, ".....\n..R..\n.....\n.....\n.....");
-  s.LastDropTime = 0;
-  s.DropInterval = 2000;
-  s.FrameTime = 2000;
-  rules.AutoDropStep();
-  EXPECT_EQ(s.NowCubeZ, 10);  // the interval must have passed, not just been reached
-  s.FrameTime = 2001;
-  rules.AutoDropStep();
-  EXPECT_EQ(s.NowCubeZ, 9);
-  EXPECT_EQ(s.LastDropTime, 2001);
-
-  for (bool* flag : {&s.LandFlag, &s.MatchFlag, &s.ClearFlag, &s.GameOverShow}) {
-    *flag = true;
-    s.FrameTime += 2001;
+  // From the start of the tick counter, and across its wrap at 2^32 ms.
+  for (const std::uint32_t start : {0u, 0xFFFFFC00u}) {
+    s.NowCubeZ = 10;
+    SetLayer(s.NowCube, ".....\n..R..\n.....\n.....\n.....");
+    s.LastDropTime = start;
+    s.DropInterval = 2000;
+    s.FrameTime = start + 1;
+    rules.AutoDropStep();
+    s.FrameTime = start + 2000;
+    rules.AutoDropStep();
+    EXPECT_EQ(s.NowCubeZ, 10);  // the interval must have passed, not just been reached
+    s.FrameTime = start + 2001;
     rules.AutoDropStep();
     EXPECT_EQ(s.NowCubeZ, 9);
-    EXPECT_EQ(s.LastDropTime, s.FrameTime);  // restamped all the same
-    *flag = false;
-  }
+    EXPECT_EQ(s.LastDropTime, start + 2001);
 
-  // Under the quit prompt the time is not restamped: the first frame after it drops.
-  s.QuitShow = true;
-  const auto stamped = s.LastDropTime;
-  s.FrameTime += 5000;
-  rules.AutoDropStep();
-  EXPECT_EQ(s.LastDropTime, stamped);
-  EXPECT_EQ(s.NowCubeZ, 9);
-  s.QuitShow = false;
-  rules.AutoDropStep();
-  EXPECT_EQ(s.NowCubeZ, 8);
+    for (bool* flag : {&s.LandFlag, &s.MatchFlag, &s.ClearFlag, &s.GameOverShow}) {
+      *flag = true;
+      s.FrameTime += 2001;
+      rules.AutoDropStep();
+      EXPECT_EQ(s.NowCubeZ, 9);
+      EXPECT_EQ(s.LastDropTime, s.FrameTime);  // restamped all the same
+      *flag = false;
+    }
+
+    // Under the quit prompt the time is not restamped: the first frame after it drops.
+    s.QuitShow = true;
+    const auto stamped = s.LastDropTime;
+    s.FrameTime += 5000;
+    rules.AutoDropStep();
+    EXPECT_EQ(s.LastDropTime, stamped);
+    EXPECT_EQ(s.NowCubeZ, 9);
+    s.QuitShow = false;
+    rules.AutoDropStep();
+    EXPECT_EQ(s.NowCubeZ, 8) << start;
+  }
 }
