@@ -166,10 +166,7 @@ void StartGame::SetUpPlay(int ComboIndex) {
   RunStep("sprite", [&] { GameSprite = device.CreateSprite(); });
   RunStep("play-field constants", [&] { SetPlayFieldConstants(*rules_, player_); });
   assets_ = std::make_unique<GameAssets>(device);
-  RunStep("textures and meshes", [&] {
-    RegisterEmbeddedBitmaps();
-    LoadResourceAssets(*assets_, folders_);
-  });
+  RunStep("textures and meshes", [&] { LoadPlayMeshes(*assets_, folders_); });
   RunStep("screen images", [&] { LoadScreenImages(*assets_, folders_.DataPath2); });
   RunStep("scores", [&] { ReadScores(folders_.AppPath / ScoresFileName, scores_, *random_); });
   RunStep("controls", [&] { ReadControls(folders_.AppPath / ControlsFileName, GameKey, *random_); });

@@ -41,8 +41,13 @@ std::unique_ptr<IFont> MakePlayFont(IDevice& device, const ScreenMode& mode);
 // The field's size and spacing, the cell positions, and both volume steps at 9.
 void SetPlayFieldConstants(GameRules& rules, SoundPlayer& player);
 
-// The program's bitmaps registered as textures, the meshes and their textures,
-// then the screen images, from the game folder.
+// Textures and meshes, as play starts: the program's bitmaps registered as
+// textures, the meshes loaded from their files with their textures, then the
+// built-in vertices written into the 17 meshes that have them, whatever
+// vertices the files hold.
+void LoadPlayMeshes(GameAssets& assets, const GameFolders& folders);
+
+// LoadPlayMeshes, then the screen images, from the game folder.
 void LoadPlayContent(GameAssets& assets, const GameFolders& folders);
 
 // Opens the sound device; when it works, every effect and track is made into a

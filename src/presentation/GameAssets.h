@@ -104,9 +104,9 @@ struct GameAssets {
 std::size_t RegisterEmbeddedBitmaps(BitmapResources& resources = ProgramResources());
 
 // Fills every mesh object: meshes from Data/<stem>.CAR, textures from the
-// program's bitmaps by name. BuildMeshes then gives 17 of the meshes their
-// built-in vertices. A missing or broken mesh file ends the program through
-// the mesh loader; an unknown bitmap throws std::runtime_error.
+// program's bitmaps by name. Play then gives 17 of the meshes their built-in
+// vertices (BuildMeshes). A missing or broken mesh file ends the program
+// through the mesh loader; an unknown bitmap throws std::runtime_error.
 void LoadResourceAssets(GameAssets& assets, const GameFolders& folders);
 
 // The same objects, slots and colour keys from the authoring files: meshes
