@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "EmbeddedResources.h"
+#include "content/EmbeddedResources.h"
 #include "presentation/BuiltinMeshData.h"
 
 namespace quarnix {

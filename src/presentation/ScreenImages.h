@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-#include "ZeroRuns.h"
+#include "content/ZeroRuns.h"
 #include "presentation/GameAssets.h"
 
 namespace quarnix {

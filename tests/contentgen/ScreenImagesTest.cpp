@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ZeroRuns.h"
+#include "content/ZeroRuns.h"
 
 using Bytes = std::vector<std::uint8_t>;
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "AssetsTestUtil.h"
-#include "ZeroRuns.h"
+#include "content/ZeroRuns.h"
 #include "core/Files.h"
 #include "platform/GlGraphics.h"
 #include "platform/TextureImage.h"

@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "EmbeddedResources.h"
+#include "content/EmbeddedResources.h"
 #include "platform/D3DXMath.h"
 #include "platform/GlGraphics.h"
 #include "platform/InitDirect3D.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "AssetsTestUtil.h"
-#include "ZeroRuns.h"
+#include "content/ZeroRuns.h"
 #include "core/Files.h"
 #include "platform/NullGraphics.h"
 #include "presentation/ScreenImages.h"

@@ -1,8 +1,8 @@
 #include "Content.h"
 
-#include "Bmp.h"
 #include "Textures.h"
-#include "ZeroRuns.h"
+#include "content/Bmp.h"
+#include "content/ZeroRuns.h"
 
 namespace quarnix::content {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "Canvas.h"
-#include "ResourcePack.h"
 #include "Sheets.h"
+#include "content/ResourcePack.h"
 
 namespace quarnix::content {
 

@@ -21,12 +21,12 @@
 #include <span>
 #include <string>
 
-#include "Bmp.h"
 #include "Content.h"
 #include "Meshes.h"
 #include "Preview.h"
 #include "Records.h"
 #include "Textures.h"
+#include "content/Bmp.h"
 
 namespace fs = std::filesystem;
 using namespace quarnix;

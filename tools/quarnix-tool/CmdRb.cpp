@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "Command.h"
-#include "ZeroRuns.h"
+#include "content/ZeroRuns.h"
 #include "core/Files.h"
 #include "platform/TextureImage.h"
 #include "presentation/ScreenImages.h"

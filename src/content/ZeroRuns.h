@@ -1,7 +1,7 @@
 #pragma once
 // Zero-run packing of the ".RB" screen images: a byte 0 followed by a count N
 // (1..255) stands for N zero bytes; every other byte stands for itself.
-// No dependencies, so the game's screen-image loader can use it as is.
+// The game reads them (the screen-image loader); the content generator writes them.
 
 #include <cstddef>
 #include <cstdint>

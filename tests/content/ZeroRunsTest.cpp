@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "ZeroRuns.h"
+#include "content/ZeroRuns.h"
 
 using quarnix::PackZeroRuns;
 using quarnix::UnpackZeroRuns;

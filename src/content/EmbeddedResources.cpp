@@ -1,8 +1,8 @@
-#include "EmbeddedResources.h"
+#include "content/EmbeddedResources.h"
 
 #include <vector>
 
-#include "ResourcePack.h"
+#include "content/ResourcePack.h"
 
 // Start and end of the pack, placed by ResourceBlob.cpp.
 extern "C" const std::uint8_t quarnix_resource_pack_begin[];

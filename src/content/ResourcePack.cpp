@@ -1,4 +1,4 @@
-#include "ResourcePack.h"
+#include "content/ResourcePack.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "ZeroRuns.h"
+#include "content/ZeroRuns.h"
 
 #include <algorithm>
 

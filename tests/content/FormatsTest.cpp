@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "Bmp.h"
-#include "ResourcePack.h"
+#include "content/Bmp.h"
+#include "content/ResourcePack.h"
 
 using namespace quarnix;
 using Bytes = std::vector<std::uint8_t>;

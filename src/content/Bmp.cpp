@@ -1,4 +1,4 @@
-#include "Bmp.h"
+#include "content/Bmp.h"
 
 #include <stdexcept>
 #include <string>
