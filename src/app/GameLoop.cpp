@@ -33,15 +33,11 @@ void GameLoop::FrameStep() {
   for (IPlayObserver* o : observers_) o->OnFrame();
 }
 
-void GameLoop::StopMusicNow() {
-  if (sound_.MusicNow >= 1) sound_.StopMusic(sound_.MusicNow);  // 0: no track was started
-}
-
 void GameLoop::StartGame() {
   GameState& s = State();
   rules_.NewGame();  // tables, counters, the first piece and the next, display flags
   parts_.Renderer.ResetBackground();
-  sound_.PlayWave(Effect::OkBuildMove, 0, -200);
+  sound_.PlayWave(Effect::OkBuildMove, PlayFlag::Once, -200);
   rules_.Pause(2000);
   s.LastDropTime = s.FrameTime = clock_.Ticks();
   s.GameLevel = 0;  // the first pass announces level 1
@@ -69,7 +65,7 @@ GameEnd GameLoop::PlayGame() {
     }
     FrameStep();
   }
-  StopMusicNow();
+  sound_.StopMusicNow();
   GameOverEntry();
   return GameEnd::FieldFull;
 }

@@ -85,7 +85,6 @@ class GameLoop final : public IFrameStep {
   void TurnPiece();
   void SwitchCamera();
   bool QuitPrompt();
-  void StopMusicNow();
 
   GameRules& rules_;
   SoundPlayer& sound_;

@@ -34,7 +34,7 @@ void GameLoop::GameOverEntry() {
   s.TurnShow = s.HudShow = false;
   s.TurnAngle = 0;
   int length = 0;
-  StopMusicNow();
+  sound_.StopMusicNow();
 
   const std::int32_t result = s.GameScore + s.ChainScore;
   s.NameEntryOn = ResultQualifies(parts_.Scores.Scores(), result);

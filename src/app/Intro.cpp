@@ -33,7 +33,7 @@ void ShowIntro(const IntroParts& parts, const IntroScreen& screen) {
       period = IntroSlideFrame;
     } else {
       if (!chimed) {
-        parts.Sound.PlayWave(Effect::OkOpen, 0, 0);
+        parts.Sound.PlayWave(Effect::OkOpen, PlayFlag::Once, 0);
         chimed = true;
       }
       const RECT strip{0, H, IntroSheet::StripWidth, H + IntroSheet::StripHeight};

@@ -144,11 +144,11 @@ void MainMenu::ReadMenuKeys() {
   if (enter || space) MenuKey = MenuKeyCode::Enter;
   if (Pressed(MenuKeyCode::Up)) {
     --MenuItem;
-    parts_.Sound.PlayWave(Effect::OkMenuSelect, 0, CursorVolume);
+    parts_.Sound.PlayWave(Effect::OkMenuSelect, PlayFlag::Once, CursorVolume);
   }
   if (Pressed(MenuKeyCode::Down)) {
     ++MenuItem;
-    parts_.Sound.PlayWave(Effect::OkMenuSelect, 0, CursorVolume);
+    parts_.Sound.PlayWave(Effect::OkMenuSelect, PlayFlag::Once, CursorVolume);
   }
   MenuItem = Wrap(MenuItem);
 }
@@ -160,7 +160,7 @@ void MainMenu::ReadRedefinition() {
   for (int k = 1; k < DefKeyStep; ++k)
     if (parts_.GameKey(KeyDisplayOrder[static_cast<std::size_t>(k - 1)]) == c) return;
   parts_.GameKey(KeyDisplayOrder[static_cast<std::size_t>(DefKeyStep - 1)]) = c;
-  parts_.Sound.PlayWave(Effect::OkMenuDefKey, 0, DefKeyVolume);
+  parts_.Sound.PlayWave(Effect::OkMenuDefKey, PlayFlag::Once, DefKeyVolume);
   if (++DefKeyStep == RedefinitionDone) {
     DefKeyStep = 0;
     SaveControls(parts_.ControlsFile, parts_.GameKey, parts_.Random);
@@ -199,7 +199,7 @@ void MainMenu::ItemKeys() {
       if (Pressed(MenuKeyCode::Right)) sound.SoundLevel = std::min(sound.SoundLevel + 1, VolumeSteps);
       if (Pressed(MenuKeyCode::Left)) sound.SoundLevel = std::max(sound.SoundLevel - 1, 1);
       // The click plays at the new level, so the player hears the step.
-      if (sound.SoundLevel != before) sound.PlayWave(Effect::OkMenuSelect, 0, CursorVolume);
+      if (sound.SoundLevel != before) sound.PlayWave(Effect::OkMenuSelect, PlayFlag::Once, CursorVolume);
       break;
     }
     case 3: {
@@ -207,13 +207,14 @@ void MainMenu::ItemKeys() {
       if (Pressed(MenuKeyCode::Right)) sound.MusicLevel = std::min(sound.MusicLevel + 1, VolumeSteps);
       if (Pressed(MenuKeyCode::Left)) sound.MusicLevel = std::max(sound.MusicLevel - 1, 1);
       // Restarting the track is how a new step reaches the music already playing.
-      if (sound.MusicLevel != before && sound.MusicNow >= 1) sound.PlayMusic(sound.MusicNow, 1, 0);
+      if (sound.MusicLevel != before && sound.MusicNow)
+        sound.PlayMusic(*sound.MusicNow, PlayFlag::Looping, 0);
       break;
     }
     case 4:
       if (chosen) {
         DefKeyStep = 1;
-        sound.PlayWave(Effect::OkMenuSelect, 0, PageVolume);
+        sound.PlayWave(Effect::OkMenuSelect, PlayFlag::Once, PageVolume);
       }
       break;
     case 5: {
@@ -221,7 +222,7 @@ void MainMenu::ItemKeys() {
       const bool previous = Pressed(MenuKeyCode::Left);
       if (next) MenuPage = MenuPage == MenuPages ? 1 : MenuPage + 1;
       if (previous) MenuPage = MenuPage == 1 ? MenuPages : MenuPage - 1;
-      if (next || previous) sound.PlayWave(Effect::OkMenuSelect, 0, PageVolume);
+      if (next || previous) sound.PlayWave(Effect::OkMenuSelect, PlayFlag::Once, PageVolume);
       break;
     }
     case 7:

@@ -208,7 +208,7 @@ void StartGame::PlayForever() {
         }
       });
     };
-    step("menu music", [&] { player_.PlayMusic(14, 1, 0); });
+    step("menu music", [&] { player_.PlayMusic(Music::Menu, PlayFlag::Looping, 0); });
     int choice = 0;
     step("menu", [&] {
       MainMenu menu(MenuParts{device, Require(GameSprite, "the sprite"), Require(TextFont, "the font"),
@@ -219,7 +219,7 @@ void StartGame::PlayForever() {
       choice = menu.Run();
     });
     if (choice == 1) {
-      step("menu music", [&] { player_.StopMusic(14); });
+      step("menu music", [&] { player_.StopMusic(Music::Menu); });
       step("game", [&] {
         ScreenRenderer screen(Require(renderer_, "the play screen"));
         // Made for each game: it takes the bindings as the menu left them.
@@ -228,9 +228,7 @@ void StartGame::PlayForever() {
                       PlayScreen{mode_.ScreenWidth, mode_.ScreenRatio});
         loop.PlayGame();
       });
-      step("game music", [&] {
-        if (player_.MusicNow >= 1) player_.StopMusic(player_.MusicNow);
-      });
+      step("game music", [&] { player_.StopMusicNow(); });
     }
     // A pass that failed at once must not spin: it waits out a menu frame
     // and still hears the window's close button.

@@ -24,12 +24,9 @@ inline constexpr const char* PlayCaption = "Play Game";
 inline constexpr std::array<const char*, 3> ComboScreenItems{"Screen 1024 x 768", "Screen 800 x 600",
                                                              "Screen 640 x 480"};
 
-// The game's own executable, as the file check looks for it.
-inline constexpr const char* ExecutableName = "quarnix";
-
-// Every file the game needs, relative to its folder, in the order checked:
-// the executable and the two record files, the 18 mesh files, the 7 screen
-// images and the 27 sounds.
+// Every file the game needs, relative to its folder, in the order of the file
+// table (content/GameFiles.h): the executable, the two record files, the 18
+// mesh files, the 7 screen images and the 27 sounds.
 std::vector<std::filesystem::path> RequiredFiles();
 
 // The required files that AppPath lacks (names found without regard to case).

@@ -117,7 +117,7 @@ SimStats PlayBotGame(const BotGameOptions& options) {
   // Start of a game, as the game loop runs it.
   rules.InitCubePos();
   rules.NewGame();
-  sound.PlayWave(Effect::OkBuildMove, 0, -200);
+  sound.PlayWave(Effect::OkBuildMove, PlayFlag::Once, -200);
   rules.Pause(2000);
   s.LastDropTime = s.FrameTime = clock.Ticks();
   s.GameLevel = 0;  // the first pass announces level 1
@@ -147,7 +147,7 @@ SimStats PlayBotGame(const BotGameOptions& options) {
     }
     frame.FrameStep();
   }
-  if (sound.MusicNow >= 1) sound.StopMusic(sound.MusicNow);
+  sound.StopMusicNow();
   return recorder.Stats();
 }
 

@@ -194,7 +194,7 @@ void GameRules::InitLevelTable() {
       row.CubePicture = J(level - 13) + 17;
     else
       row.CubePicture = level + 4;
-    row.MusicNo = level <= 13 ? M(level) : N(level - 13);
+    row.MusicNo = LevelMusic(level <= 13 ? M(level) : N(level - 13));
   }
 }
 
@@ -362,10 +362,10 @@ void GameRules::TurnNowCube() {
   for (int x = 1; x <= fx; ++x)
     for (int y = 1; y <= fy; ++y)
       if (s_.CubeArray(x, y, s_.NowCubeZ) > 0 && s_.TurnArray(x, y) > 0) {
-        sound_.PlayWave(Effect::NoWay, 0, -1200);
+        sound_.PlayWave(Effect::NoWay, PlayFlag::Once, -1200);
         return;
       }
-  sound_.PlayWave(Effect::CubeRotate, 0, -600);
+  sound_.PlayWave(Effect::CubeRotate, PlayFlag::Once, -600);
   for (int x = 1; x <= fx; ++x)
     for (int y = 1; y <= fy; ++y) s_.NowCube(x, y) = s_.TurnArray(x, y);
 }
@@ -420,7 +420,7 @@ void GameRules::AutoDropStep() {
 }
 
 void GameRules::PressDrop() {
-  sound_.PlayWave(Effect::CubeDown, 0, -600);
+  sound_.PlayWave(Effect::CubeDown, PlayFlag::Once, -600);
   s_.DropFlag = true;
 }
 
@@ -630,8 +630,8 @@ void GameRules::LevelStep() {
   s_.HudShow = true;
   s_.GameLevel = s_.ScoreLevel;
   s_.LevelShow = false;
-  if (sound_.MusicNow >= 1) sound_.StopMusic(sound_.MusicNow);  // 0: nothing started yet
-  sound_.PlayMusic(CurrentLevel().MusicNo, 1, -500);
+  sound_.StopMusicNow();
+  sound_.PlayMusic(CurrentLevel().MusicNo, PlayFlag::Looping, -500);
 }
 
 LandingResult GameRules::LandingStep() {
@@ -645,7 +645,7 @@ LandingResult GameRules::LandingStep() {
       result.Removed = true;
       s_.ScoreStep = static_cast<float>(s_.GameScore % 50) / 50.0f;
       if (s_.ScoreStep < s_.PreviousScoreStep) {  // the score passed a multiple of 50
-        sound_.PlayWave(Effect::OkRotBuild, 0, -1500);
+        sound_.PlayWave(Effect::OkRotBuild, PlayFlag::Once, -1500);
         s_.ScoreStep = 0;
         TurnField();
         s_.FieldTurnShow = true;
@@ -665,7 +665,7 @@ LandingResult GameRules::LandingStep() {
       s_.ClearShow = true;
       s_.PopupColour = -1;
       s_.PopupRise = 0;
-      if (s_.SpecialKind == 0) sound_.PlayWave(Effect::CubeCross, 0, -600);
+      if (s_.SpecialKind == 0) sound_.PlayWave(Effect::CubeCross, PlayFlag::Once, -600);
       Pause(1000);
       s_.ClearShow = false;
       s_.SpecialKind = 0;
@@ -786,27 +786,27 @@ void GameRules::LandingEffect(int Kind) {
   switch (Kind) {
     case CellKind::FourColor:
       if (particles_) MakeParticleRise(BurstCount(200), 0, 0, 0, 3 * spacing, 1, 3 * spacing);
-      sound_.PlayWave(Effect::SameColor, 0, -200);
+      sound_.PlayWave(Effect::SameColor, PlayFlag::Once, -200);
       Pause(1000);
       break;
     case CellKind::Stack:
       if (particles_)
         MakeParticleDrift(BurstCount(100), (sy - 3) * spacing, (sz + 10) * layer / 3, (3 - sx) * spacing, 1,
                           3, 1);
-      sound_.PlayWave(Effect::Thund, 0, -800);
+      sound_.PlayWave(Effect::Thund, PlayFlag::Once, -800);
       Pause(500);
       break;
     case CellKind::ClearLayer:
       if (particles_)
         MakeParticleBlast(BurstCount(150), (sy - 3) * spacing, (sz + 0.05f) * layer, (3 - sx) * spacing, 1, 1,
                           1);
-      sound_.PlayWave(Effect::OkExpo, 0, 0);
+      sound_.PlayWave(Effect::OkExpo, PlayFlag::Once, 0);
       break;
     case CellKind::Tund:
       if (particles_)
         MakeParticleRise(BurstCount(100), (sy - 3) * spacing, 1, (3 - sx) * spacing - 1, 1,
                          static_cast<float>(s_.HeightArray(s_.SpecialX, s_.SpecialY)), 1);
-      sound_.PlayWave(Effect::OkExpo, 0, 0);
+      sound_.PlayWave(Effect::OkExpo, PlayFlag::Once, 0);
       break;
     default:
       break;
@@ -866,7 +866,7 @@ void GameRules::CubeShower() {
         if (s_.RainCube(i, j) <= 0) continue;
         moving = true;
         if (s_.RainHeight(i, j) < static_cast<float>((s_.HeightArray(i, j) + 1) * s_.LayerStep)) {
-          sound_.PlayWave(Effect::OkExCubeDown, 0, -600);
+          sound_.PlayWave(Effect::OkExCubeDown, PlayFlag::Once, -600);
           s_.CubeArray(i, j, s_.HeightArray(i, j) + 1) = s_.RainCube(i, j);
           s_.RainCube(i, j) = 0;
           ++placed;

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "content/SoundNumbers.h"
 #include "core/FixedArray.h"
 
 namespace quarnix {
@@ -42,23 +43,6 @@ inline constexpr int SpecialBox = 12;
 inline constexpr int Max = 12;
 }  // namespace CellKind
 
-// Effect numbers (WaveBuffer index) the rules and the loop play.
-namespace Effect {
-inline constexpr int NoWay = 1;
-inline constexpr int CubeRotate = 2;
-inline constexpr int Thund = 3;
-inline constexpr int CubeDown = 4;
-inline constexpr int CubeCross = 5;
-inline constexpr int OkMenuSelect = 6;
-inline constexpr int OkBuildMove = 7;
-inline constexpr int OkExpo = 8;
-inline constexpr int SameColor = 9;
-inline constexpr int OkExCubeDown = 10;
-inline constexpr int OkOpen = 11;
-inline constexpr int OkRotBuild = 12;
-inline constexpr int OkMenuDefKey = 13;
-}  // namespace Effect
-
 // A world position (x, y, z), as the renderer takes it.
 struct Vec3 {
   float x = 0, y = 0, z = 0;
@@ -83,7 +67,7 @@ struct LevelRec {
   int BackPicture = 0;  // background texture slot
   int CubePicture = 0;  // colour-cube texture slot, 0 plain
   int PlanPicture = 0;  // build-plan texture slot 0..6
-  int MusicNo = 1;      // music track 1..13
+  Music MusicNo = LevelMusic(1);
 };
 
 // The renderer's background sway.

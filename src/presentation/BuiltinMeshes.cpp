@@ -98,14 +98,14 @@ void ResetAllMeshes(GameAssets& assets) {
 }
 
 void SaveCarFiles(const GameAssets& assets, const std::filesystem::path& DataPath) {
-  const auto save = [&](const XObject& object, std::string_view stem) {
-    object.SaveXFile(ResolveFile(DataPath / (std::string(stem) + ".car")), 0);
+  const auto save = [&](const XObject& object, int file) {
+    object.SaveXFile(ResolveFile(DataPath / (std::string(MeshFile(file).Stem()) + ".car")), 0);
   };
-  save(assets.XBuildPlan, BuiltinMesh(1).ResourceStem);
-  save(assets.XSelectArea, SelectAreaResourceStem);
-  save(assets.XBackGround, BuiltinMesh(2).ResourceStem);
-  for (int k = 1; k <= 12; ++k) save(assets.XCube(k), BuiltinMesh(CubeMeshNumber(k)).ResourceStem);
-  for (int s = 1; s <= 3; ++s) save(assets.XStar(s), BuiltinMesh(StarMeshNumber(s)).ResourceStem);
+  save(assets.XBuildPlan, BuildPlanMesh);
+  save(assets.XSelectArea, SelectAreaMesh);
+  save(assets.XBackGround, BackGroundMesh);
+  for (int k = 1; k <= 12; ++k) save(assets.XCube(k), CubeMesh(k));
+  for (int s = 1; s <= 3; ++s) save(assets.XStar(s), StarMesh(s));
 }
 
 }  // namespace quarnix

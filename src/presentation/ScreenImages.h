@@ -8,6 +8,7 @@
 #include <span>
 #include <string_view>
 
+#include "content/GameFiles.h"
 #include "content/ZeroRuns.h"
 #include "presentation/GameAssets.h"
 
@@ -20,14 +21,15 @@ namespace quarnix {
 UnpackResult UnpackZeroRuns(int Count, std::span<const std::uint8_t> Packed, std::span<std::uint8_t> Pixels);
 
 struct ScreenImageFile {
-  std::string_view Name;  // "OA.RB"
-  int Width;              // pixels per side
-  int KeySum;             // 0: black is see-through; -1: opaque
+  ImageFile File;
+  int Width;   // pixels per side
+  int KeySum;  // 0: black is see-through; -1: opaque
+  std::string_view Name() const { return GameFileOf(File).Name; }
   std::size_t UnpackedBytes() const { return static_cast<std::size_t>(Width) * Width * 3; }
 };
 // The six packed sheets in loading order: OA, OB, ME, SA, SB, CS.
 std::span<const ScreenImageFile> PackedScreenImages();
-ScreenObject& ScreenImageTarget(GameAssets& assets, std::string_view name);
+ScreenObject& ScreenImageTarget(GameAssets& assets, ImageFile File);
 
 inline constexpr int BackgroundPictures = 20;
 inline constexpr int BackgroundWidth = 256;

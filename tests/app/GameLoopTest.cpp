@@ -55,15 +55,15 @@ TEST_F(LoopTest, StartPauseThenLevelOneAnnouncedWithItsMusic) {
   EXPECT_GE(musicAt - announced, 3000);
   EXPECT_LT(musicAt - announced, 3000 + 2 * 15);
   EXPECT_EQ(tracksDuringAnnouncement, 0);
-  const RecordingSoundBuffer& track = music[s.LevelTable(1).MusicNo - 1];
+  const RecordingSoundBuffer& track = music(s.LevelTable(1).MusicNo);
   EXPECT_TRUE(track.Playing());
   EXPECT_TRUE(track.Looping());
   EXPECT_EQ(track.Volume(), -500 - 300);  // music step 9 takes 3 dB off
   int playing = 0;
   for (auto& m : music) playing += m.Playing();
   EXPECT_EQ(playing, 1);
-  EXPECT_EQ(waves[Effect::OkBuildMove - 1].Plays(), 1);
-  EXPECT_EQ(waves[Effect::OkBuildMove - 1].Volume(), -200 - 300);
+  EXPECT_EQ(waves(Effect::OkBuildMove).Plays(), 1);
+  EXPECT_EQ(waves(Effect::OkBuildMove).Volume(), -200 - 300);
   EXPECT_EQ(renderer.BackgroundResets, 1);
   EXPECT_TRUE(s.PieceShow && s.PlayShow && s.HudShow && !s.StartShow);
 }
@@ -251,7 +251,7 @@ TEST_F(LoopTest, AFullFieldEndsTheGameAtThePanel) {
   probe.onFrame = [&] {
     TapKeys();
     if (s.GameOverShow && taps.empty() && held == 0) {
-      musicAtPanel = music[sound.MusicNow - 1].Playing();
+      musicAtPanel = music(*sound.MusicNow).Playing();
       Tap({KeyEnter});
     }
   };

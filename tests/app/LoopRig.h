@@ -49,8 +49,8 @@ class LoopTest : public ::testing::Test {
         keys(source),
         scores(book, file, random),
         loop(rules, sound, keys, gameKey, clock, {renderer, camera, events, scores}) {
-    for (int i = 1; i <= WaveCount; ++i) sound.WaveBuffer(i) = &waves[i - 1];
-    for (int i = 1; i <= MusicCount; ++i) sound.MusicBuffer(i) = &music[i - 1];
+    for (int i = 1; i <= EffectCount; ++i) sound.WaveBuffer(i) = &waves(i);
+    for (int i = 1; i <= MusicCount; ++i) sound.MusicBuffer(i) = &music(i);
     sound.SoundOn = 1;
     keys.InitKeyTable();
     rules.InitCubePos();
@@ -86,8 +86,8 @@ class LoopTest : public ::testing::Test {
   GameState& s;
   Rng random{11};
   SoundPlayer sound;
-  std::array<RecordingSoundBuffer, WaveCount> waves;
-  std::array<RecordingSoundBuffer, MusicCount> music;
+  FixedArray<RecordingSoundBuffer, EffectCount> waves;
+  FixedArray<RecordingSoundBuffer, MusicCount> music;
   GameRules rules;
   VirtualClock clock;
   ScriptedKeySource source;

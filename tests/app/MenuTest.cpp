@@ -97,8 +97,8 @@ class MenuFixture : public ::testing::Test {
     screenME_->CreateEmptyTexture(64, 0);
     keys_.InitKeyTable();
     sound_.SoundOn = 1;
-    for (int i = 1; i <= WaveCount; ++i) sound_.WaveBuffer(i) = &waves_[static_cast<std::size_t>(i - 1)];
-    for (int i = 1; i <= MusicCount; ++i) sound_.MusicBuffer(i) = &music_[static_cast<std::size_t>(i - 1)];
+    for (int i = 1; i <= EffectCount; ++i) sound_.WaveBuffer(i) = &waves_(i);
+    for (int i = 1; i <= MusicCount; ++i) sound_.MusicBuffer(i) = &music_(i);
     gameKey_ = DefaultGameKeys();
     menu_ = std::make_unique<MainMenu>(
         MenuParts{*device_, *sprite_, *font_, *screenME_, *back_, keys_, sound_, state_, gameKey_, scores_,
@@ -124,8 +124,8 @@ class MenuFixture : public ::testing::Test {
     if (!started) menu_->Frame();
     return started;
   }
-  RecordingSoundBuffer& Wave(int i) { return waves_[static_cast<std::size_t>(i - 1)]; }
-  RecordingSoundBuffer& Music(int i) { return music_[static_cast<std::size_t>(i - 1)]; }
+  RecordingSoundBuffer& Wave(Effect i) { return waves_(i); }
+  RecordingSoundBuffer& Track(Music i) { return music_(i); }
   int PlaysOfAnyEffect() const {
     int n = 0;
     for (const auto& w : waves_) n += w.Plays();
@@ -146,8 +146,8 @@ class MenuFixture : public ::testing::Test {
   std::unique_ptr<ScreenObject> screenME_;
   ScriptedKeySource source_;
   Keys keys_{source_};
-  std::array<RecordingSoundBuffer, WaveCount> waves_;
-  std::array<RecordingSoundBuffer, MusicCount> music_;
+  FixedArray<RecordingSoundBuffer, EffectCount> waves_;
+  FixedArray<RecordingSoundBuffer, MusicCount> music_;
   SoundPlayer sound_;
   GameState state_;
   GameKeys gameKey_;
@@ -241,19 +241,19 @@ TEST_F(MenuFixture, VolumeStepsStopAtTheEnds) {
 }
 
 TEST_F(MenuFixture, MusicStepRestartsThePlayingTrack) {
-  sound_.PlayMusic(14, 1, 0);
+  sound_.PlayMusic(Music::Menu, PlayFlag::Looping, 0);
   Tap(MenuKeyCode::Down);
   Tap(MenuKeyCode::Down);  // item 3: music
-  Music(14).ClearCalls();
+  Track(Music::Menu).ClearCalls();
   Tap(MenuKeyCode::Right);  // already 9
-  EXPECT_EQ(Music(14).Plays(), 1);
-  EXPECT_TRUE(Music(14).Calls().empty());
+  EXPECT_EQ(Track(Music::Menu).Plays(), 1);
+  EXPECT_TRUE(Track(Music::Menu).Calls().empty());
   Tap(MenuKeyCode::Left);
   EXPECT_EQ(sound_.MusicLevel, 8);
   // The track starts again, looping, at the new step's volume.
-  ASSERT_EQ(Music(14).Plays(), 2);
-  EXPECT_TRUE(Music(14).Looping());
-  EXPECT_EQ(Music(14).Volume(), -(10 - 8) * 300);
+  ASSERT_EQ(Track(Music::Menu).Plays(), 2);
+  EXPECT_TRUE(Track(Music::Menu).Looping());
+  EXPECT_EQ(Track(Music::Menu).Volume(), -(10 - 8) * 300);
   EXPECT_EQ(sound_.SoundLevel, 9);
 }
 

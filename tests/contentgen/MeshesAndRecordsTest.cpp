@@ -112,16 +112,16 @@ TEST_F(Generated, TwoRunsGiveTheSameMeshesUnderBothNames) {
     EXPECT_EQ(Bytes(Root / "a" / Game), Bytes(Root / "a" / Authoring)) << Authoring;
   }
   // The picture run writes no records; those come from their own step.
-  EXPECT_FALSE(fs::exists(Root / "a" / "CT.DAT"));
-  EXPECT_FALSE(fs::exists(Root / "a" / "RD.DAT"));
+  EXPECT_FALSE(fs::exists(Root / "a" / "CT.dat"));
+  EXPECT_FALSE(fs::exists(Root / "a" / "RD.dat"));
 }
 
 TEST_F(Generated, FreshRecordsReadBackWithTheGamesReaders) {
   ASSERT_EQ(Run("--records " + Root.string()), 0);
-  ASSERT_TRUE(fs::exists(Root / "CT.DAT"));
-  ASSERT_TRUE(fs::exists(Root / "RD.DAT"));
-  EXPECT_EQ(fs::file_size(Root / "CT.DAT"), 400u);
-  EXPECT_EQ(fs::file_size(Root / "RD.DAT"), 2648u);
+  ASSERT_TRUE(fs::exists(Root / "CT.dat"));
+  ASSERT_TRUE(fs::exists(Root / "RD.dat"));
+  EXPECT_EQ(fs::file_size(Root / "CT.dat"), 400u);
+  EXPECT_EQ(fs::file_size(Root / "RD.dat"), 2648u);
 
   // Read as the game names them; a damaged file would end the program here.
   ScopedEndHookThrows NoExit;
@@ -149,21 +149,21 @@ TEST_F(Generated, FreshRecordsReadBackWithTheGamesReaders) {
   // Another folder gets the same bytes.
   fs::create_directories(Root / "again");
   ASSERT_EQ(Run("--records " + (Root / "again").string()), 0);
-  EXPECT_EQ(Bytes(Root / "CT.DAT"), Bytes(Root / "again" / "CT.DAT"));
-  EXPECT_EQ(Bytes(Root / "RD.DAT"), Bytes(Root / "again" / "RD.DAT"));
+  EXPECT_EQ(Bytes(Root / "CT.dat"), Bytes(Root / "again" / "CT.dat"));
+  EXPECT_EQ(Bytes(Root / "RD.dat"), Bytes(Root / "again" / "RD.dat"));
 }
 
 TEST_F(Generated, APlayersRecordsSurviveLaterBuilds) {
-  // A player's table and keys, saved by the game under its own spelling of the names.
+  // A player's table and keys, saved under another spelling of the names (an older build's).
   {
     ScopedEndHookThrows NoExit;
     Rng Random(11);
     ScoreBook Book;
     RankScores(Book.ScoreList);
-    EnterResult(Root / "RD.dat", Book, "ALICE", 420, 7, Random);
+    EnterResult(Root / "RD.DAT", Book, "ALICE", 420, 7, Random);
     GameKeys Keys = DefaultGameKeys();
     Keys(5) = 'X';
-    SaveControls(Root / "CT.dat", Keys, Random);
+    SaveControls(Root / "CT.DAT", Keys, Random);
   }
   const auto Before = Folder(Root);
   ASSERT_EQ(Before.size(), 2u);
@@ -172,15 +172,15 @@ TEST_F(Generated, APlayersRecordsSurviveLaterBuilds) {
   EXPECT_EQ(Folder(Root), Before);
 
   // One record missing: only that one is written, the other stays as it was.
-  fs::remove(Root / "RD.dat");
+  fs::remove(Root / "RD.DAT");
   ASSERT_EQ(Run("--records " + Root.string()), 0);
   const auto After = Folder(Root);
   EXPECT_EQ(After.size(), 2u);
-  EXPECT_TRUE(After.count("RD.DAT"));
-  EXPECT_EQ(After.at("CT.dat"), Before.at("CT.dat"));
-  const std::string Fresh = Bytes(Root / "RD.DAT");
+  EXPECT_TRUE(After.count("RD.dat"));
+  EXPECT_EQ(After.at("CT.DAT"), Before.at("CT.DAT"));
+  const std::string Fresh = Bytes(Root / "RD.dat");
   ASSERT_EQ(Run("--records " + Root.string()), 0);
-  EXPECT_EQ(Bytes(Root / "RD.DAT"), Fresh);
+  EXPECT_EQ(Bytes(Root / "RD.dat"), Fresh);
 }
 
 TEST_F(Generated, RecordsStepRefusesBadArgumentsAndUnwritableFolders) {

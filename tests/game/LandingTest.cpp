@@ -232,7 +232,7 @@ TEST_F(Landing, FieldTurnsWhenTheScorePassesAMultipleOfFifty) {
   };
   removeAt(52, 45 / 50.0f);
   EXPECT_EQ(Played(Effect::OkRotBuild), 1);
-  EXPECT_EQ(waves[Effect::OkRotBuild - 1].Volume(), -1800);
+  EXPECT_EQ(waves(Effect::OkRotBuild).Volume(), -1800);
   EXPECT_EQ(s.ScoreStep, 0.0f);
   EXPECT_EQ(s.PreviousScoreStep, 0.0f);
   EXPECT_FALSE(s.FieldTurnShow);
@@ -260,31 +260,31 @@ TEST_F(Landing, DropIntervalShrinksWithThePointsOfTheLevel) {
 TEST_F(Landing, NewLevelIsAnnouncedWithItsMusic) {
   s.GameLevel = 0;  // the start of a game
   s.GameScore = 0;
-  sound.MusicNow = 0;
+  sound.MusicNow.reset();
   const auto before = clock.Ticks();
   rules.LevelStep();
   EXPECT_GE(clock.Ticks() - before, 3000u);
   EXPECT_EQ(s.GameLevel, 1);
   EXPECT_FALSE(s.LevelShow);
   EXPECT_TRUE(s.PieceShow && s.PlayShow && s.HudShow);
-  const int track = s.LevelTable(1).MusicNo;
+  const Music track = s.LevelTable(1).MusicNo;
   EXPECT_EQ(sound.MusicNow, track);
-  EXPECT_TRUE(music[track - 1].Looping());
-  EXPECT_EQ(music[track - 1].Volume(), -800);  // -500 at music step 9
+  EXPECT_TRUE(music(track).Looping());
+  EXPECT_EQ(music(track).Volume(), -800);  // -500 at music step 9
 
   // No new level: nothing happens.
   s.GameScore = 150;
   rules.LevelStep();
   EXPECT_EQ(s.GameLevel, 1);
-  EXPECT_EQ(music[track - 1].Plays(), 1);
+  EXPECT_EQ(music(track).Plays(), 1);
 
   // Level 2: the old track stops, the new one starts.
   s.GameScore = 200;
   rules.LevelStep();
   EXPECT_EQ(s.GameLevel, 2);
-  EXPECT_FALSE(music[track - 1].Playing());
+  EXPECT_FALSE(music(track).Playing());
   EXPECT_EQ(sound.MusicNow, s.LevelTable(2).MusicNo);
-  EXPECT_TRUE(music[s.LevelTable(2).MusicNo - 1].Playing());
+  EXPECT_TRUE(music(s.LevelTable(2).MusicNo).Playing());
 }
 
 TEST_F(Landing, DamagedCellKindsAreReportedNotUsed) {

@@ -94,7 +94,7 @@ TEST_F(Piece, TurnCarriesThePieceAroundTheCentre) {
   rules.TurnNowCube();  // four turns: where it started
   EXPECT_EQ(LayerText(s.NowCube), Layer("RG...\n.B...\n.....\n.....\n....."));
   EXPECT_EQ(Played(Effect::CubeRotate), 5);
-  EXPECT_EQ(waves[Effect::CubeRotate - 1].Volume(), -900);  // -600 at effect step 9
+  EXPECT_EQ(waves(Effect::CubeRotate).Volume(), -900);  // -600 at effect step 9
   EXPECT_EQ(Played(Effect::NoWay), 0);
 }
 
@@ -112,7 +112,7 @@ TEST_F(Piece, TurnIntoAnOccupiedCellOfItsLayerIsRefused) {
   rules.TurnNowCube();
   EXPECT_EQ(LayerText(s.NowCube), Layer("RG...\n.B...\n.....\n.....\n....."));
   EXPECT_EQ(Played(Effect::NoWay), 1);
-  EXPECT_EQ(waves[Effect::NoWay - 1].Volume(), -1500);
+  EXPECT_EQ(waves(Effect::NoWay).Volume(), -1500);
 }
 
 TEST_F(Piece, EachCubeRestsOnItsOwn) {

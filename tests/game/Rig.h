@@ -20,8 +20,8 @@ namespace quarnix::test {
 class RulesTest : public ::testing::Test {
  protected:
   RulesTest() : rules(s, random, sound), frame(rules, clock) {
-    for (int i = 1; i <= WaveCount; ++i) sound.WaveBuffer(i) = &waves[i - 1];
-    for (int i = 1; i <= MusicCount; ++i) sound.MusicBuffer(i) = &music[i - 1];
+    for (int i = 1; i <= EffectCount; ++i) sound.WaveBuffer(i) = &waves(i);
+    for (int i = 1; i <= MusicCount; ++i) sound.MusicBuffer(i) = &music(i);
     sound.SoundOn = 1;
     rules.SetFrameStep(&frame, &clock);
     // The tables come from any draws; the draws a test cares about are scripted after.
@@ -38,13 +38,13 @@ class RulesTest : public ::testing::Test {
     for (float r : draws) random.Push(r);
   }
   // Number of times effect n was started.
-  int Played(int n) const { return waves[n - 1].Plays(); }
+  int Played(Effect n) const { return waves(n).Plays(); }
 
   GameState s;
   ScriptedRandom random;
   SoundPlayer sound;
-  std::array<RecordingSoundBuffer, WaveCount> waves;
-  std::array<RecordingSoundBuffer, MusicCount> music;
+  FixedArray<RecordingSoundBuffer, EffectCount> waves;
+  FixedArray<RecordingSoundBuffer, MusicCount> music;
   GameRules rules;
   VirtualClock clock;
   HeadlessFrameStep frame;

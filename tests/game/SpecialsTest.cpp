@@ -163,7 +163,9 @@ TEST_F(Specials, StackedCubesRaiseTheirColumnAndTurnIntoAColour) {
 TEST_F(Specials, LandingEffectsBurstSoundAndPause) {
   random.SetFallback(&any);
   struct Case {
-    int kind, particles, effect, volume, pauseMs;
+    int kind, particles;
+    Effect effect;
+    int volume, pauseMs;
   };
   // Device class 3 halves every burst.
   s.DeviceKind = 3;
@@ -188,7 +190,7 @@ TEST_F(Specials, LandingEffectsBurstSoundAndPause) {
     EXPECT_EQ(s.EffectKind, c.kind);
     EXPECT_TRUE(s.EffectShow);
     EXPECT_EQ(s.ParticleCount, c.particles) << c.kind;
-    EXPECT_EQ(waves[c.effect - 1].Volume(), c.volume) << c.kind;
+    EXPECT_EQ(waves(c.effect).Volume(), c.volume) << c.kind;
     EXPECT_GE(waited, static_cast<unsigned>(c.pauseMs)) << c.kind;
     EXPECT_LT(waited, static_cast<unsigned>(c.pauseMs) + 15u) << c.kind;
   }

@@ -78,28 +78,28 @@ TEST_F(Tables, LevelTableDrawsItsOrdersInTurnAndSpreadsThem) {
   const auto& L = s.LevelTable;
   EXPECT_EQ(L(1).BackPicture, 0);
   EXPECT_EQ(L(1).CubePicture, 0);
-  EXPECT_EQ(L(1).MusicNo, 13);       // M(1)
-  EXPECT_EQ(L(2).BackPicture, 1);    // A(1)
-  EXPECT_EQ(L(2).CubePicture, 6);    // F(1)
-  EXPECT_EQ(L(3).CubePicture, 5);    // F(2)
-  EXPECT_EQ(L(4).CubePicture, 7);    // G(1) + 6
-  EXPECT_EQ(L(6).BackPicture, 5);    // A(5)
-  EXPECT_EQ(L(7).BackPicture, 10);   // B(1) + 5
-  EXPECT_EQ(L(9).BackPicture, 8);    // B(3) + 5
-  EXPECT_EQ(L(9).CubePicture, 12);   // G(6) + 6
-  EXPECT_EQ(L(10).CubePicture, 15);  // H(1) + 13
-  EXPECT_EQ(L(12).BackPicture, 13);  // C(1) + 10
-  EXPECT_EQ(L(13).CubePicture, 16);  // H(4) + 13
-  EXPECT_EQ(L(13).MusicNo, 1);       // M(13)
-  EXPECT_EQ(L(14).CubePicture, 21);  // J(1) + 17
-  EXPECT_EQ(L(14).MusicNo, 1);       // N(1)
-  EXPECT_EQ(L(17).CubePicture, 18);  // J(4) + 17
-  EXPECT_EQ(L(17).BackPicture, 16);  // D(1) + 15
+  EXPECT_EQ(L(1).MusicNo, LevelMusic(13));  // M(1)
+  EXPECT_EQ(L(2).BackPicture, 1);           // A(1)
+  EXPECT_EQ(L(2).CubePicture, 6);           // F(1)
+  EXPECT_EQ(L(3).CubePicture, 5);           // F(2)
+  EXPECT_EQ(L(4).CubePicture, 7);           // G(1) + 6
+  EXPECT_EQ(L(6).BackPicture, 5);           // A(5)
+  EXPECT_EQ(L(7).BackPicture, 10);          // B(1) + 5
+  EXPECT_EQ(L(9).BackPicture, 8);           // B(3) + 5
+  EXPECT_EQ(L(9).CubePicture, 12);          // G(6) + 6
+  EXPECT_EQ(L(10).CubePicture, 15);         // H(1) + 13
+  EXPECT_EQ(L(12).BackPicture, 13);         // C(1) + 10
+  EXPECT_EQ(L(13).CubePicture, 16);         // H(4) + 13
+  EXPECT_EQ(L(13).MusicNo, LevelMusic(1));  // M(13)
+  EXPECT_EQ(L(14).CubePicture, 21);         // J(1) + 17
+  EXPECT_EQ(L(14).MusicNo, LevelMusic(1));  // N(1)
+  EXPECT_EQ(L(17).CubePicture, 18);         // J(4) + 17
+  EXPECT_EQ(L(17).BackPicture, 16);         // D(1) + 15
   EXPECT_EQ(L(18).CubePicture, 22);
   EXPECT_EQ(L(19).CubePicture, 23);
   EXPECT_EQ(L(20).CubePicture, 24);
-  EXPECT_EQ(L(20).BackPicture, 19);  // D(4) + 15
-  EXPECT_EQ(L(20).MusicNo, 7);       // N(7)
+  EXPECT_EQ(L(20).BackPicture, 19);         // D(4) + 15
+  EXPECT_EQ(L(20).MusicNo, LevelMusic(7));  // N(7)
 
   // Some constant columns.
   EXPECT_EQ(L(3).PlanPicture, 1);

@@ -70,7 +70,7 @@ TEST(BuiltinMeshes, CountsOrderAndNames) {
   for (int n = 1; n <= BuiltinMeshCount; ++n) {
     const auto& [object, resource, file, count] = table[n - 1];
     EXPECT_EQ(BuiltinMesh(n).Object, object);
-    EXPECT_EQ(BuiltinMesh(n).ResourceStem, resource);
+    EXPECT_EQ(MeshFile(BuiltinMesh(n).File).Stem(), resource);
     EXPECT_EQ(BuiltinMesh(n).FileStem, file);
     EXPECT_EQ(BuiltinMesh(n).VertexCount, count);
     const auto v = BuiltinVertices(n);

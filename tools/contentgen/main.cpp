@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     const content::Fonts F = content::Fonts::Find();
     std::vector<content::ScreenImage> Images = content::MakeScreenImages(F);
     for (const content::ScreenImage& s : Images)
-      WriteFile(OutDir / "Data" / s.File, content::ScreenImageBytes(s));
+      WriteFile(OutDir / GameFileOf(s.File).Path(), content::ScreenImageBytes(s));
 
     std::vector<PackEntry> Textures;
     for (const std::string& Name : content::TextureNames()) {
@@ -101,15 +101,15 @@ int main(int argc, char** argv) {
     }
     WriteFile(Pack, WriteResourcePack(Textures));
 
-    for (const content::MeshFile& m : content::MakeMeshFiles()) {
+    for (const content::MeshContent& m : content::MakeMeshFiles()) {
       const std::vector<std::uint8_t> Bytes = content::MeshFileBytes(m);
-      WriteFile(OutDir / "Data" / (m.ResourceStem + content::MeshExtension), Bytes);
-      if (!Authoring.empty()) WriteFile(Authoring / (m.FileStem + content::MeshExtension), Bytes);
+      WriteFile(OutDir / MeshFile(m.File).Path(), Bytes);
+      if (!Authoring.empty()) WriteFile(Authoring / (m.FileStem + content::CarExt), Bytes);
     }
 
     if (!PreviewDir.empty()) {
       for (const content::ScreenImage& s : Images)
-        WritePng(PreviewDir / (s.File.substr(0, 2) + ".png"), s.Picture);
+        WritePng(PreviewDir / (std::string(GameFileOf(s.File).Stem()) + ".png"), s.Picture);
       for (const auto& [Name, Img] : content::MakePreviews(Images, F))
         WritePng(PreviewDir / (Name + ".png"), Img);
     }
