@@ -66,15 +66,17 @@ struct Screen {
     s.PanelShow = s.HudShow = s.ClearShow = (parts & Hud) != 0;
     s.ClearCount = 123;
     s.ChainCount = 2;
-    const int kinds[] = {1, 2, 3, 4, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11};
+    using enum CellKind;
+    const CellKind kinds[] = {Red,    Green,     Blue,  Yellow,     Red,     Green, Blue,
+                              Yellow, FourColor, Stack, ClearLayer, Diamond, Tund,  CubeClear};
     int n = 0;
     for (int z = 1; z <= 10; ++z)
       for (int x = 1; x <= 5; ++x)
         for (int y = 1; y <= 5; ++y) s.CubeArray(x, y, z) = kinds[n++ % std::size(kinds)];
-    for (int x = 2; x <= 4; ++x) s.NowCube(x, 3) = x;  // above the full well, as at game end
+    for (int x = 2; x <= 4; ++x) s.NowCube(x, 3) = ColourKind(x);  // above the full well, as at game end
     s.NowCubeZ = 10;
     for (int i = 1; i <= 3; ++i)
-      for (int j = 1; j <= 3; ++j) s.NextCube(i, j) = (i + j) % 4 + 1;
+      for (int j = 1; j <= 3; ++j) s.NextCube(i, j) = ColourKind((i + j) % 4 + 1);
   }
   // 300 stars spread over the well, all alive.
   void Sparkle(bool on) {

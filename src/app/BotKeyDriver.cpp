@@ -43,11 +43,13 @@ void BotKeyDriver::Plan() {
   }
   ++pieces_;
   const Placement p = bot_.Choose(s_);
-  // Bindings 3, 4, 1, 2 move along directions 1, 2, 3, 4; 5 drops, 6 turns.
-  for (int t = 0; t < p.Turns; ++t) queue_.push_back(gameKey_(6));
-  for (int i = 0; i < std::abs(p.ShiftX); ++i) queue_.push_back(gameKey_(p.ShiftX < 0 ? 3 : 4));
-  for (int i = 0; i < std::abs(p.ShiftY); ++i) queue_.push_back(gameKey_(p.ShiftY < 0 ? 1 : 2));
-  queue_.push_back(gameKey_(5));
+  // Up and down move the piece along x, left and right along y.
+  for (int t = 0; t < p.Turns; ++t) queue_.push_back(gameKey_(Binding::Turn));
+  for (int i = 0; i < std::abs(p.ShiftX); ++i)
+    queue_.push_back(gameKey_(p.ShiftX < 0 ? Binding::Up : Binding::Down));
+  for (int i = 0; i < std::abs(p.ShiftY); ++i)
+    queue_.push_back(gameKey_(p.ShiftY < 0 ? Binding::Left : Binding::Right));
+  queue_.push_back(gameKey_(Binding::Drop));
 }
 
 void BotKeyDriver::OnFrame() {

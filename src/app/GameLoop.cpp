@@ -48,7 +48,7 @@ GameEnd GameLoop::PlayGame() {
   StartGame();
   for (;;) {
     rules_.LevelStep();
-    const int special = s.SpecialKind;
+    const CellKind special = s.SpecialKind;
     const LandingResult step = rules_.LandingStep();
     for (IPlayObserver* o : observers_) o->AfterLandingStep(step, special);
     if (step.GameOver) break;
@@ -71,15 +71,15 @@ GameEnd GameLoop::PlayGame() {
 }
 
 bool GameLoop::ReadPlayKeys() {
-  // Each key is tested on its own, in this order; bindings 3, 4, 1, 2 move
-  // along directions 1, 2, 3, 4.
-  if (Binding(3)) rules_.MoveNowCube(Dir::XMinus);
-  if (Binding(4)) rules_.MoveNowCube(Dir::XPlus);
-  if (Binding(1)) rules_.MoveNowCube(Dir::YMinus);
-  if (Binding(2)) rules_.MoveNowCube(Dir::YPlus);
-  if (Binding(5)) rules_.PressDrop();
-  if (Binding(6)) TurnPiece();
-  if (Binding(7)) SwitchCamera();
+  // Each key is tested on its own, in this order: up and down move the piece
+  // along x, left and right along y (the screen shows the field turned).
+  if (Pressed(Binding::Up)) rules_.MoveNowCube(Dir::XMinus);
+  if (Pressed(Binding::Down)) rules_.MoveNowCube(Dir::XPlus);
+  if (Pressed(Binding::Left)) rules_.MoveNowCube(Dir::YMinus);
+  if (Pressed(Binding::Right)) rules_.MoveNowCube(Dir::YPlus);
+  if (Pressed(Binding::Drop)) rules_.PressDrop();
+  if (Pressed(Binding::Turn)) TurnPiece();
+  if (Pressed(Binding::Camera)) SwitchCamera();
   if (Pressed(PlayKey::Escape) && QuitPrompt()) {
     GameOverEntry();
     return true;
@@ -108,16 +108,16 @@ void GameLoop::SwitchCamera() {
 bool GameLoop::QuitPrompt() {
   GameState& s = State();
   s.QuitShow = true;
-  int answer = 0;
-  while (answer == 0) {
+  enum class Answer { None, Quit, Play } answer = Answer::None;
+  while (answer == Answer::None) {
     FrameStep();
     // All three are read every frame; a later one overrides an earlier one.
-    if (Pressed(PlayKey::Yes)) answer = 1;
-    if (Pressed(PlayKey::No)) answer = 2;
-    if (Pressed(PlayKey::Escape)) answer = 2;
+    if (Pressed(PlayKey::Yes)) answer = Answer::Quit;
+    if (Pressed(PlayKey::No)) answer = Answer::Play;
+    if (Pressed(PlayKey::Escape)) answer = Answer::Play;
   }
   s.QuitShow = false;
-  return answer == 1;
+  return answer == Answer::Quit;
 }
 
 }  // namespace quarnix

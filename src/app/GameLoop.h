@@ -79,7 +79,7 @@ class GameLoop final : public IFrameStep {
   GameState& State() { return rules_.State(); }
   void StartGame();
   bool Pressed(int code) { return keys_.KeyTable(code).isKeyPress(); }
-  bool Binding(int n) { return Pressed(gameKey_(n)); }
+  bool Pressed(Binding binding) { return Pressed(gameKey_(binding)); }
   // The keys of normal play; true when the player confirmed the quit prompt.
   bool ReadPlayKeys();
   void TurnPiece();

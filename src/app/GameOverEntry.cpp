@@ -9,13 +9,14 @@
 namespace quarnix {
 
 int ApplyNameKey(FixedArray<int, GameNameLength>& GameName, int Length, int Key) {
-  if (Key >= 96 && Key <= 105) Key -= 48;  // keypad digits type digits
-  const bool character = (Key >= 65 && Key <= 90) || (Key >= 48 && Key <= 57) || Key == 32;
+  // Keypad digits type digits.
+  if (Key >= VirtualKey::Numpad0 && Key <= VirtualKey::Numpad0 + 9) Key += '0' - VirtualKey::Numpad0;
+  const bool character = (Key >= 'A' && Key <= 'Z') || (Key >= '0' && Key <= '9') || Key == VirtualKey::Space;
   if (character) {
     if (Length < GameNameLength) ++Length;
     GameName(Length) = Key;  // with the name full, the last character is replaced
-  } else if ((Key == 8 || Key == 46) && Length > 0) {
-    GameName(Length) = 32;
+  } else if ((Key == VirtualKey::Backspace || Key == VirtualKey::Delete) && Length > 0) {
+    GameName(Length) = ' ';
     --Length;
   }
   return Length;
@@ -38,7 +39,7 @@ void GameLoop::GameOverEntry() {
 
   const std::int32_t result = s.GameScore + s.ChainScore;
   s.NameEntryOn = ResultQualifies(parts_.Scores.Scores(), result);
-  for (int& c : s.GameName) c = 32;
+  for (int& c : s.GameName) c = ' ';
   auto cursor = [&] { return NameSlotX(screen_.ScreenWidth, screen_.ScreenRatio, std::min(length, 25) + 1); };
   s.NameCursorX = cursor();
 

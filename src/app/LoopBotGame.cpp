@@ -36,7 +36,7 @@ class Statistics final : public IPlayObserver {
     // The bot plans at most one piece a frame.
     if (driver_.Pieces() > recorder_.Stats().Pieces) recorder_.PiecePlaced();
   }
-  void AfterLandingStep(const LandingResult& step, int special) override {
+  void AfterLandingStep(const LandingResult& step, CellKind special) override {
     recorder_.AfterLandingStep(s_, step, special);
   }
 

@@ -209,16 +209,17 @@ void StartGame::PlayForever() {
       });
     };
     step("menu music", [&] { player_.PlayMusic(Music::Menu, PlayFlag::Looping, 0); });
-    int choice = 0;
+    bool startGame = false;
     step("menu", [&] {
       MainMenu menu(MenuParts{device, Require(GameSprite, "the sprite"), Require(TextFont, "the font"),
                               assets_->ScreenME, assets_->XBackGround, *keys_, player_, *state_, GameKey,
                               scores_.ScoreList, *clock_, *events_, *blink_,
                               folders_.AppPath / ControlsFileName, *random_, [this] { Form_Unload(); }},
                     menuLayout_);
-      choice = menu.Run();
+      menu.Run();
+      startGame = true;  // the menu returns only when the player starts a game
     });
-    if (choice == 1) {
+    if (startGame) {
       step("menu music", [&] { player_.StopMusic(Music::Menu); });
       step("game", [&] {
         ScreenRenderer screen(Require(renderer_, "the play screen"));

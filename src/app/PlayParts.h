@@ -97,7 +97,7 @@ class IPlayObserver {
   virtual void OnFrame() {}
   // After the landing step of a main-loop pass; SpecialBefore is the special
   // kind that was set before it ran.
-  virtual void AfterLandingStep(const LandingResult& /*step*/, int /*SpecialBefore*/) {}
+  virtual void AfterLandingStep(const LandingResult& /*step*/, CellKind /*SpecialBefore*/) {}
 };
 
 // --- Null and recording parts.

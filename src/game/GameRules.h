@@ -25,13 +25,16 @@
 
 namespace quarnix {
 
-// Piece move directions.
-namespace Dir {
-inline constexpr int XMinus = 1;
-inline constexpr int XPlus = 2;
-inline constexpr int YMinus = 3;
-inline constexpr int YPlus = 4;
-}  // namespace Dir
+// Piece move directions, numbered as the game has always numbered them.
+enum class Dir { XMinus = 1, XPlus = 2, YMinus = 3, YPlus = 4 };
+
+// The groups of tables ClearGameArrays empties.
+enum class ArrayGroup {
+  Field = 1,  // CubeArray and HeightArray
+  Marks = 2,  // MarkArray
+  Piece = 3,  // NowCube and TurnArray
+  Next = 4,   // NextCube
+};
 
 // What one call of LandingStep did.
 struct LandingResult {
@@ -56,9 +59,7 @@ class GameRules {
   const GameState& State() const { return s_; }
 
   // --- Tables and game start.
-  // Which 1: CubeArray and HeightArray; 2: MarkArray; 3: NowCube and TurnArray;
-  // 4: NextCube. Other values do nothing.
-  void ClearGameArrays(int Which);
+  void ClearGameArrays(ArrayGroup Which);
   void InitShapeTable();
   void InitCubePos();
   void InitLevelTable();
@@ -71,8 +72,8 @@ class GameRules {
   void MakeNextCube(int CubeCount);
   void PutNextCube();
   // True when the piece can shift one cell in direction Dir at layer Layer.
-  bool CanMove(int Dir, int Layer) const;
-  void MoveNowCube(int Dir);
+  bool CanMove(Dir Direction, int Layer) const;
+  void MoveNowCube(Dir Direction);
   void TurnNowCube();
   void DropStep();
   // The per-frame automatic drop: when the drop interval has passed since the
@@ -107,8 +108,9 @@ class GameRules {
   void MakeParticleRise(int Count, float X, float Y, float Z, float SX, float SY, float SZ);
   void MakeParticleBlast(int Count, float X, float Y, float Z, float SX, float SY, float SZ);
   void MakeParticleDrift(int Count, float X, float Y, float Z, float SX, float SY, float SZ);
-  // Burst, sound and pause of the special cube that landed (kinds 5, 6, 7, 9).
-  void LandingEffect(int Kind);
+  // Burst, sound and pause of the special cube that landed (FourColor, Stack,
+  // ClearLayer, Tund; the others have none).
+  void LandingEffect(CellKind Kind);
   // Burst size for this device class: the count divided by DeviceKind - 1.
   int BurstCount(int Count) const;
   void TurnField();

@@ -3,11 +3,6 @@
 // the renderer. It is plain data on purpose: the loop drives it, the renderer
 // reads it, and tests set it up cell by cell. All tables are 1-based and
 // bounds-checked; cells are addressed (x, y, z) with layer z = 1 the floor.
-//
-// Cell kinds: 0 empty, 1..4 red, green, blue, yellow, 5 all-colours, 6 stacked
-// cubes, 7 cleared layer, 8 diamond, 9 lightning, 10 falling cube (never made by
-// the rules), 11 a cube being cleared, 12 the special box (never stored in the
-// field). A kind is also the index of the cube mesh it is drawn with.
 
 #include <cstdint>
 
@@ -26,22 +21,47 @@ inline constexpr int LevelCount = 20;
 inline constexpr int MaxParticles = 300;
 inline constexpr int GameNameLength = 26;  // characters of a typed name
 
-namespace CellKind {
-inline constexpr int Empty = 0;
-inline constexpr int Red = 1;
-inline constexpr int Green = 2;
-inline constexpr int Blue = 3;
-inline constexpr int Yellow = 4;
-inline constexpr int FourColor = 5;
-inline constexpr int Stack = 6;
-inline constexpr int ClearLayer = 7;
-inline constexpr int Diamond = 8;
-inline constexpr int Tund = 9;
-inline constexpr int FallCube = 10;
-inline constexpr int CubeClear = 11;
-inline constexpr int SpecialBox = 12;
-inline constexpr int Max = 12;
-}  // namespace CellKind
+// What a cell of the field holds. A kind's number is also the cube mesh it is
+// drawn with (XCube(kind)) and the value the field's tables have always stored.
+enum class CellKind : std::int32_t {
+  Empty = 0,
+  Red = 1,  // the four colours, 1..4
+  Green = 2,
+  Blue = 3,
+  Yellow = 4,
+  FourColor = 5,    // the special cubes, 5..9: clears every cube of the colour it lands on
+  Stack = 6,        // raises its column with random colour cubes
+  ClearLayer = 7,   // clears the cubes of its layer around it
+  Diamond = 8,      // stays put and never matches
+  Tund = 9,         // lightning: clears its whole column
+  FallCube = 10,    // never made by the rules
+  CubeClear = 11,   // a cube being cleared
+  SpecialBox = 12,  // the glass box drawn over a special cube; never stored in the field
+};
+inline constexpr int CellKindCount = 12;  // kinds 1..12 have a cube mesh
+
+// The kind's number: its cube mesh, and the value the stored tables hold.
+constexpr int Index(CellKind Kind) { return static_cast<int>(Kind); }
+// Not empty.
+constexpr bool IsCube(CellKind Kind) { return Kind != CellKind::Empty; }
+constexpr bool IsColour(CellKind Kind) { return Kind >= CellKind::Red && Kind <= CellKind::Yellow; }
+// Kinds 5..10: they act when they land and are drawn spinning in their box.
+constexpr bool IsSpecial(CellKind Kind) { return Kind >= CellKind::FourColor && Kind <= CellKind::FallCube; }
+// The special cubes whose landing has an effect of its own: stars, a sound, a pause.
+constexpr bool HasLandingEffect(CellKind Kind) {
+  return Kind == CellKind::FourColor || Kind == CellKind::Stack || Kind == CellKind::ClearLayer ||
+         Kind == CellKind::Tund;
+}
+// Kinds 1..10: the cubes a column's height counts (a clearing cube is on its way out).
+constexpr bool IsCounted(CellKind Kind) { return Kind >= CellKind::Red && Kind <= CellKind::FallCube; }
+// The colour of a draw 1..4, and the special cube of a draw 0..4 (5..9).
+constexpr CellKind ColourKind(int Draw) { return static_cast<CellKind>(Draw); }
+constexpr CellKind SpecialKindOf(int Draw) {
+  return static_cast<CellKind>(Index(CellKind::FourColor) + Draw);
+}
+
+// A layer of the field: the falling piece, the turn's scratch, the shower.
+using FieldLayer = FixedArray<CellKind, MaxFieldX, MaxFieldY>;
 
 // A world position (x, y, z), as the renderer takes it.
 struct Vec3 {
@@ -90,23 +110,23 @@ struct GameState {
   int DeviceKind = 2;  // graphics device class: divides the particle bursts
 
   // --- The play field.
-  FixedArray<int, MaxFieldX, MaxFieldY, MaxFieldZ> CubeArray;  // cell kinds
-  // Scratch: cells marked for clearing (their kind), then each cube's fall
-  // distance; also the target of the field turn.
+  FixedArray<CellKind, MaxFieldX, MaxFieldY, MaxFieldZ> CubeArray;
+  // Scratch numbers: cells marked for clearing (the number of their kind, 0
+  // unmarked), then each cube's fall distance.
   FixedArray<int, MaxFieldX, MaxFieldY, MaxFieldZ> MarkArray;
   FixedArray<int, MaxFieldX, MaxFieldY> HeightArray;  // cubes of kind 1..10 per column
   int MaxHeight = 0;
 
   // --- Pieces.
-  FixedArray<int, MaxFieldX, MaxFieldY> NowCube;    // the falling piece, one layer
-  int NowCubeZ = SpawnLayer;                        // its layer
-  FixedArray<int, MaxFieldX, MaxFieldY> TurnArray;  // scratch for turning it
-  FixedArray<int, 3, 3> NextCube;                   // the piece shown as next
-  FixedArray<int, 3, 3, ShapeCount> ShapeTable;     // 1 where shape s has a cube
+  FieldLayer NowCube;                            // the falling piece, one layer
+  int NowCubeZ = SpawnLayer;                     // its layer
+  FieldLayer TurnArray;                          // scratch for turning it
+  FixedArray<CellKind, 3, 3> NextCube;           // the piece shown as next
+  FixedArray<int, 3, 3, ShapeCount> ShapeTable;  // 1 where shape s has a cube
   FixedArray<LevelRec, LevelCount> LevelTable;
 
   // --- Cube shower.
-  FixedArray<int, MaxFieldX, MaxFieldY> RainCube;      // colour falling into (x, y), 0 none
+  FieldLayer RainCube;                                 // colour falling into (x, y), or Empty
   FixedArray<float, MaxFieldX, MaxFieldY> RainHeight;  // its world height
 
   // --- Counters.
@@ -125,9 +145,9 @@ struct GameState {
   bool MatchFlag = false;  // cells are marked in MarkArray
   bool ClearFlag = false;  // the marked cells are shown as clearing cubes
 
-  int SpecialKind = 0;  // kind 5..10 of the special cube that came to rest last, 0 none
+  CellKind SpecialKind = CellKind::Empty;  // the special cube that came to rest last, Empty none
   int SpecialX = 0, SpecialY = 0, SpecialZ = 0;
-  int EffectKind = 0;  // special kind whose landing effect is animated
+  CellKind EffectKind = CellKind::Empty;  // the special cube whose landing effect is animated
 
   FixedArray<ParticleRec, MaxParticles> Particle;
   int ParticleCount = 0;

@@ -18,6 +18,7 @@ inline constexpr int LastKeyCode = 144;
 // The fixed keys the menus, the game loop and the name entry read (Windows
 // virtual-key codes); everything else goes through the player's bindings.
 namespace VirtualKey {
+inline constexpr int Backspace = 8;
 inline constexpr int Enter = 13;
 inline constexpr int Escape = 27;
 inline constexpr int Space = 32;
@@ -25,8 +26,11 @@ inline constexpr int Left = 37;
 inline constexpr int Up = 38;
 inline constexpr int Right = 39;
 inline constexpr int Down = 40;
-inline constexpr int No = 78;   // "N"
-inline constexpr int Yes = 89;  // "Y"
+inline constexpr int Delete = 46;
+inline constexpr int No = 78;       // "N"
+inline constexpr int Yes = 89;      // "Y"
+inline constexpr int Numpad0 = 96;  // the keypad's digits follow it
+// Digits and letters have their characters' codes, "0" .. "9" and "A" .. "Z".
 }  // namespace VirtualKey
 
 // The 84 codes that InitKeyTable configures, in ascending order.

@@ -1,5 +1,7 @@
 #include "presentation/BuiltinMeshData.h"
 
+#include "game/GameState.h"
+
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -240,24 +242,24 @@ constexpr std::array<BuiltinMeshInfo, BuiltinMeshCount> Infos = {{
 }};
 
 MeshBuilder MakeMesh(int number) {
-  if (number == 1) return Box(BuildPlanExtent);
-  if (number == 2) return BackGround();
+  if (number == BuildPlanMeshNumber) return Box(BuildPlanExtent);
+  if (number == BackGroundMeshNumber) return BackGround();
   // The stars: the known first one, then a smaller and a larger square.
   if (number == StarMeshNumber(1)) return Star(-1.254362f, 1.25638f, -1.264369f, 1.270517f);
   if (number == StarMeshNumber(2)) return Star(-1.15f, 1.15f, -1.15f, 1.15f);
   if (number == StarMeshNumber(3)) return Star(-1.3f, 1.3f, -1.3f, 1.3f);
-  const int kind = number - CubeMeshNumber(0);
+  const auto kind = static_cast<CellKind>(number - CubeMeshNumber(0));
   switch (kind) {
-    case 8:
+    case CellKind::Diamond:
       return Diamond();
-    case 9:
+    case CellKind::Tund:
       return Tund();
-    case 11:
+    case CellKind::CubeClear:
       return Box(ClearExtent);
-    case 12:
+    case CellKind::SpecialBox:
       return Box(SpecialBoxExtent);
-    default:  // the colours 1..4; the specials 5..7 and 10
-      return Box(kind <= 4 ? CubeExtent : SpecialExtent);
+    default:  // the colours; the other specials
+      return Box(IsColour(kind) ? CubeExtent : SpecialExtent);
   }
 }
 

@@ -48,7 +48,9 @@ inline constexpr std::string_view SelectAreaFileStem = "SelectArea";
 std::span<const D3DVERTEX> SelectAreaVertices();
 std::span<const std::uint32_t> SelectAreaTriangles();
 
-// Mesh numbers of XCube(kind), kind 1..12, and XStar(star), star 1..3.
+// Mesh numbers of XBuildPlan, XBackGround, XCube(kind) (kind 1..12) and
+// XStar(star) (star 1..3).
+inline constexpr int BuildPlanMeshNumber = 1, BackGroundMeshNumber = 2;
 constexpr int CubeMeshNumber(int kind) { return kind + 2; }
 constexpr int StarMeshNumber(int star) { return star + 14; }
 

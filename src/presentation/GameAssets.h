@@ -44,9 +44,16 @@ class XObjectRow {
     for (auto& item : items_) item = std::make_unique<XObject>(device, resources);
   }
 
-  // An index outside 1..N throws std::out_of_range.
-  XObject& operator()(int index) { return *items_(index); }
-  const XObject& operator()(int index) const { return *items_(index); }
+  // By number, or by a kind numbered the same (XCube(CellKind::Red)). An
+  // index outside 1..N throws std::out_of_range.
+  template <typename Index>
+  XObject& operator()(Index index) {
+    return *items_(index);
+  }
+  template <typename Index>
+  const XObject& operator()(Index index) const {
+    return *items_(index);
+  }
 
  private:
   FixedArray<std::unique_ptr<XObject>, N> items_;

@@ -13,8 +13,6 @@ constexpr std::uint32_t Opaque = 0xFFFFFFFF;
 constexpr std::uint32_t PanelColour = 0xA0FFFFFF;  // the game-over panel lets the field show through
 constexpr float Radians = 0.017453292519943278f;
 
-bool IsSpecial(int k) { return k >= CellKind::FourColor && k <= CellKind::FallCube; }
-
 // The background texture's slow drift: start and steps of its sway.
 constexpr float DriftStart = 0.0001f, DriftStepU = 0.000001f, DriftStepV = 0.000002f;
 
@@ -47,7 +45,7 @@ void PlayRenderer::ResetBackground() {
   a_.XBackGround.EffectMoveTextureB(true, DriftStart, DriftStepU, DriftStepV);
 }
 
-void PlayRenderer::OnLandingEffect(int /*Kind*/) {
+void PlayRenderer::OnLandingEffect(CellKind /*Kind*/) {
   for (int star = 1; star <= 3; ++star) a_.XStar(star).ResetAutoTextureCurrentNumber(0);
 }
 
@@ -57,8 +55,9 @@ const LevelRec& PlayRenderer::LevelRow() const {
   return s_.LevelTable(std::clamp(s_.GameLevel, 1, LevelCount));
 }
 
-std::uint32_t PlayRenderer::Alpha(int kind) const {
-  return static_cast<std::uint32_t>(a_.CubeSeeThrough(kind - 1));
+std::uint32_t PlayRenderer::Alpha(CellKind kind) const {
+  // Drawn without a cube kind (the floor, the marker, a shower cube): opaque.
+  return IsCube(kind) ? static_cast<std::uint32_t>(a_.CubeSeeThrough(Index(kind) - 1)) : 0;
 }
 
 void PlayRenderer::Counted(XObject& object) {
@@ -66,16 +65,19 @@ void PlayRenderer::Counted(XObject& object) {
   if (const IMesh* mesh = object.Mesh()) counts_.SubsetDraws += mesh->GetNumSubsets();
 }
 
-void PlayRenderer::Display(XObject& object, int tex, int kind, const D3DVECTOR& p, float angleY,
-                           int rotAxis) {
-  const std::uint32_t alpha = kind == 0 ? 0 : Alpha(kind);
-  if (alpha == 0) {
+void PlayRenderer::Display(XObject& object, int tex, CellKind kind, const D3DVECTOR& p, float spinY) {
+  const XDraw draw{.TexIndex = tex,
+                   .AlphaBlend = Alpha(kind),
+                   .Position = p,
+                   .AngleY = spinY,
+                   .Axis = spinY != 0 ? RotationAxis::Y : RotationAxis::None};
+  if (draw.AlphaBlend == 0) {
     const float depth = p.x * view_(0, 2) + p.y * view_(1, 2) + p.z * view_(2, 2) + view_(3, 2);
-    opaque_.push_back({&object, tex, p, angleY, rotAxis, depth});
+    opaque_.push_back({&object, draw, depth});
     return;
   }
   FlushOpaque();
-  object.DisplayXfile(tex, alpha, 1.0f, p.x, p.y, p.z, 0, angleY, 0, rotAxis);
+  object.DisplayXfile(draw);
   Counted(object);
 }
 
@@ -83,30 +85,29 @@ void PlayRenderer::FlushOpaque() {
   std::stable_sort(opaque_.begin(), opaque_.end(),
                    [](const OpaqueDraw& a, const OpaqueDraw& b) { return a.Depth < b.Depth; });
   for (const OpaqueDraw& d : opaque_) {
-    d.Object->DisplayXfile(d.Tex, 0, 1.0f, d.Position.x, d.Position.y, d.Position.z, 0, d.AngleY, 0,
-                           d.RotAxis);
+    d.Object->DisplayXfile(d.Draw);
     Counted(*d.Object);
   }
   opaque_.clear();
 }
 
-void PlayRenderer::QDisplay(XObject& object, int tex, int kind, float yaw, const D3DVECTOR& p) {
+void PlayRenderer::QDisplay(XObject& object, int tex, CellKind kind, float yaw, const D3DVECTOR& p) {
   FlushOpaque();
   // Centre opposite to the translation: the object turns about the world origin.
-  object.QDisplayXfile(tex, kind == 0 ? 0 : Alpha(kind), 1.0f, yaw, 0, 0, vec3(-p.x, p.y, -p.z), p);
+  object.QDisplayXfile(tex, Alpha(kind), 1.0f, yaw, 0, 0, vec3(-p.x, p.y, -p.z), p);
   Counted(object);
 }
 
-void PlayRenderer::DrawCube(int k, const D3DVECTOR& p, bool spin) {
+void PlayRenderer::DrawCube(CellKind k, const D3DVECTOR& p, bool spin) {
   if (!IsSpecial(k)) {
-    Display(a_.XCube(k), LevelRow().CubePicture, k, p, 0, 0);
+    Display(a_.XCube(k), LevelRow().CubePicture, k, p);
     return;
   }
-  Display(a_.XCube(k), 0, k, p, spin ? s_.SpinAngle : 0, spin ? 2 : 0);
-  Display(a_.XCube(CellKind::SpecialBox), 0, CellKind::SpecialBox, p, 0, 0);
+  Display(a_.XCube(k), 0, k, p, spin ? s_.SpinAngle : 0);
+  Display(a_.XCube(CellKind::SpecialBox), 0, CellKind::SpecialBox, p);
 }
 
-void PlayRenderer::DrawTurnedCube(int k, const D3DVECTOR& p) {
+void PlayRenderer::DrawTurnedCube(CellKind k, const D3DVECTOR& p) {
   if (!IsSpecial(k)) {
     QDisplay(a_.XCube(k), LevelRow().CubePicture, k, s_.TurnAngle, p);
     return;
@@ -159,14 +160,15 @@ void PlayRenderer::FieldPass() {
   for (int x = 1; x <= s_.FieldSizeX; ++x)
     for (int y = 1; y <= s_.FieldSizeY; ++y) {
       const D3DVECTOR floor = CellWorldPosition(s_, x, y, 1);
-      Display(a_.XBuildPlan, level.PlanPicture, 0, floor, 0, 0);
+      Display(a_.XBuildPlan, level.PlanPicture, CellKind::Empty, floor);
       for (int z = 1; z <= s_.FieldSizeZ; ++z) {
-        const int k = s_.CubeArray(x, y, z);
-        if (k >= 1) DrawCube(k, CellWorldPosition(s_, x, y, z), true);
+        const CellKind k = s_.CubeArray(x, y, z);
+        if (IsCube(k)) DrawCube(k, CellWorldPosition(s_, x, y, z), true);
       }
-      const int rain = s_.RainCube(x, y);
-      if (rain >= 1 && s_.FieldTurnShow)  // a shower cube on its way down, never see-through
-        Display(a_.XCube(rain), level.CubePicture, 0, vec3(floor.x, s_.RainHeight(x, y), floor.z), 0, 0);
+      const CellKind rain = s_.RainCube(x, y);
+      if (IsCube(rain) && s_.FieldTurnShow)  // a shower cube on its way down, never see-through
+        Display(a_.XCube(rain), level.CubePicture, CellKind::Empty,
+                vec3(floor.x, s_.RainHeight(x, y), floor.z));
     }
 }
 
@@ -176,7 +178,7 @@ void PlayRenderer::StartPass() {
     for (int y = 1; y <= s_.FieldSizeY; ++y) {
       D3DVECTOR p = CellWorldPosition(s_, x, y, 1);
       p.z -= s_.StartOffset;
-      Display(a_.XBuildPlan, plan, 0, p, 0, 0);
+      Display(a_.XBuildPlan, plan, CellKind::Empty, p);
     }
   s_.StartOffset *= 0.95f;
 }
@@ -185,10 +187,10 @@ void PlayRenderer::FieldSpinPass() {
   const int plan = LevelRow().PlanPicture;
   for (int x = 1; x <= s_.FieldSizeX; ++x)
     for (int y = 1; y <= s_.FieldSizeY; ++y) {
-      QDisplay(a_.XBuildPlan, plan, 0, s_.TurnAngle, CellWorldPosition(s_, x, y, 1));
+      QDisplay(a_.XBuildPlan, plan, CellKind::Empty, s_.TurnAngle, CellWorldPosition(s_, x, y, 1));
       for (int z = 1; z <= s_.FieldSizeZ; ++z) {
-        const int k = s_.CubeArray(x, y, z);
-        if (k >= 1) DrawTurnedCube(k, CellWorldPosition(s_, x, y, z));
+        const CellKind k = s_.CubeArray(x, y, z);
+        if (IsCube(k)) DrawTurnedCube(k, CellWorldPosition(s_, x, y, z));
       }
     }
 }
@@ -196,21 +198,21 @@ void PlayRenderer::FieldSpinPass() {
 void PlayRenderer::PiecePass() {
   for (int x = 1; x <= s_.FieldSizeX; ++x)
     for (int y = 1; y <= s_.FieldSizeY; ++y) {
-      const int k = s_.NowCube(x, y);
-      if (k < 1) continue;
+      const CellKind k = s_.NowCube(x, y);
+      if (!IsCube(k)) continue;
       DrawCube(k, CellWorldPosition(s_, x, y, s_.NowCubeZ), true);
       // Where this column's cube will come to rest.
       D3DVECTOR marker = CellWorldPosition(s_, x, y, 1);
       marker.y = static_cast<float>(s_.HeightArray(x, y) * s_.LayerStep);
-      Display(a_.XSelectArea, 0, 0, marker, s_.SpinAngle, 2);
+      Display(a_.XSelectArea, 0, CellKind::Empty, marker, s_.SpinAngle);
     }
 }
 
 void PlayRenderer::TurnPass() {
   for (int x = 1; x <= s_.FieldSizeX; ++x)
     for (int y = 1; y <= s_.FieldSizeY; ++y) {
-      const int k = s_.NowCube(x, y);
-      if (k < 1) continue;
+      const CellKind k = s_.NowCube(x, y);
+      if (!IsCube(k)) continue;
       // Special cubes do not spin while the piece turns; plain and special alike
       // are drawn the way the turning field draws them.
       DrawTurnedCube(k, CellWorldPosition(s_, x, y, s_.NowCubeZ));
@@ -240,12 +242,13 @@ void PlayRenderer::EffectPass() {
   s_.EffectShow = false;
   device_.SetRenderState(D3DRS_ZWRITEENABLE, 0);
   int star = 1;
-  const bool moves = s_.EffectKind == 5 || s_.EffectKind == 6 || s_.EffectKind == 7 || s_.EffectKind == 9;
+  const CellKind kind = s_.EffectKind;
+  const bool moves = HasLandingEffect(kind);
   for (int i = 1; i <= s_.ParticleCount; ++i) {
     star = star == 3 ? 1 : star + 1;
     ParticleRec& p = s_.Particle(i);
-    if (s_.EffectKind == 5 || s_.EffectKind == 6 || s_.EffectKind == 9) p.VY *= 1.01f;
-    if (s_.EffectKind == 7) {
+    if (kind == CellKind::FourColor || kind == CellKind::Stack || kind == CellKind::Tund) p.VY *= 1.01f;
+    if (kind == CellKind::ClearLayer) {
       p.VX *= 0.9f;
       p.VZ *= 0.9f;
     }
@@ -256,7 +259,8 @@ void PlayRenderer::EffectPass() {
     p.Life -= 1;
     if (p.Life > 0) {
       // Tilted towards the camera; the star's own animation picks the frame.
-      a_.XStar(star).DisplayXfile(0, 1, 1.0f, p.X, p.Y, p.Z, 40, 0, 0, 1);
+      a_.XStar(star).DisplayXfile(
+          {.AlphaBlend = 1, .Position = {p.X, p.Y, p.Z}, .AngleX = 40, .Axis = RotationAxis::X});
       Counted(a_.XStar(star));
       s_.EffectShow = true;
     }
@@ -317,7 +321,7 @@ void PlayRenderer::HudLayer() {
     const int picture = LevelRow().CubePicture;
     for (int i = 1; i <= 3; ++i)
       for (int j = 1; j <= 3; ++j)
-        if (const int kind = s_.NextCube(i, j); kind >= 1)
+        if (const CellKind kind = s_.NextCube(i, j); IsCube(kind))
           Sprite(a_.ScreenCS, h.CubeIconRect(picture, kind), h.NextPos(i, j).x, h.NextPos(i, j).y);
   }
   if (s_.ClearShow) ClearPopup();
@@ -378,9 +382,9 @@ void PlayRenderer::GameOverPanel() {
   Sprite(a_.ScreenSA, MakeRect(0, 365, 380, 389), o.x + 45 * r, o.y + 312 * r, PanelColour);
   for (int n = 1; n <= GameNameLength; ++n) {
     const int code = s_.GameName(n);
-    const RECT& glyph = code >= 48 && code <= 57   ? h.DigitRect.at(static_cast<std::size_t>(code - 48))
-                        : code >= 65 && code <= 90 ? h.LetterRect(code - 64)
-                                                   : h.LetterRect(27);
+    const RECT& glyph = code >= '0' && code <= '9'   ? h.DigitRect.at(static_cast<std::size_t>(code - '0'))
+                        : code >= 'A' && code <= 'Z' ? h.LetterRect(code - 'A' + 1)
+                                                     : h.LetterRect(27);  // the space
     Sprite(a_.ScreenSA, glyph, h.NamePos(n).x, h.NamePos(n).y, PanelColour);
   }
   // The cursor blinks in 500 ms phases.

@@ -56,7 +56,7 @@ class PlayRenderer final : public IGameEvents {
   // A game starts: the background texture's sway starts afresh.
   void ResetBackground();
   // A special cube's landing effect: every star animation starts at its first frame.
-  void OnLandingEffect(int Kind) override;
+  void OnLandingEffect(CellKind Kind) override;
 
   const FrameCounts& LastFrame() const { return last_; }
 
@@ -77,17 +77,19 @@ class PlayRenderer final : public IGameEvents {
   const LevelRec& LevelRow() const;
   // One cube of kind k: plain kinds plainly, special kinds spinning (when
   // spin) with the special box over them.
-  void DrawCube(int k, const D3DVECTOR& p, bool spin);
+  void DrawCube(CellKind k, const D3DVECTOR& p, bool spin);
   // The same cube turned by TurnAngle about the world origin.
-  void DrawTurnedCube(int k, const D3DVECTOR& p);
+  void DrawTurnedCube(CellKind k, const D3DVECTOR& p);
   // Opaque draws wait in a queue and go out nearest first when a see-through
   // draw or a draw of another kind comes, or the 3D passes end: depth testing
   // then skips most hidden pixels, and the picture is the same as drawing in
   // order, because opaque draws between two see-through ones may come in any order.
-  void Display(XObject& object, int tex, int kind, const D3DVECTOR& p, float angleY, int rotAxis);
+  // kind: the cube kind whose see-through flag applies, Empty for none;
+  // spinY: degrees about the vertical axis.
+  void Display(XObject& object, int tex, CellKind kind, const D3DVECTOR& p, float spinY = 0);
   void FlushOpaque();
-  void QDisplay(XObject& object, int tex, int kind, float yaw, const D3DVECTOR& p);
-  std::uint32_t Alpha(int kind) const;
+  void QDisplay(XObject& object, int tex, CellKind kind, float yaw, const D3DVECTOR& p);
+  std::uint32_t Alpha(CellKind kind) const;
   void Counted(XObject& object);
   // Scaled by ScreenRatio both ways unless scaleY is given.
   void Sprite(ScreenObject& image, const RECT& source, float x, float y, std::uint32_t colour = 0xFFFFFFFF,
@@ -109,10 +111,7 @@ class PlayRenderer final : public IGameEvents {
   FrameCounts counts_, last_;
   struct OpaqueDraw {
     XObject* Object;
-    int Tex;
-    D3DVECTOR Position;
-    float AngleY;
-    int RotAxis;
+    XDraw Draw;
     float Depth;  // along the view
   };
   std::vector<OpaqueDraw> opaque_;

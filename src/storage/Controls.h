@@ -13,7 +13,10 @@ namespace quarnix {
 inline constexpr const char* ControlsFileName = "CT.dat";
 inline constexpr const char* ControlsReadError = "Control File Reading Error.";
 
-// Bindings 1..7: left, right, up, down, drop, turn, camera.
+// The seven bindings, numbered as the file stores them.
+enum class Binding { Left = 1, Right, Up, Down, Drop, Turn, Camera };
+
+// The key code of each binding: GameKey(Binding::Drop).
 using GameKeys = FixedArray<int, 7>;
 
 // Left, Right, Up, Down, Space, "Z", "A".

@@ -119,29 +119,34 @@ bool XObject::LoadXFile(const std::filesystem::path& FileName, int FromResource,
 
 void XObject::DisplayXfile(int TexIndex, std::uint32_t AlphaBlend, float Scale, float X, float Y, float Z,
                            float AngleX, float AngleY, float AngleZ, int RotAxis) {
-  PosX_ = X;
-  PosY_ = Y;
-  PosZ_ = Z;
-  AngleX_ = AngleX;
-  AngleY_ = AngleY;
-  AngleZ_ = AngleZ;
+  DisplayXfile(XDraw{
+      TexIndex, AlphaBlend, Scale, {X, Y, Z}, AngleX, AngleY, AngleZ, static_cast<RotationAxis>(RotAxis)});
+}
+
+void XObject::DisplayXfile(const XDraw& d) {
+  PosX_ = d.Position.x;
+  PosY_ = d.Position.y;
+  PosZ_ = d.Position.z;
+  AngleX_ = d.AngleX;
+  AngleY_ = d.AngleY;
+  AngleZ_ = d.AngleZ;
   D3DMATRIX world = D3DXMatrixIdentity();
-  switch (RotAxis) {
-    case 1:
+  switch (d.Axis) {
+    case RotationAxis::X:
       world = D3DXMatrixMultiply(world, D3DXMatrixRotationX(DegreesToRadians(AngleX_)));
       break;
-    case 2:
+    case RotationAxis::Y:
       world = D3DXMatrixMultiply(world, D3DXMatrixRotationY(DegreesToRadians(AngleY_)));
       break;
-    case 3:
+    case RotationAxis::Z:
       world = D3DXMatrixMultiply(world, D3DXMatrixRotationZ(DegreesToRadians(AngleZ_)));
       break;
-    default:
+    default:  // none, or a number that names no axis
       break;
   }
-  world = D3DXMatrixMultiply(world, D3DXMatrixTranslation(X, Y, Z));
-  WorldMatrix_ = D3DXMatrixMultiply(world, D3DXMatrixScaling(Scale, Scale, Scale));
-  Draw(TexIndex, AlphaBlend);
+  world = D3DXMatrixMultiply(world, D3DXMatrixTranslation(d.Position.x, d.Position.y, d.Position.z));
+  WorldMatrix_ = D3DXMatrixMultiply(world, D3DXMatrixScaling(d.Scale, d.Scale, d.Scale));
+  Draw(d.TexIndex, d.AlphaBlend);
 }
 
 void XObject::QDisplayXfile(int TexIndex, std::uint32_t AlphaBlend, float Scale, float Yaw, float Pitch,

@@ -26,6 +26,20 @@ namespace quarnix {
 // pi/180 in double precision, rounded to single.
 float DegreesToRadians(float degrees);
 
+// The axis DisplayXfile turns an object about; the numbers are its RotAxis argument.
+enum class RotationAxis { None = 0, X = 1, Y = 2, Z = 3 };
+
+// One DisplayXfile draw with every value named, for call sites:
+//   object.DisplayXfile({.TexIndex = 3, .Position = {0, 8, 0}, .AngleX = 5, .Axis = RotationAxis::X});
+struct XDraw {
+  int TexIndex = 0;
+  std::uint32_t AlphaBlend = 0;  // 1: added onto what is drawn (see-through)
+  float Scale = 1.0f;
+  D3DVECTOR Position{};
+  float AngleX = 0, AngleY = 0, AngleZ = 0;  // degrees
+  RotationAxis Axis = RotationAxis::None;
+};
+
 class XObject {
  public:
   explicit XObject(IDevice& device, const BitmapResources& resources = ProgramResources());
@@ -52,6 +66,7 @@ class XObject {
   // position too).
   void DisplayXfile(int TexIndex, std::uint32_t AlphaBlend, float Scale, float X, float Y, float Z,
                     float AngleX, float AngleY, float AngleZ, int RotAxis);
+  void DisplayXfile(const XDraw& Draw);
   // Scale about the origin, yaw/pitch/roll about Centre, then Translation.
   void QDisplayXfile(int TexIndex, std::uint32_t AlphaBlend, float Scale, float Yaw, float Pitch, float Roll,
                      const D3DVECTOR& Centre, const D3DVECTOR& Translation);

@@ -24,7 +24,7 @@ Cells PieceCells(const GameState& s) {
   Cells cells;
   for (int x = 1; x <= MaxFieldX; ++x)
     for (int y = 1; y <= MaxFieldY; ++y)
-      if (s.NowCube(x, y) > 0) cells.insert({x, y});
+      if (IsCube(s.NowCube(x, y))) cells.insert({x, y});
   return cells;
 }
 
@@ -217,7 +217,7 @@ TEST_F(LoopTest, TheDropIntervalChangesOnlyAfterAClearPassAndTheDropKeyFallsEver
   std::int64_t expected = 2000;  // until the first clear
   int removals = 0, levelsSeen = 0, samples = 0, wrong = 0;
   std::string firstWrong;
-  probe.onLanding = [&](const LandingResult& step, int) {
+  probe.onLanding = [&](const LandingResult& step, CellKind) {
     if (!step.Removed) return;
     ++removals;
     const LevelRec& row = s.LevelTable(s.GameLevel);

@@ -34,11 +34,11 @@ class Probe final : public IPlayObserver {
   void OnFrame() override {
     if (onFrame) onFrame();
   }
-  void AfterLandingStep(const LandingResult& step, int special) override {
+  void AfterLandingStep(const LandingResult& step, CellKind special) override {
     if (onLanding) onLanding(step, special);
   }
   std::function<void()> onFrame;
-  std::function<void(const LandingResult&, int)> onLanding;
+  std::function<void(const LandingResult&, CellKind)> onLanding;
 };
 
 class LoopTest : public ::testing::Test {

@@ -162,12 +162,12 @@ class MenuFixture : public ::testing::Test {
 
 TEST_F(MenuFixture, CursorWrapsAndEachMoveClicks) {
   Tap(MenuKeyCode::Up);
-  EXPECT_EQ(menu_->MenuItem, 7);
+  EXPECT_EQ(menu_->MenuItem, MenuEntry::Exit);
   Tap(MenuKeyCode::Down);
-  EXPECT_EQ(menu_->MenuItem, 1);
+  EXPECT_EQ(menu_->MenuItem, MenuEntry::Start);
   Tap(MenuKeyCode::Up);
   Tap(MenuKeyCode::Up);
-  EXPECT_EQ(menu_->MenuItem, 6);
+  EXPECT_EQ(menu_->MenuItem, MenuEntry::BestResults);
   // Four moves, four clicks at the cursor volume less three dB for the ninth step.
   const auto& calls = Wave(Effect::OkMenuSelect).Calls();
   EXPECT_EQ(Wave(Effect::OkMenuSelect).Plays(), 4);
@@ -277,7 +277,7 @@ TEST_F(MenuFixture, RedefinitionTakesSevenDistinctKeysInDisplayOrderAndSavesThem
   }
   EXPECT_EQ(accepted, 7);
   EXPECT_EQ(menu_->DefKeyStep, 0);
-  EXPECT_EQ(menu_->MenuItem, 4);  // Up was a binding, not a cursor move
+  EXPECT_EQ(menu_->MenuItem, MenuEntry::KeyBindings);  // Up was a binding, not a cursor move
   // Shown order 1, 2, 3, 4, 6, 5, 7: the fifth key pressed turns, the sixth drops.
   const GameKeys expected = [] {
     GameKeys k;
@@ -358,9 +358,9 @@ TEST_F(MenuFixture, HelpPagesTurnBothWays) {
 TEST_F(MenuFixture, EnterOnTheFirstItemStartsAGame) {
   state_.GameScore = 77;
   state_.ChainScore = 5;
-  menu_->MenuItem = 3;
+  menu_->MenuItem = MenuEntry::MusicVolume;
   source_.Press(MenuKeyCode::Enter);  // held from before: Run opens on item 1
-  EXPECT_EQ(menu_->Run(), 1);
+  menu_->Run();
   EXPECT_EQ(state_.GameScore, 0);
   EXPECT_EQ(state_.ChainScore, 0);
   EXPECT_EQ(device_->Presents(), 1);

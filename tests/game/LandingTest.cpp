@@ -11,7 +11,7 @@ namespace {
 class Landing : public RulesTest {
  protected:
   // A piece has just come to rest.
-  void Landed(int special = 0) {
+  void Landed(CellKind special = CellKind::Empty) {
     s.LandFlag = true;
     s.MatchFlag = s.ClearFlag = s.DropFlag = false;
     s.SpecialKind = special;
@@ -59,7 +59,7 @@ TEST_F(Landing, ALineClearsThenTheSunkCubesClearInAChain) {
   LandingResult step = rules.LandingStep();  // search: the red line is marked
   EXPECT_TRUE(step.Checked && !step.Marked);
   EXPECT_TRUE(s.MatchFlag);
-  EXPECT_EQ(s.MarkArray(1, 1, 1) + s.MarkArray(1, 2, 1) + s.MarkArray(1, 3, 1), 3 * CellKind::Red);
+  EXPECT_EQ(s.MarkArray(1, 1, 1) + s.MarkArray(1, 2, 1) + s.MarkArray(1, 3, 1), 3 * Index(CellKind::Red));
 
   const auto before = clock.Ticks();
   step = rules.LandingStep();  // shown as clearing cubes for a second, scored
@@ -87,7 +87,7 @@ TEST_F(Landing, ALineClearsThenTheSunkCubesClearInAChain) {
 
   // Nothing left: the next piece enters in the centre at the top, a new one is made.
   Script({0.5f, 0.5f, 0.0f, 0.0f, 0.3f, 0.6f});  // shape 1 (the diagonal): R, G, B
-  s.NextCube.Fill(0);
+  s.NextCube.Fill(CellKind::Empty);
   s.NextCube(2, 1) = CellKind::Yellow;
   step = rules.LandingStep();
   EXPECT_TRUE(step.Removed && step.Checked && !step.GameOver);
@@ -183,7 +183,7 @@ TEST_F(Landing, ALineMadeWithASpecialPieceClearsWithoutTheCrossSound) {
   rules.LandingStep();
   rules.LandingStep();
   EXPECT_EQ(Played(Effect::CubeCross), 0);
-  EXPECT_EQ(s.SpecialKind, 0);
+  EXPECT_EQ(s.SpecialKind, CellKind::Empty);
   EXPECT_FALSE(s.EffectShow);  // a diamond has no landing effect
   rules.LandingStep();
   rules.LandingStep();
@@ -211,7 +211,7 @@ TEST_F(Landing, GameEndsOnlyWhenNothingMatchesAndTheTopIsOccupied) {
 
   // Nine high, the top layer free: no game over.
   SetField(s, column);
-  s.CubeArray(1, 1, 10) = 0;
+  s.CubeArray(1, 1, 10) = CellKind::Empty;
   Landed();
   EXPECT_FALSE(Resolve().GameOver);
 }
@@ -289,10 +289,10 @@ TEST_F(Landing, NewLevelIsAnnouncedWithItsMusic) {
 
 TEST_F(Landing, DamagedCellKindsAreReportedNotUsed) {
   SetField(s, "z=1\nR....\n.....\n.....\n.....\n.....");
-  s.CubeArray(3, 3, 2) = 13;
+  s.CubeArray(3, 3, 2) = static_cast<CellKind>(13);
   Landed();
   EXPECT_THROW(rules.LandingStep(), std::invalid_argument);
-  s.CubeArray(3, 3, 2) = -1;
+  s.CubeArray(3, 3, 2) = static_cast<CellKind>(-1);
   EXPECT_THROW(rules.CountHeights(), std::invalid_argument);
   s.FieldSizeZ = 11;
   EXPECT_THROW(rules.CountHeights(), std::out_of_range);

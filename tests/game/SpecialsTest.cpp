@@ -14,7 +14,7 @@ namespace {
 class Specials : public RulesTest {
  protected:
   // The special of kind k has come to rest at (x, y, z).
-  void Landed(int kind, int x, int y, int z) {
+  void Landed(CellKind kind, int x, int y, int z) {
     s.LandFlag = true;
     s.MatchFlag = s.ClearFlag = false;
     s.SpecialKind = kind;
@@ -140,7 +140,7 @@ TEST_F(Specials, StackedCubesRaiseTheirColumnAndTurnIntoAColour) {
   EXPECT_EQ(random.Drawn() - drawn, 3 + 6);  // then the next piece: a, b, shape, three cubes
   EXPECT_EQ(s.CubeArray(3, 1, 8), CellKind::Yellow);
   EXPECT_EQ(s.CubeArray(3, 1, 9), CellKind::Red);
-  EXPECT_EQ(s.CubeArray(3, 1, 10), 0);
+  EXPECT_EQ(s.CubeArray(3, 1, 10), CellKind::Empty);
   EXPECT_EQ(s.HeightArray(3, 1), 9);
   EXPECT_FALSE(s.MatchFlag);
 
@@ -163,23 +163,24 @@ TEST_F(Specials, StackedCubesRaiseTheirColumnAndTurnIntoAColour) {
 TEST_F(Specials, LandingEffectsBurstSoundAndPause) {
   random.SetFallback(&any);
   struct Case {
-    int kind, particles;
+    CellKind kind;
+    int particles;
     Effect effect;
     int volume, pauseMs;
   };
   // Device class 3 halves every burst.
   s.DeviceKind = 3;
-  const Case cases[] = {{5, 100, Effect::SameColor, -500, 1000},
-                        {6, 50, Effect::Thund, -1100, 500},
-                        {7, 75, Effect::OkExpo, -300, 0},
-                        {9, 50, Effect::OkExpo, -300, 0}};
+  const Case cases[] = {{CellKind::FourColor, 100, Effect::SameColor, -500, 1000},
+                        {CellKind::Stack, 50, Effect::Thund, -1100, 500},
+                        {CellKind::ClearLayer, 75, Effect::OkExpo, -300, 0},
+                        {CellKind::Tund, 50, Effect::OkExpo, -300, 0}};
   struct Watch final : IGameEvents {
-    void OnLandingEffect(int kind) override { kinds.push_back(kind); }
-    std::vector<int> kinds;
+    void OnLandingEffect(CellKind kind) override { kinds.push_back(kind); }
+    std::vector<CellKind> kinds;
   } watch;
   rules.SetEvents(&watch);
   for (const Case& c : cases) {
-    SetField(s, "z=1\nR....\n.....\n.....\n.....\n.....\nz=2\n" + std::string(1, char('0' + c.kind)) +
+    SetField(s, "z=1\nR....\n.....\n.....\n.....\n.....\nz=2\n" + std::string(1, char('0' + Index(c.kind))) +
                     "....\n.....\n.....\n.....\n.....");
     for (auto& w : waves) w.ClearCalls();
     Landed(c.kind, 1, 1, 2);
@@ -189,12 +190,14 @@ TEST_F(Specials, LandingEffectsBurstSoundAndPause) {
     const auto waited = clock.Ticks() - before;
     EXPECT_EQ(s.EffectKind, c.kind);
     EXPECT_TRUE(s.EffectShow);
-    EXPECT_EQ(s.ParticleCount, c.particles) << c.kind;
-    EXPECT_EQ(waves(c.effect).Volume(), c.volume) << c.kind;
-    EXPECT_GE(waited, static_cast<unsigned>(c.pauseMs)) << c.kind;
-    EXPECT_LT(waited, static_cast<unsigned>(c.pauseMs) + 15u) << c.kind;
+    SCOPED_TRACE(Index(c.kind));
+    EXPECT_EQ(s.ParticleCount, c.particles);
+    EXPECT_EQ(waves(c.effect).Volume(), c.volume);
+    EXPECT_GE(waited, static_cast<unsigned>(c.pauseMs));
+    EXPECT_LT(waited, static_cast<unsigned>(c.pauseMs) + 15u);
   }
-  EXPECT_EQ(watch.kinds, (std::vector<int>{5, 6, 7, 9}));
+  EXPECT_EQ(watch.kinds, (std::vector<CellKind>{CellKind::FourColor, CellKind::Stack, CellKind::ClearLayer,
+                                                CellKind::Tund}));
 }
 
 TEST_F(Specials, BurstSizesFollowTheDeviceClass) {
@@ -296,9 +299,9 @@ TEST_F(Specials, ShowerDropsUpToTwoCubesPerRowOntoTheStacks) {
   EXPECT_EQ(s.CubeArray(1, 1, 1), CellKind::Green);
   EXPECT_EQ(s.CubeArray(2, 4, 2), CellKind::Blue);
   EXPECT_EQ(s.CubeArray(2, 5, 1), CellKind::Yellow);
-  EXPECT_EQ(s.CubeArray(3, 3, 9) + s.CubeArray(4, 3, 9) + s.CubeArray(5, 3, 9), 0);
+  for (int x : {3, 4, 5}) EXPECT_FALSE(IsCube(s.CubeArray(x, 3, 9))) << x;
   EXPECT_EQ(Played(Effect::OkExCubeDown), 3);
   EXPECT_EQ(watch.count, 3);
-  for (int v : s.RainCube) EXPECT_EQ(v, 0);
+  for (CellKind v : s.RainCube) EXPECT_FALSE(IsCube(v));
   EXPECT_EQ(s.HeightArray(1, 1), 0);  // the landing that follows counts again
 }

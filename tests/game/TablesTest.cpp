@@ -129,27 +129,25 @@ TEST_F(Tables, LevelFollowsTheScoreAndKeepsItInTheGap) {
 }
 
 TEST_F(Tables, ClearGameArraysEmptiesOnlyItsGroup) {
-  s.CubeArray.Fill(1);
-  s.HeightArray.Fill(1);
-  s.MarkArray.Fill(1);
-  s.NowCube.Fill(1);
-  s.TurnArray.Fill(1);
-  s.NextCube.Fill(1);
-  rules.ClearGameArrays(3);
-  EXPECT_EQ(s.NowCube(3, 3) + s.TurnArray(5, 5), 0);
-  EXPECT_EQ(s.NextCube(2, 2), 1);
-  s.NowCube.Fill(1);
-  rules.ClearGameArrays(4);
-  EXPECT_EQ(s.NextCube(3, 3), 0);
-  EXPECT_EQ(s.NowCube(3, 3), 1);
-  rules.ClearGameArrays(2);
-  EXPECT_EQ(s.MarkArray(5, 5, 10), 0);
-  EXPECT_EQ(s.CubeArray(5, 5, 10), 1);
-  rules.ClearGameArrays(1);
-  EXPECT_EQ(s.CubeArray(5, 5, 10) + s.HeightArray(1, 1), 0);
-  s.MarkArray.Fill(1);
-  rules.ClearGameArrays(5);
-  EXPECT_EQ(s.MarkArray(1, 1, 1), 1);
+  // Field, heights, marks, piece, turn scratch, next piece: which each group empties.
+  const std::pair<ArrayGroup, std::array<bool, 6>> groups[] = {
+      {ArrayGroup::Field, {true, true, false, false, false, false}},
+      {ArrayGroup::Marks, {false, false, true, false, false, false}},
+      {ArrayGroup::Piece, {false, false, false, true, true, false}},
+      {ArrayGroup::Next, {false, false, false, false, false, true}}};
+  for (const auto& [group, emptied] : groups) {
+    s.CubeArray.Fill(CellKind::Red);
+    s.HeightArray.Fill(1);
+    s.MarkArray.Fill(1);
+    s.NowCube.Fill(CellKind::Red);
+    s.TurnArray.Fill(CellKind::Red);
+    s.NextCube.Fill(CellKind::Red);
+    rules.ClearGameArrays(group);
+    const std::array<bool, 6> empty = {!IsCube(s.CubeArray(5, 5, 10)), s.HeightArray(1, 1) == 0,
+                                       s.MarkArray(5, 5, 10) == 0,     !IsCube(s.NowCube(3, 3)),
+                                       !IsCube(s.TurnArray(5, 5)),     !IsCube(s.NextCube(2, 2))};
+    EXPECT_EQ(empty, emptied) << static_cast<int>(group);
+  }
 }
 
 TEST_F(Tables, CellPositionsSpanTheWell) {
@@ -164,7 +162,7 @@ TEST_F(Tables, CellPositionsSpanTheWell) {
 TEST_F(Tables, NewGameStartsFromAnEmptyWellWithTwoPieces) {
   Rng any(3);
   random.SetFallback(&any);
-  s.CubeArray(2, 2, 2) = 3;
+  s.CubeArray(2, 2, 2) = CellKind::Blue;
   s.GameScore = 77;
   s.LandFlag = true;
   rules.NewGame();
@@ -177,12 +175,12 @@ TEST_F(Tables, NewGameStartsFromAnEmptyWellWithTwoPieces) {
   int inPlay = 0, next = 0;
   for (int x = 1; x <= 5; ++x)
     for (int y = 1; y <= 5; ++y)
-      if (s.NowCube(x, y) > 0) {
+      if (IsCube(s.NowCube(x, y))) {
         ++inPlay;
         EXPECT_TRUE(x >= 2 && x <= 4 && y >= 2 && y <= 4);  // the centre block
-        EXPECT_LE(s.NowCube(x, y), 4);                      // no special under 30 points
+        EXPECT_TRUE(IsColour(s.NowCube(x, y)));             // no special under 30 points
       }
-  for (int v : s.NextCube) next += v > 0;
+  for (CellKind v : s.NextCube) next += IsCube(v);
   EXPECT_EQ(inPlay, 3);
   EXPECT_EQ(next, 3);
   EXPECT_TRUE(s.StartShow && s.BackShow && s.PanelShow);

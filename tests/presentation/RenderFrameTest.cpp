@@ -52,15 +52,15 @@ TEST(HudLayout, SheetRectanglesDoNotDependOnTheMode) {
     EXPECT_EQ(h.LetterRect(1), (RECT{0, 345, 14, 360}));
     EXPECT_EQ(h.LetterRect(27), (RECT{390, 345, 404, 360}));  // the space
     // Colour cubes: pictures 0..15 down the left half, 16..24 down the right.
-    EXPECT_EQ(h.CubeIconRect(3, 1), (RECT{0, 96, 31, 127}));
-    EXPECT_EQ(h.CubeIconRect(16, 4), (RECT{224, 0, 255, 31}));
-    EXPECT_EQ(h.CubeIconRect(24, 2), (RECT{160, 256, 191, 287}));
+    EXPECT_EQ(h.CubeIconRect(3, CellKind::Red), (RECT{0, 96, 31, 127}));
+    EXPECT_EQ(h.CubeIconRect(16, CellKind::Yellow), (RECT{224, 0, 255, 31}));
+    EXPECT_EQ(h.CubeIconRect(24, CellKind::Green), (RECT{160, 256, 191, 287}));
     // Special cubes: one icon whatever the picture.
-    EXPECT_EQ(h.CubeIconRect(0, 5), (RECT{128, 320, 159, 351}));
-    EXPECT_EQ(h.CubeIconRect(17, 8), (RECT{224, 320, 255, 351}));
-    EXPECT_EQ(h.CubeIconRect(9, 10), (RECT{160, 352, 191, 383}));
-    EXPECT_THROW(h.CubeIconRect(25, 1), std::out_of_range);
-    EXPECT_THROW(h.CubeIconRect(0, 11), std::out_of_range);
+    EXPECT_EQ(h.CubeIconRect(0, CellKind::FourColor), (RECT{128, 320, 159, 351}));
+    EXPECT_EQ(h.CubeIconRect(17, CellKind::Diamond), (RECT{224, 320, 255, 351}));
+    EXPECT_EQ(h.CubeIconRect(9, CellKind::FallCube), (RECT{160, 352, 191, 383}));
+    EXPECT_THROW(h.CubeIconRect(25, CellKind::Red), std::out_of_range);
+    EXPECT_THROW(h.CubeIconRect(0, CellKind::CubeClear), std::out_of_range);
   }
 }
 
