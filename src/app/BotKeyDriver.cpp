@@ -6,15 +6,15 @@
 
 namespace quarnix {
 
-BotKeyDriver::BotKeyDriver(const GameState& state, Keys& keys, ScriptedKeySource& source,
-                           const GameKeys& GameKey, std::uint64_t BotSeed)
-    : s_(state), keys_(keys), source_(source), gameKey_(GameKey), bot_(BotSeed) {}
+BotKeyDriver::BotKeyDriver(const GameState& state, const DisplayFlags& Shown, Keys& keys,
+                           ScriptedKeySource& source, const GameKeys& GameKey, std::uint64_t BotSeed)
+    : s_(state), shown_(Shown), keys_(keys), source_(source), gameKey_(GameKey), bot_(BotSeed) {}
 
 bool BotKeyDriver::NormalPlay() const {
   // The loop reads the bindings in the pass after a frame that ends like this.
-  return !(s_.LandFlag || s_.MatchFlag || s_.ClearFlag || s_.DropFlag || s_.LevelShow || s_.QuitShow ||
-           s_.GameOverShow || s_.TurnShow) &&
-         s_.PieceShow;
+  return !(s_.LandFlag || s_.MatchFlag || s_.ClearFlag || s_.DropFlag || shown_[Display::LevelShow] ||
+           s_.QuitShow || s_.GameOverShow || shown_[Display::TurnShow]) &&
+         shown_[Display::PieceShow];
 }
 
 void BotKeyDriver::ReleaseHeld() {

@@ -72,11 +72,17 @@ class DemoEvents final : public IEventPump {
 // A fresh bot for every game, behind the one observer the loop keeps.
 class DemoPlayer final : public IPlayObserver {
  public:
-  DemoPlayer(const GameState& state, Keys& keys, ScriptedKeySource& source, const GameKeys& GameKey,
-             std::uint64_t seed, std::int64_t pieces)
-      : state_(state), keys_(keys), source_(source), gameKey_(GameKey), seed_(seed), pieces_(pieces) {}
+  DemoPlayer(const GameState& state, const DisplayFlags& shown, Keys& keys, ScriptedKeySource& source,
+             const GameKeys& GameKey, std::uint64_t seed, std::int64_t pieces)
+      : state_(state),
+        shown_(shown),
+        keys_(keys),
+        source_(source),
+        gameKey_(GameKey),
+        seed_(seed),
+        pieces_(pieces) {}
   void NewGame() {
-    driver_ = std::make_unique<BotKeyDriver>(state_, keys_, source_, gameKey_, seed_ + games_++);
+    driver_ = std::make_unique<BotKeyDriver>(state_, shown_, keys_, source_, gameKey_, seed_ + games_++);
     driver_->SetName("DEMO");
     driver_->SetMaxPieces(pieces_);
   }
@@ -87,6 +93,7 @@ class DemoPlayer final : public IPlayObserver {
 
  private:
   const GameState& state_;
+  const DisplayFlags& shown_;
   Keys& keys_;
   ScriptedKeySource& source_;
   GameKeys gameKey_;
@@ -223,9 +230,9 @@ int RunDemo(const DemoOptions& options) {
   DemoEvents events(pump, screen, options.Frames);
   MemoryScoreStore scores;
   const GameKeys gameKey = DefaultGameKeys();
-  GameLoop loop(rules, player, keys, gameKey, clock, {screen, camera, events, scores, &renderer},
-                PlayScreen{mode.ScreenWidth, mode.ScreenRatio});
-  DemoPlayer bot(*state, keys, source, gameKey, options.Seed, options.Pieces);
+  GameLoop loop(rules, player, keys, gameKey, clock,
+                {screen, camera, events, scores, renderer.Screen(), &renderer});
+  DemoPlayer bot(*state, renderer.Screen(), keys, source, gameKey, options.Seed, options.Pieces);
   loop.AddObserver(&bot);
 
   const std::uint32_t start = clock.Ticks();

@@ -3,22 +3,18 @@
 namespace quarnix {
 
 GameLoop::GameLoop(GameRules& rules, SoundPlayer& sound, Keys& keys, const GameKeys& GameKey, IClock& clock,
-                   PlayParts parts, PlayScreen screen)
-    : rules_(rules),
-      sound_(sound),
-      keys_(keys),
-      gameKey_(GameKey),
-      clock_(clock),
-      parts_(parts),
-      screen_(screen) {
+                   PlayParts parts)
+    : rules_(rules), sound_(sound), keys_(keys), gameKey_(GameKey), clock_(clock), parts_(parts) {
   rules_.SetFrameStep(this, &clock_);
   rules_.SetEvents(parts_.GameEvents);
+  rules_.SetView(&parts_.View);
 }
 
 GameLoop::~GameLoop() {
   // The rules may outlive the loop: their pauses must not call into it then.
   rules_.SetFrameStep(nullptr, nullptr);
   rules_.SetEvents(nullptr);
+  rules_.SetView(nullptr);
 }
 
 void GameLoop::FrameStep() {
@@ -89,12 +85,12 @@ bool GameLoop::ReadPlayKeys() {
 
 void GameLoop::TurnPiece() {
   GameState& s = State();
-  s.PieceShow = false;
-  s.TurnShow = true;
+  Show(Display::PieceShow, false);
+  Show(Display::TurnShow, true);
   // Six frames of the turn, at 1, 16, ..., 76 degrees; the piece turns after them.
   for (s.TurnAngle = 1.0f; s.TurnAngle <= 90.0f; s.TurnAngle += 15.0f) FrameStep();
-  s.PieceShow = true;
-  s.TurnShow = false;
+  Show(Display::PieceShow, true);
+  Show(Display::TurnShow, false);
   rules_.TurnNowCube();
 }
 

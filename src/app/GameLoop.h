@@ -34,13 +34,8 @@ struct PlayParts {
   ICameraControl& Camera;
   IEventPump& Events;
   IScoreStore& Scores;
+  IPlayView& View;                    // what the screen shows: the rules and the loop switch it
   IGameEvents* GameEvents = nullptr;  // landing effects, field turns (the renderer's stars)
-};
-
-// The screen mode, for the name cursor's position.
-struct PlayScreen {
-  int ScreenWidth = 1024;
-  float ScreenRatio = 1.0f;
 };
 
 // One key of the name entry: letters, digits (keypad digits as digits) and
@@ -57,7 +52,7 @@ class GameLoop final : public IFrameStep {
   // the seven bindings (left, right, up, down, drop, turn, camera), read at
   // every game, so a redefinition in the menu applies to the next one.
   GameLoop(GameRules& rules, SoundPlayer& sound, Keys& keys, const GameKeys& GameKey, IClock& clock,
-           PlayParts parts, PlayScreen screen = {});
+           PlayParts parts);
   ~GameLoop() override;
   GameLoop(const GameLoop&) = delete;
   GameLoop& operator=(const GameLoop&) = delete;
@@ -77,6 +72,7 @@ class GameLoop final : public IFrameStep {
 
  private:
   GameState& State() { return rules_.State(); }
+  void Show(Display part, bool on) { parts_.View.Show(part, on); }
   void StartGame();
   bool Pressed(int code) { return keys_.KeyTable(code).isKeyPress(); }
   bool Pressed(Binding binding) { return Pressed(gameKey_(binding)); }
@@ -92,7 +88,6 @@ class GameLoop final : public IFrameStep {
   const GameKeys& gameKey_;
   IClock& clock_;
   PlayParts parts_;
-  PlayScreen screen_;
   std::vector<IPlayObserver*> observers_;
   std::int64_t frames_ = 0;
 };

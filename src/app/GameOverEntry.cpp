@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/GameLoop.h"
-#include "game/GameOverLayout.h"
 
 namespace quarnix {
 
@@ -30,25 +29,23 @@ std::string TypedName(const FixedArray<int, GameNameLength>& GameName) {
 
 void GameLoop::GameOverEntry() {
   GameState& s = State();
-  s.PieceShow = s.PlayShow = false;
-  s.FieldSpinShow = s.GameOverShow = true;
-  s.TurnShow = s.HudShow = false;
+  Show(Display::PieceShow, false);
+  Show(Display::PlayShow, false);
+  Show(Display::FieldSpinShow, true);
+  s.GameOverShow = true;
+  Show(Display::TurnShow, false);
+  Show(Display::HudShow, false);
   s.TurnAngle = 0;
-  int length = 0;
   sound_.StopMusicNow();
 
   const std::int32_t result = s.GameScore + s.ChainScore;
   s.NameEntryOn = ResultQualifies(parts_.Scores.Scores(), result);
   for (int& c : s.GameName) c = ' ';
-  auto cursor = [&] { return NameSlotX(screen_.ScreenWidth, screen_.ScreenRatio, std::min(length, 25) + 1); };
-  s.NameCursorX = cursor();
+  s.NameLength = 0;
 
   int key = 0;  // read at the end of the previous frame
   for (;;) {
-    if (s.NameEntryOn && key != 0) {
-      length = ApplyNameKey(s.GameName, length, key);
-      s.NameCursorX = cursor();
-    }
+    if (s.NameEntryOn && key != 0) s.NameLength = ApplyNameKey(s.GameName, s.NameLength, key);
     s.TurnAngle += 0.05f;  // the field behind the panel turns slowly
     if (s.TurnAngle >= 360.0f) s.TurnAngle = 0;
     FrameStep();

@@ -222,11 +222,11 @@ void StartGame::PlayForever() {
     if (startGame) {
       step("menu music", [&] { player_.StopMusic(Music::Menu); });
       step("game", [&] {
-        ScreenRenderer screen(Require(renderer_, "the play screen"));
+        PlayRenderer& renderer = Require(renderer_, "the play screen");
+        ScreenRenderer screen(renderer);
         // Made for each game: it takes the bindings as the menu left them.
         GameLoop loop(*rules_, player_, *keys_, GameKey, *clock_,
-                      {screen, camera, *events_, scores, renderer_.get()},
-                      PlayScreen{mode_.ScreenWidth, mode_.ScreenRatio});
+                      {screen, camera, *events_, scores, renderer.Screen(), &renderer});
         loop.PlayGame();
       });
       step("game music", [&] { player_.StopMusicNow(); });

@@ -82,8 +82,14 @@ int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
 
 }  // namespace
 
+namespace {
+IPlayView NoScreen;  // shows nothing
+}  // namespace
+
 GameRules::GameRules(GameState& state, IRandom& random, SoundPlayer& sound)
-    : s_(state), random_(random), sound_(sound) {}
+    : s_(state), random_(random), sound_(sound), view_(&NoScreen) {}
+
+void GameRules::SetView(IPlayView* view) { view_ = view ? view : &NoScreen; }
 
 void GameRules::SetFrameStep(IFrameStep* frameStep, IClock* clock) {
   frameStep_ = frameStep;
@@ -203,9 +209,7 @@ void GameRules::NewGame() {
   InitLevelTable();
   s_.GameLevel = s_.ScoreLevel = 1;
   s_.GameScore = s_.ChainScore = 0;
-  s_.EffectKind = CellKind::Empty;
   s_.MaxHeight = 0;
-  s_.SpinAngle = 0;
   s_.NowCubeZ = SpawnLayer;
   s_.DropInterval = 2000;
   s_.DropFlag = s_.LandFlag = s_.MatchFlag = s_.ClearFlag = false;
@@ -222,13 +226,12 @@ void GameRules::NewGame() {
   PutNextCube();
   MakeNextCube(CurrentLevel().CubeCount);
 
-  s_.PieceShow = s_.PlayShow = false;
-  s_.StartShow = true;
-  s_.StartOffset = 10.0f;
-  s_.FieldSpinShow = false;
-  s_.BackShow = s_.PanelShow = true;
-  s_.FieldTurnShow = s_.ClearShow = s_.EffectShow = s_.LevelShow = false;
-  s_.QuitShow = s_.GameOverShow = s_.HudShow = false;
+  view_->NewGame();  // the spin, the build plan's slide, no landing effect
+  for (Display part : {Display::StartShow, Display::BackShow, Display::PanelShow}) Show(part, true);
+  for (Display part : {Display::PieceShow, Display::PlayShow, Display::FieldSpinShow, Display::FieldTurnShow,
+                       Display::ClearShow, Display::EffectShow, Display::LevelShow, Display::HudShow})
+    Show(part, false);
+  s_.QuitShow = s_.GameOverShow = false;
 }
 
 const LevelRec& GameRules::CurrentLevel() const { return s_.LevelTable(s_.GameLevel); }
@@ -624,16 +627,17 @@ void GameRules::LevelStep() {
   s_.ScoreLevel = LevelFromScore();
   if (s_.ScoreLevel <= s_.GameLevel) return;
   if (s_.GameLevel == 0) s_.GameLevel = 1;  // the announcement reads a valid row
-  s_.PieceShow = false;
-  s_.LevelShow = true;
-  s_.HudShow = false;
-  s_.PopupRise = 0;
+  Show(Display::PieceShow, false);
+  Show(Display::LevelShow, true);
+  Show(Display::HudShow, false);
+  view_->StartPopup(std::nullopt);
   Pause(3000);
-  s_.PieceShow = s_.PlayShow = true;
-  s_.StartShow = false;
-  s_.HudShow = true;
+  Show(Display::PieceShow, true);
+  Show(Display::PlayShow, true);
+  Show(Display::StartShow, false);
+  Show(Display::HudShow, true);
   s_.GameLevel = s_.ScoreLevel;
-  s_.LevelShow = false;
+  Show(Display::LevelShow, false);
   sound_.StopMusicNow();
   sound_.PlayMusic(CurrentLevel().MusicNo, PlayFlag::Looping, -500);
 }
@@ -644,7 +648,7 @@ LandingResult GameRules::LandingStep() {
   if (s_.MatchFlag) {
     if (s_.ClearFlag) {
       // The clearing cubes have been shown: remove them and let the cubes above sink.
-      s_.PieceShow = false;
+      Show(Display::PieceShow, false);
       RemoveCleared();
       result.Removed = true;
       s_.ScoreStep = static_cast<float>(s_.GameScore % 50) / 50.0f;
@@ -652,9 +656,9 @@ LandingResult GameRules::LandingStep() {
         sound_.PlayWave(Effect::OkRotBuild, PlayFlag::Once, -1500);
         s_.ScoreStep = 0;
         TurnField();
-        s_.FieldTurnShow = true;
+        Show(Display::FieldTurnShow, true);
         CubeShower();
-        s_.FieldTurnShow = false;
+        Show(Display::FieldTurnShow, false);
       }
       // Search again: new lines formed by the sinking clear in a chain.
       s_.ClearFlag = s_.MatchFlag = s_.DropFlag = false;
@@ -663,15 +667,14 @@ LandingResult GameRules::LandingStep() {
       s_.PendingDropInterval = DropIntervalForScore();
     } else {
       ++s_.ChainCount;
-      s_.PieceShow = false;
+      Show(Display::PieceShow, false);
       MarkClearing();
       result.Marked = true;
-      s_.ClearShow = true;
-      s_.PopupColour = -1;
-      s_.PopupRise = 0;
+      Show(Display::ClearShow, true);
+      view_->StartPopup(PopupWhite);
       if (s_.SpecialKind == CellKind::Empty) sound_.PlayWave(Effect::CubeCross, PlayFlag::Once, -600);
       Pause(1000);
-      s_.ClearShow = false;
+      Show(Display::ClearShow, false);
       s_.SpecialKind = CellKind::Empty;
       if (s_.ChainCount > 1) s_.ChainScore += s_.ClearCount;
       if (!s_.ClearFlag) {
@@ -683,13 +686,12 @@ LandingResult GameRules::LandingStep() {
     }
   }
   if (s_.LandFlag && !s_.MatchFlag && !s_.ClearFlag) {
-    s_.PieceShow = false;
+    Show(Display::PieceShow, false);
     CountHeights();
     const CellKind kind = s_.SpecialKind;
     if (HasLandingEffect(kind)) {
       if (events_) events_->OnLandingEffect(kind);
-      s_.EffectKind = kind;
-      s_.EffectShow = true;
+      Show(Display::EffectShow, true);
       LandingEffect(kind);
     }
     s_.MatchFlag = false;
@@ -704,7 +706,8 @@ LandingResult GameRules::LandingStep() {
 void GameRules::ResumeNormalPlay() {
   s_.SpecialKind = CellKind::Empty;
   s_.ChainCount = 0;
-  s_.PieceShow = s_.HudShow = true;
+  Show(Display::PieceShow, true);
+  Show(Display::HudShow, true);
   s_.DropInterval = s_.PendingDropInterval;
 }
 
@@ -720,11 +723,13 @@ void CheckBurst(int count) {
 }  // namespace
 
 // Each signed term draws its sign just before the number it multiplies.
-void GameRules::MakeParticleRise(int Count, float X, float /*Y*/, float Z, float SX, float SY, float SZ) {
+ParticleBurst GameRules::MakeParticleRise(int Count, float X, float /*Y*/, float Z, float SX, float SY,
+                                          float SZ) {
   CheckBurst(Count);
-  s_.ParticleCount = Count;
+  ParticleBurst burst;
+  burst.ParticleCount = Count;
   for (int i = 1; i <= Count; ++i) {
-    ParticleRec& p = s_.Particle(i);
+    ParticleRec& p = burst.Particle(i);
     float sign = Sign();
     p.X = X + sign * random_.Next() * SX;
     p.Y = random_.Next() * SY;
@@ -735,13 +740,16 @@ void GameRules::MakeParticleRise(int Count, float X, float /*Y*/, float Z, float
     p.VZ = 0;
     p.Life = RoundEven(random_.Next() * 100.0f) + 100;
   }
+  return burst;
 }
 
-void GameRules::MakeParticleBlast(int Count, float X, float Y, float Z, float SX, float SY, float SZ) {
+ParticleBurst GameRules::MakeParticleBlast(int Count, float X, float Y, float Z, float SX, float SY,
+                                           float SZ) {
   CheckBurst(Count);
-  s_.ParticleCount = Count;
+  ParticleBurst burst;
+  burst.ParticleCount = Count;
   for (int i = 1; i <= Count; ++i) {
-    ParticleRec& p = s_.Particle(i);
+    ParticleRec& p = burst.Particle(i);
     float sign = Sign();
     p.X = X + sign * random_.Next() * SX;
     sign = Sign();
@@ -755,13 +763,16 @@ void GameRules::MakeParticleBlast(int Count, float X, float Y, float Z, float SX
     p.VZ = sign * random_.Next() * 0.35f;
     p.Life = RoundEven(random_.Next() * 100.0f) + 100;
   }
+  return burst;
 }
 
-void GameRules::MakeParticleDrift(int Count, float X, float Y, float Z, float SX, float SY, float SZ) {
+ParticleBurst GameRules::MakeParticleDrift(int Count, float X, float Y, float Z, float SX, float SY,
+                                           float SZ) {
   CheckBurst(Count);
-  s_.ParticleCount = Count;
+  ParticleBurst burst;
+  burst.ParticleCount = Count;
   for (int i = 1; i <= Count; ++i) {
-    ParticleRec& p = s_.Particle(i);
+    ParticleRec& p = burst.Particle(i);
     float sign = Sign();
     p.X = X + sign * random_.Next() * SX;
     sign = Sign();
@@ -774,6 +785,7 @@ void GameRules::MakeParticleDrift(int Count, float X, float Y, float Z, float SX
     p.VZ = 0;
     p.Life = RoundEven(random_.Next() * 100.0f) + 100;
   }
+  return burst;
 }
 
 int GameRules::BurstCount(int Count) const {
@@ -786,29 +798,35 @@ void GameRules::LandingEffect(CellKind Kind) {
   const float spacing = static_cast<float>(s_.CubeSpacing), layer = static_cast<float>(s_.LayerStep);
   const float sx = static_cast<float>(s_.SpecialX), sy = static_cast<float>(s_.SpecialY),
               sz = static_cast<float>(s_.SpecialZ);
+  // The burst is drawn first (its random numbers come before the others), then shown.
+  ParticleBurst stars;
   switch (Kind) {
     case CellKind::FourColor:
-      if (particles_) MakeParticleRise(BurstCount(200), 0, 0, 0, 3 * spacing, 1, 3 * spacing);
+      if (particles_) stars = MakeParticleRise(BurstCount(200), 0, 0, 0, 3 * spacing, 1, 3 * spacing);
+      view_->StartEffect(Kind, stars);
       sound_.PlayWave(Effect::SameColor, PlayFlag::Once, -200);
       Pause(1000);
       break;
     case CellKind::Stack:
       if (particles_)
-        MakeParticleDrift(BurstCount(100), (sy - 3) * spacing, (sz + 10) * layer / 3, (3 - sx) * spacing, 1,
-                          3, 1);
+        stars = MakeParticleDrift(BurstCount(100), (sy - 3) * spacing, (sz + 10) * layer / 3,
+                                  (3 - sx) * spacing, 1, 3, 1);
+      view_->StartEffect(Kind, stars);
       sound_.PlayWave(Effect::Thund, PlayFlag::Once, -800);
       Pause(500);
       break;
     case CellKind::ClearLayer:
       if (particles_)
-        MakeParticleBlast(BurstCount(150), (sy - 3) * spacing, (sz + 0.05f) * layer, (3 - sx) * spacing, 1, 1,
-                          1);
+        stars = MakeParticleBlast(BurstCount(150), (sy - 3) * spacing, (sz + 0.05f) * layer,
+                                  (3 - sx) * spacing, 1, 1, 1);
+      view_->StartEffect(Kind, stars);
       sound_.PlayWave(Effect::OkExpo, PlayFlag::Once, 0);
       break;
     case CellKind::Tund:
       if (particles_)
-        MakeParticleRise(BurstCount(100), (sy - 3) * spacing, 1, (3 - sx) * spacing - 1, 1,
-                         static_cast<float>(s_.HeightArray(s_.SpecialX, s_.SpecialY)), 1);
+        stars = MakeParticleRise(BurstCount(100), (sy - 3) * spacing, 1, (3 - sx) * spacing - 1, 1,
+                                 static_cast<float>(s_.HeightArray(s_.SpecialX, s_.SpecialY)), 1);
+      view_->StartEffect(Kind, stars);
       sound_.PlayWave(Effect::OkExpo, PlayFlag::Once, 0);
       break;
     default:
@@ -822,8 +840,9 @@ void GameRules::TurnField() {
   // The angle eases towards 90 degrees: 39 frames, then one at exactly 90.
   float step = 9.812f;
   s_.TurnAngle = step;
-  s_.PieceShow = s_.PlayShow = false;
-  s_.FieldSpinShow = true;
+  Show(Display::PieceShow, false);
+  Show(Display::PlayShow, false);
+  Show(Display::FieldSpinShow, true);
   while (s_.TurnAngle < 89.9f) {
     Frame();
     step *= 0.892f;
@@ -831,8 +850,8 @@ void GameRules::TurnField() {
   }
   s_.TurnAngle = 90;
   Frame();
-  s_.PlayShow = true;
-  s_.FieldSpinShow = false;
+  Show(Display::PlayShow, true);
+  Show(Display::FieldSpinShow, false);
   // The same sense as the piece turn: (x, y) goes to (y, 6 - x).
   const auto before = s_.CubeArray;
   for (int x = 1; x <= fx; ++x)

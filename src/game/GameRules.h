@@ -3,8 +3,9 @@
 // landing passes (specials, lines, clearing, sinking, chains), score, levels and
 // drop speed, the field turn and the cube shower. GameRules works on a
 // GameState it does not own, draws every random number from one IRandom in a
-// fixed order, plays sounds through a SoundPlayer, and lets frames run through
-// an IFrameStep during its pauses.
+// fixed order, plays sounds through a SoundPlayer, lets frames run through an
+// IFrameStep during its pauses, and says what the screen shows through an
+// IPlayView.
 //
 // One pass of the game loop, in order:
 //   LevelStep();                         level from score, announcement, music
@@ -21,6 +22,7 @@
 #include "core/Random.h"
 #include "game/FrameStep.h"
 #include "game/GameState.h"
+#include "game/PlayView.h"
 #include "game/SoundPlayer.h"
 
 namespace quarnix {
@@ -52,7 +54,10 @@ class GameRules {
   // copies) pauses take no time and animations run no frames.
   void SetFrameStep(IFrameStep* frameStep, IClock* clock);
   void SetEvents(IGameEvents* events) { events_ = events; }
-  // Particle bursts cost many random draws; a look-ahead copy switches them off.
+  // The screen the rules show things on; without one (null) nothing is shown.
+  void SetView(IPlayView* view);
+  // Particle bursts cost many random draws; a look-ahead copy switches them
+  // off. With them on, the draws are made whether or not a screen shows them.
   void SetParticles(bool on) { particles_ = on; }
 
   GameState& State() { return s_; }
@@ -105,9 +110,9 @@ class GameRules {
   void PressDrop();
 
   // --- Special cubes, field turn, shower.
-  void MakeParticleRise(int Count, float X, float Y, float Z, float SX, float SY, float SZ);
-  void MakeParticleBlast(int Count, float X, float Y, float Z, float SX, float SY, float SZ);
-  void MakeParticleDrift(int Count, float X, float Y, float Z, float SX, float SY, float SZ);
+  ParticleBurst MakeParticleRise(int Count, float X, float Y, float Z, float SX, float SY, float SZ);
+  ParticleBurst MakeParticleBlast(int Count, float X, float Y, float Z, float SX, float SY, float SZ);
+  ParticleBurst MakeParticleDrift(int Count, float X, float Y, float Z, float SX, float SY, float SZ);
   // Burst, sound and pause of the special cube that landed (FourColor, Stack,
   // ClearLayer, Tund; the others have none).
   void LandingEffect(CellKind Kind);
@@ -121,6 +126,7 @@ class GameRules {
 
  private:
   void Frame();
+  void Show(Display part, bool on) { view_->Show(part, on); }
   void RestCube(int x, int y, int z);
   void ApplySpecialRule();
   float Sign();
@@ -132,6 +138,7 @@ class GameRules {
   IFrameStep* frameStep_ = nullptr;
   IClock* clock_ = nullptr;
   IGameEvents* events_ = nullptr;
+  IPlayView* view_;
   bool particles_ = true;
 };
 

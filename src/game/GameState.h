@@ -1,8 +1,10 @@
 #pragma once
-// The whole state of a game, shared by the rules (GameRules), the game loop and
-// the renderer. It is plain data on purpose: the loop drives it, the renderer
-// reads it, and tests set it up cell by cell. All tables are 1-based and
-// bounds-checked; cells are addressed (x, y, z) with layer z = 1 the floor.
+// The whole state of a game, shared by the rules (GameRules) and the game
+// loop; the renderer reads it. It is plain data on purpose: the loop drives
+// it, and tests set it up cell by cell. What only the screen needs (display
+// flags, pop-up, particles, its animations) is the screen's own (PlayView.h).
+// All tables are 1-based and bounds-checked; cells are addressed (x, y, z)
+// with layer z = 1 the floor.
 
 #include <cstdint>
 
@@ -18,7 +20,6 @@ inline constexpr int MaxFieldZ = 10;
 inline constexpr int SpawnLayer = 10;  // a new piece always enters here
 inline constexpr int ShapeCount = 23;
 inline constexpr int LevelCount = 20;
-inline constexpr int MaxParticles = 300;
 inline constexpr int GameNameLength = 26;  // characters of a typed name
 
 // What a cell of the field holds. A kind's number is also the cube mesh it is
@@ -69,14 +70,6 @@ struct Vec3 {
   bool operator==(const Vec3&) const = default;
 };
 
-// One star particle of a special-cube effect, in the renderer's particle space
-// (X and Z horizontal, Y up). The renderer moves and ages them.
-struct ParticleRec {
-  float X = 0, Y = 0, Z = 0;
-  float VX = 0, VY = 0, VZ = 0;
-  int Life = 0;  // frames to live
-};
-
 // One row of the level table.
 struct LevelRec {
   int MinScore = 0;
@@ -88,13 +81,6 @@ struct LevelRec {
   int CubePicture = 0;  // colour-cube texture slot, 0 plain
   int PlanPicture = 0;  // build-plan texture slot 0..6
   Music MusicNo = LevelMusic(1);
-};
-
-// The renderer's background sway.
-struct BackMotionRec {
-  float PosX = 0, PosY = 0, PosZ = 0;
-  float LimitX = 0, LimitY = 0, LimitZ = 0;  // LimitX 0: not yet set up
-  float StepX = 0, StepY = 0, StepZ = 0;
 };
 
 struct GameState {
@@ -137,7 +123,10 @@ struct GameState {
   int ClearCount = 0;   // cubes cleared in the last pass
   int ChainCount = 0;   // clear passes since the piece landed
   float ScoreStep = 0;  // (GameScore mod 50) / 50: progress to the next field turn
-  float TurnAngle = 0;  // degrees of the running turn animation
+  // Degrees of the running turn animation. The rules' field turn and the
+  // loop's piece turn count their frames by it, so it is game state; the
+  // screen draws with it.
+  float TurnAngle = 0;
 
   // --- Landing flags: at rest -> marked -> shown clearing -> at rest ... -> next piece.
   bool DropFlag = false;   // fast drop: a drop step every frame
@@ -147,10 +136,6 @@ struct GameState {
 
   CellKind SpecialKind = CellKind::Empty;  // the special cube that came to rest last, Empty none
   int SpecialX = 0, SpecialY = 0, SpecialZ = 0;
-  CellKind EffectKind = CellKind::Empty;  // the special cube whose landing effect is animated
-
-  FixedArray<ParticleRec, MaxParticles> Particle;
-  int ParticleCount = 0;
 
   // --- Values the game loop carries from pass to pass.
   int PendingDropInterval = 2000;   // applied when normal play resumes
@@ -161,31 +146,16 @@ struct GameState {
   std::uint32_t LastDropTime = 0;  // last automatic drop step
   int DropInterval = 2000;         // ms between drop steps; 0 during a fast drop
 
-  // --- Display flags and animation state read by the renderer.
-  bool PieceShow = false;      // the falling piece
-  bool PlayShow = false;       // the field
-  bool StartShow = false;      // the build plan sliding in
-  bool HudShow = false;        // next piece and other HUD parts
-  float StartOffset = 10.0f;   // how far back the build plan starts
-  bool TurnShow = false;       // piece-turn animation
-  bool FieldSpinShow = false;  // field-turn animation: the field drawn turned by TurnAngle
-  bool FieldTurnShow = false;  // cube shower
-  bool ClearShow = false;      // clear-count pop-up
-  bool EffectShow = false;     // special-cube particles
-  bool LevelShow = false;      // level announcement
-  bool QuitShow = false;       // quit prompt
-  bool GameOverShow = false;   // game-over panel
-  bool BackShow = false;       // background
-  bool PanelShow = false;      // the 2D layer
-  int PopupColour = -1;        // ARGB of the clear pop-up
-  int PopupRise = 0;           // pixels the pop-up has risen
-  float SpinAngle = 0;         // degrees; spins special cubes and the light
-  BackMotionRec BackMotion;
+  // --- The two flags the rules' logic reads: no automatic drop while the
+  // quit prompt is open (and the drop time is not restamped), nor once the
+  // game is over. They are the game's state, not only what the screen shows.
+  bool QuitShow = false;      // quit prompt
+  bool GameOverShow = false;  // game-over panel
 
   // --- Name entry at game end.
-  FixedArray<int, GameNameLength> GameName;  // character codes, 32 where nothing is typed
+  FixedArray<int, GameNameLength> GameName;  // character codes, spaces where nothing is typed
+  int NameLength = 0;                        // characters typed; the cursor stands after them
   bool NameEntryOn = false;
-  float NameCursorX = 0;  // screen x of the name cursor, kept by the name entry
 
   // Pieces put into play since the state was made: watchers tell pieces apart by it.
   std::int64_t PiecesPut = 0;

@@ -30,7 +30,7 @@ std::string HudDigits(int Value, int Width) {
   return digits;
 }
 
-PlayRenderer::PlayRenderer(GameState& state, GameAssets& assets, ISprite& sprite, IRandom& random,
+PlayRenderer::PlayRenderer(const GameState& state, GameAssets& assets, ISprite& sprite, IRandom& random,
                            BlinkTimer& blink, const HudLayout& layout, const ScreenMode& mode)
     : s_(state),
       a_(assets),
@@ -65,7 +65,7 @@ void PlayRenderer::Counted(XObject& object) {
   if (const IMesh* mesh = object.Mesh()) counts_.SubsetDraws += mesh->GetNumSubsets();
 }
 
-void PlayRenderer::Display(XObject& object, int tex, CellKind kind, const D3DVECTOR& p, float spinY) {
+void PlayRenderer::DrawMesh(XObject& object, int tex, CellKind kind, const D3DVECTOR& p, float spinY) {
   const XDraw draw{.TexIndex = tex,
                    .AlphaBlend = Alpha(kind),
                    .Position = p,
@@ -91,7 +91,7 @@ void PlayRenderer::FlushOpaque() {
   opaque_.clear();
 }
 
-void PlayRenderer::QDisplay(XObject& object, int tex, CellKind kind, float yaw, const D3DVECTOR& p) {
+void PlayRenderer::DrawTurned(XObject& object, int tex, CellKind kind, float yaw, const D3DVECTOR& p) {
   FlushOpaque();
   // Centre opposite to the translation: the object turns about the world origin.
   object.QDisplayXfile(tex, Alpha(kind), 1.0f, yaw, 0, 0, vec3(-p.x, p.y, -p.z), p);
@@ -100,20 +100,20 @@ void PlayRenderer::QDisplay(XObject& object, int tex, CellKind kind, float yaw, 
 
 void PlayRenderer::DrawCube(CellKind k, const D3DVECTOR& p, bool spin) {
   if (!IsSpecial(k)) {
-    Display(a_.XCube(k), LevelRow().CubePicture, k, p);
+    DrawMesh(a_.XCube(k), LevelRow().CubePicture, k, p);
     return;
   }
-  Display(a_.XCube(k), 0, k, p, spin ? s_.SpinAngle : 0);
-  Display(a_.XCube(CellKind::SpecialBox), 0, CellKind::SpecialBox, p);
+  DrawMesh(a_.XCube(k), 0, k, p, spin ? v_.SpinAngle : 0);
+  DrawMesh(a_.XCube(CellKind::SpecialBox), 0, CellKind::SpecialBox, p);
 }
 
 void PlayRenderer::DrawTurnedCube(CellKind k, const D3DVECTOR& p) {
   if (!IsSpecial(k)) {
-    QDisplay(a_.XCube(k), LevelRow().CubePicture, k, s_.TurnAngle, p);
+    DrawTurned(a_.XCube(k), LevelRow().CubePicture, k, s_.TurnAngle, p);
     return;
   }
-  QDisplay(a_.XCube(k), 0, k, s_.TurnAngle, p);
-  QDisplay(a_.XCube(CellKind::SpecialBox), 0, CellKind::SpecialBox, s_.TurnAngle, p);
+  DrawTurned(a_.XCube(k), 0, k, s_.TurnAngle, p);
+  DrawTurned(a_.XCube(CellKind::SpecialBox), 0, CellKind::SpecialBox, s_.TurnAngle, p);
 }
 
 void PlayRenderer::RenderFrame() {
@@ -121,27 +121,27 @@ void PlayRenderer::RenderFrame() {
   opaque_.clear();
   view_ = device_.GetTransform(D3DTS_VIEW);
   Prologue();
-  if (s_.PlayShow) FieldPass();
-  if (s_.StartShow) StartPass();
-  if (s_.FieldSpinShow) FieldSpinPass();
-  if (s_.PieceShow) PiecePass();
-  if (s_.TurnShow) TurnPass();
+  if (Shown(Display::PlayShow)) FieldPass();
+  if (Shown(Display::StartShow)) StartPass();
+  if (Shown(Display::FieldSpinShow)) FieldSpinPass();
+  if (Shown(Display::PieceShow)) PiecePass();
+  if (Shown(Display::TurnShow)) TurnPass();
   FlushOpaque();
-  if (s_.BackShow) BackgroundPass();
-  if (s_.EffectShow) EffectPass();
+  if (Shown(Display::BackShow)) BackgroundPass();
+  if (Shown(Display::EffectShow)) EffectPass();
 
   // Turns with the special cubes; the meshes see it from the next frame on.
-  const float a = s_.SpinAngle * Radians;
+  const float a = v_.SpinAngle * Radians;
   SetDirLight(device_, MakeColorValue(1, 1, 1, 0), vec3(std::sin(a), -1, std::cos(a)), 1, 0, 0, 1);
 
-  if (s_.PanelShow) HudLayer();
+  if (Shown(Display::PanelShow)) HudLayer();
   device_.EndScene();
   device_.Present();
   last_ = counts_;
 }
 
 void PlayRenderer::Prologue() {
-  BackMotionRec& m = s_.BackMotion;
+  BackMotionRec& m = v_.BackMotion;
   if (m.LimitX == 0) {
     m.LimitX = static_cast<float>(random_.Next() * 325 + 45);
     m.LimitY = static_cast<float>(random_.Next() * 20 + 25);
@@ -150,7 +150,7 @@ void PlayRenderer::Prologue() {
     m.StepY = 0.02f;
     m.StepZ = 0.05f;
   }
-  s_.SpinAngle = s_.SpinAngle == 360 ? 0 : s_.SpinAngle + 2;
+  v_.SpinAngle = v_.SpinAngle == 360 ? 0 : v_.SpinAngle + 2;
   device_.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f);
   device_.BeginScene();
 }
@@ -160,15 +160,15 @@ void PlayRenderer::FieldPass() {
   for (int x = 1; x <= s_.FieldSizeX; ++x)
     for (int y = 1; y <= s_.FieldSizeY; ++y) {
       const D3DVECTOR floor = CellWorldPosition(s_, x, y, 1);
-      Display(a_.XBuildPlan, level.PlanPicture, CellKind::Empty, floor);
+      DrawMesh(a_.XBuildPlan, level.PlanPicture, CellKind::Empty, floor);
       for (int z = 1; z <= s_.FieldSizeZ; ++z) {
         const CellKind k = s_.CubeArray(x, y, z);
         if (IsCube(k)) DrawCube(k, CellWorldPosition(s_, x, y, z), true);
       }
       const CellKind rain = s_.RainCube(x, y);
-      if (IsCube(rain) && s_.FieldTurnShow)  // a shower cube on its way down, never see-through
-        Display(a_.XCube(rain), level.CubePicture, CellKind::Empty,
-                vec3(floor.x, s_.RainHeight(x, y), floor.z));
+      if (IsCube(rain) && Shown(Display::FieldTurnShow))  // a shower cube on its way down, never see-through
+        DrawMesh(a_.XCube(rain), level.CubePicture, CellKind::Empty,
+                 vec3(floor.x, s_.RainHeight(x, y), floor.z));
     }
 }
 
@@ -177,17 +177,17 @@ void PlayRenderer::StartPass() {
   for (int x = 1; x <= s_.FieldSizeX; ++x)
     for (int y = 1; y <= s_.FieldSizeY; ++y) {
       D3DVECTOR p = CellWorldPosition(s_, x, y, 1);
-      p.z -= s_.StartOffset;
-      Display(a_.XBuildPlan, plan, CellKind::Empty, p);
+      p.z -= v_.StartOffset;
+      DrawMesh(a_.XBuildPlan, plan, CellKind::Empty, p);
     }
-  s_.StartOffset *= 0.95f;
+  v_.StartOffset *= 0.95f;
 }
 
 void PlayRenderer::FieldSpinPass() {
   const int plan = LevelRow().PlanPicture;
   for (int x = 1; x <= s_.FieldSizeX; ++x)
     for (int y = 1; y <= s_.FieldSizeY; ++y) {
-      QDisplay(a_.XBuildPlan, plan, CellKind::Empty, s_.TurnAngle, CellWorldPosition(s_, x, y, 1));
+      DrawTurned(a_.XBuildPlan, plan, CellKind::Empty, s_.TurnAngle, CellWorldPosition(s_, x, y, 1));
       for (int z = 1; z <= s_.FieldSizeZ; ++z) {
         const CellKind k = s_.CubeArray(x, y, z);
         if (IsCube(k)) DrawTurnedCube(k, CellWorldPosition(s_, x, y, z));
@@ -204,7 +204,7 @@ void PlayRenderer::PiecePass() {
       // Where this column's cube will come to rest.
       D3DVECTOR marker = CellWorldPosition(s_, x, y, 1);
       marker.y = static_cast<float>(s_.HeightArray(x, y) * s_.LayerStep);
-      Display(a_.XSelectArea, 0, CellKind::Empty, marker, s_.SpinAngle);
+      DrawMesh(a_.XSelectArea, 0, CellKind::Empty, marker, v_.SpinAngle);
     }
 }
 
@@ -220,7 +220,7 @@ void PlayRenderer::TurnPass() {
 }
 
 void PlayRenderer::BackgroundPass() {
-  BackMotionRec& m = s_.BackMotion;
+  BackMotionRec& m = v_.BackMotion;
   if (m.PosY < 0) m.StepY = 0.02f;
   if (m.PosY >= m.LimitY) m.StepY = -0.02f;
   m.PosY += m.StepY;
@@ -239,14 +239,14 @@ void PlayRenderer::BackgroundPass() {
 }
 
 void PlayRenderer::EffectPass() {
-  s_.EffectShow = false;
+  v_.Show(Display::EffectShow, false);
   device_.SetRenderState(D3DRS_ZWRITEENABLE, 0);
   int star = 1;
-  const CellKind kind = s_.EffectKind;
+  const CellKind kind = v_.EffectKind;
   const bool moves = HasLandingEffect(kind);
-  for (int i = 1; i <= s_.ParticleCount; ++i) {
+  for (int i = 1; i <= v_.ParticleCount; ++i) {
     star = star == 3 ? 1 : star + 1;
-    ParticleRec& p = s_.Particle(i);
+    ParticleRec& p = v_.Particle(i);
     if (kind == CellKind::FourColor || kind == CellKind::Stack || kind == CellKind::Tund) p.VY *= 1.01f;
     if (kind == CellKind::ClearLayer) {
       p.VX *= 0.9f;
@@ -262,7 +262,7 @@ void PlayRenderer::EffectPass() {
       a_.XStar(star).DisplayXfile(
           {.AlphaBlend = 1, .Position = {p.X, p.Y, p.Z}, .AngleX = 40, .Axis = RotationAxis::X});
       Counted(a_.XStar(star));
-      s_.EffectShow = true;
+      v_.Show(Display::EffectShow, true);
     }
   }
   device_.SetRenderState(D3DRS_ZWRITEENABLE, 1);
@@ -317,15 +317,15 @@ void PlayRenderer::HudLayer() {
   Sprite(SB, MakeRect(0, 370, 399, 511), 0, H + 1 - 30 * r);
   Sprite(SB, MakeRect(0, 410, 439, 511), half, H + 1 - 30 * r);
   // 7. The next piece.
-  if (s_.HudShow) {
+  if (Shown(Display::HudShow)) {
     const int picture = LevelRow().CubePicture;
     for (int i = 1; i <= 3; ++i)
       for (int j = 1; j <= 3; ++j)
         if (const CellKind kind = s_.NextCube(i, j); IsCube(kind))
           Sprite(a_.ScreenCS, h.CubeIconRect(picture, kind), h.NextPos(i, j).x, h.NextPos(i, j).y);
   }
-  if (s_.ClearShow) ClearPopup();
-  if (s_.LevelShow) LevelAnnouncement();
+  if (Shown(Display::ClearShow)) ClearPopup();
+  if (Shown(Display::LevelShow)) LevelAnnouncement();
   if (s_.QuitShow)
     Sprite(SA, MakeRect(0, 260, 330, 499), half - 250 * r,
            static_cast<float>(mode_.ScreenHeight / 2) - 35 * r);
@@ -336,11 +336,11 @@ void PlayRenderer::HudLayer() {
 void PlayRenderer::ClearPopup() {
   const float r = mode_.ScreenRatio;
   const auto half = static_cast<float>(mode_.ScreenWidth / 2);
-  s_.PopupRise += 2;
+  v_.PopupRise += 2;
   // The alpha byte fades by 2 a frame (worked on the bits, so it never overflows).
-  s_.PopupColour = static_cast<int>(static_cast<std::uint32_t>(s_.PopupColour) - 0x02000000u);
-  const auto colour = static_cast<std::uint32_t>(s_.PopupColour);
-  const float y = static_cast<float>(mode_.ScreenHeight / 2 - s_.PopupRise);
+  v_.PopupColour = static_cast<int>(static_cast<std::uint32_t>(v_.PopupColour) - 0x02000000u);
+  const auto colour = static_cast<std::uint32_t>(v_.PopupColour);
+  const float y = static_cast<float>(mode_.ScreenHeight / 2 - v_.PopupRise);
   const int width = s_.ClearCount < 10 ? 1 : s_.ClearCount < 100 ? 2 : 3;
   const std::string digits = HudDigits(s_.ClearCount, width);
   for (std::size_t n = 0; n < digits.size(); ++n) {
@@ -354,8 +354,8 @@ void PlayRenderer::ClearPopup() {
 
 void PlayRenderer::LevelAnnouncement() {
   const float r = mode_.ScreenRatio;
-  if (s_.PopupRise < mode_.ScreenHeight / 2) s_.PopupRise += RoundToInt(10 * r);
-  const auto y = static_cast<float>(s_.PopupRise);
+  if (v_.PopupRise < mode_.ScreenHeight / 2) v_.PopupRise += RoundToInt(10 * r);
+  const auto y = static_cast<float>(v_.PopupRise);
   Sprite(a_.ScreenSA, MakeRect(0, 50, 80, 140), static_cast<float>(mode_.ScreenWidth / 2) - 110 * r, y);
   const std::string digits = HudDigits(std::clamp(s_.ScoreLevel, 0, 99), 2);
   for (int n = 1; n <= 2; ++n) {
@@ -389,7 +389,9 @@ void PlayRenderer::GameOverPanel() {
   }
   // The cursor blinks in 500 ms phases.
   const std::uint32_t cursor = blink_.TimeBlink(500) ? 0u : PanelColour;
-  Sprite(a_.ScreenSA, MakeRect(240, 330, 344, 254), s_.NameCursorX, o.y + 312 * r + 2, cursor);
+  // It stands after the typed characters, on the last slot once the name is full.
+  const float cursorX = h.NamePos(std::min(s_.NameLength, GameNameLength - 1) + 1).x;
+  Sprite(a_.ScreenSA, MakeRect(240, 330, 344, 254), cursorX, o.y + 312 * r + 2, cursor);
 }
 
 }  // namespace quarnix

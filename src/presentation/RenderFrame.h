@@ -7,10 +7,11 @@
 // pop-up, level announcement, quit prompt, game-over panel with the typed name
 // and its blinking cursor).
 //
-// The renderer owns no game state: it advances the animation fields the state
-// keeps for it (SpinAngle, BackMotion, StartOffset, PopupRise, PopupColour,
-// the particles, EffectShow) and reads everything else. Errors of the device,
-// the sprite or a mesh leave the frame at once as exceptions.
+// The renderer reads the game state and owns the screen's state (ScreenState:
+// display flags, pop-up, particles, its animations), which the rules and the
+// game loop change through IPlayView and which it advances as it draws.
+// Errors of the device, the sprite or a mesh leave the frame at once as
+// exceptions.
 
 #include <array>
 #include <cstdint>
@@ -25,6 +26,7 @@
 #include "platform/PublicX8.h"
 #include "presentation/GameAssets.h"
 #include "presentation/HudLayout.h"
+#include "presentation/ScreenState.h"
 
 namespace quarnix {
 
@@ -48,8 +50,8 @@ class PlayRenderer final : public IGameEvents {
  public:
   // The background sway's three limits are drawn from random on the first
   // frame; blink times the name cursor.
-  PlayRenderer(GameState& state, GameAssets& assets, ISprite& sprite, IRandom& random, BlinkTimer& blink,
-               const HudLayout& layout, const ScreenMode& mode);
+  PlayRenderer(const GameState& state, GameAssets& assets, ISprite& sprite, IRandom& random,
+               BlinkTimer& blink, const HudLayout& layout, const ScreenMode& mode);
 
   // Draws and presents one frame.
   void RenderFrame();
@@ -59,6 +61,8 @@ class PlayRenderer final : public IGameEvents {
   void OnLandingEffect(CellKind Kind) override;
 
   const FrameCounts& LastFrame() const { return last_; }
+  // What the screen shows: the rules and the game loop change it through this.
+  ScreenState& Screen() { return v_; }
 
  private:
   void Prologue();
@@ -86,9 +90,9 @@ class PlayRenderer final : public IGameEvents {
   // order, because opaque draws between two see-through ones may come in any order.
   // kind: the cube kind whose see-through flag applies, Empty for none;
   // spinY: degrees about the vertical axis.
-  void Display(XObject& object, int tex, CellKind kind, const D3DVECTOR& p, float spinY = 0);
+  void DrawMesh(XObject& object, int tex, CellKind kind, const D3DVECTOR& p, float spinY = 0);
   void FlushOpaque();
-  void QDisplay(XObject& object, int tex, CellKind kind, float yaw, const D3DVECTOR& p);
+  void DrawTurned(XObject& object, int tex, CellKind kind, float yaw, const D3DVECTOR& p);
   std::uint32_t Alpha(CellKind kind) const;
   void Counted(XObject& object);
   // Scaled by ScreenRatio both ways unless scaleY is given.
@@ -100,7 +104,10 @@ class PlayRenderer final : public IGameEvents {
   void Number(int value, int width, const std::array<RECT, 10>& table, Position position,
               std::uint32_t colour = 0xFFFFFFFF);
 
-  GameState& s_;
+  bool Shown(Display part) const { return v_[part]; }
+
+  const GameState& s_;
+  ScreenState v_;
   GameAssets& a_;
   IDevice& device_;
   ISprite& sprite_;

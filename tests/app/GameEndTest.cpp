@@ -50,7 +50,7 @@ TEST_F(GameEndTest, YesAtThePromptEntersTheTypedName) {
   const std::int32_t saves = book.File(661);
   EXPECT_EQ(QuitWith(5, 2, {'A', 'B', KeyBack, 'C', KeyEnter}), GameEnd::Quit);
   EXPECT_TRUE(s.NameEntryOn);
-  EXPECT_FLOAT_EQ(s.NameCursorX, 317.0f + 2 * 15.0f);  // the slot after "AC"
+  EXPECT_EQ(s.NameLength, 2);  // the cursor stands after "AC"
   const ScoreBook back = ReadBack();
   EXPECT_EQ(back.ScoreList(1).Name, Padded("AC"));
   EXPECT_EQ(back.ScoreList(1).Score, 7);  // cleared cubes and the chain bonus
@@ -98,7 +98,7 @@ TEST_F(GameEndTest, TheNameStopsAtTwentySixCharactersAndTheFieldSpins) {
   keys.push_back(KeyEnter);
   EXPECT_EQ(QuitWith(1, 0, keys), GameEnd::Quit);
   EXPECT_EQ(ReadBack().ScoreList(1).Name, std::string(25, 'Q') + "Z");
-  EXPECT_FLOAT_EQ(s.NameCursorX, 317.0f + 25 * 15.0f);  // the cursor stays on the last slot
-  EXPECT_TRUE(s.GameOverShow && s.FieldSpinShow);
+  EXPECT_EQ(s.NameLength, GameNameLength);  // the 27th character replaced the 26th
+  EXPECT_TRUE(s.GameOverShow && shown[Display::FieldSpinShow]);
   EXPECT_GT(s.TurnAngle, 0.05f * 31);  // a turn step per frame, a frame per key at least
 }

@@ -40,10 +40,10 @@ TEST_F(LoopTest, StartPauseThenLevelOneAnnouncedWithItsMusic) {
   std::int64_t announced = -1, musicAt = -1;
   int tracksDuringAnnouncement = 0;
   probe.onFrame = [&] {
-    if (s.LevelShow) {
+    if (shown[Display::LevelShow]) {
       if (announced < 0) announced = s.FrameTime;
       for (auto& m : music) tracksDuringAnnouncement += m.Playing();
-      EXPECT_FALSE(s.PieceShow);
+      EXPECT_FALSE(shown[Display::PieceShow]);
     } else if (announced >= 0) {
       musicAt = s.FrameTime;
       CloseWindow();
@@ -65,7 +65,8 @@ TEST_F(LoopTest, StartPauseThenLevelOneAnnouncedWithItsMusic) {
   EXPECT_EQ(waves(Effect::OkBuildMove).Plays(), 1);
   EXPECT_EQ(waves(Effect::OkBuildMove).Volume(), -200 - 300);
   EXPECT_EQ(renderer.BackgroundResets, 1);
-  EXPECT_TRUE(s.PieceShow && s.PlayShow && s.HudShow && !s.StartShow);
+  EXPECT_TRUE(shown[Display::PieceShow] && shown[Display::PlayShow] && shown[Display::HudShow] &&
+              !shown[Display::StartShow]);
 }
 
 // From the start of the tick counter, and from just before its wrap at 2^32 ms.
@@ -77,7 +78,7 @@ TEST_P(DropTiming, WithoutKeysThePieceFallsALayerEveryTwoSeconds) {
   std::vector<std::uint32_t> steps;  // the start of play, then every layer the piece fell
   int z = 0, start = 0;
   probe.onFrame = [&] {
-    if (!s.LevelShow && steps.empty()) return;  // start pause
+    if (!shown[Display::LevelShow] && steps.empty()) return;  // start pause
     if (steps.empty()) steps.push_back(s.LastDropTime), start = z = s.NowCubeZ;
     if (s.NowCubeZ < z) steps.push_back(s.FrameTime);
     z = s.NowCubeZ;
@@ -156,9 +157,9 @@ TEST_F(LoopTest, BindingsMoveTurnAndSwitchTheCamera) {
   GameState copy;
   probe.onFrame = [&] {
     TapKeys();
-    if (s.TurnShow) {
+    if (shown[Display::TurnShow]) {
       turnAngles.push_back(s.TurnAngle);
-      EXPECT_FALSE(s.PieceShow);
+      EXPECT_FALSE(shown[Display::PieceShow]);
     }
     if (!NormalPlay() || !taps.empty() || held != 0) return;
     const Cells now = PieceCells(s);
@@ -211,7 +212,7 @@ TEST_F(LoopTest, BindingsMoveTurnAndSwitchTheCamera) {
 }
 
 TEST_F(LoopTest, TheDropIntervalChangesOnlyAfterAClearPassAndTheDropKeyFallsEveryFrame) {
-  BotKeyDriver bot(s, keys, source, DefaultGameKeys(), 5);
+  BotKeyDriver bot(s, shown, keys, source, DefaultGameKeys(), 5);
   bot.SetMaxPieces(150);
   loop.AddObserver(&bot);
   std::int64_t expected = 2000;  // until the first clear
@@ -258,8 +259,8 @@ TEST_F(LoopTest, AFullFieldEndsTheGameAtThePanel) {
   EXPECT_EQ(loop.PlayGame(), GameEnd::FieldFull);
   EXPECT_EQ(s.MaxHeight, s.FieldSizeZ);
   EXPECT_FALSE(musicAtPanel);
-  EXPECT_FALSE(s.PieceShow || s.PlayShow || s.HudShow);
-  EXPECT_TRUE(s.FieldSpinShow);
+  EXPECT_FALSE(shown[Display::PieceShow] || shown[Display::PlayShow] || shown[Display::HudShow]);
+  EXPECT_TRUE(shown[Display::FieldSpinShow]);
 }
 
 TEST_F(LoopTest, ACloseRequestLeavesTheGameAndThePanel) {

@@ -48,7 +48,7 @@ class LoopTest : public ::testing::Test {
         rules(s, random, sound),
         keys(source),
         scores(book, file, random),
-        loop(rules, sound, keys, gameKey, clock, {renderer, camera, events, scores}) {
+        loop(rules, sound, keys, gameKey, clock, {renderer, camera, events, scores, shown}) {
     for (int i = 1; i <= EffectCount; ++i) sound.WaveBuffer(i) = &waves(i);
     for (int i = 1; i <= MusicCount; ++i) sound.MusicBuffer(i) = &music(i);
     sound.SoundOn = 1;
@@ -74,8 +74,8 @@ class LoopTest : public ::testing::Test {
   void Tap(std::initializer_list<int> vks) { taps.insert(taps.end(), vks); }
   // Normal play at the end of a frame: the next pass reads the keys.
   bool NormalPlay() const {
-    return s.PieceShow && !s.LevelShow && !s.QuitShow && !s.GameOverShow && !s.TurnShow && !s.DropFlag &&
-           !s.LandFlag && !s.MatchFlag && !s.ClearFlag;
+    return shown[Display::PieceShow] && !shown[Display::LevelShow] && !s.QuitShow && !s.GameOverShow &&
+           !shown[Display::TurnShow] && !s.DropFlag && !s.LandFlag && !s.MatchFlag && !s.ClearFlag;
   }
   // The program is asked to close at the next frame: PlayGame ends with QuitRequest.
   void CloseWindow() { events.Quit = true; }
@@ -97,6 +97,7 @@ class LoopTest : public ::testing::Test {
   NullPlayRenderer renderer;
   RecordingCamera camera;
   ScriptedEventPump events;
+  DisplayFlags shown;
   GameKeys gameKey = DefaultGameKeys();
   GameLoop loop;
   Probe probe;

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "app/GameLoop.h"
-#include "game/GameOverLayout.h"
 
 using namespace quarnix;
 
@@ -48,13 +47,4 @@ TEST(NameEntry, CharactersAddAndBackspaceOrDeleteRemove) {
   empty.Type({8, 46});
   EXPECT_EQ(empty.length, 0);
   EXPECT_EQ(empty.Text(), Padded(""));
-}
-
-TEST(NameEntry, NameSlotsSitInTheCentredPanel) {
-  // 1024 x 768: panel from 512 - 240 = 272, name line 45 further in, slots 15 apart.
-  EXPECT_FLOAT_EQ(NameSlotX(1024, 1.0f, 1), 317.0f);
-  EXPECT_FLOAT_EQ(NameSlotX(1024, 1.0f, 26), 692.0f);
-  // 640 x 480 scales everything by 0.625 about the screen's centre.
-  EXPECT_FLOAT_EQ(NameSlotX(640, 0.625f, 1), 320.0f - 150.0f + 28.125f);
-  EXPECT_FLOAT_EQ(NameSlotX(640, 0.625f, 3), 320.0f - 150.0f + 28.125f + 18.75f);
 }

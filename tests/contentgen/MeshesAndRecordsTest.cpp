@@ -39,18 +39,17 @@ std::map<std::string, std::string> Folder(const fs::path& Dir) {
   return Files;
 }
 
-// The 18 meshes in loading order, with the built-in mesh number (0: the marker).
+// The 18 meshes: the game's file, the authoring name, the built-in mesh number (0: the marker).
 struct Stem {
-  const char* Resource;
-  const char* Authoring;
+  std::string Resource, Authoring;
   int Builtin;
 };
-const Stem Stems[] = {{"M1", "BuildPlan", 1},   {"M2", "SelectArea", 0}, {"M3", "Channel", 2},
-                      {"C01", "Red", 3},        {"C02", "Green", 4},     {"C03", "Blue", 5},
-                      {"C04", "Yellow", 6},     {"C05", "4Color", 7},    {"C06", "2x2x2", 8},
-                      {"C07", "ClearLayer", 9}, {"C08", "Diamond", 10},  {"C09", "Tund", 11},
-                      {"C10", "FallCube", 12},  {"C11", "Cross", 13},    {"C12", "SpecialBox", 14},
-                      {"S1", "star1", 15},      {"S2", "star2", 16},     {"S3", "star3", 17}};
+std::vector<Stem> Stems() {
+  std::vector<Stem> s{{std::string(MeshFile(SelectAreaMesh).Stem()), std::string(SelectAreaFileStem), 0}};
+  for (int n = 1; n <= BuiltinMeshCount; ++n)
+    s.push_back({std::string(MeshFile(BuiltinMesh(n).File).Stem()), std::string(BuiltinMesh(n).FileStem), n});
+  return s;
+}
 
 class Generated : public ::testing::Test {
  protected:
@@ -67,9 +66,9 @@ class Generated : public ::testing::Test {
 };
 
 TEST(GameFolderMeshes, EveryFileReadsBackWithTheBuiltInVertices) {
-  for (const Stem& s : Stems) {
+  for (const Stem& s : Stems()) {
     SCOPED_TRACE(s.Resource);
-    const fs::path File = fs::path(QUARNIX_GAME_DIR) / "Data" / (std::string(s.Resource) + ".CAR");
+    const fs::path File = fs::path(QUARNIX_GAME_DIR) / "Data" / (s.Resource + ".CAR");
     const XFileContent Content = LoadXFileContent(File);
     // Binary, as the game's mesh saver writes them, with one mesh and one material.
     EXPECT_EQ(Content.Header.FormatTag, "bin ");
@@ -103,9 +102,9 @@ TEST(GameFolderMeshes, EveryFileReadsBackWithTheBuiltInVertices) {
 TEST_F(Generated, TwoRunsGiveTheSameMeshesUnderBothNames) {
   for (const char* Out : {"a", "b"})
     ASSERT_EQ(Run((Root / Out).string() + " --authoring " + (Root / Out / "authoring").string()), 0);
-  for (const Stem& s : Stems) {
-    const std::string Game = std::string("Data/") + s.Resource + ".CAR";
-    const std::string Authoring = std::string("authoring/") + s.Authoring + ".CAR";
+  for (const Stem& s : Stems()) {
+    const std::string Game = "Data/" + s.Resource + ".CAR";
+    const std::string Authoring = "authoring/" + s.Authoring + ".CAR";
     ASSERT_TRUE(fs::exists(Root / "a" / Game)) << Game;
     ASSERT_TRUE(fs::exists(Root / "a" / Authoring)) << Authoring;
     EXPECT_EQ(Bytes(Root / "a" / Game), Bytes(Root / "b" / Game)) << Game << " differs between runs";

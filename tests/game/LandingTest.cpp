@@ -68,7 +68,7 @@ TEST_F(Landing, ALineClearsThenTheSunkCubesClearInAChain) {
             Board("z=1\n*....\n*GG..\n*....\n.....\n.....\nz=2\n.....\nG....\n.....\n.....\n....."));
   EXPECT_GE(clock.Ticks() - before, 1000u);
   EXPECT_LT(clock.Ticks() - before, 1015u + 15u);
-  EXPECT_FALSE(s.ClearShow);
+  EXPECT_FALSE(shown[Display::ClearShow]);
   EXPECT_EQ(s.GameScore, 3);
   EXPECT_EQ(s.ChainScore, 0);
   EXPECT_EQ(Played(Effect::CubeCross), 1);
@@ -184,7 +184,7 @@ TEST_F(Landing, ALineMadeWithASpecialPieceClearsWithoutTheCrossSound) {
   rules.LandingStep();
   EXPECT_EQ(Played(Effect::CubeCross), 0);
   EXPECT_EQ(s.SpecialKind, CellKind::Empty);
-  EXPECT_FALSE(s.EffectShow);  // a diamond has no landing effect
+  EXPECT_FALSE(shown[Display::EffectShow]);  // a diamond has no landing effect
   rules.LandingStep();
   rules.LandingStep();
   EXPECT_EQ(s.ChainCount, 2);
@@ -235,7 +235,7 @@ TEST_F(Landing, FieldTurnsWhenTheScorePassesAMultipleOfFifty) {
   EXPECT_EQ(waves(Effect::OkRotBuild).Volume(), -1800);
   EXPECT_EQ(s.ScoreStep, 0.0f);
   EXPECT_EQ(s.PreviousScoreStep, 0.0f);
-  EXPECT_FALSE(s.FieldTurnShow);
+  EXPECT_FALSE(shown[Display::FieldTurnShow]);
   // From 10 to 70 the remainder only grew (10 to 20): no turn.
   removeAt(70, 10 / 50.0f);
   EXPECT_EQ(Played(Effect::OkRotBuild), 1);
@@ -265,8 +265,8 @@ TEST_F(Landing, NewLevelIsAnnouncedWithItsMusic) {
   rules.LevelStep();
   EXPECT_GE(clock.Ticks() - before, 3000u);
   EXPECT_EQ(s.GameLevel, 1);
-  EXPECT_FALSE(s.LevelShow);
-  EXPECT_TRUE(s.PieceShow && s.PlayShow && s.HudShow);
+  EXPECT_FALSE(shown[Display::LevelShow]);
+  EXPECT_TRUE(shown[Display::PieceShow] && shown[Display::PlayShow] && shown[Display::HudShow]);
   const Music track = s.LevelTable(1).MusicNo;
   EXPECT_EQ(sound.MusicNow, track);
   EXPECT_TRUE(music(track).Looping());

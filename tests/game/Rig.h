@@ -13,9 +13,20 @@
 #include "core/Random.h"
 #include "core/SoundBuffer.h"
 #include "game/GameRules.h"
+#include "game/PlayView.h"
 #include "game/SoundPlayer.h"
 
 namespace quarnix::test {
+
+// What the rules showed: the flags, and the last landing effect with its stars.
+struct ShownScreen final : DisplayFlags {
+  void StartEffect(CellKind kind, const ParticleBurst& stars) override {
+    EffectKind = kind;
+    Stars = stars;
+  }
+  CellKind EffectKind = CellKind::Empty;
+  ParticleBurst Stars;
+};
 
 class RulesTest : public ::testing::Test {
  protected:
@@ -24,6 +35,7 @@ class RulesTest : public ::testing::Test {
     for (int i = 1; i <= MusicCount; ++i) sound.MusicBuffer(i) = &music(i);
     sound.SoundOn = 1;
     rules.SetFrameStep(&frame, &clock);
+    rules.SetView(&shown);
     // The tables come from any draws; the draws a test cares about are scripted after.
     Rng tables(99);
     random.SetFallback(&tables);
@@ -46,6 +58,7 @@ class RulesTest : public ::testing::Test {
   FixedArray<RecordingSoundBuffer, EffectCount> waves;
   FixedArray<RecordingSoundBuffer, MusicCount> music;
   GameRules rules;
+  ShownScreen shown;
   VirtualClock clock;
   HeadlessFrameStep frame;
 };

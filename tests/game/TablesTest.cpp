@@ -183,6 +183,6 @@ TEST_F(Tables, NewGameStartsFromAnEmptyWellWithTwoPieces) {
   for (CellKind v : s.NextCube) next += IsCube(v);
   EXPECT_EQ(inPlay, 3);
   EXPECT_EQ(next, 3);
-  EXPECT_TRUE(s.StartShow && s.BackShow && s.PanelShow);
-  EXPECT_FALSE(s.PieceShow || s.PlayShow || s.HudShow);
+  EXPECT_TRUE(shown[Display::StartShow] && shown[Display::BackShow] && shown[Display::PanelShow]);
+  EXPECT_FALSE(shown[Display::PieceShow] || shown[Display::PlayShow] || shown[Display::HudShow]);
 }
