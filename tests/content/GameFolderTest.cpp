@@ -3,11 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <set>
-#include <string>
 
 #include "content/GameFiles.h"
 #include "core/Files.h"
@@ -15,26 +12,18 @@
 namespace quarnix {
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string Upper(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
-  return s;
-}
-
 TEST(GameFolder, HoldsEveryListedFileAndNoOtherData) {
-  const fs::path game = QUARNIX_GAME_DIR;
-  std::set<std::string> listed;  // names are found without regard to case
+  const std::filesystem::path game = QUARNIX_GAME_DIR;
+  std::set<std::filesystem::path> listed;  // as found, whatever the case of their names
   for (const GameFile& f : GameFiles) {
-    EXPECT_TRUE(FindFile(game / f.Path())) << f.Path() << " is missing";
-    listed.insert(Upper(f.Path().generic_string()));
+    const auto found = FindFile(game / f.Path());
+    EXPECT_TRUE(found) << f.Path() << " is missing";
+    if (found) listed.insert(*found);
   }
   EXPECT_EQ(listed.size(), std::size(GameFiles)) << "two rows name one file";
   for (std::string_view folder : {DataFolder, WaveFolder})
-    for (const auto& e : fs::directory_iterator(game / folder)) {
-      const fs::path file = fs::path(folder) / e.path().filename();
-      EXPECT_TRUE(listed.count(Upper(file.generic_string()))) << file << " is not in the file table";
-    }
+    for (const auto& e : std::filesystem::directory_iterator(game / folder))
+      EXPECT_TRUE(listed.count(e.path())) << e.path() << " is not in the file table";
 }
 
 }  // namespace
