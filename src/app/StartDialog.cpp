@@ -42,8 +42,7 @@ bool Inside(const RECT& r, DialogPoint p) {
 std::unique_ptr<ScreenObject> LoadLogo(IDevice& device, const std::filesystem::path& DataPath) {
   try {
     const ScreenImageFile& sheet = PackedScreenImages().front();  // OA.RB
-    const auto bytes = ReadFileBytes(ResolveFile(DataPath / sheet.Name));
-    const auto pixels = UnpackScreenImage(sheet, bytes);
+    const auto pixels = UnpackScreenImage(sheet, ReadScreenImage(sheet, DataPath));
     auto logo = std::make_unique<ScreenObject>(device);
     logo->FillTexture(sheet.Width, pixels, 0, sheet.Width * sheet.Width - 1, sheet.KeySum, 255);
     return logo;

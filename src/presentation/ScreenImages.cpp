@@ -40,16 +40,26 @@ std::vector<std::uint8_t> UnpackScreenImage(const ScreenImageFile& image,
   std::vector<std::uint8_t> pixels(image.UnpackedBytes(), 0);
   // The last byte of a packed file is not image data.
   const int count = file.empty() ? 0 : static_cast<int>(file.size() - 1);
-  if (UnpackZeroRuns(count, file, pixels).Overflow)
+  const UnpackResult result = UnpackZeroRuns(count, file, pixels);
+  if (result.Overflow)
     throw std::runtime_error("\"" + std::string(image.Name) + "\" holds more than " +
                              std::to_string(image.UnpackedBytes()) + " bytes of pixels");
+  if (result.Written < pixels.size())
+    throw std::runtime_error("\"" + std::string(image.Name) + "\" holds " + std::to_string(result.Written) +
+                             " bytes of pixels, not the " + std::to_string(image.UnpackedBytes()) + " of a " +
+                             std::to_string(image.Width) + " x " + std::to_string(image.Width) + " sheet");
   return pixels;
+}
+
+std::vector<std::uint8_t> ReadScreenImage(const ScreenImageFile& image, const std::filesystem::path& folder) {
+  return ReadWholeFile(ResolveFile(folder / image.Name), image.MaxFileBytes(), "a screen image");
 }
 
 void LoadScreenImages(GameAssets& assets, const std::filesystem::path& DataPath2) {
   {
     const std::filesystem::path file = DataPath2 / "BG.RB";
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(ResolveFile(file));
+    const std::vector<std::uint8_t> bytes =
+        ReadWholeFile(ResolveFile(file), 2 * BackgroundPictures * BackgroundBytes, "a screen image");
     if (bytes.size() < BackgroundPictures * BackgroundBytes)
       throw std::runtime_error("\"" + file.string() + "\" holds " + std::to_string(bytes.size()) +
                                " bytes, not the " + std::to_string(BackgroundPictures * BackgroundBytes) +
@@ -60,8 +70,7 @@ void LoadScreenImages(GameAssets& assets, const std::filesystem::path& DataPath2
                                      i * PixelsEach + PixelsEach - 1);
   }
   for (const ScreenImageFile& image : PackedScreenImages()) {
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(ResolveFile(DataPath2 / image.Name));
-    const std::vector<std::uint8_t> pixels = UnpackScreenImage(image, bytes);
+    const std::vector<std::uint8_t> pixels = UnpackScreenImage(image, ReadScreenImage(image, DataPath2));
     ScreenImageTarget(assets, image.Name)
         .FillTexture(image.Width, pixels, 0, image.Width * image.Width - 1, image.KeySum, 255);
   }

@@ -24,6 +24,8 @@ struct ScreenImageFile {
   int Width;              // pixels per side
   int KeySum;             // 0: black is see-through; -1: opaque
   std::size_t UnpackedBytes() const { return static_cast<std::size_t>(Width) * Width * 3; }
+  // No sensible packing doubles the pixels: a longer file is refused unread.
+  std::size_t MaxFileBytes() const { return 2 * UnpackedBytes(); }
 };
 // The six packed sheets in loading order: OA, OB, ME, SA, SB, CS.
 std::span<const ScreenImageFile> PackedScreenImages();
@@ -35,8 +37,12 @@ inline constexpr std::size_t BackgroundBytes = std::size_t{BackgroundWidth} * Ba
 
 // The pixels of a packed sheet: the file's bytes but its last unpacked into a
 // zero-filled buffer of the sheet's size. Throws std::runtime_error naming the
-// file when its data would not fit.
+// file when its data would not fit or does not fill the sheet (a cut-off file).
 std::vector<std::uint8_t> UnpackScreenImage(const ScreenImageFile& image, std::span<const std::uint8_t> file);
+
+// The bytes of a packed sheet's file in folder, refused unread when it is not
+// a regular file or longer than MaxFileBytes.
+std::vector<std::uint8_t> ReadScreenImage(const ScreenImageFile& image, const std::filesystem::path& folder);
 
 // Loads BG.RB into XBackGround's slots 0..19, then the six sheets into their
 // screen objects, from DataPath2. A missing, short or oversized file throws

@@ -284,7 +284,7 @@ void XObject::LoadMesh(const std::filesystem::path& FileName) {
   if (!found) ShowAndEnd(DataFileError, FileName);
   std::vector<std::uint8_t> bytes;
   try {
-    bytes = ReadFileBytes(*found);
+    bytes = ReadWholeFile(*found, kXFileMaxBytes, "a vertex file");
   } catch (const std::exception&) {
     ShowAndEnd(DataFileError, FileName);
   }
