@@ -376,13 +376,17 @@ void PlayRenderer::GameOverPanel() {
   Number(std::min(s_.GameLevel, 99), 2, h.DigitRect, row(405), PanelColour);
   Sprite(a_.ScreenSA, MakeRect(165, 330, 344, 234), o.x + 205 * r, o.y + 292 * r, PanelColour);
   Sprite(a_.ScreenSA, MakeRect(0, 365, 380, 389), o.x + 45 * r, o.y + 312 * r, PanelColour);
-  for (int n = 1; n <= GameNameLength; ++n) {
-    const int code = s_.GameName(n);
-    const RECT& glyph = code >= 48 && code <= 57   ? h.DigitRect.at(static_cast<std::size_t>(code - 48))
-                        : code >= 65 && code <= 90 ? h.LetterRect(code - 64)
-                                                   : h.LetterRect(27);
-    Sprite(a_.ScreenSA, glyph, h.NamePos(n).x, h.NamePos(n).y, PanelColour);
-  }
+  const auto glyph = [&](int code) -> const RECT& {
+    return code >= 48 && code <= 57   ? h.DigitRect.at(static_cast<std::size_t>(code - 48))
+           : code >= 65 && code <= 90 ? h.LetterRect(code - 64)
+                                      : h.LetterRect(27);
+  };
+  for (int n = 1; n <= GameNameLength; ++n)
+    Sprite(a_.ScreenSA, glyph(s_.GameName(n)), h.NamePos(n).x, h.NamePos(n).y, PanelColour);
+  // The notice lines up with the name, in the free row above it.
+  for (std::size_t n = 0; n < notice_.size(); ++n)
+    Sprite(a_.ScreenSA, glyph(static_cast<unsigned char>(notice_[n])),
+           h.NamePos(1).x + 15 * r * static_cast<float>(n), h.NamePos(1).y - 36 * r, PanelColour);
   // The cursor blinks in 500 ms phases.
   const std::uint32_t cursor = blink_.TimeBlink(500) ? 0u : PanelColour;
   Sprite(a_.ScreenSA, MakeRect(240, 330, 344, 254), s_.NameCursorX, o.y + 312 * r + 2, cursor);
