@@ -33,9 +33,10 @@ std::vector<std::filesystem::path> CheckFiles(const std::filesystem::path& AppPa
   return missing;
 }
 
-void RunStep(std::string_view what, const std::function<void()>& step) {
+bool RunStep(std::string_view what, const std::function<void()>& step) {
   try {
     step();
+    return true;
   } catch (const QuitRequest&) {
     throw;
   } catch (const ProgramEndRequested&) {
@@ -45,6 +46,7 @@ void RunStep(std::string_view what, const std::function<void()>& step) {
   } catch (...) {
     std::cerr << "quarnix: " << what << ": unknown error\n";
   }
+  return false;
 }
 
 }  // namespace quarnix

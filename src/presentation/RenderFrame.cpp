@@ -120,6 +120,7 @@ void PlayRenderer::RenderFrame() {
   opaque_.clear();
   view_ = device_.GetTransform(D3DTS_VIEW);
   Prologue();
+  Scene scene(device_);
   if (s_.PlayShow) FieldPass();
   if (s_.StartShow) StartPass();
   if (s_.FieldSpinShow) FieldSpinPass();
@@ -134,7 +135,7 @@ void PlayRenderer::RenderFrame() {
   SetDirLight(device_, MakeColorValue(1, 1, 1, 0), vec3(std::sin(a), -1, std::cos(a)), 1, 0, 0, 1);
 
   if (s_.PanelShow) HudLayer();
-  device_.EndScene();
+  scene.End();
   device_.Present();
   last_ = counts_;
 }
@@ -151,7 +152,6 @@ void PlayRenderer::Prologue() {
   }
   s_.SpinAngle = s_.SpinAngle == 360 ? 0 : s_.SpinAngle + 2;
   device_.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f);
-  device_.BeginScene();
 }
 
 void PlayRenderer::FieldPass() {
@@ -294,7 +294,7 @@ void PlayRenderer::HudLayer() {
   ScreenObject& SA = a_.ScreenSA;
   ScreenObject& SB = a_.ScreenSB;
 
-  sprite_.Begin();
+  SpriteBatch batch(sprite_);
   // 1. The labels along the top edge.
   Sprite(SA, MakeRect(123, 200, 230, 224), 29.5f * r, 2);
   Sprite(SA, MakeRect(346, 200, 230, 457), quarter - 23.5f * r, 2);
@@ -326,7 +326,7 @@ void PlayRenderer::HudLayer() {
     Sprite(SA, MakeRect(0, 260, 330, 499), half - 250 * r,
            static_cast<float>(mode_.ScreenHeight / 2) - 35 * r);
   if (s_.GameOverShow) GameOverPanel();
-  sprite_.End();
+  batch.End();
 }
 
 void PlayRenderer::ClearPopup() {
