@@ -1,28 +1,20 @@
-#!/usr/bin/env bash
-# The real game from the outside: quarnix under Xvfb, driven with xdotool keys
-# and clicks, in a copy of the game folder (the build's records stay as they
-# are). Run inside an X server of 1024 x 768:
-#   xvfb-run -a -s "-screen 0 1024x768x24" play_e2e.sh GAME_DIR QUARNIX_TOOL SHOTS_DIR
-# Screenshots of every screen go to SHOTS_DIR; the timings it measured are
-# printed at the end. Xvfb has no window manager, which a full-screen window
-# needs, so the game runs with --windowed (the window then fills the screen).
-set -uo pipefail
+#!/ usr / bin / env bash
+#The real game from the outside : quarnix under Xvfb, driven with xdotool keys
+#and clicks, in a copy of the game folder(the build's records stay as they
+#are).Run inside an X server of 1024 x 768:
+#xvfb - run - a - s "-screen 0 1024x768x24" play_e2e.sh GAME_DIR QUARNIX_TOOL SHOTS_DIR
+#Screenshots of every screen go to SHOTS_DIR; the timings it measured are
+#printed at the end.Xvfb has no window manager, which a full - screen window
+#needs, so the game runs with-- windowed(the window then fills the screen).
+set - uo pipefail
 
-game_src=$(realpath "$1")
-tool=$(realpath "$2")
-shots=$3
-mkdir -p "$shots"
-shots=$(realpath "$shots")
-work=$(mktemp -d "${TMPDIR:-/tmp}/quarnix-e2e.XXXXXX")
-pid=""
-cleanup() {
-  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export SDL_AUDIODRIVER=dummy
+          game_src = $(realpath "$1") tool = $(realpath "$2") shots =
+    $3 mkdir - p "$shots" shots = $(realpath "$shots") work =
+        $(mktemp - d "${TMPDIR:-/tmp}/quarnix-e2e.XXXXXX") pid =
+            "" cleanup(){[-n "$pid"]&& kill - 9 "$pid" 2 >
+                         / dev / null rm - rf "$work"} trap cleanup EXIT export SDL_AUDIODRIVER = dummy
 
-fail() {
+            fail() {
   echo "FAIL: $*"
   for f in "$work"/*.txt; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
   exit 1
@@ -91,6 +83,30 @@ pid=""
 [ "$status" -ne 0 ] || fail "a missing file still started the game"
 grep -q "Some files may be damaged! Please re-install this game." "$work/broken.txt" || fail "no damaged-files message"
 grep -qi "THUND.WAV" "$work/broken.txt" || fail "the missing file was not named"
+
+# --- A screen image cut to nothing, found once Play is pressed: its name on
+# stderr and the damaged-files box; SIGTERM while the box is up ends the
+# program within a second, box and all, with a failure status.
+copy_game cut
+: >"$work/cut/Data/ME.RB"
+(cd "$work/cut" && exec ./quarnix --windowed) >"$work/cut.txt" 2>&1 &
+pid=$!
+sleep 2
+xdotool windowfocus --sync "$(xdotool search --name '^Quarnix$' | head -1)"
+tap Return
+for ((i = 0; i < 100; i++)); do
+  grep -q "Some files may be damaged" "$work/cut.txt" && break
+  sleep 0.1
+done
+sleep 1  # the box maps
+shot 00-damaged-image
+kill -TERM "$pid"
+wait_exit "$pid" 1
+status=$?
+pid=""
+[ "$status" -ne 0 ] || fail "a cut-off ME.RB ended with status 0"
+grep -q "ME.RB" "$work/cut.txt" || fail "the cut-off file was not named"
+[ -z "$(xdotool search --name '^Quarnix$')" ] || fail "a message box outlived the game"
 
 # --- The whole run.
 copy_game game
