@@ -8,7 +8,6 @@
 #include <memory>
 
 #include "app/StartUp.h"
-#include "core/Files.h"
 #include "platform/InitDirect3D.h"
 #include "platform/PublicX8.h"
 #include "presentation/ScreenImages.h"
