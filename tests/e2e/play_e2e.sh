@@ -1,20 +1,28 @@
-#!/ usr / bin / env bash
-#The real game from the outside : quarnix under Xvfb, driven with xdotool keys
-#and clicks, in a copy of the game folder(the build's records stay as they
-#are).Run inside an X server of 1024 x 768:
-#xvfb - run - a - s "-screen 0 1024x768x24" play_e2e.sh GAME_DIR QUARNIX_TOOL SHOTS_DIR
-#Screenshots of every screen go to SHOTS_DIR; the timings it measured are
-#printed at the end.Xvfb has no window manager, which a full - screen window
-#needs, so the game runs with-- windowed(the window then fills the screen).
-set - uo pipefail
+#!/usr/bin/env bash
+# The real game from the outside: quarnix under Xvfb, driven with xdotool keys
+# and clicks, in a copy of the game folder (the build's records stay as they
+# are). Run inside an X server of 1024 x 768:
+#   xvfb-run -a -s "-screen 0 1024x768x24" play_e2e.sh GAME_DIR QUARNIX_TOOL SHOTS_DIR
+# Screenshots of every screen go to SHOTS_DIR; the timings it measured are
+# printed at the end. Xvfb has no window manager, which a full-screen window
+# needs, so the game runs with --windowed (the window then fills the screen).
+set -uo pipefail
 
-          game_src = $(realpath "$1") tool = $(realpath "$2") shots =
-    $3 mkdir - p "$shots" shots = $(realpath "$shots") work =
-        $(mktemp - d "${TMPDIR:-/tmp}/quarnix-e2e.XXXXXX") pid =
-            "" cleanup(){[-n "$pid"]&& kill - 9 "$pid" 2 >
-                         / dev / null rm - rf "$work"} trap cleanup EXIT export SDL_AUDIODRIVER = dummy
+game_src=$(realpath "$1")
+tool=$(realpath "$2")
+shots=$3
+mkdir -p "$shots"
+shots=$(realpath "$shots")
+work=$(mktemp -d "${TMPDIR:-/tmp}/quarnix-e2e.XXXXXX")
+pid=""
+cleanup() {
+  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export SDL_AUDIODRIVER=dummy
 
-            fail() {
+fail() {
   echo "FAIL: $*"
   for f in "$work"/*.txt; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
   exit 1
@@ -98,7 +106,7 @@ for ((i = 0; i < 100; i++)); do
   grep -q "Some files may be damaged" "$work/cut.txt" && break
   sleep 0.1
 done
-sleep 1  # the box maps
+sleep 1 # the box maps
 shot 00-damaged-image
 kill -TERM "$pid"
 wait_exit "$pid" 1
