@@ -1,9 +1,12 @@
 // The game-over panel with the name entry.
 
 #include <algorithm>
+#include <exception>
+#include <iostream>
 #include <string>
 
 #include "app/GameLoop.h"
+#include "core/ProgramEnd.h"
 
 namespace quarnix {
 
@@ -56,7 +59,30 @@ void GameLoop::GameOverEntry() {
     }
   }
   // Escape confirms like Enter: a qualifying result always enters the table.
-  parts_.Scores.Enter(TypedName(s.GameName), result, s.GameLevel);
+  if (parts_.Scores.Enter(TypedName(s.GameName), result, s.GameLevel)) return;
+  // A result the file did not take: the player is told once, on the panel,
+  // until Enter or Escape again.
+  s.NameEntryOn = false;
+  parts_.Renderer.ShowNotice(ResultNotSavedNotice);
+  do {
+    FrameStep();
+    key = keys_.GetPressedKey();
+  } while (key != PlayKey::Enter && key != PlayKey::Escape);
+  parts_.Renderer.ShowNotice("");
+}
+
+bool FileScoreStore::Enter(std::string_view name, std::int32_t score, std::int32_t level) {
+  try {
+    EnterResult(file_, book_, name, score, level, random_);
+    return true;
+  } catch (const ProgramEndRequested&) {
+    throw;
+  } catch (const std::exception& e) {
+    std::cerr << "quarnix: the result could not be saved: " << e.what() << '\n';
+    // The table of this run shows it still, and the next save that works keeps it.
+    PutInRankOrder(book_.ScoreList);
+    return false;
+  }
 }
 
 }  // namespace quarnix

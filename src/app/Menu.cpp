@@ -175,22 +175,22 @@ void MainMenu::DrawSheet(const RECT& Source, D3DVECTOR2 At) {
 void MainMenu::Draw() {
   IDevice& device = parts_.Device;
   device.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f);
-  device.BeginScene();
+  Scene scene(device);
   // The first level's background, a little above the view and tipped towards it.
   parts_.XBackGround.DisplayXfile({.TexIndex = parts_.State.LevelTable(1).BackPicture,
                                    .Position = {0, 8, 0},
                                    .AngleX = 5,
                                    .Axis = RotationAxis::X});
 
-  parts_.Sprite.Begin();
+  SpriteBatch batch(parts_.Sprite);
   DrawSheet(MenuSheet::Panel, layout_.At(0, 0));
   DrawSheet(MenuSheet::CursorBar, layout_.At(0, 120.0f + 35.0f * static_cast<float>(Row(MenuItem))));
   DrawSheet(MenuSheet::SidePanel, layout_.At(20, 132));
   DrawItem();
-  parts_.Sprite.End();
+  batch.End();
 
   SetDirLight(device, MakeColorValue(2, 2, 2, 0), vec3(0, 0, -1), 0, 1, 0, 1);
-  device.EndScene();
+  scene.End();
   device.Present();
 }
 

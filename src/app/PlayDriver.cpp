@@ -57,6 +57,12 @@ class StartGame {
  private:
   void PlayForever();
   void SetUpPlay(int ComboIndex);
+  // The content every screen draws from: a file that fails to load ends the
+  // program here (its name and the reason on stderr, then the damaged-files
+  // message), before a screen could draw from half of it.
+  void LoadContent(const char* what, const std::function<void()>& load);
+  // The player asked to close while play was being set up.
+  void CheckQuit();
 
   StartOptions options_;
   GameFolders folders_;
@@ -133,6 +139,18 @@ int StartGame::ShowDialog() {
   return *chosen;
 }
 
+void StartGame::LoadContent(const char* what, const std::function<void()>& load) {
+  CheckQuit();
+  if (RunStep(what, load)) return;
+  ShowMessageBox(GameTitle, DamagedFilesMessage);
+  Form_Unload(1);
+}
+
+void StartGame::CheckQuit() {
+  pump_->Pump();
+  if (pump_->QuitRequested()) throw QuitRequest();
+}
+
 void StartGame::SetUpPlay(int ComboIndex) {
   ShowMouse(false);
   const D3DDISPLAYMODE desktop = graphics_->DisplayMode();
@@ -166,13 +184,14 @@ void StartGame::SetUpPlay(int ComboIndex) {
   RunStep("sprite", [&] { GameSprite = device.CreateSprite(); });
   RunStep("play-field constants", [&] { SetPlayFieldConstants(*rules_, player_); });
   assets_ = std::make_unique<GameAssets>(device);
-  RunStep("textures and meshes", [&] { LoadPlayMeshes(*assets_, folders_); });
-  RunStep("screen images", [&] { LoadScreenImages(*assets_, folders_.DataPath2); });
+  LoadContent("textures and meshes", [&] { LoadPlayMeshes(*assets_, folders_); });
+  LoadContent("screen images", [&] { LoadScreenImages(*assets_, folders_.DataPath2); });
   RunStep("scores", [&] { ReadScores(folders_.AppPath / ScoresFileName, scores_, *random_); });
   RunStep("controls", [&] { ReadControls(folders_.AppPath / ControlsFileName, GameKey, *random_); });
   bank_ = std::make_unique<SoundBank>();
   if (player_.SoundOn == 1)
-    RunStep("sounds", [&] { SetupSounds(*bank_, player_, *soundSystem_, folders_.WavePath); });
+    LoadContent("sounds", [&] { SetupSounds(*bank_, player_, *soundSystem_, folders_.WavePath); });
+  CheckQuit();
   RunStep("key table", [&] { keys_->InitKeyTable(); });
   RunStep("layouts", [&] {
     hudLayout_ = SetupHudLayout(mode_);
@@ -195,22 +214,18 @@ void StartGame::PlayForever() {
   IDevice& device = *graphics_->Device();
   CameraControl camera(Require(GameCam, "the camera"));
   FileScoreStore scores(scores_, folders_.AppPath / ScoresFileName, *random_);
+  int menuFailures = 0;  // in a row
   for (;;) {
     const std::uint32_t pass = clock_->Ticks();
     bool failed = false;
     const auto step = [&](const char* what, const std::function<void()>& f) {
-      RunStep(what, [&] {
-        try {
-          f();
-        } catch (...) {
-          failed = true;
-          throw;
-        }
-      });
+      const bool ran = RunStep(what, f);
+      failed = failed || !ran;
+      return ran;
     };
     step("menu music", [&] { player_.PlayMusic(Music::Menu, PlayFlag::Looping, 0); });
     bool startGame = false;
-    step("menu", [&] {
+    const bool menuRan = step("menu", [&] {
       MainMenu menu(MenuParts{device, Require(GameSprite, "the sprite"), Require(TextFont, "the font"),
                               assets_->ScreenME, assets_->XBackGround, *keys_, player_, *state_, GameKey,
                               scores_.ScoreList, *clock_, *events_, *blink_,
@@ -219,6 +234,13 @@ void StartGame::PlayForever() {
       menu.Run();
       startGame = true;  // the menu returns only when the player starts a game
     });
+    // A menu that cannot be shown twice running will not be shown: the end,
+    // rather than a loop that repeats the error for ever.
+    menuFailures = menuRan ? 0 : menuFailures + 1;
+    if (menuFailures >= 2) {
+      ShowMessageBox(GameTitle, DamagedFilesMessage);
+      Form_Unload(1);
+    }
     if (startGame) {
       step("menu music", [&] { player_.StopMusic(Music::Menu); });
       step("game", [&] {

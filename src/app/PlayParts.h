@@ -21,7 +21,12 @@ class IPlayRenderer {
   virtual void RenderFrame() = 0;
   // A game starts: the background's sway starts afresh.
   virtual void ResetBackground() {}
+  // A line for the player on the game-over panel; empty: none.
+  virtual void ShowNotice(std::string_view /*text*/) {}
 };
+
+// Said on the game-over panel when a result that entered the table could not be saved.
+inline constexpr const char* ResultNotSavedNotice = "RESULT NOT SAVED";
 
 // The camera presets, as the camera-switch key cycles them.
 class ICameraControl {
@@ -54,8 +59,9 @@ class IScoreStore {
  public:
   virtual ~IScoreStore() = default;
   virtual const ScoreTable& Scores() const = 0;
-  // Puts a qualifying result into the table and keeps it.
-  virtual void Enter(std::string_view name, std::int32_t score, std::int32_t level) = 0;
+  // Puts a qualifying result into the table and keeps it; false when it could
+  // not be kept (the reason has gone to stderr; the table still shows it).
+  virtual bool Enter(std::string_view name, std::int32_t score, std::int32_t level) = 0;
 };
 
 // The scores file: each entered result is ranked, saved and read back.
@@ -64,9 +70,7 @@ class FileScoreStore final : public IScoreStore {
   FileScoreStore(ScoreBook& book, std::filesystem::path file, IRandom& random)
       : book_(book), file_(std::move(file)), random_(random) {}
   const ScoreTable& Scores() const override { return book_.ScoreList; }
-  void Enter(std::string_view name, std::int32_t score, std::int32_t level) override {
-    EnterResult(file_, book_, name, score, level, random_);
-  }
+  bool Enter(std::string_view name, std::int32_t score, std::int32_t level) override;
 
  private:
   ScoreBook& book_;
@@ -78,11 +82,10 @@ class FileScoreStore final : public IScoreStore {
 class MemoryScoreStore final : public IScoreStore {
  public:
   const ScoreTable& Scores() const override { return table_; }
-  void Enter(std::string_view name, std::int32_t score, std::int32_t level) override {
+  bool Enter(std::string_view name, std::int32_t score, std::int32_t level) override {
     InsertResult(table_, name, score, level);
-    // Entries in rank order, as a table read back from its file holds them.
-    const ScoreTable ranked = table_;
-    for (const ScoreRec& e : ranked) table_(e.Rank) = e;
+    PutInRankOrder(table_);
+    return true;
   }
 
  private:
@@ -104,10 +107,16 @@ class IPlayObserver {
 
 class NullPlayRenderer final : public IPlayRenderer {
  public:
-  void RenderFrame() override { ++Frames; }
+  void RenderFrame() override {
+    ++Frames;
+    if (!Notice.empty()) ++NoticeFrames;
+  }
   void ResetBackground() override { ++BackgroundResets; }
+  void ShowNotice(std::string_view text) override { Notice = text; }
   std::int64_t Frames = 0;
   int BackgroundResets = 0;
+  std::string Notice;
+  std::int64_t NoticeFrames = 0;  // frames drawn with a notice
 };
 
 // Three presets, starting at the third, as play sets the camera up.

@@ -63,6 +63,7 @@ class ScreenRenderer final : public IPlayRenderer {
   explicit ScreenRenderer(PlayRenderer& renderer) : renderer_(renderer) {}
   void RenderFrame() override { renderer_.RenderFrame(); }
   void ResetBackground() override { renderer_.ResetBackground(); }
+  void ShowNotice(std::string_view text) override { renderer_.SetNotice(std::string(text)); }
 
  private:
   PlayRenderer& renderer_;

@@ -23,9 +23,10 @@ std::vector<std::filesystem::path> CheckFiles(const std::filesystem::path& AppPa
   return missing;
 }
 
-void RunStep(std::string_view what, const std::function<void()>& step) {
+bool RunStep(std::string_view what, const std::function<void()>& step) {
   try {
     step();
+    return true;
   } catch (const QuitRequest&) {
     throw;
   } catch (const ProgramEndRequested&) {
@@ -35,6 +36,7 @@ void RunStep(std::string_view what, const std::function<void()>& step) {
   } catch (...) {
     std::cerr << "quarnix: " << what << ": unknown error\n";
   }
+  return false;
 }
 
 }  // namespace quarnix

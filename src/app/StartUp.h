@@ -35,7 +35,7 @@ std::vector<std::filesystem::path> CheckFiles(const std::filesystem::path& AppPa
 
 // Runs one step of play's set-up. An error is written to stderr with the
 // step's name and swallowed, so the next step runs; a request to close the
-// program or to end it passes through.
-void RunStep(std::string_view what, const std::function<void()>& step);
+// program or to end it passes through. False when the step failed.
+bool RunStep(std::string_view what, const std::function<void()>& step);
 
 }  // namespace quarnix

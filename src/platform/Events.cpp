@@ -2,13 +2,19 @@
 
 #include <SDL.h>
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 namespace quarnix {
 
@@ -109,7 +115,24 @@ void SdlKeySource::ReleaseAll() {
 namespace {
 
 volatile std::sig_atomic_t signalledQuit = 0;
-extern "C" void OnQuitSignal(int) { signalledQuit = 1; }
+// The first signal asks the game to close at its next frame; a second one,
+// while the first is not yet acted on, ends the process at once.
+extern "C" void OnQuitSignal(int signal) {
+  if (signalledQuit) {
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+  }
+  signalledQuit = 1;
+}
+
+// The processes the thread tid started: its message box, which SDL shows from
+// a child process (or through one, such as zenity).
+std::vector<pid_t> ChildrenOf(pid_t tid) {
+  std::ifstream list("/proc/self/task/" + std::to_string(tid) + "/children");
+  std::vector<pid_t> children;
+  for (pid_t pid = 0; list >> pid;) children.push_back(pid);
+  return children;
+}
 
 }  // namespace
 
@@ -186,7 +209,28 @@ void ShowMessageBox(const std::string& title, const std::string& text) {
   const bool headless =
       std::getenv("QUARNIX_NO_DIALOGS") ||
       (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0));
-  if (!headless) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), nullptr);
+  // A program asked to close shows no more boxes: it is on its way out.
+  if (headless || signalledQuit) return;
+
+  // The box waits for OK and hears no signal, so a watcher closes it when
+  // SIGTERM or SIGINT comes: the program then ends as it would have after OK.
+  std::atomic<bool> shown{true};
+  const pid_t self = static_cast<pid_t>(::syscall(SYS_gettid));
+  std::thread watcher([&] {
+    while (shown) {
+      if (signalledQuit) {
+        const std::vector<pid_t> boxes = ChildrenOf(self);
+        // A box drawn in this very process cannot be closed from here: end it.
+        if (boxes.empty()) std::_Exit(1);
+        for (pid_t box : boxes) ::kill(box, SIGKILL);
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  });
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), nullptr);
+  shown = false;
+  watcher.join();
 }
 
 }  // namespace quarnix

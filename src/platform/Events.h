@@ -76,6 +76,8 @@ class SdlClock final : public IClock {
 
 // A message with an OK button, and the same text on stderr. Headless (the
 // offscreen or dummy video driver, or QUARNIX_NO_DIALOGS set) only stderr.
+// SIGTERM or SIGINT while it is shown closes it and returns (the quit request
+// stays for the caller); after such a signal no box is shown at all.
 void ShowMessageBox(const std::string& title, const std::string& text);
 
 }  // namespace quarnix

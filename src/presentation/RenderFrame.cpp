@@ -121,6 +121,7 @@ void PlayRenderer::RenderFrame() {
   opaque_.clear();
   view_ = device_.GetTransform(D3DTS_VIEW);
   Prologue();
+  Scene scene(device_);
   if (Shown(Display::PlayShow)) FieldPass();
   if (Shown(Display::StartShow)) StartPass();
   if (Shown(Display::FieldSpinShow)) FieldSpinPass();
@@ -135,7 +136,7 @@ void PlayRenderer::RenderFrame() {
   SetDirLight(device_, MakeColorValue(1, 1, 1, 0), vec3(std::sin(a), -1, std::cos(a)), 1, 0, 0, 1);
 
   if (Shown(Display::PanelShow)) HudLayer();
-  device_.EndScene();
+  scene.End();
   device_.Present();
   last_ = counts_;
 }
@@ -152,7 +153,6 @@ void PlayRenderer::Prologue() {
   }
   v_.SpinAngle = v_.SpinAngle == 360 ? 0 : v_.SpinAngle + 2;
   device_.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f);
-  device_.BeginScene();
 }
 
 void PlayRenderer::FieldPass() {
@@ -298,7 +298,7 @@ void PlayRenderer::HudLayer() {
   ScreenObject& SA = a_.ScreenSA;
   ScreenObject& SB = a_.ScreenSB;
 
-  sprite_.Begin();
+  SpriteBatch batch(sprite_);
   // 1. The labels along the top edge.
   Sprite(SA, MakeRect(123, 200, 230, 224), 29.5f * r, 2);
   Sprite(SA, MakeRect(346, 200, 230, 457), quarter - 23.5f * r, 2);
@@ -330,7 +330,7 @@ void PlayRenderer::HudLayer() {
     Sprite(SA, MakeRect(0, 260, 330, 499), half - 250 * r,
            static_cast<float>(mode_.ScreenHeight / 2) - 35 * r);
   if (s_.GameOverShow) GameOverPanel();
-  sprite_.End();
+  batch.End();
 }
 
 void PlayRenderer::ClearPopup() {
@@ -380,13 +380,17 @@ void PlayRenderer::GameOverPanel() {
   Number(std::min(s_.GameLevel, 99), 2, h.DigitRect, row(405), PanelColour);
   Sprite(a_.ScreenSA, MakeRect(165, 330, 344, 234), o.x + 205 * r, o.y + 292 * r, PanelColour);
   Sprite(a_.ScreenSA, MakeRect(0, 365, 380, 389), o.x + 45 * r, o.y + 312 * r, PanelColour);
-  for (int n = 1; n <= GameNameLength; ++n) {
-    const int code = s_.GameName(n);
-    const RECT& glyph = code >= '0' && code <= '9'   ? h.DigitRect.at(static_cast<std::size_t>(code - '0'))
-                        : code >= 'A' && code <= 'Z' ? h.LetterRect(code - 'A' + 1)
-                                                     : h.LetterRect(27);  // the space
-    Sprite(a_.ScreenSA, glyph, h.NamePos(n).x, h.NamePos(n).y, PanelColour);
-  }
+  const auto glyph = [&](int code) -> const RECT& {
+    return code >= '0' && code <= '9'   ? h.DigitRect.at(static_cast<std::size_t>(code - '0'))
+           : code >= 'A' && code <= 'Z' ? h.LetterRect(code - 'A' + 1)
+                                        : h.LetterRect(27);  // the space
+  };
+  for (int n = 1; n <= GameNameLength; ++n)
+    Sprite(a_.ScreenSA, glyph(s_.GameName(n)), h.NamePos(n).x, h.NamePos(n).y, PanelColour);
+  // The notice lines up with the name, in the free row above it.
+  for (std::size_t n = 0; n < notice_.size(); ++n)
+    Sprite(a_.ScreenSA, glyph(static_cast<unsigned char>(notice_[n])),
+           h.NamePos(1).x + 15 * r * static_cast<float>(n), h.NamePos(1).y - 36 * r, PanelColour);
   // The cursor blinks in 500 ms phases.
   const std::uint32_t cursor = blink_.TimeBlink(500) ? 0u : PanelColour;
   // It stands after the typed characters, on the last slot once the name is full.

@@ -59,6 +59,8 @@ class PlayRenderer final : public IGameEvents {
   void ResetBackground();
   // A special cube's landing effect: every star animation starts at its first frame.
   void OnLandingEffect(CellKind Kind) override;
+  // A line of capitals, digits and spaces above the name on the game-over panel; empty: none.
+  void SetNotice(std::string text) { notice_ = std::move(text); }
 
   const FrameCounts& LastFrame() const { return last_; }
   // What the screen shows: the rules and the game loop change it through this.
@@ -123,6 +125,7 @@ class PlayRenderer final : public IGameEvents {
   };
   std::vector<OpaqueDraw> opaque_;
   D3DMATRIX view_{};
+  std::string notice_;
 };
 
 }  // namespace quarnix

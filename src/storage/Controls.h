@@ -35,8 +35,9 @@ bool BindingsValid(const GameKeys& keys);
 void ReadControls(const std::filesystem::path& file, GameKeys& GameKey, IRandom& random);
 
 // Writes the bindings with fresh filler. Refuses (std::invalid_argument, nothing
-// written) a set that ReadControls would not give back. The old file stays
-// whole if the save fails.
+// written) a set that ReadControls would not give back. A file there that does
+// not read back as bindings is first set aside (SetAsideUnreadable). The old
+// file stays whole if the save fails.
 void SaveControls(const std::filesystem::path& file, const GameKeys& GameKey, IRandom& random);
 
 }  // namespace quarnix

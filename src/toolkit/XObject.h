@@ -57,8 +57,9 @@ class XObject {
   // "Error loading Obj-File: " (or "Error loading Mesh-File: " for a file
   // without a mesh) with the quoted name and ends the program through
   // EndProgram; it never returns then. A mesh without materials gets one plain
-  // white material so that it can be drawn at all.
-  bool LoadXFile(const std::filesystem::path& FileName, int FromResource, const std::string& TextureName,
+  // white material so that it can be drawn at all. The reader's reason for a
+  // failure (file, position, what) goes to stderr before the message.
+  void LoadXFile(const std::filesystem::path& FileName, int FromResource, const std::string& TextureName,
                  D3DCOLOR ColorKey, int Format, int TextureCount);
 
   // Rotation about one axis (RotAxis 1 x, 2 y, 3 z, else none), then the move

@@ -77,6 +77,17 @@ TEST_F(GameEndTest, AResultEqualToTheLastPlaceEntersAboveIt) {
   for (int r = 1; r <= 20; ++r) EXPECT_NE(back.ScoreList(r).Name, Padded("OLD20"));
 }
 
+TEST_F(GameEndTest, AResultTheFileDoesNotTakeIsToldOnThePanelUntilEnter) {
+  std::filesystem::remove(file);
+  std::filesystem::create_directory(file);  // nothing can be saved in its place
+  EXPECT_EQ(QuitWith(5, 0, {'A', KeyEnter, 'B', KeyEnter}), GameEnd::Quit);
+  EXPECT_GT(renderer.NoticeFrames, 0);
+  EXPECT_EQ(renderer.Notice, "");
+  EXPECT_EQ(s.GameName(2), 32);  // the panel no longer took a name
+  EXPECT_EQ(book.ScoreList(1).Name, Padded("A"));
+  EXPECT_TRUE(std::filesystem::is_directory(file));
+}
+
 TEST_F(GameEndTest, ResultsBelowTheTableOrOfZeroAreNotEntered) {
   const std::string empty = ReadText(file);
   EXPECT_EQ(QuitWith(0, 0, {'A', KeyEnter}), GameEnd::Quit);

@@ -180,6 +180,21 @@ TEST_F(MenuFixture, CursorWrapsAndEachMoveClicks) {
   EXPECT_EQ(bar->colour, MenuSheetColour);
 }
 
+TEST_F(MenuFixture, AFrameThatFailsClosesItsSceneAndSpriteBatch) {
+  // A batch left open makes the menu's own Begin fail inside its scene.
+  sprite_->Begin();
+  EXPECT_THROW(menu_->Frame(), std::logic_error);
+  EXPECT_FALSE(device_->InScene());
+  sprite_->End();
+  // A volume step without a picture fails inside the batch.
+  sound_.SoundLevel = 0;
+  source_.Press(40);  // Down: the effect volume
+  EXPECT_THROW(menu_->Frame(), std::out_of_range);
+  source_.Release(40);
+  sound_.SoundLevel = 5;
+  EXPECT_NO_THROW(menu_->Frame());
+}
+
 TEST_F(MenuFixture, FramesKeepTheirFloorAndDrawTheBackground) {
   const std::uint32_t start = clock_.Ticks();
   for (int i = 0; i < 10; ++i) menu_->Frame();

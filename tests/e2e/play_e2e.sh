@@ -92,6 +92,30 @@ pid=""
 grep -q "Some files may be damaged! Please re-install this game." "$work/broken.txt" || fail "no damaged-files message"
 grep -qi "THUND.WAV" "$work/broken.txt" || fail "the missing file was not named"
 
+# --- A screen image cut to nothing, found once Play is pressed: its name on
+# stderr and the damaged-files box; SIGTERM while the box is up ends the
+# program within a second, box and all, with a failure status.
+copy_game cut
+: >"$work/cut/Data/ME.RB"
+(cd "$work/cut" && exec ./quarnix --windowed) >"$work/cut.txt" 2>&1 &
+pid=$!
+sleep 2
+xdotool windowfocus --sync "$(xdotool search --name '^Quarnix$' | head -1)"
+tap Return
+for ((i = 0; i < 100; i++)); do
+  grep -q "Some files may be damaged" "$work/cut.txt" && break
+  sleep 0.1
+done
+sleep 1 # the box maps
+shot 00-damaged-image
+kill -TERM "$pid"
+wait_exit "$pid" 1
+status=$?
+pid=""
+[ "$status" -ne 0 ] || fail "a cut-off ME.RB ended with status 0"
+grep -q "ME.RB" "$work/cut.txt" || fail "the cut-off file was not named"
+[ -z "$(xdotool search --name '^Quarnix$')" ] || fail "a message box outlived the game"
+
 # --- The whole run.
 copy_game game
 cd "$work/game" || fail "no game folder"

@@ -250,6 +250,7 @@ TEST_F(PlayScreenGl, GameOverPanelShowsTheTypedName) {
   for (int& c : S().GameName) c = 32;
   for (std::size_t i = 0; i < typed.size(); ++i) S().GameName(int(i) + 1) = typed[i];
   S().NameLength = int(typed.size());
+  scene_->renderer->SetNotice("NOT SAVED 7");
   Frame("gameover");
   const std::uint32_t colour = 0xA0FFFFFF;
   const D3DVECTOR2 o = L().OverPos;
@@ -265,6 +266,13 @@ TEST_F(PlayScreenGl, GameOverPanelShowsTheTypedName) {
     shown += g < 0 ? '?' : alphabet[g];
   }
   EXPECT_EQ(shown, "ZED 42  ");
+  // A notice for the player, in the row above the name.
+  shown.clear();
+  for (int n = 1; n <= 12; ++n) {
+    const int g = Recognise(*sa_, glyphs, int(L().NamePos(n).x), int(L().NamePos(n).y) - 36, colour, panel);
+    shown += g < 0 ? '?' : alphabet[g];
+  }
+  EXPECT_EQ(shown, "NOT SAVED 7 ");
 }
 
 TEST_F(PlayScreenGl, EachScreenModeScalesTheHud) {

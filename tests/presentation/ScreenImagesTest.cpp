@@ -102,6 +102,27 @@ TEST_F(ScreenImageLoading, ABadFileIsRefusedByNameAndTheImagesAfterItStayEmpty) 
   EXPECT_NE(a.ScreenME.Texture(), nullptr);
   EXPECT_EQ(a.ScreenSA.Texture(), nullptr);
   EXPECT_EQ(a.ScreenCS.Texture(), nullptr);
+  Sheet("SA.RB", 4);
+
+  // Cut-off sheets would show black; a file longer than any packing is not even read.
+  const Bytes me = ReadFileBytes(data_ / "ME.RB");
+  const std::pair<const char*, Bytes> cut[] = {{"CS.RB", {}},
+                                               {"CS.RB", {7}},
+                                               {"ME.RB", Bytes(me.begin(), me.begin() + me.size() / 2)},
+                                               {"ME.RB", Bytes(2 * 3145728 + 1, 0)}};
+  for (const auto& [name, bytes] : cut) {
+    const Bytes good = ReadFileBytes(data_ / name);
+    WriteFileAtomic(data_ / name, bytes);
+    GameAssets c(device_, resources_);
+    LoadBackground(c);
+    try {
+      LoadScreenImages(c, data_);
+      ADD_FAILURE() << name << " of " << bytes.size() << " bytes was taken";
+    } catch (const std::runtime_error& e) {
+      EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
+    }
+    WriteFileAtomic(data_ / name, good);
+  }
 
   WriteFileAtomic(data_ / "BG.RB", Bytes(20 * 196608 - 1, 1));
   GameAssets b(device_, resources_);

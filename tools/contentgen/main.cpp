@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <span>
 #include <string>
@@ -27,32 +26,31 @@
 #include "Records.h"
 #include "Textures.h"
 #include "content/Bmp.h"
+#include "core/Files.h"
 
 namespace fs = std::filesystem;
 using namespace quarnix;
 
 namespace {
 
-// Writes through a temporary file and a rename, so an interrupted build never
-// leaves a half-written file that looks complete.
+// Saved as the game saves its files, so an interrupted build never leaves a
+// half-written file that looks complete.
 void WriteFile(const fs::path& Path, std::span<const std::uint8_t> Bytes) {
   fs::create_directories(Path.parent_path());
-  fs::path Temp = Path;
-  Temp += ".tmp";
-  {
-    std::ofstream Out(Temp, std::ios::binary | std::ios::trunc);
-    Out.write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
-    Out.flush();
-    if (!Out) throw std::runtime_error("cannot write " + Temp.string());
-  }
-  fs::rename(Temp, Path);
+  WriteFileAtomic(Path, Bytes);
 }
 
 void WritePng(const fs::path& Path, const art::Image& Img) {
-  fs::create_directories(Path.parent_path());
-  std::vector<std::uint8_t> Rgb = Img.ToRgb8();
-  if (!stbi_write_png(Path.c_str(), Img.W, Img.H, 3, Rgb.data(), Img.W * 3))
-    throw std::runtime_error("cannot write " + Path.string());
+  const std::vector<std::uint8_t> Rgb = Img.ToRgb8();
+  std::vector<std::uint8_t> Png;
+  const auto Append = [](void* Out, void* Data, int Size) {
+    static_cast<std::vector<std::uint8_t>*>(Out)->insert(static_cast<std::vector<std::uint8_t>*>(Out)->end(),
+                                                         static_cast<std::uint8_t*>(Data),
+                                                         static_cast<std::uint8_t*>(Data) + Size);
+  };
+  if (!stbi_write_png_to_func(Append, &Png, Img.W, Img.H, 3, Rgb.data(), Img.W * 3))
+    throw std::runtime_error("cannot encode " + Path.string());
+  WriteFile(Path, Png);
 }
 
 int Usage() {
