@@ -15,6 +15,7 @@
 #include "app/PlaySetup.h"
 #include "app/StartDialog.h"
 #include "app/StartUp.h"
+#include "content/GameFolder.h"
 #include "core/ProgramEnd.h"
 #include "core/Random.h"
 #include "platform/GlGraphics.h"
@@ -65,6 +66,7 @@ class StartGame {
   void CheckQuit();
 
   StartOptions options_;
+  GameLocation where_;
   GameFolders folders_;
   std::unique_ptr<Rng> random_;
   std::unique_ptr<SdlKeySource> keySource_;
@@ -96,7 +98,10 @@ class StartGame {
 
 void StartGame::Form_Load() {
   random_ = std::make_unique<Rng>(SecondsSinceMidnight());
-  folders_ = GameFolders::In(std::filesystem::current_path());
+  // Found from the executable, not the working directory: a launcher starts
+  // the game in the player's home folder.
+  where_ = LocateGame(ProgramFolder());
+  folders_ = GameFolders::In(where_.AppPath);
 
   keySource_ = std::make_unique<SdlKeySource>();
   pump_ = std::make_unique<EventPump>(keySource_.get());
@@ -117,9 +122,14 @@ void StartGame::Form_Load() {
     ShowMessageBox(GameTitle, NoSoundMessage);
     player_.SoundOn = 0;
   }
-  const auto missing = CheckFiles(folders_.AppPath);
+  try {
+    PrepareRecords(where_);
+  } catch (const std::exception& e) {
+    std::cerr << "quarnix: " << e.what() << '\n';  // the file check names the records it lacks
+  }
+  const auto missing = CheckFiles(where_);
   if (!missing.empty()) {
-    std::cerr << "quarnix: missing in " << folders_.AppPath << ":";
+    std::cerr << "quarnix: missing:";
     for (const auto& name : missing) std::cerr << ' ' << name.string();
     std::cerr << '\n';
     ShowMessageBox(GameTitle, DamagedFilesMessage);
@@ -186,8 +196,8 @@ void StartGame::SetUpPlay(int ComboIndex) {
   assets_ = std::make_unique<GameAssets>(device);
   LoadContent("textures and meshes", [&] { LoadPlayMeshes(*assets_, folders_); });
   LoadContent("screen images", [&] { LoadScreenImages(*assets_, folders_.DataPath2); });
-  RunStep("scores", [&] { ReadScores(folders_.AppPath / ScoresFileName, scores_, *random_); });
-  RunStep("controls", [&] { ReadControls(folders_.AppPath / ControlsFileName, GameKey, *random_); });
+  RunStep("scores", [&] { ReadScores(where_.PathOf(FileRole::Scores), scores_, *random_); });
+  RunStep("controls", [&] { ReadControls(where_.PathOf(FileRole::Controls), GameKey, *random_); });
   bank_ = std::make_unique<SoundBank>();
   if (player_.SoundOn == 1)
     LoadContent("sounds", [&] { SetupSounds(*bank_, player_, *soundSystem_, folders_.WavePath); });
@@ -213,7 +223,7 @@ void StartGame::SetUpPlay(int ComboIndex) {
 void StartGame::PlayForever() {
   IDevice& device = *graphics_->Device();
   CameraControl camera(Require(GameCam, "the camera"));
-  FileScoreStore scores(scores_, folders_.AppPath / ScoresFileName, *random_);
+  FileScoreStore scores(scores_, where_.PathOf(FileRole::Scores), *random_);
   int menuFailures = 0;  // in a row
   for (;;) {
     const std::uint32_t pass = clock_->Ticks();
@@ -229,7 +239,7 @@ void StartGame::PlayForever() {
       MainMenu menu(MenuParts{device, Require(GameSprite, "the sprite"), Require(TextFont, "the font"),
                               assets_->ScreenME, assets_->XBackGround, *keys_, player_, *state_, GameKey,
                               scores_.ScoreList, *clock_, *events_, *blink_,
-                              folders_.AppPath / ControlsFileName, *random_, [this] { Form_Unload(); }},
+                              where_.PathOf(FileRole::Controls), *random_, [this] { Form_Unload(); }},
                     menuLayout_);
       menu.Run();
       startGame = true;  // the menu returns only when the player starts a game
