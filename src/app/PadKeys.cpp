@@ -6,85 +6,50 @@ namespace quarnix {
 
 namespace {
 
-int MenuKey(PadButton Button) {
-  switch (Button) {
-    case PadButton::Up:
-      return VirtualKey::Up;
-    case PadButton::Down:
-      return VirtualKey::Down;
-    case PadButton::Left:
-      return VirtualKey::Left;
-    case PadButton::Right:
-      return VirtualKey::Right;
-    case PadButton::A:
-      return VirtualKey::Enter;
-    case PadButton::B:
-      return VirtualKey::Escape;
-    default:
-      return 0;
-  }
-}
+namespace VK = VirtualKey;
 
-int PlayKey(PadButton Button, const GameKeys& GameKey) {
-  switch (Button) {
-    case PadButton::Up:
-      return GameKey(Binding::Up);
-    case PadButton::Down:
-      return GameKey(Binding::Down);
-    case PadButton::Left:
-      return GameKey(Binding::Left);
-    case PadButton::Right:
-      return GameKey(Binding::Right);
-    case PadButton::A:
-      return GameKey(Binding::Turn);
-    case PadButton::B:
-      return GameKey(Binding::Drop);
-    case PadButton::Y:
-      return GameKey(Binding::Camera);
-    case PadButton::Start:
-      return VirtualKey::Escape;
-  }
-  return 0;
-}
+// A binding of the player's, told apart from a fixed key by its sign.
+constexpr int Bound(Binding b) { return -static_cast<int>(b); }
 
-int PromptKey(PadButton Button) {
-  if (Button == PadButton::Y) return VirtualKey::Yes;
-  if (Button == PadButton::B || Button == PadButton::Start) return VirtualKey::No;
-  return 0;
-}
-
-int NameEntryKey(PadButton Button) {
-  switch (Button) {
-    case PadButton::Up:
-      return VirtualKey::PadUp;
-    case PadButton::Down:
-      return VirtualKey::PadDown;
-    case PadButton::Left:
-      return VirtualKey::PadLeft;
-    case PadButton::Right:
-      return VirtualKey::PadRight;
-    case PadButton::A:
-    case PadButton::Start:
-      return VirtualKey::Enter;
-    default:
-      return 0;
-  }
-}
+// What each button presses on each screen; 0 nothing.
+struct PadRow {
+  PadButton Button;
+  int Menu, Play, QuitPrompt, NameEntry;
+};
+constexpr PadRow PadRows[] = {
+    {PadButton::Up, VK::Up, Bound(Binding::Up), 0, VK::PadUp},
+    {PadButton::Down, VK::Down, Bound(Binding::Down), 0, VK::PadDown},
+    {PadButton::Left, VK::Left, Bound(Binding::Left), 0, VK::PadLeft},
+    {PadButton::Right, VK::Right, Bound(Binding::Right), 0, VK::PadRight},
+    {PadButton::A, VK::Enter, Bound(Binding::Turn), 0, VK::Enter},
+    {PadButton::B, VK::Escape, Bound(Binding::Drop), VK::No, 0},
+    {PadButton::Y, 0, Bound(Binding::Camera), VK::Yes, 0},
+    {PadButton::Start, 0, VK::Escape, VK::No, VK::Enter},
+};
 
 }  // namespace
 
 int PadKey(InputScreen Screen, PadButton Button, const GameKeys& GameKey) {
-  switch (Screen) {
-    case InputScreen::Menu:
-      return MenuKey(Button);
-    case InputScreen::KeyRedefinition:
-      return 0;
-    case InputScreen::Play:
-      return PlayKey(Button, GameKey);
-    case InputScreen::QuitPrompt:
-      return PromptKey(Button);
-    case InputScreen::NameEntry:
-      return NameEntryKey(Button);
+  for (const PadRow& row : PadRows) {
+    if (row.Button != Button) continue;
+    int key = 0;
+    switch (Screen) {
+      case InputScreen::Menu:
+        key = row.Menu;
+        break;
+      case InputScreen::KeyRedefinition:  // bindings are keyboard keys
+        break;
+      case InputScreen::Play:
+        key = row.Play;
+        break;
+      case InputScreen::QuitPrompt:
+        key = row.QuitPrompt;
+        break;
+      case InputScreen::NameEntry:
+        key = row.NameEntry;
+        break;
+    }
+    return key < 0 ? GameKey(static_cast<Binding>(-key)) : key;
   }
   return 0;
 }

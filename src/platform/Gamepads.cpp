@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "core/Files.h"
 #include "platform/Events.h"
@@ -13,27 +14,22 @@ namespace quarnix {
 
 namespace {
 
+// The controller's buttons the game uses.
+constexpr std::pair<int, PadButton> Buttons[] = {
+    {SDL_CONTROLLER_BUTTON_A, PadButton::A},
+    {SDL_CONTROLLER_BUTTON_B, PadButton::B},
+    {SDL_CONTROLLER_BUTTON_Y, PadButton::Y},
+    {SDL_CONTROLLER_BUTTON_START, PadButton::Start},
+    {SDL_CONTROLLER_BUTTON_DPAD_UP, PadButton::Up},
+    {SDL_CONTROLLER_BUTTON_DPAD_DOWN, PadButton::Down},
+    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, PadButton::Left},
+    {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, PadButton::Right},
+};
+
 std::optional<PadButton> ButtonOf(int button) {
-  switch (button) {
-    case SDL_CONTROLLER_BUTTON_A:
-      return PadButton::A;
-    case SDL_CONTROLLER_BUTTON_B:
-      return PadButton::B;
-    case SDL_CONTROLLER_BUTTON_Y:
-      return PadButton::Y;
-    case SDL_CONTROLLER_BUTTON_START:
-      return PadButton::Start;
-    case SDL_CONTROLLER_BUTTON_DPAD_UP:
-      return PadButton::Up;
-    case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
-      return PadButton::Down;
-    case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
-      return PadButton::Left;
-    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
-      return PadButton::Right;
-    default:
-      return std::nullopt;
-  }
+  for (const auto& [sdl, pad] : Buttons)
+    if (sdl == button) return pad;
+  return std::nullopt;
 }
 
 }  // namespace
