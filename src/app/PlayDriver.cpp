@@ -12,12 +12,14 @@
 #include "app/GameLoop.h"
 #include "app/Intro.h"
 #include "app/Menu.h"
+#include "app/PadKeys.h"
 #include "app/PlaySetup.h"
 #include "app/StartDialog.h"
 #include "app/StartUp.h"
 #include "content/GameFolder.h"
 #include "core/ProgramEnd.h"
 #include "core/Random.h"
+#include "platform/Gamepads.h"
 #include "platform/GlGraphics.h"
 #include "platform/PublicX8.h"
 #include "presentation/ScreenImages.h"
@@ -70,6 +72,7 @@ class StartGame {
   GameFolders folders_;
   std::unique_ptr<Rng> random_;
   std::unique_ptr<SdlKeySource> keySource_;
+  std::unique_ptr<SdlGamepads> pads_;
   std::unique_ptr<EventPump> pump_;
   std::unique_ptr<SdlClock> clock_;
   std::unique_ptr<WindowEvents> events_;
@@ -104,7 +107,11 @@ void StartGame::Form_Load() {
   folders_ = GameFolders::In(where_.AppPath);
 
   keySource_ = std::make_unique<SdlKeySource>();
-  pump_ = std::make_unique<EventPump>(keySource_.get());
+  // The pads press the keys of the screen the player is on; in play, the bindings as they are then.
+  pads_ = std::make_unique<SdlGamepads>(
+      *keySource_, folders_.DataPath / PadMappingsFileName,
+      [this](InputScreen screen, PadButton button) { return PadKey(screen, button, GameKey); });
+  pump_ = std::make_unique<EventPump>(keySource_.get(), pads_.get());
   clock_ = std::make_unique<SdlClock>(pump_.get());
   events_ = std::make_unique<WindowEvents>(*pump_);
   keys_ = std::make_unique<Keys>(*keySource_);
