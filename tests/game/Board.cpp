@@ -23,40 +23,36 @@ char SymbolOf(CellKind kind) {
   return k >= 0 && k < static_cast<int>(Symbols.size()) ? Symbols[static_cast<std::size_t>(k)] : '?';
 }
 
-std::vector<std::string> Lines(std::string_view text) {
-  std::vector<std::string> lines;
+std::vector<std::string> Words(std::string_view text) {
+  std::vector<std::string> words;
   std::istringstream in{std::string(text)};
-  for (std::string line; std::getline(in, line);) {
-    const auto first = line.find_first_not_of(" \t");
-    if (first == std::string::npos) continue;
-    const auto last = line.find_last_not_of(" \t");
-    lines.push_back(line.substr(first, last - first + 1));
-  }
-  return lines;
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
 }
 
+// Reads the rows from words[at] on, up to five, stopping at a layer header.
 template <typename Cell>
-void ReadRows(const std::vector<std::string>& lines, std::size_t from, Cell cell) {
-  if (from + MaxFieldY > lines.size()) throw std::invalid_argument("board: a layer needs 5 rows");
-  for (int y = 1; y <= MaxFieldY; ++y) {
-    const std::string& row = lines[from + y - 1];
+std::size_t ReadRows(const std::vector<std::string>& words, std::size_t at, Cell cell) {
+  for (int y = 1; y <= MaxFieldY && at < words.size() && words[at].rfind("z=", 0) != 0; ++y, ++at) {
+    const std::string& row = words[at];
     if (row.size() != MaxFieldX) throw std::invalid_argument("board: row '" + row + "' is not 5 cells");
     for (int x = 1; x <= MaxFieldX; ++x) cell(x, y, KindOf(row[x - 1]));
   }
+  return at;
 }
 
 }  // namespace
 
 void SetField(GameState& state, std::string_view board) {
   state.CubeArray.Fill(CellKind::Empty);
-  const auto lines = Lines(board);
-  for (std::size_t i = 0; i < lines.size(); i += MaxFieldY + 1) {
-    if (lines[i].rfind("z=", 0) != 0)
-      throw std::invalid_argument("board: expected 'z=N', got '" + lines[i] + "'");
-    const int z = std::stoi(lines[i].substr(2));
+  const auto words = Words(board);
+  for (std::size_t i = 0; i < words.size();) {
+    if (words[i].rfind("z=", 0) != 0)
+      throw std::invalid_argument("board: expected 'z=N', got '" + words[i] + "'");
+    const int z = std::stoi(words[i].substr(2));
     if (z < 1 || z > MaxFieldZ)
       throw std::invalid_argument("board: layer " + std::to_string(z) + " outside 1..10");
-    ReadRows(lines, i + 1, [&](int x, int y, CellKind kind) { state.CubeArray(x, y, z) = kind; });
+    i = ReadRows(words, i + 1, [&](int x, int y, CellKind kind) { state.CubeArray(x, y, z) = kind; });
   }
 }
 
@@ -67,9 +63,8 @@ std::string FieldText(const GameState& state) {
     bool any = false;
     for (int y = 1; y <= MaxFieldY; ++y) {
       for (int x = 1; x <= MaxFieldX; ++x) {
-        const CellKind kind = state.CubeArray(x, y, z);
-        any |= IsCube(kind);
-        layer += SymbolOf(kind);
+        any |= IsCube(state.CubeArray(x, y, z));
+        layer += SymbolOf(state.CubeArray(x, y, z));
       }
       layer += '\n';
     }
@@ -85,9 +80,10 @@ std::string Board(std::string_view board) {
 }
 
 void SetLayer(FieldLayer& layer, std::string_view rows) {
-  const auto lines = Lines(rows);
-  if (lines.size() != MaxFieldY) throw std::invalid_argument("layer: needs exactly 5 rows");
-  ReadRows(lines, 0, [&](int x, int y, CellKind kind) { layer(x, y) = kind; });
+  layer.Fill(CellKind::Empty);
+  const auto words = Words(rows);
+  if (ReadRows(words, 0, [&](int x, int y, CellKind kind) { layer(x, y) = kind; }) != words.size())
+    throw std::invalid_argument("layer: more than 5 rows");
 }
 
 std::string LayerText(const FieldLayer& layer) {

@@ -1,11 +1,7 @@
 #pragma once
-// Play fields written as small boards, one 5 x 5 block per layer:
-//
-//   z=2        a layer header, then five rows y = 1..5 of five cells x = 1..5
-//   R....
-//   .....
-//   ...
-//
+// Play fields written as small boards: a layer header "z=N", then up to five
+// rows y = 1..5 of five cells x = 1..5 (rows left out are empty), separated by
+// spaces or line breaks: "z=1 R.... .GG.. z=3 ..B..".
 // '.' empty, R G B Y the colours 1..4, digits 5..9 the special kinds,
 // 'F' kind 10, '*' a clearing cube (11). Layers not written are empty.
 
@@ -23,7 +19,7 @@ std::string FieldText(const GameState& state);
 // A board in the form FieldText writes, for comparing with it.
 std::string Board(std::string_view board);
 
-// One 5 x 5 layer (the falling piece), without a header.
+// One 5 x 5 layer (the falling piece): its rows without a header.
 void SetLayer(FieldLayer& layer, std::string_view rows);
 std::string LayerText(const FieldLayer& layer);
 std::string Layer(std::string_view rows);

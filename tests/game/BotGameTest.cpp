@@ -1,53 +1,38 @@
 // Whole games played by the greedy bot through the real rules, and the bot's choices.
 
-#include <gtest/gtest.h>
-
-#include <memory>
-
-#include "Board.h"
-#include "core/Random.h"
+#include "Rig.h"
 #include "game/BotGame.h"
-#include "game/GameRules.h"
 #include "game/GreedyBot.h"
-#include "game/SoundPlayer.h"
 
 using namespace quarnix;
 using namespace quarnix::test;
 
 namespace {
 
-struct Counting final : IRandom {
-  explicit Counting(std::uint64_t seed) : rng(seed) {}
-  float Next() override {
-    ++draws;
-    return rng.Next();
+class Bot : public RulesTest {
+ protected:
+  Bot() {
+    random.SetFallback(&any);
+    s.NowCubeZ = 10;
   }
-  Rng rng;
-  int draws = 0;
-};
-
-struct Table {
-  Table() : random(7), rules(*state, random, sound) {
-    rules.InitLevelTable();
-    rules.InitShapeTable();
-    state->GameLevel = 1;
-    state->NowCubeZ = 10;
-  }
-  // Drops the piece and runs its landing to the end.
-  void DropAndResolve() {
-    while (!state->LandFlag) rules.DropStep();
+  // Chooses for the piece in play on the board, applies the choice and runs its landing to the end.
+  Placement PlayOne(std::string_view board, std::string_view piece) {
+    SetField(s, board);
+    SetLayer(s.NowCube, piece);
+    rules.CountHeights();
+    const Placement p = GreedyBot(3).Choose(s);
+    GreedyBot::Apply(rules, p);
+    while (!s.LandFlag) rules.DropStep();
     do rules.LandingStep();
-    while (state->LandFlag || state->MatchFlag || state->ClearFlag);
+    while (s.LandFlag || s.MatchFlag || s.ClearFlag);
+    return p;
   }
-  std::unique_ptr<GameState> state = std::make_unique<GameState>();
-  Counting random;
-  SoundPlayer sound;
-  GameRules rules;
+  Rng any{7};
 };
 
 }  // namespace
 
-TEST(BotGame, GamesKeepEveryInvariantAndUseEveryRule) {
+TEST(BotGames, GamesKeepEveryInvariantAndUseEveryRule) {
   SimStats total;
   for (std::uint64_t g = 0; g < 4; ++g) {
     BotGameOptions options;
@@ -69,7 +54,7 @@ TEST(BotGame, GamesKeepEveryInvariantAndUseEveryRule) {
   EXPECT_LE(total.Landings, total.Pieces);
 }
 
-TEST(BotGame, SameSeedsPlayTheSameGame) {
+TEST(BotGames, SameSeedsPlayTheSameGame) {
   BotGameOptions options;
   options.GameSeed = 5;
   options.BotSeed = 6;
@@ -83,56 +68,35 @@ TEST(BotGame, SameSeedsPlayTheSameGame) {
   EXPECT_NE(a.CubesCleared * 1000 + a.ClearPasses, c.CubesCleared * 1000 + c.ClearPasses);
 }
 
-TEST(BotGame, TheBotLooksAheadWithoutTouchingTheGame) {
-  Table t;
-  SetField(*t.state, "z=1\nRGB..\n.....\nBRG..\n.....\n.....");
-  SetLayer(t.state->NowCube, ".....\n.RG..\n..B..\n.....\n.....");
-  t.rules.CountHeights();
-  const std::string field = FieldText(*t.state), piece = LayerText(t.state->NowCube);
-  const int draws = t.random.draws;
-  GreedyBot bot(3);
-  bot.Choose(*t.state);
-  EXPECT_EQ(t.random.draws, draws);  // the game's random order is untouched
-  EXPECT_EQ(FieldText(*t.state), field);
-  EXPECT_EQ(LayerText(t.state->NowCube), piece);
+TEST_F(Bot, LooksAheadWithoutTouchingTheGame) {
+  SetField(s, "z=1 RGB.. ..... BRG..");
+  SetLayer(s.NowCube, "..... .RG.. ..B..");
+  rules.CountHeights();
+  const std::string field = FieldText(s), piece = LayerText(s.NowCube);
+  const int draws = random.Drawn();
+  GreedyBot(3).Choose(s);
+  EXPECT_EQ(random.Drawn(), draws);  // the game's random order is untouched
+  EXPECT_EQ(FieldText(s), field);
+  EXPECT_EQ(LayerText(s.NowCube), piece);
 }
 
-TEST(BotGame, TheBotTakesThePlacementThatClears) {
-  Table t;
-  // Two reds on the floor; a single red cube can make the line at (3, 1).
-  SetField(*t.state, "z=1\nRR...\n.....\n.....\n.....\n.....");
-  SetLayer(t.state->NowCube, ".....\n.....\n.....\n...R.\n.....");
-  t.rules.CountHeights();
-  GreedyBot bot(3);
-  const Placement p = bot.Choose(*t.state);
-  EXPECT_EQ(p.Cleared, 3);
-  GreedyBot::Apply(t.rules, p);
-  t.DropAndResolve();
-  EXPECT_EQ(t.state->GameScore, 3);
-  EXPECT_EQ(FieldText(*t.state), "");
-}
-
-TEST(BotGame, WithNothingToClearTheBotKeepsTheStackLow) {
-  Table t;
-  // A tower in the centre; the piece enters right above it.
-  SetField(*t.state,
-           "z=1\n.....\n.....\n..R..\n.....\n.....\nz=2\n.....\n.....\n..G..\n.....\n....."
-           "\nz=3\n.....\n.....\n..R..\n.....\n.....");
-  SetLayer(t.state->NowCube, ".....\n.....\n..B..\n.....\n.....");
-  t.rules.CountHeights();
-  GreedyBot bot(3);
-  const Placement p = bot.Choose(*t.state);
+TEST_F(Bot, TakesThePlacementThatClearsElseKeepsTheStackLow) {
+  // Two reds on the floor: a single red cube can make the line at (3, 1).
+  EXPECT_EQ(PlayOne("z=1 RR...", "..... ..... ..... ...R.").Cleared, 3);
+  EXPECT_EQ(s.GameScore, 3);
+  EXPECT_EQ(FieldText(s), "");
+  // A tower in the centre, the piece right above it: nothing to clear.
+  const Placement p =
+      PlayOne("z=1 ..... ..... ..R.. z=2 ..... ..... ..G.. z=3 ..... ..... ..R..", "..... ..... ..B..");
   EXPECT_EQ(p.Cleared, 0);
   EXPECT_EQ(p.MaxHeight, 3);
-  GreedyBot::Apply(t.rules, p);
-  t.DropAndResolve();
-  EXPECT_EQ(t.state->CubeArray(3, 3, 4), CellKind::Empty);
-  EXPECT_EQ(t.state->MaxHeight, 3);
+  EXPECT_EQ(s.CubeArray(3, 3, 4), CellKind::Empty);
+  EXPECT_EQ(s.MaxHeight, 3);
 }
 
-TEST(BotGame, InvariantCheckerReportsBrokenFields) {
+TEST(BotGames, InvariantCheckerReportsBrokenFields) {
   auto s = std::make_unique<GameState>();
-  SetField(*s, "z=1\nR....\n.....\n.....\n.....\n.....\nz=2\nG....\n.....\n.....\n.....\n.....");
+  SetField(*s, "z=1 R.... z=2 G....");
   s->HeightArray(1, 1) = 2;
   EXPECT_TRUE(CheckFieldInvariants(*s, true).empty());
   s->HeightArray(1, 1) = 1;

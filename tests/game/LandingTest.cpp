@@ -42,19 +42,7 @@ class Landing : public RulesTest {
 }  // namespace
 
 TEST_F(Landing, ALineClearsThenTheSunkCubesClearInAChain) {
-  SetField(s, R"(
-    z=1
-    R....
-    RGG..
-    R....
-    .....
-    .....
-    z=2
-    .....
-    G....
-    .....
-    .....
-    .....)");
+  SetField(s, "z=1 R.... RGG.. R.... z=2 ..... G....");
   Landed();
   LandingResult step = rules.LandingStep();  // search: the red line is marked
   EXPECT_TRUE(step.Checked && !step.Marked);
@@ -64,8 +52,7 @@ TEST_F(Landing, ALineClearsThenTheSunkCubesClearInAChain) {
   const auto before = clock.Ticks();
   step = rules.LandingStep();  // shown as clearing cubes for a second, scored
   EXPECT_TRUE(step.Marked);
-  EXPECT_EQ(FieldText(s),
-            Board("z=1\n*....\n*GG..\n*....\n.....\n.....\nz=2\n.....\nG....\n.....\n.....\n....."));
+  EXPECT_EQ(FieldText(s), Board("z=1 *.... *GG.. *.... z=2 ..... G...."));
   EXPECT_GE(clock.Ticks() - before, 1000u);
   EXPECT_LT(clock.Ticks() - before, 1015u + 15u);
   EXPECT_FALSE(shown[Display::ClearShow]);
@@ -75,7 +62,7 @@ TEST_F(Landing, ALineClearsThenTheSunkCubesClearInAChain) {
 
   step = rules.LandingStep();  // removed; the green above sinks and makes a line
   EXPECT_TRUE(step.Removed && step.Checked);
-  EXPECT_EQ(FieldText(s), Board("z=1\n.....\nGGG..\n.....\n.....\n....."));
+  EXPECT_EQ(FieldText(s), Board("z=1 ..... GGG.."));
   EXPECT_TRUE(s.MatchFlag);
   EXPECT_EQ(s.PendingDropInterval, 2000 - 15);  // 5 ms per point in level 1
 
@@ -94,7 +81,7 @@ TEST_F(Landing, ALineClearsThenTheSunkCubesClearInAChain) {
   EXPECT_EQ(FieldText(s), "");
   EXPECT_FALSE(s.LandFlag || s.MatchFlag || s.ClearFlag);
   EXPECT_EQ(s.NowCubeZ, 10);
-  EXPECT_EQ(LayerText(s.NowCube), Layer(".....\n..Y..\n.....\n.....\n....."));
+  EXPECT_EQ(LayerText(s.NowCube), Layer("..... ..Y.."));
   EXPECT_EQ(s.NextCube(1, 1), CellKind::Red);
   EXPECT_EQ(s.NextCube(2, 2), CellKind::Green);
   EXPECT_EQ(s.NextCube(3, 3), CellKind::Blue);
@@ -103,27 +90,24 @@ TEST_F(Landing, ALineClearsThenTheSunkCubesClearInAChain) {
 
 TEST_F(Landing, LinesCountEveryCubeOnceAcrossAxes) {
   random.SetFallback(&any);
-  SetField(s, "z=1\nRRRR.\n.....\n.....\n.....\n.....");
+  SetField(s, "z=1 RRRR.");
   EXPECT_EQ(ClearedBySearch(), 4);
   // An L: three along x and three along y sharing the corner.
-  SetField(s, "z=1\nBBB..\nB....\nB....\n.....\n.....");
+  SetField(s, "z=1 BBB.. B.... B....");
   EXPECT_EQ(ClearedBySearch(), 5);
   // Three up a column.
-  SetField(s,
-           "z=1\n..Y..\n.....\n.....\n.....\n.....\nz=2\n..Y..\n.....\n.....\n.....\n....."
-           "\nz=3\n..Y..\n.....\n.....\n.....\n.....");
+  SetField(s, "z=1 ..Y.. z=2 ..Y.. z=3 ..Y..");
   EXPECT_EQ(ClearedBySearch(), 3);
 }
 
 TEST_F(Landing, OnlyStraightTriplesOfOneColourMatch) {
   random.SetFallback(&any);
   const char* noLine[] = {
-      "z=1\n888..\n.....\n.....\n.....\n.....",  // diamonds never match
-      "z=1\nRR.R.\n.....\n.....\n.....\n.....",  // a gap
-      "z=1\nRGR..\n.....\n.....\n.....\n.....",  // another colour between
-      "z=1\nR....\n.R...\n..R..\n.....\n.....",  // a diagonal
-      "z=1\nR....\n.....\n.....\n.....\n.....\nz=2\nR....\n.....\n.....\n.....\n....."
-      "\nz=3\nG....\n.....\n.....\n.....\n.....",
+      "z=1 888..",              // diamonds never match
+      "z=1 RR.R.",              // a gap
+      "z=1 RGR..",              // another colour between
+      "z=1 R.... .R... ..R..",  // a diagonal
+      "z=1 R.... z=2 R.... z=3 G....",
   };
   for (const char* board : noLine) {
     SetField(s, board);
@@ -134,50 +118,19 @@ TEST_F(Landing, OnlyStraightTriplesOfOneColourMatch) {
 
 TEST_F(Landing, RemovalSinksEachCubeByTheClearedCubesBelowIt) {
   random.SetFallback(&any);
-  SetField(s, R"(
-    z=1
-    RRR..
-    .....
-    .....
-    .....
-    .....
-    z=2
-    GBY..
-    .....
-    .....
-    .....
-    .....
-    z=3
-    BYG..
-    .....
-    .....
-    .....
-    .....)");
+  SetField(s, "z=1 RRR.. z=2 GBY.. z=3 BYG..");
   Landed();
   rules.LandingStep();
   rules.LandingStep();
   rules.LandingStep();
-  EXPECT_EQ(FieldText(s),
-            Board("z=1\nGBY..\n.....\n.....\n.....\n.....\nz=2\nBYG..\n.....\n.....\n.....\n....."));
+  EXPECT_EQ(FieldText(s), Board("z=1 GBY.. z=2 BYG.."));
 }
 
 TEST_F(Landing, ALineMadeWithASpecialPieceClearsWithoutTheCrossSound) {
   random.SetFallback(&any);
   // The piece carried a diamond; its red cube completed the line. The sinking
   // blue makes a second line, cleared with the sound again.
-  SetField(s, R"(
-    z=1
-    RRR..
-    .B...
-    .B...
-    .....
-    .....
-    z=2
-    8B...
-    .....
-    .....
-    .....
-    .....)");
+  SetField(s, "z=1 RRR.. .B... .B... z=2 8B...");
   Landed(CellKind::Diamond);
   s.SpecialX = 1, s.SpecialY = 1, s.SpecialZ = 2;
   rules.LandingStep();
@@ -195,8 +148,7 @@ TEST_F(Landing, ALineMadeWithASpecialPieceClearsWithoutTheCrossSound) {
 TEST_F(Landing, GameEndsOnlyWhenNothingMatchesAndTheTopIsOccupied) {
   random.SetFallback(&any);
   std::string column;
-  for (int z = 1; z <= 10; ++z)
-    column += "z=" + std::to_string(z) + (z % 2 ? "\nR...." : "\nG....") + "\n.....\n.....\n.....\n.....\n";
+  for (int z = 1; z <= 10; ++z) column += " z=" + std::to_string(z) + (z % 2 ? " R...." : " G....");
   SetField(s, column);
   Landed();
   EXPECT_TRUE(Resolve().GameOver);
@@ -220,7 +172,7 @@ TEST_F(Landing, FieldTurnsWhenTheScorePassesAMultipleOfFifty) {
   random.SetFallback(&any);
   // Removal after a pass that took the score from 45 to 52.
   auto removeAt = [&](int score, float previous) {
-    SetField(s, "z=1\n*....\n.....\n.....\n.....\n.....");
+    SetField(s, "z=1 *....");
     rules.CountHeights();
     s.HeightArray(1, 1) = 1;
     s.MarkArray.Fill(0);
@@ -288,7 +240,7 @@ TEST_F(Landing, NewLevelIsAnnouncedWithItsMusic) {
 }
 
 TEST_F(Landing, DamagedCellKindsAreReportedNotUsed) {
-  SetField(s, "z=1\nR....\n.....\n.....\n.....\n.....");
+  SetField(s, "z=1 R....");
   s.CubeArray(3, 3, 2) = static_cast<CellKind>(13);
   Landed();
   EXPECT_THROW(rules.LandingStep(), std::invalid_argument);

@@ -48,50 +48,50 @@ TEST_F(Piece, CubeCountOutsideThreeToNineIsRefused) {
 }
 
 TEST_F(Piece, EntersInTheCentreBlock) {
-  SetLayer(s.NowCube, "RRRRR\nRRRRR\nRRRRR\nRRRRR\nRRRRR");
+  SetLayer(s.NowCube, "RRRRR RRRRR RRRRR RRRRR RRRRR");
   s.NextCube(1, 1) = CellKind::Red;
   s.NextCube(3, 2) = CellKind::ClearLayer;
   s.NextCube(2, 3) = CellKind::Yellow;
   rules.PutNextCube();
-  EXPECT_EQ(LayerText(s.NowCube), Layer(".....\n.R...\n...7.\n..Y..\n....."));
+  EXPECT_EQ(LayerText(s.NowCube), Layer("..... .R... ...7. ..Y.."));
 }
 
 TEST_F(Piece, ShiftsStopAtTheWallAndAtCubesOfItsLayer) {
   s.NowCubeZ = 4;
-  SetLayer(s.NowCube, "R....\nG....\n.....\n.....\n.....");
+  SetLayer(s.NowCube, "R.... G....");
   rules.MoveNowCube(Dir::XMinus);  // touching x = 1: no wrap-around
-  EXPECT_EQ(LayerText(s.NowCube), Layer("R....\nG....\n.....\n.....\n....."));
+  EXPECT_EQ(LayerText(s.NowCube), Layer("R.... G...."));
   rules.MoveNowCube(Dir::YMinus);  // touching y = 1
-  EXPECT_EQ(LayerText(s.NowCube), Layer("R....\nG....\n.....\n.....\n....."));
+  EXPECT_EQ(LayerText(s.NowCube), Layer("R.... G...."));
   rules.MoveNowCube(Dir::YPlus);
-  EXPECT_EQ(LayerText(s.NowCube), Layer(".....\nR....\nG....\n.....\n....."));
+  EXPECT_EQ(LayerText(s.NowCube), Layer("..... R.... G...."));
 
   // A cube of the piece's own layer blocks; one a layer lower does not.
   s.CubeArray(2, 3, 3) = CellKind::Blue;
   EXPECT_TRUE(rules.CanMove(Dir::XPlus, 4));
   rules.MoveNowCube(Dir::XPlus);
-  EXPECT_EQ(LayerText(s.NowCube), Layer(".....\n.R...\n.G...\n.....\n....."));
+  EXPECT_EQ(LayerText(s.NowCube), Layer("..... .R... .G..."));
   s.CubeArray(3, 3, 4) = CellKind::Blue;
   EXPECT_FALSE(rules.CanMove(Dir::XPlus, 4));
   rules.MoveNowCube(Dir::XPlus);
-  EXPECT_EQ(LayerText(s.NowCube), Layer(".....\n.R...\n.G...\n.....\n....."));
+  EXPECT_EQ(LayerText(s.NowCube), Layer("..... .R... .G..."));
   for (const auto& w : waves) EXPECT_EQ(w.Plays(), 0);  // moves are silent
 }
 
 TEST_F(Piece, TurnCarriesThePieceAroundTheCentre) {
   s.NowCubeZ = 10;
   // In the centre block it stays there: (x, y) goes to (y, 6 - x).
-  SetLayer(s.NowCube, ".....\n.RG..\n..B..\n.....\n.....");
+  SetLayer(s.NowCube, "..... .RG.. ..B..");
   rules.TurnNowCube();
-  EXPECT_EQ(LayerText(s.NowCube), Layer(".....\n.....\n.GB..\n.R...\n....."));
+  EXPECT_EQ(LayerText(s.NowCube), Layer("..... ..... .GB.. .R..."));
   // From the corner block x, y = 1..3 to x = 1..3, y = 3..5.
-  SetLayer(s.NowCube, "RG...\n.B...\n.....\n.....\n.....");
+  SetLayer(s.NowCube, "RG... .B...");
   rules.TurnNowCube();
-  EXPECT_EQ(LayerText(s.NowCube), Layer(".....\n.....\n.....\nGB...\nR...."));
+  EXPECT_EQ(LayerText(s.NowCube), Layer("..... ..... ..... GB... R...."));
   rules.TurnNowCube();
   rules.TurnNowCube();
   rules.TurnNowCube();  // four turns: where it started
-  EXPECT_EQ(LayerText(s.NowCube), Layer("RG...\n.B...\n.....\n.....\n....."));
+  EXPECT_EQ(LayerText(s.NowCube), Layer("RG... .B..."));
   EXPECT_EQ(Played(Effect::CubeRotate), 5);
   EXPECT_EQ(waves(Effect::CubeRotate).Volume(), -900);  // -600 at effect step 9
   EXPECT_EQ(Played(Effect::NoWay), 0);
@@ -99,7 +99,7 @@ TEST_F(Piece, TurnCarriesThePieceAroundTheCentre) {
 
 TEST_F(Piece, TurnIntoAnOccupiedCellOfItsLayerIsRefused) {
   s.NowCubeZ = 6;
-  SetLayer(s.NowCube, "RG...\n.B...\n.....\n.....\n.....");
+  SetLayer(s.NowCube, "RG... .B...");
   s.CubeArray(1, 5, 5) = CellKind::Green;  // below the target: no matter
   s.CubeArray(2, 4, 7) = CellKind::Green;  // above it: no matter
   rules.TurnNowCube();
@@ -109,7 +109,7 @@ TEST_F(Piece, TurnIntoAnOccupiedCellOfItsLayerIsRefused) {
   rules.TurnNowCube();                      // back to the start
   s.CubeArray(1, 4, 6) = CellKind::Yellow;  // where G would go
   rules.TurnNowCube();
-  EXPECT_EQ(LayerText(s.NowCube), Layer("RG...\n.B...\n.....\n.....\n....."));
+  EXPECT_EQ(LayerText(s.NowCube), Layer("RG... .B..."));
   EXPECT_EQ(Played(Effect::NoWay), 1);
   EXPECT_EQ(waves(Effect::NoWay).Volume(), -1500);
 }
@@ -117,13 +117,9 @@ TEST_F(Piece, TurnIntoAnOccupiedCellOfItsLayerIsRefused) {
 TEST_F(Piece, EachCubeRestsOnItsOwn) {
   // A flat piece over a column of height 4: the cube above it rests at layer 5,
   // the others fall on to the floor, one layer per step.
-  SetField(s,
-           "z=1\n.....\n.R...\n.....\n.....\n....."
-           "\nz=2\n.....\n.G...\n.....\n.....\n....."
-           "\nz=3\n.....\n.R...\n.....\n.....\n....."
-           "\nz=4\n.....\n.G...\n.....\n.....\n.....");
+  SetField(s, "z=1 ..... .R... z=2 ..... .G... z=3 ..... .R... z=4 ..... .G...");
   s.NowCubeZ = 10;
-  SetLayer(s.NowCube, ".....\n.BY..\n.Y...\n.....\n.....");
+  SetLayer(s.NowCube, "..... .BY.. .Y...");
   for (int step = 1; step <= 5; ++step) rules.DropStep();
   EXPECT_EQ(s.NowCubeZ, 5);
   EXPECT_FALSE(s.DropFlag);
@@ -146,7 +142,7 @@ TEST_F(Piece, EachCubeRestsOnItsOwn) {
 
 TEST_F(Piece, ASpecialCubeRemembersWhereItRests) {
   s.NowCubeZ = 1;
-  SetLayer(s.NowCube, ".....\n..R..\n...8.\n.....\n.....");
+  SetLayer(s.NowCube, "..... ..R.. ...8.");
   rules.DropStep();
   EXPECT_TRUE(s.LandFlag);
   EXPECT_FALSE(s.DropFlag);  // resting on the floor does not start a fast drop
@@ -160,7 +156,7 @@ TEST_F(Piece, AutomaticDropWaitsForTheIntervalAndHoldsDuringLandings) {
   // From the start of the tick counter, and across its wrap at 2^32 ms.
   for (const std::uint32_t start : {0u, 0xFFFFFC00u}) {
     s.NowCubeZ = 10;
-    SetLayer(s.NowCube, ".....\n..R..\n.....\n.....\n.....");
+    SetLayer(s.NowCube, "..... ..R..");
     s.LastDropTime = start;
     s.DropInterval = 2000;
     s.FrameTime = start + 1;

@@ -49,87 +49,54 @@ struct FrameLog final : IFrameStep {
 
 TEST_F(Specials, AllColoursClearsItsColourEverywhere) {
   random.SetFallback(&any);
-  const char* field = R"(
-    z=1
-    B.R..
-    ..B..
-    .....
-    ....B
-    .....
-    z=2
-    5....
-    ..G..
-    .....
-    .....
-    .....)";
+  const char* field = "z=1 B.R.. ..B.. ..... ....B z=2 5.... ..G..";
   SetField(s, field);
   Landed(CellKind::FourColor, 1, 1, 2);
   EXPECT_EQ(FirstPass(), 4);  // three blues and itself
   EXPECT_EQ(Played(Effect::SameColor), 1);
   EXPECT_EQ(Played(Effect::CubeCross), 0);
   rules.LandingStep();
-  EXPECT_EQ(FieldText(s), Board("z=1\n..R..\n..G..\n.....\n.....\n....."));
+  EXPECT_EQ(FieldText(s), Board("z=1 ..R.. ..G.."));
 
   // On a diamond, and on the floor, only itself.
   SetField(s, field);
   s.CubeArray(1, 1, 1) = CellKind::Diamond;
   Landed(CellKind::FourColor, 1, 1, 2);
   EXPECT_EQ(FirstPass(), 1);
-  SetField(s, "z=1\n5.B..\n..B..\n.....\n.....\n.....");
+  SetField(s, "z=1 5.B.. ..B..");
   Landed(CellKind::FourColor, 1, 1, 1);
   EXPECT_EQ(FirstPass(), 1);
 }
 
 TEST_F(Specials, ClearLayerTakesTheBlockAroundItCutAtTheWall) {
   random.SetFallback(&any);
-  SetField(s, R"(
-    z=1
-    RGBY.
-    GBYR.
-    .....
-    .....
-    .....
-    z=2
-    7RG..
-    BY...
-    .....
-    .....
-    .....
-    z=3
-    GY...
-    .....
-    .....
-    .....
-    .....)");
+  SetField(s, "z=1 RGBY. GBYR. z=2 7RG.. BY... z=3 GY...");
   Landed(CellKind::ClearLayer, 1, 1, 2);
   EXPECT_EQ(FirstPass(), 4);  // (1..2, 1..2) of layer 2; (3, 1, 2) is outside
   EXPECT_EQ(Played(Effect::OkExpo), 1);
   rules.LandingStep();
-  EXPECT_EQ(FieldText(s),
-            Board("z=1\nRGBY.\nGBYR.\n.....\n.....\n.....\nz=2\nGYG..\n.....\n.....\n.....\n....."));
+  EXPECT_EQ(FieldText(s), Board("z=1 RGBY. GBYR. z=2 GYG.."));
 }
 
 TEST_F(Specials, LightningClearsItsWholeColumn) {
   random.SetFallback(&any);
   std::string column;
   const char colours[] = "RGBYRG9";
-  for (int z = 1; z <= 7; ++z)
-    column += "z=" + std::to_string(z) + "\n...." + colours[z - 1] + "\n.....\n.....\n.....\n.....\n";
-  column += "z=1\n...." + std::string(1, colours[0]) + "\n..B..\n.....\n.....\n.....\n";
+  for (int z = 1; z <= 7; ++z) column += " z=" + std::to_string(z) + " ...." + colours[z - 1];
+  column += " z=1 ....R ..B..";
   SetField(s, column);
   Landed(CellKind::Tund, 5, 1, 7);
   EXPECT_EQ(FirstPass(), 7);
   EXPECT_EQ(s.GameScore, 7);
   rules.LandingStep();
-  EXPECT_EQ(FieldText(s), Board("z=1\n.....\n..B..\n.....\n.....\n....."));
+  EXPECT_EQ(FieldText(s), Board("z=1 ..... ..B.."));
 }
 
 TEST_F(Specials, StackedCubesRaiseTheirColumnAndTurnIntoAColour) {
   // Column of 7 under the special: h = 8 gives exactly one new cube.
   std::string column;
-  for (int z = 1; z <= 7; ++z)
-    column += "z=" + std::to_string(z) + (z % 2 ? "\n..G.." : "\n..B..") + "\n.....\n.....\n.....\n.....\n";
-  column += "z=8\n..6..\n.....\n.....\n.....\n.....\n";
+  for (int z = 1; z <= 7; ++z) column += " z=" + std::to_string(z) + (z % 2 ? " ..G.." : " ..B..");
+  column += " z=8 ..6..";
   SetField(s, column);
   rules.CountHeights();
   s.SpecialKind = CellKind::Stack, s.SpecialX = 3, s.SpecialY = 1, s.SpecialZ = 8;
@@ -146,7 +113,7 @@ TEST_F(Specials, StackedCubesRaiseTheirColumnAndTurnIntoAColour) {
   EXPECT_FALSE(s.MatchFlag);
 
   // On a lower column it draws up to 8 - h + 1 cubes: here 6, ending at 8 cubes.
-  SetField(s, "z=1\nR....\n.....\n.....\n.....\n.....\nz=2\n6....\n.....\n.....\n.....\n.....");
+  SetField(s, "z=1 R.... z=2 6....");
   rules.CountHeights();
   s.SpecialKind = CellKind::Stack, s.SpecialX = 1, s.SpecialY = 1, s.SpecialZ = 2;
   random.SetFallback(nullptr);
@@ -155,10 +122,7 @@ TEST_F(Specials, StackedCubesRaiseTheirColumnAndTurnIntoAColour) {
   rules.CheckLanding();
   EXPECT_EQ(s.HeightArray(1, 1), 8);
   EXPECT_EQ(FieldText(s),
-            Board("z=1\nR....\n.....\n.....\n.....\n.....\nz=2\nG....\n.....\n.....\n.....\n....."
-                  "\nz=3\nG....\n.....\n.....\n.....\n.....\nz=4\nB....\n.....\n.....\n.....\n....."
-                  "\nz=5\nG....\n.....\n.....\n.....\n.....\nz=6\nB....\n.....\n.....\n.....\n....."
-                  "\nz=7\nG....\n.....\n.....\n.....\n.....\nz=8\nB....\n.....\n.....\n.....\n....."));
+            Board("z=1 R.... z=2 G.... z=3 G.... z=4 B.... z=5 G.... z=6 B.... z=7 G.... z=8 B...."));
 }
 
 TEST_F(Specials, LandingEffectsBurstSoundAndPause) {
@@ -181,8 +145,7 @@ TEST_F(Specials, LandingEffectsBurstSoundAndPause) {
   } watch;
   rules.SetEvents(&watch);
   for (const Case& c : cases) {
-    SetField(s, "z=1\nR....\n.....\n.....\n.....\n.....\nz=2\n" + std::string(1, char('0' + Index(c.kind))) +
-                    "....\n.....\n.....\n.....\n.....");
+    SetField(s, "z=1 R.... z=2 " + std::string(1, char('0' + Index(c.kind))) + "....");
     for (auto& w : waves) w.ClearCalls();
     Landed(c.kind, 1, 1, 2);
     shown.Show(Display::EffectShow, false);
@@ -252,7 +215,7 @@ TEST_F(Specials, ParticlesDrawSignThenNumberInFieldOrder) {
 TEST_F(Specials, FieldTurnEasesInFortyFramesAndTurnsTheData) {
   FrameLog log(s, shown);
   rules.SetFrameStep(&log, &clock);
-  SetField(s, "z=1\nRG...\n.....\n.....\n.....\n.....\nz=2\nB....\n.....\n.....\n.....\n.....");
+  SetField(s, "z=1 RG... z=2 B....");
   rules.TurnField();
   ASSERT_EQ(log.angles.size(), 40u);
   EXPECT_FLOAT_EQ(log.angles.front(), 9.812f);
@@ -263,24 +226,22 @@ TEST_F(Specials, FieldTurnEasesInFortyFramesAndTurnsTheData) {
   EXPECT_FALSE(shown[Display::FieldSpinShow]);
   EXPECT_TRUE(shown[Display::PlayShow]);
   // (x, y) goes to (y, 6 - x), as the piece turns; the heights follow.
-  EXPECT_EQ(FieldText(s),
-            Board("z=1\n.....\n.....\n.....\nG....\nR....\nz=2\n.....\n.....\n.....\n.....\nB...."));
+  EXPECT_EQ(FieldText(s), Board("z=1 ..... ..... ..... G.... R.... z=2 ..... ..... ..... ..... B...."));
   EXPECT_EQ(s.HeightArray(1, 5), 2);
   EXPECT_EQ(s.HeightArray(1, 1), 0);
   rules.TurnField();
   EXPECT_EQ(s.CubeArray(5, 5, 2), CellKind::Blue);  // two turns: (1, 1) to (5, 5)
   rules.TurnField();
   rules.TurnField();
-  EXPECT_EQ(FieldText(s),
-            Board("z=1\nRG...\n.....\n.....\n.....\n.....\nz=2\nB....\n.....\n.....\n.....\n....."));
+  EXPECT_EQ(FieldText(s), Board("z=1 RG... z=2 B...."));
 }
 
 TEST_F(Specials, ShowerDropsUpToTwoCubesPerRowOntoTheStacks) {
   // Columns (3, 3), (4, 3) and (5, 3) hold 8 cubes: nothing more goes there.
-  std::string board = "z=1\n.....\n.....\n.....\n.Y...\n.....\n";
+  std::string board;
   for (int z = 1; z <= 8; ++z)
-    board += "z=" + std::to_string(z) + "\n.....\n.....\n.." + (z % 2 ? "RGR" : "GRG") + "\n" +
-             (z == 1 ? ".Y..." : ".....") + "\n.....\n";
+    board +=
+        " z=" + std::to_string(z) + " ..... ..... .." + (z % 2 ? "RGR" : "GRG") + (z == 1 ? " .Y..." : "");
   SetField(s, board);
   rules.CountHeights();
   struct Watch final : IGameEvents {
