@@ -52,18 +52,24 @@ TEST_F(GameEndTest, YesAtThePromptEntersTheTypedName) {
   EXPECT_TRUE(s.NameEntryOn);
   EXPECT_EQ(s.NameLength, 2);  // the cursor stands after "AC"
   const ScoreBook back = ReadBack();
-  EXPECT_EQ(back.ScoreList(1).Name, Padded("AC"));
-  EXPECT_EQ(back.ScoreList(1).Score, 7);  // cleared cubes and the chain bonus
-  EXPECT_EQ(back.ScoreList(1).Level, 1);
+  EXPECT_EQ(back.ScoreList(1),
+            (ScoreRec{Padded("AC"), 7, 1, back.ScoreList(1).Rank}));  // cubes and chain bonus
   EXPECT_EQ(back.ScoreList(2).Score, 0);
   EXPECT_EQ(back.File(661), saves + 1);
   EXPECT_EQ(book.ScoreList(1), back.ScoreList(1));  // the table in play was read back too
   for (auto& m : music) EXPECT_FALSE(m.Playing());
 }
 
-TEST_F(GameEndTest, EscapeConfirmsAndNoNameIsStoredAsNoName) {
+TEST_F(GameEndTest, EscapeConfirmsAnEmptyNameAndTheNameStopsAtTwentySix) {
   EXPECT_EQ(QuitWith(3, 0, {' ', KeyEscape}), GameEnd::Quit);
   EXPECT_EQ(ReadBack().ScoreList(1).Name, Padded("NO NAME"));
+  std::vector<int> keys(30, 'Q');
+  keys.insert(keys.end(), {'Z', KeyEnter});
+  EXPECT_EQ(QuitWith(4, 0, keys), GameEnd::Quit);
+  EXPECT_EQ(ReadBack().ScoreList(1).Name, std::string(25, 'Q') + "Z");
+  EXPECT_EQ(s.NameLength, GameNameLength);  // the 27th character replaced the 26th
+  EXPECT_TRUE(s.GameOverShow && shown[Display::FieldSpinShow]);
+  EXPECT_GT(s.TurnAngle, 0.05f * 31);  // a turn step per frame, a frame per key at least
 }
 
 TEST_F(GameEndTest, AResultEqualToTheLastPlaceEntersAboveIt) {
@@ -101,15 +107,4 @@ TEST_F(GameEndTest, ResultsBelowTheTableOrOfZeroAreNotEntered) {
   EXPECT_EQ(QuitWith(49, 0, {'A', KeyEnter}), GameEnd::Quit);
   EXPECT_FALSE(s.NameEntryOn);
   EXPECT_EQ(ReadText(file), full);
-}
-
-TEST_F(GameEndTest, TheNameStopsAtTwentySixCharactersAndTheFieldSpins) {
-  std::vector<int> keys(30, 'Q');
-  keys.push_back('Z');
-  keys.push_back(KeyEnter);
-  EXPECT_EQ(QuitWith(1, 0, keys), GameEnd::Quit);
-  EXPECT_EQ(ReadBack().ScoreList(1).Name, std::string(25, 'Q') + "Z");
-  EXPECT_EQ(s.NameLength, GameNameLength);  // the 27th character replaced the 26th
-  EXPECT_TRUE(s.GameOverShow && shown[Display::FieldSpinShow]);
-  EXPECT_GT(s.TurnAngle, 0.05f * 31);  // a turn step per frame, a frame per key at least
 }

@@ -1,40 +1,19 @@
 // Whole games on a virtual clock: the start pause and the level 1
 // announcement with its music, the drop interval, the player's bindings, the
-// quit prompt, and a close request in the middle of a game.
+// quit prompt, a close request in the middle of a game, and the bot at the keyboard.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "LoopRig.h"
 #include "app/BotKeyDriver.h"
+#include "app/LoopBotGame.h"
 
 using namespace quarnix;
 using namespace quarnix::test;
-
-namespace {
-
-using Cells = std::set<std::pair<int, int>>;
-
-Cells PieceCells(const GameState& s) {
-  Cells cells;
-  for (int x = 1; x <= MaxFieldX; ++x)
-    for (int y = 1; y <= MaxFieldY; ++y)
-      if (IsCube(s.NowCube(x, y))) cells.insert({x, y});
-  return cells;
-}
-
-Cells Shifted(const Cells& cells, int dx, int dy) {
-  Cells out;
-  for (auto [x, y] : cells) out.insert({x + dx, y + dy});
-  return out;
-}
-
-}  // namespace
 
 TEST_F(LoopTest, StartPauseThenLevelOneAnnouncedWithItsMusic) {
   std::int64_t announced = -1, musicAt = -1;
@@ -56,8 +35,7 @@ TEST_F(LoopTest, StartPauseThenLevelOneAnnouncedWithItsMusic) {
   EXPECT_LT(musicAt - announced, 3000 + 2 * 15);
   EXPECT_EQ(tracksDuringAnnouncement, 0);
   const RecordingSoundBuffer& track = music(s.LevelTable(1).MusicNo);
-  EXPECT_TRUE(track.Playing());
-  EXPECT_TRUE(track.Looping());
+  EXPECT_TRUE(track.Playing() && track.Looping());
   EXPECT_EQ(track.Volume(), -500 - 300);  // music step 9 takes 3 dB off
   int playing = 0;
   for (auto& m : music) playing += m.Playing();
@@ -299,4 +277,25 @@ TEST_F(LoopTest, RedefinedBindingsApplyToTheNextGame) {
   EXPECT_EQ(phase, 3);  // "C" was read
   EXPECT_EQ(camera.SetCams, 1);
   EXPECT_EQ(camera.Shown, 1);
+}
+
+TEST(BotLoop, PlaysItsPiecesThenQuitsThroughThePromptAndEntersItsName) {
+  MemoryScoreStore scores;
+  BotGameOptions options;
+  options.GameSeed = 31;
+  options.BotSeed = 32;
+  options.MaxPieces = 80;
+  const LoopGameResult game = PlayLoopBotGame(options, scores);
+  for (const auto& v : game.Stats.Violations) ADD_FAILURE() << v;
+  EXPECT_TRUE(game.Quit);
+  EXPECT_EQ(game.Stats.Pieces, 80);
+  EXPECT_EQ(game.Stats.Landings, 80);
+  EXPECT_GT(game.Stats.CubesCleared, 0);
+  EXPECT_EQ(game.Stats.GameOvers, 0);
+  // Frames of at least 15 ms; the start pause and the announcement alone take 5 s,
+  // and each piece's drop key needs a frame down and one up.
+  EXPECT_GE(game.VirtualMs, game.Frames * 15);
+  EXPECT_GE(game.VirtualMs, 5000u + 80 * 2 * 15);
+  EXPECT_EQ(scores.Scores()(1).Name, "BOT" + std::string(23, ' '));
+  EXPECT_GE(scores.Scores()(1).Score, game.Stats.CubesCleared);
 }

@@ -111,20 +111,6 @@ void PushFocusLost() {
   SDL_PushEvent(&e);
 }
 
-// The sums of the falling piece's cells' x and y: a shift moves one of them by the cell count.
-struct PieceAt {
-  int x = 0, y = 0, cells = 0;
-  bool operator==(const PieceAt&) const = default;
-  PieceAt Moved(int dx, int dy) const { return {x + dx * cells, y + dy * cells, cells}; }
-};
-PieceAt Where(const GameState& s) {
-  PieceAt at;
-  for (int x = 1; x <= MaxFieldX; ++x)
-    for (int y = 1; y <= MaxFieldY; ++y)
-      if (IsCube(s.NowCube(x, y))) at = {at.x + x, at.y + y, at.cells + 1};
-  return at;
-}
-
 // Whole games on the real input path. The test's script runs one input a
 // frame (the next frame's pump sees it); each step waits for its moment.
 class PadGame : protected SdlInput, public LoopTest {
@@ -272,14 +258,14 @@ TEST(Gamepads, MappingsComeFromTheDataFolderAndFromTheEnvironment) {
 
 TEST_F(PadGame, AShortGameWithThePadFromTheFirstShiftToTheNameInTheTable) {
   VirtualPad pad;
-  PieceAt at;
+  Cells at;
   int turnFrames = 0, promptsSeen = 0;
   bool dropped = false;
   const auto ready = [this] { return NormalPlay(); };
   const auto act = [&](const std::function<void()>& check, SDL_GameControllerButton b) {
     return [&, check, b] {
       check();
-      at = Where(s);
+      at = PieceCells(s);
       Tap(pad, b);
     };
   };
@@ -293,15 +279,15 @@ TEST_F(PadGame, AShortGameWithThePadFromTheFirstShiftToTheNameInTheTable) {
       {ready, act(nothing, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)},  // binding 2: towards y + 1
       {ready,
        [&] {
-         EXPECT_EQ(Where(s), at.Moved(0, 1));
-         at = Where(s);
+         EXPECT_EQ(PieceCells(s), Shifted(at, 0, 1));
+         at = PieceCells(s);
          // The stick held over many frames, wavering inside its push: one cell.
          for (int v : {-32768, -32768, -32768, -20000, -12000, -32768, 0})
            script.push_back([&pad, v] { pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, v); });
        }},
-      {ready, act([&] { EXPECT_EQ(Where(s), at.Moved(0, -1)); }, SDL_CONTROLLER_BUTTON_DPAD_UP)},
-      {ready, act([&] { EXPECT_EQ(Where(s), at.Moved(-1, 0)); }, SDL_CONTROLLER_BUTTON_A)},  // turn
-      {ready, act([&] { EXPECT_EQ(turnFrames, 6); }, SDL_CONTROLLER_BUTTON_Y)},              // camera
+      {ready, act([&] { EXPECT_EQ(PieceCells(s), Shifted(at, 0, -1)); }, SDL_CONTROLLER_BUTTON_DPAD_UP)},
+      {ready, act([&] { EXPECT_EQ(PieceCells(s), Shifted(at, -1, 0)); }, SDL_CONTROLLER_BUTTON_A)},  // turn
+      {ready, act([&] { EXPECT_EQ(turnFrames, 6); }, SDL_CONTROLLER_BUTTON_Y)},                      // camera
       {ready, act([&] { EXPECT_EQ(camera.Shown, 1); }, SDL_CONTROLLER_BUTTON_START)},
       {[&] { return Prompt(); }, [&] { Tap(pad, SDL_CONTROLLER_BUTTON_B); }},  // no: play on
       {ready, act([&] { ++promptsSeen; }, SDL_CONTROLLER_BUTTON_START)},

@@ -9,6 +9,8 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <set>
+#include <utility>
 
 #include "../storage/TempFolder.h"
 #include "app/GameLoop.h"
@@ -28,6 +30,21 @@ namespace quarnix::test {
 // Default bindings: Left, Right, Up, Down, Space, "Z", "A".
 inline constexpr int KeyLeft = 37, KeyRight = 39, KeyUp = 38, KeyDown = 40, KeySpace = 32, KeyZ = 90,
                      KeyA = 65, KeyEnter = 13, KeyEscape = 27, KeyY = 89, KeyN = 78, KeyBack = 8;
+
+// The cells of the falling piece, and the same cells shifted.
+using Cells = std::set<std::pair<int, int>>;
+inline Cells PieceCells(const GameState& s) {
+  Cells cells;
+  for (int x = 1; x <= MaxFieldX; ++x)
+    for (int y = 1; y <= MaxFieldY; ++y)
+      if (IsCube(s.NowCube(x, y))) cells.insert({x, y});
+  return cells;
+}
+inline Cells Shifted(const Cells& cells, int dx, int dy) {
+  Cells out;
+  for (auto [x, y] : cells) out.insert({x + dx, y + dy});
+  return out;
+}
 
 class Probe final : public IPlayObserver {
  public:

@@ -1,78 +1,53 @@
-// The start-up file check and the way play's set-up steps report errors.
+// The start-up file check, the way play's set-up steps report errors, and
+// play's content loaded from a game folder as the start of play and the demo load it.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 
+#include "../storage/TempFolder.h"
 #include "app/PlayParts.h"
+#include "app/PlaySetup.h"
 #include "app/StartUp.h"
 #include "core/ProgramEnd.h"
+#include "platform/NullGraphics.h"
+#include "presentation/BuiltinMeshData.h"
+#include "toolkit/XFile.h"
 
 namespace quarnix {
 namespace {
 
 namespace fs = std::filesystem;
 
-class CheckFilesTest : public ::testing::Test {
- protected:
-  CheckFilesTest() {
-    folder_ = fs::temp_directory_path() / ("quarnix-check-" + std::to_string(::getpid()));
-    fs::remove_all(folder_);
-    // The game folder as the build makes it: names in mixed case.
-    for (const auto& name : RequiredFiles()) {
-      std::string file = name.filename().string();
-      std::transform(file.begin() + 1, file.end(), file.begin() + 1, ::tolower);
-      const fs::path path = folder_ / name.parent_path() / file;
-      fs::create_directories(path.parent_path());
-      std::ofstream(path) << "x";
-    }
+TEST(CheckFilesTest, FindsNamesWhateverTheirCaseInTheFolderOfTheirKind) {
+  test::TempFolder folder;
+  const fs::path& f = folder.Path();
+  // The game folder as the build makes it: names in mixed case.
+  for (const auto& name : RequiredFiles()) {
+    std::string file = name.filename().string();
+    std::transform(file.begin() + 1, file.end(), file.begin() + 1, ::tolower);
+    fs::create_directories(f / name.parent_path());
+    std::ofstream(f / name.parent_path() / file) << "x";
   }
-  ~CheckFilesTest() override { fs::remove_all(folder_); }
-  GameLocation Here() const { return {folder_, folder_, folder_}; }
-  void Remove(const std::string& name) {
-    for (const auto& entry : fs::recursive_directory_iterator(folder_)) {
-      std::string f = entry.path().filename().string();
-      std::transform(f.begin(), f.end(), f.begin(), ::toupper);
-      if (f == name) {
-        fs::remove(entry.path());
-        return;
-      }
-    }
-    FAIL() << name << " not in the folder";
-  }
-  fs::path folder_;
-};
-
-TEST_F(CheckFilesTest, FindsNamesWhateverTheirCase) { EXPECT_TRUE(CheckFiles(Here()).empty()); }
-
-TEST_F(CheckFilesTest, ReportsEveryMissingFile) {
-  Remove("QUARNIX");
-  Remove("C07.CAR");
-  Remove("THUND.WAV");
-  const auto missing = CheckFiles(Here());
-  ASSERT_EQ(missing.size(), 3u);
-  EXPECT_EQ(missing[0], folder_ / "quarnix");
-  EXPECT_EQ(missing[1], folder_ / "Data/C07.CAR");
-  EXPECT_EQ(missing[2], folder_ / "Wave/Thund.WAV");
-}
-
-// An installed game: the program, the data and the records in three folders.
-TEST_F(CheckFilesTest, LooksForEachFileInTheFolderOfItsKind) {
-  const GameLocation split{folder_ / "bin", folder_, folder_ / "records"};
-  for (const fs::path& folder : {split.ProgramFolder, split.RecordPath}) fs::create_directory(folder);
-  fs::rename(folder_ / "quarnix", split.ProgramFolder / "quarnix");
-  fs::rename(folder_ / "Ct.dat", split.RecordPath / "Ct.dat");
-  fs::rename(folder_ / "Rd.dat", split.RecordPath / "Rd.dat");
+  const GameLocation here{f, f, f};
+  EXPECT_TRUE(CheckFiles(here).empty());
+  // An installed game: the program, the data and the records in three folders.
+  const GameLocation split{f / "bin", f, f / "records"};
+  fs::create_directory(split.ProgramFolder);
+  fs::create_directory(split.RecordPath);
+  fs::rename(f / "quarnix", split.ProgramFolder / "quarnix");
+  for (const char* record : {"Ct.dat", "Rd.dat"}) fs::rename(f / record, split.RecordPath / record);
   EXPECT_TRUE(CheckFiles(split).empty());
-  const auto missing = CheckFiles(Here());  // each file where the others are
-  EXPECT_EQ(missing, (std::vector<fs::path>{folder_ / "quarnix", folder_ / "CT.dat", folder_ / "RD.dat"}));
+  EXPECT_EQ(CheckFiles(here), (std::vector<fs::path>{f / "quarnix", f / "CT.dat", f / "RD.dat"}));
+  // Every missing file is reported, under the name the game asks for.
+  for (const char* gone : {"Data/C07.car", "Wave/Thund.wav"}) fs::remove(f / gone);
+  EXPECT_EQ(CheckFiles(split), (std::vector<fs::path>{f / "Data/C07.CAR", f / "Wave/Thund.WAV"}));
 }
 
-TEST(RunStepTest, AnErrorIsReportedAndTheNextStepRuns) {
+TEST(RunStepTest, AnErrorIsReportedAndTheNextStepRunsButCloseAndEndPassThrough) {
   std::ostringstream err;
   auto* old = std::cerr.rdbuf(err.rdbuf());
   int ran = 0;
@@ -81,12 +56,24 @@ TEST(RunStepTest, AnErrorIsReportedAndTheNextStepRuns) {
   std::cerr.rdbuf(old);
   EXPECT_EQ(ran, 1);
   EXPECT_NE(err.str().find("textures: no such bitmap"), std::string::npos);
-}
-
-TEST(RunStepTest, CloseAndEndRequestsPassThrough) {
   EXPECT_THROW(RunStep("menu", [] { throw QuitRequest(); }), QuitRequest);
   ScopedEndHookThrows ends;
   EXPECT_THROW(RunStep("scores", [] { EndProgram(3); }), ProgramEndRequested);
+}
+
+TEST(PlaySetup, TheMeshesGetTheirBuiltInVerticesWhateverTheFilesHold) {
+  test::TempFolder game;
+  fs::copy(fs::path(QUARNIX_GAME_DIR) / "Data", game / "Data", fs::copy_options::recursive);
+  const fs::path file = game / "Data" / "C05.CAR";
+  XFileContent cube = LoadXFileContent(file);
+  for (D3DVERTEX& v : cube.Mesh.Vertices) v.y += 1;  // every vertex a layer higher
+  SaveXFileMesh(file, cube.Mesh, XFileFormat::Binary);
+  NullDevice device(640, 480);
+  GameAssets assets(device);
+  LoadPlayContent(assets, GameFolders::In(game.Path()));
+  ASSERT_TRUE(assets.XCube(5).GetMeshVertex());
+  const auto want = BuiltinVertices(CubeMeshNumber(5));
+  EXPECT_TRUE(std::equal(want.begin(), want.end(), assets.XCube(5).Vertices().begin()));
 }
 
 }  // namespace

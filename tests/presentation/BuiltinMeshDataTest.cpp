@@ -29,6 +29,7 @@ double Len(P a) { return std::sqrt(Dot(a, a)); }
 
 struct Bounds {
   float x0 = 1e9f, x1 = -1e9f, y0 = 1e9f, y1 = -1e9f, z0 = 1e9f, z1 = -1e9f;
+  bool operator==(const Bounds&) const = default;
 };
 Bounds BoundsOf(std::span<const D3DVERTEX> v) {
   Bounds b;
@@ -53,7 +54,7 @@ double SignedVolume(int mesh) {
 
 const int Boxes[] = {1, 3, 4, 5, 6, 7, 8, 9, 12, 13, 14};
 
-TEST(BuiltinMeshes, CountsOrderAndNames) {
+TEST(BuiltinMeshData, CountsOrderAndNames) {
   const std::tuple<const char*, const char*, const char*, int> table[] = {
       {"XBuildPlan", "M1", "BuildPlan", 24}, {"XBackGround", "M3", "Channel", 275},
       {"XCube(1)", "C01", "Red", 24},        {"XCube(2)", "C02", "Green", 24},
@@ -87,7 +88,7 @@ TEST(BuiltinMeshes, CountsOrderAndNames) {
   for (int bad : {0, -1, 18}) EXPECT_THROW(BuiltinVertices(bad), std::out_of_range) << bad;
 }
 
-TEST(BuiltinMeshes, KnownRowsHoldExactly) {
+TEST(BuiltinMeshData, KnownRowsHoldExactly) {
   const auto plan = BuiltinVertices(1);
   const D3DVERTEX planStart[4] = {{-1.005556f, 0.002381f, -1.007937f, 0, 0, -1, 0, 0},
                                   {-1.005556f, -2.00873f, -1.007937f, 0, 0, -1, 0, 1},
@@ -102,27 +103,21 @@ TEST(BuiltinMeshes, KnownRowsHoldExactly) {
   const auto s1 = BuiltinVertices(StarMeshNumber(1));
   for (int i = 0; i < 4; ++i) EXPECT_EQ(s1[i], star[i]) << "star vertex " << i;
 
-  const auto Expect = [](int mesh, Bounds want) {
-    const Bounds b = BoundsOf(BuiltinVertices(mesh));
-    EXPECT_EQ(b.x0, want.x0) << mesh;
-    EXPECT_EQ(b.x1, want.x1) << mesh;
-    EXPECT_EQ(b.y0, want.y0) << mesh;
-    EXPECT_EQ(b.y1, want.y1) << mesh;
-    EXPECT_EQ(b.z0, want.z0) << mesh;
-    EXPECT_EQ(b.z1, want.z1) << mesh;
-  };
-  Expect(1, {-1.005556f, 1.005556f, -2.00873f, 0.002381f, -1.007937f, 1.003175f});
+  const Bounds plate{-1.005556f, 1.005556f, -2.00873f, 0.002381f, -1.007937f, 1.003175f};
+  EXPECT_EQ(BoundsOf(BuiltinVertices(1)), plate);
   for (int kind = 1; kind <= 4; ++kind)
-    Expect(CubeMeshNumber(kind), {-1.005556f, 1.005556f, 0.004048f, 1.009603f, -1.007937f, 1.003175f});
-  Expect(2, {-20.0f, 20.0f, -19.8f, 20.2f, -22.4f, 86.6f});
+    EXPECT_EQ(BoundsOf(BuiltinVertices(CubeMeshNumber(kind))),
+              (Bounds{plate.x0, plate.x1, 0.004048f, 1.009603f, plate.z0, plate.z1}))
+        << kind;
+  EXPECT_EQ(BoundsOf(BuiltinVertices(2)), (Bounds{-20.0f, 20.0f, -19.8f, 20.2f, -22.4f, 86.6f}));
 }
 
-TEST(BuiltinMeshes, EveryNormalHasUnitLength) {
+TEST(BuiltinMeshData, EveryNormalHasUnitLength) {
   for (const D3DVERTEX& v : AllBuiltinVertices()) EXPECT_NEAR(Len(Nrm(v)), 1.0, 1e-5);
   for (const D3DVERTEX& v : SelectAreaVertices()) EXPECT_NEAR(Len(Nrm(v)), 1.0, 1e-5);
 }
 
-TEST(BuiltinMeshes, BoxFacesLieOnTheBoxAndFaceOutward) {
+TEST(BuiltinMeshData, BoxFacesLieOnTheBoxAndFaceOutward) {
   for (int mesh : Boxes) {
     const auto v = BuiltinVertices(mesh);
     const Bounds b = BoundsOf(v);
@@ -163,7 +158,7 @@ TEST(BuiltinMeshes, BoxFacesLieOnTheBoxAndFaceOutward) {
   }
 }
 
-TEST(BuiltinMeshes, TrianglesUseEveryVertexAndFaceTheirNormals) {
+TEST(BuiltinMeshData, TrianglesUseEveryVertexAndFaceTheirNormals) {
   for (int mesh = 1; mesh <= BuiltinMeshCount + 1; ++mesh) {
     const bool marker = mesh > BuiltinMeshCount;
     const auto v = marker ? SelectAreaVertices() : BuiltinVertices(mesh);
@@ -185,7 +180,7 @@ TEST(BuiltinMeshes, TrianglesUseEveryVertexAndFaceTheirNormals) {
   }
 }
 
-TEST(BuiltinMeshes, GemAndLightningAreClosedSolids) {
+TEST(BuiltinMeshData, GemAndLightningAreClosedSolids) {
   for (int kind : {8, 9}) {
     const int mesh = CubeMeshNumber(kind);
     EXPECT_GT(SignedVolume(mesh), 0.3) << kind;
@@ -209,7 +204,7 @@ TEST(BuiltinMeshes, GemAndLightningAreClosedSolids) {
 // The device drops the inside faces of opaque convex solids, which saves the
 // software renderer most of the well's cost; a cube that stopped being one
 // would quietly cost twice as much. Tunnel, stars and marker must keep theirs.
-TEST(BuiltinMeshes, CubesAndTheFloorAreConvexSolidsTheRestIsNot) {
+TEST(BuiltinMeshData, CubesAndTheFloorAreConvexSolidsTheRestIsNot) {
   const auto inside = [](int mesh) {
     return ConvexSolidInsideFaces(BuiltinVertices(mesh), BuiltinTriangles(mesh));
   };
@@ -220,7 +215,7 @@ TEST(BuiltinMeshes, CubesAndTheFloorAreConvexSolidsTheRestIsNot) {
   EXPECT_EQ(ConvexSolidInsideFaces(SelectAreaVertices(), SelectAreaTriangles()), D3DCULL_NONE);
 }
 
-TEST(BuiltinMeshes, SpinningSpecialsStayInsideTheirGlassBox) {
+TEST(BuiltinMeshData, SpinningSpecialsStayInsideTheirGlassBox) {
   const Bounds glass = BoundsOf(BuiltinVertices(CubeMeshNumber(12)));
   const Bounds cube = BoundsOf(BuiltinVertices(CubeMeshNumber(1)));
   // The glass box and the clearing glow are a touch larger than a cube.
@@ -241,7 +236,7 @@ TEST(BuiltinMeshes, SpinningSpecialsStayInsideTheirGlassBox) {
     }
 }
 
-TEST(BuiltinMeshes, StarsAreSquaresFacingTheCamera) {
+TEST(BuiltinMeshData, StarsAreSquaresFacingTheCamera) {
   for (int s = 1; s <= 3; ++s) {
     const auto v = BuiltinVertices(StarMeshNumber(s));
     const Bounds b = BoundsOf(v);
@@ -260,7 +255,7 @@ TEST(BuiltinMeshes, StarsAreSquaresFacingTheCamera) {
   }
 }
 
-TEST(BuiltinMeshes, BackgroundIsATunnelSeenFromInside) {
+TEST(BuiltinMeshData, BackgroundIsATunnelSeenFromInside) {
   const auto v = BuiltinVertices(2);
   std::map<float, std::pair<double, double>>
       ringRadius;  // z -> smallest, largest distance from the middle line
@@ -309,7 +304,7 @@ TEST(BuiltinMeshes, BackgroundIsATunnelSeenFromInside) {
   }
 }
 
-TEST(BuiltinMeshes, LandingMarkerLiesFlatInsideItsCell) {
+TEST(BuiltinMeshData, LandingMarkerLiesFlatInsideItsCell) {
   const auto v = SelectAreaVertices();
   ASSERT_FALSE(v.empty());
   for (const D3DVERTEX& p : v) {

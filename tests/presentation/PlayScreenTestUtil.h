@@ -1,6 +1,6 @@
 #pragma once
 // A play screen for tests: the game's content from the built game folder on
-// a given device, a game state with the field's cell positions and level
+// a given device, loaded as play loads it, a game state with the field's cell positions and level
 // table, and the renderer over them. Every display flag starts off.
 
 #include <memory>
@@ -11,6 +11,7 @@
 #include "game/SoundPlayer.h"
 #include "platform/D3DXMath.h"
 #include "platform/InitDirect3D.h"
+#include "presentation/BuiltinMeshes.h"
 #include "presentation/GameAssets.h"
 #include "presentation/HudLayout.h"
 #include "presentation/RenderFrame.h"
@@ -28,6 +29,7 @@ struct PlayScene {
     (void)registered;
     const GameFolders folders = GameFolders::In(QUARNIX_GAME_DIR);
     LoadResourceAssets(assets, folders);
+    BuildMeshes(assets);
     LoadScreenImages(assets, folders.DataPath2);
     rules.InitCubePos();
     rules.InitLevelTable();

@@ -1,0 +1,390 @@
+// The play screen on the real OpenGL device (SDL's offscreen driver when
+// headless), drawn by the game's renderer from known game states and read back
+// pixel by pixel: the well's cubes, marker, floor, background and stars where
+// the camera projects them, each HUD element recognised against the sheet
+// rectangles it must come from, and the sheets' black see-through but on the
+// one that must stay opaque. With QUARNIX_RENDER_OUT set, frames are kept as PNGs.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "PlayScreenTestUtil.h"
+#include "content/ZeroRuns.h"
+#include "core/Files.h"
+#include "platform/GlGraphics.h"
+#include "platform/TextureImage.h"
+
+namespace quarnix {
+namespace {
+
+using test::PlayScene;
+
+struct Rgb {
+  double r = 0, g = 0, b = 0;
+};
+bool Unlit(Rgb c) { return c.r + c.g + c.b < 30; }
+
+// One sheet's pixels as the sprite samples them (blue, green, red, alpha).
+struct Sheet {
+  explicit Sheet(ITexture* t) : width(t->Width()) {
+    const auto bytes = t->LockRect();
+    bgra.assign(bytes.begin(), bytes.end());
+    t->UnlockRect();
+  }
+  std::array<double, 4> At(int x, int y) const {
+    const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 4;
+    return {double(bgra[i + 2]), double(bgra[i + 1]), double(bgra[i]), double(bgra[i + 3])};
+  }
+  int width;
+  std::vector<std::uint8_t> bgra;
+};
+
+// A sprite pixel drawn with colour (ARGB) over dst, blended by its alpha.
+Rgb Over(Rgb dst, const std::array<double, 4>& texel, std::uint32_t colour) {
+  const double ca = (colour >> 24) / 255.0, cr = ((colour >> 16) & 255) / 255.0,
+               cg = ((colour >> 8) & 255) / 255.0, cb = (colour & 255) / 255.0;
+  const double a = texel[3] / 255.0 * ca;
+  return {texel[0] * cr * a + dst.r * (1 - a), texel[1] * cg * a + dst.g * (1 - a),
+          texel[2] * cb * a + dst.b * (1 - a)};
+}
+
+class PlayScreenGl : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    graphics_ = std::make_unique<GlGraphics>(GraphicsOptions{WindowMode::Hidden, "play screen render test"});
+    ASSERT_TRUE(graphics_->InitD3D());
+  }
+  static void TearDownTestSuite() { graphics_.reset(); }
+  void SetUp() override { Use(0); }
+  void TearDown() override { scene_.reset(); }
+
+  void Use(int mode) {
+    scene_.reset();
+    mode_ = ScreenModeFor(mode);
+    ASSERT_NE(graphics_->InitDevice(mode_.ScreenWidth, mode_.ScreenHeight, 1, 0x00505050), DeviceKindNone);
+    device_ = graphics_->Device();
+    scene_ = std::make_unique<PlayScene>(*device_, mode_, random_);
+    sa_ = std::make_unique<Sheet>(scene_->assets.ScreenSA.Texture());
+    sb_ = std::make_unique<Sheet>(scene_->assets.ScreenSB.Texture());
+  }
+
+  GameState& S() { return *scene_->state; }
+  ScreenState& V() { return scene_->renderer->Screen(); }
+  const HudLayout& L() { return scene_->layout; }
+
+  // Renders a frame and reads it back.
+  void Frame(const std::string& name = "") {
+    scene_->renderer->RenderFrame();
+    Read(name);
+  }
+  void Read(const std::string& name = "") {
+    pixels_ = device_->ReadPixels();
+    if (const char* dir = std::getenv("QUARNIX_RENDER_OUT"); dir != nullptr && !name.empty()) {
+      const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+      SaveScreenshot(*device_,
+                     (std::filesystem::path(dir) / ("play-" + test + "-" + name + ".png")).string());
+    }
+  }
+  Rgb Pixel(int x, int y) const {
+    EXPECT_TRUE(x >= 0 && x < mode_.ScreenWidth && y >= 0 && y < mode_.ScreenHeight) << x << "," << y;
+    x = std::clamp(x, 0, mode_.ScreenWidth - 1), y = std::clamp(y, 0, mode_.ScreenHeight - 1);
+    const std::size_t i = (static_cast<std::size_t>(y) * mode_.ScreenWidth + x) * 4;
+    return {double(pixels_[i]), double(pixels_[i + 1]), double(pixels_[i + 2])};
+  }
+  // Pixel of a world point through the view and projection play starts with.
+  Rgb At(D3DVECTOR p) const {
+    const D3DMATRIX view = D3DXMatrixLookAtLH(test::StartEye, test::StartLookAt, {0, 1, 0});
+    const D3DMATRIX proj = D3DXMatrixPerspectiveFovLH(60 * 0.017453292519943278f, 1, 1, 1000);
+    const D3DVECTOR c = D3DXVec3TransformCoord(p, D3DXMatrixMultiply(view, proj));
+    return Pixel(int(std::lround((c.x + 1) / 2 * mode_.ScreenWidth)),
+                 int(std::lround((1 - c.y) / 2 * mode_.ScreenHeight)));
+  }
+
+  // Mean difference per channel between the screen at (x, y) and the sheet's
+  // rectangle drawn there over what under() gives, at scale 1.
+  template <typename Under>
+  double Difference(const Sheet& sheet, const RECT& r, int x, int y, std::uint32_t colour,
+                    Under under) const {
+    double sum = 0;
+    int n = 0;
+    for (int v = r.top; v < r.bottom; ++v)
+      for (int u = r.left; u < r.right; ++u) {
+        const int sx = x + u - r.left, sy = y + v - r.top;
+        const Rgb want = Over(under(sx, sy), sheet.At(u, v), colour), got = Pixel(sx, sy);
+        sum += std::abs(want.r - got.r) + std::abs(want.g - got.g) + std::abs(want.b - got.b);
+        n += 3;
+      }
+    return sum / n;
+  }
+  double Difference(const Sheet& sheet, const RECT& r, int x, int y,
+                    std::uint32_t colour = 0xFFFFFFFF) const {
+    return Difference(sheet, r, x, y, colour, [](int, int) { return Rgb{}; });
+  }
+  // Which of the candidate rectangles is drawn at (x, y); -1 when none fits well.
+  template <typename Under>
+  int Recognise(const Sheet& sheet, const std::vector<RECT>& candidates, int x, int y, std::uint32_t colour,
+                Under under) const {
+    int best = -1;
+    double bestDiff = 6;  // mean difference per channel that still counts as a match
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+      if (const double d = Difference(sheet, candidates[i], x, y, colour, under); d < bestDiff)
+        bestDiff = d, best = static_cast<int>(i);
+    return best;
+  }
+  int Digit(const std::array<RECT, 10>& table, D3DVECTOR2 at, std::uint32_t colour = 0xFFFFFFFF) const {
+    return Recognise(*sa_, {table.begin(), table.end()}, int(at.x), int(at.y), colour,
+                     [](int, int) { return Rgb{}; });
+  }
+  bool Dark(int x0, int y0, int w, int h) const {
+    for (int y = y0; y < y0 + h; ++y)
+      for (int x = x0; x < x0 + w; ++x)
+        if (const Rgb c = Pixel(x, y); c.r + c.g + c.b > 24) return false;
+    return true;
+  }
+
+  inline static std::unique_ptr<GlGraphics> graphics_;
+  Rng random_{11};
+  ScreenMode mode_;
+  IDevice* device_ = nullptr;
+  std::unique_ptr<PlayScene> scene_;
+  std::unique_ptr<Sheet> sa_, sb_;
+  std::vector<std::uint8_t> pixels_;
+};
+
+// World position of the field cell (x, y, layer z): the field's x and y exchanged.
+D3DVECTOR Cell(int x, int y, float z) { return {2.0f * y - 6, z - 1, 6 - 2.0f * x}; }
+
+TEST_F(PlayScreenGl, TheWellShowsEachCubeKindTheMarkerAndTheFloor) {
+  V().Show(Display::PlayShow, true);
+  V().Show(Display::PieceShow, true);
+  V().Show(Display::BackShow, true);
+  V().BackMotion = {12, 8, -6, 45, 25, 20, 0.02f, 0.02f, 0.05f};
+  // A stack of each colour along the far row, a clearing cube, every special along the near row.
+  for (int c = 1; c <= 4; ++c)
+    for (int z = 1; z <= c; ++z) S().CubeArray(1, c, z) = static_cast<CellKind>(c);
+  S().CubeArray(2, 5, 1) = CellKind::CubeClear;
+  for (int k = 5; k <= 9; ++k) S().CubeArray(5, k - 4, 1) = static_cast<CellKind>(k);
+  // A falling red cube high over the field, its marker on the floor below.
+  S().NowCube(3, 2) = CellKind::Red;
+  S().NowCubeZ = 7;
+  V().SpinAngle = 21;
+  Frame();
+  Frame("well");  // lit from the second frame on; the marker turned by 25 degrees
+  const Rgb red = At(Cell(1, 1, 2)), green = At(Cell(1, 2, 3)), blue = At(Cell(1, 3, 4)),
+            yellow = At(Cell(1, 4, 5));
+  EXPECT_TRUE(red.r > red.g + 40 && red.r > red.b + 40);
+  EXPECT_TRUE(green.g > green.r + 30 && green.g > green.b + 30);
+  EXPECT_GT(blue.b, blue.r + 30);
+  EXPECT_TRUE(yellow.r > yellow.b + 60 && yellow.g > yellow.b + 60);
+  const Rgb glow = At(Cell(2, 5, 2.03f));  // the clearing cube glows on its own
+  EXPECT_GT(glow.r + glow.g + glow.b, 400);
+  for (int y = 1; y <= 5; ++y) EXPECT_FALSE(Unlit(At(Cell(5, y, 1.5f)))) << "special " << y + 4;
+  // The marker's frame, bright and bluish white: midway across its near side, turned with it.
+  const float a = 25 * 0.017453292519943278f;
+  const Rgb frame = At({-2 - 0.81f * std::sin(a), 0.02f, -0.81f * std::cos(a)});
+  EXPECT_GT(frame.b, 180);
+  EXPECT_GT(frame.g, 150);
+  // Inside it the stone floor: grey, not the green background.
+  const Rgb floor = At(Cell(3, 2, 1));
+  EXPECT_FALSE(Unlit(floor));
+  EXPECT_LT(std::abs(floor.g - floor.r), 30);
+}
+
+TEST_F(PlayScreenGl, BackgroundFillsTheViewAsItSwaysAndStarsShine) {
+  V().Show(Display::BackShow, true);
+  // Rest, tilted far down, rolled well over: the tunnel still fills the view.
+  for (const auto& [roll, pitch, yaw] :
+       {std::tuple{0.0f, 0.0f, 0.0f}, std::tuple{40.0f, 40.0f, 30.0f}, std::tuple{-100.0f, 20.0f, -30.0f}}) {
+    V().BackMotion = {roll, pitch, yaw, 360, 60, 60, 0.02f, 0.02f, 0.05f};
+    Frame("back");
+    int lit = 0, total = 0;
+    for (int y = 0; y < mode_.ScreenHeight; y += 8)
+      for (int x = 0; x < mode_.ScreenWidth; x += 8, ++total) lit += !Unlit(Pixel(x, y));
+    EXPECT_GT(lit, total * 7 / 10) << roll << ", " << pitch << ", " << yaw;
+  }
+  V().Show(Display::BackShow, false);
+  V().Show(Display::EffectShow, true);
+  V().EffectKind = CellKind::Stack;
+  V().ParticleCount = 3;
+  for (int i = 1; i <= 3; ++i) V().Particle(i) = {-8.0f + 4 * i, 4, 0, 0, 0, 0, 100};
+  Frame("stars");
+  for (int i = 1; i <= 3; ++i) {
+    const Rgb c = At({-8.0f + 4 * i, 4, 0});
+    EXPECT_GT(c.r + c.g + c.b, 200) << "star " << i;
+    EXPECT_TRUE(Unlit(At({-8.0f + 4 * i + 1.2f, 4.9f, 0})))
+        << "the black around star " << i << " adds nothing";
+  }
+}
+
+TEST_F(PlayScreenGl, CornerNumbersShowScoreChainScoreAndLevel) {
+  V().Show(Display::PanelShow, true);
+  S().GameScore = 40719;
+  S().ChainScore = 386;
+  S().GameLevel = 7;
+  Frame("numbers");
+  std::string score, chain, level;
+  for (int n = 1; n <= 5; ++n) score += std::to_string(Digit(L().ScoreDigitRect, L().ScorePos(n)));
+  for (int n = 1; n <= 5; ++n) chain += std::to_string(Digit(L().DigitRect, L().ChainPos(n)));
+  for (int n = 1; n <= 2; ++n) level += std::to_string(Digit(L().DigitRect, L().LevelPos(n)));
+  EXPECT_EQ(score, "40719");
+  EXPECT_EQ(chain, "00386");
+  EXPECT_EQ(level, "07");  // two digits in the corner, always
+}
+
+TEST_F(PlayScreenGl, LevelAnnouncementHidesTheLeadingZero) {
+  V().Show(Display::PanelShow, true);
+  V().Show(Display::LevelShow, true);
+  S().ScoreLevel = 7;
+  V().PopupRise = 200;  // part way down, clear of the labels
+  Frame("level7");
+  const int y = V().PopupRise;
+  ASSERT_EQ(y, 210);
+  EXPECT_LT(Difference(*sa_, {0, 50, 140, 80}, 512 - 110, y), 6) << "the word";
+  EXPECT_TRUE(Dark(int(L().LevelShowPos(1)), y, 40, 28));
+  EXPECT_EQ(Digit(L().LevelDigitRect, vec2(L().LevelShowPos(2), float(y))), 7);
+
+  S().ScoreLevel = 12;
+  Frame("level12");
+  EXPECT_EQ(Digit(L().LevelDigitRect, vec2(L().LevelShowPos(1), 220)), 1);
+  EXPECT_EQ(Digit(L().LevelDigitRect, vec2(L().LevelShowPos(2), 220)), 2);
+}
+
+TEST_F(PlayScreenGl, QuitPromptAppearsInTheMiddle) {
+  V().Show(Display::PanelShow, true);
+  Frame();
+  const RECT prompt{0, 260, 499, 330};
+  EXPECT_TRUE(Dark(512 - 250, 384 - 35, 499, 70));
+  S().QuitShow = true;
+  Frame("quit");
+  EXPECT_LT(Difference(*sa_, prompt, 512 - 250, 384 - 35), 4);
+}
+
+TEST_F(PlayScreenGl, GameOverPanelShowsTheTypedName) {
+  V().Show(Display::PanelShow, true);
+  S().GameOverShow = true;
+  const std::string typed = "ZED 42";
+  for (int& c : S().GameName) c = 32;
+  for (std::size_t i = 0; i < typed.size(); ++i) S().GameName(int(i) + 1) = typed[i];
+  S().NameLength = int(typed.size());
+  scene_->renderer->SetNotice("NOT SAVED 7");
+  Frame("gameover");
+  const std::uint32_t colour = 0xA0FFFFFF;
+  const D3DVECTOR2 o = L().OverPos;
+  // The panel lies under the name: the glyphs are recognised over it.
+  const auto panel = [&](int x, int y) { return Over({}, sb_->At(x - int(o.x), y - int(o.y)), colour); };
+  std::vector<RECT> glyphs;  // A..Z, the space, 0..9
+  for (int n = 1; n <= 27; ++n) glyphs.push_back(L().LetterRect(n));
+  for (const RECT& r : L().DigitRect) glyphs.push_back(r);
+  const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789";
+  std::string shown;
+  for (int n = 1; n <= 8; ++n) {
+    const int g = Recognise(*sa_, glyphs, int(L().NamePos(n).x), int(L().NamePos(n).y), colour, panel);
+    shown += g < 0 ? '?' : alphabet[g];
+  }
+  EXPECT_EQ(shown, "ZED 42  ");
+  // A notice for the player, in the row above the name.
+  shown.clear();
+  for (int n = 1; n <= 12; ++n) {
+    const int g = Recognise(*sa_, glyphs, int(L().NamePos(n).x), int(L().NamePos(n).y) - 36, colour, panel);
+    shown += g < 0 ? '?' : alphabet[g];
+  }
+  EXPECT_EQ(shown, "NOT SAVED 7 ");
+}
+
+TEST_F(PlayScreenGl, EachScreenModeScalesTheHud) {
+  for (int mode = 0; mode <= 2; ++mode) {
+    Use(mode);
+    const float r = mode_.ScreenRatio;
+    V().Show(Display::PanelShow, true);
+    S().NextCube(1, 1) = CellKind::Green;
+    Frame();
+    const std::vector<std::uint8_t> before = pixels_;
+    S().QuitShow = true;
+    V().Show(Display::HudShow, true);
+    Frame("mode" + std::to_string(mode));
+    // The box of what changed in each region: the prompt, and the icon of the next piece.
+    const auto changed = [&](int x0, int y0, int x1, int y1) {
+      std::array<int, 4> box{x1, y1, x0, y0};
+      for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+          const std::size_t i = (std::size_t(y) * mode_.ScreenWidth + x) * 4;
+          if (std::abs(before[i] - pixels_[i]) + std::abs(before[i + 1] - pixels_[i + 1]) > 30)
+            box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x + 1),
+                   std::max(box[3], y + 1)};
+        }
+      return box;
+    };
+    const int W = mode_.ScreenWidth, H = mode_.ScreenHeight;
+    const auto prompt = changed(0, H / 4, W, 3 * H / 4);
+    EXPECT_NEAR(prompt[0], W / 2 - 250 * r, 2) << mode;
+    EXPECT_NEAR(prompt[1], H / 2 - 35 * r, 2) << mode;
+    EXPECT_NEAR(prompt[2] - prompt[0], 499 * r, 3) << mode;
+    EXPECT_NEAR(prompt[3] - prompt[1], 70 * r, 3) << mode;
+    const auto icon = changed(0, 0, W / 8, H / 6);
+    EXPECT_NEAR(icon[0], 32 * r, 2) << mode;
+    EXPECT_NEAR(icon[1], 40 * r, 2) << mode;
+    EXPECT_NEAR(icon[2] - icon[0], 31 * r, 3) << mode;
+  }
+}
+
+// The pixels of a packed sheet, decoded here, and a pixel of it that is pure
+// black or clearly coloured, away from edges so that filtering cannot blur it.
+std::vector<std::uint8_t> SheetPixels(const std::string& name, int width) {
+  const auto file = ReadFileBytes(std::filesystem::path(QUARNIX_GAME_DIR) / "Data" / name);
+  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * width * 3, 0);
+  UnpackZeroRuns(std::span(file).first(file.size() - 1), rgb);
+  return rgb;
+}
+std::optional<std::pair<int, int>> Find(const std::vector<std::uint8_t>& rgb, int width, bool black) {
+  for (int y = 2; y < width - 2; y += 3)
+    for (int x = 2; x < width - 2; x += 3) {
+      bool all = true;
+      for (int dy = -1; dy <= 1 && all; ++dy)
+        for (int dx = -1; dx <= 1 && all; ++dx) {
+          const std::uint8_t* p = &rgb[(static_cast<std::size_t>(y + dy) * width + x + dx) * 3];
+          const int sum = p[0] + p[1] + p[2];
+          all = black ? sum == 0 : (sum > 200 && p[0] != 255);
+        }
+      if (all) return std::pair{x, y};
+    }
+  return std::nullopt;
+}
+
+TEST_F(PlayScreenGl, SheetsKeepBlackSeeThroughButCSStaysOpaque) {
+  for (const ImageFile file : {ImageFile::SA, ImageFile::CS}) {
+    const std::string name(GameFileOf(file).Name);
+    SCOPED_TRACE(name);
+    const auto rgb = SheetPixels(name, 512);
+    const auto black = Find(rgb, 512, true), lit = Find(rgb, 512, false);
+    ASSERT_TRUE(black && lit) << "the sheet has no black or no coloured area";
+    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FF, 1);
+    device_->BeginScene();
+    scene_->sprite->Begin();
+    scene_->sprite->Draw(ScreenImageTarget(scene_->assets, file).Texture(), nullptr, nullptr, nullptr, 0,
+                         nullptr, 0xFFFFFFFF);
+    scene_->sprite->End();
+    device_->EndScene();
+    Read(name);
+    const Rgb b = Pixel(black->first, black->second), c = Pixel(lit->first, lit->second);
+    EXPECT_EQ(b.b, file == ImageFile::CS ? 0 : 255);  // the blue clear colour shows through
+    EXPECT_EQ(b.r + b.g, 0);
+    const std::uint8_t* want = &rgb[(static_cast<std::size_t>(lit->second) * 512 + lit->first) * 3];
+    EXPECT_NEAR(c.r, want[0], 3);
+    EXPECT_NEAR(c.g, want[1], 3);
+    EXPECT_NEAR(c.b, want[2], 3);
+    EXPECT_EQ(Pixel(700, 700).b, 255);  // beyond the sheet
+  }
+}
+
+}  // namespace
+}  // namespace quarnix
