@@ -141,23 +141,20 @@ TEST_F(LoopTest, BindingsMoveTurnAndSwitchTheCamera) {
     }
     if (!NormalPlay() || !taps.empty() || held != 0) return;
     const Cells now = PieceCells(s);
+    // Bindings 3, 4, 1, 2: towards x - 1, back, towards y - 1, back.
+    const std::pair<int, Cells> moves[] = {{KeyUp, before},
+                                           {KeyDown, Shifted(before, -1, 0)},
+                                           {KeyLeft, before},
+                                           {KeyRight, Shifted(before, 0, -1)}};
+    if (phase == 0) before = now;
+    if (phase < 4) {
+      if (phase > 0) {
+        EXPECT_EQ(now, moves[phase].second) << phase;
+      }
+      Tap({moves[phase++].first});
+      return;
+    }
     switch (phase++) {
-      case 0:
-        before = now;
-        Tap({KeyUp});  // binding 3: towards x - 1
-        break;
-      case 1:
-        EXPECT_EQ(now, Shifted(before, -1, 0));
-        Tap({KeyDown});  // binding 4: towards x + 1
-        break;
-      case 2:
-        EXPECT_EQ(now, before);
-        Tap({KeyLeft});  // binding 1: towards y - 1
-        break;
-      case 3:
-        EXPECT_EQ(now, Shifted(before, 0, -1));
-        Tap({KeyRight});  // binding 2: towards y + 1
-        break;
       case 4: {
         EXPECT_EQ(now, before);
         copy = s;  // what one turn of the rules makes of the piece

@@ -25,6 +25,10 @@ TEST_F(Piece, NextPieceDrawsSpecialShapeThenOneKindPerCube) {
   Script({0.0f, 0.5f, 0.3f, 0.0f, 0.9f, 0.6f});
   rules.MakeNextCube(3);
   EXPECT_EQ(s.NextCube(1, 2), CellKind::Yellow);
+  // Counts outside 3..9 are refused before any draw.
+  const int drawn = random.Drawn();
+  for (int bad : {2, 10}) EXPECT_THROW(rules.MakeNextCube(bad), std::invalid_argument) << bad;
+  EXPECT_EQ(random.Drawn(), drawn);
 }
 
 TEST_F(Piece, BigPiecesAlwaysCarryOneSpecialOnceScored) {
@@ -38,13 +42,6 @@ TEST_F(Piece, BigPiecesAlwaysCarryOneSpecialOnceScored) {
   for (int x = 1; x <= 3; ++x)
     for (int y = 1; y <= 3; ++y)
       EXPECT_EQ(s.NextCube(x, y), x == 3 && y == 3 ? CellKind::ClearLayer : CellKind::Red) << x << "," << y;
-}
-
-TEST_F(Piece, CubeCountOutsideThreeToNineIsRefused) {
-  const int drawn = random.Drawn();
-  EXPECT_THROW(rules.MakeNextCube(2), std::invalid_argument);
-  EXPECT_THROW(rules.MakeNextCube(10), std::invalid_argument);
-  EXPECT_EQ(random.Drawn(), drawn);
 }
 
 TEST_F(Piece, EntersInTheCentreBlock) {

@@ -43,7 +43,7 @@ SimRun Sim(const std::string& args) {
 
 }  // namespace
 
-TEST(SimCommand, ReportsEveryCountAndRepeatsForTheSameSeed) {
+TEST(SimCommand, ReportsEveryCountRepeatsForTheSameSeedAndRefusesBadOptions) {
   const SimRun a = Sim("--games 3 --seed 4 --max-pieces 150");
   ASSERT_EQ(a.status, 0) << a.text;
   for (const char* key :
@@ -57,6 +57,7 @@ TEST(SimCommand, ReportsEveryCountAndRepeatsForTheSameSeed) {
   EXPECT_GT(a.values.at("cubes_cleared"), 0);
   EXPECT_EQ(Sim("--games 3 --seed 4 --max-pieces 150").text, a.text);
   EXPECT_NE(Sim("--games 3 --seed 5 --max-pieces 150").text, a.text);
+  for (const char* bad : {"--games 0", "--max-pieces many", "--fast"}) EXPECT_NE(Sim(bad).status, 0) << bad;
 }
 
 TEST(SimCommand, ReportsFramesAndVirtualTimeOfTheLoop) {
@@ -68,10 +69,4 @@ TEST(SimCommand, ReportsFramesAndVirtualTimeOfTheLoop) {
   EXPECT_GE(r.values.at("virtual_seconds"), 3 * 5);
   // Each piece takes a frame per key down and one up at the least, and a frame per layer it falls.
   EXPECT_GT(r.values.at("frames"), 120 * 4);
-}
-
-TEST(SimCommand, RefusesBadOptions) {
-  EXPECT_NE(Sim("--games 0").status, 0);
-  EXPECT_NE(Sim("--max-pieces many").status, 0);
-  EXPECT_NE(Sim("--fast").status, 0);
 }

@@ -314,6 +314,8 @@ TEST_F(NullScreen, LevelAnnouncementRisesToMidScreenWithoutALeadingZero) {
   EXPECT_EQ(V().PopupRise, 238);
   auto row = SpritesAt(238);
   ASSERT_EQ(row.size(), 2u);  // the word and one digit
+  EXPECT_EQ(row[0].source, (RECT{0, 50, 140, 80}));
+  EXPECT_FLOAT_EQ(row[0].translation.x, 320 - 110 * 0.625f);
   EXPECT_EQ(row[1].source, scene_->layout.LevelDigitRect.at(7));
   EXPECT_FLOAT_EQ(row[1].translation.x, scene_->layout.LevelShowPos(2));
   Frame();
@@ -325,6 +327,33 @@ TEST_F(NullScreen, LevelAnnouncementRisesToMidScreenWithoutALeadingZero) {
   ASSERT_EQ(row.size(), 3u);
   EXPECT_EQ(row[1].source, scene_->layout.LevelDigitRect.at(1));
   EXPECT_EQ(row[2].source, scene_->layout.LevelDigitRect.at(2));
+}
+
+TEST_F(NullScreen, EachScreenModeScalesTheHudAboutItsAnchors) {
+  for (int mode = 0; mode <= 2; ++mode) {
+    Use(mode);
+    const ScreenMode m = ScreenModeFor(mode);
+    const float r = m.ScreenRatio;
+    V().Show(Display::PanelShow, true);
+    V().Show(Display::HudShow, true);
+    S().QuitShow = true;
+    S().NextCube(1, 1) = CellKind::Green;
+    Frame();
+    const auto& sprites = device_->SpriteDraws();
+    const auto drawn = [&](const RECT& source) {
+      const auto at =
+          std::find_if(sprites.begin(), sprites.end(), [&](const auto& d) { return d.source == source; });
+      return at == sprites.end() ? NullDevice::SpriteDraw{} : *at;
+    };
+    // The quit prompt in the middle, the next piece's first icon in the corner.
+    const auto prompt = drawn(RECT{0, 260, 499, 330}),
+               icon = drawn(scene_->layout.CubeIconRect(S().LevelTable(1).CubePicture, CellKind::Green));
+    EXPECT_EQ(prompt.translation,
+              vec2(float(m.ScreenWidth / 2) - 250 * r, float(m.ScreenHeight / 2) - 35 * r));
+    EXPECT_EQ(icon.translation, vec2(32 * r, 40 * r)) << mode;
+    EXPECT_EQ(prompt.scaling, vec2(r, r)) << mode;
+    EXPECT_EQ(icon.scaling, vec2(r, r)) << mode;
+  }
 }
 
 TEST_F(NullScreen, GaugeGrowsUpwardFromAFixedBottom) {

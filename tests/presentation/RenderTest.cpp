@@ -65,12 +65,9 @@ class PlayScreenGl : public ::testing::Test {
     ASSERT_TRUE(graphics_->InitD3D());
   }
   static void TearDownTestSuite() { graphics_.reset(); }
-  void SetUp() override { Use(0); }
   void TearDown() override { scene_.reset(); }
-
-  void Use(int mode) {
-    scene_.reset();
-    mode_ = ScreenModeFor(mode);
+  void SetUp() override {
+    mode_ = ScreenModeFor(0);
     ASSERT_NE(graphics_->InitDevice(mode_.ScreenWidth, mode_.ScreenHeight, 1, 0x00505050), DeviceKindNone);
     device_ = graphics_->Device();
     scene_ = std::make_unique<PlayScene>(*device_, mode_, random_);
@@ -144,12 +141,6 @@ class PlayScreenGl : public ::testing::Test {
   int Digit(const std::array<RECT, 10>& table, D3DVECTOR2 at, std::uint32_t colour = 0xFFFFFFFF) const {
     return Recognise(*sa_, {table.begin(), table.end()}, int(at.x), int(at.y), colour,
                      [](int, int) { return Rgb{}; });
-  }
-  bool Dark(int x0, int y0, int w, int h) const {
-    for (int y = y0; y < y0 + h; ++y)
-      for (int x = x0; x < x0 + w; ++x)
-        if (const Rgb c = Pixel(x, y); c.r + c.g + c.b > 24) return false;
-    return true;
   }
 
   inline static std::unique_ptr<GlGraphics> graphics_;
@@ -241,34 +232,6 @@ TEST_F(PlayScreenGl, CornerNumbersShowScoreChainScoreAndLevel) {
   EXPECT_EQ(level, "07");  // two digits in the corner, always
 }
 
-TEST_F(PlayScreenGl, LevelAnnouncementHidesTheLeadingZero) {
-  V().Show(Display::PanelShow, true);
-  V().Show(Display::LevelShow, true);
-  S().ScoreLevel = 7;
-  V().PopupRise = 200;  // part way down, clear of the labels
-  Frame("level7");
-  const int y = V().PopupRise;
-  ASSERT_EQ(y, 210);
-  EXPECT_LT(Difference(*sa_, {0, 50, 140, 80}, 512 - 110, y), 6) << "the word";
-  EXPECT_TRUE(Dark(int(L().LevelShowPos(1)), y, 40, 28));
-  EXPECT_EQ(Digit(L().LevelDigitRect, vec2(L().LevelShowPos(2), float(y))), 7);
-
-  S().ScoreLevel = 12;
-  Frame("level12");
-  EXPECT_EQ(Digit(L().LevelDigitRect, vec2(L().LevelShowPos(1), 220)), 1);
-  EXPECT_EQ(Digit(L().LevelDigitRect, vec2(L().LevelShowPos(2), 220)), 2);
-}
-
-TEST_F(PlayScreenGl, QuitPromptAppearsInTheMiddle) {
-  V().Show(Display::PanelShow, true);
-  Frame();
-  const RECT prompt{0, 260, 499, 330};
-  EXPECT_TRUE(Dark(512 - 250, 384 - 35, 499, 70));
-  S().QuitShow = true;
-  Frame("quit");
-  EXPECT_LT(Difference(*sa_, prompt, 512 - 250, 384 - 35), 4);
-}
-
 TEST_F(PlayScreenGl, GameOverPanelShowsTheTypedName) {
   V().Show(Display::PanelShow, true);
   S().GameOverShow = true;
@@ -299,42 +262,6 @@ TEST_F(PlayScreenGl, GameOverPanelShowsTheTypedName) {
     shown += g < 0 ? '?' : alphabet[g];
   }
   EXPECT_EQ(shown, "NOT SAVED 7 ");
-}
-
-TEST_F(PlayScreenGl, EachScreenModeScalesTheHud) {
-  for (int mode = 0; mode <= 2; ++mode) {
-    Use(mode);
-    const float r = mode_.ScreenRatio;
-    V().Show(Display::PanelShow, true);
-    S().NextCube(1, 1) = CellKind::Green;
-    Frame();
-    const std::vector<std::uint8_t> before = pixels_;
-    S().QuitShow = true;
-    V().Show(Display::HudShow, true);
-    Frame("mode" + std::to_string(mode));
-    // The box of what changed in each region: the prompt, and the icon of the next piece.
-    const auto changed = [&](int x0, int y0, int x1, int y1) {
-      std::array<int, 4> box{x1, y1, x0, y0};
-      for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) {
-          const std::size_t i = (std::size_t(y) * mode_.ScreenWidth + x) * 4;
-          if (std::abs(before[i] - pixels_[i]) + std::abs(before[i + 1] - pixels_[i + 1]) > 30)
-            box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x + 1),
-                   std::max(box[3], y + 1)};
-        }
-      return box;
-    };
-    const int W = mode_.ScreenWidth, H = mode_.ScreenHeight;
-    const auto prompt = changed(0, H / 4, W, 3 * H / 4);
-    EXPECT_NEAR(prompt[0], W / 2 - 250 * r, 2) << mode;
-    EXPECT_NEAR(prompt[1], H / 2 - 35 * r, 2) << mode;
-    EXPECT_NEAR(prompt[2] - prompt[0], 499 * r, 3) << mode;
-    EXPECT_NEAR(prompt[3] - prompt[1], 70 * r, 3) << mode;
-    const auto icon = changed(0, 0, W / 8, H / 6);
-    EXPECT_NEAR(icon[0], 32 * r, 2) << mode;
-    EXPECT_NEAR(icon[1], 40 * r, 2) << mode;
-    EXPECT_NEAR(icon[2] - icon[0], 31 * r, 3) << mode;
-  }
 }
 
 // The pixels of a packed sheet, decoded here, and a pixel of it that is pure
