@@ -386,6 +386,7 @@ TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
   S().NameLength = 3;  // the cursor stands in the fourth slot
   const HudLayout& h = scene_->layout;
   const float nameY = h.OverPos.y + 312;
+  scene_->renderer->SetNotice("NO 7");  // in the free row above the name, lined up with it
 
   Frame();  // the blink timer's first call is true: the cursor is hidden
   auto name = SpritesAt(nameY);
@@ -406,6 +407,13 @@ TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
   EXPECT_EQ(SpritesAt(nameY + 2)[0].colour, PanelColour);
   EXPECT_FLOAT_EQ(SpritesAt(nameY + 2)[0].translation.x, h.NamePos(GameNameLength).x);
 
+  const auto notice = SpritesAt(nameY - 36);
+  ASSERT_EQ(notice.size(), 4u);
+  const RECT glyphs[] = {h.LetterRect(14), h.LetterRect(15), h.LetterRect(27), h.DigitRect.at(7)};
+  for (int n = 0; n < 4; ++n) {
+    EXPECT_EQ(notice[n].source, glyphs[n]) << n;
+    EXPECT_FLOAT_EQ(notice[n].translation.x, h.NamePos(1).x + 15 * n) << n;
+  }
   // Score, chain score, their sum, level: 5 + 5 + 5 + 2 digits on one row.
   const auto totals = SpritesAt(h.OverPos.y + 245);
   ASSERT_EQ(totals.size(), 17u);

@@ -1,9 +1,9 @@
 // The play screen on the real OpenGL device (SDL's offscreen driver when
 // headless), drawn by the game's renderer from known game states and read back
 // pixel by pixel: the well's cubes, marker, floor, background and stars where
-// the camera projects them, each HUD element recognised against the sheet
-// rectangles it must come from, and the sheets' black see-through but on the
-// one that must stay opaque. With QUARNIX_RENDER_OUT set, frames are kept as PNGs.
+// the camera projects them, the corner numbers recognised against the sheet's
+// digits, and the sheets' black see-through but on the one that must stay
+// opaque. With QUARNIX_RENDER_OUT set, frames are kept as PNGs.
 
 #include <gtest/gtest.h>
 
@@ -49,15 +49,6 @@ struct Sheet {
   std::vector<std::uint8_t> bgra;
 };
 
-// A sprite pixel drawn with colour (ARGB) over dst, blended by its alpha.
-Rgb Over(Rgb dst, const std::array<double, 4>& texel, std::uint32_t colour) {
-  const double ca = (colour >> 24) / 255.0, cr = ((colour >> 16) & 255) / 255.0,
-               cg = ((colour >> 8) & 255) / 255.0, cb = (colour & 255) / 255.0;
-  const double a = texel[3] / 255.0 * ca;
-  return {texel[0] * cr * a + dst.r * (1 - a), texel[1] * cg * a + dst.g * (1 - a),
-          texel[2] * cb * a + dst.b * (1 - a)};
-}
-
 class PlayScreenGl : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -72,7 +63,6 @@ class PlayScreenGl : public ::testing::Test {
     device_ = graphics_->Device();
     scene_ = std::make_unique<PlayScene>(*device_, mode_, random_);
     sa_ = std::make_unique<Sheet>(scene_->assets.ScreenSA.Texture());
-    sb_ = std::make_unique<Sheet>(scene_->assets.ScreenSB.Texture());
   }
 
   GameState& S() { return *scene_->state; }
@@ -107,40 +97,26 @@ class PlayScreenGl : public ::testing::Test {
                  int(std::lround((1 - c.y) / 2 * mode_.ScreenHeight)));
   }
 
-  // Mean difference per channel between the screen at (x, y) and the sheet's
-  // rectangle drawn there over what under() gives, at scale 1.
-  template <typename Under>
-  double Difference(const Sheet& sheet, const RECT& r, int x, int y, std::uint32_t colour,
-                    Under under) const {
-    double sum = 0;
-    int n = 0;
-    for (int v = r.top; v < r.bottom; ++v)
-      for (int u = r.left; u < r.right; ++u) {
-        const int sx = x + u - r.left, sy = y + v - r.top;
-        const Rgb want = Over(under(sx, sy), sheet.At(u, v), colour), got = Pixel(sx, sy);
-        sum += std::abs(want.r - got.r) + std::abs(want.g - got.g) + std::abs(want.b - got.b);
-        n += 3;
-      }
-    return sum / n;
-  }
-  double Difference(const Sheet& sheet, const RECT& r, int x, int y,
-                    std::uint32_t colour = 0xFFFFFFFF) const {
-    return Difference(sheet, r, x, y, colour, [](int, int) { return Rgb{}; });
-  }
-  // Which of the candidate rectangles is drawn at (x, y); -1 when none fits well.
-  template <typename Under>
-  int Recognise(const Sheet& sheet, const std::vector<RECT>& candidates, int x, int y, std::uint32_t colour,
-                Under under) const {
+  // Which digit of the table the screen shows at `at`, from the HUD sheet drawn
+  // there on black at scale 1; -1 when none fits well.
+  int Digit(const std::array<RECT, 10>& table, D3DVECTOR2 at) const {
     int best = -1;
     double bestDiff = 6;  // mean difference per channel that still counts as a match
-    for (std::size_t i = 0; i < candidates.size(); ++i)
-      if (const double d = Difference(sheet, candidates[i], x, y, colour, under); d < bestDiff)
-        bestDiff = d, best = static_cast<int>(i);
+    for (int d = 0; d <= 9; ++d) {
+      const RECT& r = table[static_cast<std::size_t>(d)];
+      double sum = 0;
+      for (int v = r.top; v < r.bottom; ++v)
+        for (int u = r.left; u < r.right; ++u) {
+          const auto texel = sa_->At(u, v);
+          const double a = texel[3] / 255.0;
+          const Rgb got = Pixel(int(at.x) + u - r.left, int(at.y) + v - r.top);
+          sum += std::abs(texel[0] * a - got.r) + std::abs(texel[1] * a - got.g) +
+                 std::abs(texel[2] * a - got.b);
+        }
+      if (const double mean = sum / (3.0 * (r.right - r.left) * (r.bottom - r.top)); mean < bestDiff)
+        bestDiff = mean, best = d;
+    }
     return best;
-  }
-  int Digit(const std::array<RECT, 10>& table, D3DVECTOR2 at, std::uint32_t colour = 0xFFFFFFFF) const {
-    return Recognise(*sa_, {table.begin(), table.end()}, int(at.x), int(at.y), colour,
-                     [](int, int) { return Rgb{}; });
   }
 
   inline static std::unique_ptr<GlGraphics> graphics_;
@@ -148,7 +124,7 @@ class PlayScreenGl : public ::testing::Test {
   ScreenMode mode_;
   IDevice* device_ = nullptr;
   std::unique_ptr<PlayScene> scene_;
-  std::unique_ptr<Sheet> sa_, sb_;
+  std::unique_ptr<Sheet> sa_;
   std::vector<std::uint8_t> pixels_;
 };
 
@@ -230,38 +206,6 @@ TEST_F(PlayScreenGl, CornerNumbersShowScoreChainScoreAndLevel) {
   EXPECT_EQ(score, "40719");
   EXPECT_EQ(chain, "00386");
   EXPECT_EQ(level, "07");  // two digits in the corner, always
-}
-
-TEST_F(PlayScreenGl, GameOverPanelShowsTheTypedName) {
-  V().Show(Display::PanelShow, true);
-  S().GameOverShow = true;
-  const std::string typed = "ZED 42";
-  for (int& c : S().GameName) c = 32;
-  for (std::size_t i = 0; i < typed.size(); ++i) S().GameName(int(i) + 1) = typed[i];
-  S().NameLength = int(typed.size());
-  scene_->renderer->SetNotice("NOT SAVED 7");
-  Frame("gameover");
-  const std::uint32_t colour = 0xA0FFFFFF;
-  const D3DVECTOR2 o = L().OverPos;
-  // The panel lies under the name: the glyphs are recognised over it.
-  const auto panel = [&](int x, int y) { return Over({}, sb_->At(x - int(o.x), y - int(o.y)), colour); };
-  std::vector<RECT> glyphs;  // A..Z, the space, 0..9
-  for (int n = 1; n <= 27; ++n) glyphs.push_back(L().LetterRect(n));
-  for (const RECT& r : L().DigitRect) glyphs.push_back(r);
-  const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789";
-  std::string shown;
-  for (int n = 1; n <= 8; ++n) {
-    const int g = Recognise(*sa_, glyphs, int(L().NamePos(n).x), int(L().NamePos(n).y), colour, panel);
-    shown += g < 0 ? '?' : alphabet[g];
-  }
-  EXPECT_EQ(shown, "ZED 42  ");
-  // A notice for the player, in the row above the name.
-  shown.clear();
-  for (int n = 1; n <= 12; ++n) {
-    const int g = Recognise(*sa_, glyphs, int(L().NamePos(n).x), int(L().NamePos(n).y) - 36, colour, panel);
-    shown += g < 0 ? '?' : alphabet[g];
-  }
-  EXPECT_EQ(shown, "NOT SAVED 7 ");
 }
 
 // The pixels of a packed sheet, decoded here, and a pixel of it that is pure
