@@ -1,7 +1,7 @@
 #pragma once
 // A play screen for tests: the game's content from the built game folder on
-// a given device, loaded as play loads it, a game state with the field's cell positions and level
-// table, and the renderer over them. Every display flag starts off.
+// a given device, loaded as play loads it; a game state with the field's cell
+// positions and level table; the renderer over them. Every display flag starts off.
 
 #include <memory>
 
