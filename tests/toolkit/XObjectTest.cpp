@@ -352,8 +352,8 @@ TEST_F(XObjectTest, TheVertexCopyIsFilledAndWrittenBackOnRequestAndChecksItsIndi
 }
 
 TEST_F(XObjectTest, VertexFilesHoldEveryRecordOfTheCopyAndSetItsLength) {
-  const auto object = Cube(2, 1);
-  XObject& o = *object;
+  XObject o(device_);  // the program's own bitmaps: none needed
+  ASSERT_TRUE(o.LoadXFile(WriteMesh(folder_ / "cube.car", CubeMesh(2)), 1, "", 0, 0, 1));
   o.SaveMesh(folder_ / "fresh.dat");
   EXPECT_EQ(ReadFileBytes(folder_ / "fresh.dat"), std::vector<std::uint8_t>(800, 0));
   ASSERT_TRUE(o.GetMeshVertex());
