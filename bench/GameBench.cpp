@@ -48,16 +48,16 @@ void BM_LandingSequence(benchmark::State& st) {
   state.GameLevel = 1;
   rules.MakeNextCube(3);
   for (auto _ : st) {
-    rules.ClearGameArrays(1);
+    rules.ClearGameArrays(ArrayGroup::Field);
     // Red line on the floor under a green column piece: clears, sinks, clears again.
-    state.CubeArray(1, 1, 1) = state.CubeArray(1, 2, 1) = 1;
-    state.CubeArray(1, 3, 1) = 1;
-    state.CubeArray(1, 1, 2) = state.CubeArray(2, 1, 1) = 2;
-    state.CubeArray(3, 1, 1) = 2;
-    state.CubeArray(4, 4, 1) = 3;
+    state.CubeArray(1, 1, 1) = state.CubeArray(1, 2, 1) = CellKind::Red;
+    state.CubeArray(1, 3, 1) = CellKind::Red;
+    state.CubeArray(1, 1, 2) = state.CubeArray(2, 1, 1) = CellKind::Green;
+    state.CubeArray(3, 1, 1) = CellKind::Green;
+    state.CubeArray(4, 4, 1) = CellKind::Blue;
     state.LandFlag = true;
     state.MatchFlag = state.ClearFlag = false;
-    state.SpecialKind = 0;
+    state.SpecialKind = CellKind::Empty;
     state.ChainCount = 0;
     int passes = 0;
     do {

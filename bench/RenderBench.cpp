@@ -60,30 +60,33 @@ struct Screen {
     s.GameScore = 12345;
     s.ChainScore = 678;
     s.MaxHeight = 10;
-    s.PlayShow = (parts & Field) != 0;
-    s.PieceShow = (parts & Field) != 0;
-    s.BackShow = (parts & Background) != 0;
-    s.PanelShow = s.HudShow = s.ClearShow = (parts & Hud) != 0;
+    ScreenState& v = renderer->Screen();
+    for (Display part : {Display::PlayShow, Display::PieceShow}) v.Show(part, (parts & Field) != 0);
+    v.Show(Display::BackShow, (parts & Background) != 0);
+    for (Display part : {Display::PanelShow, Display::HudShow, Display::ClearShow})
+      v.Show(part, (parts & Hud) != 0);
     s.ClearCount = 123;
     s.ChainCount = 2;
-    const int kinds[] = {1, 2, 3, 4, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11};
+    using enum CellKind;
+    const CellKind kinds[] = {Red,    Green,     Blue,  Yellow,     Red,     Green, Blue,
+                              Yellow, FourColor, Stack, ClearLayer, Diamond, Tund,  CubeClear};
     int n = 0;
     for (int z = 1; z <= 10; ++z)
       for (int x = 1; x <= 5; ++x)
         for (int y = 1; y <= 5; ++y) s.CubeArray(x, y, z) = kinds[n++ % std::size(kinds)];
-    for (int x = 2; x <= 4; ++x) s.NowCube(x, 3) = x;  // above the full well, as at game end
+    for (int x = 2; x <= 4; ++x) s.NowCube(x, 3) = ColourKind(x);  // above the full well, as at game end
     s.NowCubeZ = 10;
     for (int i = 1; i <= 3; ++i)
-      for (int j = 1; j <= 3; ++j) s.NextCube(i, j) = (i + j) % 4 + 1;
+      for (int j = 1; j <= 3; ++j) s.NextCube(i, j) = ColourKind((i + j) % 4 + 1);
   }
   // 300 stars spread over the well, all alive.
   void Sparkle(bool on) {
-    GameState& s = *state;
-    s.EffectShow = on;
-    s.EffectKind = CellKind::Stack;
-    s.ParticleCount = on ? MaxParticles : 0;
+    ScreenState& v = renderer->Screen();
+    v.Show(Display::EffectShow, on);
+    v.EffectKind = CellKind::Stack;
+    v.ParticleCount = on ? MaxParticles : 0;
     for (int i = 1; i <= MaxParticles; ++i)
-      s.Particle(i) = {static_cast<float>(i % 11) - 5.0f,
+      v.Particle(i) = {static_cast<float>(i % 11) - 5.0f,
                        static_cast<float>(i % 7),
                        static_cast<float>(i % 13) - 6.0f,
                        0.01f,
@@ -143,7 +146,7 @@ void BM_PlayScreen(benchmark::State& bench) {
   for (auto _ : bench) {
     bench.PauseTiming();
     screen.Sparkle((parts & Stars) != 0);  // the same 300 stars every frame
-    screen.state->PopupRise = 0;
+    screen.renderer->Screen().PopupRise = 0;
     bench.ResumeTiming();
     screen.renderer->RenderFrame();
     screen.graphics.Finish();

@@ -6,9 +6,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "Bmp.h"
-#include "ResourcePack.h"
-#include "ZeroRuns.h"
+#include "content/Bmp.h"
+#include "content/ResourcePack.h"
+#include "content/ZeroRuns.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
   std::span<const std::uint8_t> In(Data, Size);

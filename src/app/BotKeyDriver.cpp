@@ -6,15 +6,15 @@
 
 namespace quarnix {
 
-BotKeyDriver::BotKeyDriver(const GameState& state, Keys& keys, ScriptedKeySource& source,
-                           const GameKeys& GameKey, std::uint64_t BotSeed)
-    : s_(state), keys_(keys), source_(source), gameKey_(GameKey), bot_(BotSeed) {}
+BotKeyDriver::BotKeyDriver(const GameState& state, const DisplayFlags& Shown, Keys& keys,
+                           ScriptedKeySource& source, const GameKeys& GameKey, std::uint64_t BotSeed)
+    : s_(state), shown_(Shown), keys_(keys), source_(source), gameKey_(GameKey), bot_(BotSeed) {}
 
 bool BotKeyDriver::NormalPlay() const {
   // The loop reads the bindings in the pass after a frame that ends like this.
-  return !(s_.LandFlag || s_.MatchFlag || s_.ClearFlag || s_.DropFlag || s_.LevelShow || s_.QuitShow ||
-           s_.GameOverShow || s_.TurnShow) &&
-         s_.PieceShow;
+  return !(s_.LandFlag || s_.MatchFlag || s_.ClearFlag || s_.DropFlag || shown_[Display::LevelShow] ||
+           s_.QuitShow || s_.GameOverShow || shown_[Display::TurnShow]) &&
+         shown_[Display::PieceShow];
 }
 
 void BotKeyDriver::ReleaseHeld() {
@@ -43,11 +43,13 @@ void BotKeyDriver::Plan() {
   }
   ++pieces_;
   const Placement p = bot_.Choose(s_);
-  // Bindings 3, 4, 1, 2 move along directions 1, 2, 3, 4; 5 drops, 6 turns.
-  for (int t = 0; t < p.Turns; ++t) queue_.push_back(gameKey_(6));
-  for (int i = 0; i < std::abs(p.ShiftX); ++i) queue_.push_back(gameKey_(p.ShiftX < 0 ? 3 : 4));
-  for (int i = 0; i < std::abs(p.ShiftY); ++i) queue_.push_back(gameKey_(p.ShiftY < 0 ? 1 : 2));
-  queue_.push_back(gameKey_(5));
+  // Up and down move the piece along x, left and right along y.
+  for (int t = 0; t < p.Turns; ++t) queue_.push_back(gameKey_(Binding::Turn));
+  for (int i = 0; i < std::abs(p.ShiftX); ++i)
+    queue_.push_back(gameKey_(p.ShiftX < 0 ? Binding::Up : Binding::Down));
+  for (int i = 0; i < std::abs(p.ShiftY); ++i)
+    queue_.push_back(gameKey_(p.ShiftY < 0 ? Binding::Left : Binding::Right));
+  queue_.push_back(gameKey_(Binding::Drop));
 }
 
 void BotKeyDriver::OnFrame() {

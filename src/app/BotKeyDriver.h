@@ -15,6 +15,7 @@
 #include "core/KeySource.h"
 #include "game/GameState.h"
 #include "game/GreedyBot.h"
+#include "game/PlayView.h"
 #include "input/Keys.h"
 #include "storage/Controls.h"
 
@@ -22,8 +23,9 @@ namespace quarnix {
 
 class BotKeyDriver final : public IPlayObserver {
  public:
-  BotKeyDriver(const GameState& state, Keys& keys, ScriptedKeySource& source, const GameKeys& GameKey,
-               std::uint64_t BotSeed);
+  // Shown: what the screen shows, as the loop's view keeps it.
+  BotKeyDriver(const GameState& state, const DisplayFlags& Shown, Keys& keys, ScriptedKeySource& source,
+               const GameKeys& GameKey, std::uint64_t BotSeed);
 
   // After this many pieces the bot quits through the prompt ("Escape", "Y")
   // instead of playing the next one; 0 plays until the field is full.
@@ -45,6 +47,7 @@ class BotKeyDriver final : public IPlayObserver {
   void ReleaseHeld();
 
   const GameState& s_;
+  const DisplayFlags& shown_;
   Keys& keys_;
   ScriptedKeySource& source_;
   GameKeys gameKey_;

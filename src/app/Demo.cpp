@@ -9,6 +9,7 @@
 #include "app/BotKeyDriver.h"
 #include "app/GameLoop.h"
 #include "app/PlaySetup.h"
+#include "content/GameFolder.h"
 #include "core/Clock.h"
 #include "core/KeySource.h"
 #include "core/Random.h"
@@ -72,11 +73,17 @@ class DemoEvents final : public IEventPump {
 // A fresh bot for every game, behind the one observer the loop keeps.
 class DemoPlayer final : public IPlayObserver {
  public:
-  DemoPlayer(const GameState& state, Keys& keys, ScriptedKeySource& source, const GameKeys& GameKey,
-             std::uint64_t seed, std::int64_t pieces)
-      : state_(state), keys_(keys), source_(source), gameKey_(GameKey), seed_(seed), pieces_(pieces) {}
+  DemoPlayer(const GameState& state, const DisplayFlags& shown, Keys& keys, ScriptedKeySource& source,
+             const GameKeys& GameKey, std::uint64_t seed, std::int64_t pieces)
+      : state_(state),
+        shown_(shown),
+        keys_(keys),
+        source_(source),
+        gameKey_(GameKey),
+        seed_(seed),
+        pieces_(pieces) {}
   void NewGame() {
-    driver_ = std::make_unique<BotKeyDriver>(state_, keys_, source_, gameKey_, seed_ + games_++);
+    driver_ = std::make_unique<BotKeyDriver>(state_, shown_, keys_, source_, gameKey_, seed_ + games_++);
     driver_->SetName("DEMO");
     driver_->SetMaxPieces(pieces_);
   }
@@ -87,6 +94,7 @@ class DemoPlayer final : public IPlayObserver {
 
  private:
   const GameState& state_;
+  const DisplayFlags& shown_;
   Keys& keys_;
   ScriptedKeySource& source_;
   GameKeys gameKey_;
@@ -95,17 +103,6 @@ class DemoPlayer final : public IPlayObserver {
   std::unique_ptr<BotKeyDriver> driver_;
   int games_ = 0;
 };
-
-// The game folder is the current directory, as for the game itself; started
-// from elsewhere, the demo plays from the folder its executable lies in.
-std::filesystem::path DemoGameFolder() {
-  const std::filesystem::path here = std::filesystem::current_path();
-  if (std::filesystem::is_directory(here / "Data")) return here;
-  std::error_code error;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (!error && std::filesystem::is_directory(exe.parent_path() / "Data")) return exe.parent_path();
-  return here;  // the loaders name what is missing
-}
 
 }  // namespace
 
@@ -201,7 +198,8 @@ int RunDemo(const DemoOptions& options) {
   const auto font = MakePlayFont(device, mode);
   const auto sprite = device.CreateSprite();
   SetPlayFieldConstants(rules, player);
-  const GameFolders folders = GameFolders::In(DemoGameFolder());
+  // The game's data as the game finds it; the demo reads no records and writes none.
+  const GameFolders folders = GameFolders::In(FindDataFolder(ProgramFolder()));
   GameAssets assets(device);
   LoadPlayContent(assets, folders);
   MixerSoundSystem sound;
@@ -223,9 +221,9 @@ int RunDemo(const DemoOptions& options) {
   DemoEvents events(pump, screen, options.Frames);
   MemoryScoreStore scores;
   const GameKeys gameKey = DefaultGameKeys();
-  GameLoop loop(rules, player, keys, gameKey, clock, {screen, camera, events, scores, &renderer},
-                PlayScreen{mode.ScreenWidth, mode.ScreenRatio});
-  DemoPlayer bot(*state, keys, source, gameKey, options.Seed, options.Pieces);
+  GameLoop loop(rules, player, keys, gameKey, clock,
+                {screen, camera, events, scores, renderer.Screen(), &renderer});
+  DemoPlayer bot(*state, renderer.Screen(), keys, source, gameKey, options.Seed, options.Pieces);
   loop.AddObserver(&bot);
 
   const std::uint32_t start = clock.Ticks();

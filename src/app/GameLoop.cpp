@@ -3,29 +3,25 @@
 namespace quarnix {
 
 GameLoop::GameLoop(GameRules& rules, SoundPlayer& sound, Keys& keys, const GameKeys& GameKey, IClock& clock,
-                   PlayParts parts, PlayScreen screen)
-    : rules_(rules),
-      sound_(sound),
-      keys_(keys),
-      gameKey_(GameKey),
-      clock_(clock),
-      parts_(parts),
-      screen_(screen) {
+                   PlayParts parts)
+    : rules_(rules), sound_(sound), keys_(keys), gameKey_(GameKey), clock_(clock), parts_(parts) {
   rules_.SetFrameStep(this, &clock_);
   rules_.SetEvents(parts_.GameEvents);
+  rules_.SetView(&parts_.View);
 }
 
 GameLoop::~GameLoop() {
   // The rules may outlive the loop: their pauses must not call into it then.
   rules_.SetFrameStep(nullptr, nullptr);
   rules_.SetEvents(nullptr);
+  rules_.SetView(nullptr);
 }
 
 void GameLoop::FrameStep() {
   GameState& s = State();
   s.FrameTime = clock_.Ticks();
   parts_.Renderer.RenderFrame();
-  clock_.WaitUntil(static_cast<std::uint32_t>(s.FrameTime + 15));  // a frame lasts at least 15 ms
+  clock_.WaitUntil(s.FrameTime + 15);  // a frame lasts at least 15 ms
   parts_.Events.PumpEvents();
   ++frames_;
   if (parts_.Events.QuitRequested()) throw QuitRequest();
@@ -33,15 +29,12 @@ void GameLoop::FrameStep() {
   for (IPlayObserver* o : observers_) o->OnFrame();
 }
 
-void GameLoop::StopMusicNow() {
-  if (sound_.MusicNow >= 1) sound_.StopMusic(sound_.MusicNow);  // 0: no track was started
-}
-
 void GameLoop::StartGame() {
   GameState& s = State();
+  parts_.Events.SetScreen(InputScreen::Play);
   rules_.NewGame();  // tables, counters, the first piece and the next, display flags
   parts_.Renderer.ResetBackground();
-  sound_.PlayWave(Effect::OkBuildMove, 0, -200);
+  sound_.PlayWave(Effect::OkBuildMove, PlayFlag::Once, -200);
   rules_.Pause(2000);
   s.LastDropTime = s.FrameTime = clock_.Ticks();
   s.GameLevel = 0;  // the first pass announces level 1
@@ -52,7 +45,7 @@ GameEnd GameLoop::PlayGame() {
   StartGame();
   for (;;) {
     rules_.LevelStep();
-    const int special = s.SpecialKind;
+    const CellKind special = s.SpecialKind;
     const LandingResult step = rules_.LandingStep();
     for (IPlayObserver* o : observers_) o->AfterLandingStep(step, special);
     if (step.GameOver) break;
@@ -69,22 +62,25 @@ GameEnd GameLoop::PlayGame() {
     }
     FrameStep();
   }
-  StopMusicNow();
+  sound_.StopMusicNow();
   GameOverEntry();
   return GameEnd::FieldFull;
 }
 
 bool GameLoop::ReadPlayKeys() {
-  // Each key is tested on its own, in this order; bindings 3, 4, 1, 2 move
-  // along directions 1, 2, 3, 4.
-  if (Binding(3)) rules_.MoveNowCube(Dir::XMinus);
-  if (Binding(4)) rules_.MoveNowCube(Dir::XPlus);
-  if (Binding(1)) rules_.MoveNowCube(Dir::YMinus);
-  if (Binding(2)) rules_.MoveNowCube(Dir::YPlus);
-  if (Binding(5)) rules_.PressDrop();
-  if (Binding(6)) TurnPiece();
-  if (Binding(7)) SwitchCamera();
-  if (Pressed(PlayKey::Escape) && QuitPrompt()) {
+  // Each key is tested on its own, in this order: up and down move the piece
+  // along x, left and right along y (the screen shows the field turned).
+  if (Pressed(Binding::Up)) rules_.MoveNowCube(Dir::XMinus);
+  if (Pressed(Binding::Down)) rules_.MoveNowCube(Dir::XPlus);
+  if (Pressed(Binding::Left)) rules_.MoveNowCube(Dir::YMinus);
+  if (Pressed(Binding::Right)) rules_.MoveNowCube(Dir::YPlus);
+  if (Pressed(Binding::Drop)) rules_.PressDrop();
+  if (Pressed(Binding::Turn)) TurnPiece();
+  if (Pressed(Binding::Camera)) SwitchCamera();
+  // Losing the window's focus, or the pad in use, stops play as Escape does.
+  const bool escape = Pressed(PlayKey::Escape);
+  const bool paused = parts_.Events.TakePauseRequest();
+  if ((escape || paused) && QuitPrompt()) {
     GameOverEntry();
     return true;
   }
@@ -93,12 +89,12 @@ bool GameLoop::ReadPlayKeys() {
 
 void GameLoop::TurnPiece() {
   GameState& s = State();
-  s.PieceShow = false;
-  s.TurnShow = true;
+  Show(Display::PieceShow, false);
+  Show(Display::TurnShow, true);
   // Six frames of the turn, at 1, 16, ..., 76 degrees; the piece turns after them.
   for (s.TurnAngle = 1.0f; s.TurnAngle <= 90.0f; s.TurnAngle += 15.0f) FrameStep();
-  s.PieceShow = true;
-  s.TurnShow = false;
+  Show(Display::PieceShow, true);
+  Show(Display::TurnShow, false);
   rules_.TurnNowCube();
 }
 
@@ -112,16 +108,18 @@ void GameLoop::SwitchCamera() {
 bool GameLoop::QuitPrompt() {
   GameState& s = State();
   s.QuitShow = true;
-  int answer = 0;
-  while (answer == 0) {
+  parts_.Events.SetScreen(InputScreen::QuitPrompt);
+  enum class Answer { None, Quit, Play } answer = Answer::None;
+  while (answer == Answer::None) {
     FrameStep();
     // All three are read every frame; a later one overrides an earlier one.
-    if (Pressed(PlayKey::Yes)) answer = 1;
-    if (Pressed(PlayKey::No)) answer = 2;
-    if (Pressed(PlayKey::Escape)) answer = 2;
+    if (Pressed(PlayKey::Yes)) answer = Answer::Quit;
+    if (Pressed(PlayKey::No)) answer = Answer::Play;
+    if (Pressed(PlayKey::Escape)) answer = Answer::Play;
   }
   s.QuitShow = false;
-  return answer == 1;
+  if (answer == Answer::Play) parts_.Events.SetScreen(InputScreen::Play);
+  return answer == Answer::Quit;
 }
 
 }  // namespace quarnix

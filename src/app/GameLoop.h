@@ -34,19 +34,21 @@ struct PlayParts {
   ICameraControl& Camera;
   IEventPump& Events;
   IScoreStore& Scores;
+  IPlayView& View;                    // what the screen shows: the rules and the loop switch it
   IGameEvents* GameEvents = nullptr;  // landing effects, field turns (the renderer's stars)
-};
-
-// The screen mode, for the name cursor's position.
-struct PlayScreen {
-  int ScreenWidth = 1024;
-  float ScreenRatio = 1.0f;
 };
 
 // One key of the name entry: letters, digits (keypad digits as digits) and
 // the space add a character, the 27th replacing the 26th; Backspace and Delete
 // remove the last one; any other key changes nothing. Returns the new length.
 int ApplyNameKey(FixedArray<int, GameNameLength>& GameName, int Length, int Key);
+
+// One key of a gamepad's name picker (VirtualKey::PadUp .. PadRight). The
+// cursor stands where the keyboard's would, after the first Length characters
+// (on the last slot once the name is full): up and down turn the character
+// there through A-Z, 0-9 and the space, left and right move the cursor a slot,
+// keeping what the slots hold. Returns the new length.
+int ApplyPadNameKey(FixedArray<int, GameNameLength>& GameName, int Length, int Key);
 
 // The typed name as stored: the 26 characters; all spaces become "NO NAME".
 std::string TypedName(const FixedArray<int, GameNameLength>& GameName);
@@ -57,7 +59,7 @@ class GameLoop final : public IFrameStep {
   // the seven bindings (left, right, up, down, drop, turn, camera), read at
   // every game, so a redefinition in the menu applies to the next one.
   GameLoop(GameRules& rules, SoundPlayer& sound, Keys& keys, const GameKeys& GameKey, IClock& clock,
-           PlayParts parts, PlayScreen screen = {});
+           PlayParts parts);
   ~GameLoop() override;
   GameLoop(const GameLoop&) = delete;
   GameLoop& operator=(const GameLoop&) = delete;
@@ -77,15 +79,15 @@ class GameLoop final : public IFrameStep {
 
  private:
   GameState& State() { return rules_.State(); }
+  void Show(Display part, bool on) { parts_.View.Show(part, on); }
   void StartGame();
   bool Pressed(int code) { return keys_.KeyTable(code).isKeyPress(); }
-  bool Binding(int n) { return Pressed(gameKey_(n)); }
+  bool Pressed(Binding binding) { return Pressed(gameKey_(binding)); }
   // The keys of normal play; true when the player confirmed the quit prompt.
   bool ReadPlayKeys();
   void TurnPiece();
   void SwitchCamera();
   bool QuitPrompt();
-  void StopMusicNow();
 
   GameRules& rules_;
   SoundPlayer& sound_;
@@ -93,7 +95,6 @@ class GameLoop final : public IFrameStep {
   const GameKeys& gameKey_;
   IClock& clock_;
   PlayParts parts_;
-  PlayScreen screen_;
   std::vector<IPlayObserver*> observers_;
   std::int64_t frames_ = 0;
 };

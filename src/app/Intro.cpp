@@ -21,8 +21,8 @@ void ShowIntro(const IntroParts& parts, const IntroScreen& screen) {
     FrameTime = parts.Clock.Ticks();
     IDevice& device = parts.Device;
     device.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f);
-    device.BeginScene();
-    parts.Sprite.Begin();
+    Scene scene(device);
+    SpriteBatch batch(parts.Sprite);
     const D3DVECTOR2 left = vec2(L, y), right = vec2(R, y);
     parts.Sprite.Draw(parts.ScreenOA.Texture(), &IntroSheet::LeftHalf, &scaling, nullptr, 0, &left, White);
     parts.Sprite.Draw(parts.ScreenOA.Texture(), &IntroSheet::RightHalf, &scaling, nullptr, 0, &right, White);
@@ -33,7 +33,7 @@ void ShowIntro(const IntroParts& parts, const IntroScreen& screen) {
       period = IntroSlideFrame;
     } else {
       if (!chimed) {
-        parts.Sound.PlayWave(Effect::OkOpen, 0, 0);
+        parts.Sound.PlayWave(Effect::OkOpen, PlayFlag::Once, 0);
         chimed = true;
       }
       const RECT strip{0, H, IntroSheet::StripWidth, H + IntroSheet::StripHeight};
@@ -43,13 +43,13 @@ void ShowIntro(const IntroParts& parts, const IntroScreen& screen) {
       if (H < 400) H += IntroSheet::StripHeight;
       period = IntroStripFrame;
     }
-    parts.Sprite.End();
-    device.EndScene();
+    batch.End();
+    scene.End();
     device.Present();
     parts.Clock.WaitUntil(FrameTime + period);
     parts.Events.PumpEvents();
     if (parts.Events.QuitRequested()) throw QuitRequest();
-  } while (FrameTime < S + IntroLength);
+  } while (FrameTime - S < IntroLength);  // an unsigned difference: safe across the wrap
 }
 
 }  // namespace quarnix

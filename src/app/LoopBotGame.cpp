@@ -36,7 +36,7 @@ class Statistics final : public IPlayObserver {
     // The bot plans at most one piece a frame.
     if (driver_.Pieces() > recorder_.Stats().Pieces) recorder_.PiecePlaced();
   }
-  void AfterLandingStep(const LandingResult& step, int special) override {
+  void AfterLandingStep(const LandingResult& step, CellKind special) override {
     recorder_.AfterLandingStep(s_, step, special);
   }
 
@@ -66,8 +66,9 @@ LoopGameResult PlayLoopBotGame(const BotGameOptions& options, IScoreStore& Score
   CheckingRenderer renderer(s, recorder);
   RecordingCamera camera;
   ScriptedEventPump events;
-  GameLoop loop(rules, sound, keys, gameKey, clock, {renderer, camera, events, Scores, &recorder});
-  BotKeyDriver driver(s, keys, source, gameKey, options.BotSeed);
+  DisplayFlags shown;
+  GameLoop loop(rules, sound, keys, gameKey, clock, {renderer, camera, events, Scores, shown, &recorder});
+  BotKeyDriver driver(s, shown, keys, source, gameKey, options.BotSeed);
   driver.SetMaxPieces(options.MaxPieces);
   driver.SetName("BOT");
   Statistics statistics(s, recorder, driver);

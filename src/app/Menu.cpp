@@ -16,11 +16,13 @@ constexpr int PageVolume = -1200;    // turning a help page, starting a redefini
 constexpr int DefKeyVolume = -1000;  // a key taken in a redefinition
 constexpr int RedefinitionDone = 8;
 
-int Wrap(int item) {
-  if (item > MenuItems) return 1;
-  if (item < 1) return MenuItems;
-  return item;
+// The item By places down (up when negative), round from the last to the first.
+MenuEntry Moved(MenuEntry item, int By) {
+  const int n = static_cast<int>(item) + By;
+  return static_cast<MenuEntry>(n > MenuItems ? 1 : n < 1 ? MenuItems : n);
 }
+
+int Row(MenuEntry item) { return static_cast<int>(item) - 1; }
 
 }  // namespace
 
@@ -89,18 +91,18 @@ MenuLayout SetupMenuLayout(int ScreenWidth, int ScreenHeight, float ScreenRatio)
   return L;
 }
 
-int MainMenu::Run() {
+void MainMenu::Run() {
   Open();
   while (!Frame()) {
   }
-  return 1;
 }
 
 void MainMenu::Open() {
-  MenuItem = 1;
+  MenuItem = MenuEntry::Start;
   MenuPage = 1;
   MenuKey = 0;
   DefKeyStep = 0;
+  parts_.Events.SetScreen(InputScreen::Menu);
   parts_.State.GameScore = 0;
   parts_.State.ChainScore = 0;
   parts_.XBackGround.EffectMoveTextureB(true, 0.0001f, 0.000001f, 0.000002f);
@@ -134,7 +136,7 @@ bool MainMenu::Frame() {
   parts_.Clock.WaitUntil(FrameTime + MenuFrameMs);
   parts_.Events.PumpEvents();
   if (parts_.Events.QuitRequested()) throw QuitRequest();
-  return MenuItem == 1 && MenuKey == MenuKeyCode::Enter;
+  return MenuItem == MenuEntry::Start && MenuKey == MenuKeyCode::Enter;
 }
 
 void MainMenu::ReadMenuKeys() {
@@ -143,14 +145,13 @@ void MainMenu::ReadMenuKeys() {
   const bool space = Pressed(MenuKeyCode::Space);
   if (enter || space) MenuKey = MenuKeyCode::Enter;
   if (Pressed(MenuKeyCode::Up)) {
-    --MenuItem;
-    parts_.Sound.PlayWave(Effect::OkMenuSelect, 0, CursorVolume);
+    MenuItem = Moved(MenuItem, -1);
+    parts_.Sound.PlayWave(Effect::OkMenuSelect, PlayFlag::Once, CursorVolume);
   }
   if (Pressed(MenuKeyCode::Down)) {
-    ++MenuItem;
-    parts_.Sound.PlayWave(Effect::OkMenuSelect, 0, CursorVolume);
+    MenuItem = Moved(MenuItem, 1);
+    parts_.Sound.PlayWave(Effect::OkMenuSelect, PlayFlag::Once, CursorVolume);
   }
-  MenuItem = Wrap(MenuItem);
 }
 
 void MainMenu::ReadRedefinition() {
@@ -160,9 +161,10 @@ void MainMenu::ReadRedefinition() {
   for (int k = 1; k < DefKeyStep; ++k)
     if (parts_.GameKey(KeyDisplayOrder[static_cast<std::size_t>(k - 1)]) == c) return;
   parts_.GameKey(KeyDisplayOrder[static_cast<std::size_t>(DefKeyStep - 1)]) = c;
-  parts_.Sound.PlayWave(Effect::OkMenuDefKey, 0, DefKeyVolume);
+  parts_.Sound.PlayWave(Effect::OkMenuDefKey, PlayFlag::Once, DefKeyVolume);
   if (++DefKeyStep == RedefinitionDone) {
     DefKeyStep = 0;
+    parts_.Events.SetScreen(InputScreen::Menu);
     SaveControls(parts_.ControlsFile, parts_.GameKey, parts_.Random);
   }
 }
@@ -175,18 +177,22 @@ void MainMenu::DrawSheet(const RECT& Source, D3DVECTOR2 At) {
 void MainMenu::Draw() {
   IDevice& device = parts_.Device;
   device.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f);
-  device.BeginScene();
-  parts_.XBackGround.DisplayXfile(parts_.State.LevelTable(1).BackPicture, 0, 1.0f, 0, 8, 0, 5, 0, 0, 1);
+  Scene scene(device);
+  // The first level's background, a little above the view and tipped towards it.
+  parts_.XBackGround.DisplayXfile({.TexIndex = parts_.State.LevelTable(1).BackPicture,
+                                   .Position = {0, 8, 0},
+                                   .AngleX = 5,
+                                   .Axis = RotationAxis::X});
 
-  parts_.Sprite.Begin();
+  SpriteBatch batch(parts_.Sprite);
   DrawSheet(MenuSheet::Panel, layout_.At(0, 0));
-  DrawSheet(MenuSheet::CursorBar, layout_.At(0, 120.0f + 35.0f * static_cast<float>(MenuItem - 1)));
+  DrawSheet(MenuSheet::CursorBar, layout_.At(0, 120.0f + 35.0f * static_cast<float>(Row(MenuItem))));
   DrawSheet(MenuSheet::SidePanel, layout_.At(20, 132));
   DrawItem();
-  parts_.Sprite.End();
+  batch.End();
 
   SetDirLight(device, MakeColorValue(2, 2, 2, 0), vec3(0, 0, -1), 0, 1, 0, 1);
-  device.EndScene();
+  scene.End();
   device.Present();
 }
 
@@ -194,37 +200,39 @@ void MainMenu::ItemKeys() {
   const bool chosen = MenuKey == MenuKeyCode::Enter;
   SoundPlayer& sound = parts_.Sound;
   switch (MenuItem) {
-    case 2: {
+    case MenuEntry::EffectVolume: {
       const int before = sound.SoundLevel;
       if (Pressed(MenuKeyCode::Right)) sound.SoundLevel = std::min(sound.SoundLevel + 1, VolumeSteps);
       if (Pressed(MenuKeyCode::Left)) sound.SoundLevel = std::max(sound.SoundLevel - 1, 1);
       // The click plays at the new level, so the player hears the step.
-      if (sound.SoundLevel != before) sound.PlayWave(Effect::OkMenuSelect, 0, CursorVolume);
+      if (sound.SoundLevel != before) sound.PlayWave(Effect::OkMenuSelect, PlayFlag::Once, CursorVolume);
       break;
     }
-    case 3: {
+    case MenuEntry::MusicVolume: {
       const int before = sound.MusicLevel;
       if (Pressed(MenuKeyCode::Right)) sound.MusicLevel = std::min(sound.MusicLevel + 1, VolumeSteps);
       if (Pressed(MenuKeyCode::Left)) sound.MusicLevel = std::max(sound.MusicLevel - 1, 1);
       // Restarting the track is how a new step reaches the music already playing.
-      if (sound.MusicLevel != before && sound.MusicNow >= 1) sound.PlayMusic(sound.MusicNow, 1, 0);
+      if (sound.MusicLevel != before && sound.MusicNow)
+        sound.PlayMusic(*sound.MusicNow, PlayFlag::Looping, 0);
       break;
     }
-    case 4:
+    case MenuEntry::KeyBindings:
       if (chosen) {
         DefKeyStep = 1;
-        sound.PlayWave(Effect::OkMenuSelect, 0, PageVolume);
+        parts_.Events.SetScreen(InputScreen::KeyRedefinition);  // bindings are keyboard keys
+        sound.PlayWave(Effect::OkMenuSelect, PlayFlag::Once, PageVolume);
       }
       break;
-    case 5: {
+    case MenuEntry::HelpPages: {
       const bool next = Pressed(MenuKeyCode::Right) || chosen;
       const bool previous = Pressed(MenuKeyCode::Left);
       if (next) MenuPage = MenuPage == MenuPages ? 1 : MenuPage + 1;
       if (previous) MenuPage = MenuPage == 1 ? MenuPages : MenuPage - 1;
-      if (next || previous) sound.PlayWave(Effect::OkMenuSelect, 0, PageVolume);
+      if (next || previous) sound.PlayWave(Effect::OkMenuSelect, PlayFlag::Once, PageVolume);
       break;
     }
-    case 7:
+    case MenuEntry::Exit:
       if (chosen) {
         parts_.Shutdown();
         // The shutdown ends the program; should it come back, the menu
@@ -239,46 +247,47 @@ void MainMenu::ItemKeys() {
 
 void MainMenu::DrawItem() {
   const SoundPlayer& sound = parts_.Sound;
+  // Items chosen with Enter show its hint; items changed with Left and Right show theirs.
+  const RECT* hint = &MenuSheet::EnterHint;
   switch (MenuItem) {
-    case 1:
+    case MenuEntry::Start:
       DrawSheet(MenuSheet::StartPicture, layout_.CentredOn(MenuSheet::StartPicture, 480, 240));
       break;
-    case 2:
+    case MenuEntry::EffectVolume:
       DrawSheet(MenuSheet::Volume(sound.SoundLevel), layout_.At(430, 160));
+      hint = &MenuSheet::LeftRightHint;
       break;
-    case 3:
+    case MenuEntry::MusicVolume:
       DrawSheet(MenuSheet::Volume(sound.MusicLevel), layout_.At(430, 160));
+      hint = &MenuSheet::LeftRightHint;
       break;
-    case 4:
+    case MenuEntry::KeyBindings:
       DrawSheet(MenuSheet::KeyPanel, layout_.CentredOn(MenuSheet::KeyPanel, 480, 240));
       DrawKeyNames();
       break;
-    case 5: {
+    case MenuEntry::HelpPages: {
       const RECT page = MenuSheet::Page(MenuPage);
       DrawSheet(page, layout_.CentredOn(page, 480, MenuPage == 3 ? 220.0f : 240.0f));
+      hint = &MenuSheet::LeftRightHint;
       break;
     }
-    case 6:
+    case MenuEntry::BestResults:
       DrawSheet(MenuSheet::ScoreTitle, layout_.At(319, 0));
       DrawScores();
+      hint = nullptr;
       break;
-    case 7:
+    case MenuEntry::Exit:
       DrawSheet(MenuSheet::ExitPicture, layout_.CentredOn(MenuSheet::ExitPicture, 480, 240));
       break;
-    default:
-      break;
   }
-  if (MenuItem == 1 || MenuItem == 4 || MenuItem == 7)
-    DrawSheet(MenuSheet::EnterHint, layout_.At(450, 430));
-  else if (MenuItem == 2 || MenuItem == 3 || MenuItem == 5)
-    DrawSheet(MenuSheet::LeftRightHint, layout_.At(450, 430));
+  if (hint) DrawSheet(*hint, layout_.At(450, 430));
 }
 
 void MainMenu::DrawKeyNames() {
   for (int k = 1; k <= 7; ++k) {
     D3DCOLOR colour = KeyNameColour;
     if (k == DefKeyStep && !parts_.Blink.TimeBlink(500)) colour = KeyNameBlinkColour;
-    const int binding = KeyDisplayOrder[static_cast<std::size_t>(k - 1)];
+    const Binding binding = KeyDisplayOrder[static_cast<std::size_t>(k - 1)];
     parts_.TextFont.DrawText(KeyName(parts_.GameKey(binding)), layout_.KeyNameRect(k), DT_CENTER, colour);
   }
 }

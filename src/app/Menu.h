@@ -31,6 +31,8 @@ namespace quarnix {
 // Fixed keys of the menu.
 namespace MenuKeyCode = VirtualKey;
 
+// The menu's items, top to bottom.
+enum class MenuEntry { Start = 1, EffectVolume, MusicVolume, KeyBindings, HelpPages, BestResults, Exit };
 inline constexpr int MenuItems = 7;
 inline constexpr int MenuPages = 3;
 inline constexpr int VolumeSteps = 9;
@@ -39,7 +41,8 @@ inline constexpr int RepaintFrames = 5;
 
 // The key entries of the binding page, in the order they are shown and
 // redefined: turn comes before drop.
-inline constexpr std::array<int, 7> KeyDisplayOrder{1, 2, 3, 4, 6, 5, 7};
+inline constexpr std::array<Binding, 7> KeyDisplayOrder{
+    Binding::Left, Binding::Right, Binding::Up, Binding::Down, Binding::Turn, Binding::Drop, Binding::Camera};
 
 // Pictures of the menu sheet (left, top, right, bottom).
 namespace MenuSheet {
@@ -108,9 +111,9 @@ class MainMenu {
  public:
   MainMenu(MenuParts parts, const MenuLayout& layout) : parts_(std::move(parts)), layout_(layout) {}
 
-  // Opens the menu and runs it until the player starts a game (returns 1).
-  // The exit item runs the shutdown; a close request throws QuitRequest.
-  int Run();
+  // Opens the menu and runs it until the player starts a game. The exit item
+  // runs the shutdown; a close request throws QuitRequest.
+  void Run();
 
   // The menu's state as it opens: cursor on the first item, first help page,
   // score counters cleared, no redefinition, the background's sway restarted.
@@ -119,7 +122,7 @@ class MainMenu {
   // when the player started a game in this frame.
   bool Frame();
 
-  int MenuItem = 1;
+  MenuEntry MenuItem = MenuEntry::Start;
   int MenuPage = 1;
   int MenuKey = 0;
   int DefKeyStep = 0;
@@ -137,7 +140,8 @@ class MainMenu {
 
   // What a drawn picture showed.
   struct MenuView {
-    int Item, Page, DefKeyStep, SoundLevel, MusicLevel;
+    MenuEntry Item;
+    int Page, DefKeyStep, SoundLevel, MusicLevel;
     GameKeys Keys;
     bool operator==(const MenuView&) const = default;
   };

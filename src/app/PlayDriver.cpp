@@ -12,11 +12,14 @@
 #include "app/GameLoop.h"
 #include "app/Intro.h"
 #include "app/Menu.h"
+#include "app/PadKeys.h"
 #include "app/PlaySetup.h"
 #include "app/StartDialog.h"
 #include "app/StartUp.h"
+#include "content/GameFolder.h"
 #include "core/ProgramEnd.h"
 #include "core/Random.h"
+#include "platform/Gamepads.h"
 #include "platform/GlGraphics.h"
 #include "platform/PublicX8.h"
 #include "presentation/ScreenImages.h"
@@ -57,11 +60,19 @@ class StartGame {
  private:
   void PlayForever();
   void SetUpPlay(int ComboIndex);
+  // The content every screen draws from: a file that fails to load ends the
+  // program here (its name and the reason on stderr, then the damaged-files
+  // message), before a screen could draw from half of it.
+  void LoadContent(const char* what, const std::function<void()>& load);
+  // The player asked to close while play was being set up.
+  void CheckQuit();
 
   StartOptions options_;
+  GameLocation where_;
   GameFolders folders_;
   std::unique_ptr<Rng> random_;
   std::unique_ptr<SdlKeySource> keySource_;
+  std::unique_ptr<SdlGamepads> pads_;
   std::unique_ptr<EventPump> pump_;
   std::unique_ptr<SdlClock> clock_;
   std::unique_ptr<WindowEvents> events_;
@@ -90,10 +101,17 @@ class StartGame {
 
 void StartGame::Form_Load() {
   random_ = std::make_unique<Rng>(SecondsSinceMidnight());
-  folders_ = GameFolders::In(std::filesystem::current_path());
+  // Found from the executable, not the working directory: a launcher starts
+  // the game in the player's home folder.
+  where_ = LocateGame(ProgramFolder());
+  folders_ = GameFolders::In(where_.AppPath);
 
   keySource_ = std::make_unique<SdlKeySource>();
-  pump_ = std::make_unique<EventPump>(keySource_.get());
+  // The pads press the keys of the screen the player is on; in play, the bindings as they are then.
+  pads_ = std::make_unique<SdlGamepads>(
+      *keySource_, folders_.DataPath / PadMappingsFileName,
+      [this](InputScreen screen, PadButton button) { return PadKey(screen, button, GameKey); });
+  pump_ = std::make_unique<EventPump>(keySource_.get(), pads_.get());
   clock_ = std::make_unique<SdlClock>(pump_.get());
   events_ = std::make_unique<WindowEvents>(*pump_);
   keys_ = std::make_unique<Keys>(*keySource_);
@@ -111,9 +129,14 @@ void StartGame::Form_Load() {
     ShowMessageBox(GameTitle, NoSoundMessage);
     player_.SoundOn = 0;
   }
-  const auto missing = CheckFiles(folders_.AppPath);
+  try {
+    PrepareRecords(where_);
+  } catch (const std::exception& e) {
+    std::cerr << "quarnix: " << e.what() << '\n';  // the file check names the records it lacks
+  }
+  const auto missing = CheckFiles(where_);
   if (!missing.empty()) {
-    std::cerr << "quarnix: missing in " << folders_.AppPath << ":";
+    std::cerr << "quarnix: missing:";
     for (const auto& name : missing) std::cerr << ' ' << name.string();
     std::cerr << '\n';
     ShowMessageBox(GameTitle, DamagedFilesMessage);
@@ -131,6 +154,18 @@ int StartGame::ShowDialog() {
   }
   if (!chosen) Form_Unload();
   return *chosen;
+}
+
+void StartGame::LoadContent(const char* what, const std::function<void()>& load) {
+  CheckQuit();
+  if (RunStep(what, load)) return;
+  ShowMessageBox(GameTitle, DamagedFilesMessage);
+  Form_Unload(1);
+}
+
+void StartGame::CheckQuit() {
+  pump_->Pump();
+  if (pump_->QuitRequested()) throw QuitRequest();
 }
 
 void StartGame::SetUpPlay(int ComboIndex) {
@@ -166,16 +201,14 @@ void StartGame::SetUpPlay(int ComboIndex) {
   RunStep("sprite", [&] { GameSprite = device.CreateSprite(); });
   RunStep("play-field constants", [&] { SetPlayFieldConstants(*rules_, player_); });
   assets_ = std::make_unique<GameAssets>(device);
-  RunStep("textures and meshes", [&] {
-    RegisterEmbeddedBitmaps();
-    LoadResourceAssets(*assets_, folders_);
-  });
-  RunStep("screen images", [&] { LoadScreenImages(*assets_, folders_.DataPath2); });
-  RunStep("scores", [&] { ReadScores(folders_.AppPath / ScoresFileName, scores_, *random_); });
-  RunStep("controls", [&] { ReadControls(folders_.AppPath / ControlsFileName, GameKey, *random_); });
+  LoadContent("textures and meshes", [&] { LoadPlayMeshes(*assets_, folders_); });
+  LoadContent("screen images", [&] { LoadScreenImages(*assets_, folders_.DataPath2); });
+  RunStep("scores", [&] { ReadScores(where_.PathOf(FileRole::Scores), scores_, *random_); });
+  RunStep("controls", [&] { ReadControls(where_.PathOf(FileRole::Controls), GameKey, *random_); });
   bank_ = std::make_unique<SoundBank>();
   if (player_.SoundOn == 1)
-    RunStep("sounds", [&] { SetupSounds(*bank_, player_, *soundSystem_, folders_.WavePath); });
+    LoadContent("sounds", [&] { SetupSounds(*bank_, player_, *soundSystem_, folders_.WavePath); });
+  CheckQuit();
   RunStep("key table", [&] { keys_->InitKeyTable(); });
   RunStep("layouts", [&] {
     hudLayout_ = SetupHudLayout(mode_);
@@ -197,43 +230,45 @@ void StartGame::SetUpPlay(int ComboIndex) {
 void StartGame::PlayForever() {
   IDevice& device = *graphics_->Device();
   CameraControl camera(Require(GameCam, "the camera"));
-  FileScoreStore scores(scores_, folders_.AppPath / ScoresFileName, *random_);
+  FileScoreStore scores(scores_, where_.PathOf(FileRole::Scores), *random_);
+  int menuFailures = 0;  // in a row
   for (;;) {
     const std::uint32_t pass = clock_->Ticks();
     bool failed = false;
     const auto step = [&](const char* what, const std::function<void()>& f) {
-      RunStep(what, [&] {
-        try {
-          f();
-        } catch (...) {
-          failed = true;
-          throw;
-        }
-      });
+      const bool ran = RunStep(what, f);
+      failed = failed || !ran;
+      return ran;
     };
-    step("menu music", [&] { player_.PlayMusic(14, 1, 0); });
-    int choice = 0;
-    step("menu", [&] {
+    step("menu music", [&] { player_.PlayMusic(Music::Menu, PlayFlag::Looping, 0); });
+    bool startGame = false;
+    const bool menuRan = step("menu", [&] {
       MainMenu menu(MenuParts{device, Require(GameSprite, "the sprite"), Require(TextFont, "the font"),
                               assets_->ScreenME, assets_->XBackGround, *keys_, player_, *state_, GameKey,
                               scores_.ScoreList, *clock_, *events_, *blink_,
-                              folders_.AppPath / ControlsFileName, *random_, [this] { Form_Unload(); }},
+                              where_.PathOf(FileRole::Controls), *random_, [this] { Form_Unload(); }},
                     menuLayout_);
-      choice = menu.Run();
+      menu.Run();
+      startGame = true;  // the menu returns only when the player starts a game
     });
-    if (choice == 1) {
-      step("menu music", [&] { player_.StopMusic(14); });
+    // A menu that cannot be shown twice running will not be shown: the end,
+    // rather than a loop that repeats the error for ever.
+    menuFailures = menuRan ? 0 : menuFailures + 1;
+    if (menuFailures >= 2) {
+      ShowMessageBox(GameTitle, DamagedFilesMessage);
+      Form_Unload(1);
+    }
+    if (startGame) {
+      step("menu music", [&] { player_.StopMusic(Music::Menu); });
       step("game", [&] {
-        ScreenRenderer screen(Require(renderer_, "the play screen"));
+        PlayRenderer& renderer = Require(renderer_, "the play screen");
+        ScreenRenderer screen(renderer);
         // Made for each game: it takes the bindings as the menu left them.
         GameLoop loop(*rules_, player_, *keys_, GameKey, *clock_,
-                      {screen, camera, *events_, scores, renderer_.get()},
-                      PlayScreen{mode_.ScreenWidth, mode_.ScreenRatio});
+                      {screen, camera, *events_, scores, renderer.Screen(), &renderer});
         loop.PlayGame();
       });
-      step("game music", [&] {
-        if (player_.MusicNow >= 1) player_.StopMusic(player_.MusicNow);
-      });
+      step("game music", [&] { player_.StopMusicNow(); });
     }
     // A pass that failed at once must not spin: it waits out a menu frame
     // and still hears the window's close button.

@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string_view>
+#include <utility>
 
+#include "core/Gamepad.h"
 #include "core/Random.h"
 #include "game/GameRules.h"
 #include "storage/Scores.h"
@@ -21,7 +23,12 @@ class IPlayRenderer {
   virtual void RenderFrame() = 0;
   // A game starts: the background's sway starts afresh.
   virtual void ResetBackground() {}
+  // A line for the player on the game-over panel; empty: none.
+  virtual void ShowNotice(std::string_view /*text*/) {}
 };
+
+// Said on the game-over panel when a result that entered the table could not be saved.
+inline constexpr const char* ResultNotSavedNotice = "RESULT NOT SAVED";
 
 // The camera presets, as the camera-switch key cycles them.
 class ICameraControl {
@@ -40,6 +47,12 @@ class IEventPump {
   virtual void PumpEvents() = 0;
   // True once the player asked to close the program (window closed, SIGTERM).
   virtual bool QuitRequested() const = 0;
+  // The screen the player is on from now: a gamepad's buttons press other keys
+  // on each, and only play stops when the window loses the focus.
+  virtual void SetScreen(InputScreen /*screen*/) {}
+  // True once after play should stop at the quit prompt: the window lost the
+  // focus, or the gamepad in use was unplugged. A new screen forgets it.
+  virtual bool TakePauseRequest() { return false; }
 };
 
 // Thrown out of a game (play or name entry) when the program was asked to
@@ -54,8 +67,9 @@ class IScoreStore {
  public:
   virtual ~IScoreStore() = default;
   virtual const ScoreTable& Scores() const = 0;
-  // Puts a qualifying result into the table and keeps it.
-  virtual void Enter(std::string_view name, std::int32_t score, std::int32_t level) = 0;
+  // Puts a qualifying result into the table and keeps it; false when it could
+  // not be kept (the reason has gone to stderr; the table still shows it).
+  virtual bool Enter(std::string_view name, std::int32_t score, std::int32_t level) = 0;
 };
 
 // The scores file: each entered result is ranked, saved and read back.
@@ -64,9 +78,7 @@ class FileScoreStore final : public IScoreStore {
   FileScoreStore(ScoreBook& book, std::filesystem::path file, IRandom& random)
       : book_(book), file_(std::move(file)), random_(random) {}
   const ScoreTable& Scores() const override { return book_.ScoreList; }
-  void Enter(std::string_view name, std::int32_t score, std::int32_t level) override {
-    EnterResult(file_, book_, name, score, level, random_);
-  }
+  bool Enter(std::string_view name, std::int32_t score, std::int32_t level) override;
 
  private:
   ScoreBook& book_;
@@ -78,11 +90,10 @@ class FileScoreStore final : public IScoreStore {
 class MemoryScoreStore final : public IScoreStore {
  public:
   const ScoreTable& Scores() const override { return table_; }
-  void Enter(std::string_view name, std::int32_t score, std::int32_t level) override {
+  bool Enter(std::string_view name, std::int32_t score, std::int32_t level) override {
     InsertResult(table_, name, score, level);
-    // Entries in rank order, as a table read back from its file holds them.
-    const ScoreTable ranked = table_;
-    for (const ScoreRec& e : ranked) table_(e.Rank) = e;
+    PutInRankOrder(table_);
+    return true;
   }
 
  private:
@@ -97,17 +108,23 @@ class IPlayObserver {
   virtual void OnFrame() {}
   // After the landing step of a main-loop pass; SpecialBefore is the special
   // kind that was set before it ran.
-  virtual void AfterLandingStep(const LandingResult& /*step*/, int /*SpecialBefore*/) {}
+  virtual void AfterLandingStep(const LandingResult& /*step*/, CellKind /*SpecialBefore*/) {}
 };
 
 // --- Null and recording parts.
 
 class NullPlayRenderer final : public IPlayRenderer {
  public:
-  void RenderFrame() override { ++Frames; }
+  void RenderFrame() override {
+    ++Frames;
+    if (!Notice.empty()) ++NoticeFrames;
+  }
   void ResetBackground() override { ++BackgroundResets; }
+  void ShowNotice(std::string_view text) override { Notice = text; }
   std::int64_t Frames = 0;
   int BackgroundResets = 0;
+  std::string Notice;
+  std::int64_t NoticeFrames = 0;  // frames drawn with a notice
 };
 
 // Three presets, starting at the third, as play sets the camera up.
@@ -132,9 +149,16 @@ class ScriptedEventPump final : public IEventPump {
     if (QuitAtPump > 0 && Pumps >= QuitAtPump) Quit = true;
   }
   bool QuitRequested() const override { return Quit; }
+  void SetScreen(InputScreen screen) override {
+    Screen = screen;
+    Pause = false;
+  }
+  bool TakePauseRequest() override { return std::exchange(Pause, false); }
   std::int64_t Pumps = 0;
   std::int64_t QuitAtPump = 0;  // > 0: a close request arrives with that pump
   bool Quit = false;
+  InputScreen Screen = InputScreen::Menu;
+  bool Pause = false;  // the window lost the focus: play stops at the next pass
 };
 
 }  // namespace quarnix

@@ -7,6 +7,7 @@
 
 #include "platform/InitDirect3D.h"
 #include "platform/PublicX8.h"
+#include "presentation/BuiltinMeshes.h"
 #include "presentation/ScreenImages.h"
 
 namespace quarnix {
@@ -60,9 +61,14 @@ void SetPlayFieldConstants(GameRules& rules, SoundPlayer& player) {
   player.MusicLevel = 9;
 }
 
-void LoadPlayContent(GameAssets& assets, const GameFolders& folders) {
+void LoadPlayMeshes(GameAssets& assets, const GameFolders& folders) {
   RegisterEmbeddedBitmaps();
   LoadResourceAssets(assets, folders);
+  BuildMeshes(assets);
+}
+
+void LoadPlayContent(GameAssets& assets, const GameFolders& folders) {
+  LoadPlayMeshes(assets, folders);
   LoadScreenImages(assets, folders.DataPath2);
 }
 

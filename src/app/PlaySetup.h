@@ -41,8 +41,13 @@ std::unique_ptr<IFont> MakePlayFont(IDevice& device, const ScreenMode& mode);
 // The field's size and spacing, the cell positions, and both volume steps at 9.
 void SetPlayFieldConstants(GameRules& rules, SoundPlayer& player);
 
-// The program's bitmaps registered as textures, the meshes and their textures,
-// then the screen images, from the game folder.
+// Textures and meshes, as play starts: the program's bitmaps registered as
+// textures, the meshes loaded from their files with their textures, then the
+// built-in vertices written into the 17 meshes that have them, whatever
+// vertices the files hold.
+void LoadPlayMeshes(GameAssets& assets, const GameFolders& folders);
+
+// LoadPlayMeshes, then the screen images, from the game folder.
 void LoadPlayContent(GameAssets& assets, const GameFolders& folders);
 
 // Opens the sound device; when it works, every effect and track is made into a
@@ -58,6 +63,7 @@ class ScreenRenderer final : public IPlayRenderer {
   explicit ScreenRenderer(PlayRenderer& renderer) : renderer_(renderer) {}
   void RenderFrame() override { renderer_.RenderFrame(); }
   void ResetBackground() override { renderer_.ResetBackground(); }
+  void ShowNotice(std::string_view text) override { renderer_.SetNotice(std::string(text)); }
 
  private:
   PlayRenderer& renderer_;
@@ -80,6 +86,8 @@ class WindowEvents final : public IEventPump {
   explicit WindowEvents(EventPump& pump) : pump_(pump) {}
   void PumpEvents() override { pump_.Pump(); }
   bool QuitRequested() const override { return pump_.QuitRequested(); }
+  void SetScreen(InputScreen screen) override { pump_.SetScreen(screen); }
+  bool TakePauseRequest() override { return pump_.TakePauseRequest(); }
 
  private:
   EventPump& pump_;

@@ -8,7 +8,6 @@
 #include <memory>
 
 #include "app/StartUp.h"
-#include "core/Files.h"
 #include "platform/InitDirect3D.h"
 #include "platform/PublicX8.h"
 #include "presentation/ScreenImages.h"
@@ -42,8 +41,7 @@ bool Inside(const RECT& r, DialogPoint p) {
 std::unique_ptr<ScreenObject> LoadLogo(IDevice& device, const std::filesystem::path& DataPath) {
   try {
     const ScreenImageFile& sheet = PackedScreenImages().front();  // OA.RB
-    const auto bytes = ReadFileBytes(ResolveFile(DataPath / sheet.Name));
-    const auto pixels = UnpackScreenImage(sheet, bytes);
+    const auto pixels = UnpackScreenImage(sheet, ReadScreenImage(sheet, DataPath));
     auto logo = std::make_unique<ScreenObject>(device);
     logo->FillTexture(sheet.Width, pixels, 0, sheet.Width * sheet.Width - 1, sheet.KeySum, 255);
     return logo;
@@ -177,8 +175,8 @@ std::optional<int> StartDialog::Run(int index) {
     drawnAt = FrameTime;
 
     device.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f);
-    device.BeginScene();
-    sprite->Begin();
+    Scene scene(device);
+    SpriteBatch batch(*sprite);
     // A deep blue ground, lighter at the top.
     for (int y = 0; y < DialogHeight; y += 6)
       paint.Fill(RECT{0, y, DialogWidth, y + 6},
@@ -205,7 +203,7 @@ std::optional<int> StartDialog::Run(int index) {
     const D3DCOLOR face = pressed ? 0xFF1C8C3C : hover == DialogButton ? 0xFF34C05C : 0xFF26A64A;
     paint.Fill(Button, face);
     paint.Frame(Button, 0xFFD8FFE0);
-    sprite->End();
+    batch.End();
 
     font->DrawText("Screen mode", ListLabel, DT_LEFT | DT_VCENTER | DT_SINGLELINE, 0xFFFFC860);
     for (int i = 0; i < Count; ++i) {
@@ -217,7 +215,7 @@ std::optional<int> StartDialog::Run(int index) {
     bold->DrawText(PlayCaption, Button, DT_CENTER | DT_VCENTER | DT_SINGLELINE, 0xFFFFFFFF);
     font->DrawText("Up / Down: screen mode     Enter: play     Esc: close", Hint,
                    DT_CENTER | DT_VCENTER | DT_SINGLELINE, 0xFF8090C0);
-    device.EndScene();
+    scene.End();
     device.Present();
 
     clock_.WaitUntil(FrameTime + DialogFrameMs);

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "content/GameFolder.h"
+
 namespace quarnix {
 
 inline constexpr const char* GameTitle = "Quarnix";
@@ -24,21 +26,20 @@ inline constexpr const char* PlayCaption = "Play Game";
 inline constexpr std::array<const char*, 3> ComboScreenItems{"Screen 1024 x 768", "Screen 800 x 600",
                                                              "Screen 640 x 480"};
 
-// The game's own executable, as the file check looks for it.
-inline constexpr const char* ExecutableName = "quarnix";
-
-// Every file the game needs, relative to its folder, in the order checked:
-// the executable and the two record files, the 18 mesh files, the 7 screen
-// images and the 27 sounds.
+// Every file the game needs, relative to its folder, in the order of the file
+// table (content/GameFiles.h): the executable, the two record files, the 18
+// mesh files, the 7 screen images and the 27 sounds.
 std::vector<std::filesystem::path> RequiredFiles();
 
-// The required files that AppPath lacks (names found without regard to case).
-// Every file is checked; an empty result means all are there.
-std::vector<std::filesystem::path> CheckFiles(const std::filesystem::path& AppPath);
+// The required files the game lacks, each looked for in the folder its kind of
+// file lives in (names found without regard to case): the program beside the
+// running executable, the records in the player's record folder, the rest in
+// the data folder. Every file is checked; an empty result means all are there.
+std::vector<std::filesystem::path> CheckFiles(const GameLocation& where);
 
 // Runs one step of play's set-up. An error is written to stderr with the
 // step's name and swallowed, so the next step runs; a request to close the
-// program or to end it passes through.
-void RunStep(std::string_view what, const std::function<void()>& step);
+// program or to end it passes through. False when the step failed.
+bool RunStep(std::string_view what, const std::function<void()>& step);
 
 }  // namespace quarnix

@@ -12,7 +12,8 @@ class IClock {
  public:
   virtual ~IClock() = default;
   virtual std::uint32_t Ticks() = 0;
-  // Returns once Ticks() >= tick (at once when it already is).
+  // Returns once Ticks() has reached tick (at once when it already has). The
+  // ticks wrap at 2^32: a tick up to 2^31 ms behind Ticks() counts as reached.
   virtual void WaitUntil(std::uint32_t tick) = 0;
 };
 
@@ -21,7 +22,7 @@ class VirtualClock final : public IClock {
   explicit VirtualClock(std::uint32_t start = 0) : now_(start) {}
   std::uint32_t Ticks() override { return now_; }
   void WaitUntil(std::uint32_t tick) override {
-    if (tick > now_) now_ = tick;
+    if (static_cast<std::int32_t>(tick - now_) > 0) now_ = tick;
   }
   void Advance(std::uint32_t ms) { now_ += ms; }
 

@@ -4,7 +4,9 @@
 // "CT.dat" also finds "CT.DAT" (the data was authored on a system that ignores
 // case). Saves never leave a half-written file behind: the bytes go to a
 // temporary file in the same folder, which is flushed and then renamed over
-// the old one.
+// the old one. Every reader and writer of the game and its tools goes through
+// here, so none of them blocks on a fifo, reads a device without end or
+// replaces something that is not a plain file.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +15,7 @@
 #include <limits>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace quarnix {
@@ -34,16 +37,37 @@ bool FileExist(const std::filesystem::path& path);
 // written: the found file, or `path` itself when there is none.
 std::filesystem::path ResolveFile(const std::filesystem::path& path);
 
-// The first maxBytes bytes of the file (all of it when shorter). Throws
-// std::runtime_error naming the file when it cannot be opened or read.
+// The first maxBytes bytes of the file (all of it when shorter): a record
+// reader tells a file of the wrong length this way. Throws std::runtime_error
+// naming the file when it is not a regular file or cannot be opened or read.
 std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path,
                                         std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
+
+// The whole file. One that is not a regular file, or is longer than limit
+// bytes, is refused before anything is allocated: std::runtime_error naming
+// the file, its length and the limit of `what` ("an X file").
+std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path, std::size_t limit,
+                                        std::string_view what);
+
+// The file a chain of symbolic links ends at; `path` itself when it is no link.
+std::filesystem::path LinkTarget(const std::filesystem::path& path);
 
 // Replaces the file at `path` with `bytes` as one step: a temporary file in the
 // same folder is written, flushed to disk and renamed over `path`. On any
 // failure the temporary file is removed, the old file is left whole and
 // std::runtime_error is thrown.
+// - A symbolic link is written through: the file it leads to is replaced, in
+//   that file's own folder, and the link stays.
+// - Only a regular file is replaced: a folder, fifo, device or socket there is
+//   refused with an error that says what it is.
+// - Temporary files that earlier saves of the same file left behind (a save
+//   killed midway) are removed first, once the process that made them is gone.
 void WriteFileAtomic(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+
+// Renames the file at `path` to `path` + suffix, or, when that name is taken,
+// + suffix + "-2", "-3", ...: never over an existing file. Returns the new name.
+// Throws std::runtime_error when it cannot be moved.
+std::filesystem::path MoveAside(const std::filesystem::path& path, std::string_view suffix);
 
 // Fault injection for tests: the hook runs at each stage of WriteFileAtomic
 // with the temporary file's path; throwing (or ending the process) there

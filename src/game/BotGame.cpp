@@ -33,17 +33,17 @@ std::vector<std::string> CheckFieldInvariants(const GameState& s, bool HeightsFr
     return "(" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(z) + ")";
   };
   // Clearing cubes exist only while they are shown.
-  const int maxKind = s.ClearFlag ? CellKind::CubeClear : CellKind::FallCube;
+  const CellKind maxKind = s.ClearFlag ? CellKind::CubeClear : CellKind::FallCube;
   // The whole table: cells outside the field's size must stay empty too.
   for (int x = 1; x <= MaxFieldX; ++x)
     for (int y = 1; y <= MaxFieldY; ++y) {
       int count = 0;
       bool emptyBelow = false;
       for (int z = 1; z <= MaxFieldZ; ++z) {
-        const int kind = s.CubeArray(x, y, z);
-        if (kind < 0 || kind > maxKind)
-          broken.push_back("kind " + std::to_string(kind) + " at " + cell(x, y, z));
-        if (kind == 0) {
+        const CellKind kind = s.CubeArray(x, y, z);
+        if (kind < CellKind::Empty || kind > maxKind)
+          broken.push_back("kind " + std::to_string(Index(kind)) + " at " + cell(x, y, z));
+        if (!IsCube(kind)) {
           emptyBelow = true;
           continue;
         }
@@ -61,9 +61,9 @@ std::vector<std::string> CheckFieldInvariants(const GameState& s, bool HeightsFr
 
 namespace {
 
-int CountKind(const GameState& s, int kind) {
+int CountKind(const GameState& s, CellKind kind) {
   int n = 0;
-  for (int v : s.CubeArray) n += v == kind;
+  for (CellKind v : s.CubeArray) n += v == kind;
   return n;
 }
 
@@ -80,11 +80,12 @@ void SimRecorder::Report(const std::vector<std::string>& broken, const char* whe
   }
 }
 
-void SimRecorder::AfterLandingStep(const GameState& s, const LandingResult& step, int special) {
+void SimRecorder::AfterLandingStep(const GameState& s, const LandingResult& step, CellKind special) {
   if (s.GameLevel > stats_.MaxLevel) stats_.MaxLevel = s.GameLevel;
   if (step.Checked && !step.Removed) {
     ++stats_.Landings;
-    if (special >= CellKind::FourColor && special <= CellKind::Tund) ++stats_.Specials[special - 5];
+    if (special >= CellKind::FourColor && special <= CellKind::Tund)
+      ++stats_.Specials[static_cast<std::size_t>(Index(special) - Index(CellKind::FourColor))];
   }
   if (step.Marked) {
     ++stats_.ClearPasses;
@@ -117,14 +118,14 @@ SimStats PlayBotGame(const BotGameOptions& options) {
   // Start of a game, as the game loop runs it.
   rules.InitCubePos();
   rules.NewGame();
-  sound.PlayWave(Effect::OkBuildMove, 0, -200);
+  sound.PlayWave(Effect::OkBuildMove, PlayFlag::Once, -200);
   rules.Pause(2000);
   s.LastDropTime = s.FrameTime = clock.Ticks();
   s.GameLevel = 0;  // the first pass announces level 1
 
   for (;;) {
     rules.LevelStep();
-    const int special = s.SpecialKind;
+    const CellKind special = s.SpecialKind;
     const LandingResult step = rules.LandingStep();
     recorder.AfterLandingStep(s, step, special);
     if (step.GameOver) {
@@ -147,7 +148,7 @@ SimStats PlayBotGame(const BotGameOptions& options) {
     }
     frame.FrameStep();
   }
-  if (sound.MusicNow >= 1) sound.StopMusic(sound.MusicNow);
+  sound.StopMusicNow();
   return recorder.Stats();
 }
 

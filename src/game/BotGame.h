@@ -24,7 +24,7 @@ struct SimStats {
   std::int64_t CubesCleared = 0;  // clearing cubes seen in the field
   std::int64_t FieldTurns = 0;
   std::int64_t Showers = 0;
-  std::array<std::int64_t, 5> Specials{};  // landings of special kinds 5..9
+  std::array<std::int64_t, 5> Specials{};  // landings of the special kinds FourColor .. Tund
   int MaxLevel = 0;
   std::int64_t GameOvers = 0;
   std::int64_t InvariantViolations = 0;
@@ -44,7 +44,7 @@ class SimRecorder final : public IGameEvents {
  public:
   explicit SimRecorder(std::uint64_t GameSeed);
   // After the LandingStep of a pass; SpecialBefore is SpecialKind before it ran.
-  void AfterLandingStep(const GameState& state, const LandingResult& step, int SpecialBefore);
+  void AfterLandingStep(const GameState& state, const LandingResult& step, CellKind SpecialBefore);
   void PiecePlaced() { ++stats_.Pieces; }
   void GameOver() { ++stats_.GameOvers; }
   // A check made elsewhere (per frame, at game end) that found something broken.

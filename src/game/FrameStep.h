@@ -4,7 +4,11 @@
 // the level announcement) is a loop of per-frame steps; the game loop supplies
 // the step that draws a frame, paces it and runs the automatic drop.
 
+#include <cstdint>
+
 namespace quarnix {
+
+enum class CellKind : std::int32_t;
 
 class IFrameStep {
  public:
@@ -20,7 +24,7 @@ class IGameEvents {
  public:
   virtual ~IGameEvents() = default;
   // A special cube's landing effect starts: the renderer restarts its star animations.
-  virtual void OnLandingEffect(int /*Kind*/) {}
+  virtual void OnLandingEffect(CellKind /*Kind*/) {}
   // The field has turned by 90 degrees.
   virtual void OnFieldTurn() {}
   // A cube shower has finished; Placed cubes fell into the field.

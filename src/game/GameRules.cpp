@@ -69,18 +69,27 @@ decltype(auto) WithExtent(const GameState& s, Body&& body) {
 
 // The searches walk a row with the two kinds before the current one, starting
 // from 0, 0: the first two steps of a row can never match.
-bool IsLine(int a, int b, int c) {
+bool IsLine(CellKind a, CellKind b, CellKind c) {
   // Tested from the newest cell: most are empty or differ from the one before.
-  return c > 0 && c == b && b == a && c != CellKind::Diamond;  // a diamond never matches
+  return IsCube(c) && c == b && b == a && c != CellKind::Diamond;  // a diamond never matches
 }
+
+// A cell marked for clearing: MarkArray holds the number of its kind.
+void Mark(GameState& s, int x, int y, int z, CellKind kind) { s.MarkArray(x, y, z) = Index(kind); }
 
 // Nearest integer, halves to the even neighbour (the default rounding mode).
 int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
 
 }  // namespace
 
+namespace {
+IPlayView NoScreen;  // shows nothing
+}  // namespace
+
 GameRules::GameRules(GameState& state, IRandom& random, SoundPlayer& sound)
-    : s_(state), random_(random), sound_(sound) {}
+    : s_(state), random_(random), sound_(sound), view_(&NoScreen) {}
+
+void GameRules::SetView(IPlayView* view) { view_ = view ? view : &NoScreen; }
 
 void GameRules::SetFrameStep(IFrameStep* frameStep, IClock* clock) {
   frameStep_ = frameStep;
@@ -89,17 +98,17 @@ void GameRules::SetFrameStep(IFrameStep* frameStep, IClock* clock) {
 
 // ---------------------------------------------------------------- tables
 
-void GameRules::ClearGameArrays(int Which) {
+void GameRules::ClearGameArrays(ArrayGroup Which) {
   const auto [fx, fy, fz] = CheckedExtent(s_);
   switch (Which) {
-    case 1:
+    case ArrayGroup::Field:
       for (int x = 1; x <= fx; ++x)
         for (int y = 1; y <= fy; ++y) {
-          for (int z = 1; z <= fz; ++z) s_.CubeArray(x, y, z) = 0;
+          for (int z = 1; z <= fz; ++z) s_.CubeArray(x, y, z) = CellKind::Empty;
           s_.HeightArray(x, y) = 0;
         }
       break;
-    case 2:
+    case ArrayGroup::Marks:
       if (fx == MaxFieldX && fy == MaxFieldY && fz == MaxFieldZ) {
         s_.MarkArray.Fill(0);  // the usual full-size field: the same, faster
         break;
@@ -108,14 +117,12 @@ void GameRules::ClearGameArrays(int Which) {
         for (int y = 1; y <= fy; ++y)
           for (int z = 1; z <= fz; ++z) s_.MarkArray(x, y, z) = 0;
       break;
-    case 3:
+    case ArrayGroup::Piece:
       for (int x = 1; x <= fx; ++x)
-        for (int y = 1; y <= fy; ++y) s_.NowCube(x, y) = s_.TurnArray(x, y) = 0;
+        for (int y = 1; y <= fy; ++y) s_.NowCube(x, y) = s_.TurnArray(x, y) = CellKind::Empty;
       break;
-    case 4:
-      s_.NextCube.Fill(0);
-      break;
-    default:
+    case ArrayGroup::Next:
+      s_.NextCube.Fill(CellKind::Empty);
       break;
   }
 }
@@ -194,7 +201,7 @@ void GameRules::InitLevelTable() {
       row.CubePicture = J(level - 13) + 17;
     else
       row.CubePicture = level + 4;
-    row.MusicNo = level <= 13 ? M(level) : N(level - 13);
+    row.MusicNo = LevelMusic(level <= 13 ? M(level) : N(level - 13));
   }
 }
 
@@ -202,31 +209,29 @@ void GameRules::NewGame() {
   InitLevelTable();
   s_.GameLevel = s_.ScoreLevel = 1;
   s_.GameScore = s_.ChainScore = 0;
-  s_.EffectKind = 0;
   s_.MaxHeight = 0;
-  s_.SpinAngle = 0;
   s_.NowCubeZ = SpawnLayer;
   s_.DropInterval = 2000;
   s_.DropFlag = s_.LandFlag = s_.MatchFlag = s_.ClearFlag = false;
   s_.ScoreStep = 0;
-  s_.SpecialKind = 0;
+  s_.SpecialKind = CellKind::Empty;
   s_.ChainCount = 0;
   s_.PendingDropInterval = 2000;
   s_.PreviousScoreStep = -1.0f;
 
   InitShapeTable();
-  for (int which = 1; which <= 4; ++which) ClearGameArrays(which);
+  for (ArrayGroup which : {ArrayGroup::Field, ArrayGroup::Marks, ArrayGroup::Piece, ArrayGroup::Next})
+    ClearGameArrays(which);
   MakeNextCube(CurrentLevel().CubeCount);
   PutNextCube();
   MakeNextCube(CurrentLevel().CubeCount);
 
-  s_.PieceShow = s_.PlayShow = false;
-  s_.StartShow = true;
-  s_.StartOffset = 10.0f;
-  s_.FieldSpinShow = false;
-  s_.BackShow = s_.PanelShow = true;
-  s_.FieldTurnShow = s_.ClearShow = s_.EffectShow = s_.LevelShow = false;
-  s_.QuitShow = s_.GameOverShow = s_.HudShow = false;
+  view_->NewGame();  // the spin, the build plan's slide, no landing effect
+  for (Display part : {Display::StartShow, Display::BackShow, Display::PanelShow}) Show(part, true);
+  for (Display part : {Display::PieceShow, Display::PlayShow, Display::FieldSpinShow, Display::FieldTurnShow,
+                       Display::ClearShow, Display::EffectShow, Display::LevelShow, Display::HudShow})
+    Show(part, false);
+  s_.QuitShow = s_.GameOverShow = false;
 }
 
 const LevelRec& GameRules::CurrentLevel() const { return s_.LevelTable(s_.GameLevel); }
@@ -236,7 +241,7 @@ const LevelRec& GameRules::CurrentLevel() const { return s_.LevelTable(s_.GameLe
 void GameRules::MakeNextCube(int CubeCount) {
   if (CubeCount < 3 || CubeCount > 9)
     throw std::invalid_argument("piece of " + std::to_string(CubeCount) + " cubes: a piece has 3..9 cubes");
-  ClearGameArrays(4);
+  ClearGameArrays(ArrayGroup::Next);
   int special = DrawOneTo(random_, 9 - CurrentLevel().CubeCount);  // 1: the piece carries a special
   const int position = DrawOneTo(random_, CubeCount);
   if (s_.GameScore < 30) special = 2;  // no special before 30 points
@@ -268,87 +273,89 @@ void GameRules::MakeNextCube(int CubeCount) {
     for (int y = 1; y <= 3; ++y) {
       if (s_.ShapeTable(x, y, shape) != 1) continue;
       if (special == 1 && k == position)
-        s_.NextCube(x, y) = DrawBelow(random_, 5) + 5;
+        s_.NextCube(x, y) = SpecialKindOf(DrawBelow(random_, 5));
       else
-        s_.NextCube(x, y) = DrawOneTo(random_, 4);
+        s_.NextCube(x, y) = ColourKind(DrawOneTo(random_, 4));
       ++k;
     }
 }
 
 void GameRules::PutNextCube() {
   ++s_.PiecesPut;
-  ClearGameArrays(3);
+  ClearGameArrays(ArrayGroup::Piece);
   for (int x = 1; x <= 3; ++x)
     for (int y = 1; y <= 3; ++y) s_.NowCube(x + 1, y + 1) = s_.NextCube(x, y);
 }
 
-bool GameRules::CanMove(int Dir, int Layer) const {
+bool GameRules::CanMove(Dir Direction, int Layer) const {
   const auto [fx, fy, fz] = CheckedExtent(s_);
   const int sx = fx, sy = fy;
-  switch (Dir) {
+  const auto blocked = [&](int x, int y, int fromX, int fromY) {
+    return IsCube(s_.CubeArray(x, y, Layer)) && IsCube(s_.NowCube(fromX, fromY));
+  };
+  switch (Direction) {
     case Dir::XMinus:
       for (int x = 2; x <= sx; ++x)
         for (int y = 1; y <= sy; ++y)
-          if (s_.CubeArray(x - 1, y, Layer) > 0 && s_.NowCube(x, y) > 0) return false;
+          if (blocked(x - 1, y, x, y)) return false;
       return true;
     case Dir::XPlus:
       for (int x = sx - 1; x >= 1; --x)
         for (int y = 1; y <= sy; ++y)
-          if (s_.CubeArray(x + 1, y, Layer) > 0 && s_.NowCube(x, y) > 0) return false;
+          if (blocked(x + 1, y, x, y)) return false;
       return true;
     case Dir::YMinus:
       for (int x = 1; x <= sx; ++x)
         for (int y = 2; y <= sy; ++y)
-          if (s_.CubeArray(x, y - 1, Layer) > 0 && s_.NowCube(x, y) > 0) return false;
+          if (blocked(x, y - 1, x, y)) return false;
       return true;
     case Dir::YPlus:
       for (int x = 1; x <= sx; ++x)
         for (int y = sy - 1; y >= 1; --y)
-          if (s_.CubeArray(x, y + 1, Layer) >= 1 && s_.NowCube(x, y) > 0) return false;
-      return true;
-    default:
+          if (blocked(x, y + 1, x, y)) return false;
       return true;
   }
+  return true;
 }
 
-void GameRules::MoveNowCube(int Dir) {
+void GameRules::MoveNowCube(Dir Direction) {
   const auto [fx, fy, fz] = CheckedExtent(s_);
   const int sx = fx, sy = fy;
-  if (Dir < Dir::XMinus || Dir > Dir::YPlus) return;
+  if (Direction < Dir::XMinus || Direction > Dir::YPlus) return;
   // A piece touching the wall it moves towards stays: there is no wrap-around.
-  int edge = 0;
-  if (Dir == Dir::XMinus || Dir == Dir::XPlus) {
-    const int x = Dir == Dir::XMinus ? 1 : sx;
-    for (int y = 1; y <= sy; ++y) edge += s_.NowCube(x, y);
+  bool edge = false;
+  if (Direction == Dir::XMinus || Direction == Dir::XPlus) {
+    const int x = Direction == Dir::XMinus ? 1 : sx;
+    for (int y = 1; y <= sy; ++y) edge |= IsCube(s_.NowCube(x, y));
   } else {
-    const int y = Dir == Dir::YMinus ? 1 : sy;
-    for (int x = 1; x <= sx; ++x) edge += s_.NowCube(x, y);
+    const int y = Direction == Dir::YMinus ? 1 : sy;
+    for (int x = 1; x <= sx; ++x) edge |= IsCube(s_.NowCube(x, y));
   }
-  if (edge != 0) return;
-  if (!CanMove(Dir, s_.NowCubeZ)) return;
-  switch (Dir) {
+  if (edge) return;
+  if (!CanMove(Direction, s_.NowCubeZ)) return;
+  switch (Direction) {
     case Dir::XMinus:
       for (int y = 1; y <= sy; ++y) {
         for (int x = 1; x <= sx - 1; ++x) s_.NowCube(x, y) = s_.NowCube(x + 1, y);
-        s_.NowCube(sx, y) = 0;
+        s_.NowCube(sx, y) = CellKind::Empty;
       }
       break;
     case Dir::XPlus:
       for (int y = 1; y <= sy; ++y) {
         for (int x = sx - 1; x >= 1; --x) s_.NowCube(x + 1, y) = s_.NowCube(x, y);
-        s_.NowCube(1, y) = 0;
+        s_.NowCube(1, y) = CellKind::Empty;
       }
       break;
     case Dir::YMinus:
       for (int x = 1; x <= sx; ++x) {
         for (int y = 1; y <= sy - 1; ++y) s_.NowCube(x, y) = s_.NowCube(x, y + 1);
-        s_.NowCube(x, sy) = 0;
+        s_.NowCube(x, sy) = CellKind::Empty;
       }
       break;
     case Dir::YPlus:
       for (int x = 1; x <= sx; ++x) {
         for (int y = sy - 1; y >= 1; --y) s_.NowCube(x, y + 1) = s_.NowCube(x, y);
-        s_.NowCube(x, 1) = 0;
+        s_.NowCube(x, 1) = CellKind::Empty;
       }
       break;
   }
@@ -361,20 +368,20 @@ void GameRules::TurnNowCube() {
     for (int x = 1; x <= fx; ++x) s_.TurnArray(x, fy + 1 - y) = s_.NowCube(y, x);
   for (int x = 1; x <= fx; ++x)
     for (int y = 1; y <= fy; ++y)
-      if (s_.CubeArray(x, y, s_.NowCubeZ) > 0 && s_.TurnArray(x, y) > 0) {
-        sound_.PlayWave(Effect::NoWay, 0, -1200);
+      if (IsCube(s_.CubeArray(x, y, s_.NowCubeZ)) && IsCube(s_.TurnArray(x, y))) {
+        sound_.PlayWave(Effect::NoWay, PlayFlag::Once, -1200);
         return;
       }
-  sound_.PlayWave(Effect::CubeRotate, 0, -600);
+  sound_.PlayWave(Effect::CubeRotate, PlayFlag::Once, -600);
   for (int x = 1; x <= fx; ++x)
     for (int y = 1; y <= fy; ++y) s_.NowCube(x, y) = s_.TurnArray(x, y);
 }
 
 void GameRules::RestCube(int x, int y, int z) {
-  const int kind = s_.NowCube(x, y);
+  const CellKind kind = s_.NowCube(x, y);
   s_.CubeArray(x, y, z) = kind;
-  s_.NowCube(x, y) = 0;
-  if (kind >= CellKind::FourColor && kind <= CellKind::FallCube) {
+  s_.NowCube(x, y) = CellKind::Empty;
+  if (IsSpecial(kind)) {
     s_.SpecialKind = kind;
     s_.SpecialX = x;
     s_.SpecialY = y;
@@ -389,10 +396,10 @@ void GameRules::DropStep() {
   // Every cube of the piece rests on its own; the others fall on.
   for (int x = 1; x <= fx; ++x)
     for (int y = 1; y <= fy; ++y) {
-      if (s_.NowCube(x, y) <= 0) continue;
+      if (!IsCube(s_.NowCube(x, y))) continue;
       if (z == 1) {
         RestCube(x, y, 1);
-      } else if (s_.CubeArray(x, y, z - 1) > 0) {
+      } else if (IsCube(s_.CubeArray(x, y, z - 1))) {
         RestCube(x, y, z);
         s_.DropFlag = true;
       } else {
@@ -408,7 +415,10 @@ void GameRules::DropStep() {
 }
 
 void GameRules::AutoDropStep() {
-  if (!(s_.FrameTime > s_.LastDropTime + s_.DropInterval)) return;
+  // The time since the last drop as an unsigned difference, like the waits:
+  // the drops go on across the wrap of the tick counter.
+  const std::uint32_t sinceDrop = s_.FrameTime - s_.LastDropTime;
+  if (!(static_cast<std::int64_t>(sinceDrop) > s_.DropInterval)) return;
   // Under the quit prompt the drop time is not restamped, so the first frame
   // after the prompt closes drops at once.
   if (s_.QuitShow) return;
@@ -417,7 +427,7 @@ void GameRules::AutoDropStep() {
 }
 
 void GameRules::PressDrop() {
-  sound_.PlayWave(Effect::CubeDown, 0, -600);
+  sound_.PlayWave(Effect::CubeDown, PlayFlag::Once, -600);
   s_.DropFlag = true;
 }
 
@@ -430,12 +440,12 @@ void GameRules::CountHeights() {
       for (int y = 1; y <= fy; ++y) {
         int count = 0;
         for (int z = 1; z <= fz; ++z) {
-          const int kind = s_.CubeArray(x, y, z);
-          if (kind < 0 || kind > CellKind::Max)
+          const CellKind kind = s_.CubeArray(x, y, z);
+          if (kind < CellKind::Empty || kind > CellKind::SpecialBox)
             throw std::invalid_argument("cell (" + std::to_string(x) + ", " + std::to_string(y) + ", " +
-                                        std::to_string(z) + ") holds kind " + std::to_string(kind) +
+                                        std::to_string(z) + ") holds kind " + std::to_string(Index(kind)) +
                                         ", outside 0..12");
-          if (kind >= 1 && kind <= CellKind::FallCube) ++count;
+          if (IsCounted(kind)) ++count;
         }
         s_.HeightArray(x, y) = count;
         if (count > s_.MaxHeight) s_.MaxHeight = count;
@@ -449,14 +459,14 @@ void GameRules::ApplySpecialRule() {
   switch (s_.SpecialKind) {
     case CellKind::FourColor: {
       // Itself and every cube of the colour it rests on; a diamond below stops it.
-      s_.MarkArray(sx, sy, sz) = CellKind::FourColor;
+      Mark(s_, sx, sy, sz, CellKind::FourColor);
       if (sz > 1) {
-        const int colour = s_.CubeArray(sx, sy, sz - 1);
+        const CellKind colour = s_.CubeArray(sx, sy, sz - 1);
         if (colour != CellKind::Diamond)
           for (int x = 1; x <= fx; ++x)
             for (int y = 1; y <= fy; ++y)
               for (int z = 1, h = std::min<int>(s_.HeightArray(x, y), fz); z <= h; ++z)
-                if (s_.CubeArray(x, y, z) == colour) s_.MarkArray(x, y, z) = colour;
+                if (s_.CubeArray(x, y, z) == colour) Mark(s_, x, y, z, colour);
       }
       s_.MatchFlag = true;
       break;
@@ -467,8 +477,8 @@ void GameRules::ApplySpecialRule() {
       int n = DrawOneTo(random_, 8 - h);
       if (n < 0) n = 0;
       if (n > fz - h) n = fz - h;
-      for (int k = 1; k <= n; ++k) s_.CubeArray(sx, sy, h + k) = DrawOneTo(random_, 4);
-      s_.CubeArray(sx, sy, sz) = DrawOneTo(random_, 4);
+      for (int k = 1; k <= n; ++k) s_.CubeArray(sx, sy, h + k) = ColourKind(DrawOneTo(random_, 4));
+      s_.CubeArray(sx, sy, sz) = ColourKind(DrawOneTo(random_, 4));
       s_.HeightArray(sx, sy) = h + n;
       break;
     }
@@ -476,14 +486,14 @@ void GameRules::ApplySpecialRule() {
       // The 3 x 3 block of its own layer around it, cut off at the walls.
       for (int x = 1; x <= fx; ++x)
         for (int y = 1; y <= fy; ++y)
-          if (x >= sx - 1 && x <= sx + 1 && y >= sy - 1 && y <= sy + 1 && s_.CubeArray(x, y, sz) > 0)
-            s_.MarkArray(x, y, sz) = s_.CubeArray(x, y, sz);
+          if (x >= sx - 1 && x <= sx + 1 && y >= sy - 1 && y <= sy + 1 && IsCube(s_.CubeArray(x, y, sz)))
+            Mark(s_, x, y, sz, s_.CubeArray(x, y, sz));
       s_.MatchFlag = true;
       break;
     case CellKind::Tund:
-      s_.MarkArray(sx, sy, sz) = CellKind::Tund;
+      Mark(s_, sx, sy, sz, CellKind::Tund);
       for (int z = 1; z <= fz; ++z)
-        if (s_.CubeArray(sx, sy, z) > 0) s_.MarkArray(sx, sy, z) = s_.CubeArray(sx, sy, z);
+        if (IsCube(s_.CubeArray(sx, sy, z))) Mark(s_, sx, sy, z, s_.CubeArray(sx, sy, z));
       s_.MatchFlag = true;
       break;
     default:
@@ -492,19 +502,19 @@ void GameRules::ApplySpecialRule() {
 }
 
 void GameRules::CheckLanding() {
-  ClearGameArrays(2);
+  ClearGameArrays(ArrayGroup::Marks);
   ApplySpecialRule();
   WithExtent(s_, [this]([[maybe_unused]] auto fx, [[maybe_unused]] auto fy, [[maybe_unused]] auto fz) {
     // The horizontal searches cover the layers counted before the special rule.
     // Each search walks a row keeping the two kinds before the current cell, so
     // every triple (overlapping ones included) is tested once and each cell read once.
     const int top = std::min<int>(s_.MaxHeight, fz);
-    auto mark = [this](int x, int y, int z, int kind) { s_.MarkArray(x, y, z) = kind; };
+    auto mark = [this](int x, int y, int z, CellKind kind) { Mark(s_, x, y, z, kind); };
     for (int z = 1; z <= top; ++z)
       for (int x = 1; x <= fx; ++x) {
-        int a = 0, b = 0;
+        CellKind a = CellKind::Empty, b = CellKind::Empty;
         for (int y = 1; y <= fy; ++y) {
-          const int c = s_.CubeArray(x, y, z);
+          const CellKind c = s_.CubeArray(x, y, z);
           if (IsLine(a, b, c)) {
             mark(x, y - 2, z, a), mark(x, y - 1, z, b), mark(x, y, z, c);
             s_.MatchFlag = true;
@@ -514,9 +524,9 @@ void GameRules::CheckLanding() {
       }
     for (int z = 1; z <= top; ++z)
       for (int y = 1; y <= fy; ++y) {
-        int a = 0, b = 0;
+        CellKind a = CellKind::Empty, b = CellKind::Empty;
         for (int x = 1; x <= fx; ++x) {
-          const int c = s_.CubeArray(x, y, z);
+          const CellKind c = s_.CubeArray(x, y, z);
           if (IsLine(a, b, c)) {
             mark(x - 2, y, z, a), mark(x - 1, y, z, b), mark(x, y, z, c);
             s_.MatchFlag = true;
@@ -527,9 +537,9 @@ void GameRules::CheckLanding() {
     // Vertical: only within the counted column, so a column of fewer than 3 is not searched.
     for (int x = 1; x <= fx; ++x)
       for (int y = 1; y <= fy; ++y) {
-        int a = 0, b = 0;
+        CellKind a = CellKind::Empty, b = CellKind::Empty;
         for (int z = 1, h = std::min<int>(s_.HeightArray(x, y), fz); z <= h; ++z) {
-          const int c = s_.CubeArray(x, y, z);
+          const CellKind c = s_.CubeArray(x, y, z);
           if (IsLine(a, b, c)) {
             mark(x, y, z - 2, a), mark(x, y, z - 1, b), mark(x, y, z, c);
             s_.MatchFlag = true;
@@ -555,16 +565,16 @@ void GameRules::MarkClearing() {
           s_.CubeArray(x, y, z) = CellKind::CubeClear;
           ++s_.ClearCount;
         }
-  ClearGameArrays(2);
+  ClearGameArrays(ArrayGroup::Marks);
   // Each remaining cube falls by the number of clearing cubes below it.
   for (int x = 1; x <= fx; ++x)
     for (int y = 1; y <= fy; ++y) {
       int below = 0;
       for (int z = 1, h = std::min<int>(s_.HeightArray(x, y), fz); z <= h; ++z) {
-        const int kind = s_.CubeArray(x, y, z);
+        const CellKind kind = s_.CubeArray(x, y, z);
         if (kind == CellKind::CubeClear)
           ++below;
-        else if (kind >= 1 && kind <= CellKind::FallCube && below > 0)
+        else if (IsCounted(kind) && below > 0)
           s_.MarkArray(x, y, z) = below;
       }
     }
@@ -580,11 +590,11 @@ void GameRules::RemoveCleared() {
   for (int x = 1; x <= fx; ++x)
     for (int y = 1; y <= fy; ++y)
       for (int z = 1, h = std::min<int>(s_.HeightArray(x, y), fz); z <= h; ++z) {
-        if (s_.CubeArray(x, y, z) == CellKind::CubeClear) s_.CubeArray(x, y, z) = 0;
+        if (s_.CubeArray(x, y, z) == CellKind::CubeClear) s_.CubeArray(x, y, z) = CellKind::Empty;
         const int fall = s_.MarkArray(x, y, z);
-        if (fall >= 1 && s_.CubeArray(x, y, z) > 0) {
+        if (fall >= 1 && IsCube(s_.CubeArray(x, y, z))) {
           s_.CubeArray(x, y, z - fall) = s_.CubeArray(x, y, z);
-          s_.CubeArray(x, y, z) = 0;
+          s_.CubeArray(x, y, z) = CellKind::Empty;
         }
       }
 }
@@ -593,7 +603,7 @@ bool GameRules::IsFieldFull() const {
   const auto [fx, fy, fz] = CheckedExtent(s_);
   for (int x = 1; x <= fx; ++x)
     for (int y = 1; y <= fy; ++y)
-      if (s_.CubeArray(x, y, fz) > 0) return true;
+      if (IsCube(s_.CubeArray(x, y, fz))) return true;
   return false;
 }
 
@@ -617,18 +627,19 @@ void GameRules::LevelStep() {
   s_.ScoreLevel = LevelFromScore();
   if (s_.ScoreLevel <= s_.GameLevel) return;
   if (s_.GameLevel == 0) s_.GameLevel = 1;  // the announcement reads a valid row
-  s_.PieceShow = false;
-  s_.LevelShow = true;
-  s_.HudShow = false;
-  s_.PopupRise = 0;
+  Show(Display::PieceShow, false);
+  Show(Display::LevelShow, true);
+  Show(Display::HudShow, false);
+  view_->StartPopup(std::nullopt);
   Pause(3000);
-  s_.PieceShow = s_.PlayShow = true;
-  s_.StartShow = false;
-  s_.HudShow = true;
+  Show(Display::PieceShow, true);
+  Show(Display::PlayShow, true);
+  Show(Display::StartShow, false);
+  Show(Display::HudShow, true);
   s_.GameLevel = s_.ScoreLevel;
-  s_.LevelShow = false;
-  if (sound_.MusicNow >= 1) sound_.StopMusic(sound_.MusicNow);  // 0: nothing started yet
-  sound_.PlayMusic(CurrentLevel().MusicNo, 1, -500);
+  Show(Display::LevelShow, false);
+  sound_.StopMusicNow();
+  sound_.PlayMusic(CurrentLevel().MusicNo, PlayFlag::Looping, -500);
 }
 
 LandingResult GameRules::LandingStep() {
@@ -637,17 +648,17 @@ LandingResult GameRules::LandingStep() {
   if (s_.MatchFlag) {
     if (s_.ClearFlag) {
       // The clearing cubes have been shown: remove them and let the cubes above sink.
-      s_.PieceShow = false;
+      Show(Display::PieceShow, false);
       RemoveCleared();
       result.Removed = true;
       s_.ScoreStep = static_cast<float>(s_.GameScore % 50) / 50.0f;
       if (s_.ScoreStep < s_.PreviousScoreStep) {  // the score passed a multiple of 50
-        sound_.PlayWave(Effect::OkRotBuild, 0, -1500);
+        sound_.PlayWave(Effect::OkRotBuild, PlayFlag::Once, -1500);
         s_.ScoreStep = 0;
         TurnField();
-        s_.FieldTurnShow = true;
+        Show(Display::FieldTurnShow, true);
         CubeShower();
-        s_.FieldTurnShow = false;
+        Show(Display::FieldTurnShow, false);
       }
       // Search again: new lines formed by the sinking clear in a chain.
       s_.ClearFlag = s_.MatchFlag = s_.DropFlag = false;
@@ -656,16 +667,15 @@ LandingResult GameRules::LandingStep() {
       s_.PendingDropInterval = DropIntervalForScore();
     } else {
       ++s_.ChainCount;
-      s_.PieceShow = false;
+      Show(Display::PieceShow, false);
       MarkClearing();
       result.Marked = true;
-      s_.ClearShow = true;
-      s_.PopupColour = -1;
-      s_.PopupRise = 0;
-      if (s_.SpecialKind == 0) sound_.PlayWave(Effect::CubeCross, 0, -600);
+      Show(Display::ClearShow, true);
+      view_->StartPopup(PopupWhite);
+      if (s_.SpecialKind == CellKind::Empty) sound_.PlayWave(Effect::CubeCross, PlayFlag::Once, -600);
       Pause(1000);
-      s_.ClearShow = false;
-      s_.SpecialKind = 0;
+      Show(Display::ClearShow, false);
+      s_.SpecialKind = CellKind::Empty;
       if (s_.ChainCount > 1) s_.ChainScore += s_.ClearCount;
       if (!s_.ClearFlag) {
         // Nothing was inside a counted column (only a damaged field gets here):
@@ -676,14 +686,12 @@ LandingResult GameRules::LandingStep() {
     }
   }
   if (s_.LandFlag && !s_.MatchFlag && !s_.ClearFlag) {
-    s_.PieceShow = false;
+    Show(Display::PieceShow, false);
     CountHeights();
-    const int kind = s_.SpecialKind;
-    if (kind == CellKind::FourColor || kind == CellKind::Stack || kind == CellKind::ClearLayer ||
-        kind == CellKind::Tund) {
+    const CellKind kind = s_.SpecialKind;
+    if (HasLandingEffect(kind)) {
       if (events_) events_->OnLandingEffect(kind);
-      s_.EffectKind = kind;
-      s_.EffectShow = true;
+      Show(Display::EffectShow, true);
       LandingEffect(kind);
     }
     s_.MatchFlag = false;
@@ -696,9 +704,10 @@ LandingResult GameRules::LandingStep() {
 }
 
 void GameRules::ResumeNormalPlay() {
-  s_.SpecialKind = 0;
+  s_.SpecialKind = CellKind::Empty;
   s_.ChainCount = 0;
-  s_.PieceShow = s_.HudShow = true;
+  Show(Display::PieceShow, true);
+  Show(Display::HudShow, true);
   s_.DropInterval = s_.PendingDropInterval;
 }
 
@@ -714,11 +723,13 @@ void CheckBurst(int count) {
 }  // namespace
 
 // Each signed term draws its sign just before the number it multiplies.
-void GameRules::MakeParticleRise(int Count, float X, float /*Y*/, float Z, float SX, float SY, float SZ) {
+ParticleBurst GameRules::MakeParticleRise(int Count, float X, float /*Y*/, float Z, float SX, float SY,
+                                          float SZ) {
   CheckBurst(Count);
-  s_.ParticleCount = Count;
+  ParticleBurst burst;
+  burst.ParticleCount = Count;
   for (int i = 1; i <= Count; ++i) {
-    ParticleRec& p = s_.Particle(i);
+    ParticleRec& p = burst.Particle(i);
     float sign = Sign();
     p.X = X + sign * random_.Next() * SX;
     p.Y = random_.Next() * SY;
@@ -729,13 +740,16 @@ void GameRules::MakeParticleRise(int Count, float X, float /*Y*/, float Z, float
     p.VZ = 0;
     p.Life = RoundEven(random_.Next() * 100.0f) + 100;
   }
+  return burst;
 }
 
-void GameRules::MakeParticleBlast(int Count, float X, float Y, float Z, float SX, float SY, float SZ) {
+ParticleBurst GameRules::MakeParticleBlast(int Count, float X, float Y, float Z, float SX, float SY,
+                                           float SZ) {
   CheckBurst(Count);
-  s_.ParticleCount = Count;
+  ParticleBurst burst;
+  burst.ParticleCount = Count;
   for (int i = 1; i <= Count; ++i) {
-    ParticleRec& p = s_.Particle(i);
+    ParticleRec& p = burst.Particle(i);
     float sign = Sign();
     p.X = X + sign * random_.Next() * SX;
     sign = Sign();
@@ -749,13 +763,16 @@ void GameRules::MakeParticleBlast(int Count, float X, float Y, float Z, float SX
     p.VZ = sign * random_.Next() * 0.35f;
     p.Life = RoundEven(random_.Next() * 100.0f) + 100;
   }
+  return burst;
 }
 
-void GameRules::MakeParticleDrift(int Count, float X, float Y, float Z, float SX, float SY, float SZ) {
+ParticleBurst GameRules::MakeParticleDrift(int Count, float X, float Y, float Z, float SX, float SY,
+                                           float SZ) {
   CheckBurst(Count);
-  s_.ParticleCount = Count;
+  ParticleBurst burst;
+  burst.ParticleCount = Count;
   for (int i = 1; i <= Count; ++i) {
-    ParticleRec& p = s_.Particle(i);
+    ParticleRec& p = burst.Particle(i);
     float sign = Sign();
     p.X = X + sign * random_.Next() * SX;
     sign = Sign();
@@ -768,6 +785,7 @@ void GameRules::MakeParticleDrift(int Count, float X, float Y, float Z, float SX
     p.VZ = 0;
     p.Life = RoundEven(random_.Next() * 100.0f) + 100;
   }
+  return burst;
 }
 
 int GameRules::BurstCount(int Count) const {
@@ -776,34 +794,40 @@ int GameRules::BurstCount(int Count) const {
   return divisor >= 1 ? Count / divisor : Count;
 }
 
-void GameRules::LandingEffect(int Kind) {
+void GameRules::LandingEffect(CellKind Kind) {
   const float spacing = static_cast<float>(s_.CubeSpacing), layer = static_cast<float>(s_.LayerStep);
   const float sx = static_cast<float>(s_.SpecialX), sy = static_cast<float>(s_.SpecialY),
               sz = static_cast<float>(s_.SpecialZ);
+  // The burst is drawn first (its random numbers come before the others), then shown.
+  ParticleBurst stars;
   switch (Kind) {
     case CellKind::FourColor:
-      if (particles_) MakeParticleRise(BurstCount(200), 0, 0, 0, 3 * spacing, 1, 3 * spacing);
-      sound_.PlayWave(Effect::SameColor, 0, -200);
+      if (particles_) stars = MakeParticleRise(BurstCount(200), 0, 0, 0, 3 * spacing, 1, 3 * spacing);
+      view_->StartEffect(Kind, stars);
+      sound_.PlayWave(Effect::SameColor, PlayFlag::Once, -200);
       Pause(1000);
       break;
     case CellKind::Stack:
       if (particles_)
-        MakeParticleDrift(BurstCount(100), (sy - 3) * spacing, (sz + 10) * layer / 3, (3 - sx) * spacing, 1,
-                          3, 1);
-      sound_.PlayWave(Effect::Thund, 0, -800);
+        stars = MakeParticleDrift(BurstCount(100), (sy - 3) * spacing, (sz + 10) * layer / 3,
+                                  (3 - sx) * spacing, 1, 3, 1);
+      view_->StartEffect(Kind, stars);
+      sound_.PlayWave(Effect::Thund, PlayFlag::Once, -800);
       Pause(500);
       break;
     case CellKind::ClearLayer:
       if (particles_)
-        MakeParticleBlast(BurstCount(150), (sy - 3) * spacing, (sz + 0.05f) * layer, (3 - sx) * spacing, 1, 1,
-                          1);
-      sound_.PlayWave(Effect::OkExpo, 0, 0);
+        stars = MakeParticleBlast(BurstCount(150), (sy - 3) * spacing, (sz + 0.05f) * layer,
+                                  (3 - sx) * spacing, 1, 1, 1);
+      view_->StartEffect(Kind, stars);
+      sound_.PlayWave(Effect::OkExpo, PlayFlag::Once, 0);
       break;
     case CellKind::Tund:
       if (particles_)
-        MakeParticleRise(BurstCount(100), (sy - 3) * spacing, 1, (3 - sx) * spacing - 1, 1,
-                         static_cast<float>(s_.HeightArray(s_.SpecialX, s_.SpecialY)), 1);
-      sound_.PlayWave(Effect::OkExpo, 0, 0);
+        stars = MakeParticleRise(BurstCount(100), (sy - 3) * spacing, 1, (3 - sx) * spacing - 1, 1,
+                                 static_cast<float>(s_.HeightArray(s_.SpecialX, s_.SpecialY)), 1);
+      view_->StartEffect(Kind, stars);
+      sound_.PlayWave(Effect::OkExpo, PlayFlag::Once, 0);
       break;
     default:
       break;
@@ -812,12 +836,13 @@ void GameRules::LandingEffect(int Kind) {
 
 void GameRules::TurnField() {
   const auto [fx, fy, fz] = CheckedExtent(s_);
-  ClearGameArrays(2);
+  ClearGameArrays(ArrayGroup::Marks);
   // The angle eases towards 90 degrees: 39 frames, then one at exactly 90.
   float step = 9.812f;
   s_.TurnAngle = step;
-  s_.PieceShow = s_.PlayShow = false;
-  s_.FieldSpinShow = true;
+  Show(Display::PieceShow, false);
+  Show(Display::PlayShow, false);
+  Show(Display::FieldSpinShow, true);
   while (s_.TurnAngle < 89.9f) {
     Frame();
     step *= 0.892f;
@@ -825,15 +850,13 @@ void GameRules::TurnField() {
   }
   s_.TurnAngle = 90;
   Frame();
-  s_.PlayShow = true;
-  s_.FieldSpinShow = false;
+  Show(Display::PlayShow, true);
+  Show(Display::FieldSpinShow, false);
   // The same sense as the piece turn: (x, y) goes to (y, 6 - x).
+  const auto before = s_.CubeArray;
   for (int x = 1; x <= fx; ++x)
     for (int y = 1; y <= fy; ++y)
-      for (int z = 1; z <= fz; ++z) s_.MarkArray(x, fy + 1 - y, z) = s_.CubeArray(y, x, z);
-  for (int x = 1; x <= fx; ++x)
-    for (int y = 1; y <= fy; ++y)
-      for (int z = 1; z <= fz; ++z) s_.CubeArray(x, y, z) = s_.MarkArray(x, y, z);
+      for (int z = 1; z <= fz; ++z) s_.CubeArray(x, fy + 1 - y, z) = before(y, x, z);
   CountHeights();
   if (events_) events_->OnFieldTurn();
 }
@@ -842,12 +865,12 @@ void GameRules::CubeShower() {
   // The shower always covers the whole 5 x 5 well.
   for (int i = 1; i <= MaxFieldX; ++i) {
     for (int j = 1; j <= MaxFieldY; ++j) {
-      s_.RainCube(i, j) = 0;
+      s_.RainCube(i, j) = CellKind::Empty;
       s_.RainHeight(i, j) = 0;
     }
     for (int twice = 0; twice < 2; ++twice) {
       const int x = DrawOneTo(random_, 5);
-      const int colour = DrawOneTo(random_, 4);
+      const CellKind colour = ColourKind(DrawOneTo(random_, 4));
       if (s_.HeightArray(i, x) < 8) s_.RainCube(i, x) = colour;
       s_.RainHeight(i, x) = static_cast<float>(DrawBelow(random_, 15) + 20);
     }
@@ -860,12 +883,12 @@ void GameRules::CubeShower() {
     for (int i = 1; i <= MaxFieldX; ++i)
       for (int j = 1; j <= MaxFieldY; ++j) {
         s_.RainHeight(i, j) -= fall;
-        if (s_.RainCube(i, j) <= 0) continue;
+        if (!IsCube(s_.RainCube(i, j))) continue;
         moving = true;
         if (s_.RainHeight(i, j) < static_cast<float>((s_.HeightArray(i, j) + 1) * s_.LayerStep)) {
-          sound_.PlayWave(Effect::OkExCubeDown, 0, -600);
+          sound_.PlayWave(Effect::OkExCubeDown, PlayFlag::Once, -600);
           s_.CubeArray(i, j, s_.HeightArray(i, j) + 1) = s_.RainCube(i, j);
-          s_.RainCube(i, j) = 0;
+          s_.RainCube(i, j) = CellKind::Empty;
           ++placed;
         }
       }
@@ -890,7 +913,7 @@ void GameRules::Pause(int Ms) {
 void HeadlessFrameStep::FrameStep() {
   GameState& s = rules_.State();
   s.FrameTime = clock_.Ticks();
-  clock_.WaitUntil(static_cast<std::uint32_t>(s.FrameTime + 15));
+  clock_.WaitUntil(s.FrameTime + 15);
   ++frames_;
   rules_.AutoDropStep();
 }

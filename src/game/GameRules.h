@@ -3,8 +3,9 @@
 // landing passes (specials, lines, clearing, sinking, chains), score, levels and
 // drop speed, the field turn and the cube shower. GameRules works on a
 // GameState it does not own, draws every random number from one IRandom in a
-// fixed order, plays sounds through a SoundPlayer, and lets frames run through
-// an IFrameStep during its pauses.
+// fixed order, plays sounds through a SoundPlayer, lets frames run through an
+// IFrameStep during its pauses, and says what the screen shows through an
+// IPlayView.
 //
 // One pass of the game loop, in order:
 //   LevelStep();                         level from score, announcement, music
@@ -21,17 +22,21 @@
 #include "core/Random.h"
 #include "game/FrameStep.h"
 #include "game/GameState.h"
+#include "game/PlayView.h"
 #include "game/SoundPlayer.h"
 
 namespace quarnix {
 
-// Piece move directions.
-namespace Dir {
-inline constexpr int XMinus = 1;
-inline constexpr int XPlus = 2;
-inline constexpr int YMinus = 3;
-inline constexpr int YPlus = 4;
-}  // namespace Dir
+// Piece move directions, numbered as the game has always numbered them.
+enum class Dir { XMinus = 1, XPlus = 2, YMinus = 3, YPlus = 4 };
+
+// The groups of tables ClearGameArrays empties.
+enum class ArrayGroup {
+  Field = 1,  // CubeArray and HeightArray
+  Marks = 2,  // MarkArray
+  Piece = 3,  // NowCube and TurnArray
+  Next = 4,   // NextCube
+};
 
 // What one call of LandingStep did.
 struct LandingResult {
@@ -49,16 +54,17 @@ class GameRules {
   // copies) pauses take no time and animations run no frames.
   void SetFrameStep(IFrameStep* frameStep, IClock* clock);
   void SetEvents(IGameEvents* events) { events_ = events; }
-  // Particle bursts cost many random draws; a look-ahead copy switches them off.
+  // The screen the rules show things on; without one (null) nothing is shown.
+  void SetView(IPlayView* view);
+  // Particle bursts cost many random draws; a look-ahead copy switches them
+  // off. With them on, the draws are made whether or not a screen shows them.
   void SetParticles(bool on) { particles_ = on; }
 
   GameState& State() { return s_; }
   const GameState& State() const { return s_; }
 
   // --- Tables and game start.
-  // Which 1: CubeArray and HeightArray; 2: MarkArray; 3: NowCube and TurnArray;
-  // 4: NextCube. Other values do nothing.
-  void ClearGameArrays(int Which);
+  void ClearGameArrays(ArrayGroup Which);
   void InitShapeTable();
   void InitCubePos();
   void InitLevelTable();
@@ -71,8 +77,8 @@ class GameRules {
   void MakeNextCube(int CubeCount);
   void PutNextCube();
   // True when the piece can shift one cell in direction Dir at layer Layer.
-  bool CanMove(int Dir, int Layer) const;
-  void MoveNowCube(int Dir);
+  bool CanMove(Dir Direction, int Layer) const;
+  void MoveNowCube(Dir Direction);
   void TurnNowCube();
   void DropStep();
   // The per-frame automatic drop: when the drop interval has passed since the
@@ -104,11 +110,12 @@ class GameRules {
   void PressDrop();
 
   // --- Special cubes, field turn, shower.
-  void MakeParticleRise(int Count, float X, float Y, float Z, float SX, float SY, float SZ);
-  void MakeParticleBlast(int Count, float X, float Y, float Z, float SX, float SY, float SZ);
-  void MakeParticleDrift(int Count, float X, float Y, float Z, float SX, float SY, float SZ);
-  // Burst, sound and pause of the special cube that landed (kinds 5, 6, 7, 9).
-  void LandingEffect(int Kind);
+  ParticleBurst MakeParticleRise(int Count, float X, float Y, float Z, float SX, float SY, float SZ);
+  ParticleBurst MakeParticleBlast(int Count, float X, float Y, float Z, float SX, float SY, float SZ);
+  ParticleBurst MakeParticleDrift(int Count, float X, float Y, float Z, float SX, float SY, float SZ);
+  // Burst, sound and pause of the special cube that landed (FourColor, Stack,
+  // ClearLayer, Tund; the others have none).
+  void LandingEffect(CellKind Kind);
   // Burst size for this device class: the count divided by DeviceKind - 1.
   int BurstCount(int Count) const;
   void TurnField();
@@ -119,6 +126,7 @@ class GameRules {
 
  private:
   void Frame();
+  void Show(Display part, bool on) { view_->Show(part, on); }
   void RestCube(int x, int y, int z);
   void ApplySpecialRule();
   float Sign();
@@ -130,6 +138,7 @@ class GameRules {
   IFrameStep* frameStep_ = nullptr;
   IClock* clock_ = nullptr;
   IGameEvents* events_ = nullptr;
+  IPlayView* view_;
   bool particles_ = true;
 };
 

@@ -1,16 +1,14 @@
 #pragma once
-// The whole state of a game, shared by the rules (GameRules), the game loop and
-// the renderer. It is plain data on purpose: the loop drives it, the renderer
-// reads it, and tests set it up cell by cell. All tables are 1-based and
-// bounds-checked; cells are addressed (x, y, z) with layer z = 1 the floor.
-//
-// Cell kinds: 0 empty, 1..4 red, green, blue, yellow, 5 all-colours, 6 stacked
-// cubes, 7 cleared layer, 8 diamond, 9 lightning, 10 falling cube (never made by
-// the rules), 11 a cube being cleared, 12 the special box (never stored in the
-// field). A kind is also the index of the cube mesh it is drawn with.
+// The whole state of a game, shared by the rules (GameRules) and the game
+// loop; the renderer reads it. It is plain data on purpose: the loop drives
+// it, and tests set it up cell by cell. What only the screen needs (display
+// flags, pop-up, particles, its animations) is the screen's own (PlayView.h).
+// All tables are 1-based and bounds-checked; cells are addressed (x, y, z)
+// with layer z = 1 the floor.
 
 #include <cstdint>
 
+#include "content/SoundNumbers.h"
 #include "core/FixedArray.h"
 
 namespace quarnix {
@@ -22,55 +20,54 @@ inline constexpr int MaxFieldZ = 10;
 inline constexpr int SpawnLayer = 10;  // a new piece always enters here
 inline constexpr int ShapeCount = 23;
 inline constexpr int LevelCount = 20;
-inline constexpr int MaxParticles = 300;
 inline constexpr int GameNameLength = 26;  // characters of a typed name
 
-namespace CellKind {
-inline constexpr int Empty = 0;
-inline constexpr int Red = 1;
-inline constexpr int Green = 2;
-inline constexpr int Blue = 3;
-inline constexpr int Yellow = 4;
-inline constexpr int FourColor = 5;
-inline constexpr int Stack = 6;
-inline constexpr int ClearLayer = 7;
-inline constexpr int Diamond = 8;
-inline constexpr int Tund = 9;
-inline constexpr int FallCube = 10;
-inline constexpr int CubeClear = 11;
-inline constexpr int SpecialBox = 12;
-inline constexpr int Max = 12;
-}  // namespace CellKind
+// What a cell of the field holds. A kind's number is also the cube mesh it is
+// drawn with (XCube(kind)) and the value the field's tables have always stored.
+enum class CellKind : std::int32_t {
+  Empty = 0,
+  Red = 1,  // the four colours, 1..4
+  Green = 2,
+  Blue = 3,
+  Yellow = 4,
+  FourColor = 5,    // the special cubes, 5..9: clears every cube of the colour it lands on
+  Stack = 6,        // raises its column with random colour cubes
+  ClearLayer = 7,   // clears the cubes of its layer around it
+  Diamond = 8,      // stays put and never matches
+  Tund = 9,         // lightning: clears its whole column
+  FallCube = 10,    // never made by the rules
+  CubeClear = 11,   // a cube being cleared
+  SpecialBox = 12,  // the glass box drawn over a special cube; never stored in the field
+};
+inline constexpr int CellKindCount = 12;  // kinds 1..12 have a cube mesh
 
-// Effect numbers (WaveBuffer index) the rules and the loop play.
-namespace Effect {
-inline constexpr int NoWay = 1;
-inline constexpr int CubeRotate = 2;
-inline constexpr int Thund = 3;
-inline constexpr int CubeDown = 4;
-inline constexpr int CubeCross = 5;
-inline constexpr int OkMenuSelect = 6;
-inline constexpr int OkBuildMove = 7;
-inline constexpr int OkExpo = 8;
-inline constexpr int SameColor = 9;
-inline constexpr int OkExCubeDown = 10;
-inline constexpr int OkOpen = 11;
-inline constexpr int OkRotBuild = 12;
-inline constexpr int OkMenuDefKey = 13;
-}  // namespace Effect
+// The kind's number: its cube mesh, and the value the stored tables hold.
+constexpr int Index(CellKind Kind) { return static_cast<int>(Kind); }
+// Not empty.
+constexpr bool IsCube(CellKind Kind) { return Kind != CellKind::Empty; }
+constexpr bool IsColour(CellKind Kind) { return Kind >= CellKind::Red && Kind <= CellKind::Yellow; }
+// Kinds 5..10: they act when they land and are drawn spinning in their box.
+constexpr bool IsSpecial(CellKind Kind) { return Kind >= CellKind::FourColor && Kind <= CellKind::FallCube; }
+// The special cubes whose landing has an effect of its own: stars, a sound, a pause.
+constexpr bool HasLandingEffect(CellKind Kind) {
+  return Kind == CellKind::FourColor || Kind == CellKind::Stack || Kind == CellKind::ClearLayer ||
+         Kind == CellKind::Tund;
+}
+// Kinds 1..10: the cubes a column's height counts (a clearing cube is on its way out).
+constexpr bool IsCounted(CellKind Kind) { return Kind >= CellKind::Red && Kind <= CellKind::FallCube; }
+// The colour of a draw 1..4, and the special cube of a draw 0..4 (5..9).
+constexpr CellKind ColourKind(int Draw) { return static_cast<CellKind>(Draw); }
+constexpr CellKind SpecialKindOf(int Draw) {
+  return static_cast<CellKind>(Index(CellKind::FourColor) + Draw);
+}
+
+// A layer of the field: the falling piece, the turn's scratch, the shower.
+using FieldLayer = FixedArray<CellKind, MaxFieldX, MaxFieldY>;
 
 // A world position (x, y, z), as the renderer takes it.
 struct Vec3 {
   float x = 0, y = 0, z = 0;
   bool operator==(const Vec3&) const = default;
-};
-
-// One star particle of a special-cube effect, in the renderer's particle space
-// (X and Z horizontal, Y up). The renderer moves and ages them.
-struct ParticleRec {
-  float X = 0, Y = 0, Z = 0;
-  float VX = 0, VY = 0, VZ = 0;
-  int Life = 0;  // frames to live
 };
 
 // One row of the level table.
@@ -83,14 +80,7 @@ struct LevelRec {
   int BackPicture = 0;  // background texture slot
   int CubePicture = 0;  // colour-cube texture slot, 0 plain
   int PlanPicture = 0;  // build-plan texture slot 0..6
-  int MusicNo = 1;      // music track 1..13
-};
-
-// The renderer's background sway.
-struct BackMotionRec {
-  float PosX = 0, PosY = 0, PosZ = 0;
-  float LimitX = 0, LimitY = 0, LimitZ = 0;  // LimitX 0: not yet set up
-  float StepX = 0, StepY = 0, StepZ = 0;
+  Music MusicNo = LevelMusic(1);
 };
 
 struct GameState {
@@ -106,23 +96,23 @@ struct GameState {
   int DeviceKind = 2;  // graphics device class: divides the particle bursts
 
   // --- The play field.
-  FixedArray<int, MaxFieldX, MaxFieldY, MaxFieldZ> CubeArray;  // cell kinds
-  // Scratch: cells marked for clearing (their kind), then each cube's fall
-  // distance; also the target of the field turn.
+  FixedArray<CellKind, MaxFieldX, MaxFieldY, MaxFieldZ> CubeArray;
+  // Scratch numbers: cells marked for clearing (the number of their kind, 0
+  // unmarked), then each cube's fall distance.
   FixedArray<int, MaxFieldX, MaxFieldY, MaxFieldZ> MarkArray;
   FixedArray<int, MaxFieldX, MaxFieldY> HeightArray;  // cubes of kind 1..10 per column
   int MaxHeight = 0;
 
   // --- Pieces.
-  FixedArray<int, MaxFieldX, MaxFieldY> NowCube;    // the falling piece, one layer
-  int NowCubeZ = SpawnLayer;                        // its layer
-  FixedArray<int, MaxFieldX, MaxFieldY> TurnArray;  // scratch for turning it
-  FixedArray<int, 3, 3> NextCube;                   // the piece shown as next
-  FixedArray<int, 3, 3, ShapeCount> ShapeTable;     // 1 where shape s has a cube
+  FieldLayer NowCube;                            // the falling piece, one layer
+  int NowCubeZ = SpawnLayer;                     // its layer
+  FieldLayer TurnArray;                          // scratch for turning it
+  FixedArray<CellKind, 3, 3> NextCube;           // the piece shown as next
+  FixedArray<int, 3, 3, ShapeCount> ShapeTable;  // 1 where shape s has a cube
   FixedArray<LevelRec, LevelCount> LevelTable;
 
   // --- Cube shower.
-  FixedArray<int, MaxFieldX, MaxFieldY> RainCube;      // colour falling into (x, y), 0 none
+  FieldLayer RainCube;                                 // colour falling into (x, y), or Empty
   FixedArray<float, MaxFieldX, MaxFieldY> RainHeight;  // its world height
 
   // --- Counters.
@@ -133,7 +123,10 @@ struct GameState {
   int ClearCount = 0;   // cubes cleared in the last pass
   int ChainCount = 0;   // clear passes since the piece landed
   float ScoreStep = 0;  // (GameScore mod 50) / 50: progress to the next field turn
-  float TurnAngle = 0;  // degrees of the running turn animation
+  // Degrees of the running turn animation. The rules' field turn and the
+  // loop's piece turn count their frames by it, so it is game state; the
+  // screen draws with it.
+  float TurnAngle = 0;
 
   // --- Landing flags: at rest -> marked -> shown clearing -> at rest ... -> next piece.
   bool DropFlag = false;   // fast drop: a drop step every frame
@@ -141,47 +134,28 @@ struct GameState {
   bool MatchFlag = false;  // cells are marked in MarkArray
   bool ClearFlag = false;  // the marked cells are shown as clearing cubes
 
-  int SpecialKind = 0;  // kind 5..10 of the special cube that came to rest last, 0 none
+  CellKind SpecialKind = CellKind::Empty;  // the special cube that came to rest last, Empty none
   int SpecialX = 0, SpecialY = 0, SpecialZ = 0;
-  int EffectKind = 0;  // special kind whose landing effect is animated
-
-  FixedArray<ParticleRec, MaxParticles> Particle;
-  int ParticleCount = 0;
 
   // --- Values the game loop carries from pass to pass.
   int PendingDropInterval = 2000;   // applied when normal play resumes
   float PreviousScoreStep = -1.0f;  // ScoreStep after the previous removal
 
-  // --- Timing (clock ticks in ms).
-  std::int64_t FrameTime = 0;        // start of the current frame
-  std::int64_t LastDropTime = 0;     // last automatic drop step
-  std::int64_t DropInterval = 2000;  // ms between drop steps; 0 during a fast drop
+  // --- Timing (clock ticks in ms; the tick counter wraps at 2^32).
+  std::uint32_t FrameTime = 0;     // start of the current frame
+  std::uint32_t LastDropTime = 0;  // last automatic drop step
+  int DropInterval = 2000;         // ms between drop steps; 0 during a fast drop
 
-  // --- Display flags and animation state read by the renderer.
-  bool PieceShow = false;      // the falling piece
-  bool PlayShow = false;       // the field
-  bool StartShow = false;      // the build plan sliding in
-  bool HudShow = false;        // next piece and other HUD parts
-  float StartOffset = 10.0f;   // how far back the build plan starts
-  bool TurnShow = false;       // piece-turn animation
-  bool FieldSpinShow = false;  // field-turn animation: the field drawn turned by TurnAngle
-  bool FieldTurnShow = false;  // cube shower
-  bool ClearShow = false;      // clear-count pop-up
-  bool EffectShow = false;     // special-cube particles
-  bool LevelShow = false;      // level announcement
-  bool QuitShow = false;       // quit prompt
-  bool GameOverShow = false;   // game-over panel
-  bool BackShow = false;       // background
-  bool PanelShow = false;      // the 2D layer
-  int PopupColour = -1;        // ARGB of the clear pop-up
-  int PopupRise = 0;           // pixels the pop-up has risen
-  float SpinAngle = 0;         // degrees; spins special cubes and the light
-  BackMotionRec BackMotion;
+  // --- The two flags the rules' logic reads: no automatic drop while the
+  // quit prompt is open (and the drop time is not restamped), nor once the
+  // game is over. They are the game's state, not only what the screen shows.
+  bool QuitShow = false;      // quit prompt
+  bool GameOverShow = false;  // game-over panel
 
   // --- Name entry at game end.
-  FixedArray<int, GameNameLength> GameName;  // character codes, 32 where nothing is typed
+  FixedArray<int, GameNameLength> GameName;  // character codes, spaces where nothing is typed
+  int NameLength = 0;                        // characters typed; the cursor stands after them
   bool NameEntryOn = false;
-  float NameCursorX = 0;  // screen x of the name cursor, kept by the name entry
 
   // Pieces put into play since the state was made: watchers tell pieces apart by it.
   std::int64_t PiecesPut = 0;

@@ -10,11 +10,11 @@ namespace quarnix {
 
 namespace {
 
-using Layer = FixedArray<int, MaxFieldX, MaxFieldY>;
+using Layer = FieldLayer;
 
 std::uint64_t LayerHash(const Layer& layer) {
   std::uint64_t h = 1469598103934665603ull;  // FNV-1a
-  for (int v : layer) h = (h ^ static_cast<std::uint64_t>(v + 1)) * 1099511628211ull;
+  for (CellKind v : layer) h = (h ^ static_cast<std::uint64_t>(Index(v) + 1)) * 1099511628211ull;
   return h;
 }
 
@@ -35,9 +35,12 @@ struct GreedyBot::LookAhead {
 
   // What a landing may change; the tables stay in place in the scratch copy.
   struct Snapshot {
-    FixedArray<int, MaxFieldX, MaxFieldY, MaxFieldZ> CubeArray;
-    FixedArray<int, MaxFieldX, MaxFieldY> HeightArray, NowCube;
-    int MaxHeight, NowCubeZ, SpecialKind, SpecialX, SpecialY, SpecialZ, GameScore, ChainCount;
+    FixedArray<CellKind, MaxFieldX, MaxFieldY, MaxFieldZ> CubeArray;
+    FixedArray<int, MaxFieldX, MaxFieldY> HeightArray;
+    FieldLayer NowCube;
+    int MaxHeight, NowCubeZ;
+    CellKind SpecialKind;
+    int SpecialX, SpecialY, SpecialZ, GameScore, ChainCount;
     bool DropFlag, LandFlag, MatchFlag, ClearFlag;
     float ScoreStep, PreviousScoreStep;
   };
@@ -129,7 +132,7 @@ Placement GreedyBot::Choose(const GameState& state) {
     // leaves that placement (and those beyond it) unreachable.
     Layer grid[5][5];
     bool reachable[5][5] = {};
-    auto shifted = [&](const Layer& from, int dir, Layer& to) {
+    auto shifted = [&](const Layer& from, Dir dir, Layer& to) {
       s.NowCube = from;
       rules.MoveNowCube(dir);
       to = s.NowCube;

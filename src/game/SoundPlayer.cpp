@@ -7,43 +7,50 @@ namespace quarnix {
 
 namespace {
 
-void CheckIndex(const char* what, int index, int count) {
+template <typename Number>
+int Checked(const char* what, Number number, int count) {
+  const int index = static_cast<int>(number);
   if (index < 1 || index > count)
     throw std::out_of_range(std::string(what) + " " + std::to_string(index) + " outside 1.." +
                             std::to_string(count));
+  return index;
 }
 
-void Start(ISoundBuffer* buffer, int flags, int volume, int level) {
+void Start(ISoundBuffer* buffer, PlayFlag flags, int volume, int level) {
   if (!buffer) return;
   buffer->SetVolume(volume - (10 - level) * 300);
   buffer->SetCurrentPosition(0);  // a cue still sounding starts again
-  buffer->Play(flags);
+  buffer->Play(static_cast<int>(flags));
 }
 
 }  // namespace
 
-void SoundPlayer::PlayWave(int Index, int Flags, int Volume) {
-  CheckIndex("effect", Index, WaveCount);
-  if (SoundOn == 1 && SoundLevel > 1) Start(WaveBuffer(Index), Flags, Volume, SoundLevel);
+void SoundPlayer::PlayWave(Effect Index, PlayFlag Flags, int Volume) {
+  const int n = Checked("effect", Index, EffectCount);
+  if (SoundOn == 1 && SoundLevel > 1) Start(WaveBuffer(n), Flags, Volume, SoundLevel);
 }
 
-void SoundPlayer::StopWave(int Index) {
-  CheckIndex("effect", Index, WaveCount);
-  if (SoundOn == 1 && WaveBuffer(Index)) WaveBuffer(Index)->Stop();
+void SoundPlayer::StopWave(Effect Index) {
+  const int n = Checked("effect", Index, EffectCount);
+  if (SoundOn == 1 && WaveBuffer(n)) WaveBuffer(n)->Stop();
 }
 
-void SoundPlayer::PlayMusic(int Index, int Flags, int Volume) {
-  CheckIndex("music track", Index, MusicCount);
+void SoundPlayer::PlayMusic(Music Index, PlayFlag Flags, int Volume) {
+  const int n = Checked("music track", Index, MusicCount);
   if (SoundOn != 1) return;
   StopMusic(Index);
   // Remembered even when the step is too low to hear it, so it can be stopped later.
   MusicNow = Index;
-  if (MusicLevel > 1) Start(MusicBuffer(Index), Flags, Volume, MusicLevel);
+  if (MusicLevel > 1) Start(MusicBuffer(n), Flags, Volume, MusicLevel);
 }
 
-void SoundPlayer::StopMusic(int Index) {
-  CheckIndex("music track", Index, MusicCount);
-  if (SoundOn == 1 && MusicBuffer(Index)) MusicBuffer(Index)->Stop();
+void SoundPlayer::StopMusic(Music Index) {
+  const int n = Checked("music track", Index, MusicCount);
+  if (SoundOn == 1 && MusicBuffer(n)) MusicBuffer(n)->Stop();
+}
+
+void SoundPlayer::StopMusicNow() {
+  if (MusicNow) StopMusic(*MusicNow);
 }
 
 }  // namespace quarnix

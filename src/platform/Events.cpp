@@ -2,13 +2,22 @@
 
 #include <SDL.h>
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 #include <stdexcept>
 #include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/Gamepads.h"
 
 namespace quarnix {
 
@@ -100,6 +109,17 @@ void SdlKeySource::KeyUp(int scancode) {
   if (--held_[vk] == 0) state_.Release(vk);
 }
 
+void SdlKeySource::VirtualKeyDown(int vk) {
+  if (vk <= 0 || vk >= static_cast<int>(held_.size())) return;
+  if (held_[vk]++ == 0) state_.Press(vk);
+}
+
+void SdlKeySource::VirtualKeyUp(int vk) {
+  // After ReleaseAll a button that was down has nothing left to release.
+  if (vk <= 0 || vk >= static_cast<int>(held_.size()) || held_[vk] == 0) return;
+  if (--held_[vk] == 0) state_.Release(vk);
+}
+
 void SdlKeySource::ReleaseAll() {
   scancodeDown_.reset();
   held_.fill(0);
@@ -109,11 +129,28 @@ void SdlKeySource::ReleaseAll() {
 namespace {
 
 volatile std::sig_atomic_t signalledQuit = 0;
-extern "C" void OnQuitSignal(int) { signalledQuit = 1; }
+// The first signal asks the game to close at its next frame; a second one,
+// while the first is not yet acted on, ends the process at once.
+extern "C" void OnQuitSignal(int signal) {
+  if (signalledQuit) {
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+  }
+  signalledQuit = 1;
+}
+
+// The processes the thread tid started: its message box, which SDL shows from
+// a child process (or through one, such as zenity).
+std::vector<pid_t> ChildrenOf(pid_t tid) {
+  std::ifstream list("/proc/self/task/" + std::to_string(tid) + "/children");
+  std::vector<pid_t> children;
+  for (pid_t pid = 0; list >> pid;) children.push_back(pid);
+  return children;
+}
 
 }  // namespace
 
-EventPump::EventPump(SdlKeySource* keys) : keys_(keys) {
+EventPump::EventPump(SdlKeySource* keys, SdlGamepads* pads) : keys_(keys), pads_(pads) {
   if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0)
     throw std::runtime_error(std::string("SDL: ") + SDL_GetError());
   struct sigaction action {};
@@ -143,11 +180,16 @@ void EventPump::Pump() {
         if (keys_) keys_->KeyUp(event.key.keysym.scancode);
         break;
       case SDL_WINDOWEVENT:
-        // Keys released while another window has the focus never reach us.
-        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && keys_) keys_->ReleaseAll();
+        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+          // Keys and buttons released while another window has the focus never reach us.
+          if (pads_) pads_->ReleaseAll();
+          if (keys_) keys_->ReleaseAll();
+          PauseIfPlaying();
+        }
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) quit_ = true;
         break;
       default:
+        if (pads_ && pads_->Handle(event, screen_) == PadChange::InUseRemoved) PauseIfPlaying();
         break;
     }
     if (observer_) observer_(event);
@@ -158,6 +200,17 @@ void EventPump::Pump() {
 bool EventPump::QuitRequested() const { return quit_ || signalledQuit; }
 
 void EventPump::RequestQuit() { quit_ = true; }
+
+void EventPump::SetScreen(InputScreen screen) {
+  screen_ = screen;
+  pause_ = false;
+}
+
+bool EventPump::TakePauseRequest() { return std::exchange(pause_, false); }
+
+void EventPump::PauseIfPlaying() {
+  if (screen_ == InputScreen::Play) pause_ = true;
+}
 
 void EventPump::ClearQuit() {
   quit_ = false;
@@ -186,7 +239,28 @@ void ShowMessageBox(const std::string& title, const std::string& text) {
   const bool headless =
       std::getenv("QUARNIX_NO_DIALOGS") ||
       (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0));
-  if (!headless) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), nullptr);
+  // A program asked to close shows no more boxes: it is on its way out.
+  if (headless || signalledQuit) return;
+
+  // The box waits for OK and hears no signal, so a watcher closes it when
+  // SIGTERM or SIGINT comes: the program then ends as it would have after OK.
+  std::atomic<bool> shown{true};
+  const pid_t self = static_cast<pid_t>(::syscall(SYS_gettid));
+  std::thread watcher([&] {
+    while (shown) {
+      if (signalledQuit) {
+        const std::vector<pid_t> boxes = ChildrenOf(self);
+        // A box drawn in this very process cannot be closed from here: end it.
+        if (boxes.empty()) std::_Exit(1);
+        for (pid_t box : boxes) ::kill(box, SIGKILL);
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  });
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), nullptr);
+  shown = false;
+  watcher.join();
 }
 
 }  // namespace quarnix

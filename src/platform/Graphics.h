@@ -127,6 +127,35 @@ class IDevice {
   virtual DeviceInfo Info() const = 0;
 };
 
+// A scene (BeginScene .. EndScene) or a sprite batch (Begin .. End) that is
+// closed however the drawing in between ends, so a frame that throws never
+// leaves the next one unable to begin. End() closes it early, letting an
+// error of the close through.
+template <class T, void (T::*BeginFn)(), void (T::*EndFn)()>
+class Bracket {
+ public:
+  explicit Bracket(T& object) : object_(&object) { (object.*BeginFn)(); }
+  ~Bracket() {
+    try {
+      if (object_) (object_->*EndFn)();
+    } catch (...) {
+      // already on the way out with the error that matters
+    }
+  }
+  Bracket(const Bracket&) = delete;
+  Bracket& operator=(const Bracket&) = delete;
+  void End() {
+    T* object = object_;
+    object_ = nullptr;
+    (object->*EndFn)();
+  }
+
+ private:
+  T* object_;
+};
+using Scene = Bracket<IDevice, &IDevice::BeginScene, &IDevice::EndScene>;
+using SpriteBatch = Bracket<ISprite, &ISprite::Begin, &ISprite::End>;
+
 // The graphics root: the desktop mode, and the one device.
 class IGraphics {
  public:

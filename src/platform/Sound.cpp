@@ -4,7 +4,9 @@
 #include <cmath>
 #include <filesystem>
 #include <stdexcept>
+#include <vector>
 
+#include "core/Files.h"
 #include "platform/SdlHandles.h"
 
 namespace quarnix {
@@ -69,7 +71,9 @@ bool MixerSoundSystem::InitDSound() {
 
 std::unique_ptr<ISoundBuffer> MixerSoundSystem::CreateSoundBufferFromFile(const std::string& path) {
   if (!open_) throw std::runtime_error("no sound device for \"" + path + "\"");
-  sdl::Chunk chunk(Mix_LoadWAV(path.c_str()));
+  // Read by us, so that only a regular file of a sensible length reaches the decoder.
+  const std::vector<std::uint8_t> bytes = ReadWholeFile(path, MaxWaveFileBytes, "a wave file");
+  sdl::Chunk chunk(Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1));
   if (!chunk) throw std::runtime_error("cannot load sound \"" + path + "\": " + Mix_GetError());
   const int channel = channels_++;
   Mix_AllocateChannels(channels_);

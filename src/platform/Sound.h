@@ -3,6 +3,7 @@
 // effects and music overlap. Without an audio device InitDSound is false and the
 // game runs silent. A null system records what the game asks for.
 
+#include <cstddef>
 #include <map>
 #include <memory>
 #include <string>
@@ -11,6 +12,9 @@
 
 namespace quarnix {
 
+// Six minutes of CD-quality stereo: longer wave files are refused unread.
+inline constexpr std::size_t MaxWaveFileBytes = 64u << 20;
+
 class ISoundSystem {
  public:
   virtual ~ISoundSystem() = default;
@@ -18,7 +22,8 @@ class ISoundSystem {
   virtual bool InitDSound() = 0;
   virtual bool IsOpen() const = 0;
   // The whole wave file in one buffer. Throws std::runtime_error naming the file
-  // when it is missing or not a wave file, or when no device is open.
+  // when it is missing, not a regular file, longer than MaxWaveFileBytes or not
+  // a wave file, or when no device is open.
   virtual std::unique_ptr<ISoundBuffer> CreateSoundBufferFromFile(const std::string& path) = 0;
 };
 

@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
+#include "core/Files.h"
 #include "platform/Graphics.h"
 
 #define STB_IMAGE_STATIC
@@ -41,9 +40,7 @@ Image DecodeImage(std::span<const std::uint8_t> bytes) {
 }
 
 Image LoadImageFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot open image file \"" + path + "\"");
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::vector<std::uint8_t> bytes = ReadWholeFile(path, MaxImageFileBytes, "an image file");
   try {
     return DecodeImage(bytes);
   } catch (const std::runtime_error& e) {
@@ -116,11 +113,22 @@ std::shared_ptr<ITexture> CreateTextureFromImage(IDevice& device, const Image& i
   return texture;
 }
 
-void WritePng(const std::string& path, int width, int height, std::span<const std::uint8_t> rgba) {
-  if (width <= 0 || height <= 0 || rgba.size() != static_cast<std::size_t>(width) * height * 4)
+std::vector<std::uint8_t> EncodePng(int width, int height, int channels,
+                                    std::span<const std::uint8_t> pixels) {
+  if (width <= 0 || height <= 0 || pixels.size() != static_cast<std::size_t>(width) * height * channels)
     throw std::invalid_argument("picture size does not match its bytes");
-  if (!stbi_write_png(path.c_str(), width, height, 4, rgba.data(), width * 4))
-    throw std::runtime_error("cannot write \"" + path + "\"");
+  std::vector<std::uint8_t> png;
+  const auto append = [](void* context, void* data, int size) {
+    auto* out = static_cast<std::vector<std::uint8_t>*>(context);
+    out->insert(out->end(), static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + size);
+  };
+  if (!stbi_write_png_to_func(append, &png, width, height, channels, pixels.data(), width * channels))
+    throw std::runtime_error("cannot encode a PNG picture");
+  return png;
+}
+
+void WritePng(const std::string& path, int width, int height, std::span<const std::uint8_t> rgba) {
+  WriteFileAtomic(path, EncodePng(width, height, 4, rgba));
 }
 
 void SaveScreenshot(IDevice& device, const std::string& path) {

@@ -22,7 +22,9 @@ struct Image {
 };
 
 // BMP, PNG, TGA and the other formats stb_image reads. Throws std::runtime_error
-// naming the reason for data it cannot decode.
+// naming the reason for data it cannot decode. A file longer than
+// MaxImageFileBytes, or not a regular file, is refused unread.
+inline constexpr std::size_t MaxImageFileBytes = 64u << 20;
 Image DecodeImage(std::span<const std::uint8_t> bytes);
 Image LoadImageFile(const std::string& path);
 
@@ -37,7 +39,12 @@ std::vector<std::uint8_t> TexturePixels(const Image& image, std::uint32_t filter
 std::shared_ptr<ITexture> CreateTextureFromImage(IDevice& device, const Image& image, std::uint32_t filter,
                                                  D3DCOLOR colourKey, int width = 0, int height = 0);
 
-// Writes RGBA bytes (top row first) as a PNG file; throws std::runtime_error on failure.
+// A PNG file of width x height pixels of `channels` bytes each (top row first).
+std::vector<std::uint8_t> EncodePng(int width, int height, int channels,
+                                    std::span<const std::uint8_t> pixels);
+
+// Writes RGBA bytes as a PNG file through WriteFileAtomic; throws
+// std::runtime_error naming the file when any part of the write fails.
 void WritePng(const std::string& path, int width, int height, std::span<const std::uint8_t> rgba);
 
 // The device's rendered picture as an opaque PNG file.

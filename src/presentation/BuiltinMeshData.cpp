@@ -1,5 +1,7 @@
 #include "presentation/BuiltinMeshData.h"
 
+#include "game/GameState.h"
+
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -220,44 +222,44 @@ struct BuiltinSet {
 };
 
 constexpr std::array<BuiltinMeshInfo, BuiltinMeshCount> Infos = {{
-    {"XBuildPlan", "M1", "BuildPlan", 24},
-    {"XBackGround", "M3", "Channel", 275},
-    {"XCube(1)", "C01", "Red", 24},
-    {"XCube(2)", "C02", "Green", 24},
-    {"XCube(3)", "C03", "Blue", 24},
-    {"XCube(4)", "C04", "Yellow", 24},
-    {"XCube(5)", "C05", "4Color", 24},
-    {"XCube(6)", "C06", "2x2x2", 24},
-    {"XCube(7)", "C07", "ClearLayer", 24},
-    {"XCube(8)", "C08", "Diamond", 6},
-    {"XCube(9)", "C09", "Tund", 30},
-    {"XCube(10)", "C10", "FallCube", 24},
-    {"XCube(11)", "C11", "Cross", 24},
-    {"XCube(12)", "C12", "SpecialBox", 24},
-    {"XStar(1)", "S1", "star1", 4},
-    {"XStar(2)", "S2", "star2", 4},
-    {"XStar(3)", "S3", "star3", 4},
+    {"XBuildPlan", BuildPlanMesh, "BuildPlan", 24},
+    {"XBackGround", BackGroundMesh, "Channel", 275},
+    {"XCube(1)", CubeMesh(1), "Red", 24},
+    {"XCube(2)", CubeMesh(2), "Green", 24},
+    {"XCube(3)", CubeMesh(3), "Blue", 24},
+    {"XCube(4)", CubeMesh(4), "Yellow", 24},
+    {"XCube(5)", CubeMesh(5), "4Color", 24},
+    {"XCube(6)", CubeMesh(6), "2x2x2", 24},
+    {"XCube(7)", CubeMesh(7), "ClearLayer", 24},
+    {"XCube(8)", CubeMesh(8), "Diamond", 6},
+    {"XCube(9)", CubeMesh(9), "Tund", 30},
+    {"XCube(10)", CubeMesh(10), "FallCube", 24},
+    {"XCube(11)", CubeMesh(11), "Cross", 24},
+    {"XCube(12)", CubeMesh(12), "SpecialBox", 24},
+    {"XStar(1)", StarMesh(1), "star1", 4},
+    {"XStar(2)", StarMesh(2), "star2", 4},
+    {"XStar(3)", StarMesh(3), "star3", 4},
 }};
 
 MeshBuilder MakeMesh(int number) {
-  if (number == 1) return Box(BuildPlanExtent);
-  if (number == 2) return BackGround();
+  if (number == BuildPlanMeshNumber) return Box(BuildPlanExtent);
+  if (number == BackGroundMeshNumber) return BackGround();
   // The stars: the known first one, then a smaller and a larger square.
   if (number == StarMeshNumber(1)) return Star(-1.254362f, 1.25638f, -1.264369f, 1.270517f);
   if (number == StarMeshNumber(2)) return Star(-1.15f, 1.15f, -1.15f, 1.15f);
   if (number == StarMeshNumber(3)) return Star(-1.3f, 1.3f, -1.3f, 1.3f);
-  const int kind = number - CubeMeshNumber(0);
+  const auto kind = static_cast<CellKind>(number - CubeMeshNumber(0));
   switch (kind) {
-    case 8:
+    case CellKind::Diamond:
       return Diamond();
-    case 9:
+    case CellKind::Tund:
       return Tund();
-    case 11:
+    case CellKind::CubeClear:
       return Box(ClearExtent);
-    case 12:
+    case CellKind::SpecialBox:
       return Box(SpecialBoxExtent);
-    default:  // the colours 1..4; the specials 5..7 and 10
-      return Box(kind <= 4 ? CubeExtent : SpecialExtent);
+    default:  // the colours; the other specials
+      return Box(IsColour(kind) ? CubeExtent : SpecialExtent);
   }
 }
 

@@ -12,6 +12,7 @@
 #include <span>
 #include <string_view>
 
+#include "content/GameFiles.h"
 #include "platform/D3DTypes.h"
 
 namespace quarnix {
@@ -22,9 +23,9 @@ inline constexpr int BuiltinMeshCount = 17;
 inline constexpr int BuiltinVertexTotal = 587;
 
 struct BuiltinMeshInfo {
-  std::string_view Object;        // "XBuildPlan", "XCube(1)", "XStar(3)"
-  std::string_view ResourceStem;  // the mesh file the game loads: "M1", "C01", "S3"
-  std::string_view FileStem;      // the authoring mesh file: "BuildPlan", "Red", "star3"
+  std::string_view Object;    // "XBuildPlan", "XCube(1)", "XStar(3)"
+  int File;                   // the mesh file the game loads (MeshFile(File): "M1", "C01", "S3")
+  std::string_view FileStem;  // the authoring mesh file: "BuildPlan", "Red", "star3"
   int VertexCount;
 };
 
@@ -40,14 +41,16 @@ std::span<const std::uint32_t> BuiltinTriangles(int meshNumber);
 // All 587 vertices, mesh after mesh.
 std::span<const D3DVERTEX> AllBuiltinVertices();
 
-// The landing marker: not built in, its mesh file supplies it. A flat square
-// frame a little smaller than a cell, lying just above the floor of the cell.
-inline constexpr std::string_view SelectAreaResourceStem = "M2";
+// The landing marker: not built in, its mesh file (SelectAreaMesh) supplies
+// it. A flat square frame a little smaller than a cell, lying just above the
+// floor of the cell.
 inline constexpr std::string_view SelectAreaFileStem = "SelectArea";
 std::span<const D3DVERTEX> SelectAreaVertices();
 std::span<const std::uint32_t> SelectAreaTriangles();
 
-// Mesh numbers of XCube(kind), kind 1..12, and XStar(star), star 1..3.
+// Mesh numbers of XBuildPlan, XBackGround, XCube(kind) (kind 1..12) and
+// XStar(star) (star 1..3).
+inline constexpr int BuildPlanMeshNumber = 1, BackGroundMeshNumber = 2;
 constexpr int CubeMeshNumber(int kind) { return kind + 2; }
 constexpr int StarMeshNumber(int star) { return star + 14; }
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/Files.h"
+#include "game/GameState.h"
 #include "presentation/BuiltinMeshData.h"
 
 namespace quarnix {
@@ -14,10 +15,10 @@ namespace {
 
 // The name of built-in mesh n as the mesh source spells its object.
 std::string SourceObjectName(int meshNumber) {
-  if (meshNumber == 1) return "XBuildPlan";
-  if (meshNumber == 2) return "XBackGround";
-  if (meshNumber <= 14) return "XCube(" + MeshSourceIndex(meshNumber - 2) + ")";
-  return "XStar(" + MeshSourceIndex(meshNumber - 14) + ")";
+  if (meshNumber == BuildPlanMeshNumber) return "XBuildPlan";
+  if (meshNumber == BackGroundMeshNumber) return "XBackGround";
+  if (meshNumber < StarMeshNumber(1)) return "XCube(" + MeshSourceIndex(meshNumber - CubeMeshNumber(0)) + ")";
+  return "XStar(" + MeshSourceIndex(meshNumber - StarMeshNumber(0)) + ")";
 }
 
 }  // namespace
@@ -27,10 +28,12 @@ XObject& BuiltinMeshObject(GameAssets& assets, int meshNumber) {
 }
 
 const XObject& BuiltinMeshObject(const GameAssets& assets, int meshNumber) {
-  if (meshNumber == 1) return assets.XBuildPlan;
-  if (meshNumber == 2) return assets.XBackGround;
-  if (meshNumber >= 3 && meshNumber <= 14) return assets.XCube(meshNumber - 2);
-  if (meshNumber >= 15 && meshNumber <= BuiltinMeshCount) return assets.XStar(meshNumber - 14);
+  if (meshNumber == BuildPlanMeshNumber) return assets.XBuildPlan;
+  if (meshNumber == BackGroundMeshNumber) return assets.XBackGround;
+  if (meshNumber >= CubeMeshNumber(1) && meshNumber <= CubeMeshNumber(CellKindCount))
+    return assets.XCube(meshNumber - CubeMeshNumber(0));
+  if (meshNumber >= StarMeshNumber(1) && meshNumber <= BuiltinMeshCount)
+    return assets.XStar(meshNumber - StarMeshNumber(0));
   throw std::out_of_range("built-in mesh " + std::to_string(meshNumber) + " outside 1.." +
                           std::to_string(BuiltinMeshCount));
 }
@@ -98,14 +101,14 @@ void ResetAllMeshes(GameAssets& assets) {
 }
 
 void SaveCarFiles(const GameAssets& assets, const std::filesystem::path& DataPath) {
-  const auto save = [&](const XObject& object, std::string_view stem) {
-    object.SaveXFile(ResolveFile(DataPath / (std::string(stem) + ".car")), 0);
+  const auto save = [&](const XObject& object, int file) {
+    object.SaveXFile(ResolveFile(DataPath / (std::string(MeshFile(file).Stem()) + ".car")), 0);
   };
-  save(assets.XBuildPlan, BuiltinMesh(1).ResourceStem);
-  save(assets.XSelectArea, SelectAreaResourceStem);
-  save(assets.XBackGround, BuiltinMesh(2).ResourceStem);
-  for (int k = 1; k <= 12; ++k) save(assets.XCube(k), BuiltinMesh(CubeMeshNumber(k)).ResourceStem);
-  for (int s = 1; s <= 3; ++s) save(assets.XStar(s), BuiltinMesh(StarMeshNumber(s)).ResourceStem);
+  save(assets.XBuildPlan, BuildPlanMesh);
+  save(assets.XSelectArea, SelectAreaMesh);
+  save(assets.XBackGround, BackGroundMesh);
+  for (int k = 1; k <= 12; ++k) save(assets.XCube(k), CubeMesh(k));
+  for (int s = 1; s <= 3; ++s) save(assets.XStar(s), StarMesh(s));
 }
 
 }  // namespace quarnix

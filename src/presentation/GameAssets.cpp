@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "EmbeddedResources.h"
+#include "content/EmbeddedResources.h"
 #include "presentation/BuiltinMeshData.h"
 
 namespace quarnix {
@@ -66,12 +66,14 @@ class Route {
 
   void LoadMesh(XObject& object, const BuiltinMeshInfo& mesh, std::string_view texture, D3DCOLOR key,
                 int slots) const {
-    LoadMesh(object, fromResource_ ? mesh.ResourceStem : mesh.FileStem, texture, key, slots);
+    LoadMesh(object, mesh.File, mesh.FileStem, texture, key, slots);
   }
-  void LoadMesh(XObject& object, std::string_view stem, std::string_view texture, D3DCOLOR key,
-                int slots) const {
-    const std::filesystem::path file = folders_.DataPath / (std::string(stem) + CarExt);
-    object.LoadXFile(file, fromResource_ ? 1 : 0, TextureName(texture), key, 0, slots);
+  // The game's mesh file in the resource route, the authoring one in the file route.
+  void LoadMesh(XObject& object, int file, std::string_view authoringStem, std::string_view texture,
+                D3DCOLOR key, int slots) const {
+    const std::string name =
+        fromResource_ ? std::string(MeshFile(file).Name) : std::string(authoringStem) + CarExt;
+    object.LoadXFile(folders_.DataPath / name, fromResource_ ? 1 : 0, TextureName(texture), key, 0, slots);
   }
 
   void LoadSlot(XObject& object, int slot, std::string_view name, D3DCOLOR key) const {
@@ -95,8 +97,7 @@ class Route {
 void LoadAssets(GameAssets& a, const Route& route) {
   // 1. Every mesh with its slot 0 picture.
   route.LoadMesh(a.XBuildPlan, BuiltinMesh(1), "Buildplan1", NoKey, BuildPlanSlots);
-  route.LoadMesh(a.XSelectArea, route.FromResource() ? SelectAreaResourceStem : SelectAreaFileStem, "", NoKey,
-                 1);
+  route.LoadMesh(a.XSelectArea, SelectAreaMesh, SelectAreaFileStem, "", NoKey, 1);
   route.LoadMesh(a.XBackGround, BuiltinMesh(2), route.FromResource() ? "BG" : "GREENBG", NoKey,
                  BackGroundSlots);
   for (int k = 1; k <= 12; ++k) {

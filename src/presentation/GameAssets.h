@@ -44,9 +44,16 @@ class XObjectRow {
     for (auto& item : items_) item = std::make_unique<XObject>(device, resources);
   }
 
-  // An index outside 1..N throws std::out_of_range.
-  XObject& operator()(int index) { return *items_(index); }
-  const XObject& operator()(int index) const { return *items_(index); }
+  // By number, or by a kind numbered the same (XCube(CellKind::Red)). An
+  // index outside 1..N throws std::out_of_range.
+  template <typename Index>
+  XObject& operator()(Index index) {
+    return *items_(index);
+  }
+  template <typename Index>
+  const XObject& operator()(Index index) const {
+    return *items_(index);
+  }
 
  private:
   FixedArray<std::unique_ptr<XObject>, N> items_;
@@ -104,9 +111,9 @@ struct GameAssets {
 std::size_t RegisterEmbeddedBitmaps(BitmapResources& resources = ProgramResources());
 
 // Fills every mesh object: meshes from Data/<stem>.CAR, textures from the
-// program's bitmaps by name. BuildMeshes then gives 17 of the meshes their
-// built-in vertices. A missing or broken mesh file ends the program through
-// the mesh loader; an unknown bitmap throws std::runtime_error.
+// program's bitmaps by name. Play then gives 17 of the meshes their built-in
+// vertices (BuildMeshes). A missing or broken mesh file ends the program
+// through the mesh loader; an unknown bitmap throws std::runtime_error.
 void LoadResourceAssets(GameAssets& assets, const GameFolders& folders);
 
 // The same objects, slots and colour keys from the authoring files: meshes

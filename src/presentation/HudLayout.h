@@ -8,6 +8,7 @@
 #include <array>
 
 #include "core/FixedArray.h"
+#include "game/GameState.h"
 #include "platform/D3DTypes.h"
 
 namespace quarnix {
@@ -35,9 +36,9 @@ struct HudLayout {
   FixedArray<D3DVECTOR2, 3, 3> NextPos;  // (row i, column j) of the next piece
   FixedArray<D3DVECTOR2, 26> NamePos;    // slots of the typed name
   D3DVECTOR2 OverPos{};                  // top-left of the game-over panel
-  // The 32 x 32 icon of a cube kind 1..10 for the level's cube picture 0..24;
-  // anything else throws std::out_of_range.
-  const RECT& CubeIconRect(int Picture, int Kind) const { return CubeIcon.at(Picture)(Kind); }
+  // The 32 x 32 icon of a cube kind Red .. FallCube for the level's cube
+  // picture 0..24; anything else throws std::out_of_range.
+  const RECT& CubeIconRect(int Picture, CellKind Kind) const { return CubeIcon.at(Picture)(Kind); }
   std::array<FixedArray<RECT, 10>, 25> CubeIcon{};
 };
 

@@ -13,8 +13,6 @@ constexpr std::uint32_t Opaque = 0xFFFFFFFF;
 constexpr std::uint32_t PanelColour = 0xA0FFFFFF;  // the game-over panel lets the field show through
 constexpr float Radians = 0.017453292519943278f;
 
-bool IsSpecial(int k) { return k >= CellKind::FourColor && k <= CellKind::FallCube; }
-
 // The background texture's slow drift: start and steps of its sway.
 constexpr float DriftStart = 0.0001f, DriftStepU = 0.000001f, DriftStepV = 0.000002f;
 
@@ -32,7 +30,7 @@ std::string HudDigits(int Value, int Width) {
   return digits;
 }
 
-PlayRenderer::PlayRenderer(GameState& state, GameAssets& assets, ISprite& sprite, IRandom& random,
+PlayRenderer::PlayRenderer(const GameState& state, GameAssets& assets, ISprite& sprite, IRandom& random,
                            BlinkTimer& blink, const HudLayout& layout, const ScreenMode& mode)
     : s_(state),
       a_(assets),
@@ -47,7 +45,7 @@ void PlayRenderer::ResetBackground() {
   a_.XBackGround.EffectMoveTextureB(true, DriftStart, DriftStepU, DriftStepV);
 }
 
-void PlayRenderer::OnLandingEffect(int /*Kind*/) {
+void PlayRenderer::OnLandingEffect(CellKind /*Kind*/) {
   for (int star = 1; star <= 3; ++star) a_.XStar(star).ResetAutoTextureCurrentNumber(0);
 }
 
@@ -57,8 +55,9 @@ const LevelRec& PlayRenderer::LevelRow() const {
   return s_.LevelTable(std::clamp(s_.GameLevel, 1, LevelCount));
 }
 
-std::uint32_t PlayRenderer::Alpha(int kind) const {
-  return static_cast<std::uint32_t>(a_.CubeSeeThrough(kind - 1));
+std::uint32_t PlayRenderer::Alpha(CellKind kind) const {
+  // Drawn without a cube kind (the floor, the marker, a shower cube): opaque.
+  return IsCube(kind) ? static_cast<std::uint32_t>(a_.CubeSeeThrough(Index(kind) - 1)) : 0;
 }
 
 void PlayRenderer::Counted(XObject& object) {
@@ -66,16 +65,19 @@ void PlayRenderer::Counted(XObject& object) {
   if (const IMesh* mesh = object.Mesh()) counts_.SubsetDraws += mesh->GetNumSubsets();
 }
 
-void PlayRenderer::Display(XObject& object, int tex, int kind, const D3DVECTOR& p, float angleY,
-                           int rotAxis) {
-  const std::uint32_t alpha = kind == 0 ? 0 : Alpha(kind);
-  if (alpha == 0) {
+void PlayRenderer::DrawMesh(XObject& object, int tex, CellKind kind, const D3DVECTOR& p, float spinY) {
+  const XDraw draw{.TexIndex = tex,
+                   .AlphaBlend = Alpha(kind),
+                   .Position = p,
+                   .AngleY = spinY,
+                   .Axis = spinY != 0 ? RotationAxis::Y : RotationAxis::None};
+  if (draw.AlphaBlend == 0) {
     const float depth = p.x * view_(0, 2) + p.y * view_(1, 2) + p.z * view_(2, 2) + view_(3, 2);
-    opaque_.push_back({&object, tex, p, angleY, rotAxis, depth});
+    opaque_.push_back({&object, draw, depth});
     return;
   }
   FlushOpaque();
-  object.DisplayXfile(tex, alpha, 1.0f, p.x, p.y, p.z, 0, angleY, 0, rotAxis);
+  object.DisplayXfile(draw);
   Counted(object);
 }
 
@@ -83,36 +85,35 @@ void PlayRenderer::FlushOpaque() {
   std::stable_sort(opaque_.begin(), opaque_.end(),
                    [](const OpaqueDraw& a, const OpaqueDraw& b) { return a.Depth < b.Depth; });
   for (const OpaqueDraw& d : opaque_) {
-    d.Object->DisplayXfile(d.Tex, 0, 1.0f, d.Position.x, d.Position.y, d.Position.z, 0, d.AngleY, 0,
-                           d.RotAxis);
+    d.Object->DisplayXfile(d.Draw);
     Counted(*d.Object);
   }
   opaque_.clear();
 }
 
-void PlayRenderer::QDisplay(XObject& object, int tex, int kind, float yaw, const D3DVECTOR& p) {
+void PlayRenderer::DrawTurned(XObject& object, int tex, CellKind kind, float yaw, const D3DVECTOR& p) {
   FlushOpaque();
   // Centre opposite to the translation: the object turns about the world origin.
-  object.QDisplayXfile(tex, kind == 0 ? 0 : Alpha(kind), 1.0f, yaw, 0, 0, vec3(-p.x, p.y, -p.z), p);
+  object.QDisplayXfile(tex, Alpha(kind), 1.0f, yaw, 0, 0, vec3(-p.x, p.y, -p.z), p);
   Counted(object);
 }
 
-void PlayRenderer::DrawCube(int k, const D3DVECTOR& p, bool spin) {
+void PlayRenderer::DrawCube(CellKind k, const D3DVECTOR& p, bool spin) {
   if (!IsSpecial(k)) {
-    Display(a_.XCube(k), LevelRow().CubePicture, k, p, 0, 0);
+    DrawMesh(a_.XCube(k), LevelRow().CubePicture, k, p);
     return;
   }
-  Display(a_.XCube(k), 0, k, p, spin ? s_.SpinAngle : 0, spin ? 2 : 0);
-  Display(a_.XCube(CellKind::SpecialBox), 0, CellKind::SpecialBox, p, 0, 0);
+  DrawMesh(a_.XCube(k), 0, k, p, spin ? v_.SpinAngle : 0);
+  DrawMesh(a_.XCube(CellKind::SpecialBox), 0, CellKind::SpecialBox, p);
 }
 
-void PlayRenderer::DrawTurnedCube(int k, const D3DVECTOR& p) {
+void PlayRenderer::DrawTurnedCube(CellKind k, const D3DVECTOR& p) {
   if (!IsSpecial(k)) {
-    QDisplay(a_.XCube(k), LevelRow().CubePicture, k, s_.TurnAngle, p);
+    DrawTurned(a_.XCube(k), LevelRow().CubePicture, k, s_.TurnAngle, p);
     return;
   }
-  QDisplay(a_.XCube(k), 0, k, s_.TurnAngle, p);
-  QDisplay(a_.XCube(CellKind::SpecialBox), 0, CellKind::SpecialBox, s_.TurnAngle, p);
+  DrawTurned(a_.XCube(k), 0, k, s_.TurnAngle, p);
+  DrawTurned(a_.XCube(CellKind::SpecialBox), 0, CellKind::SpecialBox, s_.TurnAngle, p);
 }
 
 void PlayRenderer::RenderFrame() {
@@ -120,27 +121,28 @@ void PlayRenderer::RenderFrame() {
   opaque_.clear();
   view_ = device_.GetTransform(D3DTS_VIEW);
   Prologue();
-  if (s_.PlayShow) FieldPass();
-  if (s_.StartShow) StartPass();
-  if (s_.FieldSpinShow) FieldSpinPass();
-  if (s_.PieceShow) PiecePass();
-  if (s_.TurnShow) TurnPass();
+  Scene scene(device_);
+  if (Shown(Display::PlayShow)) FieldPass();
+  if (Shown(Display::StartShow)) StartPass();
+  if (Shown(Display::FieldSpinShow)) FieldSpinPass();
+  if (Shown(Display::PieceShow)) PiecePass();
+  if (Shown(Display::TurnShow)) TurnPass();
   FlushOpaque();
-  if (s_.BackShow) BackgroundPass();
-  if (s_.EffectShow) EffectPass();
+  if (Shown(Display::BackShow)) BackgroundPass();
+  if (Shown(Display::EffectShow)) EffectPass();
 
   // Turns with the special cubes; the meshes see it from the next frame on.
-  const float a = s_.SpinAngle * Radians;
+  const float a = v_.SpinAngle * Radians;
   SetDirLight(device_, MakeColorValue(1, 1, 1, 0), vec3(std::sin(a), -1, std::cos(a)), 1, 0, 0, 1);
 
-  if (s_.PanelShow) HudLayer();
-  device_.EndScene();
+  if (Shown(Display::PanelShow)) HudLayer();
+  scene.End();
   device_.Present();
   last_ = counts_;
 }
 
 void PlayRenderer::Prologue() {
-  BackMotionRec& m = s_.BackMotion;
+  BackMotionRec& m = v_.BackMotion;
   if (m.LimitX == 0) {
     m.LimitX = static_cast<float>(random_.Next() * 325 + 45);
     m.LimitY = static_cast<float>(random_.Next() * 20 + 25);
@@ -149,9 +151,8 @@ void PlayRenderer::Prologue() {
     m.StepY = 0.02f;
     m.StepZ = 0.05f;
   }
-  s_.SpinAngle = s_.SpinAngle == 360 ? 0 : s_.SpinAngle + 2;
+  v_.SpinAngle = v_.SpinAngle == 360 ? 0 : v_.SpinAngle + 2;
   device_.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f);
-  device_.BeginScene();
 }
 
 void PlayRenderer::FieldPass() {
@@ -159,14 +160,15 @@ void PlayRenderer::FieldPass() {
   for (int x = 1; x <= s_.FieldSizeX; ++x)
     for (int y = 1; y <= s_.FieldSizeY; ++y) {
       const D3DVECTOR floor = CellWorldPosition(s_, x, y, 1);
-      Display(a_.XBuildPlan, level.PlanPicture, 0, floor, 0, 0);
+      DrawMesh(a_.XBuildPlan, level.PlanPicture, CellKind::Empty, floor);
       for (int z = 1; z <= s_.FieldSizeZ; ++z) {
-        const int k = s_.CubeArray(x, y, z);
-        if (k >= 1) DrawCube(k, CellWorldPosition(s_, x, y, z), true);
+        const CellKind k = s_.CubeArray(x, y, z);
+        if (IsCube(k)) DrawCube(k, CellWorldPosition(s_, x, y, z), true);
       }
-      const int rain = s_.RainCube(x, y);
-      if (rain >= 1 && s_.FieldTurnShow)  // a shower cube on its way down, never see-through
-        Display(a_.XCube(rain), level.CubePicture, 0, vec3(floor.x, s_.RainHeight(x, y), floor.z), 0, 0);
+      const CellKind rain = s_.RainCube(x, y);
+      if (IsCube(rain) && Shown(Display::FieldTurnShow))  // a shower cube on its way down, never see-through
+        DrawMesh(a_.XCube(rain), level.CubePicture, CellKind::Empty,
+                 vec3(floor.x, s_.RainHeight(x, y), floor.z));
     }
 }
 
@@ -175,20 +177,20 @@ void PlayRenderer::StartPass() {
   for (int x = 1; x <= s_.FieldSizeX; ++x)
     for (int y = 1; y <= s_.FieldSizeY; ++y) {
       D3DVECTOR p = CellWorldPosition(s_, x, y, 1);
-      p.z -= s_.StartOffset;
-      Display(a_.XBuildPlan, plan, 0, p, 0, 0);
+      p.z -= v_.StartOffset;
+      DrawMesh(a_.XBuildPlan, plan, CellKind::Empty, p);
     }
-  s_.StartOffset *= 0.95f;
+  v_.StartOffset *= 0.95f;
 }
 
 void PlayRenderer::FieldSpinPass() {
   const int plan = LevelRow().PlanPicture;
   for (int x = 1; x <= s_.FieldSizeX; ++x)
     for (int y = 1; y <= s_.FieldSizeY; ++y) {
-      QDisplay(a_.XBuildPlan, plan, 0, s_.TurnAngle, CellWorldPosition(s_, x, y, 1));
+      DrawTurned(a_.XBuildPlan, plan, CellKind::Empty, s_.TurnAngle, CellWorldPosition(s_, x, y, 1));
       for (int z = 1; z <= s_.FieldSizeZ; ++z) {
-        const int k = s_.CubeArray(x, y, z);
-        if (k >= 1) DrawTurnedCube(k, CellWorldPosition(s_, x, y, z));
+        const CellKind k = s_.CubeArray(x, y, z);
+        if (IsCube(k)) DrawTurnedCube(k, CellWorldPosition(s_, x, y, z));
       }
     }
 }
@@ -196,21 +198,21 @@ void PlayRenderer::FieldSpinPass() {
 void PlayRenderer::PiecePass() {
   for (int x = 1; x <= s_.FieldSizeX; ++x)
     for (int y = 1; y <= s_.FieldSizeY; ++y) {
-      const int k = s_.NowCube(x, y);
-      if (k < 1) continue;
+      const CellKind k = s_.NowCube(x, y);
+      if (!IsCube(k)) continue;
       DrawCube(k, CellWorldPosition(s_, x, y, s_.NowCubeZ), true);
       // Where this column's cube will come to rest.
       D3DVECTOR marker = CellWorldPosition(s_, x, y, 1);
       marker.y = static_cast<float>(s_.HeightArray(x, y) * s_.LayerStep);
-      Display(a_.XSelectArea, 0, 0, marker, s_.SpinAngle, 2);
+      DrawMesh(a_.XSelectArea, 0, CellKind::Empty, marker, v_.SpinAngle);
     }
 }
 
 void PlayRenderer::TurnPass() {
   for (int x = 1; x <= s_.FieldSizeX; ++x)
     for (int y = 1; y <= s_.FieldSizeY; ++y) {
-      const int k = s_.NowCube(x, y);
-      if (k < 1) continue;
+      const CellKind k = s_.NowCube(x, y);
+      if (!IsCube(k)) continue;
       // Special cubes do not spin while the piece turns; plain and special alike
       // are drawn the way the turning field draws them.
       DrawTurnedCube(k, CellWorldPosition(s_, x, y, s_.NowCubeZ));
@@ -218,7 +220,7 @@ void PlayRenderer::TurnPass() {
 }
 
 void PlayRenderer::BackgroundPass() {
-  BackMotionRec& m = s_.BackMotion;
+  BackMotionRec& m = v_.BackMotion;
   if (m.PosY < 0) m.StepY = 0.02f;
   if (m.PosY >= m.LimitY) m.StepY = -0.02f;
   m.PosY += m.StepY;
@@ -237,15 +239,16 @@ void PlayRenderer::BackgroundPass() {
 }
 
 void PlayRenderer::EffectPass() {
-  s_.EffectShow = false;
+  v_.Show(Display::EffectShow, false);
   device_.SetRenderState(D3DRS_ZWRITEENABLE, 0);
   int star = 1;
-  const bool moves = s_.EffectKind == 5 || s_.EffectKind == 6 || s_.EffectKind == 7 || s_.EffectKind == 9;
-  for (int i = 1; i <= s_.ParticleCount; ++i) {
+  const CellKind kind = v_.EffectKind;
+  const bool moves = HasLandingEffect(kind);
+  for (int i = 1; i <= v_.ParticleCount; ++i) {
     star = star == 3 ? 1 : star + 1;
-    ParticleRec& p = s_.Particle(i);
-    if (s_.EffectKind == 5 || s_.EffectKind == 6 || s_.EffectKind == 9) p.VY *= 1.01f;
-    if (s_.EffectKind == 7) {
+    ParticleRec& p = v_.Particle(i);
+    if (kind == CellKind::FourColor || kind == CellKind::Stack || kind == CellKind::Tund) p.VY *= 1.01f;
+    if (kind == CellKind::ClearLayer) {
       p.VX *= 0.9f;
       p.VZ *= 0.9f;
     }
@@ -256,9 +259,10 @@ void PlayRenderer::EffectPass() {
     p.Life -= 1;
     if (p.Life > 0) {
       // Tilted towards the camera; the star's own animation picks the frame.
-      a_.XStar(star).DisplayXfile(0, 1, 1.0f, p.X, p.Y, p.Z, 40, 0, 0, 1);
+      a_.XStar(star).DisplayXfile(
+          {.AlphaBlend = 1, .Position = {p.X, p.Y, p.Z}, .AngleX = 40, .Axis = RotationAxis::X});
       Counted(a_.XStar(star));
-      s_.EffectShow = true;
+      v_.Show(Display::EffectShow, true);
     }
   }
   device_.SetRenderState(D3DRS_ZWRITEENABLE, 1);
@@ -294,7 +298,7 @@ void PlayRenderer::HudLayer() {
   ScreenObject& SA = a_.ScreenSA;
   ScreenObject& SB = a_.ScreenSB;
 
-  sprite_.Begin();
+  SpriteBatch batch(sprite_);
   // 1. The labels along the top edge.
   Sprite(SA, MakeRect(123, 200, 230, 224), 29.5f * r, 2);
   Sprite(SA, MakeRect(346, 200, 230, 457), quarter - 23.5f * r, 2);
@@ -313,30 +317,30 @@ void PlayRenderer::HudLayer() {
   Sprite(SB, MakeRect(0, 370, 399, 511), 0, H + 1 - 30 * r);
   Sprite(SB, MakeRect(0, 410, 439, 511), half, H + 1 - 30 * r);
   // 7. The next piece.
-  if (s_.HudShow) {
+  if (Shown(Display::HudShow)) {
     const int picture = LevelRow().CubePicture;
     for (int i = 1; i <= 3; ++i)
       for (int j = 1; j <= 3; ++j)
-        if (const int kind = s_.NextCube(i, j); kind >= 1)
+        if (const CellKind kind = s_.NextCube(i, j); IsCube(kind))
           Sprite(a_.ScreenCS, h.CubeIconRect(picture, kind), h.NextPos(i, j).x, h.NextPos(i, j).y);
   }
-  if (s_.ClearShow) ClearPopup();
-  if (s_.LevelShow) LevelAnnouncement();
+  if (Shown(Display::ClearShow)) ClearPopup();
+  if (Shown(Display::LevelShow)) LevelAnnouncement();
   if (s_.QuitShow)
     Sprite(SA, MakeRect(0, 260, 330, 499), half - 250 * r,
            static_cast<float>(mode_.ScreenHeight / 2) - 35 * r);
   if (s_.GameOverShow) GameOverPanel();
-  sprite_.End();
+  batch.End();
 }
 
 void PlayRenderer::ClearPopup() {
   const float r = mode_.ScreenRatio;
   const auto half = static_cast<float>(mode_.ScreenWidth / 2);
-  s_.PopupRise += 2;
+  v_.PopupRise += 2;
   // The alpha byte fades by 2 a frame (worked on the bits, so it never overflows).
-  s_.PopupColour = static_cast<int>(static_cast<std::uint32_t>(s_.PopupColour) - 0x02000000u);
-  const auto colour = static_cast<std::uint32_t>(s_.PopupColour);
-  const float y = static_cast<float>(mode_.ScreenHeight / 2 - s_.PopupRise);
+  v_.PopupColour = static_cast<int>(static_cast<std::uint32_t>(v_.PopupColour) - 0x02000000u);
+  const auto colour = static_cast<std::uint32_t>(v_.PopupColour);
+  const float y = static_cast<float>(mode_.ScreenHeight / 2 - v_.PopupRise);
   const int width = s_.ClearCount < 10 ? 1 : s_.ClearCount < 100 ? 2 : 3;
   const std::string digits = HudDigits(s_.ClearCount, width);
   for (std::size_t n = 0; n < digits.size(); ++n) {
@@ -350,8 +354,8 @@ void PlayRenderer::ClearPopup() {
 
 void PlayRenderer::LevelAnnouncement() {
   const float r = mode_.ScreenRatio;
-  if (s_.PopupRise < mode_.ScreenHeight / 2) s_.PopupRise += RoundToInt(10 * r);
-  const auto y = static_cast<float>(s_.PopupRise);
+  if (v_.PopupRise < mode_.ScreenHeight / 2) v_.PopupRise += RoundToInt(10 * r);
+  const auto y = static_cast<float>(v_.PopupRise);
   Sprite(a_.ScreenSA, MakeRect(0, 50, 80, 140), static_cast<float>(mode_.ScreenWidth / 2) - 110 * r, y);
   const std::string digits = HudDigits(std::clamp(s_.ScoreLevel, 0, 99), 2);
   for (int n = 1; n <= 2; ++n) {
@@ -376,16 +380,22 @@ void PlayRenderer::GameOverPanel() {
   Number(std::min(s_.GameLevel, 99), 2, h.DigitRect, row(405), PanelColour);
   Sprite(a_.ScreenSA, MakeRect(165, 330, 344, 234), o.x + 205 * r, o.y + 292 * r, PanelColour);
   Sprite(a_.ScreenSA, MakeRect(0, 365, 380, 389), o.x + 45 * r, o.y + 312 * r, PanelColour);
-  for (int n = 1; n <= GameNameLength; ++n) {
-    const int code = s_.GameName(n);
-    const RECT& glyph = code >= 48 && code <= 57   ? h.DigitRect.at(static_cast<std::size_t>(code - 48))
-                        : code >= 65 && code <= 90 ? h.LetterRect(code - 64)
-                                                   : h.LetterRect(27);
-    Sprite(a_.ScreenSA, glyph, h.NamePos(n).x, h.NamePos(n).y, PanelColour);
-  }
+  const auto glyph = [&](int code) -> const RECT& {
+    return code >= '0' && code <= '9'   ? h.DigitRect.at(static_cast<std::size_t>(code - '0'))
+           : code >= 'A' && code <= 'Z' ? h.LetterRect(code - 'A' + 1)
+                                        : h.LetterRect(27);  // the space
+  };
+  for (int n = 1; n <= GameNameLength; ++n)
+    Sprite(a_.ScreenSA, glyph(s_.GameName(n)), h.NamePos(n).x, h.NamePos(n).y, PanelColour);
+  // The notice lines up with the name, in the free row above it.
+  for (std::size_t n = 0; n < notice_.size(); ++n)
+    Sprite(a_.ScreenSA, glyph(static_cast<unsigned char>(notice_[n])),
+           h.NamePos(1).x + 15 * r * static_cast<float>(n), h.NamePos(1).y - 36 * r, PanelColour);
   // The cursor blinks in 500 ms phases.
   const std::uint32_t cursor = blink_.TimeBlink(500) ? 0u : PanelColour;
-  Sprite(a_.ScreenSA, MakeRect(240, 330, 344, 254), s_.NameCursorX, o.y + 312 * r + 2, cursor);
+  // It stands after the typed characters, on the last slot once the name is full.
+  const float cursorX = h.NamePos(std::min(s_.NameLength, GameNameLength - 1) + 1).x;
+  Sprite(a_.ScreenSA, MakeRect(240, 330, 344, 254), cursorX, o.y + 312 * r + 2, cursor);
 }
 
 }  // namespace quarnix

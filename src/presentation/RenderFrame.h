@@ -7,10 +7,11 @@
 // pop-up, level announcement, quit prompt, game-over panel with the typed name
 // and its blinking cursor).
 //
-// The renderer owns no game state: it advances the animation fields the state
-// keeps for it (SpinAngle, BackMotion, StartOffset, PopupRise, PopupColour,
-// the particles, EffectShow) and reads everything else. Errors of the device,
-// the sprite or a mesh leave the frame at once as exceptions.
+// The renderer reads the game state and owns the screen's state (ScreenState:
+// display flags, pop-up, particles, its animations), which the rules and the
+// game loop change through IPlayView and which it advances as it draws.
+// Errors of the device, the sprite or a mesh leave the frame at once as
+// exceptions.
 
 #include <array>
 #include <cstdint>
@@ -25,6 +26,7 @@
 #include "platform/PublicX8.h"
 #include "presentation/GameAssets.h"
 #include "presentation/HudLayout.h"
+#include "presentation/ScreenState.h"
 
 namespace quarnix {
 
@@ -48,17 +50,21 @@ class PlayRenderer final : public IGameEvents {
  public:
   // The background sway's three limits are drawn from random on the first
   // frame; blink times the name cursor.
-  PlayRenderer(GameState& state, GameAssets& assets, ISprite& sprite, IRandom& random, BlinkTimer& blink,
-               const HudLayout& layout, const ScreenMode& mode);
+  PlayRenderer(const GameState& state, GameAssets& assets, ISprite& sprite, IRandom& random,
+               BlinkTimer& blink, const HudLayout& layout, const ScreenMode& mode);
 
   // Draws and presents one frame.
   void RenderFrame();
   // A game starts: the background texture's sway starts afresh.
   void ResetBackground();
   // A special cube's landing effect: every star animation starts at its first frame.
-  void OnLandingEffect(int Kind) override;
+  void OnLandingEffect(CellKind Kind) override;
+  // A line of capitals, digits and spaces above the name on the game-over panel; empty: none.
+  void SetNotice(std::string text) { notice_ = std::move(text); }
 
   const FrameCounts& LastFrame() const { return last_; }
+  // What the screen shows: the rules and the game loop change it through this.
+  ScreenState& Screen() { return v_; }
 
  private:
   void Prologue();
@@ -77,17 +83,19 @@ class PlayRenderer final : public IGameEvents {
   const LevelRec& LevelRow() const;
   // One cube of kind k: plain kinds plainly, special kinds spinning (when
   // spin) with the special box over them.
-  void DrawCube(int k, const D3DVECTOR& p, bool spin);
+  void DrawCube(CellKind k, const D3DVECTOR& p, bool spin);
   // The same cube turned by TurnAngle about the world origin.
-  void DrawTurnedCube(int k, const D3DVECTOR& p);
+  void DrawTurnedCube(CellKind k, const D3DVECTOR& p);
   // Opaque draws wait in a queue and go out nearest first when a see-through
   // draw or a draw of another kind comes, or the 3D passes end: depth testing
   // then skips most hidden pixels, and the picture is the same as drawing in
   // order, because opaque draws between two see-through ones may come in any order.
-  void Display(XObject& object, int tex, int kind, const D3DVECTOR& p, float angleY, int rotAxis);
+  // kind: the cube kind whose see-through flag applies, Empty for none;
+  // spinY: degrees about the vertical axis.
+  void DrawMesh(XObject& object, int tex, CellKind kind, const D3DVECTOR& p, float spinY = 0);
   void FlushOpaque();
-  void QDisplay(XObject& object, int tex, int kind, float yaw, const D3DVECTOR& p);
-  std::uint32_t Alpha(int kind) const;
+  void DrawTurned(XObject& object, int tex, CellKind kind, float yaw, const D3DVECTOR& p);
+  std::uint32_t Alpha(CellKind kind) const;
   void Counted(XObject& object);
   // Scaled by ScreenRatio both ways unless scaleY is given.
   void Sprite(ScreenObject& image, const RECT& source, float x, float y, std::uint32_t colour = 0xFFFFFFFF,
@@ -98,7 +106,10 @@ class PlayRenderer final : public IGameEvents {
   void Number(int value, int width, const std::array<RECT, 10>& table, Position position,
               std::uint32_t colour = 0xFFFFFFFF);
 
-  GameState& s_;
+  bool Shown(Display part) const { return v_[part]; }
+
+  const GameState& s_;
+  ScreenState v_;
   GameAssets& a_;
   IDevice& device_;
   ISprite& sprite_;
@@ -109,14 +120,12 @@ class PlayRenderer final : public IGameEvents {
   FrameCounts counts_, last_;
   struct OpaqueDraw {
     XObject* Object;
-    int Tex;
-    D3DVECTOR Position;
-    float AngleY;
-    int RotAxis;
+    XDraw Draw;
     float Depth;  // along the view
   };
   std::vector<OpaqueDraw> opaque_;
   D3DMATRIX view_{};
+  std::string notice_;
 };
 
 }  // namespace quarnix

@@ -1,11 +1,12 @@
 #pragma once
 // The game's 13 effects and 14 music tracks, made into sound buffers from the
-// wave files of the Wave folder and handed to the sound player by number.
+// wave files of the Wave folder (the file table names them) and handed to the
+// sound player by number.
 
 #include <filesystem>
 #include <memory>
-#include <string_view>
 
+#include "content/GameFiles.h"
 #include "core/FixedArray.h"
 #include "core/SoundBuffer.h"
 #include "game/SoundPlayer.h"
@@ -13,19 +14,14 @@
 
 namespace quarnix {
 
-// Wave file names without the extension: effect 1..13, music track 1..14.
-std::string_view WaveName(int No);
-std::string_view MusicName(int No);
-inline constexpr const char* WavExt = ".WAV";
-
 // Owns the buffers the player points at.
 struct SoundBank {
-  FixedArray<std::unique_ptr<ISoundBuffer>, WaveCount> Waves;
-  FixedArray<std::unique_ptr<ISoundBuffer>, MusicCount> Music;
+  FixedArray<std::unique_ptr<ISoundBuffer>, EffectCount> Waves;
+  FixedArray<std::unique_ptr<ISoundBuffer>, MusicCount> Tracks;
 };
 
-// When player.SoundOn is 1: every effect, then every track, from
-// WavePath/<name>.WAV into bank and player (a buffer made again replaces the
+// When player.SoundOn is 1: every effect, then every track, from their wave
+// files in WavePath into bank and player (a buffer made again replaces the
 // old one). The first file that cannot be made into a buffer throws (from the
 // sound system) and ends the set-up there: the buffers after it keep what
 // they had. Otherwise nothing is opened.

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cmath>
+#include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 
@@ -17,6 +19,31 @@ namespace {
 constexpr int FileLength = 100;
 // Where bindings 1..7 sit among the filler.
 constexpr std::array<int, 7> BindingAt{12, 23, 45, 51, 68, 79, 91};
+
+bool SumHolds(const CodedArray<FileLength>& image) {
+  return CodedSum(image, FileLength - 1) == image(FileLength);
+}
+
+// The bindings stored in the image; nothing when they are no set the game can use.
+std::optional<GameKeys> DecodeBindings(const CodedArray<FileLength>& image) {
+  GameKeys keys;
+  try {
+    for (int i = 1; i <= 7; ++i) keys(i) = static_cast<unsigned char>(DecodeChar(image(BindingAt[i - 1])));
+  } catch (const DecodeError&) {
+    return std::nullopt;
+  }
+  if (!BindingsValid(keys)) return std::nullopt;
+  return keys;
+}
+
+// What keeps a file from being read back as the player's bindings.
+std::optional<std::string> ControlsProblem(std::span<const std::uint8_t> bytes) {
+  const auto image = CodedFromBytes<FileLength>(bytes);
+  if (!image) return "it is not " + std::to_string(4 * FileLength) + " bytes long";
+  if (!SumHolds(*image)) return "its sum does not match";
+  if (!DecodeBindings(*image)) return "its bindings are no usable keys";
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -53,7 +80,9 @@ void SaveControls(const std::filesystem::path& file, const GameKeys& GameKey, IR
   for (int i = 1; i <= 7; ++i)
     image(BindingAt[i - 1]) = EncodeChar(std::string(1, static_cast<char>(GameKey(i))), random);
   image(FileLength) = CodedSum(image, FileLength - 1);
-  WriteFileAtomic(ResolveFile(file), CodedBytes(image));
+  const std::filesystem::path target = ResolveFile(file);
+  SetAsideUnreadable(target, 4 * FileLength, ControlsProblem);
+  WriteFileAtomic(target, CodedBytes(image));
 }
 
 void ReadControls(const std::filesystem::path& file, GameKeys& GameKey, IRandom& random) {
@@ -64,17 +93,8 @@ void ReadControls(const std::filesystem::path& file, GameKeys& GameKey, IRandom&
     return;
   }
   const auto image = CodedFromBytes<FileLength>(ReadFileBytes(*found, 4 * FileLength + 1));
-  if (!image || CodedSum(*image, FileLength - 1) != (*image)(FileLength))
-    LogEvent(found->parent_path(), ControlsReadError);
-
-  GameKeys keys;
-  try {
-    for (int i = 1; i <= 7; ++i) keys(i) = static_cast<unsigned char>(DecodeChar((*image)(BindingAt[i - 1])));
-  } catch (const DecodeError&) {
-    GameKey = DefaultGameKeys();
-    return;
-  }
-  GameKey = BindingsValid(keys) ? keys : DefaultGameKeys();
+  if (!image || !SumHolds(*image)) LogEvent(found->parent_path(), ControlsReadError);
+  GameKey = DecodeBindings(*image).value_or(DefaultGameKeys());
 }
 
 }  // namespace quarnix

@@ -13,7 +13,10 @@ namespace quarnix {
 inline constexpr const char* ControlsFileName = "CT.dat";
 inline constexpr const char* ControlsReadError = "Control File Reading Error.";
 
-// Bindings 1..7: left, right, up, down, drop, turn, camera.
+// The seven bindings, numbered as the file stores them.
+enum class Binding { Left = 1, Right, Up, Down, Drop, Turn, Camera };
+
+// The key code of each binding: GameKey(Binding::Drop).
 using GameKeys = FixedArray<int, 7>;
 
 // Left, Right, Up, Down, Space, "Z", "A".
@@ -32,8 +35,9 @@ bool BindingsValid(const GameKeys& keys);
 void ReadControls(const std::filesystem::path& file, GameKeys& GameKey, IRandom& random);
 
 // Writes the bindings with fresh filler. Refuses (std::invalid_argument, nothing
-// written) a set that ReadControls would not give back. The old file stays
-// whole if the save fails.
+// written) a set that ReadControls would not give back. A file there that does
+// not read back as bindings is first set aside (SetAsideUnreadable). The old
+// file stays whole if the save fails.
 void SaveControls(const std::filesystem::path& file, const GameKeys& GameKey, IRandom& random);
 
 }  // namespace quarnix

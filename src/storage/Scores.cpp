@@ -1,6 +1,8 @@
 #include "storage/Scores.h"
 
 #include <algorithm>
+#include <optional>
+#include <span>
 
 #include "core/Files.h"
 #include "storage/EventFile.h"
@@ -31,6 +33,33 @@ std::string Digits(std::int32_t value, std::int32_t max, int width) {
   return std::string(static_cast<std::size_t>(width) - text.size(), '0') + text;
 }
 
+// The 660 characters of the records; DecodeError for a value that codes none.
+std::string DecodeText(const ScoreFile& image) {
+  std::string text;
+  text.reserve(TextLength);
+  for (int i = 1; i <= TextLength; ++i) text += DecodeChar(image(i));
+  return text;
+}
+
+bool SumHolds(const ScoreFile& image) { return CodedSum(image, TextLength) == image(SumAt); }
+
+// What keeps a file from being read back as a table.
+std::optional<std::string> ScoresProblem(std::span<const std::uint8_t> bytes) {
+  const auto image = CodedFromBytes<SumAt>(bytes);
+  if (!image) return "it is not " + std::to_string(4 * SumAt) + " bytes long";
+  // Written from a list that never held a result: nothing in it to keep.
+  const bool neverFilled =
+      std::all_of(image->begin(), image->begin() + TextLength, [](auto v) { return v == 0; });
+  if (neverFilled && SumHolds(*image)) return std::nullopt;
+  try {
+    DecodeText(*image);
+  } catch (const DecodeError& e) {
+    return e.what();
+  }
+  if (!SumHolds(*image)) return "its sum does not match";
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::string StoredName(std::string_view name) {
@@ -47,13 +76,12 @@ void ReadScores(const std::filesystem::path& file, ScoreBook& book, IRandom& ran
     return;
   }
   const auto image = CodedFromBytes<SumAt>(ReadFileBytes(*found, 4 * SumAt + 1));
-  if (!image || CodedSum(*image, TextLength) != (*image)(SumAt))
-    LogEvent(found->parent_path(), ScoresReadError);
+  if (!image) LogEvent(found->parent_path(), ScoresReadError);
+  // Decoded before the sum is checked: a value that codes no character abandons
+  // the read (the list stays as it was, the game goes on) even when the sum is wrong too.
+  const std::string text = DecodeText(*image);
+  if (!SumHolds(*image)) LogEvent(found->parent_path(), ScoresReadError);
   book.File = *image;
-
-  std::string text;
-  text.reserve(TextLength);
-  for (int i = 1; i <= TextLength; ++i) text += DecodeChar((*image)(i));
 
   for (int r = 1; r <= TableLength; ++r) {
     const std::string_view record = std::string_view(text).substr((r - 1) * RecordLength, RecordLength);
@@ -78,7 +106,9 @@ void SaveScores(const std::filesystem::path& file, ScoreBook& book, IRandom& ran
   }
   image(SumAt) = CodedSum(image, TextLength);
   image(SaveCountAt) = static_cast<std::int32_t>(static_cast<std::uint32_t>(image(SaveCountAt)) + 1u);
-  WriteFileAtomic(ResolveFile(file), CodedBytes(image));
+  const std::filesystem::path target = ResolveFile(file);
+  SetAsideUnreadable(target, 4 * SumAt, ScoresProblem);
+  WriteFileAtomic(target, CodedBytes(image));
   book.File = image;
 }
 
@@ -97,6 +127,12 @@ void RankScores(ScoreTable& ScoreList) {
 
 bool ResultQualifies(const ScoreTable& ScoreList, std::int32_t score) {
   return score >= 1 && score >= ScoreList(TableLength).Score;
+}
+
+void PutInRankOrder(ScoreTable& ScoreList) {
+  const ScoreTable ranked = ScoreList;
+  for (const ScoreRec& e : ranked)
+    if (e.Rank >= 1) ScoreList(e.Rank) = e;
 }
 
 void InsertResult(ScoreTable& ScoreList, std::string_view name, std::int32_t score, std::int32_t level) {

@@ -50,15 +50,20 @@ struct ScoreBook {
 std::string StoredName(std::string_view name);
 
 // Reads entries 1..20 (each ranked by its place) from the file. A missing file
-// is created from the current list (SaveScores). A damaged file (wrong size or
-// sum) is reported with LogEvent in the file's folder, which ends the program.
-// A value that codes no character throws DecodeError and leaves the list as it
-// was. Throws std::runtime_error when the file cannot be read or created.
+// is created from the current list (SaveScores). A file of the wrong size is
+// reported with LogEvent in the file's folder, which ends the program. The
+// records are decoded before the sum is checked: a value that codes no
+// character throws DecodeError and leaves the list and the image as they were;
+// then a wrong sum goes to LogEvent. Throws std::runtime_error when the file
+// cannot be read or created.
 void ReadScores(const std::filesystem::path& file, ScoreBook& book, IRandom& random);
 
 // Writes the entries ranked 1..20 into the image and the image to the file,
 // counting the save. Scores and levels beyond what the digits hold are stored
-// as the largest they can show. On failure the file and the image are unchanged.
+// as the largest they can show. A file there that does not read back as a
+// table (a result would replace the player's other results) is first set
+// aside (SetAsideUnreadable). On failure the image is unchanged and so is the
+// file, unless it was set aside.
 void SaveScores(const std::filesystem::path& file, ScoreBook& book, IRandom& random);
 
 // Ranks entries 1..21 by score, best first; of equal scores the entry with the
@@ -67,6 +72,10 @@ void RankScores(ScoreTable& ScoreList);
 
 // Whether a game's result enters the table: above 0 and at least the 20th score.
 bool ResultQualifies(const ScoreTable& ScoreList, std::int32_t score);
+
+// Moves every ranked entry to the index of its rank, as a table read back from
+// its file holds them.
+void PutInRankOrder(ScoreTable& ScoreList);
 
 // Puts the result into entry 21 (name as StoredName gives it) and ranks.
 void InsertResult(ScoreTable& ScoreList, std::string_view name, std::int32_t score, std::int32_t level);

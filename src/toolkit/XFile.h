@@ -92,11 +92,13 @@ struct XFileContent {
   XMesh Mesh;         // triangles grouped by material id
 };
 
-// Reads a whole X file from memory or from disk. Throws XFileError.
+// Reads a whole X file from memory or from disk. Throws XFileError, also for a
+// file that is not a regular file or longer than kXFileMaxBytes (unread).
 XFileContent ReadXFile(std::span<const std::uint8_t> bytes);
 XFileContent LoadXFileContent(const std::filesystem::path& path);
 
 // Limits that keep a hostile file from exhausting memory or the stack.
+inline constexpr std::size_t kXFileMaxBytes = 64u << 20;      // the file itself (a million vertices in text)
 inline constexpr std::size_t kXFileMaxInflated = 256u << 20;  // bytes after decompression
 inline constexpr int kXFileMaxDepth = 64;                     // nested data objects
 
@@ -115,8 +117,9 @@ struct XWriteOptions {
 // value that is not finite, a name that is not a valid identifier).
 std::vector<std::uint8_t> WriteXFile(const XMesh& mesh, XFileFormat format,
                                      const XWriteOptions& options = {});
-// Writes through a temporary file in the same folder and renames it, so a
-// failed save leaves an existing file whole.
+// Saves through WriteFileAtomic: a failed save leaves an existing file whole,
+// a link is written through, and only a regular file is replaced (XFileError
+// otherwise).
 void SaveXFileMesh(const std::filesystem::path& path, const XMesh& mesh, XFileFormat format,
                    const XWriteOptions& options = {});
 

@@ -11,10 +11,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <memory>
 
+#include "core/Files.h"
 #include "toolkit/XFile.h"
 #include "toolkit/XFileMszip.h"
 
@@ -869,10 +869,12 @@ XFileContent ReadXFile(std::span<const std::uint8_t> bytes) {
 }
 
 XFileContent LoadXFileContent(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw XFileError(path.string() + ": cannot open the file");
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw XFileError(path.string() + ": cannot read the file");
+  std::vector<std::uint8_t> bytes;
+  try {
+    bytes = ReadWholeFile(path, kXFileMaxBytes, "an X file");
+  } catch (const std::runtime_error& e) {
+    throw XFileError(e.what());
+  }
   try {
     return ReadXFile(bytes);
   } catch (const XFileError& e) {

@@ -5,9 +5,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <string_view>
 
+#include "core/Files.h"
 #include "toolkit/XFile.h"
 #include "toolkit/XFileMszip.h"
 
@@ -428,25 +428,10 @@ std::vector<std::uint8_t> WriteXFile(const XMesh& mesh, XFileFormat format, cons
 void SaveXFileMesh(const std::filesystem::path& path, const XMesh& mesh, XFileFormat format,
                    const XWriteOptions& options) {
   const std::vector<std::uint8_t> bytes = WriteXFile(mesh, format, options);
-  std::filesystem::path temp = path;
-  temp += ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw XFileError(temp.string() + ": cannot create the file");
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      std::filesystem::remove(temp, ignored);
-      throw XFileError(temp.string() + ": cannot write the file");
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    std::filesystem::remove(temp, ec);
-    throw XFileError(path.string() + ": cannot replace the file");
+  try {
+    WriteFileAtomic(path, bytes);
+  } catch (const std::runtime_error& e) {
+    throw XFileError(e.what());
   }
 }
 

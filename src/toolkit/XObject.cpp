@@ -4,6 +4,7 @@
 #include <bit>
 #include <climits>
 #include <cstring>
+#include <iostream>
 #include <stdexcept>
 #include <utility>
 
@@ -21,11 +22,16 @@ namespace {
 
 constexpr int FailureExitCode = 1;
 
-// A loader that cannot go on: the player sees why, then the program ends.
-[[noreturn]] void ShowAndEnd(const std::string& what, const std::filesystem::path& fileName) {
+// A loader that cannot go on: the reader's reason (file, position, what) goes
+// to stderr, the player sees the loader's message, then the program ends.
+[[noreturn]] void ShowAndEnd(const std::string& what, const std::filesystem::path& fileName,
+                             const std::string& reason) {
+  std::cerr << "quarnix: " << reason << '\n';
   ShowMessageBox("Quarnix", what + "\"" + fileName.string() + "\"");
   EndProgram(FailureExitCode);
 }
+
+std::string NoSuchFile(const std::filesystem::path& fileName) { return fileName.string() + ": no such file"; }
 
 // The vertex buffer locked for the life of the guard.
 class VertexLock {
@@ -57,11 +63,11 @@ XObject::XObject(IDevice& device, const BitmapResources& resources)
 
 // --- Loading -----------------------------------------------------------------
 
-bool XObject::LoadXFile(const std::filesystem::path& FileName, int FromResource,
+void XObject::LoadXFile(const std::filesystem::path& FileName, int FromResource,
                         const std::string& TextureName, D3DCOLOR ColorKey, int Format, int TextureCount) {
   const char* const ObjFileError = "Error loading Obj-File: ";
   const auto found = FindFile(FileName);
-  if (!found) ShowAndEnd(ObjFileError, FileName);
+  if (!found) ShowAndEnd(ObjFileError, FileName, NoSuchFile(FileName));
 
   // Everything is built aside and taken over only when all of it worked.
   std::unique_ptr<IMesh> mesh;
@@ -98,10 +104,10 @@ bool XObject::LoadXFile(const std::filesystem::path& FileName, int FromResource,
       }
       mesh = device_->CreateMesh(std::move(x.Vertices), std::move(x.Indices), std::move(x.Attributes));
     }
-  } catch (const std::exception&) {
-    ShowAndEnd(ObjFileError, FileName);
+  } catch (const std::exception& e) {
+    ShowAndEnd(ObjFileError, FileName, e.what());
   }
-  if (noMesh) ShowAndEnd("Error loading Mesh-File: ", FileName);
+  if (noMesh) ShowAndEnd("Error loading Mesh-File: ", FileName, found->string() + ": the file holds no mesh");
   (void)Format;  // every texture is 32-bit with alpha
 
   Mesh_ = std::move(mesh);
@@ -112,36 +118,40 @@ bool XObject::LoadXFile(const std::filesystem::path& FileName, int FromResource,
   NumVertices_ = Mesh_->GetNumVertices();
   Vertices_.assign(static_cast<std::size_t>(NumVertices_) + 1, D3DVERTEX{});
   PosX_ = PosY_ = PosZ_ = 0;
-  return true;
 }
 
 // --- Drawing -----------------------------------------------------------------
 
 void XObject::DisplayXfile(int TexIndex, std::uint32_t AlphaBlend, float Scale, float X, float Y, float Z,
                            float AngleX, float AngleY, float AngleZ, int RotAxis) {
-  PosX_ = X;
-  PosY_ = Y;
-  PosZ_ = Z;
-  AngleX_ = AngleX;
-  AngleY_ = AngleY;
-  AngleZ_ = AngleZ;
+  DisplayXfile(XDraw{
+      TexIndex, AlphaBlend, Scale, {X, Y, Z}, AngleX, AngleY, AngleZ, static_cast<RotationAxis>(RotAxis)});
+}
+
+void XObject::DisplayXfile(const XDraw& d) {
+  PosX_ = d.Position.x;
+  PosY_ = d.Position.y;
+  PosZ_ = d.Position.z;
+  AngleX_ = d.AngleX;
+  AngleY_ = d.AngleY;
+  AngleZ_ = d.AngleZ;
   D3DMATRIX world = D3DXMatrixIdentity();
-  switch (RotAxis) {
-    case 1:
+  switch (d.Axis) {
+    case RotationAxis::X:
       world = D3DXMatrixMultiply(world, D3DXMatrixRotationX(DegreesToRadians(AngleX_)));
       break;
-    case 2:
+    case RotationAxis::Y:
       world = D3DXMatrixMultiply(world, D3DXMatrixRotationY(DegreesToRadians(AngleY_)));
       break;
-    case 3:
+    case RotationAxis::Z:
       world = D3DXMatrixMultiply(world, D3DXMatrixRotationZ(DegreesToRadians(AngleZ_)));
       break;
-    default:
+    default:  // none, or a number that names no axis
       break;
   }
-  world = D3DXMatrixMultiply(world, D3DXMatrixTranslation(X, Y, Z));
-  WorldMatrix_ = D3DXMatrixMultiply(world, D3DXMatrixScaling(Scale, Scale, Scale));
-  Draw(TexIndex, AlphaBlend);
+  world = D3DXMatrixMultiply(world, D3DXMatrixTranslation(d.Position.x, d.Position.y, d.Position.z));
+  WorldMatrix_ = D3DXMatrixMultiply(world, D3DXMatrixScaling(d.Scale, d.Scale, d.Scale));
+  Draw(d.TexIndex, d.AlphaBlend);
 }
 
 void XObject::QDisplayXfile(int TexIndex, std::uint32_t AlphaBlend, float Scale, float Yaw, float Pitch,
@@ -281,16 +291,19 @@ void XObject::SaveMesh(const std::filesystem::path& FileName) const {
 void XObject::LoadMesh(const std::filesystem::path& FileName) {
   const char* const DataFileError = "Error loading Obj-Data-File: ";
   const auto found = FindFile(FileName);
-  if (!found) ShowAndEnd(DataFileError, FileName);
+  if (!found) ShowAndEnd(DataFileError, FileName, NoSuchFile(FileName));
   std::vector<std::uint8_t> bytes;
   try {
-    bytes = ReadFileBytes(*found);
-  } catch (const std::exception&) {
-    ShowAndEnd(DataFileError, FileName);
+    bytes = ReadWholeFile(*found, kXFileMaxBytes, "a vertex file");
+  } catch (const std::exception& e) {
+    ShowAndEnd(DataFileError, FileName, e.what());
   }
   // A file too short for the mesh would leave SetMeshVertex reading past the copy.
   const std::size_t records = bytes.size() / sizeof(D3DVERTEX);
-  if (records < static_cast<std::size_t>(NumVertices_)) ShowAndEnd(DataFileError, FileName);
+  if (records < static_cast<std::size_t>(NumVertices_))
+    ShowAndEnd(DataFileError, FileName,
+               found->string() + ": " + std::to_string(records) + " vertices, fewer than the mesh's " +
+                   std::to_string(NumVertices_));
   Vertices_.assign(records, D3DVERTEX{});
   if (records > 0) std::memcpy(Vertices_.data(), bytes.data(), records * sizeof(D3DVERTEX));
 }

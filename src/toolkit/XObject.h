@@ -26,6 +26,20 @@ namespace quarnix {
 // pi/180 in double precision, rounded to single.
 float DegreesToRadians(float degrees);
 
+// The axis DisplayXfile turns an object about; the numbers are its RotAxis argument.
+enum class RotationAxis { None = 0, X = 1, Y = 2, Z = 3 };
+
+// One DisplayXfile draw with every value named, for call sites:
+//   object.DisplayXfile({.TexIndex = 3, .Position = {0, 8, 0}, .AngleX = 5, .Axis = RotationAxis::X});
+struct XDraw {
+  int TexIndex = 0;
+  std::uint32_t AlphaBlend = 0;  // 1: added onto what is drawn (see-through)
+  float Scale = 1.0f;
+  D3DVECTOR Position{};
+  float AngleX = 0, AngleY = 0, AngleZ = 0;  // degrees
+  RotationAxis Axis = RotationAxis::None;
+};
+
 class XObject {
  public:
   explicit XObject(IDevice& device, const BitmapResources& resources = ProgramResources());
@@ -43,8 +57,9 @@ class XObject {
   // "Error loading Obj-File: " (or "Error loading Mesh-File: " for a file
   // without a mesh) with the quoted name and ends the program through
   // EndProgram; it never returns then. A mesh without materials gets one plain
-  // white material so that it can be drawn at all.
-  bool LoadXFile(const std::filesystem::path& FileName, int FromResource, const std::string& TextureName,
+  // white material so that it can be drawn at all. The reader's reason for a
+  // failure (file, position, what) goes to stderr before the message.
+  void LoadXFile(const std::filesystem::path& FileName, int FromResource, const std::string& TextureName,
                  D3DCOLOR ColorKey, int Format, int TextureCount);
 
   // Rotation about one axis (RotAxis 1 x, 2 y, 3 z, else none), then the move
@@ -52,6 +67,7 @@ class XObject {
   // position too).
   void DisplayXfile(int TexIndex, std::uint32_t AlphaBlend, float Scale, float X, float Y, float Z,
                     float AngleX, float AngleY, float AngleZ, int RotAxis);
+  void DisplayXfile(const XDraw& Draw);
   // Scale about the origin, yaw/pitch/roll about Centre, then Translation.
   void QDisplayXfile(int TexIndex, std::uint32_t AlphaBlend, float Scale, float Yaw, float Pitch, float Roll,
                      const D3DVECTOR& Centre, const D3DVECTOR& Translation);

@@ -50,7 +50,7 @@ TEST_F(GameEndTest, YesAtThePromptEntersTheTypedName) {
   const std::int32_t saves = book.File(661);
   EXPECT_EQ(QuitWith(5, 2, {'A', 'B', KeyBack, 'C', KeyEnter}), GameEnd::Quit);
   EXPECT_TRUE(s.NameEntryOn);
-  EXPECT_FLOAT_EQ(s.NameCursorX, 317.0f + 2 * 15.0f);  // the slot after "AC"
+  EXPECT_EQ(s.NameLength, 2);  // the cursor stands after "AC"
   const ScoreBook back = ReadBack();
   EXPECT_EQ(back.ScoreList(1).Name, Padded("AC"));
   EXPECT_EQ(back.ScoreList(1).Score, 7);  // cleared cubes and the chain bonus
@@ -77,6 +77,17 @@ TEST_F(GameEndTest, AResultEqualToTheLastPlaceEntersAboveIt) {
   for (int r = 1; r <= 20; ++r) EXPECT_NE(back.ScoreList(r).Name, Padded("OLD20"));
 }
 
+TEST_F(GameEndTest, AResultTheFileDoesNotTakeIsToldOnThePanelUntilEnter) {
+  std::filesystem::remove(file);
+  std::filesystem::create_directory(file);  // nothing can be saved in its place
+  EXPECT_EQ(QuitWith(5, 0, {'A', KeyEnter, 'B', KeyEnter}), GameEnd::Quit);
+  EXPECT_GT(renderer.NoticeFrames, 0);
+  EXPECT_EQ(renderer.Notice, "");
+  EXPECT_EQ(s.GameName(2), 32);  // the panel no longer took a name
+  EXPECT_EQ(book.ScoreList(1).Name, Padded("A"));
+  EXPECT_TRUE(std::filesystem::is_directory(file));
+}
+
 TEST_F(GameEndTest, ResultsBelowTheTableOrOfZeroAreNotEntered) {
   const std::string empty = ReadText(file);
   EXPECT_EQ(QuitWith(0, 0, {'A', KeyEnter}), GameEnd::Quit);
@@ -98,7 +109,7 @@ TEST_F(GameEndTest, TheNameStopsAtTwentySixCharactersAndTheFieldSpins) {
   keys.push_back(KeyEnter);
   EXPECT_EQ(QuitWith(1, 0, keys), GameEnd::Quit);
   EXPECT_EQ(ReadBack().ScoreList(1).Name, std::string(25, 'Q') + "Z");
-  EXPECT_FLOAT_EQ(s.NameCursorX, 317.0f + 25 * 15.0f);  // the cursor stays on the last slot
-  EXPECT_TRUE(s.GameOverShow && s.FieldSpinShow);
+  EXPECT_EQ(s.NameLength, GameNameLength);  // the 27th character replaced the 26th
+  EXPECT_TRUE(s.GameOverShow && shown[Display::FieldSpinShow]);
   EXPECT_GT(s.TurnAngle, 0.05f * 31);  // a turn step per frame, a frame per key at least
 }

@@ -24,7 +24,7 @@ Cells PieceCells(const GameState& s) {
   Cells cells;
   for (int x = 1; x <= MaxFieldX; ++x)
     for (int y = 1; y <= MaxFieldY; ++y)
-      if (s.NowCube(x, y) > 0) cells.insert({x, y});
+      if (IsCube(s.NowCube(x, y))) cells.insert({x, y});
   return cells;
 }
 
@@ -40,10 +40,10 @@ TEST_F(LoopTest, StartPauseThenLevelOneAnnouncedWithItsMusic) {
   std::int64_t announced = -1, musicAt = -1;
   int tracksDuringAnnouncement = 0;
   probe.onFrame = [&] {
-    if (s.LevelShow) {
+    if (shown[Display::LevelShow]) {
       if (announced < 0) announced = s.FrameTime;
       for (auto& m : music) tracksDuringAnnouncement += m.Playing();
-      EXPECT_FALSE(s.PieceShow);
+      EXPECT_FALSE(shown[Display::PieceShow]);
     } else if (announced >= 0) {
       musicAt = s.FrameTime;
       CloseWindow();
@@ -55,35 +55,41 @@ TEST_F(LoopTest, StartPauseThenLevelOneAnnouncedWithItsMusic) {
   EXPECT_GE(musicAt - announced, 3000);
   EXPECT_LT(musicAt - announced, 3000 + 2 * 15);
   EXPECT_EQ(tracksDuringAnnouncement, 0);
-  const RecordingSoundBuffer& track = music[s.LevelTable(1).MusicNo - 1];
+  const RecordingSoundBuffer& track = music(s.LevelTable(1).MusicNo);
   EXPECT_TRUE(track.Playing());
   EXPECT_TRUE(track.Looping());
   EXPECT_EQ(track.Volume(), -500 - 300);  // music step 9 takes 3 dB off
   int playing = 0;
   for (auto& m : music) playing += m.Playing();
   EXPECT_EQ(playing, 1);
-  EXPECT_EQ(waves[Effect::OkBuildMove - 1].Plays(), 1);
-  EXPECT_EQ(waves[Effect::OkBuildMove - 1].Volume(), -200 - 300);
+  EXPECT_EQ(waves(Effect::OkBuildMove).Plays(), 1);
+  EXPECT_EQ(waves(Effect::OkBuildMove).Volume(), -200 - 300);
   EXPECT_EQ(renderer.BackgroundResets, 1);
-  EXPECT_TRUE(s.PieceShow && s.PlayShow && s.HudShow && !s.StartShow);
+  EXPECT_TRUE(shown[Display::PieceShow] && shown[Display::PlayShow] && shown[Display::HudShow] &&
+              !shown[Display::StartShow]);
 }
 
-TEST_F(LoopTest, WithoutKeysThePieceFallsALayerEveryTwoSeconds) {
-  std::vector<std::int64_t> steps;  // the start of play, then every layer the piece fell
-  int z = SpawnLayer;
+// From the start of the tick counter, and from just before its wrap at 2^32 ms.
+class DropTiming : public LoopTest, public ::testing::WithParamInterface<std::uint32_t> {};
+INSTANTIATE_TEST_SUITE_P(ClockStarts, DropTiming, ::testing::Values(0u, 0xFFFFFFFFu - 6000));
+
+TEST_P(DropTiming, WithoutKeysThePieceFallsALayerEveryTwoSeconds) {
+  clock = VirtualClock(GetParam());
+  std::vector<std::uint32_t> steps;  // the start of play, then every layer the piece fell
+  int z = 0, start = 0;
   probe.onFrame = [&] {
-    if (!s.LevelShow && steps.empty()) return;  // start pause
-    if (steps.empty()) steps.push_back(s.LastDropTime);
+    if (!shown[Display::LevelShow] && steps.empty()) return;  // start pause
+    if (steps.empty()) steps.push_back(s.LastDropTime), start = z = s.NowCubeZ;
     if (s.NowCubeZ < z) steps.push_back(s.FrameTime);
     z = s.NowCubeZ;
     if (s.LandFlag) CloseWindow();
   };
   EXPECT_THROW(loop.PlayGame(), QuitRequest);
-  ASSERT_EQ(steps.size(), 1u + SpawnLayer - 1);  // down to the floor of the empty field
+  ASSERT_EQ(steps.size(), 1u + start - 1);  // down to the floor of the empty field
   for (std::size_t i = 1; i < steps.size(); ++i) {
     // The first frame past the interval drops.
-    EXPECT_GT(steps[i] - steps[i - 1], 2000) << i;
-    EXPECT_LE(steps[i] - steps[i - 1], 2000 + 15) << i;
+    EXPECT_GT(steps[i] - steps[i - 1], 2000u) << i;
+    EXPECT_LE(steps[i] - steps[i - 1], 2000u + 15) << i;
   }
 }
 
@@ -151,9 +157,9 @@ TEST_F(LoopTest, BindingsMoveTurnAndSwitchTheCamera) {
   GameState copy;
   probe.onFrame = [&] {
     TapKeys();
-    if (s.TurnShow) {
+    if (shown[Display::TurnShow]) {
       turnAngles.push_back(s.TurnAngle);
-      EXPECT_FALSE(s.PieceShow);
+      EXPECT_FALSE(shown[Display::PieceShow]);
     }
     if (!NormalPlay() || !taps.empty() || held != 0) return;
     const Cells now = PieceCells(s);
@@ -206,13 +212,13 @@ TEST_F(LoopTest, BindingsMoveTurnAndSwitchTheCamera) {
 }
 
 TEST_F(LoopTest, TheDropIntervalChangesOnlyAfterAClearPassAndTheDropKeyFallsEveryFrame) {
-  BotKeyDriver bot(s, keys, source, DefaultGameKeys(), 5);
+  BotKeyDriver bot(s, shown, keys, source, DefaultGameKeys(), 5);
   bot.SetMaxPieces(150);
   loop.AddObserver(&bot);
   std::int64_t expected = 2000;  // until the first clear
   int removals = 0, levelsSeen = 0, samples = 0, wrong = 0;
   std::string firstWrong;
-  probe.onLanding = [&](const LandingResult& step, int) {
+  probe.onLanding = [&](const LandingResult& step, CellKind) {
     if (!step.Removed) return;
     ++removals;
     const LevelRec& row = s.LevelTable(s.GameLevel);
@@ -246,15 +252,15 @@ TEST_F(LoopTest, AFullFieldEndsTheGameAtThePanel) {
   probe.onFrame = [&] {
     TapKeys();
     if (s.GameOverShow && taps.empty() && held == 0) {
-      musicAtPanel = music[sound.MusicNow - 1].Playing();
+      musicAtPanel = music(*sound.MusicNow).Playing();
       Tap({KeyEnter});
     }
   };
   EXPECT_EQ(loop.PlayGame(), GameEnd::FieldFull);
   EXPECT_EQ(s.MaxHeight, s.FieldSizeZ);
   EXPECT_FALSE(musicAtPanel);
-  EXPECT_FALSE(s.PieceShow || s.PlayShow || s.HudShow);
-  EXPECT_TRUE(s.FieldSpinShow);
+  EXPECT_FALSE(shown[Display::PieceShow] || shown[Display::PlayShow] || shown[Display::HudShow]);
+  EXPECT_TRUE(shown[Display::FieldSpinShow]);
 }
 
 TEST_F(LoopTest, ACloseRequestLeavesTheGameAndThePanel) {

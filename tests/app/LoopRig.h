@@ -34,23 +34,24 @@ class Probe final : public IPlayObserver {
   void OnFrame() override {
     if (onFrame) onFrame();
   }
-  void AfterLandingStep(const LandingResult& step, int special) override {
+  void AfterLandingStep(const LandingResult& step, CellKind special) override {
     if (onLanding) onLanding(step, special);
   }
   std::function<void()> onFrame;
-  std::function<void(const LandingResult&, int)> onLanding;
+  std::function<void(const LandingResult&, CellKind)> onLanding;
 };
 
 class LoopTest : public ::testing::Test {
  protected:
-  LoopTest()
+  // Keys from another source and events from another pump when given (SDL's own).
+  explicit LoopTest(IKeyStateSource* keySource = nullptr, IEventPump* pump = nullptr)
       : s(*state),
         rules(s, random, sound),
-        keys(source),
+        keys(keySource ? *keySource : source),
         scores(book, file, random),
-        loop(rules, sound, keys, gameKey, clock, {renderer, camera, events, scores}) {
-    for (int i = 1; i <= WaveCount; ++i) sound.WaveBuffer(i) = &waves[i - 1];
-    for (int i = 1; i <= MusicCount; ++i) sound.MusicBuffer(i) = &music[i - 1];
+        loop(rules, sound, keys, gameKey, clock, {renderer, camera, pump ? *pump : events, scores, shown}) {
+    for (int i = 1; i <= EffectCount; ++i) sound.WaveBuffer(i) = &waves(i);
+    for (int i = 1; i <= MusicCount; ++i) sound.MusicBuffer(i) = &music(i);
     sound.SoundOn = 1;
     keys.InitKeyTable();
     rules.InitCubePos();
@@ -74,8 +75,8 @@ class LoopTest : public ::testing::Test {
   void Tap(std::initializer_list<int> vks) { taps.insert(taps.end(), vks); }
   // Normal play at the end of a frame: the next pass reads the keys.
   bool NormalPlay() const {
-    return s.PieceShow && !s.LevelShow && !s.QuitShow && !s.GameOverShow && !s.TurnShow && !s.DropFlag &&
-           !s.LandFlag && !s.MatchFlag && !s.ClearFlag;
+    return shown[Display::PieceShow] && !shown[Display::LevelShow] && !s.QuitShow && !s.GameOverShow &&
+           !shown[Display::TurnShow] && !s.DropFlag && !s.LandFlag && !s.MatchFlag && !s.ClearFlag;
   }
   // The program is asked to close at the next frame: PlayGame ends with QuitRequest.
   void CloseWindow() { events.Quit = true; }
@@ -86,8 +87,8 @@ class LoopTest : public ::testing::Test {
   GameState& s;
   Rng random{11};
   SoundPlayer sound;
-  std::array<RecordingSoundBuffer, WaveCount> waves;
-  std::array<RecordingSoundBuffer, MusicCount> music;
+  FixedArray<RecordingSoundBuffer, EffectCount> waves;
+  FixedArray<RecordingSoundBuffer, MusicCount> music;
   GameRules rules;
   VirtualClock clock;
   ScriptedKeySource source;
@@ -97,6 +98,7 @@ class LoopTest : public ::testing::Test {
   NullPlayRenderer renderer;
   RecordingCamera camera;
   ScriptedEventPump events;
+  DisplayFlags shown;
   GameKeys gameKey = DefaultGameKeys();
   GameLoop loop;
   Probe probe;

@@ -97,8 +97,8 @@ class MenuFixture : public ::testing::Test {
     screenME_->CreateEmptyTexture(64, 0);
     keys_.InitKeyTable();
     sound_.SoundOn = 1;
-    for (int i = 1; i <= WaveCount; ++i) sound_.WaveBuffer(i) = &waves_[static_cast<std::size_t>(i - 1)];
-    for (int i = 1; i <= MusicCount; ++i) sound_.MusicBuffer(i) = &music_[static_cast<std::size_t>(i - 1)];
+    for (int i = 1; i <= EffectCount; ++i) sound_.WaveBuffer(i) = &waves_(i);
+    for (int i = 1; i <= MusicCount; ++i) sound_.MusicBuffer(i) = &music_(i);
     gameKey_ = DefaultGameKeys();
     menu_ = std::make_unique<MainMenu>(
         MenuParts{*device_, *sprite_, *font_, *screenME_, *back_, keys_, sound_, state_, gameKey_, scores_,
@@ -124,8 +124,8 @@ class MenuFixture : public ::testing::Test {
     if (!started) menu_->Frame();
     return started;
   }
-  RecordingSoundBuffer& Wave(int i) { return waves_[static_cast<std::size_t>(i - 1)]; }
-  RecordingSoundBuffer& Music(int i) { return music_[static_cast<std::size_t>(i - 1)]; }
+  RecordingSoundBuffer& Wave(Effect i) { return waves_(i); }
+  RecordingSoundBuffer& Track(Music i) { return music_(i); }
   int PlaysOfAnyEffect() const {
     int n = 0;
     for (const auto& w : waves_) n += w.Plays();
@@ -146,8 +146,8 @@ class MenuFixture : public ::testing::Test {
   std::unique_ptr<ScreenObject> screenME_;
   ScriptedKeySource source_;
   Keys keys_{source_};
-  std::array<RecordingSoundBuffer, WaveCount> waves_;
-  std::array<RecordingSoundBuffer, MusicCount> music_;
+  FixedArray<RecordingSoundBuffer, EffectCount> waves_;
+  FixedArray<RecordingSoundBuffer, MusicCount> music_;
   SoundPlayer sound_;
   GameState state_;
   GameKeys gameKey_;
@@ -162,12 +162,12 @@ class MenuFixture : public ::testing::Test {
 
 TEST_F(MenuFixture, CursorWrapsAndEachMoveClicks) {
   Tap(MenuKeyCode::Up);
-  EXPECT_EQ(menu_->MenuItem, 7);
+  EXPECT_EQ(menu_->MenuItem, MenuEntry::Exit);
   Tap(MenuKeyCode::Down);
-  EXPECT_EQ(menu_->MenuItem, 1);
+  EXPECT_EQ(menu_->MenuItem, MenuEntry::Start);
   Tap(MenuKeyCode::Up);
   Tap(MenuKeyCode::Up);
-  EXPECT_EQ(menu_->MenuItem, 6);
+  EXPECT_EQ(menu_->MenuItem, MenuEntry::BestResults);
   // Four moves, four clicks at the cursor volume less three dB for the ninth step.
   const auto& calls = Wave(Effect::OkMenuSelect).Calls();
   EXPECT_EQ(Wave(Effect::OkMenuSelect).Plays(), 4);
@@ -178,6 +178,21 @@ TEST_F(MenuFixture, CursorWrapsAndEachMoveClicks) {
   EXPECT_FLOAT_EQ(bar->translation.y, 144 + 120 + 35 * 5);
   EXPECT_EQ(bar->texture, screenME_->Texture());
   EXPECT_EQ(bar->colour, MenuSheetColour);
+}
+
+TEST_F(MenuFixture, AFrameThatFailsClosesItsSceneAndSpriteBatch) {
+  // A batch left open makes the menu's own Begin fail inside its scene.
+  sprite_->Begin();
+  EXPECT_THROW(menu_->Frame(), std::logic_error);
+  EXPECT_FALSE(device_->InScene());
+  sprite_->End();
+  // A volume step without a picture fails inside the batch.
+  sound_.SoundLevel = 0;
+  source_.Press(40);  // Down: the effect volume
+  EXPECT_THROW(menu_->Frame(), std::out_of_range);
+  source_.Release(40);
+  sound_.SoundLevel = 5;
+  EXPECT_NO_THROW(menu_->Frame());
 }
 
 TEST_F(MenuFixture, FramesKeepTheirFloorAndDrawTheBackground) {
@@ -241,19 +256,19 @@ TEST_F(MenuFixture, VolumeStepsStopAtTheEnds) {
 }
 
 TEST_F(MenuFixture, MusicStepRestartsThePlayingTrack) {
-  sound_.PlayMusic(14, 1, 0);
+  sound_.PlayMusic(Music::Menu, PlayFlag::Looping, 0);
   Tap(MenuKeyCode::Down);
   Tap(MenuKeyCode::Down);  // item 3: music
-  Music(14).ClearCalls();
+  Track(Music::Menu).ClearCalls();
   Tap(MenuKeyCode::Right);  // already 9
-  EXPECT_EQ(Music(14).Plays(), 1);
-  EXPECT_TRUE(Music(14).Calls().empty());
+  EXPECT_EQ(Track(Music::Menu).Plays(), 1);
+  EXPECT_TRUE(Track(Music::Menu).Calls().empty());
   Tap(MenuKeyCode::Left);
   EXPECT_EQ(sound_.MusicLevel, 8);
   // The track starts again, looping, at the new step's volume.
-  ASSERT_EQ(Music(14).Plays(), 2);
-  EXPECT_TRUE(Music(14).Looping());
-  EXPECT_EQ(Music(14).Volume(), -(10 - 8) * 300);
+  ASSERT_EQ(Track(Music::Menu).Plays(), 2);
+  EXPECT_TRUE(Track(Music::Menu).Looping());
+  EXPECT_EQ(Track(Music::Menu).Volume(), -(10 - 8) * 300);
   EXPECT_EQ(sound_.SoundLevel, 9);
 }
 
@@ -262,6 +277,7 @@ TEST_F(MenuFixture, RedefinitionTakesSevenDistinctKeysInDisplayOrderAndSavesThem
   const int clicks = Wave(Effect::OkMenuSelect).Plays();
   Tap(MenuKeyCode::Enter);
   EXPECT_EQ(menu_->DefKeyStep, 1);
+  EXPECT_EQ(events_.Screen, InputScreen::KeyRedefinition);  // a gamepad presses nothing now
   EXPECT_EQ(Wave(Effect::OkMenuSelect).Plays(), clicks + 1);
   EXPECT_EQ(Wave(Effect::OkMenuSelect).Volume(), -1200 - 300);
   // Menu keys can be bound too; 'Q' twice: the second is refused silently.
@@ -277,7 +293,8 @@ TEST_F(MenuFixture, RedefinitionTakesSevenDistinctKeysInDisplayOrderAndSavesThem
   }
   EXPECT_EQ(accepted, 7);
   EXPECT_EQ(menu_->DefKeyStep, 0);
-  EXPECT_EQ(menu_->MenuItem, 4);  // Up was a binding, not a cursor move
+  EXPECT_EQ(events_.Screen, InputScreen::Menu);
+  EXPECT_EQ(menu_->MenuItem, MenuEntry::KeyBindings);  // Up was a binding, not a cursor move
   // Shown order 1, 2, 3, 4, 6, 5, 7: the fifth key pressed turns, the sixth drops.
   const GameKeys expected = [] {
     GameKeys k;
@@ -358,9 +375,9 @@ TEST_F(MenuFixture, HelpPagesTurnBothWays) {
 TEST_F(MenuFixture, EnterOnTheFirstItemStartsAGame) {
   state_.GameScore = 77;
   state_.ChainScore = 5;
-  menu_->MenuItem = 3;
+  menu_->MenuItem = MenuEntry::MusicVolume;
   source_.Press(MenuKeyCode::Enter);  // held from before: Run opens on item 1
-  EXPECT_EQ(menu_->Run(), 1);
+  menu_->Run();
   EXPECT_EQ(state_.GameScore, 0);
   EXPECT_EQ(state_.ChainScore, 0);
   EXPECT_EQ(device_->Presents(), 1);
@@ -468,8 +485,12 @@ TEST_F(IntroFixture, HalvesMeetThenTheTitlePlays) {
   EXPECT_EQ(Wave(Effect::OkOpen).Calls().front(), (Call{Call::SetVolume, -300}));
 }
 
-TEST_F(IntroFixture, ScalesWithTheScreenMode) {
+TEST_F(IntroFixture, ScalesWithTheScreenModeAndRunsAcrossTheTickWrap) {
+  clock_ = VirtualClock(0xFFFFFFFFu - 3000);  // the tick counter wraps halfway
   const auto frames = Run(640, 480, 0.625f);
+  ASSERT_GT(frames.size(), 40u);
+  EXPECT_GE(frames.back().at - frames.front().at, 6000u);
+  EXPECT_LT(frames[frames.size() - 2].at - frames.front().at, 6000u);
   const auto& first = frames.front().draws;
   EXPECT_FLOAT_EQ(first[1].translation.x, 640 - 200 * 0.625f);
   EXPECT_FLOAT_EQ(first[0].translation.y, 240 - 225 * 0.625f);

@@ -39,18 +39,17 @@ std::map<std::string, std::string> Folder(const fs::path& Dir) {
   return Files;
 }
 
-// The 18 meshes in loading order, with the built-in mesh number (0: the marker).
+// The 18 meshes: the game's file, the authoring name, the built-in mesh number (0: the marker).
 struct Stem {
-  const char* Resource;
-  const char* Authoring;
+  std::string Resource, Authoring;
   int Builtin;
 };
-const Stem Stems[] = {{"M1", "BuildPlan", 1},   {"M2", "SelectArea", 0}, {"M3", "Channel", 2},
-                      {"C01", "Red", 3},        {"C02", "Green", 4},     {"C03", "Blue", 5},
-                      {"C04", "Yellow", 6},     {"C05", "4Color", 7},    {"C06", "2x2x2", 8},
-                      {"C07", "ClearLayer", 9}, {"C08", "Diamond", 10},  {"C09", "Tund", 11},
-                      {"C10", "FallCube", 12},  {"C11", "Cross", 13},    {"C12", "SpecialBox", 14},
-                      {"S1", "star1", 15},      {"S2", "star2", 16},     {"S3", "star3", 17}};
+std::vector<Stem> Stems() {
+  std::vector<Stem> s{{std::string(MeshFile(SelectAreaMesh).Stem()), std::string(SelectAreaFileStem), 0}};
+  for (int n = 1; n <= BuiltinMeshCount; ++n)
+    s.push_back({std::string(MeshFile(BuiltinMesh(n).File).Stem()), std::string(BuiltinMesh(n).FileStem), n});
+  return s;
+}
 
 class Generated : public ::testing::Test {
  protected:
@@ -67,9 +66,9 @@ class Generated : public ::testing::Test {
 };
 
 TEST(GameFolderMeshes, EveryFileReadsBackWithTheBuiltInVertices) {
-  for (const Stem& s : Stems) {
+  for (const Stem& s : Stems()) {
     SCOPED_TRACE(s.Resource);
-    const fs::path File = fs::path(QUARNIX_GAME_DIR) / "Data" / (std::string(s.Resource) + ".CAR");
+    const fs::path File = fs::path(QUARNIX_GAME_DIR) / "Data" / (s.Resource + ".CAR");
     const XFileContent Content = LoadXFileContent(File);
     // Binary, as the game's mesh saver writes them, with one mesh and one material.
     EXPECT_EQ(Content.Header.FormatTag, "bin ");
@@ -103,25 +102,25 @@ TEST(GameFolderMeshes, EveryFileReadsBackWithTheBuiltInVertices) {
 TEST_F(Generated, TwoRunsGiveTheSameMeshesUnderBothNames) {
   for (const char* Out : {"a", "b"})
     ASSERT_EQ(Run((Root / Out).string() + " --authoring " + (Root / Out / "authoring").string()), 0);
-  for (const Stem& s : Stems) {
-    const std::string Game = std::string("Data/") + s.Resource + ".CAR";
-    const std::string Authoring = std::string("authoring/") + s.Authoring + ".CAR";
+  for (const Stem& s : Stems()) {
+    const std::string Game = "Data/" + s.Resource + ".CAR";
+    const std::string Authoring = "authoring/" + s.Authoring + ".CAR";
     ASSERT_TRUE(fs::exists(Root / "a" / Game)) << Game;
     ASSERT_TRUE(fs::exists(Root / "a" / Authoring)) << Authoring;
     EXPECT_EQ(Bytes(Root / "a" / Game), Bytes(Root / "b" / Game)) << Game << " differs between runs";
     EXPECT_EQ(Bytes(Root / "a" / Game), Bytes(Root / "a" / Authoring)) << Authoring;
   }
   // The picture run writes no records; those come from their own step.
-  EXPECT_FALSE(fs::exists(Root / "a" / "CT.DAT"));
-  EXPECT_FALSE(fs::exists(Root / "a" / "RD.DAT"));
+  EXPECT_FALSE(fs::exists(Root / "a" / "CT.dat"));
+  EXPECT_FALSE(fs::exists(Root / "a" / "RD.dat"));
 }
 
 TEST_F(Generated, FreshRecordsReadBackWithTheGamesReaders) {
   ASSERT_EQ(Run("--records " + Root.string()), 0);
-  ASSERT_TRUE(fs::exists(Root / "CT.DAT"));
-  ASSERT_TRUE(fs::exists(Root / "RD.DAT"));
-  EXPECT_EQ(fs::file_size(Root / "CT.DAT"), 400u);
-  EXPECT_EQ(fs::file_size(Root / "RD.DAT"), 2648u);
+  ASSERT_TRUE(fs::exists(Root / "CT.dat"));
+  ASSERT_TRUE(fs::exists(Root / "RD.dat"));
+  EXPECT_EQ(fs::file_size(Root / "CT.dat"), 400u);
+  EXPECT_EQ(fs::file_size(Root / "RD.dat"), 2648u);
 
   // Read as the game names them; a damaged file would end the program here.
   ScopedEndHookThrows NoExit;
@@ -149,21 +148,21 @@ TEST_F(Generated, FreshRecordsReadBackWithTheGamesReaders) {
   // Another folder gets the same bytes.
   fs::create_directories(Root / "again");
   ASSERT_EQ(Run("--records " + (Root / "again").string()), 0);
-  EXPECT_EQ(Bytes(Root / "CT.DAT"), Bytes(Root / "again" / "CT.DAT"));
-  EXPECT_EQ(Bytes(Root / "RD.DAT"), Bytes(Root / "again" / "RD.DAT"));
+  EXPECT_EQ(Bytes(Root / "CT.dat"), Bytes(Root / "again" / "CT.dat"));
+  EXPECT_EQ(Bytes(Root / "RD.dat"), Bytes(Root / "again" / "RD.dat"));
 }
 
 TEST_F(Generated, APlayersRecordsSurviveLaterBuilds) {
-  // A player's table and keys, saved by the game under its own spelling of the names.
+  // A player's table and keys, saved under another spelling of the names (an older build's).
   {
     ScopedEndHookThrows NoExit;
     Rng Random(11);
     ScoreBook Book;
     RankScores(Book.ScoreList);
-    EnterResult(Root / "RD.dat", Book, "ALICE", 420, 7, Random);
+    EnterResult(Root / "RD.DAT", Book, "ALICE", 420, 7, Random);
     GameKeys Keys = DefaultGameKeys();
     Keys(5) = 'X';
-    SaveControls(Root / "CT.dat", Keys, Random);
+    SaveControls(Root / "CT.DAT", Keys, Random);
   }
   const auto Before = Folder(Root);
   ASSERT_EQ(Before.size(), 2u);
@@ -172,15 +171,15 @@ TEST_F(Generated, APlayersRecordsSurviveLaterBuilds) {
   EXPECT_EQ(Folder(Root), Before);
 
   // One record missing: only that one is written, the other stays as it was.
-  fs::remove(Root / "RD.dat");
+  fs::remove(Root / "RD.DAT");
   ASSERT_EQ(Run("--records " + Root.string()), 0);
   const auto After = Folder(Root);
   EXPECT_EQ(After.size(), 2u);
-  EXPECT_TRUE(After.count("RD.DAT"));
-  EXPECT_EQ(After.at("CT.dat"), Before.at("CT.dat"));
-  const std::string Fresh = Bytes(Root / "RD.DAT");
+  EXPECT_TRUE(After.count("RD.dat"));
+  EXPECT_EQ(After.at("CT.DAT"), Before.at("CT.DAT"));
+  const std::string Fresh = Bytes(Root / "RD.dat");
   ASSERT_EQ(Run("--records " + Root.string()), 0);
-  EXPECT_EQ(Bytes(Root / "RD.DAT"), Fresh);
+  EXPECT_EQ(Bytes(Root / "RD.dat"), Fresh);
 }
 
 TEST_F(Generated, RecordsStepRefusesBadArgumentsAndUnwritableFolders) {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "Bmp.h"
-#include "EmbeddedResources.h"
+#include "content/Bmp.h"
+#include "content/EmbeddedResources.h"
 
 using namespace quarnix;
 

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
 
 #include "../storage/TempFolder.h"
 
@@ -70,6 +74,36 @@ TEST(ReadFileBytes, ReadsUpToTheLimitAndNamesTheFileOnFailure) {
   EXPECT_THROW(ReadFileBytes(dir.Path()), std::runtime_error);
 }
 
+TEST(ReadWholeFile, RefusesWhatIsNoRegularFileOrTooLongBeforeReadingIt) {
+  TempFolder dir;
+  WriteText(dir / "small", "12345");
+  EXPECT_EQ(ReadWholeFile(dir / "small", 5, "a test file"), Bytes("12345"));
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  // A sparse file: refused by its length, not after a gigabyte was read.
+  { std::ofstream(dir / "huge"); }
+  fs::resize_file(dir / "huge", std::uintmax_t{1} << 30);
+  fs::create_symlink("/dev/zero", dir / "zero");
+  const struct {
+    fs::path file;
+    const char* says;
+  } cases[] = {
+      {dir / "small", "5 bytes, more than the 4 bytes a test file can be"},
+      {dir / "huge", "1073741824 bytes, more than the 4 bytes"},
+      {dir / "fifo", "is a fifo, not a regular file"},  // would block without a writer
+      {dir / "zero", "is a character device"},          // would never end
+      {dir.Path(), "is a folder"},
+  };
+  for (const auto& c : cases) {
+    try {
+      ReadWholeFile(c.file, 4, "a test file");
+      ADD_FAILURE() << c.file << " was read";
+    } catch (const std::runtime_error& e) {
+      EXPECT_NE(std::string(e.what()).find(c.file.string()), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+    }
+  }
+}
+
 TEST(WriteFileAtomic, CreatesAndReplacesKeepingThePermissionsAndNoTemporaryFiles) {
   TempFolder dir;
   WriteFileAtomic(dir / "f.dat", Bytes("first, longer content"));
@@ -124,4 +158,62 @@ TEST(WriteFileAtomicDeathTest, AProcessKilledMidSaveLeavesTheOldFileWhole) {
   // The next save succeeds despite the leftover temporary file.
   WriteFileAtomic(dir / "f.dat", Bytes("saved"));
   EXPECT_EQ(ReadText(dir / "f.dat"), "saved");
+}
+
+TEST(WriteFileAtomic, WritesThroughLinksAndReplacesOnlyRegularFiles) {
+  TempFolder dir;
+  fs::create_directory(dir / "elsewhere");
+  WriteText(dir / "elsewhere" / "RD.DAT", "old");
+  fs::create_symlink(fs::path("elsewhere") / "RD.DAT", dir / "RD.DAT");
+  WriteFileAtomic(dir / "RD.DAT", Bytes("new"));
+  EXPECT_TRUE(fs::is_symlink(dir / "RD.DAT"));
+  EXPECT_EQ(ReadText(dir / "elsewhere" / "RD.DAT"), "new");
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"RD.DAT", "elsewhere"}));
+
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  fs::create_symlink("fifo", dir / "to-fifo");
+  fs::create_directory(dir / "folder");
+  for (const std::string name : {"fifo", "to-fifo", "folder"}) {
+    try {
+      WriteFileAtomic(dir / name, Bytes("x"));
+      ADD_FAILURE() << name << " was replaced";
+    } catch (const std::runtime_error& e) {
+      EXPECT_NE(std::string(e.what()).find(name == "folder" ? "is a folder" : "is a fifo"), std::string::npos)
+          << e.what();
+    }
+  }
+  EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir / "fifo")));
+  EXPECT_TRUE(fs::is_directory(dir / "folder"));
+}
+
+TEST(WriteFileAtomic, RemovesTemporariesOfEndedSavesOfTheSameFileOnly) {
+  TempFolder dir;
+  const pid_t ended = ::fork();
+  if (ended == 0) std::_Exit(0);
+  ASSERT_GT(ended, 0);
+  ::waitpid(ended, nullptr, 0);
+  const std::string dead = std::to_string(ended), alive = std::to_string(::getppid());
+  const std::vector<std::string> kept{".CT.DAT.tmp" + dead + "-0",   // another file's
+                                      ".RD.DAT.tmp" + alive + "-3",  // a save still running
+                                      ".RD.DAT.tmpx-1", "RD.DAT.tmp" + dead + "-1"};
+  for (const auto& name : kept) WriteText(dir / name, "x");
+  WriteText(dir / (".RD.DAT.tmp" + dead + "-0"), "left by a killed save");
+  WriteText(dir / (".RD.DAT.tmp" + dead + "-17"), "and another");
+  WriteFileAtomic(dir / "RD.DAT", Bytes("table"));
+  std::vector<std::string> expected = kept;
+  expected.push_back("RD.DAT");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(dir.Names(), expected);
+}
+
+TEST(MoveAside, NeverOverAnEarlierCopy) {
+  TempFolder dir;
+  for (const char* content : {"first", "second", "third"}) {
+    WriteText(dir / "RD.DAT", content);
+    MoveAside(dir / "RD.DAT", ".damaged");
+  }
+  EXPECT_EQ(ReadText(dir / "RD.DAT.damaged"), "first");
+  EXPECT_EQ(ReadText(dir / "RD.DAT.damaged-2"), "second");
+  EXPECT_EQ(ReadText(dir / "RD.DAT.damaged-3"), "third");
+  EXPECT_THROW(MoveAside(dir / "RD.DAT", ".damaged"), std::runtime_error);
 }

@@ -11,11 +11,16 @@ namespace {
 
 constexpr std::string_view Symbols = ".RGBY56789F*";
 
-int KindOf(char c) {
+CellKind KindOf(char c) {
   const auto at = Symbols.find(c);
   if (at == std::string_view::npos)
     throw std::invalid_argument(std::string("board: unknown cell '") + c + "'");
-  return static_cast<int>(at);
+  return static_cast<CellKind>(at);
+}
+
+char SymbolOf(CellKind kind) {
+  const int k = Index(kind);
+  return k >= 0 && k < static_cast<int>(Symbols.size()) ? Symbols[static_cast<std::size_t>(k)] : '?';
 }
 
 std::vector<std::string> Lines(std::string_view text) {
@@ -43,7 +48,7 @@ void ReadRows(const std::vector<std::string>& lines, std::size_t from, Cell cell
 }  // namespace
 
 void SetField(GameState& state, std::string_view board) {
-  state.CubeArray.Fill(0);
+  state.CubeArray.Fill(CellKind::Empty);
   const auto lines = Lines(board);
   for (std::size_t i = 0; i < lines.size(); i += MaxFieldY + 1) {
     if (lines[i].rfind("z=", 0) != 0)
@@ -51,7 +56,7 @@ void SetField(GameState& state, std::string_view board) {
     const int z = std::stoi(lines[i].substr(2));
     if (z < 1 || z > MaxFieldZ)
       throw std::invalid_argument("board: layer " + std::to_string(z) + " outside 1..10");
-    ReadRows(lines, i + 1, [&](int x, int y, int kind) { state.CubeArray(x, y, z) = kind; });
+    ReadRows(lines, i + 1, [&](int x, int y, CellKind kind) { state.CubeArray(x, y, z) = kind; });
   }
 }
 
@@ -62,9 +67,9 @@ std::string FieldText(const GameState& state) {
     bool any = false;
     for (int y = 1; y <= MaxFieldY; ++y) {
       for (int x = 1; x <= MaxFieldX; ++x) {
-        const int kind = state.CubeArray(x, y, z);
-        any |= kind != 0;
-        layer += kind >= 0 && kind < static_cast<int>(Symbols.size()) ? Symbols[kind] : '?';
+        const CellKind kind = state.CubeArray(x, y, z);
+        any |= IsCube(kind);
+        layer += SymbolOf(kind);
       }
       layer += '\n';
     }
@@ -79,26 +84,23 @@ std::string Board(std::string_view board) {
   return FieldText(*state);
 }
 
-void SetLayer(FixedArray<int, MaxFieldX, MaxFieldY>& layer, std::string_view rows) {
+void SetLayer(FieldLayer& layer, std::string_view rows) {
   const auto lines = Lines(rows);
   if (lines.size() != MaxFieldY) throw std::invalid_argument("layer: needs exactly 5 rows");
-  ReadRows(lines, 0, [&](int x, int y, int kind) { layer(x, y) = kind; });
+  ReadRows(lines, 0, [&](int x, int y, CellKind kind) { layer(x, y) = kind; });
 }
 
-std::string LayerText(const FixedArray<int, MaxFieldX, MaxFieldY>& layer) {
+std::string LayerText(const FieldLayer& layer) {
   std::string text;
   for (int y = 1; y <= MaxFieldY; ++y) {
-    for (int x = 1; x <= MaxFieldX; ++x) {
-      const int kind = layer(x, y);
-      text += kind >= 0 && kind < static_cast<int>(Symbols.size()) ? Symbols[kind] : '?';
-    }
+    for (int x = 1; x <= MaxFieldX; ++x) text += SymbolOf(layer(x, y));
     text += '\n';
   }
   return text;
 }
 
 std::string Layer(std::string_view rows) {
-  FixedArray<int, MaxFieldX, MaxFieldY> layer;
+  FieldLayer layer;
   SetLayer(layer, rows);
   return LayerText(layer);
 }

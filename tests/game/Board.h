@@ -24,8 +24,8 @@ std::string FieldText(const GameState& state);
 std::string Board(std::string_view board);
 
 // One 5 x 5 layer (the falling piece), without a header.
-void SetLayer(FixedArray<int, MaxFieldX, MaxFieldY>& layer, std::string_view rows);
-std::string LayerText(const FixedArray<int, MaxFieldX, MaxFieldY>& layer);
+void SetLayer(FieldLayer& layer, std::string_view rows);
+std::string LayerText(const FieldLayer& layer);
 std::string Layer(std::string_view rows);
 
 }  // namespace quarnix::test

@@ -126,7 +126,7 @@ TEST(BotGame, WithNothingToClearTheBotKeepsTheStackLow) {
   EXPECT_EQ(p.MaxHeight, 3);
   GreedyBot::Apply(t.rules, p);
   t.DropAndResolve();
-  EXPECT_EQ(t.state->CubeArray(3, 3, 4), 0);
+  EXPECT_EQ(t.state->CubeArray(3, 3, 4), CellKind::Empty);
   EXPECT_EQ(t.state->MaxHeight, 3);
 }
 
@@ -139,7 +139,7 @@ TEST(BotGame, InvariantCheckerReportsBrokenFields) {
   EXPECT_EQ(CheckFieldInvariants(*s, true).size(), 1u);  // heights out of date
   EXPECT_TRUE(CheckFieldInvariants(*s, false).empty());  // ...which is allowed while a piece falls
   s->HeightArray(1, 1) = 2;
-  s->CubeArray(1, 1, 1) = 0;
+  s->CubeArray(1, 1, 1) = CellKind::Empty;
   EXPECT_FALSE(CheckFieldInvariants(*s, false).empty());  // a gap
   s->CubeArray(1, 1, 1) = CellKind::CubeClear;
   EXPECT_FALSE(CheckFieldInvariants(*s, false).empty());  // a clearing cube outside a clear pass

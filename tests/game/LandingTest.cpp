@@ -11,7 +11,7 @@ namespace {
 class Landing : public RulesTest {
  protected:
   // A piece has just come to rest.
-  void Landed(int special = 0) {
+  void Landed(CellKind special = CellKind::Empty) {
     s.LandFlag = true;
     s.MatchFlag = s.ClearFlag = s.DropFlag = false;
     s.SpecialKind = special;
@@ -59,7 +59,7 @@ TEST_F(Landing, ALineClearsThenTheSunkCubesClearInAChain) {
   LandingResult step = rules.LandingStep();  // search: the red line is marked
   EXPECT_TRUE(step.Checked && !step.Marked);
   EXPECT_TRUE(s.MatchFlag);
-  EXPECT_EQ(s.MarkArray(1, 1, 1) + s.MarkArray(1, 2, 1) + s.MarkArray(1, 3, 1), 3 * CellKind::Red);
+  EXPECT_EQ(s.MarkArray(1, 1, 1) + s.MarkArray(1, 2, 1) + s.MarkArray(1, 3, 1), 3 * Index(CellKind::Red));
 
   const auto before = clock.Ticks();
   step = rules.LandingStep();  // shown as clearing cubes for a second, scored
@@ -68,7 +68,7 @@ TEST_F(Landing, ALineClearsThenTheSunkCubesClearInAChain) {
             Board("z=1\n*....\n*GG..\n*....\n.....\n.....\nz=2\n.....\nG....\n.....\n.....\n....."));
   EXPECT_GE(clock.Ticks() - before, 1000u);
   EXPECT_LT(clock.Ticks() - before, 1015u + 15u);
-  EXPECT_FALSE(s.ClearShow);
+  EXPECT_FALSE(shown[Display::ClearShow]);
   EXPECT_EQ(s.GameScore, 3);
   EXPECT_EQ(s.ChainScore, 0);
   EXPECT_EQ(Played(Effect::CubeCross), 1);
@@ -87,7 +87,7 @@ TEST_F(Landing, ALineClearsThenTheSunkCubesClearInAChain) {
 
   // Nothing left: the next piece enters in the centre at the top, a new one is made.
   Script({0.5f, 0.5f, 0.0f, 0.0f, 0.3f, 0.6f});  // shape 1 (the diagonal): R, G, B
-  s.NextCube.Fill(0);
+  s.NextCube.Fill(CellKind::Empty);
   s.NextCube(2, 1) = CellKind::Yellow;
   step = rules.LandingStep();
   EXPECT_TRUE(step.Removed && step.Checked && !step.GameOver);
@@ -183,8 +183,8 @@ TEST_F(Landing, ALineMadeWithASpecialPieceClearsWithoutTheCrossSound) {
   rules.LandingStep();
   rules.LandingStep();
   EXPECT_EQ(Played(Effect::CubeCross), 0);
-  EXPECT_EQ(s.SpecialKind, 0);
-  EXPECT_FALSE(s.EffectShow);  // a diamond has no landing effect
+  EXPECT_EQ(s.SpecialKind, CellKind::Empty);
+  EXPECT_FALSE(shown[Display::EffectShow]);  // a diamond has no landing effect
   rules.LandingStep();
   rules.LandingStep();
   EXPECT_EQ(s.ChainCount, 2);
@@ -211,7 +211,7 @@ TEST_F(Landing, GameEndsOnlyWhenNothingMatchesAndTheTopIsOccupied) {
 
   // Nine high, the top layer free: no game over.
   SetField(s, column);
-  s.CubeArray(1, 1, 10) = 0;
+  s.CubeArray(1, 1, 10) = CellKind::Empty;
   Landed();
   EXPECT_FALSE(Resolve().GameOver);
 }
@@ -232,10 +232,10 @@ TEST_F(Landing, FieldTurnsWhenTheScorePassesAMultipleOfFifty) {
   };
   removeAt(52, 45 / 50.0f);
   EXPECT_EQ(Played(Effect::OkRotBuild), 1);
-  EXPECT_EQ(waves[Effect::OkRotBuild - 1].Volume(), -1800);
+  EXPECT_EQ(waves(Effect::OkRotBuild).Volume(), -1800);
   EXPECT_EQ(s.ScoreStep, 0.0f);
   EXPECT_EQ(s.PreviousScoreStep, 0.0f);
-  EXPECT_FALSE(s.FieldTurnShow);
+  EXPECT_FALSE(shown[Display::FieldTurnShow]);
   // From 10 to 70 the remainder only grew (10 to 20): no turn.
   removeAt(70, 10 / 50.0f);
   EXPECT_EQ(Played(Effect::OkRotBuild), 1);
@@ -260,39 +260,39 @@ TEST_F(Landing, DropIntervalShrinksWithThePointsOfTheLevel) {
 TEST_F(Landing, NewLevelIsAnnouncedWithItsMusic) {
   s.GameLevel = 0;  // the start of a game
   s.GameScore = 0;
-  sound.MusicNow = 0;
+  sound.MusicNow.reset();
   const auto before = clock.Ticks();
   rules.LevelStep();
   EXPECT_GE(clock.Ticks() - before, 3000u);
   EXPECT_EQ(s.GameLevel, 1);
-  EXPECT_FALSE(s.LevelShow);
-  EXPECT_TRUE(s.PieceShow && s.PlayShow && s.HudShow);
-  const int track = s.LevelTable(1).MusicNo;
+  EXPECT_FALSE(shown[Display::LevelShow]);
+  EXPECT_TRUE(shown[Display::PieceShow] && shown[Display::PlayShow] && shown[Display::HudShow]);
+  const Music track = s.LevelTable(1).MusicNo;
   EXPECT_EQ(sound.MusicNow, track);
-  EXPECT_TRUE(music[track - 1].Looping());
-  EXPECT_EQ(music[track - 1].Volume(), -800);  // -500 at music step 9
+  EXPECT_TRUE(music(track).Looping());
+  EXPECT_EQ(music(track).Volume(), -800);  // -500 at music step 9
 
   // No new level: nothing happens.
   s.GameScore = 150;
   rules.LevelStep();
   EXPECT_EQ(s.GameLevel, 1);
-  EXPECT_EQ(music[track - 1].Plays(), 1);
+  EXPECT_EQ(music(track).Plays(), 1);
 
   // Level 2: the old track stops, the new one starts.
   s.GameScore = 200;
   rules.LevelStep();
   EXPECT_EQ(s.GameLevel, 2);
-  EXPECT_FALSE(music[track - 1].Playing());
+  EXPECT_FALSE(music(track).Playing());
   EXPECT_EQ(sound.MusicNow, s.LevelTable(2).MusicNo);
-  EXPECT_TRUE(music[s.LevelTable(2).MusicNo - 1].Playing());
+  EXPECT_TRUE(music(s.LevelTable(2).MusicNo).Playing());
 }
 
 TEST_F(Landing, DamagedCellKindsAreReportedNotUsed) {
   SetField(s, "z=1\nR....\n.....\n.....\n.....\n.....");
-  s.CubeArray(3, 3, 2) = 13;
+  s.CubeArray(3, 3, 2) = static_cast<CellKind>(13);
   Landed();
   EXPECT_THROW(rules.LandingStep(), std::invalid_argument);
-  s.CubeArray(3, 3, 2) = -1;
+  s.CubeArray(3, 3, 2) = static_cast<CellKind>(-1);
   EXPECT_THROW(rules.CountHeights(), std::invalid_argument);
   s.FieldSizeZ = 11;
   EXPECT_THROW(rules.CountHeights(), std::out_of_range);

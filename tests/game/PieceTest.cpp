@@ -17,7 +17,7 @@ TEST_F(Piece, NextPieceDrawsSpecialShapeThenOneKindPerCube) {
   EXPECT_EQ(s.NextCube(1, 2), CellKind::Tund);
   EXPECT_EQ(s.NextCube(1, 3), CellKind::Blue);
   int cubes = 0;
-  for (int v : s.NextCube) cubes += v > 0;
+  for (CellKind v : s.NextCube) cubes += IsCube(v);
   EXPECT_EQ(cubes, 3);
 
   // Below 30 points the same draws give no special: the second cube is a colour.
@@ -49,9 +49,9 @@ TEST_F(Piece, CubeCountOutsideThreeToNineIsRefused) {
 
 TEST_F(Piece, EntersInTheCentreBlock) {
   SetLayer(s.NowCube, "RRRRR\nRRRRR\nRRRRR\nRRRRR\nRRRRR");
-  s.NextCube(1, 1) = 1;
-  s.NextCube(3, 2) = 7;
-  s.NextCube(2, 3) = 4;
+  s.NextCube(1, 1) = CellKind::Red;
+  s.NextCube(3, 2) = CellKind::ClearLayer;
+  s.NextCube(2, 3) = CellKind::Yellow;
   rules.PutNextCube();
   EXPECT_EQ(LayerText(s.NowCube), Layer(".....\n.R...\n...7.\n..Y..\n....."));
 }
@@ -67,15 +67,14 @@ TEST_F(Piece, ShiftsStopAtTheWallAndAtCubesOfItsLayer) {
   EXPECT_EQ(LayerText(s.NowCube), Layer(".....\nR....\nG....\n.....\n....."));
 
   // A cube of the piece's own layer blocks; one a layer lower does not.
-  s.CubeArray(2, 3, 3) = 3;
+  s.CubeArray(2, 3, 3) = CellKind::Blue;
   EXPECT_TRUE(rules.CanMove(Dir::XPlus, 4));
   rules.MoveNowCube(Dir::XPlus);
   EXPECT_EQ(LayerText(s.NowCube), Layer(".....\n.R...\n.G...\n.....\n....."));
-  s.CubeArray(3, 3, 4) = 3;
+  s.CubeArray(3, 3, 4) = CellKind::Blue;
   EXPECT_FALSE(rules.CanMove(Dir::XPlus, 4));
   rules.MoveNowCube(Dir::XPlus);
   EXPECT_EQ(LayerText(s.NowCube), Layer(".....\n.R...\n.G...\n.....\n....."));
-  EXPECT_TRUE(rules.CanMove(5, 4));                     // no such direction: nothing in the way
   for (const auto& w : waves) EXPECT_EQ(w.Plays(), 0);  // moves are silent
 }
 
@@ -94,25 +93,25 @@ TEST_F(Piece, TurnCarriesThePieceAroundTheCentre) {
   rules.TurnNowCube();  // four turns: where it started
   EXPECT_EQ(LayerText(s.NowCube), Layer("RG...\n.B...\n.....\n.....\n....."));
   EXPECT_EQ(Played(Effect::CubeRotate), 5);
-  EXPECT_EQ(waves[Effect::CubeRotate - 1].Volume(), -900);  // -600 at effect step 9
+  EXPECT_EQ(waves(Effect::CubeRotate).Volume(), -900);  // -600 at effect step 9
   EXPECT_EQ(Played(Effect::NoWay), 0);
 }
 
 TEST_F(Piece, TurnIntoAnOccupiedCellOfItsLayerIsRefused) {
   s.NowCubeZ = 6;
   SetLayer(s.NowCube, "RG...\n.B...\n.....\n.....\n.....");
-  s.CubeArray(1, 5, 5) = 2;  // below the target: no matter
-  s.CubeArray(2, 4, 7) = 2;  // above it: no matter
+  s.CubeArray(1, 5, 5) = CellKind::Green;  // below the target: no matter
+  s.CubeArray(2, 4, 7) = CellKind::Green;  // above it: no matter
   rules.TurnNowCube();
   EXPECT_EQ(Played(Effect::CubeRotate), 1);
   rules.TurnNowCube();
   rules.TurnNowCube();
-  rules.TurnNowCube();       // back to the start
-  s.CubeArray(1, 4, 6) = 4;  // where G would go
+  rules.TurnNowCube();                      // back to the start
+  s.CubeArray(1, 4, 6) = CellKind::Yellow;  // where G would go
   rules.TurnNowCube();
   EXPECT_EQ(LayerText(s.NowCube), Layer("RG...\n.B...\n.....\n.....\n....."));
   EXPECT_EQ(Played(Effect::NoWay), 1);
-  EXPECT_EQ(waves[Effect::NoWay - 1].Volume(), -1500);
+  EXPECT_EQ(waves(Effect::NoWay).Volume(), -1500);
 }
 
 TEST_F(Piece, EachCubeRestsOnItsOwn) {
@@ -130,7 +129,7 @@ TEST_F(Piece, EachCubeRestsOnItsOwn) {
   EXPECT_FALSE(s.DropFlag);
   rules.DropStep();  // layer 5: the cube over the column rests
   EXPECT_EQ(s.CubeArray(2, 2, 5), CellKind::Blue);
-  EXPECT_EQ(s.NowCube(2, 2), 0);
+  EXPECT_EQ(s.NowCube(2, 2), CellKind::Empty);
   EXPECT_TRUE(s.DropFlag);
   EXPECT_FALSE(s.LandFlag);
   EXPECT_EQ(s.NowCubeZ, 4);
@@ -142,7 +141,7 @@ TEST_F(Piece, EachCubeRestsOnItsOwn) {
   EXPECT_FALSE(s.DropFlag);
   EXPECT_EQ(s.CubeArray(3, 2, 1), CellKind::Yellow);
   EXPECT_EQ(s.CubeArray(2, 3, 1), CellKind::Yellow);
-  EXPECT_EQ(s.SpecialKind, 0);
+  EXPECT_EQ(s.SpecialKind, CellKind::Empty);
 }
 
 TEST_F(Piece, ASpecialCubeRemembersWhereItRests) {
@@ -158,35 +157,40 @@ TEST_F(Piece, ASpecialCubeRemembersWhereItRests) {
 }
 
 TEST_F(Piece, AutomaticDropWaitsForTheIntervalAndHoldsDuringLandings) {
-  s.NowCubeZ = 10;
-  SetLayer(s.NowCube, ".....\n..R..\n.....\n.....\n.....");
-  s.LastDropTime = 0;
-  s.DropInterval = 2000;
-  s.FrameTime = 2000;
-  rules.AutoDropStep();
-  EXPECT_EQ(s.NowCubeZ, 10);  // the interval must have passed, not just been reached
-  s.FrameTime = 2001;
-  rules.AutoDropStep();
-  EXPECT_EQ(s.NowCubeZ, 9);
-  EXPECT_EQ(s.LastDropTime, 2001);
-
-  for (bool* flag : {&s.LandFlag, &s.MatchFlag, &s.ClearFlag, &s.GameOverShow}) {
-    *flag = true;
-    s.FrameTime += 2001;
+  // From the start of the tick counter, and across its wrap at 2^32 ms.
+  for (const std::uint32_t start : {0u, 0xFFFFFC00u}) {
+    s.NowCubeZ = 10;
+    SetLayer(s.NowCube, ".....\n..R..\n.....\n.....\n.....");
+    s.LastDropTime = start;
+    s.DropInterval = 2000;
+    s.FrameTime = start + 1;
+    rules.AutoDropStep();
+    s.FrameTime = start + 2000;
+    rules.AutoDropStep();
+    EXPECT_EQ(s.NowCubeZ, 10);  // the interval must have passed, not just been reached
+    s.FrameTime = start + 2001;
     rules.AutoDropStep();
     EXPECT_EQ(s.NowCubeZ, 9);
-    EXPECT_EQ(s.LastDropTime, s.FrameTime);  // restamped all the same
-    *flag = false;
-  }
+    EXPECT_EQ(s.LastDropTime, start + 2001);
 
-  // Under the quit prompt the time is not restamped: the first frame after it drops.
-  s.QuitShow = true;
-  const auto stamped = s.LastDropTime;
-  s.FrameTime += 5000;
-  rules.AutoDropStep();
-  EXPECT_EQ(s.LastDropTime, stamped);
-  EXPECT_EQ(s.NowCubeZ, 9);
-  s.QuitShow = false;
-  rules.AutoDropStep();
-  EXPECT_EQ(s.NowCubeZ, 8);
+    for (bool* flag : {&s.LandFlag, &s.MatchFlag, &s.ClearFlag, &s.GameOverShow}) {
+      *flag = true;
+      s.FrameTime += 2001;
+      rules.AutoDropStep();
+      EXPECT_EQ(s.NowCubeZ, 9);
+      EXPECT_EQ(s.LastDropTime, s.FrameTime);  // restamped all the same
+      *flag = false;
+    }
+
+    // Under the quit prompt the time is not restamped: the first frame after it drops.
+    s.QuitShow = true;
+    const auto stamped = s.LastDropTime;
+    s.FrameTime += 5000;
+    rules.AutoDropStep();
+    EXPECT_EQ(s.LastDropTime, stamped);
+    EXPECT_EQ(s.NowCubeZ, 9);
+    s.QuitShow = false;
+    rules.AutoDropStep();
+    EXPECT_EQ(s.NowCubeZ, 8) << start;
+  }
 }

@@ -13,17 +13,29 @@
 #include "core/Random.h"
 #include "core/SoundBuffer.h"
 #include "game/GameRules.h"
+#include "game/PlayView.h"
 #include "game/SoundPlayer.h"
 
 namespace quarnix::test {
 
+// What the rules showed: the flags, and the last landing effect with its stars.
+struct ShownScreen final : DisplayFlags {
+  void StartEffect(CellKind kind, const ParticleBurst& stars) override {
+    EffectKind = kind;
+    Stars = stars;
+  }
+  CellKind EffectKind = CellKind::Empty;
+  ParticleBurst Stars;
+};
+
 class RulesTest : public ::testing::Test {
  protected:
   RulesTest() : rules(s, random, sound), frame(rules, clock) {
-    for (int i = 1; i <= WaveCount; ++i) sound.WaveBuffer(i) = &waves[i - 1];
-    for (int i = 1; i <= MusicCount; ++i) sound.MusicBuffer(i) = &music[i - 1];
+    for (int i = 1; i <= EffectCount; ++i) sound.WaveBuffer(i) = &waves(i);
+    for (int i = 1; i <= MusicCount; ++i) sound.MusicBuffer(i) = &music(i);
     sound.SoundOn = 1;
     rules.SetFrameStep(&frame, &clock);
+    rules.SetView(&shown);
     // The tables come from any draws; the draws a test cares about are scripted after.
     Rng tables(99);
     random.SetFallback(&tables);
@@ -38,14 +50,15 @@ class RulesTest : public ::testing::Test {
     for (float r : draws) random.Push(r);
   }
   // Number of times effect n was started.
-  int Played(int n) const { return waves[n - 1].Plays(); }
+  int Played(Effect n) const { return waves(n).Plays(); }
 
   GameState s;
   ScriptedRandom random;
   SoundPlayer sound;
-  std::array<RecordingSoundBuffer, WaveCount> waves;
-  std::array<RecordingSoundBuffer, MusicCount> music;
+  FixedArray<RecordingSoundBuffer, EffectCount> waves;
+  FixedArray<RecordingSoundBuffer, MusicCount> music;
   GameRules rules;
+  ShownScreen shown;
   VirtualClock clock;
   HeadlessFrameStep frame;
 };

@@ -1,5 +1,6 @@
-// The sim command as a user runs it: its report lines, its exit status, and
-// the same lines again for the same seed.
+// The sim command as a user runs it: its report lines, its exit status, the
+// same lines again for the same seed, and frames and virtual time that agree
+// with the game loop's timings.
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@ namespace {
 
 struct SimRun {
   int status = -1;
-  std::map<std::string, long long> values;
+  std::map<std::string, double> values;
   std::string text;  // every line but the timing one
 };
 
@@ -31,7 +32,7 @@ SimRun Sim(const std::string& args) {
     if (colon == std::string::npos) continue;
     const std::string key = line.substr(0, colon);
     try {
-      run.values[key] = std::stoll(line.substr(colon + 2));
+      run.values[key] = std::stod(line.substr(colon + 2));
     } catch (const std::exception&) {
       continue;
     }
@@ -48,7 +49,7 @@ TEST(SimCommand, ReportsEveryCountAndRepeatsForTheSameSeed) {
   for (const char* key :
        {"games", "pieces", "landings", "clear_passes", "chain_passes", "cubes_cleared", "field_turns",
         "showers", "specials_5", "specials_6", "specials_7", "specials_8", "specials_9", "max_level",
-        "game_overs", "invariant_violations", "pieces_per_second"})
+        "game_overs", "invariant_violations", "frames", "virtual_seconds", "pieces_per_second"})
     EXPECT_TRUE(a.values.count(key)) << key;
   EXPECT_EQ(a.values.at("games"), 3);
   EXPECT_EQ(a.values.at("pieces"), 450);  // the bot survives 150 pieces of level 1
@@ -56,6 +57,17 @@ TEST(SimCommand, ReportsEveryCountAndRepeatsForTheSameSeed) {
   EXPECT_GT(a.values.at("cubes_cleared"), 0);
   EXPECT_EQ(Sim("--games 3 --seed 4 --max-pieces 150").text, a.text);
   EXPECT_NE(Sim("--games 3 --seed 5 --max-pieces 150").text, a.text);
+}
+
+TEST(SimCommand, ReportsFramesAndVirtualTimeOfTheLoop) {
+  const SimRun r = Sim("--games 3 --seed 6 --max-pieces 40");
+  ASSERT_EQ(r.status, 0) << r.text;
+  EXPECT_EQ(r.values.at("pieces"), 120);
+  // A frame lasts at least 15 ms; each game has its 2 s start pause and 3 s announcement.
+  EXPECT_GE(r.values.at("virtual_seconds") * 1000, r.values.at("frames") * 15);
+  EXPECT_GE(r.values.at("virtual_seconds"), 3 * 5);
+  // Each piece takes a frame per key down and one up at the least, and a frame per layer it falls.
+  EXPECT_GT(r.values.at("frames"), 120 * 4);
 }
 
 TEST(SimCommand, RefusesBadOptions) {

@@ -14,7 +14,7 @@ namespace {
 class Specials : public RulesTest {
  protected:
   // The special of kind k has come to rest at (x, y, z).
-  void Landed(int kind, int x, int y, int z) {
+  void Landed(CellKind kind, int x, int y, int z) {
     s.LandFlag = true;
     s.MatchFlag = s.ClearFlag = false;
     s.SpecialKind = kind;
@@ -34,12 +34,13 @@ class Specials : public RulesTest {
 
 // Records what the renderer would see on each frame of an animation.
 struct FrameLog final : IFrameStep {
-  explicit FrameLog(GameState& state) : s(state) {}
+  FrameLog(GameState& state, const DisplayFlags& shown) : s(state), shown(shown) {}
   void FrameStep() override {
     angles.push_back(s.TurnAngle);
-    spinning.push_back(s.FieldSpinShow);
+    spinning.push_back(shown[Display::FieldSpinShow]);
   }
   GameState& s;
+  const DisplayFlags& shown;
   std::vector<float> angles;
   std::vector<bool> spinning;
 };
@@ -140,7 +141,7 @@ TEST_F(Specials, StackedCubesRaiseTheirColumnAndTurnIntoAColour) {
   EXPECT_EQ(random.Drawn() - drawn, 3 + 6);  // then the next piece: a, b, shape, three cubes
   EXPECT_EQ(s.CubeArray(3, 1, 8), CellKind::Yellow);
   EXPECT_EQ(s.CubeArray(3, 1, 9), CellKind::Red);
-  EXPECT_EQ(s.CubeArray(3, 1, 10), 0);
+  EXPECT_EQ(s.CubeArray(3, 1, 10), CellKind::Empty);
   EXPECT_EQ(s.HeightArray(3, 1), 9);
   EXPECT_FALSE(s.MatchFlag);
 
@@ -163,36 +164,41 @@ TEST_F(Specials, StackedCubesRaiseTheirColumnAndTurnIntoAColour) {
 TEST_F(Specials, LandingEffectsBurstSoundAndPause) {
   random.SetFallback(&any);
   struct Case {
-    int kind, particles, effect, volume, pauseMs;
+    CellKind kind;
+    int particles;
+    Effect effect;
+    int volume, pauseMs;
   };
   // Device class 3 halves every burst.
   s.DeviceKind = 3;
-  const Case cases[] = {{5, 100, Effect::SameColor, -500, 1000},
-                        {6, 50, Effect::Thund, -1100, 500},
-                        {7, 75, Effect::OkExpo, -300, 0},
-                        {9, 50, Effect::OkExpo, -300, 0}};
+  const Case cases[] = {{CellKind::FourColor, 100, Effect::SameColor, -500, 1000},
+                        {CellKind::Stack, 50, Effect::Thund, -1100, 500},
+                        {CellKind::ClearLayer, 75, Effect::OkExpo, -300, 0},
+                        {CellKind::Tund, 50, Effect::OkExpo, -300, 0}};
   struct Watch final : IGameEvents {
-    void OnLandingEffect(int kind) override { kinds.push_back(kind); }
-    std::vector<int> kinds;
+    void OnLandingEffect(CellKind kind) override { kinds.push_back(kind); }
+    std::vector<CellKind> kinds;
   } watch;
   rules.SetEvents(&watch);
   for (const Case& c : cases) {
-    SetField(s, "z=1\nR....\n.....\n.....\n.....\n.....\nz=2\n" + std::string(1, char('0' + c.kind)) +
+    SetField(s, "z=1\nR....\n.....\n.....\n.....\n.....\nz=2\n" + std::string(1, char('0' + Index(c.kind))) +
                     "....\n.....\n.....\n.....\n.....");
     for (auto& w : waves) w.ClearCalls();
     Landed(c.kind, 1, 1, 2);
-    s.EffectShow = false;
+    shown.Show(Display::EffectShow, false);
     const auto before = clock.Ticks();
     rules.LandingStep();
     const auto waited = clock.Ticks() - before;
-    EXPECT_EQ(s.EffectKind, c.kind);
-    EXPECT_TRUE(s.EffectShow);
-    EXPECT_EQ(s.ParticleCount, c.particles) << c.kind;
-    EXPECT_EQ(waves[c.effect - 1].Volume(), c.volume) << c.kind;
-    EXPECT_GE(waited, static_cast<unsigned>(c.pauseMs)) << c.kind;
-    EXPECT_LT(waited, static_cast<unsigned>(c.pauseMs) + 15u) << c.kind;
+    EXPECT_EQ(shown.EffectKind, c.kind);
+    EXPECT_TRUE(shown[Display::EffectShow]);
+    SCOPED_TRACE(Index(c.kind));
+    EXPECT_EQ(shown.Stars.ParticleCount, c.particles);
+    EXPECT_EQ(waves(c.effect).Volume(), c.volume);
+    EXPECT_GE(waited, static_cast<unsigned>(c.pauseMs));
+    EXPECT_LT(waited, static_cast<unsigned>(c.pauseMs) + 15u);
   }
-  EXPECT_EQ(watch.kinds, (std::vector<int>{5, 6, 7, 9}));
+  EXPECT_EQ(watch.kinds, (std::vector<CellKind>{CellKind::FourColor, CellKind::Stack, CellKind::ClearLayer,
+                                                CellKind::Tund}));
 }
 
 TEST_F(Specials, BurstSizesFollowTheDeviceClass) {
@@ -206,36 +212,36 @@ TEST_F(Specials, BurstSizesFollowTheDeviceClass) {
 TEST_F(Specials, ParticlesDrawSignThenNumberInFieldOrder) {
   // X: sign +, r .5; Y: r .5; Z: sign - (0.5 is not above 0.5), r .25; VY: r .5; Life: r .125.
   Script({0.9f, 0.5f, 0.5f, 0.5f, 0.25f, 0.5f, 0.125f});
-  rules.MakeParticleRise(1, 1, 7, 2, 10, 3, 4);
+  const ParticleBurst rise = rules.MakeParticleRise(1, 1, 7, 2, 10, 3, 4);
   EXPECT_EQ(random.Remaining(), 0u);
-  const ParticleRec& p = s.Particle(1);
+  const ParticleRec& p = rise.Particle(1);
   EXPECT_FLOAT_EQ(p.X, 6);
   EXPECT_FLOAT_EQ(p.Y, 1.5f);  // the Y argument is not used
   EXPECT_FLOAT_EQ(p.Z, 1);
   EXPECT_FLOAT_EQ(p.VY, 0.075f);
   EXPECT_EQ(p.VX + p.VZ, 0);
   EXPECT_EQ(p.Life, 112);  // 12.5 rounds to the even 12
-  EXPECT_EQ(s.ParticleCount, 1);
+  EXPECT_EQ(rise.ParticleCount, 1);
 
   Script({0.9f, 0.1f, 0.1f, 0.2f, 0.9f, 0.4f, 0.1f, 0.2f, 0.9f, 0.6f, 0.375f});
-  rules.MakeParticleBlast(1, 0, 5, 0, 1, 1, 1);
+  const ParticleRec blast = rules.MakeParticleBlast(1, 0, 5, 0, 1, 1, 1).Particle(1);
   EXPECT_EQ(random.Remaining(), 0u);
-  EXPECT_FLOAT_EQ(s.Particle(1).X, 0.1f);
-  EXPECT_FLOAT_EQ(s.Particle(1).Y, 4.8f);
-  EXPECT_FLOAT_EQ(s.Particle(1).Z, 0.4f);
-  EXPECT_FLOAT_EQ(s.Particle(1).VX, -0.07f);
-  EXPECT_FLOAT_EQ(s.Particle(1).VZ, 0.21f);
-  EXPECT_EQ(s.Particle(1).Life, 138);  // 37.5 rounds to 38
+  EXPECT_FLOAT_EQ(blast.X, 0.1f);
+  EXPECT_FLOAT_EQ(blast.Y, 4.8f);
+  EXPECT_FLOAT_EQ(blast.Z, 0.4f);
+  EXPECT_FLOAT_EQ(blast.VX, -0.07f);
+  EXPECT_FLOAT_EQ(blast.VZ, 0.21f);
+  EXPECT_EQ(blast.Life, 138);  // 37.5 rounds to 38
 
   Rng counted(1);
   random.SetFallback(&counted);
   int drawn = random.Drawn();
-  rules.MakeParticleDrift(3, 0, 0, 0, 1, 1, 1);
+  const ParticleBurst drift = rules.MakeParticleDrift(3, 0, 0, 0, 1, 1, 1);
   EXPECT_EQ(random.Drawn() - drawn, 3 * 9);
   for (int i = 1; i <= 3; ++i) {
-    EXPECT_GE(s.Particle(i).Life, 100);
-    EXPECT_LE(s.Particle(i).Life, 200);
-    EXPECT_LT(std::abs(s.Particle(i).VY), 0.1f);
+    EXPECT_GE(drift.Particle(i).Life, 100);
+    EXPECT_LE(drift.Particle(i).Life, 200);
+    EXPECT_LT(std::abs(drift.Particle(i).VY), 0.1f);
   }
   drawn = random.Drawn();
   rules.MakeParticleBlast(2, 0, 0, 0, 1, 1, 1);
@@ -244,7 +250,7 @@ TEST_F(Specials, ParticlesDrawSignThenNumberInFieldOrder) {
 }
 
 TEST_F(Specials, FieldTurnEasesInFortyFramesAndTurnsTheData) {
-  FrameLog log(s);
+  FrameLog log(s, shown);
   rules.SetFrameStep(&log, &clock);
   SetField(s, "z=1\nRG...\n.....\n.....\n.....\n.....\nz=2\nB....\n.....\n.....\n.....\n.....");
   rules.TurnField();
@@ -254,8 +260,8 @@ TEST_F(Specials, FieldTurnEasesInFortyFramesAndTurnsTheData) {
   EXPECT_LT(log.angles[38], 89.9f);
   EXPECT_EQ(log.angles[39], 90.0f);
   for (bool spinning : log.spinning) EXPECT_TRUE(spinning);
-  EXPECT_FALSE(s.FieldSpinShow);
-  EXPECT_TRUE(s.PlayShow);
+  EXPECT_FALSE(shown[Display::FieldSpinShow]);
+  EXPECT_TRUE(shown[Display::PlayShow]);
   // (x, y) goes to (y, 6 - x), as the piece turns; the heights follow.
   EXPECT_EQ(FieldText(s),
             Board("z=1\n.....\n.....\n.....\nG....\nR....\nz=2\n.....\n.....\n.....\n.....\nB...."));
@@ -294,9 +300,9 @@ TEST_F(Specials, ShowerDropsUpToTwoCubesPerRowOntoTheStacks) {
   EXPECT_EQ(s.CubeArray(1, 1, 1), CellKind::Green);
   EXPECT_EQ(s.CubeArray(2, 4, 2), CellKind::Blue);
   EXPECT_EQ(s.CubeArray(2, 5, 1), CellKind::Yellow);
-  EXPECT_EQ(s.CubeArray(3, 3, 9) + s.CubeArray(4, 3, 9) + s.CubeArray(5, 3, 9), 0);
+  for (int x : {3, 4, 5}) EXPECT_FALSE(IsCube(s.CubeArray(x, 3, 9))) << x;
   EXPECT_EQ(Played(Effect::OkExCubeDown), 3);
   EXPECT_EQ(watch.count, 3);
-  for (int v : s.RainCube) EXPECT_EQ(v, 0);
+  for (CellKind v : s.RainCube) EXPECT_FALSE(IsCube(v));
   EXPECT_EQ(s.HeightArray(1, 1), 0);  // the landing that follows counts again
 }

@@ -78,28 +78,28 @@ TEST_F(Tables, LevelTableDrawsItsOrdersInTurnAndSpreadsThem) {
   const auto& L = s.LevelTable;
   EXPECT_EQ(L(1).BackPicture, 0);
   EXPECT_EQ(L(1).CubePicture, 0);
-  EXPECT_EQ(L(1).MusicNo, 13);       // M(1)
-  EXPECT_EQ(L(2).BackPicture, 1);    // A(1)
-  EXPECT_EQ(L(2).CubePicture, 6);    // F(1)
-  EXPECT_EQ(L(3).CubePicture, 5);    // F(2)
-  EXPECT_EQ(L(4).CubePicture, 7);    // G(1) + 6
-  EXPECT_EQ(L(6).BackPicture, 5);    // A(5)
-  EXPECT_EQ(L(7).BackPicture, 10);   // B(1) + 5
-  EXPECT_EQ(L(9).BackPicture, 8);    // B(3) + 5
-  EXPECT_EQ(L(9).CubePicture, 12);   // G(6) + 6
-  EXPECT_EQ(L(10).CubePicture, 15);  // H(1) + 13
-  EXPECT_EQ(L(12).BackPicture, 13);  // C(1) + 10
-  EXPECT_EQ(L(13).CubePicture, 16);  // H(4) + 13
-  EXPECT_EQ(L(13).MusicNo, 1);       // M(13)
-  EXPECT_EQ(L(14).CubePicture, 21);  // J(1) + 17
-  EXPECT_EQ(L(14).MusicNo, 1);       // N(1)
-  EXPECT_EQ(L(17).CubePicture, 18);  // J(4) + 17
-  EXPECT_EQ(L(17).BackPicture, 16);  // D(1) + 15
+  EXPECT_EQ(L(1).MusicNo, LevelMusic(13));  // M(1)
+  EXPECT_EQ(L(2).BackPicture, 1);           // A(1)
+  EXPECT_EQ(L(2).CubePicture, 6);           // F(1)
+  EXPECT_EQ(L(3).CubePicture, 5);           // F(2)
+  EXPECT_EQ(L(4).CubePicture, 7);           // G(1) + 6
+  EXPECT_EQ(L(6).BackPicture, 5);           // A(5)
+  EXPECT_EQ(L(7).BackPicture, 10);          // B(1) + 5
+  EXPECT_EQ(L(9).BackPicture, 8);           // B(3) + 5
+  EXPECT_EQ(L(9).CubePicture, 12);          // G(6) + 6
+  EXPECT_EQ(L(10).CubePicture, 15);         // H(1) + 13
+  EXPECT_EQ(L(12).BackPicture, 13);         // C(1) + 10
+  EXPECT_EQ(L(13).CubePicture, 16);         // H(4) + 13
+  EXPECT_EQ(L(13).MusicNo, LevelMusic(1));  // M(13)
+  EXPECT_EQ(L(14).CubePicture, 21);         // J(1) + 17
+  EXPECT_EQ(L(14).MusicNo, LevelMusic(1));  // N(1)
+  EXPECT_EQ(L(17).CubePicture, 18);         // J(4) + 17
+  EXPECT_EQ(L(17).BackPicture, 16);         // D(1) + 15
   EXPECT_EQ(L(18).CubePicture, 22);
   EXPECT_EQ(L(19).CubePicture, 23);
   EXPECT_EQ(L(20).CubePicture, 24);
-  EXPECT_EQ(L(20).BackPicture, 19);  // D(4) + 15
-  EXPECT_EQ(L(20).MusicNo, 7);       // N(7)
+  EXPECT_EQ(L(20).BackPicture, 19);         // D(4) + 15
+  EXPECT_EQ(L(20).MusicNo, LevelMusic(7));  // N(7)
 
   // Some constant columns.
   EXPECT_EQ(L(3).PlanPicture, 1);
@@ -129,27 +129,25 @@ TEST_F(Tables, LevelFollowsTheScoreAndKeepsItInTheGap) {
 }
 
 TEST_F(Tables, ClearGameArraysEmptiesOnlyItsGroup) {
-  s.CubeArray.Fill(1);
-  s.HeightArray.Fill(1);
-  s.MarkArray.Fill(1);
-  s.NowCube.Fill(1);
-  s.TurnArray.Fill(1);
-  s.NextCube.Fill(1);
-  rules.ClearGameArrays(3);
-  EXPECT_EQ(s.NowCube(3, 3) + s.TurnArray(5, 5), 0);
-  EXPECT_EQ(s.NextCube(2, 2), 1);
-  s.NowCube.Fill(1);
-  rules.ClearGameArrays(4);
-  EXPECT_EQ(s.NextCube(3, 3), 0);
-  EXPECT_EQ(s.NowCube(3, 3), 1);
-  rules.ClearGameArrays(2);
-  EXPECT_EQ(s.MarkArray(5, 5, 10), 0);
-  EXPECT_EQ(s.CubeArray(5, 5, 10), 1);
-  rules.ClearGameArrays(1);
-  EXPECT_EQ(s.CubeArray(5, 5, 10) + s.HeightArray(1, 1), 0);
-  s.MarkArray.Fill(1);
-  rules.ClearGameArrays(5);
-  EXPECT_EQ(s.MarkArray(1, 1, 1), 1);
+  // Field, heights, marks, piece, turn scratch, next piece: which each group empties.
+  const std::pair<ArrayGroup, std::array<bool, 6>> groups[] = {
+      {ArrayGroup::Field, {true, true, false, false, false, false}},
+      {ArrayGroup::Marks, {false, false, true, false, false, false}},
+      {ArrayGroup::Piece, {false, false, false, true, true, false}},
+      {ArrayGroup::Next, {false, false, false, false, false, true}}};
+  for (const auto& [group, emptied] : groups) {
+    s.CubeArray.Fill(CellKind::Red);
+    s.HeightArray.Fill(1);
+    s.MarkArray.Fill(1);
+    s.NowCube.Fill(CellKind::Red);
+    s.TurnArray.Fill(CellKind::Red);
+    s.NextCube.Fill(CellKind::Red);
+    rules.ClearGameArrays(group);
+    const std::array<bool, 6> empty = {!IsCube(s.CubeArray(5, 5, 10)), s.HeightArray(1, 1) == 0,
+                                       s.MarkArray(5, 5, 10) == 0,     !IsCube(s.NowCube(3, 3)),
+                                       !IsCube(s.TurnArray(5, 5)),     !IsCube(s.NextCube(2, 2))};
+    EXPECT_EQ(empty, emptied) << static_cast<int>(group);
+  }
 }
 
 TEST_F(Tables, CellPositionsSpanTheWell) {
@@ -164,7 +162,7 @@ TEST_F(Tables, CellPositionsSpanTheWell) {
 TEST_F(Tables, NewGameStartsFromAnEmptyWellWithTwoPieces) {
   Rng any(3);
   random.SetFallback(&any);
-  s.CubeArray(2, 2, 2) = 3;
+  s.CubeArray(2, 2, 2) = CellKind::Blue;
   s.GameScore = 77;
   s.LandFlag = true;
   rules.NewGame();
@@ -177,14 +175,14 @@ TEST_F(Tables, NewGameStartsFromAnEmptyWellWithTwoPieces) {
   int inPlay = 0, next = 0;
   for (int x = 1; x <= 5; ++x)
     for (int y = 1; y <= 5; ++y)
-      if (s.NowCube(x, y) > 0) {
+      if (IsCube(s.NowCube(x, y))) {
         ++inPlay;
         EXPECT_TRUE(x >= 2 && x <= 4 && y >= 2 && y <= 4);  // the centre block
-        EXPECT_LE(s.NowCube(x, y), 4);                      // no special under 30 points
+        EXPECT_TRUE(IsColour(s.NowCube(x, y)));             // no special under 30 points
       }
-  for (int v : s.NextCube) next += v > 0;
+  for (CellKind v : s.NextCube) next += IsCube(v);
   EXPECT_EQ(inPlay, 3);
   EXPECT_EQ(next, 3);
-  EXPECT_TRUE(s.StartShow && s.BackShow && s.PanelShow);
-  EXPECT_FALSE(s.PieceShow || s.PlayShow || s.HudShow);
+  EXPECT_TRUE(shown[Display::StartShow] && shown[Display::BackShow] && shown[Display::PanelShow]);
+  EXPECT_FALSE(shown[Display::PieceShow] || shown[Display::PlayShow] || shown[Display::HudShow]);
 }

@@ -84,6 +84,17 @@ TEST(EventPump, KeyEventsQuitRequestsAndSignalsCaughtOnlyWhileItLives) {
   EXPECT_EQ(after.sa_handler, before.sa_handler);
 }
 
+TEST(EventPumpDeathTest, ASecondSignalBeforeTheFirstIsHeardEndsAtOnce) {
+  EXPECT_EXIT(
+      {
+        EventPump pump(nullptr);
+        std::raise(SIGINT);  // heard at the next pump: the game closes through its shutdown
+        std::raise(SIGINT);  // the program is stuck somewhere: it ends now
+        std::_Exit(0);
+      },
+      testing::KilledBySignal(SIGINT), "");
+}
+
 TEST(ShowMessageBox, HeadlessTheTextGoesToStderr) {
   ::setenv("QUARNIX_NO_DIALOGS", "1", 1);  // never a box on a desktop running the tests
   ::testing::internal::CaptureStderr();

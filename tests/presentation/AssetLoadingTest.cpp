@@ -1,7 +1,6 @@
 // The asset catalogue's two loading routes on the null device: which picture
 // lands in which slot of which object, with which colour key, from the
-// program's bitmaps or from the authoring files; and the files the game
-// folder must hold.
+// program's bitmaps or from the authoring files.
 
 #include <gtest/gtest.h>
 
@@ -128,23 +127,6 @@ class AssetLoading : public ::testing::Test {
 
   NullDevice device_{640, 480};
 };
-
-TEST(GameFolder, HoldsEveryFileTheStartUpCheckNames) {
-  std::vector<fs::path> files = {"CT.DAT", "RD.DAT"};
-  for (int c = 1; c <= 12; ++c) files.push_back(fs::path("Data") / ("C" + Two(c) + ".CAR"));
-  for (const char* m : {"M1", "M2", "M3", "S1", "S2", "S3"})
-    files.push_back(fs::path("Data") / (std::string(m) + ".CAR"));
-  for (const char* r : {"BG", "CS", "ME", "OA", "OB", "SA", "SB"})
-    files.push_back(fs::path("Data") / (std::string(r) + ".RB"));
-  for (const char* w :
-       {"CUBECROSS", "CUBEDOWN", "CUBEROTATE", "NOWAY", "OKBUILDMOVE", "OKEXCUBEDOWN", "OKEXPO", "OKMENU",
-        "OKMENUDEFKEY", "OKMENUSELECT", "OKOPEN", "OKROTBUILD", "SAMECOLOR", "THUND"})
-    files.push_back(fs::path("Wave") / (std::string(w) + ".WAV"));
-  for (int t = 1; t <= 13; ++t)
-    files.push_back(fs::path("Wave") / ("OKPLAYGAME" + std::to_string(t) + ".WAV"));
-  ASSERT_EQ(files.size(), 2u + 18u + 7u + 27u);
-  for (const fs::path& f : files) EXPECT_TRUE(FileExist(test::GameDir() / f)) << f;
-}
 
 TEST_F(AssetLoading, ResourceRouteFillsEverySlotFromTheProgramBitmapsWhateverTheirCase) {
   // The program stores its bitmap names in upper case; the loader asks in mixed case.

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "AssetsTestUtil.h"
-#include "ZeroRuns.h"
+#include "content/ZeroRuns.h"
 #include "core/Files.h"
 #include "platform/GlGraphics.h"
 #include "platform/TextureImage.h"
@@ -79,13 +79,14 @@ TEST(ContentRender, SheetsKeepBlackSeeThroughButCSStaysOpaque) {
     return std::array<int, 3>{q[0], q[1], q[2]};
   };
 
-  for (const char* name : {"SA.RB", "CS.RB"}) {
+  for (const ImageFile file : {ImageFile::SA, ImageFile::CS}) {
+    const std::string name(GameFileOf(file).Name);
     SCOPED_TRACE(name);
-    const bool opaque = std::string(name) == "CS.RB";
+    const bool opaque = file == ImageFile::CS;
     const auto rgb = SheetPixels(name, 512);
     const auto black = Find(rgb, 512, true), lit = Find(rgb, 512, false);
     ASSERT_TRUE(black && lit) << "the sheet has no black or no coloured area";
-    const auto picture = draw(ScreenImageTarget(a, name));
+    const auto picture = draw(ScreenImageTarget(a, file));
     const auto b = colour(picture, *black);
     if (opaque)
       EXPECT_EQ(b, (std::array<int, 3>{0, 0, 0}));

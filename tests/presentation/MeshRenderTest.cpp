@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "EmbeddedResources.h"
+#include "content/EmbeddedResources.h"
 #include "platform/D3DXMath.h"
 #include "platform/GlGraphics.h"
 #include "platform/InitDirect3D.h"
@@ -83,7 +83,7 @@ class MeshScene : public ::testing::Test {
     XFileContent file = LoadXFileContent(path);
     XMesh& m = file.Mesh;
     for (int n = 1; n <= BuiltinMeshCount; ++n)
-      if (BuiltinMesh(n).ResourceStem == stem) {
+      if (MeshFile(BuiltinMesh(n).File).Stem() == stem) {
         const auto v = BuiltinVertices(n);
         EXPECT_GE(m.Vertices.size(), v.size()) << stem;
         std::copy(v.begin(), v.end(), m.Vertices.begin());

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "PlayScreenTestUtil.h"
-#include "game/GameOverLayout.h"
 #include "platform/GlGraphics.h"
 #include "platform/TextureImage.h"
 
@@ -76,6 +75,7 @@ class PlayScreenGl : public ::testing::Test {
   }
 
   GameState& S() { return *scene_->state; }
+  ScreenState& V() { return scene_->renderer->Screen(); }
   const HudLayout& L() { return scene_->layout; }
 
   // Renders a frame and reads it back.
@@ -158,7 +158,7 @@ GlGraphics* PlayScreenGl::graphics_ = nullptr;
 bool Red(Rgb c) { return c.r > 90 && c.r > 1.6 * c.g && c.r > 1.6 * c.b; }
 
 TEST_F(PlayScreenGl, RedCubeAppearsWhereTheCameraProjectsItsCell) {
-  S().PlayShow = true;
+  V().Show(Display::PlayShow, true);
   S().CubeArray(1, 1, 1) = CellKind::Red;
   Frame();
   Frame("cube");  // lit from the second frame on
@@ -179,7 +179,7 @@ TEST_F(PlayScreenGl, RedCubeAppearsWhereTheCameraProjectsItsCell) {
 }
 
 TEST_F(PlayScreenGl, CornerNumbersShowScoreChainScoreAndLevel) {
-  S().PanelShow = true;
+  V().Show(Display::PanelShow, true);
   S().GameScore = 40719;
   S().ChainScore = 386;
   S().GameLevel = 7;
@@ -196,11 +196,12 @@ TEST_F(PlayScreenGl, CornerNumbersShowScoreChainScoreAndLevel) {
 TEST_F(PlayScreenGl, ClearPopupShowsOneTwoOrThreeDigits) {
   std::array<RECT, 10> popupDigits;
   for (int d = 0; d <= 9; ++d) popupDigits[d] = {20 + 40 * d, 82, 60 + 40 * d, 110};
-  S().PanelShow = S().ClearShow = true;
+  V().Show(Display::PanelShow, true);
+  V().Show(Display::ClearShow, true);
   for (int count : {7, 42, 123}) {
     S().ClearCount = count;
-    S().PopupRise = 0;
-    S().PopupColour = -1;
+    V().PopupRise = 0;
+    V().PopupColour = -1;
     Frame(std::to_string(count));
     const std::uint32_t colour = 0xFDFFFFFF;  // faded by one step
     const int y = 384 - 2;
@@ -215,11 +216,12 @@ TEST_F(PlayScreenGl, ClearPopupShowsOneTwoOrThreeDigits) {
 }
 
 TEST_F(PlayScreenGl, LevelAnnouncementHidesTheLeadingZero) {
-  S().PanelShow = S().LevelShow = true;
+  V().Show(Display::PanelShow, true);
+  V().Show(Display::LevelShow, true);
   S().ScoreLevel = 7;
-  S().PopupRise = 200;  // part way down, clear of the labels
+  V().PopupRise = 200;  // part way down, clear of the labels
   Frame("level7");
-  const int y = S().PopupRise;
+  const int y = V().PopupRise;
   ASSERT_EQ(y, 210);
   EXPECT_LT(Difference(*sa_, {0, 50, 140, 80}, 512 - 110, y), 6) << "the word";
   EXPECT_TRUE(Dark(int(L().LevelShowPos(1)), y, 40, 28));
@@ -232,7 +234,7 @@ TEST_F(PlayScreenGl, LevelAnnouncementHidesTheLeadingZero) {
 }
 
 TEST_F(PlayScreenGl, QuitPromptAppearsInTheMiddle) {
-  S().PanelShow = true;
+  V().Show(Display::PanelShow, true);
   Frame();
   const RECT prompt{0, 260, 499, 330};
   EXPECT_TRUE(Dark(512 - 250, 384 - 35, 499, 70));
@@ -242,11 +244,13 @@ TEST_F(PlayScreenGl, QuitPromptAppearsInTheMiddle) {
 }
 
 TEST_F(PlayScreenGl, GameOverPanelShowsTheTypedName) {
-  S().PanelShow = S().GameOverShow = true;
+  V().Show(Display::PanelShow, true);
+  S().GameOverShow = true;
   const std::string typed = "ZED 42";
   for (int& c : S().GameName) c = 32;
   for (std::size_t i = 0; i < typed.size(); ++i) S().GameName(int(i) + 1) = typed[i];
-  S().NameCursorX = NameSlotX(1024, 1, int(typed.size()) + 1);
+  S().NameLength = int(typed.size());
+  scene_->renderer->SetNotice("NOT SAVED 7");
   Frame("gameover");
   const std::uint32_t colour = 0xA0FFFFFF;
   const D3DVECTOR2 o = L().OverPos;
@@ -262,17 +266,25 @@ TEST_F(PlayScreenGl, GameOverPanelShowsTheTypedName) {
     shown += g < 0 ? '?' : alphabet[g];
   }
   EXPECT_EQ(shown, "ZED 42  ");
+  // A notice for the player, in the row above the name.
+  shown.clear();
+  for (int n = 1; n <= 12; ++n) {
+    const int g = Recognise(*sa_, glyphs, int(L().NamePos(n).x), int(L().NamePos(n).y) - 36, colour, panel);
+    shown += g < 0 ? '?' : alphabet[g];
+  }
+  EXPECT_EQ(shown, "NOT SAVED 7 ");
 }
 
 TEST_F(PlayScreenGl, EachScreenModeScalesTheHud) {
   for (int mode = 0; mode <= 2; ++mode) {
     Use(mode);
     const float r = mode_.ScreenRatio;
-    S().PanelShow = true;
+    V().Show(Display::PanelShow, true);
     S().NextCube(1, 1) = CellKind::Green;
     Frame();
     const std::vector<std::uint8_t> before = pixels_;
-    S().QuitShow = S().HudShow = true;
+    S().QuitShow = true;
+    V().Show(Display::HudShow, true);
     Frame("mode" + std::to_string(mode));
     // The box of what changed in each region: the prompt, and the icon of the next piece.
     const auto changed = [&](int x0, int y0, int x1, int y1) {

@@ -52,15 +52,15 @@ TEST(HudLayout, SheetRectanglesDoNotDependOnTheMode) {
     EXPECT_EQ(h.LetterRect(1), (RECT{0, 345, 14, 360}));
     EXPECT_EQ(h.LetterRect(27), (RECT{390, 345, 404, 360}));  // the space
     // Colour cubes: pictures 0..15 down the left half, 16..24 down the right.
-    EXPECT_EQ(h.CubeIconRect(3, 1), (RECT{0, 96, 31, 127}));
-    EXPECT_EQ(h.CubeIconRect(16, 4), (RECT{224, 0, 255, 31}));
-    EXPECT_EQ(h.CubeIconRect(24, 2), (RECT{160, 256, 191, 287}));
+    EXPECT_EQ(h.CubeIconRect(3, CellKind::Red), (RECT{0, 96, 31, 127}));
+    EXPECT_EQ(h.CubeIconRect(16, CellKind::Yellow), (RECT{224, 0, 255, 31}));
+    EXPECT_EQ(h.CubeIconRect(24, CellKind::Green), (RECT{160, 256, 191, 287}));
     // Special cubes: one icon whatever the picture.
-    EXPECT_EQ(h.CubeIconRect(0, 5), (RECT{128, 320, 159, 351}));
-    EXPECT_EQ(h.CubeIconRect(17, 8), (RECT{224, 320, 255, 351}));
-    EXPECT_EQ(h.CubeIconRect(9, 10), (RECT{160, 352, 191, 383}));
-    EXPECT_THROW(h.CubeIconRect(25, 1), std::out_of_range);
-    EXPECT_THROW(h.CubeIconRect(0, 11), std::out_of_range);
+    EXPECT_EQ(h.CubeIconRect(0, CellKind::FourColor), (RECT{128, 320, 159, 351}));
+    EXPECT_EQ(h.CubeIconRect(17, CellKind::Diamond), (RECT{224, 320, 255, 351}));
+    EXPECT_EQ(h.CubeIconRect(9, CellKind::FallCube), (RECT{160, 352, 191, 383}));
+    EXPECT_THROW(h.CubeIconRect(25, CellKind::Red), std::out_of_range);
+    EXPECT_THROW(h.CubeIconRect(0, CellKind::CubeClear), std::out_of_range);
   }
 }
 
@@ -83,6 +83,7 @@ class NullScreen : public ::testing::Test {
   void SetUp() override { Use(0); }
 
   GameState& S() { return *scene_->state; }
+  ScreenState& V() { return scene_->renderer->Screen(); }
   GameAssets& A() { return scene_->assets; }
   void Frame() { scene_->renderer->RenderFrame(); }
 
@@ -109,18 +110,18 @@ class NullScreen : public ::testing::Test {
 
 TEST_F(NullScreen, FirstFrameDrawsTheSwayLimitsAndTheSpinWrapsAt360) {
   Use(0, {0.5f, 0.25f, 0.0f});
-  S().SpinAngle = 356;
+  V().SpinAngle = 356;
   Frame();
-  const BackMotionRec& m = S().BackMotion;
+  const BackMotionRec& m = V().BackMotion;
   EXPECT_FLOAT_EQ(m.LimitX, 0.5f * 325 + 45);
   EXPECT_FLOAT_EQ(m.LimitY, 0.25f * 20 + 25);
   EXPECT_FLOAT_EQ(m.LimitZ, 20);
   EXPECT_FLOAT_EQ(m.StepZ, 0.05f);
   EXPECT_EQ(random_.Drawn(), 3);
-  std::vector<float> spins{S().SpinAngle};
+  std::vector<float> spins{V().SpinAngle};
   for (int i = 0; i < 3; ++i) {
     Frame();
-    spins.push_back(S().SpinAngle);
+    spins.push_back(V().SpinAngle);
   }
   EXPECT_EQ(spins, (std::vector<float>{358, 360, 0, 2}));
   EXPECT_EQ(random_.Drawn(), 3);  // the limits are drawn once
@@ -128,8 +129,8 @@ TEST_F(NullScreen, FirstFrameDrawsTheSwayLimitsAndTheSpinWrapsAt360) {
 }
 
 TEST_F(NullScreen, FieldCellsAreExchangedAndSpecialCubesSpinUnderTheirBox) {
-  S().PlayShow = true;
-  S().SpinAngle = 28;  // becomes 30 in the frame
+  V().Show(Display::PlayShow, true);
+  V().SpinAngle = 28;  // becomes 30 in the frame
   S().CubeArray(1, 1, 1) = CellKind::Red;
   S().CubeArray(2, 3, 4) = CellKind::FourColor;
   S().CubeArray(5, 5, 2) = CellKind::CubeClear;
@@ -156,7 +157,7 @@ TEST_F(NullScreen, FieldCellsAreExchangedAndSpecialCubesSpinUnderTheirBox) {
 }
 
 TEST_F(NullScreen, OpaqueCubesGoNearestFirstButNeverPastASeeThroughOne) {
-  S().PlayShow = true;
+  V().Show(Display::PlayShow, true);
   // In drawing order: a red cube at the back, a clearing (see-through) cube
   // above it, then green at the back and blue at the front after it.
   S().CubeArray(1, 1, 1) = CellKind::Red;
@@ -179,9 +180,10 @@ TEST_F(NullScreen, OpaqueCubesGoNearestFirstButNeverPastASeeThroughOne) {
 }
 
 TEST_F(NullScreen, TurnedViewsTurnAboutTheOriginWithoutSpinningSpecials) {
-  S().FieldSpinShow = S().TurnShow = true;
+  V().Show(Display::FieldSpinShow, true);
+  V().Show(Display::TurnShow, true);
   S().TurnAngle = 90;
-  S().SpinAngle = 40;
+  V().SpinAngle = 40;
   S().CubeArray(1, 1, 1) = CellKind::Blue;
   S().NowCube(1, 5) = CellKind::Diamond;
   S().NowCubeZ = 9;
@@ -202,8 +204,8 @@ TEST_F(NullScreen, TurnedViewsTurnAboutTheOriginWithoutSpinningSpecials) {
 }
 
 TEST_F(NullScreen, FallingPieceSpinsItsSpecialsAndMarksWhereEachColumnLands) {
-  S().PieceShow = true;
-  S().SpinAngle = 58;
+  V().Show(Display::PieceShow, true);
+  V().SpinAngle = 58;
   S().NowCube(2, 2) = CellKind::Tund;
   S().NowCube(4, 1) = CellKind::Yellow;
   S().NowCubeZ = 10;
@@ -225,8 +227,9 @@ TEST_F(NullScreen, FallingPieceSpinsItsSpecialsAndMarksWhereEachColumnLands) {
 
 TEST_F(NullScreen, BuildPlanSlidesInAndTheBackgroundSwaysWithinItsLimits) {
   Use(0, {0, 0, 0});  // limits 45, 25, 20
-  S().StartShow = S().BackShow = true;
-  S().StartOffset = 10;
+  V().Show(Display::StartShow, true);
+  V().Show(Display::BackShow, true);
+  V().StartOffset = 10;
   Frame();
   const auto plan = DrawsOf(A().XBuildPlan);
   ASSERT_EQ(plan.size(), 25u);
@@ -235,11 +238,11 @@ TEST_F(NullScreen, BuildPlanSlidesInAndTheBackgroundSwaysWithinItsLimits) {
   EXPECT_FLOAT_EQ(farthest, 4 - 10.0f);  // the back row, 10 nearer than its place
   float lowX = 0, highX = 0, lowY = 0, highY = 0;
   for (int i = 1; i < 100; ++i) Frame();
-  EXPECT_NEAR(S().StartOffset, 10 * std::pow(0.95, 100), 1e-3);
-  S().StartShow = false;
+  EXPECT_NEAR(V().StartOffset, 10 * std::pow(0.95, 100), 1e-3);
+  V().Show(Display::StartShow, false);
   for (int i = 0; i < 8000; ++i) {
     Frame();
-    const BackMotionRec& m = S().BackMotion;
+    const BackMotionRec& m = V().BackMotion;
     lowX = std::min(lowX, m.PosX), highX = std::max(highX, m.PosX);
     lowY = std::min(lowY, m.PosY), highY = std::max(highY, m.PosY);
   }
@@ -252,42 +255,43 @@ TEST_F(NullScreen, BuildPlanSlidesInAndTheBackgroundSwaysWithinItsLimits) {
 }
 
 TEST_F(NullScreen, StarsMoveAgeAndEndTheEffectByThemselves) {
-  S().EffectShow = true;
-  S().EffectKind = CellKind::Stack;
-  S().ParticleCount = 3;
-  S().Particle(1) = {0, 0, 0, 1, 2, 0, 2};
-  S().Particle(2) = {0, 0, 0, 0, 0, 0, 1};
-  S().Particle(3) = {1, 1, 1, 0, 1, 0, 3};
+  V().Show(Display::EffectShow, true);
+  V().EffectKind = CellKind::Stack;
+  V().ParticleCount = 3;
+  V().Particle(1) = {0, 0, 0, 1, 2, 0, 2};
+  V().Particle(2) = {0, 0, 0, 0, 0, 0, 1};
+  V().Particle(3) = {1, 1, 1, 0, 1, 0, 3};
   Frame();
   // Particle i uses star 2, 3, 1, ...; the second died in this frame.
   EXPECT_EQ(DrawsOf(A().XStar(2)).size(), 1u);
   EXPECT_EQ(DrawsOf(A().XStar(3)).size(), 0u);
   ASSERT_EQ(DrawsOf(A().XStar(1)).size(), 1u);
-  EXPECT_FLOAT_EQ(S().Particle(1).Y, 2 * 1.01f);
+  EXPECT_FLOAT_EQ(V().Particle(1).Y, 2 * 1.01f);
   EXPECT_EQ(Moved(DrawsOf(A().XStar(1))[0].world), (D3DVECTOR{1, 1 + 1.01f, 1}));
   EXPECT_EQ(device_->GetRenderState(D3DRS_ZWRITEENABLE), 1u);
-  EXPECT_TRUE(S().EffectShow);
+  EXPECT_TRUE(V()[Display::EffectShow]);
   Frame();
   Frame();
-  EXPECT_FALSE(S().EffectShow);  // nothing was alive in the third frame
+  EXPECT_FALSE(V()[Display::EffectShow]);  // nothing was alive in the third frame
   EXPECT_EQ(scene_->renderer->LastFrame().MeshDraws, 0);
 
   // A kind without a star effect neither moves nor draws.
-  S().EffectShow = true;
-  S().EffectKind = CellKind::Diamond;
-  S().Particle(3) = {1, 1, 1, 0, 1, 0, 3};
+  V().Show(Display::EffectShow, true);
+  V().EffectKind = CellKind::Diamond;
+  V().Particle(3) = {1, 1, 1, 0, 1, 0, 3};
   Frame();
-  EXPECT_FALSE(S().EffectShow);
-  EXPECT_EQ(S().Particle(3).Life, 3);
+  EXPECT_FALSE(V()[Display::EffectShow]);
+  EXPECT_EQ(V().Particle(3).Life, 3);
 }
 
 TEST_F(NullScreen, ClearPopupRisesFadesAndShowsTheChainWordOnlyInChains) {
-  S().PanelShow = S().ClearShow = true;
+  V().Show(Display::PanelShow, true);
+  V().Show(Display::ClearShow, true);
   S().ClearCount = 42;
   S().ChainCount = 2;
   Frame();
-  EXPECT_EQ(S().PopupRise, 2);
-  EXPECT_EQ(static_cast<std::uint32_t>(S().PopupColour), 0xFDFFFFFFu);
+  EXPECT_EQ(V().PopupRise, 2);
+  EXPECT_EQ(static_cast<std::uint32_t>(V().PopupColour), 0xFDFFFFFFu);
   auto row = SpritesAt(384 - 2);
   ASSERT_EQ(row.size(), 3u);  // 4, 2, the sign
   EXPECT_EQ(row[0].source, (RECT{20 + 40 * 4, 82, 60 + 40 * 4, 110}));
@@ -309,18 +313,19 @@ TEST_F(NullScreen, ClearPopupRisesFadesAndShowsTheChainWordOnlyInChains) {
 
 TEST_F(NullScreen, LevelAnnouncementRisesToMidScreenWithoutALeadingZero) {
   Use(2);  // 640 x 480: rises by 6 a frame
-  S().PanelShow = S().LevelShow = true;
+  V().Show(Display::PanelShow, true);
+  V().Show(Display::LevelShow, true);
   S().ScoreLevel = 7;
-  S().PopupRise = 232;
+  V().PopupRise = 232;
   Frame();
-  EXPECT_EQ(S().PopupRise, 238);
+  EXPECT_EQ(V().PopupRise, 238);
   auto row = SpritesAt(238);
   ASSERT_EQ(row.size(), 2u);  // the word and one digit
   EXPECT_EQ(row[1].source, scene_->layout.LevelDigitRect.at(7));
   EXPECT_FLOAT_EQ(row[1].translation.x, scene_->layout.LevelShowPos(2));
   Frame();
   Frame();
-  EXPECT_EQ(S().PopupRise, 244);  // stops once past the middle
+  EXPECT_EQ(V().PopupRise, 244);  // stops once past the middle
   S().ScoreLevel = 12;
   Frame();
   row = SpritesAt(244);
@@ -330,7 +335,7 @@ TEST_F(NullScreen, LevelAnnouncementRisesToMidScreenWithoutALeadingZero) {
 }
 
 TEST_F(NullScreen, GaugeGrowsUpwardFromAFixedBottom) {
-  S().PanelShow = true;
+  V().Show(Display::PanelShow, true);
   for (int height : {0, 5, 10}) {
     S().MaxHeight = height;
     Frame();
@@ -347,7 +352,8 @@ TEST_F(NullScreen, GaugeGrowsUpwardFromAFixedBottom) {
 }
 
 TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
-  S().PanelShow = S().GameOverShow = true;
+  V().Show(Display::PanelShow, true);
+  S().GameOverShow = true;
   S().GameScore = 120;
   S().ChainScore = 35;
   S().GameLevel = 4;
@@ -355,7 +361,7 @@ TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
   S().GameName(1) = 'A';
   S().GameName(2) = '1';
   S().GameName(3) = 'Z';
-  S().NameCursorX = scene_->layout.NamePos(4).x;
+  S().NameLength = 3;  // the cursor stands in the fourth slot
   const HudLayout& h = scene_->layout;
   const float nameY = h.OverPos.y + 312;
 
@@ -373,8 +379,10 @@ TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
   EXPECT_FLOAT_EQ(SpritesAt(nameY + 2)[0].translation.x, h.NamePos(4).x);
 
   scene_->clock.Advance(100);
+  S().NameLength = GameNameLength;  // a full name: the cursor stays on the last slot
   Frame();
   EXPECT_EQ(SpritesAt(nameY + 2)[0].colour, PanelColour);
+  EXPECT_FLOAT_EQ(SpritesAt(nameY + 2)[0].translation.x, h.NamePos(GameNameLength).x);
 
   // Score, chain score, their sum, level: 5 + 5 + 5 + 2 digits on one row.
   const auto totals = SpritesAt(h.OverPos.y + 245);

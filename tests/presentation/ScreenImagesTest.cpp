@@ -1,5 +1,5 @@
-// The screen images: the zero-run decoder as the loader calls it, the seven
-// ".RB" files of the game folder, and where their pixels land.
+// The screen images: the zero-run decoder as the loader calls it, and where
+// the pixels of the seven ".RB" files land.
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "AssetsTestUtil.h"
-#include "ZeroRuns.h"
+#include "content/ZeroRuns.h"
 #include "core/Files.h"
 #include "platform/NullGraphics.h"
 #include "presentation/ScreenImages.h"
@@ -19,10 +19,9 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Unpack(const Bytes& packed, int count, std::size_t size, UnpackResult* result = nullptr) {
+Bytes Unpack(const Bytes& packed, int count, std::size_t size) {
   Bytes out(size, 0xEE);
-  const UnpackResult r = UnpackZeroRuns(count, packed, out);
-  if (result) *result = r;
+  UnpackZeroRuns(count, packed, out);
   return out;
 }
 
@@ -30,37 +29,8 @@ TEST(UnpackZeroRuns, DecodesOnlyTheFirstCountBytes) {
   EXPECT_EQ(Unpack({7, 0, 3, 9}, 4, 5), (Bytes{7, 0, 0, 0, 9}));
   // The count leaves the last byte out: here it would have been a literal.
   EXPECT_EQ(Unpack({7, 0, 3, 9}, 3, 5), (Bytes{7, 0, 0, 0, 0xEE}));
-  // A trailing 0 only sets the flag; two zeros in a row act as one.
-  EXPECT_EQ(Unpack({5, 0}, 2, 3), (Bytes{5, 0xEE, 0xEE}));
-  EXPECT_EQ(Unpack({0, 0, 2, 4}, 4, 4), (Bytes{0, 0, 4, 0xEE}));
   EXPECT_THROW(Unpack({1, 2}, 3, 4), std::out_of_range);
   EXPECT_THROW(Unpack({1, 2}, -1, 4), std::out_of_range);
-}
-
-TEST(UnpackZeroRuns, StopsAtTheEndOfThePixelsAndSaysSo) {
-  Bytes room(8, 0xEE);
-  UnpackResult r = UnpackZeroRuns(3, Bytes{1, 0, 200}, std::span(room).first(4));
-  EXPECT_TRUE(r.Overflow);
-  EXPECT_EQ(r.Written, 4u);
-  EXPECT_EQ(room, (Bytes{1, 0, 0, 0, 0xEE, 0xEE, 0xEE, 0xEE}));
-  r = UnpackZeroRuns(3, Bytes{1, 0, 3}, std::span(room).first(4));
-  EXPECT_FALSE(r.Overflow);
-  EXPECT_EQ(r.Written, 4u);
-}
-
-TEST(ScreenImageFiles, EachUnpacksToExactlyItsSize) {
-  const fs::path data = test::GameDir() / "Data";
-  EXPECT_EQ(ReadFileBytes(data / "BG.RB").size(), 20u * 256u * 256u * 3u);
-  const std::pair<const char*, std::size_t> sizes[] = {{"OA.RB", 786432},  {"OB.RB", 786432},
-                                                       {"ME.RB", 3145728}, {"SA.RB", 786432},
-                                                       {"SB.RB", 786432},  {"CS.RB", 786432}};
-  for (const auto& [name, size] : sizes) {
-    const Bytes file = ReadFileBytes(data / name);
-    Bytes pixels(size + 1024, 0);
-    const UnpackResult r = UnpackZeroRuns(static_cast<int>(file.size()) - 1, file, pixels);
-    EXPECT_FALSE(r.Overflow) << name;
-    EXPECT_EQ(r.Written, size) << name;
-  }
 }
 
 // A game folder of pictures made here: every sheet's first pixel black, its
@@ -132,6 +102,27 @@ TEST_F(ScreenImageLoading, ABadFileIsRefusedByNameAndTheImagesAfterItStayEmpty) 
   EXPECT_NE(a.ScreenME.Texture(), nullptr);
   EXPECT_EQ(a.ScreenSA.Texture(), nullptr);
   EXPECT_EQ(a.ScreenCS.Texture(), nullptr);
+  Sheet("SA.RB", 4);
+
+  // Cut-off sheets would show black; a file longer than any packing is not even read.
+  const Bytes me = ReadFileBytes(data_ / "ME.RB");
+  const std::pair<const char*, Bytes> cut[] = {{"CS.RB", {}},
+                                               {"CS.RB", {7}},
+                                               {"ME.RB", Bytes(me.begin(), me.begin() + me.size() / 2)},
+                                               {"ME.RB", Bytes(2 * 3145728 + 1, 0)}};
+  for (const auto& [name, bytes] : cut) {
+    const Bytes good = ReadFileBytes(data_ / name);
+    WriteFileAtomic(data_ / name, bytes);
+    GameAssets c(device_, resources_);
+    LoadBackground(c);
+    try {
+      LoadScreenImages(c, data_);
+      ADD_FAILURE() << name << " of " << bytes.size() << " bytes was taken";
+    } catch (const std::runtime_error& e) {
+      EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
+    }
+    WriteFileAtomic(data_ / name, good);
+  }
 
   WriteFileAtomic(data_ / "BG.RB", Bytes(20 * 196608 - 1, 1));
   GameAssets b(device_, resources_);

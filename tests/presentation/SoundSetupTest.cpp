@@ -20,32 +20,26 @@ namespace fs = std::filesystem;
 fs::path WaveDir() { return test::GameDir() / "Wave"; }
 
 // The buffer a null sound system made from the named wave of folder.
-RecordingSoundBuffer* Made(const NullSoundSystem& sound, const fs::path& folder, const std::string& name) {
-  return sound.Buffer(ResolveFile(folder / (name + ".WAV")).string());
+RecordingSoundBuffer* Made(const NullSoundSystem& sound, const fs::path& folder, std::string_view name) {
+  return sound.Buffer(ResolveFile(folder / name).string());
 }
 
-TEST(SoundSetup, BuffersAreInTableOrder) {
+TEST(SoundSetup, EachBufferHoldsTheWaveOfItsNumber) {
   NullSoundSystem sound;
   ASSERT_TRUE(sound.InitDSound());
   SoundPlayer player;
   player.SoundOn = 1;
   SoundBank bank;
   SetupSounds(bank, player, sound, WaveDir());
-  const char* effects[] = {"NoWay",        "CubeRotate",  "Thund",       "CubeDown",  "CubeCross",
-                           "okMenuSelect", "okBuildMove", "okExpo",      "SameColor", "okExCubeDown",
-                           "okOpen",       "okRotBuild",  "okMenuDefKey"};
-  for (int No = 1; No <= 13; ++No) {
-    ASSERT_NE(player.WaveBuffer(No), nullptr) << No;
-    EXPECT_EQ(player.WaveBuffer(No), Made(sound, WaveDir(), effects[No - 1])) << No;
-    EXPECT_EQ(player.WaveBuffer(No), bank.Waves(No).get());
+  for (const GameFile& f : GameFilesOf(FileRole::Effect)) {
+    EXPECT_EQ(player.WaveBuffer(f.Number), Made(sound, WaveDir(), f.Name)) << f.Name;
+    EXPECT_EQ(player.WaveBuffer(f.Number), bank.Waves(f.Number).get());
   }
-  for (int No = 1; No <= 14; ++No) {
-    const std::string track = No == 14 ? "okMenu" : "okPlayGame" + std::to_string(No);
-    ASSERT_NE(player.MusicBuffer(No), nullptr) << No;
-    EXPECT_EQ(player.MusicBuffer(No), Made(sound, WaveDir(), track)) << No;
-  }
-  EXPECT_EQ(player.WaveBuffer(10), Made(sound, WaveDir(), "okExCubeDown"));
-  EXPECT_EQ(player.MusicBuffer(14), Made(sound, WaveDir(), "okMenu"));
+  for (const GameFile& f : GameFilesOf(FileRole::Music))
+    EXPECT_EQ(player.MusicBuffer(f.Number), Made(sound, WaveDir(), f.Name)) << f.Name;
+  EXPECT_EQ(player.WaveBuffer(Effect::OkExCubeDown), Made(sound, WaveDir(), "okExCubeDown.WAV"));
+  EXPECT_EQ(player.MusicBuffer(Music::Menu), Made(sound, WaveDir(), "okMenu.WAV"));
+  EXPECT_NE(player.MusicBuffer(Music::Menu), nullptr);
 }
 
 TEST(SoundSetup, WithoutASoundDeviceNoFileIsOpened) {
@@ -55,7 +49,7 @@ TEST(SoundSetup, WithoutASoundDeviceNoFileIsOpened) {
   player.SoundOn = 0;
   SoundBank bank;
   SetupSounds(bank, player, sound, WaveDir());
-  EXPECT_EQ(Made(sound, WaveDir(), "NoWay"), nullptr);
+  EXPECT_EQ(Made(sound, WaveDir(), "NoWay.WAV"), nullptr);
   EXPECT_EQ(player.WaveBuffer(1), nullptr);
   EXPECT_EQ(player.MusicBuffer(14), nullptr);
 }
@@ -77,7 +71,7 @@ TEST(SoundSetup, AFailingFileEndsTheSetUpThereAndKeepsWhatWasMade) {
   EXPECT_THROW(SetupSounds(bank, player, sound, folder.Path()), std::runtime_error);
   for (int No = 1; No <= 4; ++No) EXPECT_EQ(player.WaveBuffer(No), bank.Waves(No).get());
   EXPECT_EQ(player.MusicBuffer(14), firstMenu);
-  EXPECT_EQ(player.MusicBuffer(14), bank.Music(14).get());
+  EXPECT_EQ(player.MusicBuffer(14), bank.Tracks(14).get());
 
   // From scratch, the buffers after the failing one stay empty.
   SoundPlayer fresh;
@@ -103,9 +97,9 @@ TEST(SoundSetup, EveryWaveLoadsInTheMixer) {
     distinct.erase(nullptr);
     EXPECT_EQ(distinct.size(), 27u);
     // The player drives the real buffers.
-    player.PlayMusic(14, 1, 0);
-    player.PlayWave(10, 0, -1500);
-    player.StopMusic(14);
+    player.PlayMusic(Music::Menu, PlayFlag::Looping, 0);
+    player.PlayWave(Effect::OkExCubeDown, PlayFlag::Once, -1500);
+    player.StopMusic(Music::Menu);
   }  // buffers go before the sound system
 }
 

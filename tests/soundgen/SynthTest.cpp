@@ -144,5 +144,5 @@ TEST(SoundComposer, LoopsAreWholeBarsOfNotesInTheKey) {
   EXPECT_EQ(tempos.size(), static_cast<std::size_t>(GameTrackCount));
   EXPECT_LT(MakeStyle(MenuTrack).Tempo, 100.0);
   for (int track : {0, MenuTrack + 1}) EXPECT_THROW(MakeStyle(track), std::out_of_range);
-  EXPECT_THROW(MakeEffect("NOWAY"), std::invalid_argument);
+  EXPECT_THROW(MakeEffect(static_cast<quarnix::Effect>(quarnix::EffectCount + 1)), std::invalid_argument);
 }

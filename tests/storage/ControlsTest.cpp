@@ -158,6 +158,12 @@ TEST_F(ControlsTest, BindingsThatCannotBeUsedGiveTheDefaults) {
     GameKeys keys = Keys7({1, 2, 3, 4, 5, 6, 7});
     EXPECT_FALSE(ReadEnds(keys)) << "binding " << binding;
     EXPECT_EQ(keys, DefaultGameKeys()) << "binding " << binding << " value " << value;
+    // The next save keeps the file it could not use.
+    const std::string before = ReadText(file);
+    SaveControls(file, keys, random);
+    EXPECT_EQ(ReadText(dir / "CT.dat.damaged"), before) << "binding " << binding;
+    EXPECT_EQ(Read(), DefaultGameKeys());
+    std::filesystem::remove(dir / "CT.dat.damaged");
   }
 }
 

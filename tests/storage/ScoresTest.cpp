@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 
 #include "TempFolder.h"
@@ -253,9 +254,63 @@ TEST_F(ScoresTest, AFileWrittenFromAnEmptyListFailsToDecodeAndKeepsTheList) {
   const ScoreBook before = kept;
   EXPECT_THROW(ReadScores(file, kept, random), DecodeError);
   for (int r = 1; r <= 21; ++r) EXPECT_EQ(kept.ScoreList(r), before.ScoreList(r));
-  // The next result writes every record, and the file reads again.
+  // The next result writes every record, and the file reads again; a table
+  // that never held a result is not kept aside.
   EnterResult(file, kept, "NEXT", 50, 2, random);
   EXPECT_EQ(Reread().ScoreList(1), (ScoreRec{Pad("NEXT"), 50, 2, 1}));
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"RD.dat"});
+}
+
+TEST_F(ScoresTest, ValuesAreDecodedBeforeTheSumIsChecked) {
+  EnterResult(file, book, "ALICE", 120, 3, random);
+  ScoreFile bad = ReadImage(file);
+  bad(5) = 999999;  // codes no character, and the sum no longer matches
+  WriteImage(file, bad);
+  ScoreBook into = book;
+  EXPECT_THROW(ReadScores(file, into, random), DecodeError);
+  EXPECT_FALSE(std::filesystem::exists(dir / "Event.dat"));
+  EXPECT_EQ(into.ScoreList(1), book.ScoreList(1));
+}
+
+TEST_F(ScoresTest, ATableThatCannotBeReadIsKeptAsideBeforeANewOneIsWritten) {
+  std::filesystem::create_directory(dir / "elsewhere");
+  const std::filesystem::path elsewhere = dir / "elsewhere" / "RD.dat";
+  const auto change = [](int at, std::int32_t value, bool fixSum) {
+    return [=](ScoreFile image) {
+      image(at) = value;
+      if (fixSum) image(662) = CodedSum(image, 660);
+      return image;
+    };
+  };
+  const struct {
+    const char* fault;
+    std::function<ScoreFile(ScoreFile)> damage;
+    bool linked;  // the player's RD.dat is a link to elsewhere/RD.dat
+  } cases[] = {
+      {"a value that codes no character", change(40, 999999, true), false},
+      {"the same behind a link", change(40, 999999, true), true},
+      {"a wrong sum", change(40, 123456, false), false},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove_all(dir / "elsewhere");
+    std::filesystem::create_directory(dir / "elsewhere");
+    for (const auto& name : dir.Names())
+      if (name != "elsewhere") std::filesystem::remove(dir / name);
+    if (c.linked) std::filesystem::create_symlink(elsewhere, file);
+    ScoreBook start;
+    for (int i = 1; i <= 19; ++i) EnterResult(file, start, "P" + std::to_string(i), 100 + i, 1, random);
+    WriteImage(c.linked ? elsewhere : file, c.damage(ReadImage(file)));
+    const std::string damaged = ReadText(file);
+
+    ScoreBook game;  // as the game goes on after the failed read: an empty list
+    EnterResult(file, game, "NEW", 5, 1, random);
+    const std::filesystem::path kept =
+        c.linked ? dir / "elsewhere" / "RD.dat.damaged" : dir / "RD.dat.damaged";
+    EXPECT_EQ(ReadText(kept), damaged) << c.fault;
+    EXPECT_EQ(c.linked, std::filesystem::is_symlink(file)) << c.fault;
+    EXPECT_EQ(Reread().ScoreList(1).Name, Pad("NEW")) << c.fault;
+    EXPECT_NE(ReadText(dir / "Event.dat").find(kept.string()), std::string::npos) << c.fault;
+  }
 }
 
 TEST_F(ScoresTest, AnInterruptedSaveLeavesTheOldTable) {

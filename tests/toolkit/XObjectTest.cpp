@@ -37,7 +37,7 @@ class XObjectTest : public ::testing::Test {
     auto object = std::make_unique<XObject>(device_, resources_);
     const auto path =
         WriteMesh(folder_ / ("cube" + std::to_string(materialCount) + ".car"), CubeMesh(materialCount));
-    EXPECT_TRUE(object->LoadXFile(path, 1, texture, key, 0, textureCount));
+    object->LoadXFile(path, 1, texture, key, 0, textureCount);
     return object;
   }
   // Fills every slot with its own texture so that draws can tell them apart.
@@ -122,7 +122,7 @@ TEST_F(XObjectTest, TheColourKeyOfTheLoaderMatchesTheSlotLoaderAndNamesIgnoreCas
   std::filesystem::create_directory(folder_ / "Pics");
   test::WriteBytes(folder_ / "Pics" / "RED.BMP", test::Bmp24(1, 1, {0xFF0000}));
   XObject found(device_, resources_);
-  EXPECT_TRUE(found.LoadXFile(folder_ / "cube.car", 0, (folder_ / "pics" / "red.bmp").string(), 0, 0, 1));
+  found.LoadXFile(folder_ / "cube.car", 0, (folder_ / "pics" / "red.bmp").string(), 0, 0, 1);
   ASSERT_NE(found.Textures(0), nullptr);
   EXPECT_EQ(found.Textures(0)->LockRect()[2], 255);  // red, in the third byte
 }
@@ -145,6 +145,7 @@ TEST_F(XObjectTest, LoadFailuresShowTheirMessageAndEndTheProgram) {
   } cases[] = {
       {missing, 1, "", 1, "Error loading Obj-File: \"" + missing.string() + "\""},
       {damaged, 1, "", 1, "Error loading Obj-File: \"" + damaged.string() + "\""},
+      {damaged, 1, "", 1, damaged.string() + ": line 2: file ends inside Mesh"},  // the reason, on stderr
       {noMesh, 1, "", 1, "Error loading Mesh-File: \"" + noMesh.string() + "\""},
       // A texture that cannot be loaded fails the whole load.
       {good, 1, "NoSuchBitmap", 1, "Error loading Obj-File: "},
@@ -169,7 +170,7 @@ TEST_F(XObjectTest, LoadingAgainReplacesMeshMaterialsAndSlotsButKeepsTheAnimatio
   auto object = Cube(2, 4, "Star");
   object->SetAutoTexture(true, 1, 3, true);
   object->DisplayXfile(0, 0, 1, 7, 8, 9, 0, 0, 0, 0);
-  ASSERT_TRUE(object->LoadXFile(WriteMesh(folder_ / "one.car", CubeMesh(1)), 1, "", 0, 0, 2));
+  object->LoadXFile(WriteMesh(folder_ / "one.car", CubeMesh(1)), 1, "", 0, 0, 2);
   EXPECT_EQ(object->MaterialCount(), 1);
   EXPECT_EQ(object->TextureSlots(), 3);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(object->Textures(i), nullptr);
@@ -353,7 +354,7 @@ TEST_F(XObjectTest, TheVertexCopyIsFilledAndWrittenBackOnRequestAndChecksItsIndi
 
 TEST_F(XObjectTest, VertexFilesHoldEveryRecordOfTheCopyAndSetItsLength) {
   XObject o(device_);  // the program's own bitmaps: none needed
-  ASSERT_TRUE(o.LoadXFile(WriteMesh(folder_ / "cube.car", CubeMesh(2)), 1, "", 0, 0, 1));
+  o.LoadXFile(WriteMesh(folder_ / "cube.car", CubeMesh(2)), 1, "", 0, 0, 1);
   o.SaveMesh(folder_ / "fresh.dat");
   EXPECT_EQ(ReadFileBytes(folder_ / "fresh.dat"), std::vector<std::uint8_t>(800, 0));
   ASSERT_TRUE(o.GetMeshVertex());

@@ -1,8 +1,8 @@
 #include "Content.h"
 
-#include "Bmp.h"
 #include "Textures.h"
-#include "ZeroRuns.h"
+#include "content/Bmp.h"
+#include "content/ZeroRuns.h"
 
 namespace quarnix::content {
 
@@ -10,13 +10,13 @@ std::vector<ScreenImage> MakeScreenImages(const Fonts& F) {
   std::vector<ScreenImage> Out;
   art::Image Backgrounds(256, 256 * 20);
   for (int i = 0; i < 20; ++i) art::Paste(Backgrounds, MakeBackground(i), 0, 256 * i);
-  Out.push_back({"BG.RB", std::move(Backgrounds), false});
-  Out.push_back({"OA.RB", MakeIntroLogo(F)});
-  Out.push_back({"OB.RB", MakeIntroStrip(F)});
-  Out.push_back({"ME.RB", MakeMenuSheet(F)});
-  Out.push_back({"SA.RB", MakeHudSheetA(F)});
-  Out.push_back({"SB.RB", MakeHudSheetB(F)});
-  Out.push_back({"CS.RB", MakeIconSheet()});
+  Out.push_back({ImageFile::BG, std::move(Backgrounds), false});
+  Out.push_back({ImageFile::OA, MakeIntroLogo(F)});
+  Out.push_back({ImageFile::OB, MakeIntroStrip(F)});
+  Out.push_back({ImageFile::ME, MakeMenuSheet(F)});
+  Out.push_back({ImageFile::SA, MakeHudSheetA(F)});
+  Out.push_back({ImageFile::SB, MakeHudSheetB(F)});
+  Out.push_back({ImageFile::CS, MakeIconSheet()});
   return Out;
 }
 

@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "Canvas.h"
-#include "ResourcePack.h"
 #include "Sheets.h"
+#include "content/GameFiles.h"
+#include "content/ResourcePack.h"
 
 namespace quarnix::content {
 
 struct ScreenImage {
-  std::string File;    // "SA.RB"
+  ImageFile File;
   art::Image Picture;  // for "BG.RB": the 20 backgrounds stacked, 256 x 5120
   bool Packed = true;
 };

@@ -39,11 +39,11 @@ XMesh MakeMesh(std::span<const D3DVERTEX> Vertices, std::span<const std::uint32_
 
 }  // namespace
 
-std::vector<MeshFile> MakeMeshFiles() {
-  std::vector<MeshFile> Files;
+std::vector<MeshContent> MakeMeshFiles() {
+  std::vector<MeshContent> Files;
   const auto AddBuiltin = [&](int n) {
     const BuiltinMeshInfo& Info = BuiltinMesh(n);
-    Files.push_back({std::string(Info.ResourceStem), std::string(Info.FileStem),
+    Files.push_back({Info.File, std::string(Info.FileStem),
                      MakeMesh(BuiltinVertices(n), BuiltinTriangles(n), Textured(EmissiveOf(n)))});
   };
   AddBuiltin(1);
@@ -54,13 +54,13 @@ std::vector<MeshFile> MakeMeshFiles() {
   Marker.Specular = {1, 1, 1, 1};
   Marker.Emissive = {0.45f, 0.75f, 0.9f, 1};
   Marker.Power = 20;
-  Files.push_back({std::string(SelectAreaResourceStem), std::string(SelectAreaFileStem),
+  Files.push_back({SelectAreaMesh, std::string(SelectAreaFileStem),
                    MakeMesh(SelectAreaVertices(), SelectAreaTriangles(), Marker)});
   for (int n = 2; n <= BuiltinMeshCount; ++n) AddBuiltin(n);
   return Files;
 }
 
-std::vector<std::uint8_t> MeshFileBytes(const MeshFile& File) {
+std::vector<std::uint8_t> MeshFileBytes(const MeshContent& File) {
   return WriteXFile(File.Mesh, XFileFormat::Binary);
 }
 

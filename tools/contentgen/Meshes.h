@@ -11,19 +11,19 @@
 
 namespace quarnix::content {
 
-struct MeshFile {
-  std::string ResourceStem;  // the name the game loads: "M1", "C01", "S3"
-  std::string FileStem;      // the authoring name: "BuildPlan", "Red", "star3"
+struct MeshContent {
+  int File;              // the mesh file the game loads (MeshFile(File): "M1", "C01", "S3")
+  std::string FileStem;  // the authoring name: "BuildPlan", "Red", "star3"
   XMesh Mesh;
 };
 
 // In the game's loading order: M1, M2, M3, C01..C12, S1..S3.
-std::vector<MeshFile> MakeMeshFiles();
+std::vector<MeshContent> MakeMeshFiles();
 
 // The file's bytes: a binary X file, the form the game's mesh saver writes.
-std::vector<std::uint8_t> MeshFileBytes(const MeshFile& File);
+std::vector<std::uint8_t> MeshFileBytes(const MeshContent& File);
 
-// The extension of every mesh file.
-inline constexpr const char* MeshExtension = ".CAR";
+// The extension of the authoring mesh files.
+inline constexpr const char* CarExt = ".CAR";
 
 }  // namespace quarnix::content

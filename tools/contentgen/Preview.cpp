@@ -58,10 +58,11 @@ Image Zoom(const Image& Src, Box Part, int k) {
 
 std::vector<std::pair<std::string, Image>> MakePreviews(const std::vector<ScreenImage>& Images,
                                                         const Fonts& F) {
-  std::map<std::string, const Image*> S;
+  std::map<ImageFile, const Image*> S;
   for (const ScreenImage& i : Images) S[i.File] = &i.Picture;
-  const Image &SA = *S["SA.RB"], &SB = *S["SB.RB"], &CS = *S["CS.RB"], &ME = *S["ME.RB"], &BG = *S["BG.RB"];
-  const Image &OA = *S["OA.RB"], &OB = *S["OB.RB"];
+  const Image &SA = *S[ImageFile::SA], &SB = *S[ImageFile::SB], &CS = *S[ImageFile::CS],
+              &ME = *S[ImageFile::ME];
+  const Image &BG = *S[ImageFile::BG], &OA = *S[ImageFile::OA], &OB = *S[ImageFile::OB];
   const int W = 1024, H = 768;
   auto ScoreDigit = [](int d) { return Rect{40 * d + 60, 0, 40 * d + 100, 25}; };
   auto Digit = [](int d) { return Rect{15 * d, 330, 15 * d + 14, 344}; };

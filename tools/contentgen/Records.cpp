@@ -1,5 +1,6 @@
 #include "Records.h"
 
+#include "content/GameFiles.h"
 #include "core/Files.h"
 #include "core/Random.h"
 #include "storage/Controls.h"
@@ -17,13 +18,13 @@ constexpr std::uint64_t ScoresSeed = 0x52440001;
 RecordsWritten WriteFirstRunRecords(const std::filesystem::path& GameDir) {
   std::filesystem::create_directories(GameDir);
   RecordsWritten Written;
-  const std::filesystem::path Controls = GameDir / FirstRunControlsFile;
+  const std::filesystem::path Controls = GameDir / FindGameFile(FileRole::Controls, 1).Path();
   if (!FindFile(Controls)) {
     Rng Random(ControlsSeed);
     SaveControls(Controls, DefaultGameKeys(), Random);
     Written.Controls = true;
   }
-  const std::filesystem::path Scores = GameDir / FirstRunScoresFile;
+  const std::filesystem::path Scores = GameDir / FindGameFile(FileRole::Scores, 1).Path();
   if (!FindFile(Scores)) {
     // Ranked first, so every record of the file holds an entry ("NO NAME",
     // 0, 0) that reads back; an unranked table would leave them undecodable.

@@ -1,15 +1,12 @@
 #pragma once
 // The records a fresh game folder starts with: the default key bindings
-// ("CT.DAT") and an empty table of the 20 best ("RD.DAT"). The game refuses to
+// ("CT.dat") and an empty table of the 20 best ("RD.dat"). The game refuses to
 // start without them. A player's own records are never replaced: a file is
 // written only when no file of that name, in any case, is there.
 
 #include <filesystem>
 
 namespace quarnix::content {
-
-inline constexpr const char* FirstRunControlsFile = "CT.DAT";
-inline constexpr const char* FirstRunScoresFile = "RD.DAT";
 
 struct RecordsWritten {
   bool Controls = false;

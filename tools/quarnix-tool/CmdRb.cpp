@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "Command.h"
-#include "ZeroRuns.h"
+#include "content/ZeroRuns.h"
 #include "core/Files.h"
 #include "platform/TextureImage.h"
 #include "presentation/ScreenImages.h"
@@ -36,27 +36,19 @@ int Unpack(const std::string& file, const std::string& widthText, const std::str
     std::cerr << "quarnix-tool rb: width must be a number from 1 to 8192, not \"" << widthText << "\"\n";
     return 2;
   }
-  const std::vector<std::uint8_t> bytes = ReadFileBytes(ResolveFile(file));
   const std::size_t row = static_cast<std::size_t>(width) * 3;
   std::vector<std::uint8_t> rgb;
   int height = width;
   if (raw) {
-    if (bytes.empty() || bytes.size() % row != 0)
-      throw std::runtime_error("\"" + file + "\" holds " + std::to_string(bytes.size()) +
+    // At most as many rows as a picture may be wide.
+    rgb = ReadWholeFile(ResolveFile(file), row * 8192, "a raw screen image");
+    if (rgb.empty() || rgb.size() % row != 0)
+      throw std::runtime_error("\"" + file + "\" holds " + std::to_string(rgb.size()) +
                                " bytes: not whole rows of " + std::to_string(width) + " pixels");
-    rgb = bytes;
-    height = static_cast<int>(bytes.size() / row);
+    height = static_cast<int>(rgb.size() / row);
   } else {
-    rgb.assign(row * static_cast<std::size_t>(width), 0);
-    const int count = bytes.empty() ? 0 : static_cast<int>(bytes.size() - 1);
-    const UnpackResult r = UnpackZeroRuns(count, bytes, rgb);
-    if (r.Overflow)
-      throw std::runtime_error("\"" + file + "\" holds more than " + std::to_string(rgb.size()) +
-                               " bytes of pixels: not a " + std::to_string(width) + " x " +
-                               std::to_string(width) + " image");
-    if (r.Written != rgb.size())
-      std::cerr << "quarnix-tool rb: note: \"" << file << "\" fills " << r.Written << " of " << rgb.size()
-                << " bytes; the rest is black\n";
+    // Read and unpacked as the game does: a file it would refuse is refused here too.
+    rgb = UnpackSheet(std::filesystem::path(file).filename().string(), width, ReadSheetFile(file, width));
   }
   std::vector<std::uint8_t> rgba;
   rgba.reserve(rgb.size() / 3 * 4);

@@ -19,7 +19,7 @@ int XConvert(const Args& args) {
     else
       files.push_back(args[i]);
   }
-  XFileFormat to;
+  XFileFormat to = XFileFormat::Binary;  // an unknown format is refused below
   if (format == "text")
     to = XFileFormat::Text;
   else if (format == "binary")

@@ -266,46 +266,37 @@ Signal OkMenuDefKey() {
 }
 
 struct EffectMaker {
-  const char* Name;
+  Effect Number;
   Signal (*Make)();
 };
 
 constexpr EffectMaker Makers[] = {
-    {"NoWay", NoWay},
-    {"CubeRotate", CubeRotate},
-    {"Thund", Thund},
-    {"CubeDown", CubeDown},
-    {"CubeCross", CubeCross},
-    {"okMenuSelect", OkMenuSelect},
-    {"okBuildMove", OkBuildMove},
-    {"okExpo", OkExpo},
-    {"SameColor", SameColor},
-    {"okExCubeDown", OkExCubeDown},
-    {"okOpen", OkOpen},
-    {"okRotBuild", OkRotBuild},
-    {"okMenuDefKey", OkMenuDefKey},
+    {Effect::NoWay, NoWay},
+    {Effect::CubeRotate, CubeRotate},
+    {Effect::Thund, Thund},
+    {Effect::CubeDown, CubeDown},
+    {Effect::CubeCross, CubeCross},
+    {Effect::OkMenuSelect, OkMenuSelect},
+    {Effect::OkBuildMove, OkBuildMove},
+    {Effect::OkExpo, OkExpo},
+    {Effect::SameColor, SameColor},
+    {Effect::OkExCubeDown, OkExCubeDown},
+    {Effect::OkOpen, OkOpen},
+    {Effect::OkRotBuild, OkRotBuild},
+    {Effect::OkMenuDefKey, OkMenuDefKey},
 };
 
 }  // namespace
 
-const std::vector<std::string>& EffectNames() {
-  static const std::vector<std::string> names = [] {
-    std::vector<std::string> n;
-    for (const EffectMaker& m : Makers) n.emplace_back(m.Name);
-    return n;
-  }();
-  return names;
-}
-
-Signal MakeEffect(const std::string& name) {
+Signal MakeEffect(Effect Number) {
   for (const EffectMaker& m : Makers) {
-    if (name != m.Name) continue;
+    if (Number != m.Number) continue;
     Signal s = m.Make();
     FadeEdges(s, Samples(0.0005), Samples(0.015));
     NormalisePeak(s, -1.5);
     return s;
   }
-  throw std::invalid_argument("no sound effect named \"" + name + "\"");
+  throw std::invalid_argument("no sound effect " + std::to_string(static_cast<int>(Number)));
 }
 
 }  // namespace quarnix::soundgen

@@ -5,15 +5,12 @@
 #include <vector>
 
 #include "Synth.h"
+#include "content/SoundNumbers.h"
 
 namespace quarnix::soundgen {
 
-// The effects in the game's effect-number order (1 = "NoWay" .. 13 =
-// "okMenuDefKey"), each with the wave name the game loads it by.
-const std::vector<std::string>& EffectNames();
-
-// The finished effect of that name (faded at its ends, peak normalised).
-// Throws std::invalid_argument for an unknown name.
-Signal MakeEffect(const std::string& name);
+// The finished effect of that number (faded at its ends, peak normalised).
+// Throws std::invalid_argument for a number the game has no effect for.
+Signal MakeEffect(Effect Number);
 
 }  // namespace quarnix::soundgen

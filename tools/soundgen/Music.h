@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "Instruments.h"
+#include "content/SoundNumbers.h"
 
 namespace quarnix::soundgen {
 
-constexpr int GameTrackCount = 13;
-constexpr int MenuTrack = 14;  // "okMenu"
+constexpr int GameTrackCount = LevelTrackCount;
+constexpr int MenuTrack = static_cast<int>(Music::Menu);
 constexpr int StepsPerBar = 16;
 constexpr int BarsPerPhrase = 4;
 

@@ -13,33 +13,25 @@
 
 namespace quarnix::soundgen {
 
-std::vector<WaveFile> WaveFiles() {
-  std::vector<WaveFile> files;
-  int number = 0;
-  for (const std::string& name : EffectNames()) files.push_back({name, false, ++number});
-  for (int track = 1; track <= GameTrackCount; ++track)
-    files.push_back({"okPlayGame" + std::to_string(track), true, track});
-  files.push_back({"okMenu", true, MenuTrack});
-  return files;
-}
-
-Signal Synthesise(const WaveFile& file) {
-  return file.Music ? MakeMusicTrack(file.Number) : MakeEffect(file.Name);
+Signal Synthesise(const GameFile& file) {
+  return file.Role == FileRole::Music ? MakeMusicTrack(file.Number)
+                                      : MakeEffect(static_cast<Effect>(file.Number));
 }
 
 void WriteSoundSet(const std::filesystem::path& dir) {
-  const std::filesystem::path wave = dir / "Wave";
-  std::filesystem::create_directories(wave);
+  std::filesystem::create_directories(dir / WaveFolder);
   // Every file is made on its own from fixed seeds, so the files can be made
   // side by side without changing a byte of them.
-  const std::vector<WaveFile> files = WaveFiles();
+  std::vector<GameFile> files;
+  for (FileRole role : {FileRole::Effect, FileRole::Music})
+    for (const GameFile& file : GameFilesOf(role)) files.push_back(file);
   std::atomic<std::size_t> next{0};
   std::exception_ptr failure;
   std::mutex failureLock;
   const auto work = [&] {
     for (std::size_t i = next++; i < files.size(); i = next++) {
       try {
-        WriteWav(wave / (files[i].Name + ".WAV"), Synthesise(files[i]));
+        WriteWav(dir / files[i].Path(), Synthesise(files[i]));
       } catch (...) {
         const std::lock_guard<std::mutex> lock(failureLock);
         if (!failure) failure = std::current_exception();

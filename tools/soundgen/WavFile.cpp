@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 #include <limits>
+#include <span>
 #include <stdexcept>
 #include <string>
+
+#include "core/Files.h"
 
 namespace quarnix::soundgen {
 
@@ -46,18 +48,7 @@ void WriteWav(const std::filesystem::path& path, const Signal& samples) {
     Put16(bytes, static_cast<std::uint32_t>(static_cast<std::uint16_t>(static_cast<std::int16_t>(q))));
   }
 
-  std::filesystem::path temporary = path;
-  temporary += ".part";
-  {
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    if (!file) throw std::runtime_error(temporary.string() + ": cannot open for writing");
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.flush();
-    if (!file) throw std::runtime_error(temporary.string() + ": write failed");
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  if (error) throw std::runtime_error(path.string() + ": cannot rename into place: " + error.message());
+  WriteFileAtomic(path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace quarnix::soundgen

@@ -7,9 +7,9 @@
 
 namespace quarnix::soundgen {
 
-// Samples in [-1, 1] are rounded to 16 bits (clamped beyond). The file is
-// written beside its final name and renamed into place, so a reader never
-// sees half a file. Throws std::runtime_error with the path on failure.
+// Samples in [-1, 1] are rounded to 16 bits (clamped beyond). Saved through
+// WriteFileAtomic, so a reader never sees half a file. Throws
+// std::runtime_error with the path on failure.
 void WriteWav(const std::filesystem::path& path, const Signal& samples);
 
 }  // namespace quarnix::soundgen

@@ -1,0 +1,15 @@
+# cmake -DROOT=<source folder> -DSTAMP=<file> -P CheckSrcIncludes.cmake
+# Fails when a file under src/ includes a header from tools/; writes STAMP otherwise.
+file(GLOB_RECURSE sources ${ROOT}/src/*.h ${ROOT}/src/*.cpp)
+set(offenders)
+foreach(source ${sources})
+  file(STRINGS ${source} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]([^\">]*/)?tools/")
+  if(lines)
+    list(APPEND offenders "${source}: ${lines}")
+  endif()
+endforeach()
+if(offenders)
+  list(JOIN offenders "\n  " text)
+  message(FATAL_ERROR "the game must not include headers from tools/:\n  ${text}")
+endif()
+file(TOUCH ${STAMP})
