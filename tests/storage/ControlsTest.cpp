@@ -198,36 +198,3 @@ TEST_F(ControlsTest, TheFileIsFoundAndReplacedUnderAnyCase) {
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"CT.DAT"});
   EXPECT_EQ(Read(), DefaultGameKeys());
 }
-
-TEST_F(ControlsTest, AnyBytesGiveTheEventOrACleanRead) {
-  SaveControls(file, DefaultGameKeys(), random);
-  const std::string good = ReadText(file);
-  Rng mutate(99);
-  for (int round = 0; round < 300; ++round) {
-    std::string bytes = good;
-    const int changes = DrawOneTo(mutate, 4);
-    for (int k = 0; k < changes; ++k) {
-      const auto at = static_cast<std::size_t>(DrawBelow(mutate, static_cast<int>(bytes.size())));
-      switch (DrawBelow(mutate, 3)) {
-        case 0:
-          bytes[at] = static_cast<char>(DrawBelow(mutate, 256));
-          break;
-        case 1:
-          bytes.erase(at, 1);
-          break;
-        default:
-          bytes.insert(at, 1, static_cast<char>(DrawBelow(mutate, 256)));
-      }
-    }
-    WriteText(file, bytes);
-    std::filesystem::remove(dir / "Event.dat");
-    GameKeys keys;
-    if (ReadEnds(keys)) {
-      EXPECT_EQ(ReadText(dir / "Event.dat"), "Control File Reading Error.");
-    } else {
-      EXPECT_TRUE(BindingsValid(keys));
-      EXPECT_FALSE(std::filesystem::exists(dir / "Event.dat"));
-    }
-    EXPECT_EQ(ReadText(file), bytes) << "reading never writes an existing file";
-  }
-}
