@@ -19,7 +19,8 @@ TEST(SoundSynth, LoopsCarryWhatPassesTheEndToTheStartEchoesAcrossTheSeam) {
   EXPECT_EQ(loop.Data(), (Signal{1.5f, 2, 0, 0, 0, 0, 0, 0, 0.5f, 8}));
   Signal plain(3, 0.0f);
   MixInto(plain, 1, Signal{1, 2, 3});
-  EXPECT_EQ(plain, (Signal{0, 1, 2}));
+  MixInto(plain, -1, Signal{10, 20});  // what falls before the start is dropped
+  EXPECT_EQ(plain, (Signal{20, 1, 2}));
 
   Signal in(100, 0.0f);
   in[90] = 1.0f;
