@@ -21,9 +21,11 @@ function(quarnix_game_executable name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${QUARNIX_GAME_DIR})
 endfunction()
 
-# quarnix_test(NAME LABEL label SOURCES... LINKS libs...): a GoogleTest executable registered with CTest.
+# quarnix_test(NAME LABEL label [RENDER_SUITES filter] SOURCES... LINKS libs...): a GoogleTest executable
+# registered with CTest. RENDER_SUITES (a gtest filter such as "Render.*:Mixer.*") names the suites that
+# draw or play for real: they get the label render, the rest LABEL; one executable links faster than two.
 function(quarnix_test name)
-  cmake_parse_arguments(Q "" "LABEL;TIMEOUT" "SOURCES;LINKS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(Q "" "LABEL;TIMEOUT;RENDER_SUITES" "SOURCES;LINKS;ENVIRONMENT" ${ARGN})
   if(NOT Q_LABEL)
     set(Q_LABEL unit)
   endif()
@@ -40,5 +42,12 @@ function(quarnix_test name)
     # list reaches the test (and its discovery), not only the first.
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${Q_ENVIRONMENT}")
   endif()
-  gtest_discover_tests(${name} PROPERTIES LABELS ${Q_LABEL} TIMEOUT ${Q_TIMEOUT} DISCOVERY_TIMEOUT 60)
+  if(Q_RENDER_SUITES)
+    gtest_discover_tests(${name} TEST_FILTER "-${Q_RENDER_SUITES}"
+                         PROPERTIES LABELS ${Q_LABEL} TIMEOUT ${Q_TIMEOUT} DISCOVERY_TIMEOUT 60)
+    gtest_discover_tests(${name} TEST_FILTER "${Q_RENDER_SUITES}"
+                         PROPERTIES LABELS render TIMEOUT ${Q_TIMEOUT} DISCOVERY_TIMEOUT 60)
+  else()
+    gtest_discover_tests(${name} PROPERTIES LABELS ${Q_LABEL} TIMEOUT ${Q_TIMEOUT} DISCOVERY_TIMEOUT 60)
+  endif()
 endfunction()

@@ -19,15 +19,12 @@ TEST(Bmp, StoresRowsBottomUpBlueFirstWithPadding) {
   RgbPicture p{3, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}};
   Bytes b = EncodeBmp24(p);
   ASSERT_EQ(b.size(), 54u + 24u);
-  EXPECT_EQ(b[0], 'B');
-  EXPECT_EQ(b[1], 'M');
-  EXPECT_EQ(U32(b, 2), b.size());
-  EXPECT_EQ(U32(b, 10), 54u);
-  EXPECT_EQ(U32(b, 14), 40u);
-  EXPECT_EQ(U32(b, 18), 3u);
-  EXPECT_EQ(U32(b, 22), 2u);
+  // The header's fields, little-endian, at their offsets.
+  EXPECT_EQ(std::string(b.begin(), b.begin() + 2), "BM");
   EXPECT_EQ(b[28], 24);
-  EXPECT_EQ(U32(b, 30), 0u);
+  for (auto [At, Value] :
+       {std::pair<int, std::uint32_t>{2, 78}, {10, 54}, {14, 40}, {18, 3}, {22, 2}, {30, 0}})
+    EXPECT_EQ(U32(b, At), Value) << "at " << At;
   // First stored row is the bottom row (pixels 10..18), blue first.
   EXPECT_EQ((Bytes(b.begin() + 54, b.begin() + 66)), (Bytes{12, 11, 10, 15, 14, 13, 18, 17, 16, 0, 0, 0}));
   EXPECT_EQ((Bytes(b.begin() + 66, b.begin() + 69)), (Bytes{3, 2, 1}));
@@ -41,18 +38,12 @@ TEST(Bmp, RefusesWhatItCannotRead) {
   Bytes Good = EncodeBmp24({2, 2, Bytes(12, 7)});
   EXPECT_THROW(DecodeBmp24(Bytes(Good.begin(), Good.end() - 1)), std::runtime_error);
   EXPECT_THROW(DecodeBmp24(Bytes(Good.begin(), Good.begin() + 20)), std::runtime_error);
-  Bytes Sig = Good;
-  Sig[0] = 'X';
-  EXPECT_THROW(DecodeBmp24(Sig), std::runtime_error);
-  Bytes Deep = Good;
-  Deep[28] = 32;
-  EXPECT_THROW(DecodeBmp24(Deep), std::runtime_error);
-  Bytes Packed = Good;
-  Packed[30] = 1;
-  EXPECT_THROW(DecodeBmp24(Packed), std::runtime_error);
-  Bytes Huge = Good;
-  Huge[21] = 0x7F;  // width far beyond the data
-  EXPECT_THROW(DecodeBmp24(Huge), std::runtime_error);
+  // The signature, 32 bits a pixel, compressed, a width far beyond the data.
+  for (auto [At, Value] : {std::pair{0, 'X'}, {28, 32}, {30, 1}, {21, 0x7F}}) {
+    Bytes Bad = Good;
+    Bad[At] = static_cast<std::uint8_t>(Value);
+    EXPECT_THROW(DecodeBmp24(Bad), std::runtime_error) << "at " << At;
+  }
 }
 
 TEST(ResourcePack, RoundTripsAndRefusesDamage) {

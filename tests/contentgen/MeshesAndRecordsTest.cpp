@@ -1,7 +1,7 @@
-// The mesh files and first-run records the generator writes: the files the
-// game loads read back with the built-in vertices, the authoring set is
-// complete, the records read back with the game's own readers, and a player's
-// records survive every later build.
+// The content generator as the build runs it: the same bytes every run, the
+// mesh files the game loads read back with the built-in vertices, the
+// authoring set, the records read back with the game's own readers, and a
+// player's records surviving every later build.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -32,10 +32,11 @@ std::string Bytes(const fs::path& File) {
   return std::string(std::istreambuf_iterator<char>(In), {});
 }
 
-std::map<std::string, std::string> Folder(const fs::path& Dir) {
+// Every file under Dir by its path relative to Dir.
+std::map<std::string, std::string> Tree(const fs::path& Dir) {
   std::map<std::string, std::string> Files;
-  for (const auto& e : fs::directory_iterator(Dir))
-    if (e.is_regular_file()) Files[e.path().filename().string()] = Bytes(e.path());
+  for (const auto& e : fs::recursive_directory_iterator(Dir))
+    if (e.is_regular_file()) Files[fs::relative(e.path(), Dir).string()] = Bytes(e.path());
   return Files;
 }
 
@@ -99,20 +100,25 @@ TEST(GameFolderMeshes, EveryFileReadsBackWithTheBuiltInVertices) {
   }
 }
 
-TEST_F(Generated, TwoRunsGiveTheSameMeshesUnderBothNames) {
+TEST_F(Generated, TwoRunsWriteTheSameBytesAndTheMeshesUnderBothNames) {
   for (const char* Out : {"a", "b"})
     ASSERT_EQ(Run((Root / Out).string() + " --authoring " + (Root / Out / "authoring").string()), 0);
-  for (const Stem& s : Stems()) {
-    const std::string Game = "Data/" + s.Resource + ".CAR";
-    const std::string Authoring = "authoring/" + s.Authoring + ".CAR";
-    ASSERT_TRUE(fs::exists(Root / "a" / Game)) << Game;
-    ASSERT_TRUE(fs::exists(Root / "a" / Authoring)) << Authoring;
-    EXPECT_EQ(Bytes(Root / "a" / Game), Bytes(Root / "b" / Game)) << Game << " differs between runs";
-    EXPECT_EQ(Bytes(Root / "a" / Game), Bytes(Root / "a" / Authoring)) << Authoring;
-  }
-  // The picture run writes no records; those come from their own step.
-  EXPECT_FALSE(fs::exists(Root / "a" / "CT.dat"));
-  EXPECT_FALSE(fs::exists(Root / "a" / "RD.dat"));
+  auto A = Tree(Root / "a"), B = Tree(Root / "b");
+  // Screen images, the pack, the bitmaps, the meshes under both names; no records.
+  EXPECT_EQ(A.size(), 7u + 1u + 146u + 18u + 18u);
+  EXPECT_TRUE(A == B) << "the runs differ";
+  for (const Stem& s : Stems())
+    EXPECT_EQ(A.at("Data/" + s.Resource + ".CAR"), A.at("authoring/" + s.Authoring + ".CAR")) << s.Authoring;
+}
+
+TEST_F(Generated, AuthoringBitmapsUseTheFileRouteNames) {
+  ASSERT_EQ(Run(Root.string() + " --authoring " + (Root / "Data").string()), 0);
+  for (const char* Name :
+       {"CubeRed", "CubeYellow", "4Color", "2x2x2", "ClearLayer", "Diamond", "Tund", "FallCube", "CubeClear",
+        "SpecialBox", "Buildplan1", "Buildplan7", "Star01", "Star30", "4A1", "4K4", "8A4"})
+    EXPECT_EQ(fs::file_size(Root / "Data" / (std::string(Name) + ".BMP")), 54u + 64 * 64 * 3) << Name;
+  EXPECT_EQ(fs::file_size(Root / "Data" / "GREENBG.BMP"), 54u + 256 * 256 * 3);
+  EXPECT_FALSE(fs::exists(Root / "Data" / "BG.BMP"));
 }
 
 TEST_F(Generated, FreshRecordsReadBackWithTheGamesReaders) {
@@ -127,23 +133,15 @@ TEST_F(Generated, FreshRecordsReadBackWithTheGamesReaders) {
   Rng Random(7);
   GameKeys Keys;
   ReadControls(Root / ControlsFileName, Keys, Random);
-  const GameKeys Defaults = DefaultGameKeys();
-  for (int i = 1; i <= 7; ++i) EXPECT_EQ(Keys(i), Defaults(i)) << "binding " << i;
-  const int Expected[] = {37, 39, 38, 40, 32, 90, 65};
-  for (int i = 1; i <= 7; ++i) EXPECT_EQ(Keys(i), Expected[i - 1]) << "binding " << i;
+  EXPECT_EQ(Keys, DefaultGameKeys());
 
   ScoreBook Book;
   Book.ScoreList(1).Name = "SENTINEL";
   ReadScores(Root / ScoresFileName, Book, Random);
-  for (int r = 1; r <= TableLength; ++r) {
-    EXPECT_EQ(Book.ScoreList(r).Score, 0) << r;
-    EXPECT_EQ(Book.ScoreList(r).Level, 0) << r;
-    EXPECT_EQ(Book.ScoreList(r).Rank, r);
-    EXPECT_EQ(Book.ScoreList(r).Name, StoredName("")) << r;
-  }
+  for (int r = 1; r <= TableLength; ++r) EXPECT_EQ(Book.ScoreList(r), (ScoreRec{StoredName(""), 0, 0, r}));
   EXPECT_FALSE(fs::exists(Root / EventFileName));
   // Reading changed nothing on disk: the files were whole.
-  EXPECT_EQ(Folder(Root).size(), 2u);
+  EXPECT_EQ(Tree(Root).size(), 2u);
 
   // Another folder gets the same bytes.
   fs::create_directories(Root / "again");
@@ -164,16 +162,16 @@ TEST_F(Generated, APlayersRecordsSurviveLaterBuilds) {
     Keys(5) = 'X';
     SaveControls(Root / "CT.DAT", Keys, Random);
   }
-  const auto Before = Folder(Root);
+  const auto Before = Tree(Root);
   ASSERT_EQ(Before.size(), 2u);
   for (int Build = 0; Build < 2; ++Build) ASSERT_EQ(Run("--records " + Root.string()), 0);
   // Byte for byte the same files, and no second file beside them.
-  EXPECT_EQ(Folder(Root), Before);
+  EXPECT_EQ(Tree(Root), Before);
 
   // One record missing: only that one is written, the other stays as it was.
   fs::remove(Root / "RD.DAT");
   ASSERT_EQ(Run("--records " + Root.string()), 0);
-  const auto After = Folder(Root);
+  const auto After = Tree(Root);
   EXPECT_EQ(After.size(), 2u);
   EXPECT_TRUE(After.count("RD.dat"));
   EXPECT_EQ(After.at("CT.DAT"), Before.at("CT.DAT"));
@@ -182,7 +180,9 @@ TEST_F(Generated, APlayersRecordsSurviveLaterBuilds) {
   EXPECT_EQ(Bytes(Root / "RD.dat"), Fresh);
 }
 
-TEST_F(Generated, RecordsStepRefusesBadArgumentsAndUnwritableFolders) {
+TEST_F(Generated, RefusesBadArgumentsAndUnwritableFolders) {
+  for (const std::string Args : {" --preview", " --colour red"}) EXPECT_NE(Run(Root.string() + Args), 0);
+  EXPECT_NE(Run(""), 0);
   EXPECT_NE(Run("--records"), 0);
   EXPECT_NE(Run("--records " + Root.string() + " extra"), 0);
   // A file where the game folder should be: reported, nothing written.

@@ -30,62 +30,41 @@ struct FaultHookGuard {
 
 }  // namespace
 
-TEST(FindFile, ExactOrCaseInsensitiveInEachFolder) {
+TEST(FindFile, ExactElseCaseInsensitiveInEachFolderFirstInByteOrder) {
   TempFolder dir;
   fs::create_directory(dir / "Data");
   WriteText(dir / "Data" / "Cube1.CAR", "x");
-  WriteText(dir / "CT.dat", "x");
+  for (const char* name : {"rd.dat", "RD.DAT", "Rd.dat"}) WriteText(dir / name, name);
 
-  EXPECT_EQ(FindFile(dir / "CT.dat"), dir / "CT.dat");
-  EXPECT_EQ(FindFile(dir / "ct.DAT"), dir / "CT.dat");
   EXPECT_EQ(FindFile(dir / "DATA" / "cube1.car"), dir / "Data" / "Cube1.CAR");
+  EXPECT_EQ(FindFile(dir / "Rd.dat"), dir / "Rd.dat");
+  EXPECT_EQ(FindFile(dir / "rD.dAt"), dir / "RD.DAT");  // "RD.DAT" < "Rd.dat" < "rd.dat"
+  EXPECT_EQ(ResolveFile(dir / "rD.dAt"), dir / "RD.DAT");
+  EXPECT_EQ(ResolveFile(dir / "new.dat"), dir / "new.dat");
   EXPECT_TRUE(FileExist(dir / "data" / "CUBE1.car"));
-
-  EXPECT_FALSE(FindFile(dir / "RD.dat"));
-  EXPECT_FALSE(FindFile(dir / "CT.da"));
-  EXPECT_FALSE(FindFile(dir / "Nowhere" / "CT.dat"));
-  EXPECT_FALSE(FindFile(fs::path()));
-  // A folder is not a file, under any case.
+  for (const fs::path& missing : {dir / "CT.dat", dir / "RD.da", dir / "Nowhere" / "RD.dat", fs::path()})
+    EXPECT_FALSE(FindFile(missing)) << missing;
+  // A folder is not a file, under any case, nor a file a folder.
   EXPECT_FALSE(FileExist(dir / "Data"));
   EXPECT_FALSE(FileExist(dir / "data"));
   EXPECT_EQ(FindFolder(dir / "dAtA"), dir / "Data");
-  EXPECT_FALSE(FindFolder(dir / "CT.dat"));
-}
+  EXPECT_FALSE(FindFolder(dir / "RD.DAT"));
 
-TEST(FindFile, RelativeNamesAreFoundFromTheCurrentFolder) {
   // The game names its files relative to the game folder, its current directory.
-  TempFolder dir;
-  fs::create_directory(dir / "Wave");
-  WriteText(dir / "Wave" / "Drop.WAV", "x");
-  WriteText(dir / "RD.dat", "x");
   const fs::path previous = fs::current_path();
   fs::current_path(dir.Path());
-  const auto scores = FindFile("rd.DAT");
-  const auto wave = FindFile("wave/drop.wav");
-  const bool missing = FileExist("CT.dat");
+  const auto scores = FindFile("RD.dat"), mesh = FindFile("data/cube1.car");
   fs::current_path(previous);
-  EXPECT_EQ(scores, fs::path("RD.dat"));
-  EXPECT_EQ(wave, fs::path("Wave") / "Drop.WAV");
-  EXPECT_FALSE(missing);
-}
-
-TEST(FindFile, PrefersTheExactNameThenTheFirstInByteOrder) {
-  TempFolder dir;
-  for (const char* name : {"rd.dat", "RD.DAT", "Rd.dat"}) WriteText(dir / name, name);
-  EXPECT_EQ(FindFile(dir / "Rd.dat"), dir / "Rd.dat");
-  // "RD.DAT" < "Rd.dat" < "rd.dat" in byte order.
-  EXPECT_EQ(FindFile(dir / "rD.dAt"), dir / "RD.DAT");
-  EXPECT_EQ(ResolveFile(dir / "rD.dAt"), dir / "RD.DAT");
-  EXPECT_EQ(ResolveFile(dir / "new.dat"), dir / "new.dat");
+  EXPECT_EQ(scores, fs::path("RD.DAT"));
+  EXPECT_EQ(mesh, fs::path("Data") / "Cube1.CAR");
 }
 
 TEST(ReadFileBytes, ReadsUpToTheLimitAndNamesTheFileOnFailure) {
   TempFolder dir;
   WriteText(dir / "a.bin", std::string("ab\0cd", 5));
   EXPECT_EQ(ReadFileBytes(dir / "a.bin"), Bytes(std::string("ab\0cd", 5)));
-  EXPECT_EQ(ReadFileBytes(dir / "a.bin", 3), Bytes("ab" + std::string(1, '\0')));
+  EXPECT_EQ(ReadFileBytes(dir / "a.bin", 3), Bytes(std::string("ab\0", 3)));
   EXPECT_EQ(ReadFileBytes(dir / "a.bin", 0), Bytes(""));
-
   try {
     ReadFileBytes(dir / "missing.bin");
     FAIL() << "no error for a missing file";
@@ -125,25 +104,20 @@ TEST(ReadWholeFile, RefusesWhatIsNoRegularFileOrTooLongBeforeReadingIt) {
   }
 }
 
-TEST(WriteFileAtomic, CreatesAndReplacesWithoutLeavingTemporaryFiles) {
+TEST(WriteFileAtomic, CreatesAndReplacesKeepingThePermissionsAndNoTemporaryFiles) {
   TempFolder dir;
   WriteFileAtomic(dir / "f.dat", Bytes("first, longer content"));
   EXPECT_EQ(ReadText(dir / "f.dat"), "first, longer content");
-  WriteFileAtomic(dir / "f.dat", Bytes("second"));
-  EXPECT_EQ(ReadText(dir / "f.dat"), "second");
-  WriteFileAtomic(dir / "f.dat", Bytes(""));
-  EXPECT_EQ(ReadText(dir / "f.dat"), "");
-  EXPECT_EQ(dir.Names(), std::vector<std::string>{"f.dat"});
-}
-
-TEST(WriteFileAtomic, KeepsThePermissionsOfTheReplacedFile) {
-  TempFolder dir;
-  WriteText(dir / "f.dat", "old");
   ASSERT_EQ(::chmod((dir / "f.dat").c_str(), 0640), 0);
-  WriteFileAtomic(dir / "f.dat", Bytes("new"));
+  for (const char* text : {"second", ""}) {
+    WriteFileAtomic(dir / "f.dat", Bytes(text));
+    EXPECT_EQ(ReadText(dir / "f.dat"), text);
+  }
   struct stat st {};
   ASSERT_EQ(::stat((dir / "f.dat").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"f.dat"});
+  EXPECT_THROW(WriteFileAtomic(dir / "no" / "f.dat", Bytes("x")), std::runtime_error);
 }
 
 TEST(WriteFileAtomic, AFailedSaveLeavesTheOldFileWhole) {
@@ -242,9 +216,4 @@ TEST(MoveAside, NeverOverAnEarlierCopy) {
   EXPECT_EQ(ReadText(dir / "RD.DAT.damaged-2"), "second");
   EXPECT_EQ(ReadText(dir / "RD.DAT.damaged-3"), "third");
   EXPECT_THROW(MoveAside(dir / "RD.DAT", ".damaged"), std::runtime_error);
-}
-
-TEST(WriteFileAtomic, AMissingFolderIsAnError) {
-  TempFolder dir;
-  EXPECT_THROW(WriteFileAtomic(dir / "no" / "f.dat", Bytes("x")), std::runtime_error);
 }

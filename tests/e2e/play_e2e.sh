@@ -217,8 +217,11 @@ entered=""
 for game in 1 2 3 4; do
   tap Return
   sleep 2.5
+  if [ "$game" -eq 1 ]; then  # on a busy machine the first game may take longer to show
+    for ((i = 0; i < 40; i++)); do hud_corners 1024 768 >/dev/null && break || sleep 0.25; done
+    hud_corners 1024 768 || fail "full screen does not show the whole play screen"
+  fi
   shot "3${game}-game-start"
-  [ "$game" -gt 1 ] || hud_corners 1024 768 || fail "full screen does not show the whole play screen"
   for k in j l i k t c; do tap "$k"; done
   shot "3${game}-game-moved"
   # Spread the drops over the well so that lines form and it does not fill up.
@@ -299,14 +302,11 @@ SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
 "$tool" scores RD.DAT >"$work/scores.txt" || fail "RD.dat does not read back"
 grep -q "TESTER" "$work/scores.txt" || fail "the name is not in RD.dat"
 "$tool" controls CT.DAT >"$work/controls.txt" || fail "CT.dat does not read back"
-expect() { grep -Eq "^$1 .* $2\$" "$work/controls.txt" || fail "binding $1 is not $2"; }
-expect 1 J
-expect 2 L
-expect 3 I
-expect 4 K
-expect 5 B
-expect 6 T
-expect 7 C
+i=0
+for key in J L I K B T C; do
+  i=$((i + 1))
+  grep -Eq "^$i .* $key\$" "$work/controls.txt" || fail "binding $i is not $key"
+done
 cat "$work/scores.txt" | head -4
 echo "launch to dialog: ${dialog_time} s; Play to first intro frame: ${intro_time} s; menu idle CPU: ${menu_cpu}% of one core"
 echo "PASS"

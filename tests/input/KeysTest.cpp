@@ -1,14 +1,19 @@
-#include "input/Keys.h"
+// One key polled frame by frame, the key table, the poll for a newly pressed
+// key and the names keys are shown under.
 
 #include <gtest/gtest.h>
 
 #include <set>
 
+#include "input/Keys.h"
+
 using namespace quarnix;
 
 namespace {
 
-// The codes the key table leaves without a key, as the game's key list gives them.
+constexpr int KeyA = 65, KeyZ = 90;
+
+// The codes the game's key list leaves without a key.
 bool LeftOut(int code) {
   const std::pair<int, int> gaps[] = {{10, 12}, {14, 15}, {21, 26}, {28, 31},   {41, 44},
                                       {47, 47}, {58, 64}, {91, 95}, {108, 108}, {124, 143}};
@@ -17,112 +22,110 @@ bool LeftOut(int code) {
   return false;
 }
 
-struct KeysTest : testing::Test {
-  ScriptedKeySource keyboard;
-  Keys keys{keyboard};
-  void SetUp() override { keys.InitKeyTable(); }
-};
-
 }  // namespace
 
-TEST(KeyTable, CoversCodes8To144Only) {
+TEST(KeyObject, APressIsReportedOnceUntilAPollSeesTheKeyUp) {
   ScriptedKeySource keyboard;
-  Keys keys(keyboard);
-  EXPECT_NO_THROW(keys.KeyTable(8));
-  EXPECT_NO_THROW(keys.KeyTable(144));
-  EXPECT_THROW(keys.KeyTable(7), std::out_of_range);
-  EXPECT_THROW(keys.KeyTable(145), std::out_of_range);
-  EXPECT_THROW(keys.KeyTable(0), std::out_of_range);
-  EXPECT_THROW(keys.KeyTable(-1), std::out_of_range);
-  // Before the set-up every entry is unconfigured.
-  for (int code = 8; code <= 144; ++code) EXPECT_EQ(keys.KeyTable(code).KeyCode(), 0) << code;
+  KeyObject key{keyboard};
+  key.SetpKey(KeyA);
+  EXPECT_FALSE(key.isKeyPress());
+  keyboard.Press(KeyA);
+  EXPECT_TRUE(key.isKeyHold());  // holding leaves the latch alone
+  EXPECT_FALSE(key.KeyLatch());
+  EXPECT_TRUE(key.isKeyPress());
+  EXPECT_TRUE(key.KeyLatch());
+  for (int frame = 0; frame < 3; ++frame) {
+    EXPECT_FALSE(key.isKeyPress()) << frame;
+    EXPECT_TRUE(key.isKeyHold()) << frame;
+  }
+  // Released and pressed again between two polls: no poll saw it up.
+  keyboard.Release(KeyA);
+  keyboard.Press(KeyA);
+  EXPECT_FALSE(key.isKeyPress());
+  keyboard.Release(KeyA);
+  EXPECT_FALSE(key.isKeyPress());  // this poll sees it up and clears the latch
+  EXPECT_FALSE(key.isKeyHold());
+  // Pressed and released entirely between two polls: missed.
+  keyboard.Press(KeyA);
+  keyboard.Release(KeyA);
+  EXPECT_FALSE(key.isKeyPress());
+  keyboard.Press(KeyA);
+  EXPECT_TRUE(key.isKeyPress());
+  // Naming the key clears the latch: a held key is reported anew.
+  key.SetpKey(KeyA);
+  EXPECT_TRUE(key.isKeyPress());
+  keyboard.Press(KeyZ);
+  key.SetpKey(KeyZ);
+  EXPECT_EQ(key.KeyCode(), KeyZ);
+  EXPECT_TRUE(key.isKeyPress());
+
+  // Without a code or without a keyboard nothing is ever reported.
+  keyboard.Press(0);
+  KeyObject unset{keyboard}, unattached;
+  unattached.SetpKey(KeyA);
+  for (int poll = 0; poll < 2; ++poll)
+    for (KeyObject* k : {&unset, &unattached}) EXPECT_FALSE(k->isKeyPress() || k->isKeyHold());
 }
 
-TEST_F(KeysTest, SetUpGivesEachListedKeyItsOwnCode) {
-  int configured = 0;
-  for (int code = 8; code <= 144; ++code) {
-    const int expected = LeftOut(code) ? 0 : code;
-    EXPECT_EQ(keys.KeyTable(code).KeyCode(), expected) << code;
-    configured += expected != 0;
+TEST(Keys, TheTableHoldsCodes8To144AndTheSetUpGivesEachListedKeyItsCodeAndName) {
+  ScriptedKeySource keyboard;
+  Keys keys(keyboard);
+  const std::set<int> unnamed = {19, 20, 27, 112, 113, 114, 115, 116, 117, 118, 119, 120, 121, 122, 123, 144};
+  for (int code = -5; code <= 300; ++code) {
+    const bool inTable = code >= 8 && code <= 144;
+    EXPECT_EQ(!KeyName(code).empty(), inTable && !LeftOut(code) && !unnamed.count(code)) << code;
+    if (inTable)
+      EXPECT_EQ(keys.KeyTable(code).KeyCode(), 0) << code;
+    else
+      EXPECT_THROW(keys.KeyTable(code), std::out_of_range) << code;
   }
-  EXPECT_EQ(configured, 84);
+  keys.InitKeyTable();
+  for (int code = 8; code <= 144; ++code) EXPECT_EQ(keys.KeyTable(code).KeyCode(), LeftOut(code) ? 0 : code);
   const auto listed = ConfiguredKeyCodes();
   EXPECT_EQ(listed.size(), 84u);
   EXPECT_TRUE(std::is_sorted(listed.begin(), listed.end()));
   for (int code : listed) EXPECT_FALSE(LeftOut(code)) << code;
+
+  const std::pair<int, const char*> named[] = {
+      {48, "0"},         {57, "9"},         {65, "A"},         {90, "Z"},         {96, "NumPad 0"},
+      {105, "NumPad 9"}, {106, "NumPad *"}, {107, "NumPad +"}, {109, "NumPad -"}, {110, "NumPad ."},
+      {111, "NumPad /"}, {8, "BackSpace"},  {9, "Tab"},        {13, "Enter"},     {16, "Shift"},
+      {17, "Control"},   {18, "Alt"},       {32, "Space"},     {33, "PageUp"},    {34, "PageDown"},
+      {35, "End"},       {36, "Home"},      {37, "Left"},      {38, "Up"},        {39, "Right"},
+      {40, "Down"},      {45, "Insert"},    {46, "Delete"}};
+  for (auto [code, name] : named) EXPECT_EQ(KeyName(code), name) << code;
 }
 
-TEST_F(KeysTest, UnconfiguredCodesNeverReport) {
-  for (int code : {10, 47, 91, 108, 130}) {
-    keyboard.Press(code);
-    EXPECT_FALSE(keys.KeyTable(code).isKeyPress()) << code;
-    EXPECT_FALSE(keys.KeyTable(code).isKeyHold()) << code;
-  }
+TEST(Keys, ThePollReturnsTheHighestNewPressAndConsumesEveryPress) {
+  ScriptedKeySource keyboard;
+  Keys keys(keyboard);
+  keys.InitKeyTable();
   EXPECT_EQ(keys.GetPressedKey(), 0);
-}
-
-TEST_F(KeysTest, PressedKeyHighestCodeWinsAndEveryPressIsConsumed) {
-  EXPECT_EQ(keys.GetPressedKey(), 0);
-  keyboard.Press(65);  // A
-  keyboard.Press(90);  // Z
-  EXPECT_EQ(keys.GetPressedKey(), 90);
-  // The poll consumed A's press too, although Z won.
-  EXPECT_EQ(keys.GetPressedKey(), 0);
-  keyboard.Release(90);
-  EXPECT_EQ(keys.GetPressedKey(), 0);
-  keyboard.Press(90);
-  EXPECT_EQ(keys.GetPressedKey(), 90);
+  keyboard.Press(KeyA);
+  keyboard.Press(KeyZ);
+  EXPECT_EQ(keys.GetPressedKey(), KeyZ);
+  EXPECT_EQ(keys.GetPressedKey(), 0);  // A's press was consumed too
   keyboard.ReleaseAll();
   EXPECT_EQ(keys.GetPressedKey(), 0);
-  keyboard.Press(65);
-  EXPECT_EQ(keys.GetPressedKey(), 65);
-}
-
-TEST_F(KeysTest, APressFoundByThePollIsNotReportedAgainInTheSameFrame) {
+  keyboard.Press(KeyA);
+  EXPECT_EQ(keys.GetPressedKey(), KeyA);
+  // A press the poll found is not new to the key itself, nor the other way round.
   keyboard.Press(13);
   EXPECT_EQ(keys.GetPressedKey(), 13);
   EXPECT_FALSE(keys.KeyTable(13).isKeyPress());
-  // The other way round: a key read directly is no longer new to the poll.
   keyboard.Press(32);
   EXPECT_TRUE(keys.KeyTable(32).isKeyPress());
   EXPECT_EQ(keys.GetPressedKey(), 0);
-}
-
-TEST_F(KeysTest, KeysWithoutANameStillReportPresses) {
-  for (int code : {19, 20, 27, 112, 123, 144}) {
+  // Keys without a name report presses; codes the table leaves out never do.
+  for (int code : {8, 19, 27, 112, 123, 144}) {
     keyboard.ReleaseAll();
     keys.GetPressedKey();
     keyboard.Press(code);
     EXPECT_EQ(keys.GetPressedKey(), code);
   }
-}
-
-TEST(KeyName, NamesFromTheKeyList) {
-  EXPECT_EQ(KeyName(112), "");
-  EXPECT_EQ(KeyName(65), "A");
-  EXPECT_EQ(KeyName(90), "Z");
-  EXPECT_EQ(KeyName(106), "NumPad *");
-  EXPECT_EQ(KeyName(48), "0");
-  EXPECT_EQ(KeyName(57), "9");
-  EXPECT_EQ(KeyName(96), "NumPad 0");
-  EXPECT_EQ(KeyName(105), "NumPad 9");
-  const std::pair<int, const char*> named[] = {
-      {8, "BackSpace"}, {9, "Tab"},     {13, "Enter"},     {16, "Shift"},     {17, "Control"},
-      {18, "Alt"},      {32, "Space"},  {33, "PageUp"},    {34, "PageDown"},  {35, "End"},
-      {36, "Home"},     {37, "Left"},   {38, "Up"},        {39, "Right"},     {40, "Down"},
-      {45, "Insert"},   {46, "Delete"}, {107, "NumPad +"}, {109, "NumPad -"}, {110, "NumPad ."},
-      {111, "NumPad /"}};
-  for (auto [code, name] : named) EXPECT_EQ(KeyName(code), name) << code;
-}
-
-TEST(KeyName, OnlyConfiguredKeysHaveNamesAndTheFixedKeysHaveNone) {
-  const std::set<int> unnamed = {19, 20, 27, 112, 113, 114, 115, 116, 117, 118, 119, 120, 121, 122, 123, 144};
-  int named = 0;
-  for (int code = -5; code <= 300; ++code) {
-    const bool inTable = code >= 8 && code <= 144 && !LeftOut(code);
-    const bool hasName = !KeyName(code).empty();
-    EXPECT_EQ(hasName, inTable && !unnamed.count(code)) << code;
-    named += hasName;
+  for (int code : {10, 47, 91, 108, 130}) {
+    keyboard.Press(code);
+    EXPECT_FALSE(keys.KeyTable(code).isKeyPress() || keys.KeyTable(code).isKeyHold()) << code;
   }
-  EXPECT_EQ(named, 84 - 16);
+  EXPECT_EQ(keys.GetPressedKey(), 0);
 }

@@ -1,5 +1,5 @@
-// Keys from SDL scancodes to the game's virtual-key polling, quit requests and
-// the clock's waits.
+// Keys from SDL scancodes to the game's virtual-key polling, quit requests,
+// message boxes and the clock's waits.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -12,25 +12,17 @@
 namespace quarnix {
 namespace {
 
-TEST(VirtualKeys, ScancodesMapToTheWindowsCodes) {
-  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_A), 65);
-  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_Z), 90);
-  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_0), 48);
-  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_9), 57);
-  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_KP_0), 96);
-  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_KP_9), 105);
-  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_F1), 112);
-  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_F12), 123);
-  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_LEFT), 37);
-  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_DOWN), 40);
-  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_KP_ENTER), 13);
-  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_RSHIFT), 16);
-  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_KP_PLUS), 107);
-  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_NUMLOCKCLEAR), 144);
-  EXPECT_EQ(VirtualKeyFromScancode(SDL_SCANCODE_GRAVE), 0);
-}
+TEST(SdlKeySource, ScancodesBecomeWindowsCodesDownOrPressedSinceTheLastQuery) {
+  const std::pair<SDL_Scancode, int> codes[] = {{SDL_SCANCODE_A, 65},        {SDL_SCANCODE_Z, 90},
+                                                {SDL_SCANCODE_0, 48},        {SDL_SCANCODE_9, 57},
+                                                {SDL_SCANCODE_KP_0, 96},     {SDL_SCANCODE_KP_9, 105},
+                                                {SDL_SCANCODE_F1, 112},      {SDL_SCANCODE_F12, 123},
+                                                {SDL_SCANCODE_LEFT, 37},     {SDL_SCANCODE_DOWN, 40},
+                                                {SDL_SCANCODE_KP_ENTER, 13}, {SDL_SCANCODE_RSHIFT, 16},
+                                                {SDL_SCANCODE_KP_PLUS, 107}, {SDL_SCANCODE_NUMLOCKCLEAR, 144},
+                                                {SDL_SCANCODE_GRAVE, 0}};
+  for (auto [scancode, vk] : codes) EXPECT_EQ(VirtualKeyFromScancode(scancode), vk) << scancode;
 
-TEST(SdlKeySource, DownOrPressedSinceTheLastQuery) {
   SdlKeySource keys;
   EXPECT_EQ(keys.Query('Z'), 0);
   keys.KeyDown(SDL_SCANCODE_Z);
@@ -38,21 +30,18 @@ TEST(SdlKeySource, DownOrPressedSinceTheLastQuery) {
   EXPECT_NE(keys.Query('Z'), 0);  // still down
   keys.KeyUp(SDL_SCANCODE_Z);
   EXPECT_EQ(keys.Query('Z'), 0);
-  // Pressed and released between two queries: seen once.
+  // Pressed and released between two queries: seen once. Auto-repeat of a held
+  // key is not a second key down: one release ends it.
   keys.KeyDown(SDL_SCANCODE_SPACE);
   keys.KeyUp(SDL_SCANCODE_SPACE);
-  EXPECT_NE(keys.Query(32), 0);
-  EXPECT_EQ(keys.Query(32), 0);
-  // Auto-repeat of a held key is not a second key down: one release ends it.
   keys.KeyDown(SDL_SCANCODE_UP);
   keys.KeyDown(SDL_SCANCODE_UP);
   keys.KeyUp(SDL_SCANCODE_UP);
-  EXPECT_NE(keys.Query(38), 0);
-  EXPECT_EQ(keys.Query(38), 0);
-}
-
-TEST(SdlKeySource, BothShiftKeysAreOneKeyAndFocusLossReleasesAll) {
-  SdlKeySource keys;
+  for (int vk : {32, 38}) {
+    EXPECT_NE(keys.Query(vk), 0);
+    EXPECT_EQ(keys.Query(vk), 0);
+  }
+  // Both Shift keys are one key; losing the focus releases everything.
   keys.KeyDown(SDL_SCANCODE_LSHIFT);
   keys.KeyDown(SDL_SCANCODE_RSHIFT);
   keys.KeyUp(SDL_SCANCODE_LSHIFT);
@@ -66,39 +55,29 @@ TEST(SdlKeySource, BothShiftKeysAreOneKeyAndFocusLossReleasesAll) {
   EXPECT_EQ(keys.Query(37), 0);
 }
 
-TEST(EventPump, KeyEventsAndQuitRequests) {
-  SdlKeySource keys;
-  EventPump pump(&keys);
-  SDL_Event e{};
-  e.type = SDL_KEYDOWN;
-  e.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
-  SDL_PushEvent(&e);
-  pump.Pump();
-  EXPECT_NE(keys.Query(27), 0);
-  EXPECT_FALSE(pump.QuitRequested());
-
-  SDL_Event quit{};
-  quit.type = SDL_QUIT;
-  SDL_PushEvent(&quit);
-  pump.Pump();
-  EXPECT_TRUE(pump.QuitRequested());
-  pump.ClearQuit();
-  EXPECT_FALSE(pump.QuitRequested());
-
-  std::raise(SIGTERM);
-  pump.Pump();
-  EXPECT_TRUE(pump.QuitRequested());
-  pump.ClearQuit();
-}
-
-TEST(EventPump, SignalsAreCaughtOnlyWhileItLives) {
+TEST(EventPump, KeyEventsQuitRequestsAndSignalsCaughtOnlyWhileItLives) {
   struct sigaction before {};
   sigaction(SIGTERM, nullptr, &before);
   {
-    EventPump pump(nullptr);
-    struct sigaction during {};
-    sigaction(SIGTERM, nullptr, &during);
-    EXPECT_NE(during.sa_handler, before.sa_handler);
+    SdlKeySource keys;
+    EventPump pump(&keys);
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+    SDL_PushEvent(&e);
+    pump.Pump();
+    EXPECT_NE(keys.Query(27), 0);
+    EXPECT_FALSE(pump.QuitRequested());
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+    pump.Pump();
+    EXPECT_TRUE(pump.QuitRequested());
+    pump.ClearQuit();
+    EXPECT_FALSE(pump.QuitRequested());
+    std::raise(SIGTERM);
+    pump.Pump();
+    EXPECT_TRUE(pump.QuitRequested());
   }
   struct sigaction after {};
   sigaction(SIGTERM, nullptr, &after);
@@ -120,8 +99,9 @@ TEST(ShowMessageBox, HeadlessTheTextGoesToStderr) {
   ::setenv("QUARNIX_NO_DIALOGS", "1", 1);  // never a box on a desktop running the tests
   ::testing::internal::CaptureStderr();
   ShowMessageBox("Quarnix", "Some files may be damaged! Please re-install this game.");
-  const std::string err = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("Quarnix: Some files may be damaged! Please re-install this game."), std::string::npos);
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find(
+                "Quarnix: Some files may be damaged! Please re-install this game."),
+            std::string::npos);
 }
 
 TEST(SdlClock, WaitsUntilTheTickAndNeverForAPastOne) {

@@ -25,7 +25,7 @@ int ExitCodeOf(const std::filesystem::path& folder, std::string_view message) {
 
 }  // namespace
 
-TEST(LogEvent, TheFileHoldsExactlyTheLastMessageAndTheProgramEnds) {
+TEST(LogEvent, TheFileHoldsExactlyTheLastMessageUnderItsOwnNameAndTheProgramEnds) {
   TempFolder dir;
   EXPECT_EQ(ExitCodeOf(dir.Path(), "Control File Reading Error."), EventExitCode);
   EXPECT_EQ(ReadText(dir / "Event.dat"), "Control File Reading Error.");
@@ -33,14 +33,11 @@ TEST(LogEvent, TheFileHoldsExactlyTheLastMessageAndTheProgramEnds) {
   EXPECT_EQ(ExitCodeOf(dir.Path(), "Scores File Reading Error."), EventExitCode);
   EXPECT_EQ(ReadText(dir / "Event.dat"), "Scores File Reading Error.");
   EXPECT_NE(EventExitCode, 0);
-}
-
-TEST(LogEvent, ReplacesAnEventFileOfAnotherCase) {
-  TempFolder dir;
-  WriteText(dir / "EVENT.DAT", "an old and much longer message from before");
-  ExitCodeOf(dir.Path(), "Scores File Reading Error.");
+  // A file of another case is replaced, not joined by a second one.
+  std::filesystem::rename(dir / "Event.dat", dir / "EVENT.DAT");
+  ExitCodeOf(dir.Path(), "Control File Reading Error.");
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"EVENT.DAT"});
-  EXPECT_EQ(ReadText(dir / "EVENT.DAT"), "Scores File Reading Error.");
+  EXPECT_EQ(ReadText(dir / "EVENT.DAT"), "Control File Reading Error.");
 }
 
 TEST(LogEvent, EndsEvenWhenTheFileCannotBeWritten) {

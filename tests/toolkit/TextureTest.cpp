@@ -1,19 +1,19 @@
-// Texture slots and the screen texture on the null device: loaders, the
+// Texture slots and the screen texture on the null device (loaders, the
 // bitmap registry, pixel editing with its byte order, filling from raw colour
-// bytes and the colour key by byte sum.
-
-#include <gtest/gtest.h>
+// bytes, the colour key by byte sum) and the camera.
 
 #include "ToolkitTestUtil.h"
+#include "platform/D3DXMath.h"
 #include "platform/NullGraphics.h"
+#include "toolkit/CamObject.h"
 #include "toolkit/ScreenObject.h"
 #include "toolkit/XObject.h"
 
 namespace quarnix {
 namespace {
 
-using test::TempFolder;
 using Bytes = std::vector<std::uint8_t>;
+using Colour = std::array<int, 4>;
 
 // The texture's level 0 as it is stored (blue, green, red, alpha per pixel).
 Bytes Stored(ITexture* texture) {
@@ -22,19 +22,17 @@ Bytes Stored(ITexture* texture) {
   texture->UnlockRect();
   return copy;
 }
+Bytes Part(const Bytes& b, std::ptrdiff_t from, std::ptrdiff_t count) {
+  return Bytes(b.begin() + (from < 0 ? static_cast<std::ptrdiff_t>(b.size()) + from : from),
+               b.begin() + (from < 0 ? static_cast<std::ptrdiff_t>(b.size()) + from : from) + count);
+}
 
 class TextureTest : public ::testing::Test {
  protected:
   TextureTest() {
     object_.LoadXFile(test::WriteMesh(folder_ / "cube.car", test::CubeMesh(1)), 1, "", 0, 0, 4);
   }
-  std::filesystem::path WriteBmp(const std::string& name, const Bytes& bytes) {
-    std::ofstream(folder_ / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return folder_ / name;
-  }
-
-  TempFolder folder_;
+  test::TempFolder folder_;
   NullDevice device_{64, 64};
   BitmapResources resources_;
   XObject object_{device_, resources_};
@@ -62,14 +60,12 @@ TEST_F(TextureTest, LoadersDecodePicturesIntoTheSlotAndApplyTheColourKey) {
   resources_.RegisterCopy("QUAD", bmp);
   object_.LoadResourceTexture(2, "Quad", 0, 0);
   EXPECT_EQ(Stored(object_.Textures(2)), want);
-  object_.LoadTexture(3, WriteBmp("quad.bmp", bmp), 0, 0);
+  test::WriteBytes(folder_ / "quad.bmp", bmp);
+  object_.LoadTexture(3, folder_ / "quad.bmp", 0, 0);
   EXPECT_EQ(Stored(object_.Textures(3)), want);
-
   // The key names one opaque colour; only that one becomes transparent black.
   object_.LoadTexture(1, folder_ / "QUAD.BMP", 0xFF00FF00, 0);
-  const Bytes keyed = Stored(object_.Textures(1));
-  EXPECT_EQ(Bytes(keyed.begin() + 4, keyed.begin() + 8), (Bytes{0, 0, 0, 0}));
-  EXPECT_EQ(Bytes(keyed.begin(), keyed.begin() + 4), (Bytes{0, 0, 255, 255}));
+  EXPECT_EQ(Part(Stored(object_.Textures(1)), 0, 8), (Bytes{0, 0, 255, 255, 0, 0, 0, 0}));
 
   EXPECT_THROW(object_.LoadResourceTexture(0, "Missing", 0, 0), std::runtime_error);
   EXPECT_THROW(object_.LoadTexture(0, folder_ / "missing.bmp", 0, 0), std::runtime_error);
@@ -79,45 +75,38 @@ TEST_F(TextureTest, LoadersDecodePicturesIntoTheSlotAndApplyTheColourKey) {
   EXPECT_EQ(object_.Textures(0), nullptr);
 }
 
-TEST_F(TextureTest, ColourBytesAreStoredBlueGreenRedAlpha) {
+TEST_F(TextureTest, PixelsAreEditedBlueGreenRedAlphaAndOutOfRangeValuesRefused) {
   object_.CreateEmptyTexture(1, 4, 0);
   EXPECT_EQ(object_.LockTexture(4, 1), 16);
+  EXPECT_EQ(object_.GetTextureColor(0), (Colour{0, 0, 0, 0}));
+  for (auto [pixel, r, g, b, a] : {std::array{0, 256, 0, 0, 0}, {0, 0, -1, 0, 0}, {16, 0, 0, 0, 0}})
+    EXPECT_THROW(object_.ChangeTextureColor(pixel, r, g, b, a), std::out_of_range);
+  EXPECT_THROW(object_.ChangeSurfaceAlph(0, 300), std::out_of_range);
+  EXPECT_THROW(object_.GetTextureColor(-1), std::out_of_range);
+  EXPECT_EQ(object_.GetTextureColor(0), (Colour{0, 0, 0, 0}));  // nothing was written
   object_.ChangeTextureColor(0, 255, 0, 0, 255);
-  EXPECT_EQ(object_.GetTextureColor(0), (std::array<int, 4>{0, 0, 255, 255}));
+  EXPECT_EQ(object_.GetTextureColor(0), (Colour{0, 0, 255, 255}));
   object_.ChangeTextureColor(15, 1, 2, 3, 4);
   object_.ChangeSurfaceAlph(15, 200);
-  EXPECT_EQ(object_.GetTextureColor(15), (std::array<int, 4>{3, 2, 1, 200}));
-  EXPECT_EQ(Bytes(object_.Pixels().begin(), object_.Pixels().begin() + 4), (Bytes{0, 0, 255, 255}));
+  EXPECT_EQ(object_.GetTextureColor(15), (Colour{3, 2, 1, 200}));
+  EXPECT_EQ(Part(Bytes(object_.Pixels().begin(), object_.Pixels().end()), 0, 4), (Bytes{0, 0, 255, 255}));
   EXPECT_TRUE(object_.UnLockTexture(4, 1));
   const Bytes stored = Stored(object_.Textures(1));
-  EXPECT_EQ(Bytes(stored.begin(), stored.begin() + 4), (Bytes{0, 0, 255, 255}));
-  EXPECT_EQ(Bytes(stored.end() - 4, stored.end()), (Bytes{3, 2, 1, 200}));
-}
-
-TEST_F(TextureTest, OutOfRangeValuesAndPixelsAreRefused) {
-  object_.CreateEmptyTexture(0, 2, 0);
-  object_.LockTexture(2, 0);
-  EXPECT_THROW(object_.ChangeTextureColor(0, 256, 0, 0, 0), std::out_of_range);
-  EXPECT_THROW(object_.ChangeTextureColor(0, 0, -1, 0, 0), std::out_of_range);
-  EXPECT_THROW(object_.ChangeSurfaceAlph(0, 300), std::out_of_range);
-  EXPECT_THROW(object_.ChangeTextureColor(4, 0, 0, 0, 0), std::out_of_range);
-  EXPECT_THROW(object_.GetTextureColor(-1), std::out_of_range);
-  EXPECT_EQ(object_.GetTextureColor(0), (std::array<int, 4>{0, 0, 0, 0}));  // nothing was written
-  EXPECT_TRUE(object_.UnLockTexture(2, 0));
+  EXPECT_EQ(Part(stored, 0, 4), (Bytes{0, 0, 255, 255}));
+  EXPECT_EQ(Part(stored, -4, 4), (Bytes{3, 2, 1, 200}));
 }
 
 TEST_F(TextureTest, LockingCopiesOnlyTheRowsAskedForAndReportsFailedCopies) {
   object_.FillTexture(1, 2, Bytes{10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120}, 0, 3);
   // One row: pixels 0 and 1 only.
   EXPECT_EQ(object_.LockTexture(1, 1), 8);
-  EXPECT_EQ(object_.GetTextureColor(1), (std::array<int, 4>{60, 50, 40, 255}));
+  EXPECT_EQ(object_.GetTextureColor(1), (Colour{60, 50, 40, 255}));
   EXPECT_THROW(object_.GetTextureColor(2), std::out_of_range);
   object_.ChangeTextureColor(0, 0, 0, 0, 0);
   EXPECT_THROW(object_.UnLockTexture(1, 2), std::logic_error);  // not the locked slot
   EXPECT_TRUE(object_.UnLockTexture(1, 1));
   EXPECT_EQ(Stored(object_.Textures(1)),
             (Bytes{0, 0, 0, 0, 60, 50, 40, 255, 90, 80, 70, 255, 120, 110, 100, 255}));
-
   // More rows than the texture has: no copy, yet the level is locked until given back.
   EXPECT_EQ(object_.LockTexture(3, 1), 0);
   EXPECT_TRUE(object_.Textures(1)->IsLocked());
@@ -138,19 +127,14 @@ TEST_F(TextureTest, FillTakesTheNamedTriplesIntoAFreshSquare) {
   EXPECT_EQ(t->Height(), 2);
   // Triple i = bytes 3i..3i+2 (red, green, blue) lands as blue, green, red, 255.
   EXPECT_EQ(Stored(t), (Bytes{15, 14, 13, 255, 18, 17, 16, 255, 21, 20, 19, 255, 24, 23, 22, 255}));
-  EXPECT_FALSE(t->IsLocked());
-
   // Triples beyond the bytes or pixels beyond the square: refused before the slot changes.
-  EXPECT_THROW(object_.FillTexture(3, 2, b, 5, 8), std::out_of_range);
-  EXPECT_THROW(object_.FillTexture(3, 2, Bytes(60), 0, 4), std::out_of_range);
-  EXPECT_THROW(object_.FillTexture(3, 2, b, -1, 2), std::out_of_range);
-  EXPECT_THROW(object_.FillTexture(9, 2, b, 0, 3), std::out_of_range);
+  for (auto [slot, size, bytes, from, to] :
+       {std::tuple{3, 2, b, 5, 8}, {3, 2, Bytes(60), 0, 4}, {3, 2, b, -1, 2}, {9, 2, b, 0, 3}})
+    EXPECT_THROW(object_.FillTexture(slot, size, bytes, from, to), std::out_of_range);
   EXPECT_EQ(object_.Textures(3), t);
-
   // Fewer triples than pixels: the rest of the square is left as made.
   object_.FillTexture(2, 2, b, 0, 1);
-  const Bytes partial = Stored(object_.Textures(2));
-  EXPECT_EQ(Bytes(partial.begin(), partial.begin() + 8), (Bytes{3, 2, 1, 255, 6, 5, 4, 255}));
+  EXPECT_EQ(Stored(object_.Textures(2)), (Bytes{3, 2, 1, 255, 6, 5, 4, 255, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST_F(TextureTest, ScreenFillKeysEveryColourWithTheByteSum) {
@@ -160,15 +144,13 @@ TEST_F(TextureTest, ScreenFillKeysEveryColourWithTheByteSum) {
     const Bytes s = Stored(screen_.Texture());
     return std::vector<int>{s[3], s[7], s[11], s[15]};
   };
-  screen_.FillTexture(2, pic, 0, 3, 0, 255);
-  EXPECT_EQ(alphas(), (std::vector<int>{0, 255, 255, 255}));
-  screen_.FillTexture(2, pic, 0, 3, 30, 255);
-  EXPECT_EQ(alphas(), (std::vector<int>{255, 0, 0, 255}));
-  screen_.FillTexture(2, pic, 0, 3, -1, 128);
-  EXPECT_EQ(alphas(), (std::vector<int>{128, 128, 128, 128}));
-  const Bytes s = Stored(screen_.Texture());
-  EXPECT_EQ(Bytes(s.begin() + 8, s.begin() + 12), (Bytes{0, 0, 30, 128}));
-
+  for (auto [keySum, alpha, want] : {std::tuple{0, 255, std::vector<int>{0, 255, 255, 255}},
+                                     {30, 255, {255, 0, 0, 255}},
+                                     {-1, 128, {128, 128, 128, 128}}}) {
+    screen_.FillTexture(2, pic, 0, 3, keySum, alpha);
+    EXPECT_EQ(alphas(), want) << keySum;
+  }
+  EXPECT_EQ(Part(Stored(screen_.Texture()), 8, 4), (Bytes{0, 0, 30, 128}));
   ITexture* before = screen_.Texture();
   EXPECT_THROW(screen_.FillTexture(2, pic, 0, 3, 0, 256), std::out_of_range);
   EXPECT_THROW(screen_.FillTexture(1, pic, 0, 1, 0, 255), std::out_of_range);
@@ -187,14 +169,13 @@ TEST_F(TextureTest, ScreenPicturesLoadPixelExact) {
   EXPECT_EQ(screen_.LockTexture(3), 20);
   for (int i = 0; i < 15; ++i)
     EXPECT_EQ(screen_.GetTextureColor(i),
-              (std::array<int, 4>{int(rgb[i] & 0xFF), int((rgb[i] >> 8) & 0xFF), int(rgb[i] >> 16), 255}))
+              (Colour{int(rgb[i] & 0xFF), int((rgb[i] >> 8) & 0xFF), int(rgb[i] >> 16), 255}))
         << i;
   screen_.ChangeTextureColor(14, 1, 2, 3, 4);
   EXPECT_TRUE(screen_.UnLockTexture(3));
-  const Bytes edited = Stored(screen_.Texture());
-  EXPECT_EQ(Bytes(edited.end() - 4, edited.end()), (Bytes{3, 2, 1, 4}));
-
-  screen_.LoadTexture(WriteBmp("Panel.bmp", bmp), 0xFF000000 | rgb[4], 0);
+  EXPECT_EQ(Part(Stored(screen_.Texture()), -4, 4), (Bytes{3, 2, 1, 4}));
+  test::WriteBytes(folder_ / "Panel.bmp", bmp);
+  screen_.LoadTexture(folder_ / "Panel.bmp", 0xFF000000 | rgb[4], 0);
   EXPECT_EQ(Stored(screen_.Texture())[4 * 4 + 3], 0);
   EXPECT_EQ(Stored(screen_.Texture())[5 * 4 + 3], 255);
 
@@ -204,6 +185,53 @@ TEST_F(TextureTest, ScreenPicturesLoadPixelExact) {
   empty.CreateEmptyTexture(8, 0);
   EXPECT_EQ(empty.Texture()->Width(), 8);
   EXPECT_THROW(empty.CreateEmptyTexture(0, 0), std::invalid_argument);
+}
+
+TEST(CamObject, PositionsCountFromOneAndSetCamLooksFromTheEyeAtThePointWithYUp) {
+  NullDevice device(64, 64);
+  CamObject cam(device);
+  cam.SetNumStaticPosition(3);
+  cam.SetCamStaticPosition(1, 0, 0, 0, 2.0f, 15.0f, -8.5f, 0, 3.5f, 0);
+  cam.SetCamStaticPosition(3, 0, 0, 0, -5, 5, 0, 1, 1, 1);
+  const D3DMATRIX viewBefore = device.GetTransform(D3DTS_VIEW);
+  // Storing makes the number current without touching the view or the current values.
+  cam.SetCamStaticPosition(2, 1, 2, 3, 4, 5, 6, 7, 8, 9);
+  EXPECT_EQ(cam.GetNowStaticPosition(), 2);
+  EXPECT_EQ(cam.StaticPosition(2), (CamPosition{{7, 8, 9}, {4, 5, 6}, {1, 2, 3}}));  // look-at, eye, angles
+  EXPECT_EQ(cam.CamValue(), CamValues{});
+  // Stepping from the last position goes back to the first.
+  std::vector<int> visited;
+  for (int step = 0; step < 3; ++step) {
+    const int n = cam.GetNowStaticPosition();
+    cam.SetNowStaticPosition(n == cam.GetNumStaticPosition() ? 1 : n + 1);
+    visited.push_back(cam.GetNowStaticPosition());
+  }
+  EXPECT_EQ(visited, (std::vector<int>{3, 1, 2}));
+  cam.SetNowStaticPosition(1);
+  EXPECT_EQ(cam.CamValue(), (CamValues{0, 0, 0, 2.0f, 15.0f, -8.5f, 0, 3.5f, 0}));
+  EXPECT_EQ(device.GetTransform(D3DTS_VIEW), viewBefore);  // only SetCam installs it
+  cam.SetCam();
+  const D3DMATRIX view = device.GetTransform(D3DTS_VIEW);
+  EXPECT_EQ(view, D3DXMatrixLookAtLH({2.0f, 15.0f, -8.5f}, {0, 3.5f, 0}, {0, 1, 0}));
+  // The angles ride along but do not turn the view.
+  cam.SetCamValue(45, 45, 45, 2.0f, 15.0f, -8.5f, 0, 3.5f, 0);
+  cam.SetCam();
+  EXPECT_EQ(device.GetTransform(D3DTS_VIEW), view);
+
+  // Counting again erases; one position past the count is kept, beyond that is refused.
+  cam.SetNumStaticPosition(2);
+  EXPECT_EQ(cam.GetNumStaticPosition(), 2);
+  EXPECT_EQ(cam.StaticPosition(1), CamPosition{});
+  cam.SetCamStaticPosition(3, 1, 1, 1, 1, 1, 1, 1, 1, 1);
+  EXPECT_EQ(cam.StaticPosition(3).Eye, (D3DVECTOR{1, 1, 1}));
+  EXPECT_THROW(cam.SetCamStaticPosition(4, 0, 0, 0, 0, 0, 0, 0, 0, 0), std::out_of_range);
+  EXPECT_THROW(cam.SetNowStaticPosition(0), std::out_of_range);
+  EXPECT_EQ(cam.GetNowStaticPosition(), 3);  // a refused number changes nothing
+  EXPECT_THROW(cam.SetNumStaticPosition(-1), std::out_of_range);
+  CamObject fresh(device);
+  EXPECT_EQ(fresh.GetNumStaticPosition(), 0);
+  EXPECT_EQ(fresh.GetNowStaticPosition(), 1);
+  EXPECT_THROW(fresh.SetNowStaticPosition(1), std::out_of_range);
 }
 
 }  // namespace

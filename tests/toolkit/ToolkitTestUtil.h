@@ -1,76 +1,62 @@
 #pragma once
-// Helpers for the toolkit tests: small meshes written as X files, 24-bit BMP
-// pictures made in memory, and a check that a loader ends the program with
-// its message.
+// Helpers for the toolkit tests: the shared X-file samples, small meshes
+// written as X files, hand-made binary token streams, and a check that a
+// loader ends the program with its message.
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <filesystem>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "../platform/PlatformTestUtil.h"
 #include "../storage/TempFolder.h"
+#include "core/Files.h"
 #include "core/ProgramEnd.h"
 #include "toolkit/XFile.h"
 
 namespace quarnix::test {
 
-// A cube from -1 to 1: four vertices per face with the face's normal (24 in
-// all), two triangles per face. Face f uses material f % materialCount;
+inline std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+inline std::vector<std::uint8_t> Sample(const std::string& name) {
+  return ReadFileBytes(std::string(QUARNIX_SHARED_DIR) + "/x-samples/" + name);
+}
+inline XFileContent ReadTextFile(const std::string& body) {
+  return ReadXFile(Bytes("xof 0303txt 0032\n" + body));
+}
+
+// The box from -1 to 1 (faces as Box gives them). Face f uses material
+// f % materialCount, triangles grouped by material as the reader leaves them;
 // material i has diffuse colour (0.1 (i + 1), 0.2, 0.3, 1).
 inline XMesh CubeMesh(int materialCount = 1) {
+  const Faces box = Box({-1, -1, -1}, {1, 1, 1});
   XMesh mesh;
-  const float n[6][3] = {{0, 0, -1}, {0, 0, 1}, {-1, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, -1, 0}};
-  for (int f = 0; f < 6; ++f) {
-    // Two unit axes across face f.
-    const float a[3] = {n[f][0] == 0 ? 1.0f : 0.0f, n[f][0] == 0 ? 0.0f : 1.0f, 0};
-    const float b[3] = {0, n[f][1] == 0 && n[f][0] == 0 ? 1.0f : 0.0f, n[f][2] == 0 ? 1.0f : 0.0f};
-    const auto base = static_cast<std::uint32_t>(mesh.Vertices.size());
-    for (int k = 0; k < 4; ++k) {
-      const float s = (k == 1 || k == 2) ? 1.0f : -1.0f, t = k >= 2 ? 1.0f : -1.0f;
-      mesh.Vertices.push_back({n[f][0] + s * a[0] + t * b[0], n[f][1] + s * a[1] + t * b[1],
-                               n[f][2] + s * a[2] + t * b[2], n[f][0], n[f][1], n[f][2], (s + 1) / 2,
-                               (t + 1) / 2});
+  mesh.Vertices = box.vertices;
+  for (int m = 0; m < materialCount; ++m) {
+    for (int f = m; f < 6; f += materialCount) {
+      mesh.Indices.insert(mesh.Indices.end(), box.indices.begin() + 6 * f, box.indices.begin() + 6 * f + 6);
+      mesh.Attributes.insert(mesh.Attributes.end(), 2, static_cast<std::uint32_t>(m));
     }
-    mesh.Indices.insert(mesh.Indices.end(), {base, base + 1, base + 2, base, base + 2, base + 3});
-  }
-  // Triangles grouped by material, as the reader leaves them.
-  std::vector<std::uint32_t> grouped;
-  for (int m = 0; m < materialCount; ++m)
-    for (int f = 0; f < 6; ++f)
-      if (f % materialCount == m) {
-        grouped.insert(grouped.end(), mesh.Indices.begin() + 6 * f, mesh.Indices.begin() + 6 * f + 6);
-        mesh.Attributes.insert(mesh.Attributes.end(),
-                               {static_cast<std::uint32_t>(m), static_cast<std::uint32_t>(m)});
-      }
-  mesh.Indices = grouped;
-  for (int i = 0; i < materialCount; ++i) {
-    XMaterial m;
-    m.Diffuse = {0.1f * (i + 1), 0.2f, 0.3f, 1};
-    m.Specular = {0.5f, 0.5f, 0.5f, 1};
-    m.Emissive = {0, 0, 0, 1};
-    m.Power = 8;
-    mesh.Materials.push_back(m);
+    XMaterial material;
+    material.Diffuse = {0.1f * (m + 1), 0.2f, 0.3f, 1};
+    material.Specular = {0.5f, 0.5f, 0.5f, 1};
+    material.Emissive = {0, 0, 0, 1};
+    material.Power = 8;
+    mesh.Materials.push_back(material);
   }
   return mesh;
 }
 
-// A square from (-1, -1) to (1, 1) in the plane z = 0, facing -z; u runs with
-// x, v runs down the screen (v = 0 at y = 1). One white material.
+// Square() with one white material.
 inline XMesh SquareMesh() {
   XMesh mesh;
-  mesh.Vertices = {{-1, -1, 0, 0, 0, -1, 0, 1},
-                   {-1, 1, 0, 0, 0, -1, 0, 0},
-                   {1, 1, 0, 0, 0, -1, 1, 0},
-                   {1, -1, 0, 0, 0, -1, 1, 1}};
-  mesh.Indices = {0, 1, 2, 0, 2, 3};
+  mesh.Vertices = Square().vertices;
+  mesh.Indices = Square().indices;
   mesh.Attributes = {0, 0};
-  XMaterial white;
-  white.Diffuse = {1, 1, 1, 1};
-  white.Specular = white.Emissive = {0, 0, 0, 1};
-  mesh.Materials = {white};
+  mesh.Materials.resize(1);
+  mesh.Materials[0].Diffuse = {1, 1, 1, 1};
+  mesh.Materials[0].Specular = mesh.Materials[0].Emissive = {0, 0, 0, 1};
   return mesh;
 }
 
@@ -79,45 +65,8 @@ inline std::filesystem::path WriteMesh(const std::filesystem::path& path, const 
   return path;
 }
 
-// A bottom-up 24-bit BMP of width x height pixels given top row first as 0xRRGGBB.
-inline std::vector<std::uint8_t> Bmp24(int width, int height, const std::vector<std::uint32_t>& rgb) {
-  const int rowBytes = (width * 3 + 3) / 4 * 4;
-  const std::uint32_t dataSize = static_cast<std::uint32_t>(rowBytes * height), fileSize = 54 + dataSize;
-  std::vector<std::uint8_t> out;
-  auto u16 = [&](std::uint32_t v) {
-    out.push_back(v & 0xFF);
-    out.push_back((v >> 8) & 0xFF);
-  };
-  auto u32 = [&](std::uint32_t v) {
-    u16(v & 0xFFFF);
-    u16(v >> 16);
-  };
-  out.push_back('B');
-  out.push_back('M');
-  u32(fileSize);
-  u32(0);
-  u32(54);
-  u32(40);
-  u32(static_cast<std::uint32_t>(width));
-  u32(static_cast<std::uint32_t>(height));
-  u16(1);
-  u16(24);
-  u32(0);
-  u32(dataSize);
-  u32(2835);
-  u32(2835);
-  u32(0);
-  u32(0);
-  for (int y = height - 1; y >= 0; --y) {
-    for (int x = 0; x < width; ++x) {
-      const std::uint32_t c = rgb[static_cast<std::size_t>(y) * width + x];
-      out.push_back(c & 0xFF);
-      out.push_back((c >> 8) & 0xFF);
-      out.push_back((c >> 16) & 0xFF);
-    }
-    for (int p = width * 3; p < rowBytes; ++p) out.push_back(0);
-  }
-  return out;
+inline void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+  WriteText(path, std::string(bytes.begin(), bytes.end()));
 }
 
 // Runs action, which must end the program; returns what it said on stderr.
@@ -134,6 +83,48 @@ inline std::string EndMessage(const std::function<void()>& action) {
   const std::string said = ::testing::internal::GetCapturedStderr();
   EXPECT_TRUE(ended) << "the program was not ended";
   return said;
+}
+
+// A binary token stream written by hand, little-endian.
+struct Tokens {
+  std::vector<std::uint8_t> out;
+  explicit Tokens(const std::string& header) : out(header.begin(), header.end()) {}
+  Tokens& U16(std::uint16_t v) {
+    out.insert(out.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)});
+    return *this;
+  }
+  Tokens& U32(std::uint32_t v) {
+    return U16(static_cast<std::uint16_t>(v)).U16(static_cast<std::uint16_t>(v >> 16));
+  }
+  Tokens& Text(std::uint16_t token, const std::string& s) {
+    U16(token).U32(static_cast<std::uint32_t>(s.size()));
+    out.insert(out.end(), s.begin(), s.end());
+    return *this;
+  }
+  Tokens& Name(const std::string& s) { return Text(1, s); }
+  Tokens& String(const std::string& s) { return Text(2, s).U16(20); }
+  Tokens& Open() { return U16(10); }
+  Tokens& Close() { return U16(11); }
+  Tokens& Ints(std::initializer_list<std::uint32_t> v) {
+    U16(6).U32(static_cast<std::uint32_t>(v.size()));
+    for (auto x : v) U32(x);
+    return *this;
+  }
+  Tokens& Doubles(std::initializer_list<double> v) {
+    U16(7).U32(static_cast<std::uint32_t>(v.size()));
+    for (double d : v) {
+      std::uint64_t bits;
+      std::memcpy(&bits, &d, 8);
+      U32(static_cast<std::uint32_t>(bits)).U32(static_cast<std::uint32_t>(bits >> 32));
+    }
+    return *this;
+  }
+};
+
+inline void ExpectNear(const D3DVERTEX& v, std::initializer_list<float> expected, float tolerance = 1e-6f) {
+  const float got[8] = {v.x, v.y, v.z, v.nx, v.ny, v.nz, v.tu, v.tv};
+  int i = 0;
+  for (float e : expected) EXPECT_NEAR(got[i++], e, tolerance) << "member " << i - 1;
 }
 
 }  // namespace quarnix::test

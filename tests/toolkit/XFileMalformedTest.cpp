@@ -1,7 +1,7 @@
 // Damaged X files: every failure is an XFileError with a one-line message
 // that says where; nothing else escapes, nothing crashes.
 
-#include "XFileTestUtil.h"
+#include "ToolkitTestUtil.h"
 
 using namespace quarnix;
 using namespace quarnix::test;
@@ -112,20 +112,15 @@ TEST(XFileMalformed, SingleByteCorruptionsNeverEscapeAsAnythingElse) {
   }
 }
 
-TEST(XFileMalformed, HeadersAreChecked) {
-  EXPECT_NE(Outcome(Bytes("xof 0303txt 003")).find("too short"), std::string::npos);
-  EXPECT_NE(Outcome(Bytes("xof 0303txt 0016\nMesh {}")).find("float size"), std::string::npos);
-  EXPECT_NE(Outcome(Bytes("xof 0303zip 0032")).find("format"), std::string::npos);
-  EXPECT_NE(Outcome(Bytes("xof 0403txt 0032")).find("version"), std::string::npos);
-  EXPECT_NE(Outcome(Bytes("XOF 0303txt 0032")).find("not an X file"), std::string::npos);
-}
-
-TEST(XFileMalformed, CountsAndIndicesAreCheckedAgainstTheData) {
-  struct Case {
-    const char* body;
-    const char* expected;  // part of the message
-  };
-  const Case cases[] = {
+TEST(XFileMalformed, HeadersCountsAndIndicesAreCheckedAgainstTheData) {
+  for (auto [file, expected] : {std::pair{"xof 0303txt 003", "too short"},
+                                {"xof 0303txt 0016\nMesh {}", "float size"},
+                                {"xof 0303zip 0032", "format"},
+                                {"xof 0403txt 0032", "version"},
+                                {"XOF 0303txt 0032", "not an X file"}})
+    EXPECT_NE(Outcome(Bytes(file)).find(expected), std::string::npos) << file;
+  const std::pair<const char*, const char*> cases[] = {
+      // body, part of the message
       {"Mesh { 4000000000; 0;0;0;; 0;; }", "line 2: Mesh: vertex count 4000000000 is more than"},
       {"Mesh { 1; 0;0;0;; 1; 3;0,0,1;; }", "face index 1 is out of range"},
       {"Mesh { 1; 0;0;0;; 1; 99999999;0;; }", "face size 99999999 is more than"},
@@ -151,10 +146,10 @@ TEST(XFileMalformed, CountsAndIndicesAreCheckedAgainstTheData) {
       {"template T { <01234567-0000-0000-0000-000000000000> DWORD a;", "file ends inside template T"},
       {"} ", "expected a template or a data object"},
   };
-  for (const auto& c : cases) {
-    const std::string outcome = TextOutcome(c.body);
+  for (const auto& [body, expected] : cases) {
+    const std::string outcome = TextOutcome(body);
     ExpectCleanError(outcome);
-    EXPECT_NE(outcome.find(c.expected), std::string::npos) << c.body << "\n  gave: " << outcome;
+    EXPECT_NE(outcome.find(expected), std::string::npos) << body << "\n  gave: " << outcome;
   }
 }
 
@@ -172,30 +167,21 @@ TEST(XFileMalformed, DeepNestingIsRefusedNotRecursedInto) {
 }
 
 TEST(XFileMalformed, BinaryTokensAreBoundsChecked) {
-  {
+  const std::pair<std::function<void(Tokens&)>, const char*> cases[] = {
+      {[](Tokens& t) {
+         t.Name("Mesh").Open().U16(6).U32(0x40000000).U32(1);
+       },  // a list far longer than the file
+       "byte 28: list of 1073741824 values runs past the end"},
+      {[](Tokens& t) { t.U16(1).U32(0xFFFFFFFF); }, "runs past the end"},
+      {[](Tokens& t) { t.Name("Mesh").Open().U16(99); }, "byte 28: unknown token 99"},
+      // A '}' where the string's ';' belongs.
+      {[](Tokens& t) { t.Name("TextureFilename").Open().Text(2, "a").Close(); }, "not followed by"}};
+  for (const auto& [write, expected] : cases) {
     Tokens t("xof 0303bin 0032");
-    t.Name("Mesh").Open().U16(6).U32(0x40000000).U32(1);  // a list far longer than the file
+    write(t);
     const std::string outcome = Outcome(t.out);
     ExpectCleanError(outcome);
-    EXPECT_NE(outcome.find("byte 28: list of 1073741824 values runs past the end"), std::string::npos)
-        << outcome;
-  }
-  {
-    Tokens t("xof 0303bin 0032");
-    t.U16(1).U32(0xFFFFFFFF);
-    EXPECT_NE(Outcome(t.out).find("runs past the end"), std::string::npos);
-  }
-  {
-    Tokens t("xof 0303bin 0032");
-    t.Name("Mesh").Open().U16(99);
-    EXPECT_NE(Outcome(t.out).find("byte 28: unknown token 99"), std::string::npos) << Outcome(t.out);
-  }
-  {
-    Tokens t("xof 0303bin 0032");
-    t.Name("TextureFilename").Open().U16(2).U32(1);
-    t.out.push_back('a');
-    t.Close();  // a '}' where the string's ';' belongs
-    EXPECT_NE(Outcome(t.out).find("not followed by"), std::string::npos) << Outcome(t.out);
+    EXPECT_NE(outcome.find(expected), std::string::npos) << outcome;
   }
 }
 

@@ -1,8 +1,7 @@
 // The mesh object on the null device: loading and its failures, the three
-// draw operations with their world matrices, the texture slots and the
-// texture animation.
-
-#include <gtest/gtest.h>
+// draw operations with their world matrices, the texture slots and their
+// animation, vertex editing, raw vertex files, saving X files and the two
+// texture-coordinate effects.
 
 #include <cmath>
 
@@ -16,16 +15,14 @@ namespace {
 
 using test::CubeMesh;
 using test::EndMessage;
-using test::TempFolder;
 using test::WriteMesh;
 
 // Where world maps a model point.
-D3DVECTOR Apply(const D3DMATRIX& world, D3DVECTOR p) { return D3DXVec3TransformCoord(p, world); }
-
-void ExpectNear(D3DVECTOR got, D3DVECTOR want) {
-  EXPECT_NEAR(got.x, want.x, 1e-5);
-  EXPECT_NEAR(got.y, want.y, 1e-5);
-  EXPECT_NEAR(got.z, want.z, 1e-5);
+void ExpectMaps(const D3DMATRIX& world, D3DVECTOR from, D3DVECTOR to) {
+  const D3DVECTOR got = D3DXVec3TransformCoord(from, world);
+  EXPECT_TRUE(std::abs(got.x - to.x) < 1e-5 && std::abs(got.y - to.y) < 1e-5 && std::abs(got.z - to.z) < 1e-5)
+      << "(" << from.x << " " << from.y << " " << from.z << ") went to (" << got.x << " " << got.y << " "
+      << got.z << "), not (" << to.x << " " << to.y << " " << to.z << ")";
 }
 
 class XObjectTest : public ::testing::Test {
@@ -33,9 +30,7 @@ class XObjectTest : public ::testing::Test {
   XObjectTest() {
     device_.BeginScene();  // draws belong in a scene
     resources_.RegisterCopy("STAR", test::Bmp24(2, 2, {0x000000, 0xFFFF00, 0xFFFF00, 0x000000}));
-    resources_.RegisterCopy("Plain", test::Bmp24(1, 1, {0x102030}));
   }
-
   // A cube of materialCount materials with textureCount slots, textures from the registry.
   std::unique_ptr<XObject> Cube(int materialCount, int textureCount, const std::string& texture = "",
                                 D3DCOLOR key = 0) {
@@ -49,13 +44,11 @@ class XObjectTest : public ::testing::Test {
   static void FillSlots(XObject& object) {
     for (int i = 0; i < object.TextureSlots(); ++i) object.CreateEmptyTexture(i, 1, 0);
   }
-  // Starts recording draws afresh.
-  void NewScene() {
+  // Draws it frames times (as a plain draw with TexIndex) and gives the slot each subset showed.
+  std::vector<int> DrawnSlots(XObject& object, int frames = 1, int texIndex = 0) {
     device_.EndScene();
     device_.BeginScene();
-  }
-  // The slot each recorded draw used.
-  std::vector<int> DrawnSlots(const XObject& object) {
+    for (int frame = 0; frame < frames; ++frame) object.DisplayXfile(texIndex, 0, 1, 0, 0, 0, 0, 0, 0, 0);
     std::vector<int> slots;
     for (const auto& draw : device_.MeshDraws()) {
       int found = -1;
@@ -65,10 +58,17 @@ class XObjectTest : public ::testing::Test {
     }
     return slots;
   }
+  // The vertices the mesh itself holds now.
+  static std::vector<D3DVERTEX> MeshVertices(XObject& object) {
+    const auto v = object.Mesh()->LockVertexBuffer();
+    std::vector<D3DVERTEX> copy(v.begin(), v.end());
+    object.Mesh()->UnlockVertexBuffer();
+    return copy;
+  }
 
   NullDevice device_{640, 480};
   BitmapResources resources_;
-  TempFolder folder_;
+  test::TempFolder folder_;
 };
 
 TEST_F(XObjectTest, LoadKeepsMaterialsWithAmbientFromDiffuseAndSlotsAsAsked) {
@@ -83,7 +83,6 @@ TEST_F(XObjectTest, LoadKeepsMaterialsWithAmbientFromDiffuseAndSlotsAsAsked) {
   }
   EXPECT_EQ(object->Materials(2), D3DMATERIAL8{});
   EXPECT_THROW(object->Materials(3), std::out_of_range);
-
   // Slots 0..5; each material got the picture in its own slot, the rest are empty.
   EXPECT_EQ(object->TextureSlots(), 6);
   EXPECT_EQ(object->MaxTexture(), 4);
@@ -92,25 +91,21 @@ TEST_F(XObjectTest, LoadKeepsMaterialsWithAmbientFromDiffuseAndSlotsAsAsked) {
   EXPECT_NE(object->Textures(0), object->Textures(1));
   for (int i = 2; i <= 5; ++i) EXPECT_EQ(object->Textures(i), nullptr);
   EXPECT_EQ(object->Textures(0)->Width(), 2);
-
   // The vertex copy has one spare entry and stays zero until asked for.
   EXPECT_EQ(object->NumVertices(), 24);
   ASSERT_EQ(object->Vertices().size(), 25u);
   for (const auto& v : object->Vertices()) EXPECT_EQ(v, D3DVERTEX{});
-}
 
-TEST_F(XObjectTest, EmptyTextureNameLeavesEverySlotEmptyAndDrawsWithoutTexture) {
-  const auto object = Cube(1, 3);
-  for (int i = 0; i < object->TextureSlots(); ++i) EXPECT_EQ(object->Textures(i), nullptr);
+  // Without a texture name every slot stays empty and draws untextured.
+  const auto plain = Cube(1, 3);
+  for (int i = 0; i < plain->TextureSlots(); ++i) EXPECT_EQ(plain->Textures(i), nullptr);
   device_.SetTexture(0, object->Textures(0));  // something else may have been bound before
-  NewScene();
-  object->DisplayXfile(0, 0, 1, 0, 0, 0, 0, 0, 0, 0);
-  ASSERT_EQ(device_.MeshDraws().size(), 1u);
+  EXPECT_EQ(DrawnSlots(*plain), std::vector<int>{-1});
   EXPECT_EQ(device_.MeshDraws()[0].texture, nullptr);
-  EXPECT_EQ(device_.MeshDraws()[0].material.Ambient, object->Materials(0).Diffuse);
+  EXPECT_EQ(device_.MeshDraws()[0].material.Ambient, plain->Materials(0).Diffuse);
 }
 
-TEST_F(XObjectTest, ColourKeyFromTheLoaderMatchesTheSlotLoader) {
+TEST_F(XObjectTest, TheColourKeyOfTheLoaderMatchesTheSlotLoaderAndNamesIgnoreCase) {
   const auto object = Cube(1, 2, "Star", 0xFF000000);
   object->LoadResourceTexture(1, "STAR", 0xFF000000, 0);
   for (int slot = 0; slot < 2; ++slot) {
@@ -123,67 +118,59 @@ TEST_F(XObjectTest, ColourKeyFromTheLoaderMatchesTheSlotLoader) {
     EXPECT_EQ(bytes[12 + 3], 0);
     t->UnlockRect();
   }
+  WriteMesh(folder_ / "CUBE.CAR", CubeMesh(1));
+  std::filesystem::create_directory(folder_ / "Pics");
+  test::WriteBytes(folder_ / "Pics" / "RED.BMP", test::Bmp24(1, 1, {0xFF0000}));
+  XObject found(device_, resources_);
+  found.LoadXFile(folder_ / "cube.car", 0, (folder_ / "pics" / "red.bmp").string(), 0, 0, 1);
+  ASSERT_NE(found.Textures(0), nullptr);
+  EXPECT_EQ(found.Textures(0)->LockRect()[2], 255);  // red, in the third byte
 }
 
 TEST_F(XObjectTest, LoadFailuresShowTheirMessageAndEndTheProgram) {
   XObject object(device_, resources_);
-  const auto missing = folder_ / "NoSuch.CAR";
-  EXPECT_NE(EndMessage([&] {
-              object.LoadXFile(missing, 1, "", 0, 0, 1);
-            }).find("Error loading Obj-File: \"" + missing.string() + "\""),
-            std::string::npos);
-
-  // The box keeps its text; the reader's reason (file, position, what) is on stderr.
-  const auto damaged = folder_ / "Damaged.CAR";
+  const auto missing = folder_ / "NoSuch.CAR", damaged = folder_ / "Damaged.CAR",
+             noMesh = folder_ / "NoMesh.CAR";
   test::WriteText(damaged, "xof 0303txt 0032\nMesh { 3; 0.0; 0.0;");
-  const std::string said = EndMessage([&] { object.LoadXFile(damaged, 1, "", 0, 0, 1); });
-  EXPECT_NE(said.find("Error loading Obj-File: \"" + damaged.string() + "\""), std::string::npos) << said;
-  EXPECT_NE(said.find(damaged.string() + ": line 2: file ends inside Mesh"), std::string::npos) << said;
-
-  const auto noMesh = folder_ / "NoMesh.CAR";
   test::WriteText(noMesh,
                   "xof 0303txt 0032\nMaterial { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }\n");
-  EXPECT_NE(EndMessage([&] {
-              object.LoadXFile(noMesh, 1, "", 0, 0, 1);
-            }).find("Error loading Mesh-File: \"" + noMesh.string() + "\""),
-            std::string::npos);
-
-  // A texture that cannot be loaded fails the whole load.
-  const auto good = WriteMesh(folder_ / "Good.CAR", CubeMesh(1));
-  EXPECT_NE(EndMessage([&] { object.LoadXFile(good, 1, "NoSuchBitmap", 0, 0, 1); }).find("Obj-File"),
-            std::string::npos);
-  EXPECT_NE(EndMessage([&] {
-              object.LoadXFile(good, 0, (folder_ / "none.bmp").string(), 0, 0, 1);
-            }).find("Obj-File"),
-            std::string::npos);
-  // More materials than slots: the picture of material 1 has no slot.
-  const auto two = WriteMesh(folder_ / "Two.CAR", CubeMesh(2));
-  EXPECT_NE(EndMessage([&] { object.LoadXFile(two, 1, "Star", 0, 0, 0); }).find("Obj-File"),
-            std::string::npos);
+  const auto good = WriteMesh(folder_ / "Good.CAR", CubeMesh(1)),
+             two = WriteMesh(folder_ / "Two.CAR", CubeMesh(2));
+  const struct {
+    std::filesystem::path file;
+    int fromResource;
+    std::string texture;
+    int slots;
+    std::string message;
+  } cases[] = {
+      {missing, 1, "", 1, "Error loading Obj-File: \"" + missing.string() + "\""},
+      {damaged, 1, "", 1, "Error loading Obj-File: \"" + damaged.string() + "\""},
+      {damaged, 1, "", 1, damaged.string() + ": line 2: file ends inside Mesh"},  // the reason, on stderr
+      {noMesh, 1, "", 1, "Error loading Mesh-File: \"" + noMesh.string() + "\""},
+      // A texture that cannot be loaded fails the whole load.
+      {good, 1, "NoSuchBitmap", 1, "Error loading Obj-File: "},
+      {good, 0, (folder_ / "none.bmp").string(), 1, "Error loading Obj-File: "},
+      // More materials than slots: the picture of material 1 has no slot.
+      {two, 1, "Star", 0, "Error loading Obj-File: "},
+  };
+  for (const auto& c : cases)
+    EXPECT_NE(EndMessage([&] {
+                object.LoadXFile(c.file, c.fromResource, c.texture, 0, 0, c.slots);
+              }).find(c.message),
+              std::string::npos)
+        << c.file << " " << c.texture;
   // None of the failed loads left a half-made object behind.
   EXPECT_EQ(object.Mesh(), nullptr);
-}
-
-TEST_F(XObjectTest, FileNamesAndTexturesAreFoundWithoutRegardToCase) {
-  WriteMesh(folder_ / "CUBE.CAR", CubeMesh(1));
-  std::filesystem::create_directory(folder_ / "Pics");
-  const auto bmp = test::Bmp24(1, 1, {0xFF0000});
-  std::ofstream(folder_ / "Pics" / "RED.BMP", std::ios::binary)
-      .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
-  XObject object(device_, resources_);
-  object.LoadXFile(folder_ / "cube.car", 0, (folder_ / "pics" / "red.bmp").string(), 0, 0, 1);
-  ASSERT_NE(object.Textures(0), nullptr);
-  const auto bytes = object.Textures(0)->LockRect();
-  EXPECT_EQ(bytes[2], 255);  // red, in the third byte
-  object.Textures(0)->UnlockRect();
+  EXPECT_THROW(object.DisplayXfile(0, 0, 1, 0, 0, 0, 0, 0, 0, 0), std::logic_error);
+  EXPECT_FALSE(object.GetMeshVertex());
+  EXPECT_THROW(object.SaveXFile(folder_ / "x.x", 0), std::logic_error);
 }
 
 TEST_F(XObjectTest, LoadingAgainReplacesMeshMaterialsAndSlotsButKeepsTheAnimation) {
   auto object = Cube(2, 4, "Star");
   object->SetAutoTexture(true, 1, 3, true);
   object->DisplayXfile(0, 0, 1, 7, 8, 9, 0, 0, 0, 0);
-  const auto path = WriteMesh(folder_ / "one.car", CubeMesh(1));
-  object->LoadXFile(path, 1, "", 0, 0, 2);
+  object->LoadXFile(WriteMesh(folder_ / "one.car", CubeMesh(1)), 1, "", 0, 0, 2);
   EXPECT_EQ(object->MaterialCount(), 1);
   EXPECT_EQ(object->TextureSlots(), 3);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(object->Textures(i), nullptr);
@@ -198,87 +185,58 @@ TEST_F(XObjectTest, DisplayRotatesAboutOneAxisThenMovesThenScalesAboutTheOrigin)
   const auto object = Cube(1, 1);
   // Scaling after the move scales the position too.
   object->DisplayXfile(0, 0, 0.5f, 4, 2, 0, 0, 0, 0, 0);
-  ExpectNear(Apply(object->WorldMatrix(), {0, 0, 0}), {2, 1, 0});
-  ExpectNear(Apply(object->WorldMatrix(), {2, 0, 0}), {3, 1, 0});
-
+  ExpectMaps(object->WorldMatrix(), {2, 0, 0}, {3, 1, 0});
   // RotAxis 0: the angles are stored but not used.
-  object->DisplayXfile(0, 0, 1, 0, 0, 0, 90, 90, 90, 0);
-  ExpectNear(Apply(object->WorldMatrix(), {1, 0, 0}), {1, 0, 0});
+  object->DisplayXfile(0, 0, 1, 0, 0, 0, 90, 80, 70, 0);
+  ExpectMaps(object->WorldMatrix(), {1, 0, 0}, {1, 0, 0});
   EXPECT_EQ(object->AngleX(), 90);
-  EXPECT_EQ(object->AngleY(), 90);
-  EXPECT_EQ(object->AngleZ(), 90);
-
+  EXPECT_EQ(object->AngleY(), 80);
+  EXPECT_EQ(object->AngleZ(), 70);
   // Each axis takes its own angle, in degrees; the other two are ignored.
-  object->DisplayXfile(0, 0, 1, 0, 0, 0, 90, 45, 30, 1);  // about x: y goes to z
-  ExpectNear(Apply(object->WorldMatrix(), {0, 1, 0}), {0, 0, 1});
-  object->DisplayXfile(0, 0, 1, 0, 0, 0, 45, 90, 30, 2);  // about y: x goes to -z
-  ExpectNear(Apply(object->WorldMatrix(), {1, 0, 0}), {0, 0, -1});
-  object->DisplayXfile(0, 0, 1, 0, 0, 0, 45, 30, 90, 3);  // about z: x goes to y
-  ExpectNear(Apply(object->WorldMatrix(), {1, 0, 0}), {0, 1, 0});
-
+  const struct {
+    float x, y, z;
+    int axis;
+    D3DVECTOR from, to;
+  } turns[] = {{90, 45, 30, 1, {0, 1, 0}, {0, 0, 1}},   // about x: y goes to z
+               {45, 90, 30, 2, {1, 0, 0}, {0, 0, -1}},  // about y: x goes to -z
+               {45, 30, 90, 3, {1, 0, 0}, {0, 1, 0}}};  // about z: x goes to y
+  for (const auto& t : turns) {
+    object->DisplayXfile(0, 0, 1, 0, 0, 0, t.x, t.y, t.z, t.axis);
+    ExpectMaps(object->WorldMatrix(), t.from, t.to);
+  }
   // Rotation comes before the move: the object turns about its own origin.
   object->DisplayXfile(0, 0, 2, 1, 0, 0, 0, 0, 90, 3);
-  ExpectNear(Apply(object->WorldMatrix(), {1, 0, 0}), {2, 2, 0});
+  ExpectMaps(object->WorldMatrix(), {1, 0, 0}, {2, 2, 0});
   EXPECT_EQ(object->PosX(), 1);
   EXPECT_EQ(device_.GetTransform(D3DTS_WORLD), object->WorldMatrix());
 }
 
-TEST_F(XObjectTest, DrawSetsEachSubsetsMaterialAndTheBlendFlagOnlyForTheDraw) {
-  const auto object = Cube(3, 3);
-  NewScene();
-  object->DisplayXfile(0, 1, 1, 0, 0, 0, 0, 0, 0, 0);
-  ASSERT_EQ(device_.MeshDraws().size(), 3u);
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(device_.MeshDraws()[i].subset, i);
-    EXPECT_EQ(device_.MeshDraws()[i].material, object->Materials(i));
-    EXPECT_EQ(device_.MeshDraws()[i].alphaBlend, 1u);
-  }
-  EXPECT_EQ(device_.GetRenderState(D3DRS_ALPHABLENDENABLE), 0u);
-}
-
-TEST_F(XObjectTest, TexIndexAboveMaxTextureDrawsTheLastUsableSlot) {
-  const auto object = Cube(1, 3);
-  FillSlots(*object);
-  NewScene();
-  object->DisplayXfile(1, 0, 1, 0, 0, 0, 0, 0, 0, 0);
-  object->DisplayXfile(7, 0, 1, 0, 0, 0, 0, 0, 0, 0);
-  object->QDisplayXfile(3, 0, 1, 0, 0, 0, {}, {});
-  // Slot 3 exists (slots run to TextureCount) but the draws stop at MaxTexture = 2.
-  EXPECT_EQ(DrawnSlots(*object), (std::vector<int>{1, 2, 2}));
-  EXPECT_THROW(object->DisplayXfile(-1, 0, 1, 0, 0, 0, 0, 0, 0, 0), std::out_of_range);
-}
-
-TEST_F(XObjectTest, QuaternionDrawTurnsAboutTheCentreAndStoresItsAngles) {
+TEST_F(XObjectTest, QuaternionDrawsTurnAboutTheCentreAndAutoDrawsAddTheirAngles) {
   const auto object = Cube(1, 1);
   // Yaw 90 about the centre (1, 0, 0): the origin goes to (1, 0, 1), then moves by (0, 5, 0).
   object->QDisplayXfile(0, 0, 1, 90, 0, 0, {1, 0, 0}, {0, 5, 0});
-  ExpectNear(Apply(object->WorldMatrix(), {0, 0, 0}), {1, 5, 1});
-  ExpectNear(Apply(object->WorldMatrix(), {1, 0, 0}), {1, 5, 0});
+  ExpectMaps(object->WorldMatrix(), {0, 0, 0}, {1, 5, 1});
+  ExpectMaps(object->WorldMatrix(), {1, 0, 0}, {1, 5, 0});
   EXPECT_EQ(object->PosY(), 5);
   EXPECT_EQ(object->AngleX(), 90);
   // Pitch turns about x, roll about z; roll applies first.
   object->QDisplayXfile(0, 0, 1, 0, 90, 0, {}, {});
-  ExpectNear(Apply(object->WorldMatrix(), {0, 1, 0}), {0, 0, 1});
+  ExpectMaps(object->WorldMatrix(), {0, 1, 0}, {0, 0, 1});
   object->QDisplayXfile(0, 0, 1, 90, 0, 90, {}, {});
-  ExpectNear(Apply(object->WorldMatrix(), {1, 0, 0}), {0, 1, 0});
+  ExpectMaps(object->WorldMatrix(), {1, 0, 0}, {0, 1, 0});
   EXPECT_EQ(object->AngleY(), 0);
   EXPECT_EQ(object->AngleZ(), 90);
   // The scale is about the origin, not the centre.
   object->QDisplayXfile(0, 0, 2, 0, 0, 0, {1, 1, 1}, {});
-  ExpectNear(Apply(object->WorldMatrix(), {1, 0, 0}), {2, 0, 0});
-}
+  ExpectMaps(object->WorldMatrix(), {1, 0, 0}, {2, 0, 0});
 
-TEST_F(XObjectTest, AutoDisplayAddsItsAnglesToThoseOfTheLastDraw) {
-  const auto object = Cube(1, 1);
   const auto reference = Cube(1, 1);
   object->QDisplayXfile(0, 0, 1, 30, 0, 0, {}, {1, 2, 3});
   object->AutoDisplayXfile(0, 0, 1, 10, 0, 0, {}, {1, 2, 3});
   EXPECT_EQ(object->AngleX(), 40);
   object->AutoDisplayXfile(0, 0, 1, 10, 0, 0, {}, {1, 2, 3});
-  EXPECT_EQ(object->AngleX(), 50);
   reference->QDisplayXfile(0, 0, 1, 50, 0, 0, {}, {1, 2, 3});
   EXPECT_EQ(object->WorldMatrix(), reference->WorldMatrix());
-
   // A plain draw sets the starting point; sums are not wrapped at 360.
   object->DisplayXfile(0, 0, 1, 0, 0, 0, 350, 5, 0, 0);
   object->AutoDisplayXfile(0, 0, 1, 20, 1, 2, {}, {});
@@ -287,48 +245,54 @@ TEST_F(XObjectTest, AutoDisplayAddsItsAnglesToThoseOfTheLastDraw) {
   EXPECT_EQ(object->AngleZ(), 2);
 }
 
-TEST_F(XObjectTest, AnimationShowsEachSlotDelayPlusOneDrawsAndWrapsOnlyWithRepeat) {
+TEST_F(XObjectTest, EachSubsetDrawsWithItsMaterialTheBlendFlagOnlyForTheDrawAndTheLastUsableSlot) {
+  const auto object = Cube(3, 3);
+  device_.EndScene();
+  device_.BeginScene();
+  object->DisplayXfile(0, 1, 1, 0, 0, 0, 0, 0, 0, 0);
+  ASSERT_EQ(device_.MeshDraws().size(), 3u);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(device_.MeshDraws()[i].subset, i);
+    EXPECT_EQ(device_.MeshDraws()[i].material, object->Materials(i));
+    EXPECT_EQ(device_.MeshDraws()[i].alphaBlend, 1u);
+  }
+  EXPECT_EQ(device_.GetRenderState(D3DRS_ALPHABLENDENABLE), 0u);
+  // Slot 3 exists (slots run to TextureCount) but draws stop at MaxTexture = 2.
+  FillSlots(*object);
+  EXPECT_EQ(DrawnSlots(*object, 1, 1), (std::vector<int>{1, 1, 1}));
+  EXPECT_EQ(DrawnSlots(*object, 1, 7), (std::vector<int>{2, 2, 2}));
+  object->QDisplayXfile(3, 0, 1, 0, 0, 0, {}, {});
+  EXPECT_EQ(device_.MeshDraws().back().texture, object->Textures(2));
+  EXPECT_THROW(object->DisplayXfile(-1, 0, 1, 0, 0, 0, 0, 0, 0, 0), std::out_of_range);
+}
+
+TEST_F(XObjectTest, AnimationShowsEachSlotDelayPlusOneDrawsWrapsToTheStartOnlyWithRepeat) {
   for (const bool repeat : {true, false}) {
     const auto object = Cube(1, 4);
     FillSlots(*object);
     object->SetAutoTexture(true, 0, 2, repeat);
-    NewScene();
-    for (int frame = 0; frame < 15; ++frame) object->DisplayXfile(9, 0, 1, 0, 0, 0, 0, 0, 0, 0);
     const std::vector<int> wrapped{0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 0, 0, 0};
     const std::vector<int> stays{0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 3, 3, 3};
-    EXPECT_EQ(DrawnSlots(*object), repeat ? wrapped : stays) << "repeat " << repeat;
+    EXPECT_EQ(DrawnSlots(*object, 15, 9), repeat ? wrapped : stays) << "repeat " << repeat;
   }
-}
-
-TEST_F(XObjectTest, AnimationStepsOncePerSubsetAndResumesFromAResetNumber) {
+  // One step per subset; the wrap goes back to the start slot, not to 0.
   const auto object = Cube(3, 6);
   FillSlots(*object);
   object->SetAutoTexture(true, 1, 0, true);
-  NewScene();
-  object->DisplayXfile(0, 0, 1, 0, 0, 0, 0, 0, 0, 0);
-  EXPECT_EQ(DrawnSlots(*object), (std::vector<int>{1, 2, 3}));
-  // The wrap goes back to the start slot, not to 0.
-  object->DisplayXfile(0, 0, 1, 0, 0, 0, 0, 0, 0, 0);
-  EXPECT_EQ(DrawnSlots(*object), (std::vector<int>{1, 2, 3, 4, 5, 1}));
-
+  EXPECT_EQ(DrawnSlots(*object, 2), (std::vector<int>{1, 2, 3, 4, 5, 1}));
   // A new number takes over at once; the frame count is kept.
   object->SetAutoTexture(true, 0, 1, false);
-  NewScene();
-  object->DisplayXfile(0, 0, 1, 0, 0, 0, 0, 0, 0, 0);  // 0, 0, 1: ends with FrameCount 1 on slot 1
+  EXPECT_EQ(DrawnSlots(*object), (std::vector<int>{0, 0, 1}));
   EXPECT_EQ(object->FrameCount(), 1);
   object->ResetAutoTextureCurrentNumber(4);
   EXPECT_EQ(object->FrameCount(), 1);
-  object->DisplayXfile(0, 0, 1, 0, 0, 0, 0, 0, 0, 0);
-  EXPECT_EQ(DrawnSlots(*object), (std::vector<int>{0, 0, 1, 4, 5, 5}));
-
+  EXPECT_EQ(DrawnSlots(*object), (std::vector<int>{4, 5, 5}));
   // Switching the animation off gives TexIndex back.
   object->SetAutoTexture(false, 0, 0, false);
-  NewScene();
-  object->DisplayXfile(2, 0, 1, 0, 0, 0, 0, 0, 0, 0);
-  EXPECT_EQ(DrawnSlots(*object), (std::vector<int>{2, 2, 2}));
+  EXPECT_EQ(DrawnSlots(*object, 1, 2), (std::vector<int>{2, 2, 2}));
 }
 
-TEST_F(XObjectTest, MovedObjectTakesItsMeshSlotsAndLockAlong) {
+TEST_F(XObjectTest, AMovedObjectTakesItsMeshSlotsAndLockAlong) {
   auto source = Cube(1, 2, "Star");
   ITexture* slot0 = source->Textures(0);
   ASSERT_GT(source->LockTexture(2, 0), 0);
@@ -347,11 +311,185 @@ TEST_F(XObjectTest, MovedObjectTakesItsMeshSlotsAndLockAlong) {
   EXPECT_THROW(source->UnLockTexture(2, 0), std::logic_error);
 }
 
-TEST_F(XObjectTest, DrawingBeforeLoadingIsRefused) {
-  XObject object(device_, resources_);
-  EXPECT_THROW(object.DisplayXfile(0, 0, 1, 0, 0, 0, 0, 0, 0, 0), std::logic_error);
-  EXPECT_FALSE(object.GetMeshVertex());
-  EXPECT_THROW(object.SaveXFile(folder_ / "x.x", 0), std::logic_error);
+TEST_F(XObjectTest, TheVertexCopyIsFilledAndWrittenBackOnRequestAndChecksItsIndices) {
+  const auto object = Cube(2, 1);
+  XObject& o = *object;
+  EXPECT_EQ(o.Get1MeshVertexValue(5), D3DVERTEX{});
+  ASSERT_TRUE(o.GetMeshVertex());
+  const auto original = MeshVertices(o);
+  for (int i = 0; i < 24; ++i) EXPECT_EQ(o.Get1MeshVertexValue(i), original[i]);
+  EXPECT_EQ(o.Get1MeshVertexValue(24), D3DVERTEX{});  // the spare entry is not touched
+
+  o.SetMeshUV(5, 0.5f, 0.25f);
+  D3DVERTEX want = original[5];
+  want.tu = 0.5f;
+  want.tv = 0.25f;
+  EXPECT_EQ(o.Get1MeshVertexValue(5), want);
+  EXPECT_EQ(MeshVertices(o), original);  // nothing reaches the mesh yet
+  o.SetMeshXYZ(0, 7, 8, 9);
+  o.SetMeshNormal(1, 0, 1, 0);
+  o.Set1MeshVertexValue(2, D3DVERTEX{1, 2, 3, 4, 5, 6, 7, 8});
+  ASSERT_TRUE(o.SetMeshVertex());
+  const auto edited = MeshVertices(o);
+  EXPECT_EQ(edited[5], want);
+  const D3DVERTEX &a = original[0], &b = original[1];
+  EXPECT_EQ(edited[0], (D3DVERTEX{7, 8, 9, a.nx, a.ny, a.nz, a.tu, a.tv}));
+  EXPECT_EQ(edited[1], (D3DVERTEX{b.x, b.y, b.z, 0, 1, 0, b.tu, b.tv}));
+  EXPECT_EQ(edited[2], (D3DVERTEX{1, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(edited[3], original[3]);
+
+  EXPECT_NO_THROW(o.SetMeshXYZ(24, 3, 3, 3));
+  EXPECT_THROW(o.SetMeshXYZ(25, 1, 1, 1), std::out_of_range);
+  EXPECT_THROW(o.SetMeshUV(-1, 0, 0), std::out_of_range);
+  EXPECT_THROW(o.SetMeshNormal(1000, 0, 0, 0), std::out_of_range);
+  EXPECT_THROW(o.Get1MeshVertexValue(25), std::out_of_range);
+  EXPECT_THROW(o.Set1MeshVertexValue(INT32_MIN, D3DVERTEX{}), std::out_of_range);
+  // A reset collapses the mesh only once written back; the spare entry keeps its value.
+  o.ResetMesh();
+  EXPECT_EQ(MeshVertices(o), edited);
+  EXPECT_EQ(o.Get1MeshVertexValue(24).x, 3);
+  ASSERT_TRUE(o.SetMeshVertex());
+  for (const auto& v : MeshVertices(o)) EXPECT_EQ(v, D3DVERTEX{});
+}
+
+TEST_F(XObjectTest, VertexFilesHoldEveryRecordOfTheCopyAndSetItsLength) {
+  XObject o(device_);  // the program's own bitmaps: none needed
+  o.LoadXFile(WriteMesh(folder_ / "cube.car", CubeMesh(2)), 1, "", 0, 0, 1);
+  o.SaveMesh(folder_ / "fresh.dat");
+  EXPECT_EQ(ReadFileBytes(folder_ / "fresh.dat"), std::vector<std::uint8_t>(800, 0));
+  ASSERT_TRUE(o.GetMeshVertex());
+  const auto original = MeshVertices(o);
+  o.SetMeshUV(24, 1.5f, -2.0f);
+  // Saving over a longer file leaves no stale bytes behind.
+  test::WriteText(folder_ / "full.dat", std::string(1000, 'x'));
+  o.SaveMesh(folder_ / "full.dat");
+  const auto full = ReadFileBytes(folder_ / "full.dat");
+  ASSERT_EQ(full.size(), 800u);
+  // Records back to back, members as 32-bit little-endian floats in order.
+  EXPECT_EQ(std::memcmp(full.data(), o.Vertices().data(), 800), 0);
+  EXPECT_EQ(full[24 * 32 + 27], 0x3F);  // 1.5f = 0x3FC00000, high byte last
+  o.ResetMesh();
+  o.LoadMesh(folder_ / "FULL.DAT");
+  EXPECT_EQ(o.Vertices().size(), 25u);
+  ASSERT_TRUE(o.SetMeshVertex());
+  EXPECT_EQ(MeshVertices(o), original);
+
+  std::vector<D3DVERTEX> longer(30);
+  for (int i = 0; i < 30; ++i) longer[i] = D3DVERTEX{float(i), 0, 0, 0, 0, 0, 0, float(-i)};
+  std::string bytes(reinterpret_cast<const char*>(longer.data()), 30 * 32);
+  test::WriteText(folder_ / "longer.dat", bytes + "abc");  // a partial record at the end is ignored
+  o.LoadMesh(folder_ / "longer.dat");
+  ASSERT_EQ(o.Vertices().size(), 30u);
+  EXPECT_EQ(o.Get1MeshVertexValue(29), longer[29]);
+  ASSERT_TRUE(o.SetMeshVertex());
+  EXPECT_EQ(MeshVertices(o)[23], longer[23]);
+
+  // Short or missing files end the program and keep the copy.
+  test::WriteText(folder_ / "short.dat", std::string(23 * 32 + 31, '\0'));
+  for (const char* name : {"short.dat", "missing.dat"}) {
+    const auto file = folder_ / name;
+    EXPECT_NE(
+        EndMessage([&] { o.LoadMesh(file); }).find("Error loading Obj-Data-File: \"" + file.string() + "\""),
+        std::string::npos);
+    EXPECT_EQ(o.Get1MeshVertexValue(29), longer[29]);
+  }
+}
+
+TEST_F(XObjectTest, SavedXFilesHoldTheEditedMeshWithOneMaterialInEachFormat) {
+  const auto object = Cube(2, 1);
+  ASSERT_TRUE(object->GetMeshVertex());
+  object->SetMeshXYZ(3, 10, 20, 30);
+  ASSERT_TRUE(object->SetMeshVertex());
+  const auto vertices = MeshVertices(*object);
+  const XMaterial source = CubeMesh(2).Materials[0];
+  const char* tags[] = {"bin ", "txt ", "bzip"};
+  for (int format = 0; format < 3; ++format) {
+    const auto path = folder_ / ("saved" + std::to_string(format) + ".x");
+    object->SaveXFile(path, format);
+    const XFileContent read = LoadXFileContent(path);
+    EXPECT_EQ(read.Header.FormatTag, tags[format]);
+    EXPECT_EQ(read.Mesh.Vertices, vertices);
+    EXPECT_EQ(read.Mesh.Indices.size(), 36u);
+    ASSERT_EQ(read.Mesh.Materials.size(), 1u);
+    EXPECT_EQ(read.Mesh.Materials[0].Diffuse, source.Diffuse);
+    EXPECT_EQ(read.Mesh.Materials[0].Specular, source.Specular);
+    EXPECT_TRUE(read.Mesh.Materials[0].TextureFileName.empty());
+    EXPECT_EQ(read.Mesh.Attributes, std::vector<std::uint32_t>(12, 0));
+  }
+  EXPECT_THROW(object->SaveXFile(folder_ / "bad.x", 3), std::invalid_argument);
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "bad.x"));
+}
+
+TEST_F(XObjectTest, DriftAddsItsDeltaToEveryCoordinateAndStartsOverWhenUGrowsHuge) {
+  const auto object = Cube(1, 1);
+  XObject& o = *object;
+  const auto original = MeshVertices(o);
+  for (int i = 0; i < 3; ++i) o.EffectMoveTextureA(0.5f, 0);
+  const auto moved = MeshVertices(o);
+  for (int i = 0; i < 24; ++i) {
+    EXPECT_FLOAT_EQ(moved[i].tu, original[i].tu + 1.5f);
+    EXPECT_FLOAT_EQ(moved[i].tv, original[i].tv);
+    EXPECT_EQ(moved[i].x, original[i].x);
+  }
+  ASSERT_TRUE(o.GetMeshVertex());
+  o.SetMeshUV(0, 1.0e7f, 2.0e7f);  // u passes the limit: both start over
+  o.SetMeshUV(1, 0, 2.0e7f);       // only v is huge: nothing starts over
+  o.SetMeshUV(2, 1.0e7f, 5);       // u starts over, v keeps going
+  ASSERT_TRUE(o.SetMeshVertex());
+  o.EffectMoveTextureA(1, 1);
+  const auto v = MeshVertices(o);
+  EXPECT_EQ((std::vector<float>{v[0].tu, v[0].tv, v[1].tu, v[1].tv, v[2].tu, v[2].tv}),
+            (std::vector<float>{0, 0, 1, 2.0e7f + 1, 0, 6}));
+}
+
+TEST_F(XObjectTest, SwayStartsRightAndDownTurnsAtItsLimitsAndAResetKeepsTheDirections) {
+  const auto object = Cube(1, 1);
+  XObject& o = *object;
+  const auto original = MeshVertices(o);
+  auto step = [&] { o.EffectMoveTextureB(false, 0.0001f, 0.000001f, 0.000002f); };
+  step();
+  EXPECT_NEAR(o.MoveU(), 0.000101, 1e-9);
+  EXPECT_NEAR(o.MoveV(), -0.000102, 1e-9);
+  step();
+  EXPECT_NEAR(o.MoveU(), 0.000102, 1e-9);
+  EXPECT_NEAR(o.MoveV(), -0.000104, 1e-9);
+  const auto moved = MeshVertices(o);  // the offsets accumulate in the mesh
+  for (int i = 0; i < 24; ++i) {
+    EXPECT_NEAR(moved[i].tu, original[i].tu + 0.000101 + 0.000102, 1e-6);
+    EXPECT_NEAR(moved[i].tv, original[i].tv - 0.000102 - 0.000104, 1e-6);
+  }
+  // u climbs by 0.000001 to 0.003 (2900 calls) and turns on the next; v falls
+  // by 0.000002 to -0.005 (2450 calls).
+  int uTurn = 0, vTurn = 0;
+  float lastU = o.MoveU(), lastV = o.MoveV(), highU = 0, lowV = 0;
+  for (int call = 3; call <= 6000; ++call) {
+    step();
+    if (!uTurn && o.MoveU() < lastU) uTurn = call;
+    if (!vTurn && o.MoveV() > lastV) vTurn = call;
+    highU = std::max(highU, o.MoveU());
+    lowV = std::min(lowV, o.MoveV());
+    lastU = o.MoveU();
+    lastV = o.MoveV();
+    EXPECT_TRUE(o.MoveU() >= -0.003 - 2e-6 && o.MoveU() <= 0.003 + 2e-6) << call;
+    if (call == 2905) {
+      ASSERT_EQ(o.MoveDirU(), 1);
+      ASSERT_EQ(o.MoveDirV(), 1);
+      const auto before = MeshVertices(o);
+      o.EffectMoveTextureB(true, 0.0001f, 0.000001f, 0.000002f);
+      EXPECT_EQ(o.MoveU(), 0);
+      EXPECT_EQ(o.MoveV(), 0);
+      EXPECT_EQ(MeshVertices(o), before);  // a reset does not touch the mesh
+      step();
+      // From (Start, -Start), u now going down and v going up.
+      EXPECT_NEAR(o.MoveU(), 0.000099, 1e-9);
+      EXPECT_NEAR(o.MoveV(), -0.000098, 1e-9);
+      break;
+    }
+  }
+  EXPECT_NEAR(uTurn, 2901, 2);
+  EXPECT_NEAR(vTurn, 2451, 2);
+  EXPECT_NEAR(highU, 0.003, 2e-6);
+  EXPECT_NEAR(lowV, -0.005, 3e-6);
 }
 
 }  // namespace

@@ -59,13 +59,9 @@ controls="$dir/CT.dat"
 "$tool" controls "$controls" --set 65,68,87,83,32,81,69 > /dev/null || fail "controls --set"
 [ "$(wc -c < "$controls")" -eq 400 ] || fail "controls file is not 400 bytes"
 "$tool" controls "$controls" > "$dir/keys.txt" || fail "controls (read back)"
-expect_line "$dir/keys.txt" '^1 .* 65 +A$'
-expect_line "$dir/keys.txt" '^2 .* 68 +D$'
-expect_line "$dir/keys.txt" '^3 .* 87 +W$'
-expect_line "$dir/keys.txt" '^4 .* 83 +S$'
-expect_line "$dir/keys.txt" '^5 .* 32 +Space$'
-expect_line "$dir/keys.txt" '^6 .* 81 +Q$'
-expect_line "$dir/keys.txt" '^7 .* 69 +E$'
+for line in '1 .* 65 +A' '2 .* 68 +D' '3 .* 87 +W' '4 .* 83 +S' '5 .* 32 +Space' '6 .* 81 +Q' '7 .* 69 +E'; do
+  expect_line "$dir/keys.txt" "^$line\$"
+done
 # A key without a name is refused and the file stays as it was.
 cp "$controls" "$dir/controls.before"
 if "$tool" controls "$controls" --set 65,68,87,83,32,81,112 > /dev/null 2>&1; then fail "F1 was accepted"; fi

@@ -1,0 +1,171 @@
+// The null back end (the state every device starts with, meshes grouped by
+// subset, textures that keep their bytes, draws recorded per scene) and
+// pictures on their way into textures.
+
+#include <cmath>
+
+#include "PlatformTestUtil.h"
+#include "platform/D3DXMath.h"
+#include "platform/NullGraphics.h"
+
+namespace quarnix {
+namespace {
+
+std::vector<D3DVERTEX> Corners(int n) {
+  std::vector<D3DVERTEX> v(n);
+  for (int i = 0; i < n; ++i) v[i].x = static_cast<float>(i);
+  return v;
+}
+
+TEST(NullGraphics, DevicesStartInTheGamesStateAndTheScreensSetProjectionAndLight) {
+  NullGraphics graphics;
+  ASSERT_TRUE(graphics.InitD3D());
+  EXPECT_EQ(graphics.InitDevice(800, 600, 1, 0x505050), DeviceKindSoftware);
+  IDevice& d = *graphics.Device();
+  EXPECT_EQ(d.Width(), 800);
+  const std::pair<D3DRENDERSTATETYPE, std::uint32_t> states[] = {
+      {D3DRS_LIGHTING, 1u},           {D3DRS_AMBIENT, 0x505050u},
+      {D3DRS_SRCBLEND, D3DBLEND_ONE}, {D3DRS_DESTBLEND, D3DBLEND_ONE},
+      {D3DRS_ALPHABLENDENABLE, 0u},   {D3DRS_CULLMODE, D3DCULL_NONE},
+      {D3DRS_ZWRITEENABLE, 1u}};
+  for (auto [state, value] : states) EXPECT_EQ(d.GetRenderState(state), value) << state;
+  EXPECT_EQ(d.GetTextureStageState(0, D3DTSS_MAGFILTER), D3DTEXF_LINEAR);
+  EXPECT_EQ(d.GetTextureStageState(0, D3DTSS_ALPHAOP), D3DTOP_MODULATE);
+  EXPECT_THROW(d.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE), std::out_of_range);
+  NullGraphics none(DeviceKindNone);
+  EXPECT_EQ(none.InitDevice(640, 480, 1, 0), DeviceKindNone);
+  EXPECT_EQ(none.Device(), nullptr);
+
+  d.SetTransform(D3DTS_WORLD, D3DXMatrixTranslation(1, 2, 3));
+  SetProjection(d, 60);
+  EXPECT_EQ(d.GetTransform(D3DTS_WORLD), D3DXMatrixIdentity());
+  EXPECT_NEAR(d.GetTransform(D3DTS_PROJECTION)(1, 1), std::sqrt(3.0f), 1e-5);
+  EXPECT_NEAR(d.GetTransform(D3DTS_PROJECTION)(2, 2), 1000.0f / 999, 1e-5);
+  SetDirLight(d, {1, 1, 1, 0}, {0.5f, -1, 0.5f}, 1, 0, 0, 1);
+  const auto& slot = graphics.Null()->Lights().at(1);
+  EXPECT_TRUE(slot.enabled);
+  EXPECT_EQ(slot.light.Type, D3DLIGHT_DIRECTIONAL);
+  EXPECT_EQ(slot.light.Direction, (D3DVECTOR{0.5f, -1, 0.5f}));
+  EXPECT_EQ(slot.light.Attenuation0, 1.0f);
+  EXPECT_EQ(slot.light.Specular, D3DCOLORVALUE{});
+}
+
+TEST(NullGraphics, MeshesGroupTheirFacesBySubsetAndDrawsAreRecordedWithTheirState) {
+  NullDevice d(64, 64);
+  // Faces with attributes 1, 0, 1: subset 0 holds the second face, subset 1 the first and the third.
+  auto mesh = d.CreateMesh(Corners(5), {0, 1, 2, 1, 2, 3, 2, 3, 4}, {1, 0, 1});
+  EXPECT_EQ(mesh->GetNumFaces(), 3);
+  EXPECT_EQ(mesh->GetNumSubsets(), 2);
+  EXPECT_EQ(std::vector<std::uint32_t>(mesh->Indices().begin(), mesh->Indices().end()),
+            (std::vector<std::uint32_t>{1, 2, 3, 0, 1, 2, 2, 3, 4}));
+  EXPECT_THROW(d.CreateMesh(Corners(3), {0, 1, 3}, {0}), std::invalid_argument);
+  EXPECT_THROW(d.CreateMesh(Corners(3), {0, 1}, {0}), std::invalid_argument);
+  EXPECT_THROW(d.CreateMesh(Corners(3), {0, 1, 2}, {0xFFFFFFFF}), std::invalid_argument);
+
+  auto gapped = d.CreateMesh(Corners(4), {0, 1, 2, 1, 2, 3}, {0, 2});
+  auto texture = d.CreateTexture(4, 4);
+  D3DMATERIAL8 red{};
+  red.Diffuse = {1, 0, 0, 1};
+  EXPECT_THROW(gapped->DrawSubset(0), std::logic_error);  // outside a scene
+  d.BeginScene();
+  d.SetMaterial(red);
+  d.SetTexture(0, texture.get());
+  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+  d.SetTransform(D3DTS_WORLD, D3DXMatrixTranslation(0, 5, 0));
+  for (int subset : {0, 1, 2}) gapped->DrawSubset(subset);  // subset 1 has no faces: nothing drawn
+  d.EndScene();
+  ASSERT_EQ(d.MeshDraws().size(), 2u);
+  EXPECT_EQ(d.MeshDraws()[1].subset, 2);
+  EXPECT_EQ(d.MeshDraws()[0].texture, texture.get());
+  EXPECT_EQ(d.MeshDraws()[0].material, red);
+  EXPECT_EQ(d.MeshDraws()[0].alphaBlend, 1u);
+  EXPECT_EQ(d.MeshDraws()[0].world(3, 1), 5.0f);
+  texture.reset();  // a texture that goes away is no longer set on the device
+  EXPECT_EQ(d.Texture(), nullptr);
+  EXPECT_THROW(d.EndScene(), std::logic_error);
+
+  auto sprite = d.CreateSprite();
+  auto font = MakeFont(d, "Arial", 9, false, false, false);
+  auto picture = d.CreateTexture(8, 8);
+  d.BeginScene();
+  EXPECT_TRUE(d.MeshDraws().empty());
+  EXPECT_THROW(sprite->Draw(picture.get(), nullptr, nullptr, nullptr, 0, nullptr, 0xFFFFFFFF),
+               std::logic_error);
+  sprite->Begin();
+  const RECT src{1, 2, 5, 6};
+  const D3DVECTOR2 at{10, 20};
+  sprite->Draw(picture.get(), &src, nullptr, nullptr, 0, &at, 0xA0FFFFFF);
+  sprite->End();
+  font->DrawText("Hi", RECT{0, 0, 50, 20}, DT_CENTER, 0xFF00FF00);
+  d.EndScene();
+  d.Present();
+  ASSERT_EQ(d.SpriteDraws().size(), 1u);
+  EXPECT_EQ(d.SpriteDraws()[0].source, src);
+  EXPECT_EQ(d.SpriteDraws()[0].translation, at);
+  EXPECT_EQ(d.SpriteDraws()[0].colour, 0xA0FFFFFFu);
+  ASSERT_EQ(d.TextDraws().size(), 1u);
+  EXPECT_EQ(d.TextDraws()[0].text, "Hi");
+  EXPECT_EQ(d.Presents(), 1);
+}
+
+TEST(NullGraphics, TexturesAndVertexBuffersKeepWhatWasWrittenAndOutliveTheirDeviceQuietly) {
+  NullGraphics graphics;
+  graphics.InitDevice(64, 64, 1, 0);
+  IDevice& d = *graphics.Device();
+  auto texture = d.CreateTexture(3, 2);
+  EXPECT_EQ(texture->Pitch(), 12);
+  auto bytes = texture->LockRect();
+  ASSERT_EQ(bytes.size(), 24u);
+  EXPECT_THROW(texture->LockRect(), std::logic_error);
+  bytes[4 * 5 + 2] = 200;
+  texture->UnlockRect();
+  EXPECT_THROW(texture->UnlockRect(), std::logic_error);
+  EXPECT_EQ(texture->LockRect()[22], 200);
+  texture->UnlockRect();
+  auto mesh = d.CreateMesh(Corners(3), {0, 1, 2}, {0});
+  mesh->LockVertexBuffer()[2].tu = 0.75f;
+  mesh->UnlockVertexBuffer();
+  EXPECT_EQ(mesh->LockVertexBuffer()[2].tu, 0.75f);
+  mesh->UnlockVertexBuffer();
+
+  d.SetTexture(0, texture.get());
+  graphics.InitDevice(64, 64, 1, 0);  // the first device is released
+  EXPECT_THROW(mesh->DrawSubset(0), std::logic_error);
+}
+
+TEST(TextureImage, PicturesDecodeOpaqueKeyedPixelsTurnTransparentBlackAndFitTheTexture) {
+  const Image image = DecodeImage(test::Bmp24(2, 2, {0x000000, 0x102030, 0xFF0000, 0x00FF00}));
+  ASSERT_EQ(image.Width, 2);
+  EXPECT_EQ(image.Argb, (std::vector<std::uint32_t>{0xFF000000, 0xFF102030, 0xFFFF0000, 0xFF00FF00}));
+  EXPECT_THROW(DecodeImage(std::vector<std::uint8_t>{'B', 'M', 1, 2, 3}), std::runtime_error);
+  EXPECT_THROW(LoadImageFile("/nonexistent/picture.bmp"), std::runtime_error);
+
+  const Image two{2, 1, {0xFF000000, 0xFF112233}};
+  EXPECT_EQ(TexturePixels(two, D3DX_FILTER_LINEAR, 0xFF000000),
+            (std::vector<std::uint8_t>{0, 0, 0, 0, 0x33, 0x22, 0x11, 0xFF}));
+  EXPECT_EQ(TexturePixels(two, D3DX_FILTER_LINEAR, 0)[3], 0xFF);  // key 0 is no key
+  // No filter pads a larger texture with transparent black; linear stretches.
+  const Image one{1, 1, {0xFF405060}};
+  EXPECT_EQ(TexturePixels(one, D3DX_FILTER_NONE, 0, 2, 2),
+            (std::vector<std::uint8_t>{0x60, 0x50, 0x40, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  const auto stretched = TexturePixels(one, D3DX_FILTER_LINEAR, 0, 2, 2);
+  for (int p = 0; p < 4; ++p) EXPECT_EQ(stretched[4 * p + 2], 0x40) << p;
+
+  NullDevice device(8, 8);
+  auto texture = CreateTextureFromImage(device, Image{2, 1, {0xFF0000FF, 0x80FFFFFF}}, D3DX_FILTER_NONE, 0);
+  auto bytes = texture->LockRect();
+  EXPECT_EQ(bytes[0], 0xFF);  // blue first
+  EXPECT_EQ(bytes[7], 0x80);
+  texture->UnlockRect();
+
+  const auto path = std::filesystem::temp_directory_path() / "quarnix-platform-roundtrip.png";
+  const std::vector<std::uint8_t> rgba{255, 0, 0, 255, 0, 0, 255, 128};
+  WritePng(path.string(), 2, 1, rgba);
+  const Image back = LoadImageFile(path.string());
+  std::filesystem::remove(path);
+  EXPECT_EQ(back.Argb, (std::vector<std::uint32_t>{0xFFFF0000, 0x800000FF}));
+  EXPECT_THROW(WritePng("/nonexistent/dir/x.png", 2, 1, rgba), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace quarnix
