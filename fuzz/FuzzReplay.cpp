@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size >= 4) {
     std::vector<std::uint8_t> fixed(data, data + size);
     const auto sum = static_cast<std::uint32_t>(crc32(0L, fixed.data(), static_cast<uInt>(size - 4)));
-    for (int i = 0; i < 4; ++i) fixed[size - 4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(sum >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+      fixed[size - 4 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(sum >> (8 * i));
     TryOne(fixed);
   }
   return 0;

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "app/BotKeyDriver.h"
-#include "app/GameRecording.h"
 #include "app/GameLoop.h"
+#include "app/GameRecording.h"
 #include "app/PlaySetup.h"
 #include "content/GameFolder.h"
 #include "core/Clock.h"
@@ -133,6 +133,14 @@ std::optional<DemoOptions> ParseDemoOptions(std::span<const std::string> args, s
       }
       return true;
     };
+    const auto path = [&](std::filesystem::path& out, const char* what) {
+      if (i + 1 >= args.size() || args[i + 1].empty()) {
+        error = a + " needs " + what;
+        return false;
+      }
+      out = args[++i];
+      return true;
+    };
     std::int64_t n = 0;
     if (a == "--seed") {
       if (!value(n, 0, INT64_MAX)) return std::nullopt;
@@ -150,11 +158,7 @@ std::optional<DemoOptions> ParseDemoOptions(std::span<const std::string> args, s
       if (!value(n, 0, 2)) return std::nullopt;
       o.Mode = static_cast<int>(n);
     } else if (a == "--screenshots") {
-      if (i + 1 >= args.size() || args[i + 1].empty()) {
-        error = "--screenshots needs a folder";
-        return std::nullopt;
-      }
-      o.Screenshots = args[++i];
+      if (!path(o.Screenshots, "a folder")) return std::nullopt;
     } else if (a == "--speed") {
       if (!value(n, 1, 4) || n == 3) {
         if (error.empty()) error = "--speed " + args[i] + ": expected 1, 2 or 4";
@@ -162,11 +166,7 @@ std::optional<DemoOptions> ParseDemoOptions(std::span<const std::string> args, s
       }
       o.Speed = static_cast<int>(n);
     } else if (a == "--record") {
-      if (i + 1 >= args.size() || args[i + 1].empty()) {
-        error = "--record needs a file";
-        return std::nullopt;
-      }
-      o.Record = args[++i];
+      if (!path(o.Record, "a file")) return std::nullopt;
     } else if (a == "--windowed") {
       o.Windowed = true;
     } else if (a == "--realtime") {
@@ -343,8 +343,8 @@ int RunReplay(const DemoOptions& options, const std::filesystem::path& file) {
   }
   const ReplayOutcome o = CompareWithHeader(replay, state, loop.Frames());
   if (!o.Mismatch.empty()) {
-    std::cerr << "quarnix: " << file.string() << ": the replay does not give its recorded game: " << o.Mismatch
-              << '\n';
+    std::cerr << "quarnix: " << file.string()
+              << ": the replay does not give its recorded game: " << o.Mismatch << '\n';
     return 1;
   }
   std::cout << "replay: the game matches its recording\n";

@@ -139,7 +139,8 @@ class ReplayPlayer::Adapters final : public IClock, public IKeyStateSource, publ
     }
     const auto elapsed = static_cast<std::int32_t>(tick - p_.recordedStart_);
     if (elapsed > 0)
-      p_.pace_->WaitUntil(p_.paceStart_ + static_cast<std::uint32_t>(elapsed) / static_cast<std::uint32_t>(p_.speed_));
+      p_.pace_->WaitUntil(p_.paceStart_ +
+                          static_cast<std::uint32_t>(elapsed) / static_cast<std::uint32_t>(p_.speed_));
   }
 
   int Query(int /*vk*/) override {
@@ -243,7 +244,8 @@ ReplayOutcome CompareWithHeader(const Replay& replay, const GameState& s, std::i
   ReplayOutcome o{s.GameScore, s.ChainScore, s.GameLevel, WellHash(s), frames, {}};
   std::ostringstream diff;
   const auto check = [&](const char* what, auto got, auto want) {
-    if (got != want) diff << (diff.tellp() > 0 ? ", " : "") << what << ' ' << got << " (recorded " << want << ')';
+    if (got != want)
+      diff << (diff.tellp() > 0 ? ", " : "") << what << ' ' << got << " (recorded " << want << ')';
   };
   check("score", o.Score, h.Score);
   check("bonus", o.Bonus, h.Bonus);

@@ -40,7 +40,8 @@ int main(int argc, char** argv) {
   if (options && replay) {
     // The recording decides the game: the bot's options have no say in it.
     for (std::size_t i = 2; i < args.size(); ++i)
-      if (args[i] == "--seed" || args[i] == "--pieces" || args[i] == "--record") error = args[i] + " is no option of --replay";
+      if (args[i] == "--seed" || args[i] == "--pieces" || args[i] == "--record")
+        error = args[i] + " is no option of --replay";
   } else if (options && options->Speed != 1) {
     error = "--speed is an option of --replay";
   }

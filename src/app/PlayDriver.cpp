@@ -254,12 +254,12 @@ void StartGame::PlayForever() {
     step("menu music", [&] { player_.PlayMusic(Music::Menu, PlayFlag::Looping, 0); });
     bool startGame = false;
     const bool menuRan = step("menu", [&] {
-      MainMenu menu(MenuParts{device, Require(GameSprite, "the sprite"), Require(TextFont, "the font"),
-                              assets_->ScreenME, assets_->XBackGround, *keys_, player_, *state_, GameKey,
-                              scores_.ScoreList, *clock_, *events_, *blink_,
-                              where_.PathOf(FileRole::Controls), *random_, [this] { Form_Unload(); },
-                              [&] { Attract(camera); }},
-                    menuLayout_);
+      MainMenu menu(
+          MenuParts{device, Require(GameSprite, "the sprite"), Require(TextFont, "the font"),
+                    assets_->ScreenME, assets_->XBackGround, *keys_, player_, *state_, GameKey,
+                    scores_.ScoreList, *clock_, *events_, *blink_, where_.PathOf(FileRole::Controls),
+                    *random_, [this] { Form_Unload(); }, [&] { Attract(camera); }},
+          menuLayout_);
       menu.Run();
       startGame = true;  // the menu returns only when the player starts a game
     });
@@ -295,7 +295,8 @@ void StartGame::PlayForever() {
 
 void StartGame::Attract(ICameraControl& camera) {
   PlayRenderer& renderer = Require(renderer_, "the play screen");
-  const std::filesystem::path best = BestReplay(ReplaysFolderFor(where_.PathOf(FileRole::Scores)), scores_.ScoreList);
+  const std::filesystem::path best =
+      BestReplay(ReplaysFolderFor(where_.PathOf(FileRole::Scores)), scores_.ScoreList);
   std::optional<Replay> replay;
   if (!best.empty()) {
     try {

@@ -164,7 +164,7 @@ class ScriptedEventPump final : public IEventPump {
   bool TakePauseRequest() override { return std::exchange(Pause, false); }
   std::uint64_t InputCount() const override { return Inputs; }
   std::int64_t Pumps = 0;
-  std::uint64_t Inputs = 0;  // presses the player made
+  std::uint64_t Inputs = 0;     // presses the player made
   std::int64_t QuitAtPump = 0;  // > 0: a close request arrives with that pump
   bool Quit = false;
   InputScreen Screen = InputScreen::Menu;

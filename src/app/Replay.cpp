@@ -41,7 +41,9 @@ class Writer {
     for (; v >= 0x80; v >>= 7) out.push_back(static_cast<std::uint8_t>(v | 0x80));
     out.push_back(static_cast<std::uint8_t>(v));
   }
-  void Signed(std::int64_t v) { Varint((static_cast<std::uint64_t>(v) << 1) ^ static_cast<std::uint64_t>(v >> 63)); }
+  void Signed(std::int64_t v) {
+    Varint((static_cast<std::uint64_t>(v) << 1) ^ static_cast<std::uint64_t>(v >> 63));
+  }
   std::vector<std::uint8_t> out;
 };
 
@@ -169,8 +171,10 @@ void DecodeBody(std::span<const std::uint8_t> body, std::uint32_t frames, std::s
         at += in.Varint();
         const std::int64_t value = in.Signed();
         if (at >= n || (k > 0 && at == 0)) in.Fail(std::string(what) + " out of their frame");
-        if (value == 0 || value < INT32_MIN || value > INT32_MAX) in.Fail(std::string("a bad value of ") + what);
-        stream[first + at] = static_cast<typename std::remove_reference_t<decltype(stream)>::value_type>(value);
+        if (value == 0 || value < INT32_MIN || value > INT32_MAX)
+          in.Fail(std::string("a bad value of ") + what);
+        stream[first + at] =
+            static_cast<typename std::remove_reference_t<decltype(stream)>::value_type>(value);
       }
     };
     sparse(r.Keys, f.Keys, "key states");

@@ -40,9 +40,9 @@ enum class ReplayEnd : std::uint8_t {
 struct ReplayHeader {
   std::uint32_t FormatVersion = ReplayFormatVersion;
   std::string GameVersion;
-  int ScreenMode = 0;     // 0 1024 x 768, 1 800 x 600, 2 640 x 480
-  std::int64_t Date = 0;  // when the game started, seconds since 1970 (UTC)
-  std::string Name;       // the name entered at the game-over panel; empty: none
+  int ScreenMode = 0;                            // 0 1024 x 768, 1 800 x 600, 2 640 x 480
+  std::int64_t Date = 0;                         // when the game started, seconds since 1970 (UTC)
+  std::string Name;                              // the name entered at the game-over panel; empty: none
   std::int32_t Score = 0, Bonus = 0, Level = 0;  // GameScore, ChainScore, GameLevel at the end
   std::uint64_t WellHash = 0;                    // WellHash of the field at the end
   int DeviceKind = 2;                            // divides the particle bursts: a draw count

@@ -10,7 +10,7 @@ namespace quarnix {
 namespace {
 
 constexpr std::uint32_t Opaque = 0xFFFFFFFF;
-constexpr std::uint32_t PanelColour = 0xA0FFFFFF;  // the game-over panel lets the field show through
+constexpr std::uint32_t PanelColour = 0xA0FFFFFF;   // the game-over panel lets the field show through
 constexpr std::uint32_t BannerColour = 0xFFFFFF00;  // the demonstration's line: opaque yellow
 constexpr float Radians = 0.017453292519943278f;
 

@@ -64,7 +64,8 @@ struct RecordedGame {
   NullPlayRenderer renderer;
   RecordingCamera camera;
   DisplayFlags shown;
-  GameLoop loop{rules, sound, keys, gameKey, recorder.Clock(), {renderer, camera, recorder.Events(), scores, shown}};
+  GameLoop loop{
+      rules, sound, keys, gameKey, recorder.Clock(), {renderer, camera, recorder.Events(), scores, shown}};
   Probe probe;
   std::unique_ptr<BotKeyDriver> bot;
 };
@@ -196,24 +197,31 @@ TEST(Replay, AResultThatEntersTheTableKeepsItsReplayAndOnePushedOutLosesIt) {
   };
   const auto kept = [&] {
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+      names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
   };
   for (int i = 1; i <= TableLength; ++i) enter("P", 100 * i);
   ASSERT_EQ(kept().size(), static_cast<std::size_t>(TableLength));
   EXPECT_EQ(kept().front().rfind("100-3-", 0), 0u);  // the lowest row's
-  enter("NEW", 150);  // pushes 100 out
+  enter("NEW", 150);                                 // pushes 100 out
   auto names = kept();
   EXPECT_EQ(names.size(), static_cast<std::size_t>(TableLength));
-  EXPECT_EQ(std::count_if(names.begin(), names.end(), [](const std::string& n) { return n.rfind("100-", 0) == 0; }), 0);
-  EXPECT_EQ(std::count_if(names.begin(), names.end(), [](const std::string& n) { return n.rfind("150-", 0) == 0; }), 1);
+  EXPECT_EQ(
+      std::count_if(names.begin(), names.end(), [](const std::string& n) { return n.rfind("100-", 0) == 0; }),
+      0);
+  EXPECT_EQ(
+      std::count_if(names.begin(), names.end(), [](const std::string& n) { return n.rfind("150-", 0) == 0; }),
+      1);
   // Two equal rows keep a replay each (beside the other row of 1000).
   enter("TWIN", 1000);
   enter("TWIN", 1000);
   names = kept();
   EXPECT_EQ(names.size(), static_cast<std::size_t>(TableLength));
-  EXPECT_EQ(std::count_if(names.begin(), names.end(), [](const std::string& n) { return n.rfind("1000-", 0) == 0; }), 3);
+  EXPECT_EQ(std::count_if(names.begin(), names.end(),
+                          [](const std::string& n) { return n.rfind("1000-", 0) == 0; }),
+            3);
   EXPECT_EQ(BestReplay(folder, game.scores.Scores()).filename().string().rfind("2000-", 0), 0u);
 }
 
@@ -245,8 +253,9 @@ TEST(Replay, TheDemonstrationEndsAtTheFirstPress) {
     screen.frames = 0;
     screen.pressAt = 0;
     screen.window.QuitAtPump = screen.window.Pumps + 50;
-    EXPECT_THROW(PlayAttract({*state, sound, screen, camera, screen.window, shown, shown, nullptr, clock}, replay, 3),
-                 QuitRequest);
+    EXPECT_THROW(
+        PlayAttract({*state, sound, screen, camera, screen.window, shown, shown, nullptr, clock}, replay, 3),
+        QuitRequest);
   }
 }
 

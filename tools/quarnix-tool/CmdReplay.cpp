@@ -29,8 +29,8 @@ int Run(const Args& args) {
   std::cout << "score " << o.Score << ", bonus " << o.Bonus << ", level " << o.Level << ", " << o.Frames
             << " frames\n";
   if (!o.Mismatch.empty()) {
-    std::cerr << "quarnix-tool replay: " << args[1] << ": the replay does not give its recorded game: "
-              << o.Mismatch << '\n';
+    std::cerr << "quarnix-tool replay: " << args[1]
+              << ": the replay does not give its recorded game: " << o.Mismatch << '\n';
     return 1;
   }
   std::cout << "verified: score, bonus, level and well match the recording\n";
