@@ -86,15 +86,17 @@ void ExpectReplaysTo(const Replay& replay, const GameState& s) {
 void PlayDrops(RecordedGame& game) {
   game.source.Press(KeySpace);
   game.keys.KeyTable(KeySpace).isKeyPress();  // the menu saw it
-  int frames = 0;
+  int frames = 0, played = 0;                 // frames, and frames of normal play
   game.probe.onFrame = [&] {
     ++frames;
-    if (frames == 400) game.events.Pause = true;
+    played += game.shown[Display::PieceShow] && !game.s.QuitShow;
+    if (played == 30) game.events.Pause = true;
+    // Space is let go once play has read it for 20 frames.
     for (int vk : {KeySpace, KeyN, KeyEnter})
-      if (game.source.IsDown(vk) && frames > 300) return game.source.Release(vk);
+      if (game.source.IsDown(vk) && played > 20) return game.source.Release(vk);
     if (game.s.QuitShow) return game.source.Press(KeyN);
     if (game.s.GameOverShow) return game.source.Press(KeyEnter);
-    if (frames > 300 && game.shown[Display::PieceShow]) game.source.Press(KeySpace);
+    if (played > 20 && game.shown[Display::PieceShow]) game.source.Press(KeySpace);
   };
   game.loop.PlayGame();
 }
