@@ -241,41 +241,43 @@ Replay DecodeReplay(std::span<const std::uint8_t> bytes, std::string_view file) 
                       ", newer than this game reads (version " + std::to_string(ReplayFormatVersion) +
                       "): a newer Quarnix plays it");
   if (h.FormatVersion == 0) in.Fail("format version 0");
-  if (bytes.size() < 4 + in.At()) in.Fail("truncated header");
-  const auto covered = bytes.first(bytes.size() - 4);
-  Reader tail(bytes.last(4), file, "checksum");
-  if (tail.Fixed<std::uint32_t>() != Checksum(covered))
+  // The fields as they stand; they are judged once the checksum says they
+  // are what was written.
+  h.GameVersion = in.Text(MaxVersionText, "the game version");
+  h.ScreenMode = in.Fixed<std::uint8_t>();
+  h.Date = in.Fixed<std::int64_t>();
+  h.Name = in.Text(NameLength, "the name");
+  h.Score = in.Fixed<std::int32_t>();
+  h.Bonus = in.Fixed<std::int32_t>();
+  h.Level = in.Fixed<std::int32_t>();
+  h.WellHash = in.Fixed<std::uint64_t>();
+  h.DeviceKind = in.Fixed<std::uint8_t>();
+  for (std::uint32_t& word : h.RandomState) word = in.Fixed<std::uint32_t>();
+  const auto end = in.Fixed<std::uint8_t>();
+  const auto frames = in.Fixed<std::uint32_t>();
+  const auto bodySize = in.Fixed<std::uint32_t>();
+  const auto packedSize = in.Fixed<std::uint32_t>();
+  const std::size_t length = in.At() + std::size_t{packedSize} + 4;
+  if (bytes.size() < length)
+    in.Fail("cut short: " + std::to_string(bytes.size()) + " bytes of the " + std::to_string(length) +
+            " its header gives");
+  if (bytes.size() > length) in.Fail(std::to_string(bytes.size() - length) + " bytes after its checksum");
+  const std::uint8_t* packed = in.Take(packedSize);
+  const auto covered = bytes.first(in.At());
+  if (in.Fixed<std::uint32_t>() != Checksum(covered))
     throw ReplayError(std::string(file) + ": the replay is damaged (its checksum does not match)");
 
-  Reader head(covered, file, "header");
-  head.Take(sizeof Magic + 4);
-  h.GameVersion = head.Text(MaxVersionText, "the game version");
-  h.ScreenMode = head.Fixed<std::uint8_t>();
-  if (h.ScreenMode > 2) head.Fail("screen mode " + std::to_string(h.ScreenMode));
-  h.Date = head.Fixed<std::int64_t>();
-  h.Name = head.Text(NameLength, "the name");
-  h.Score = head.Fixed<std::int32_t>();
-  h.Bonus = head.Fixed<std::int32_t>();
-  h.Level = head.Fixed<std::int32_t>();
-  h.WellHash = head.Fixed<std::uint64_t>();
-  h.DeviceKind = head.Fixed<std::uint8_t>();
-  if (h.DeviceKind < 1 || h.DeviceKind > 5) head.Fail("device kind " + std::to_string(h.DeviceKind));
-  for (std::uint32_t& word : h.RandomState) word = head.Fixed<std::uint32_t>();
-  const auto end = head.Fixed<std::uint8_t>();
-  if (end > 1) head.Fail("an unknown ending " + std::to_string(end));
+  if (h.ScreenMode > 2) in.Fail("screen mode " + std::to_string(h.ScreenMode));
+  if (h.DeviceKind < 1 || h.DeviceKind > 5) in.Fail("device kind " + std::to_string(h.DeviceKind));
+  if (end > 1) in.Fail("an unknown ending " + std::to_string(end));
   h.End = static_cast<ReplayEnd>(end);
-  const auto frames = head.Fixed<std::uint32_t>();
-  const auto bodySize = head.Fixed<std::uint32_t>();
-  const auto packedSize = head.Fixed<std::uint32_t>();
-  if (frames > MaxReplayFrames) head.Fail(std::to_string(frames) + " frames");
-  if (bodySize > MaxReplayBodyBytes) head.Fail("frames of " + std::to_string(bodySize) + " bytes");
-  if (packedSize != head.Left()) head.Fail("the frames' length does not match the file's");
-  const std::uint8_t* packed = head.Take(packedSize);
+  if (frames > MaxReplayFrames) in.Fail(std::to_string(frames) + " frames");
+  if (bodySize > MaxReplayBodyBytes) in.Fail("frames of " + std::to_string(bodySize) + " bytes");
 
   std::vector<std::uint8_t> body(bodySize);
   uLongf unpacked = bodySize;
   const int z = uncompress(body.data(), &unpacked, packed, packedSize);
-  if (z != Z_OK || unpacked != bodySize) head.Fail("the frames do not unpack");
+  if (z != Z_OK || unpacked != bodySize) in.Fail("the frames do not unpack");
   DecodeBody(body, frames, file, r);
   return r;
 }
