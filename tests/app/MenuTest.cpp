@@ -454,7 +454,9 @@ TEST_F(MenuFixture, TheDemonstrationComesAfterAMinuteWithoutAPressAndLeavesTheMe
                                     : std::function<void()>()},
                   SetupMenuLayout(1024, 768, 1.0f));
     EXPECT_THROW(menu.Run(), QuitRequest);  // no game started, not even by the Enter
-    if (!seen.shows.empty()) EXPECT_EQ(menu.MenuItem, item);
+    if (!seen.shows.empty()) {
+      EXPECT_EQ(menu.MenuItem, item);
+    }
     source_.ReleaseAll();
     return Seen{device_->Presents() - presents, PlaysOfAnyEffect() - effects, menu.MenuItem,
                 clock_.Ticks() - open, seen.shows};
