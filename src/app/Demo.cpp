@@ -8,6 +8,7 @@
 
 #include "app/BotKeyDriver.h"
 #include "app/GameLoop.h"
+#include "app/GameRecording.h"
 #include "app/PlaySetup.h"
 #include "content/GameFolder.h"
 #include "core/Clock.h"
@@ -108,11 +109,12 @@ class DemoPlayer final : public IPlayObserver {
 
 std::string DemoUsage() {
   return "usage: quarnix --demo [--seed S] [--frames N] [--pieces P] [--screenshots DIR [--every K]]\n"
-         "                      [--mode 0|1|2] [--windowed] [--realtime]\n"
+         "                      [--mode 0|1|2] [--windowed] [--realtime] [--record FILE]\n"
          "  The bot plays on its own; without --frames it stops after one game.\n"
          "  --pieces P: the bot quits each game at the prompt after P pieces.\n"
          "  --mode 0 1024x768, 1 800x600, 2 640x480. Screenshots are frame-NNNNNN.png.\n"
-         "  A virtual clock runs the game as fast as it draws unless --realtime.\n";
+         "  A virtual clock runs the game as fast as it draws unless --realtime.\n"
+         "  --record FILE keeps the last game played (up to where the demo stopped) as a replay.\n";
 }
 
 std::optional<DemoOptions> ParseDemoOptions(std::span<const std::string> args, std::string& error) {
@@ -129,6 +131,14 @@ std::optional<DemoOptions> ParseDemoOptions(std::span<const std::string> args, s
                 std::to_string(max);
         return false;
       }
+      return true;
+    };
+    const auto path = [&](std::filesystem::path& out, const char* what) {
+      if (i + 1 >= args.size() || args[i + 1].empty()) {
+        error = a + " needs " + what;
+        return false;
+      }
+      out = args[++i];
       return true;
     };
     std::int64_t n = 0;
@@ -148,11 +158,15 @@ std::optional<DemoOptions> ParseDemoOptions(std::span<const std::string> args, s
       if (!value(n, 0, 2)) return std::nullopt;
       o.Mode = static_cast<int>(n);
     } else if (a == "--screenshots") {
-      if (i + 1 >= args.size() || args[i + 1].empty()) {
-        error = "--screenshots needs a folder";
+      if (!path(o.Screenshots, "a folder")) return std::nullopt;
+    } else if (a == "--speed") {
+      if (!value(n, 1, 4) || n == 3) {
+        if (error.empty()) error = "--speed " + args[i] + ": expected 1, 2 or 4";
         return std::nullopt;
       }
-      o.Screenshots = args[++i];
+      o.Speed = static_cast<int>(n);
+    } else if (a == "--record") {
+      if (!path(o.Record, "a file")) return std::nullopt;
     } else if (a == "--windowed") {
       o.Windowed = true;
     } else if (a == "--realtime") {
@@ -171,77 +185,169 @@ std::string ScreenshotName(std::int64_t frame) {
   return name;
 }
 
-int RunDemo(const DemoOptions& options) {
-  const ScreenMode mode = ScreenModeFor(options.Mode);
-  if (!options.Screenshots.empty()) std::filesystem::create_directories(options.Screenshots);
+namespace {
 
-  GlGraphics graphics(
-      GraphicsOptions{options.Windowed ? WindowMode::Windowed : WindowMode::Fullscreen, "Quarnix demo"});
-  if (!graphics.InitD3D()) {
-    ShowMessageBox("Quarnix", "Unable to Init 3D Vedio Device 0.");
-    return 1;
+// What the demo and a replay show play with: the window in the chosen mode,
+// the content, the sound, the keys' table and the clock the screen times
+// itself by. Only the loop's own reads go through the recorder or the player.
+struct Stage {
+  explicit Stage(const DemoOptions& o, const char* title)
+      : options(o),
+        mode(ScreenModeFor(o.Mode)),
+        graphics(GraphicsOptions{o.Windowed ? WindowMode::Windowed : WindowMode::Fullscreen, title}) {}
+
+  // False (the reason said) when there is no device to play on.
+  bool Open() {
+    if (!options.Screenshots.empty()) std::filesystem::create_directories(options.Screenshots);
+    if (!graphics.InitD3D()) {
+      ShowMessageBox("Quarnix", "Unable to Init 3D Vedio Device 0.");
+      return false;
+    }
+    const int kind = CreatePlayDevice(graphics, mode);
+    if (kind == DeviceKindNone || graphics.Device() == nullptr) {
+      ShowMessageBox("Quarnix", "No Any Graphics 3D Accelerator Device.");
+      return false;
+    }
+    state->DeviceKind = kind;
+    IDevice& device = *graphics.Device();
+    GameCam = std::make_unique<CamObject>(device);
+    SetupPlayCamera(*GameCam);
+    font = MakePlayFont(device, mode);
+    sprite = device.CreateSprite();
+    SetPlayFieldConstants(rules, player);
+    // The game's data as the game finds it; neither reads records or writes them.
+    const GameFolders folders = GameFolders::In(FindDataFolder(ProgramFolder()));
+    assets = std::make_unique<GameAssets>(device);
+    LoadPlayContent(*assets, folders);
+    SetupPlaySounds(sound, bank, player, folders);
+    layout = SetupHudLayout(mode);
+    return true;
   }
-  auto state = std::make_unique<GameState>();  // large: keep it off the stack
-  Rng random(options.Seed);
+  IClock& ScreenClock() { return options.Realtime ? static_cast<IClock&>(realClock) : virtualClock; }
+
+  const DemoOptions& options;
+  const ScreenMode mode;
+  GlGraphics graphics;
+  std::unique_ptr<GameState> state = std::make_unique<GameState>();  // large: keep it off the stack
+  Rng random{options.Seed};
   SoundPlayer player;
-  GameRules rules(*state, random, player);
-
-  const int kind = CreatePlayDevice(graphics, mode);
-  if (kind == DeviceKindNone || graphics.Device() == nullptr) {
-    ShowMessageBox("Quarnix", "No Any Graphics 3D Accelerator Device.");
-    return 1;
-  }
-  state->DeviceKind = kind;
-  IDevice& device = *graphics.Device();
-  CamObject GameCam(device);
-  SetupPlayCamera(GameCam);
-  const auto font = MakePlayFont(device, mode);
-  const auto sprite = device.CreateSprite();
-  SetPlayFieldConstants(rules, player);
-  // The game's data as the game finds it; the demo reads no records and writes none.
-  const GameFolders folders = GameFolders::In(FindDataFolder(ProgramFolder()));
-  GameAssets assets(device);
-  LoadPlayContent(assets, folders);
+  GameRules rules{*state, random, player};
+  std::unique_ptr<CamObject> GameCam;
+  std::unique_ptr<IFont> font;
+  std::unique_ptr<ISprite> sprite;
+  std::unique_ptr<GameAssets> assets;
   MixerSoundSystem sound;
   SoundBank bank;  // after the sound system: its buffers go first
-  SetupPlaySounds(sound, bank, player, folders);
-  ScriptedKeySource source;
-  Keys keys(source);
-  keys.InitKeyTable();
-  const HudLayout layout = SetupHudLayout(mode);
-
-  EventPump pump(nullptr);
+  HudLayout layout;
+  EventPump pump{nullptr};
   VirtualClock virtualClock;
-  SdlClock realClock(&pump);
-  IClock& clock = options.Realtime ? static_cast<IClock&>(realClock) : virtualClock;
+  SdlClock realClock{&pump};
+};
+
+}  // namespace
+
+int RunDemo(const DemoOptions& options) {
+  Stage stage(options, "Quarnix demo");
+  if (!stage.Open()) return 1;
+  GameState& state = *stage.state;
+  IClock& clock = stage.ScreenClock();
   BlinkTimer blink(clock);
-  PlayRenderer renderer(*state, assets, *sprite, random, blink, layout, mode);
-  DemoScreen screen(renderer, device, options);
-  CameraControl camera(GameCam);
-  DemoEvents events(pump, screen, options.Frames);
+  // The screen's sway draws from its own source, so a game is the same on any screen or none.
+  Rng screenRandom(~options.Seed);
+  PlayRenderer renderer(state, *stage.assets, *stage.sprite, screenRandom, blink, stage.layout, stage.mode);
+  DemoScreen screen(renderer, *stage.graphics.Device(), options);
+  CameraControl camera(*stage.GameCam);
+  DemoEvents events(stage.pump, screen, options.Frames);
+  ScriptedKeySource source;
+  GameRecorder recorder(clock, source, events);
+  Keys keys(recorder.KeySource());
+  keys.InitKeyTable();
   MemoryScoreStore scores;
   const GameKeys gameKey = DefaultGameKeys();
-  GameLoop loop(rules, player, keys, gameKey, clock,
-                {screen, camera, events, scores, renderer.Screen(), &renderer});
-  DemoPlayer bot(*state, renderer.Screen(), keys, source, gameKey, options.Seed, options.Pieces);
+  recorder.Attach(stage.random, keys, gameKey, state, options.Mode);
+  GameLoop loop(stage.rules, stage.player, keys, gameKey, recorder.Clock(),
+                {screen, camera, recorder.Events(), scores, renderer.Screen(), &renderer});
+  DemoPlayer bot(state, renderer.Screen(), keys, source, gameKey, options.Seed, options.Pieces);
   loop.AddObserver(&bot);
+  loop.AddObserver(&recorder);
 
   const std::uint32_t start = clock.Ticks();
-  int best = 0;
   try {
     do {
       bot.NewGame();
       loop.PlayGame();
-      best = std::max(best, state->GameScore);
-      std::cout << "game " << bot.Games() << ": score " << state->GameScore << ", level " << state->GameLevel
+      std::cout << "game " << bot.Games() << ": score " << state.GameScore << ", level " << state.GameLevel
                 << '\n';
     } while (options.Frames > 0);
   } catch (const QuitRequest&) {
     // the frames asked for are shown, or the window was closed
+    recorder.Stop();
   }
   std::cout << "demo: " << screen.Frames() << " frames, " << bot.Games() << " game(s), "
             << (clock.Ticks() - start) << " ms of game time, " << screen.Shots() << " screenshot(s), sound "
-            << (player.SoundOn == 1 ? "on" : "off") << '\n';
+            << (stage.player.SoundOn == 1 ? "on" : "off") << '\n';
+  if (!options.Record.empty()) {
+    const Replay* game = recorder.Last();
+    if (!game) {
+      std::cerr << "quarnix: no game to record\n";
+      return 1;
+    }
+    WriteReplay(options.Record, *game);
+    const ReplayHeader& h = game->Header;
+    std::cout << "recorded game " << bot.Games() << (h.End == ReplayEnd::Stopped ? " (stopped)" : "")
+              << ": score " << h.Score << ", bonus " << h.Bonus << ", level " << h.Level << ", "
+              << game->Frames.size() << " frames: " << options.Record.string() << '\n';
+  }
+  return 0;
+}
+
+std::string ReplayUsage() {
+  return "usage: quarnix --replay FILE [--frames N] [--screenshots DIR [--every K]] [--mode 0|1|2]\n"
+         "                             [--windowed] [--realtime [--speed 1|2|4]]\n"
+         "  Shows a recorded game; --speed plays it faster in real time.\n";
+}
+
+int RunReplay(const DemoOptions& options, const std::filesystem::path& file) {
+  const Replay replay = ReadReplay(file);
+  Stage stage(options, "Quarnix replay");
+  if (!stage.Open()) return 1;
+  GameState& state = *stage.state;
+  IClock& clock = stage.ScreenClock();
+  BlinkTimer blink(clock);
+  Rng screenRandom(static_cast<std::uint64_t>(replay.Header.Date));
+  PlayRenderer renderer(state, *stage.assets, *stage.sprite, screenRandom, blink, stage.layout, stage.mode);
+  DemoScreen screen(renderer, *stage.graphics.Device(), options);
+  CameraControl camera(*stage.GameCam);
+  DemoEvents events(stage.pump, screen, options.Frames);
+  ReplayPlayer player(replay, events, options.Realtime ? &clock : nullptr, options.Speed);
+  Keys keys(player.KeySource());
+  keys.InitKeyTable();
+  player.Attach(stage.random, keys, state);
+  MemoryScoreStore scores;
+  GameLoop loop(stage.rules, stage.player, keys, replay.Bindings, player.Clock(),
+                {screen, camera, player.Events(), scores, renderer.Screen(), &renderer});
+  loop.AddObserver(&player);
+  try {
+    loop.PlayGame();
+  } catch (const QuitRequest&) {
+    // the end of the recording, the frames asked for, or the window closed
+  } catch (const ReplayError& e) {
+    std::cerr << "quarnix: " << file.string() << ": " << e.what() << '\n';
+    return 1;
+  }
+  std::cout << "replay: " << screen.Frames() << " frames, " << screen.Shots() << " screenshot(s), score "
+            << state.GameScore << ", bonus " << state.ChainScore << ", level " << state.GameLevel << '\n';
+  if (!player.Finished()) {
+    std::cout << "replay: stopped before its end\n";
+    return 0;
+  }
+  const ReplayOutcome o = CompareWithHeader(replay, state, loop.Frames());
+  if (!o.Mismatch.empty()) {
+    std::cerr << "quarnix: " << file.string()
+              << ": the replay does not give its recorded game: " << o.Mismatch << '\n';
+    return 1;
+  }
+  std::cout << "replay: the game matches its recording\n";
   return 0;
 }
 

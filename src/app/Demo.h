@@ -22,6 +22,8 @@ struct DemoOptions {
   int Mode = 0;                       // 0 1024 x 768, 1 800 x 600, 2 640 x 480
   bool Windowed = false;
   bool Realtime = false;
+  std::filesystem::path Record;  // the demo: its last game is written there; empty: not kept
+  int Speed = 1;                 // a replay: 1, 2 or 4 times as fast as it was played (with --realtime)
 };
 
 // Parses the demo's options (those after "--demo"). Returns the options, or
@@ -34,5 +36,11 @@ std::string ScreenshotName(std::int64_t frame);
 
 // Plays; returns the program's exit status (0 when everything ran).
 int RunDemo(const DemoOptions& options);
+
+// Shows a recorded game on the play screen with sound (the demo's options,
+// --speed; --seed, --pieces and --record mean nothing here). Returns 0 when it
+// played to its end as recorded (or up to --frames), 1 when it did not.
+int RunReplay(const DemoOptions& options, const std::filesystem::path& file);
+std::string ReplayUsage();
 
 }  // namespace quarnix

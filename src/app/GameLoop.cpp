@@ -32,6 +32,7 @@ void GameLoop::FrameStep() {
 void GameLoop::StartGame() {
   GameState& s = State();
   parts_.Events.SetScreen(InputScreen::Play);
+  for (IPlayObserver* o : observers_) o->OnGameStart();
   rules_.NewGame();  // tables, counters, the first piece and the next, display flags
   parts_.Renderer.ResetBackground();
   sound_.PlayWave(Effect::OkBuildMove, PlayFlag::Once, -200);

@@ -52,6 +52,7 @@ std::string TypedName(const FixedArray<int, GameNameLength>& GameName) {
 
 void GameLoop::GameOverEntry() {
   GameState& s = State();
+  for (IPlayObserver* o : observers_) o->OnGameOver();
   Show(Display::PieceShow, false);
   Show(Display::PlayShow, false);
   Show(Display::FieldSpinShow, true);

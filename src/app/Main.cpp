@@ -27,21 +27,30 @@ int main(int argc, char** argv) {
     }
   }
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    std::cout << Usage << quarnix::DemoUsage();
+    std::cout << Usage << quarnix::DemoUsage() << quarnix::ReplayUsage();
     return 0;
   }
-  if (args[0] != "--demo") {
-    std::cerr << Usage << quarnix::DemoUsage();
+  const bool replay = args[0] == "--replay";
+  if ((args[0] != "--demo" && !replay) || (replay && args.size() < 2)) {
+    std::cerr << Usage << quarnix::DemoUsage() << quarnix::ReplayUsage();
     return 2;
   }
   std::string error;
-  const auto options = quarnix::ParseDemoOptions(std::span(args).subspan(1), error);
-  if (!options) {
-    std::cerr << "quarnix: " << error << '\n' << quarnix::DemoUsage();
+  const auto options = quarnix::ParseDemoOptions(std::span(args).subspan(replay ? 2 : 1), error);
+  if (options && replay) {
+    // The recording decides the game: the bot's options have no say in it.
+    for (std::size_t i = 2; i < args.size(); ++i)
+      if (args[i] == "--seed" || args[i] == "--pieces" || args[i] == "--record")
+        error = args[i] + " is no option of --replay";
+  } else if (options && options->Speed != 1) {
+    error = "--speed is an option of --replay";
+  }
+  if (!options || !error.empty()) {
+    std::cerr << "quarnix: " << error << '\n' << (replay ? quarnix::ReplayUsage() : quarnix::DemoUsage());
     return 2;
   }
   try {
-    return quarnix::RunDemo(*options);
+    return replay ? quarnix::RunReplay(*options, args[1]) : quarnix::RunDemo(*options);
   } catch (const std::exception& e) {
     std::cerr << "quarnix: " << e.what() << '\n';
     return 1;

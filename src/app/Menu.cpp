@@ -93,8 +93,28 @@ MenuLayout SetupMenuLayout(int ScreenWidth, int ScreenHeight, float ScreenRatio)
 
 void MainMenu::Run() {
   Open();
+  std::uint64_t inputs = parts_.Events.InputCount();
+  std::uint32_t idleSince = parts_.Clock.Ticks();
   while (!Frame()) {
+    if (!parts_.Attract) continue;
+    const std::uint32_t now = parts_.Clock.Ticks();
+    if (parts_.Events.InputCount() != inputs || DefKeyStep > 0) {
+      inputs = parts_.Events.InputCount();
+      idleSince = now;
+    } else if (now - idleSince >= AttractIdleMs) {
+      parts_.Attract();
+      Resume();
+      inputs = parts_.Events.InputCount();
+      idleSince = parts_.Clock.Ticks();
+    }
   }
+}
+
+void MainMenu::Resume() {
+  parts_.Events.SetScreen(InputScreen::Menu);
+  parts_.KeySet.GetPressedKey();
+  parts_.KeySet.GetPressedPadKey();
+  drawn_.reset();
 }
 
 void MainMenu::Open() {

@@ -105,7 +105,12 @@ struct MenuParts {
   IRandom& Random;
   // The exit item: the program's shutdown. It is not expected to return.
   std::function<void()> Shutdown;
+  // The demonstration, played after AttractIdleMs without a key or a pad
+  // button on the menu (no redefinition under way); empty: never.
+  std::function<void()> Attract = {};
 };
+
+inline constexpr std::uint32_t AttractIdleMs = 60000;
 
 class MainMenu {
  public:
@@ -121,6 +126,9 @@ class MainMenu {
   // One frame: input, drawing, the 20 ms floor, the window's events. True
   // when the player started a game in this frame.
   bool Frame();
+  // Back from the demonstration: the menu as it was, the press that ended the
+  // demonstration not taken as the menu's, the picture drawn afresh.
+  void Resume();
 
   MenuEntry MenuItem = MenuEntry::Start;
   int MenuPage = 1;

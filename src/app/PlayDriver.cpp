@@ -9,7 +9,9 @@
 #include <optional>
 #include <stdexcept>
 
+#include "app/Attract.h"
 #include "app/GameLoop.h"
+#include "app/GameRecording.h"
 #include "app/Intro.h"
 #include "app/Menu.h"
 #include "app/PadKeys.h"
@@ -59,6 +61,8 @@ class StartGame {
 
  private:
   void PlayForever();
+  // The menu's demonstration: the best kept replay, or the bot.
+  void Attract(ICameraControl& camera);
   void SetUpPlay(int ComboIndex);
   // The content every screen draws from: a file that fails to load ends the
   // program here (its name and the reason on stderr, then the damaged-files
@@ -71,11 +75,13 @@ class StartGame {
   GameLocation where_;
   GameFolders folders_;
   std::unique_ptr<Rng> random_;
+  std::unique_ptr<Rng> screenRandom_;  // the play screen's own: a game is the same on any screen
   std::unique_ptr<SdlKeySource> keySource_;
   std::unique_ptr<SdlGamepads> pads_;
   std::unique_ptr<EventPump> pump_;
   std::unique_ptr<SdlClock> clock_;
   std::unique_ptr<WindowEvents> events_;
+  std::unique_ptr<GameRecorder> recorder_;  // every game, between the loop and the clock, keys and events
   std::unique_ptr<Keys> keys_;
   std::unique_ptr<GlGraphics> graphics_;
   std::unique_ptr<MixerSoundSystem> soundSystem_;
@@ -101,6 +107,7 @@ class StartGame {
 
 void StartGame::Form_Load() {
   random_ = std::make_unique<Rng>(SecondsSinceMidnight());
+  screenRandom_ = std::make_unique<Rng>(ClockSeed());
   // Found from the executable, not the working directory: a launcher starts
   // the game in the player's home folder.
   where_ = LocateGame(ProgramFolder());
@@ -114,7 +121,8 @@ void StartGame::Form_Load() {
   pump_ = std::make_unique<EventPump>(keySource_.get(), pads_.get());
   clock_ = std::make_unique<SdlClock>(pump_.get());
   events_ = std::make_unique<WindowEvents>(*pump_);
-  keys_ = std::make_unique<Keys>(*keySource_);
+  recorder_ = std::make_unique<GameRecorder>(*clock_, *keySource_, *events_);
+  keys_ = std::make_unique<Keys>(recorder_->KeySource());
   keys_->InitKeyTable();
 
   graphics_ = std::make_unique<GlGraphics>(GraphicsOptions{WindowMode::Windowed, GameTitle});
@@ -191,6 +199,7 @@ void StartGame::SetUpPlay(int ComboIndex) {
   state_ = std::make_unique<GameState>();
   rules_ = std::make_unique<GameRules>(*state_, *random_, player_);
   state_->DeviceKind = kind;
+  recorder_->Attach(*random_, *keys_, GameKey, *state_, ComboIndex);
   IDevice& device = *graphics_->Device();
 
   RunStep("camera", [&] {
@@ -217,8 +226,8 @@ void StartGame::SetUpPlay(int ComboIndex) {
   });
   blink_ = std::make_unique<BlinkTimer>(*clock_);
   RunStep("play screen", [&] {
-    renderer_ = std::make_unique<PlayRenderer>(*state_, *assets_, Require(GameSprite, "the sprite"), *random_,
-                                               *blink_, hudLayout_, mode_);
+    renderer_ = std::make_unique<PlayRenderer>(*state_, *assets_, Require(GameSprite, "the sprite"),
+                                               *screenRandom_, *blink_, hudLayout_, mode_);
   });
   RunStep("intro", [&] {
     ShowIntro(IntroParts{device, Require(GameSprite, "the sprite"), assets_->ScreenOA, assets_->ScreenOB,
@@ -230,7 +239,9 @@ void StartGame::SetUpPlay(int ComboIndex) {
 void StartGame::PlayForever() {
   IDevice& device = *graphics_->Device();
   CameraControl camera(Require(GameCam, "the camera"));
-  FileScoreStore scores(scores_, where_.PathOf(FileRole::Scores), *random_);
+  FileScoreStore table(scores_, where_.PathOf(FileRole::Scores), *random_);
+  // Beside the scores file, wherever the player's records are.
+  ReplayKeepingScores scores(table, *recorder_, ReplaysFolderFor(where_.PathOf(FileRole::Scores)));
   int menuFailures = 0;  // in a row
   for (;;) {
     const std::uint32_t pass = clock_->Ticks();
@@ -243,11 +254,12 @@ void StartGame::PlayForever() {
     step("menu music", [&] { player_.PlayMusic(Music::Menu, PlayFlag::Looping, 0); });
     bool startGame = false;
     const bool menuRan = step("menu", [&] {
-      MainMenu menu(MenuParts{device, Require(GameSprite, "the sprite"), Require(TextFont, "the font"),
-                              assets_->ScreenME, assets_->XBackGround, *keys_, player_, *state_, GameKey,
-                              scores_.ScoreList, *clock_, *events_, *blink_,
-                              where_.PathOf(FileRole::Controls), *random_, [this] { Form_Unload(); }},
-                    menuLayout_);
+      MainMenu menu(
+          MenuParts{device, Require(GameSprite, "the sprite"), Require(TextFont, "the font"),
+                    assets_->ScreenME, assets_->XBackGround, *keys_, player_, *state_, GameKey,
+                    scores_.ScoreList, *clock_, *events_, *blink_, where_.PathOf(FileRole::Controls),
+                    *random_, [this] { Form_Unload(); }, [&] { Attract(camera); }},
+          menuLayout_);
       menu.Run();
       startGame = true;  // the menu returns only when the player starts a game
     });
@@ -264,8 +276,9 @@ void StartGame::PlayForever() {
         PlayRenderer& renderer = Require(renderer_, "the play screen");
         ScreenRenderer screen(renderer);
         // Made for each game: it takes the bindings as the menu left them.
-        GameLoop loop(*rules_, player_, *keys_, GameKey, *clock_,
-                      {screen, camera, *events_, scores, renderer.Screen(), &renderer});
+        GameLoop loop(*rules_, player_, *keys_, GameKey, recorder_->Clock(),
+                      {screen, camera, recorder_->Events(), scores, renderer.Screen(), &renderer});
+        loop.AddObserver(recorder_.get());
         loop.PlayGame();
       });
       step("game music", [&] { player_.StopMusicNow(); });
@@ -278,6 +291,35 @@ void StartGame::PlayForever() {
       if (pump_->QuitRequested()) throw QuitRequest();
     }
   }
+}
+
+void StartGame::Attract(ICameraControl& camera) {
+  PlayRenderer& renderer = Require(renderer_, "the play screen");
+  const std::filesystem::path best =
+      BestReplay(ReplaysFolderFor(where_.PathOf(FileRole::Scores)), scores_.ScoreList);
+  std::optional<Replay> replay;
+  if (!best.empty()) {
+    try {
+      replay = ReadReplay(best);
+    } catch (const std::exception& e) {
+      std::cerr << "quarnix: " << e.what() << '\n';  // the bot plays instead
+    }
+  }
+  player_.StopMusic(Music::Menu);
+  renderer.SetBanner("DEMONSTRATION   PRESS ANY KEY");
+  struct TakeDown {
+    PlayRenderer& screen;
+    ~TakeDown() { screen.SetBanner(""); }
+  } takeDown{renderer};
+  ScreenRenderer screen(renderer);
+  // A demonstration that fails leaves the menu as it was: the reason on stderr.
+  RunStep("demonstration", [&] {
+    PlayAttract({*state_, player_, screen, camera, *events_, renderer.Screen(), renderer.Screen(), &renderer,
+                 *clock_},
+                replay ? &*replay : nullptr, ClockSeed());
+  });
+  player_.StopMusicNow();
+  player_.PlayMusic(Music::Menu, PlayFlag::Looping, 0);
 }
 
 void StartGame::RunPlay(int ComboIndex) {

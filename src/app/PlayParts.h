@@ -53,6 +53,9 @@ class IEventPump {
   // True once after play should stop at the quit prompt: the window lost the
   // focus, or the gamepad in use was unplugged. A new screen forgets it.
   virtual bool TakePauseRequest() { return false; }
+  // How many key presses and pad buttons the player has made so far: what
+  // tells the menu that someone is there.
+  virtual std::uint64_t InputCount() const { return 0; }
 };
 
 // Thrown out of a game (play or name entry) when the program was asked to
@@ -104,6 +107,11 @@ class MemoryScoreStore final : public IScoreStore {
 class IPlayObserver {
  public:
   virtual ~IPlayObserver() = default;
+  // A game starts: before the rules set it up (and draw its first pieces).
+  virtual void OnGameStart() {}
+  // Play is over (the field is full, or the player quit at the prompt): before
+  // the game-over panel's first frame.
+  virtual void OnGameOver() {}
   // At the end of every frame step, after the automatic drop.
   virtual void OnFrame() {}
   // After the landing step of a main-loop pass; SpecialBefore is the special
@@ -154,7 +162,9 @@ class ScriptedEventPump final : public IEventPump {
     Pause = false;
   }
   bool TakePauseRequest() override { return std::exchange(Pause, false); }
+  std::uint64_t InputCount() const override { return Inputs; }
   std::int64_t Pumps = 0;
+  std::uint64_t Inputs = 0;     // presses the player made
   std::int64_t QuitAtPump = 0;  // > 0: a close request arrives with that pump
   bool Quit = false;
   InputScreen Screen = InputScreen::Menu;

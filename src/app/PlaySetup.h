@@ -88,6 +88,7 @@ class WindowEvents final : public IEventPump {
   bool QuitRequested() const override { return pump_.QuitRequested(); }
   void SetScreen(InputScreen screen) override { pump_.SetScreen(screen); }
   bool TakePauseRequest() override { return pump_.TakePauseRequest(); }
+  std::uint64_t InputCount() const override { return pump_.InputCount(); }
 
  private:
   EventPump& pump_;

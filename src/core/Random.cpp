@@ -33,6 +33,12 @@ Rng::Rng(std::uint64_t seed) {
   s_[3] = static_cast<std::uint32_t>(b >> 32);
 }
 
+Rng Rng::FromState(const StateWords& state) {
+  Rng r(0);
+  for (std::size_t i = 0; i < 4; ++i) r.s_[i] = state[i];
+  return r;
+}
+
 std::uint32_t Rng::NextBits() {
   const std::uint32_t result = Rotl(s_[1] * 5, 7) * 9;
   const std::uint32_t t = s_[1] << 9;

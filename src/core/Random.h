@@ -2,6 +2,7 @@
 // The one random source of the game. Rules draw fresh uniform numbers r in
 // [0, 1) in a fixed order; tests inject a scripted source to control them.
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <initializer_list>
@@ -24,6 +25,10 @@ int DrawBelow(IRandom& random, int n);
 class Rng final : public IRandom {
  public:
   explicit Rng(std::uint64_t seed);
+  // The generator's whole state: a game's replay starts it where the game did.
+  using StateWords = std::array<std::uint32_t, 4>;
+  static Rng FromState(const StateWords& state);
+  StateWords State() const { return {s_[0], s_[1], s_[2], s_[3]}; }
   float Next() override;
 
  private:

@@ -26,6 +26,8 @@ class KeyObject {
 
   int KeyCode() const { return KeyCode_; }
   bool KeyLatch() const { return KeyLatch_; }
+  // A replayed game starts with the latches its recording started with.
+  void SetKeyLatch(bool on) { KeyLatch_ = on; }
 
  private:
   int Query();

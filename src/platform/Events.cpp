@@ -175,6 +175,7 @@ void EventPump::Pump() {
         break;
       case SDL_KEYDOWN:
         if (keys_) keys_->KeyDown(event.key.keysym.scancode);
+        if (event.key.repeat == 0) ++inputs_;
         break;
       case SDL_KEYUP:
         if (keys_) keys_->KeyUp(event.key.keysym.scancode);
@@ -189,6 +190,7 @@ void EventPump::Pump() {
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) quit_ = true;
         break;
       default:
+        if (event.type == SDL_CONTROLLERBUTTONDOWN) ++inputs_;
         if (pads_ && pads_->Handle(event, screen_) == PadChange::InUseRemoved) PauseIfPlaying();
         break;
     }

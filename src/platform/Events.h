@@ -66,6 +66,8 @@ class EventPump {
   InputScreen Screen() const { return screen_; }
   // True once after the window lost the focus, or the pad in use went, during play.
   bool TakePauseRequest();
+  // Key presses and pad buttons pressed so far (a key's repeats not counted).
+  std::uint64_t InputCount() const { return inputs_; }
   // Sees every event after the pump has handled it (the start dialog's mouse).
   void SetObserver(std::function<void(const SDL_Event&)> observer) { observer_ = std::move(observer); }
 
@@ -77,6 +79,7 @@ class EventPump {
   InputScreen screen_ = InputScreen::Menu;
   bool pause_ = false;
   bool quit_ = false;
+  std::uint64_t inputs_ = 0;
   struct sigaction previousTerm_ {
   }, previousInt_{};
   std::function<void(const SDL_Event&)> observer_;

@@ -10,7 +10,8 @@ namespace quarnix {
 namespace {
 
 constexpr std::uint32_t Opaque = 0xFFFFFFFF;
-constexpr std::uint32_t PanelColour = 0xA0FFFFFF;  // the game-over panel lets the field show through
+constexpr std::uint32_t PanelColour = 0xA0FFFFFF;   // the game-over panel lets the field show through
+constexpr std::uint32_t BannerColour = 0xFFFFFF00;  // the demonstration's line: opaque yellow
 constexpr float Radians = 0.017453292519943278f;
 
 // The background texture's slow drift: start and steps of its sway.
@@ -136,9 +137,31 @@ void PlayRenderer::RenderFrame() {
   SetDirLight(device_, MakeColorValue(1, 1, 1, 0), vec3(std::sin(a), -1, std::cos(a)), 1, 0, 0, 1);
 
   if (Shown(Display::PanelShow)) HudLayer();
+  if (!banner_.empty()) BannerLayer();
   scene.End();
   device_.Present();
   last_ = counts_;
+}
+
+const RECT& PlayRenderer::Glyph(int code) const {
+  const HudLayout& h = layout_;
+  return code >= '0' && code <= '9'   ? h.DigitRect.at(static_cast<std::size_t>(code - '0'))
+         : code >= 'A' && code <= 'Z' ? h.LetterRect(code - 'A' + 1)
+                                      : h.LetterRect(27);  // the space
+}
+
+void PlayRenderer::Text(const std::string& text, float x, float y, std::uint32_t colour) {
+  for (std::size_t n = 0; n < text.size(); ++n)
+    Sprite(a_.ScreenSA, Glyph(static_cast<unsigned char>(text[n])),
+           x + 15 * mode_.ScreenRatio * static_cast<float>(n), y, colour);
+}
+
+void PlayRenderer::BannerLayer() {
+  // Centred under the labels of the top edge.
+  const float r = mode_.ScreenRatio;
+  const float width = 15 * r * static_cast<float>(banner_.size());
+  SpriteBatch batch(sprite_);
+  Text(banner_, (static_cast<float>(mode_.ScreenWidth) - width) / 2, 70 * r, BannerColour);
 }
 
 void PlayRenderer::Prologue() {
@@ -380,17 +403,10 @@ void PlayRenderer::GameOverPanel() {
   Number(std::min(s_.GameLevel, 99), 2, h.DigitRect, row(405), PanelColour);
   Sprite(a_.ScreenSA, MakeRect(165, 330, 344, 234), o.x + 205 * r, o.y + 292 * r, PanelColour);
   Sprite(a_.ScreenSA, MakeRect(0, 365, 380, 389), o.x + 45 * r, o.y + 312 * r, PanelColour);
-  const auto glyph = [&](int code) -> const RECT& {
-    return code >= '0' && code <= '9'   ? h.DigitRect.at(static_cast<std::size_t>(code - '0'))
-           : code >= 'A' && code <= 'Z' ? h.LetterRect(code - 'A' + 1)
-                                        : h.LetterRect(27);  // the space
-  };
   for (int n = 1; n <= GameNameLength; ++n)
-    Sprite(a_.ScreenSA, glyph(s_.GameName(n)), h.NamePos(n).x, h.NamePos(n).y, PanelColour);
+    Sprite(a_.ScreenSA, Glyph(s_.GameName(n)), h.NamePos(n).x, h.NamePos(n).y, PanelColour);
   // The notice lines up with the name, in the free row above it.
-  for (std::size_t n = 0; n < notice_.size(); ++n)
-    Sprite(a_.ScreenSA, glyph(static_cast<unsigned char>(notice_[n])),
-           h.NamePos(1).x + 15 * r * static_cast<float>(n), h.NamePos(1).y - 36 * r, PanelColour);
+  Text(notice_, h.NamePos(1).x, h.NamePos(1).y - 36 * r, PanelColour);
   // The cursor blinks in 500 ms phases.
   const std::uint32_t cursor = blink_.TimeBlink(500) ? 0u : PanelColour;
   // It stands after the typed characters, on the last slot once the name is full.

@@ -61,6 +61,8 @@ class PlayRenderer final : public IGameEvents {
   void OnLandingEffect(CellKind Kind) override;
   // A line of capitals, digits and spaces above the name on the game-over panel; empty: none.
   void SetNotice(std::string text) { notice_ = std::move(text); }
+  // A line across the top of every frame (the demonstration's); empty: none.
+  void SetBanner(std::string text) { banner_ = std::move(text); }
 
   const FrameCounts& LastFrame() const { return last_; }
   // What the screen shows: the rules and the game loop change it through this.
@@ -107,6 +109,11 @@ class PlayRenderer final : public IGameEvents {
               std::uint32_t colour = 0xFFFFFFFF);
 
   bool Shown(Display part) const { return v_[part]; }
+  // The HUD sheet's picture of a letter, digit or (for anything else) the space.
+  const RECT& Glyph(int code) const;
+  // Text in those pictures from (x, y), one 15-pixel step (scaled) a character.
+  void Text(const std::string& text, float x, float y, std::uint32_t colour);
+  void BannerLayer();
 
   const GameState& s_;
   ScreenState v_;
@@ -126,6 +133,7 @@ class PlayRenderer final : public IGameEvents {
   std::vector<OpaqueDraw> opaque_;
   D3DMATRIX view_{};
   std::string notice_;
+  std::string banner_;
 };
 
 }  // namespace quarnix

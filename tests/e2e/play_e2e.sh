@@ -249,6 +249,17 @@ for game in 1 2 3 4; do
   fi
 done
 [ -n "$entered" ] || fail "no game entered the table in four tries"
+# --- The game behind the row: its replay is kept beside RD.dat and verifies to the row's score.
+row_score=$("$tool" scores RD.DAT | sed -n 's/^ *[0-9]*  TESTER  *\([0-9]*\) .*/\1/p' | head -1)
+kept=""
+for replay in Replays/*.qrp; do
+  [ -f "$replay" ] || fail "no replay kept beside RD.dat"
+  verified=$("$tool" replay verify "$replay") || fail "the kept replay $replay does not verify: $verified"
+  read -r s b <<<"$(sed -n 's/^score \([0-9]*\), bonus \([0-9]*\),.*/\1 \2/p' <<<"$verified")"
+  [ "$((s + b))" = "$row_score" ] && kept="$replay"
+done
+[ -n "$kept" ] || fail "no kept replay gives the table's score $row_score"
+echo "kept replay $kept verifies to the table's score $row_score"
 # --- The table with the result, then the exit: up from the first item is the last.
 tap Up
 tap Up
