@@ -327,13 +327,10 @@ class GlSprite final : public ISprite {
 std::unique_ptr<IFont> CreateGlFont(GlDevice& device, const FontDesc& desc);  // GlFont.cpp
 
 GlTexture::GlTexture(GlDevice& device, int width, int height)
-    : device_(device),
-      width_(width),
-      height_(height),
-      bytes_(static_cast<std::size_t>(width) * height * 4, 0),
-      texture_(gl::MakeTexture()) {
+    : device_(device), width_(width), height_(height), texture_(gl::MakeTexture()) {
+  const std::vector<std::uint8_t> zeros(static_cast<std::size_t>(width) * height * 4, 0);
   glBindTexture(GL_TEXTURE_2D, texture_.Get());
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, bytes_.data());
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, zeros.data());
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
@@ -348,6 +345,18 @@ GlTexture::~GlTexture() {
 
 std::span<std::uint8_t> GlTexture::LockRect() {
   if (locked_) throw std::logic_error("texture is already locked");
+  const std::size_t size = static_cast<std::size_t>(width_) * height_ * 4;
+  if (blank_) {
+    bytes_.assign(size, 0);  // what the fresh texture holds
+  } else {
+    // The pixels live in GL only: a lock reads them back. Pictures are
+    // edited while they are made, so this is rare.
+    device_->BindingsChanged();  // first: throws if the device is gone
+    bytes_.resize(size);
+    glBindTexture(GL_TEXTURE_2D, texture_.Get());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_BYTE, bytes_.data());
+  }
   locked_ = true;
   return bytes_;
 }
@@ -355,10 +364,13 @@ std::span<std::uint8_t> GlTexture::LockRect() {
 void GlTexture::UnlockRect() {
   if (!locked_) throw std::logic_error("texture is not locked");
   locked_ = false;
+  blank_ = false;
+  std::vector<std::uint8_t> bytes = std::move(bytes_);
+  bytes_ = {};
   device_->BindingsChanged();  // first: throws if the device is gone
   glBindTexture(GL_TEXTURE_2D, texture_.Get());
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, bytes_.data());
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, bytes.data());
 }
 
 GLuint GlTexture::Id() const {

@@ -123,7 +123,8 @@ class GlDevice final : public DeviceState {
   GLint screenSize_ = -1;
 };
 
-// A texture with a CPU copy of its level 0 (what LockRect hands out).
+// A texture whose pixels live in GL: LockRect reads level 0 back into a copy,
+// UnlockRect writes it and lets the copy go.
 class GlTexture final : public ITexture {
  public:
   GlTexture(GlDevice& device, int width, int height);
@@ -139,8 +140,9 @@ class GlTexture final : public ITexture {
  private:
   DeviceLink<GlDevice> device_;
   int width_, height_;
-  std::vector<std::uint8_t> bytes_;
+  std::vector<std::uint8_t> bytes_;  // while locked
   bool locked_ = false;
+  bool blank_ = true;  // never unlocked: all zeros
   gl::Texture texture_;
 };
 
