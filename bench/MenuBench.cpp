@@ -87,8 +87,8 @@ void BM_MenuIdle(benchmark::State& bench) {
   GameKeys gameKey = DefaultGameKeys();
   ScoreTable scores;
   const MenuLayout layout = SetupMenuLayout(mode.ScreenWidth, mode.ScreenHeight, mode.ScreenRatio);
-  MainMenu menu(MenuParts{device, *sprite, *font, assets.ScreenME, assets.XBackGround, keys, player, *state, gameKey,
-                          scores, clock, events, blink, "/dev/null", random, [] {}},
+  MainMenu menu(MenuParts{device, *sprite, *font, assets.ScreenME, assets.XBackGround, keys, player, *state,
+                          gameKey, scores, clock, events, blink, "/dev/null", random, [] {}},
                 layout);
   player.PlayMusic(Music::Menu, PlayFlag::Looping, 0);
   menu.Open();

@@ -208,32 +208,15 @@ TEST_F(MenuFixture, FramesKeepTheirFloorAndDrawTheBackground) {
   EXPECT_FLOAT_EQ(device_->Lights().at(1).light.Direction.z, -1.0f);
 }
 
-TEST_F(MenuFixture, AStillMenuIsRedrawnNowAndThenAndAChangeAtOnce) {
-  auto firstU = [this] {
+TEST_F(MenuFixture, EveryFrameIsDrawnAndShownWithTheSwayMoved) {
+  for (int i = 0; i < 10; ++i) {
+    const int presents = device_->Presents();
     const float u = back_->Mesh()->LockVertexBuffer()[0].tu;
     back_->Mesh()->UnlockVertexBuffer();
-    return u;
-  };
-  int sinceShown = 0, shown = 0;
-  for (int i = 0; i < 40; ++i) {
-    const int presents = device_->Presents();
-    const float u = firstU();
     menu_->Frame();
-    EXPECT_NE(firstU(), u) << "the sway moves every frame, drawn or not";
-    if (device_->Presents() > presents) {
-      ++shown;
-      sinceShown = 0;
-    } else {
-      EXPECT_LT(++sinceShown, RepaintFrames) << "a still menu waited too long";
-    }
-  }
-  EXPECT_LE(shown, 40 / RepaintFrames + 1);
-  for (int vk : {MenuKeyCode::Down, MenuKeyCode::Left}) {  // item 2, then its step down
-    const int presents = device_->Presents();
-    source_.Press(vk);
-    menu_->Frame();
-    source_.Release(vk);
-    EXPECT_EQ(device_->Presents(), presents + 1) << vk;
+    EXPECT_EQ(device_->Presents(), presents + 1) << "frame " << i;
+    EXPECT_NE(back_->Mesh()->LockVertexBuffer()[0].tu, u) << "frame " << i;
+    back_->Mesh()->UnlockVertexBuffer();
   }
 }
 
