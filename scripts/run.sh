@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the game and starts it from its own folder (the game finds its data
-# relative to the working directory). Extra arguments go to the game.
+# Builds the game and starts it from the build's game folder. Extra arguments
+# go to the game.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

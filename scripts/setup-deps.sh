@@ -14,6 +14,8 @@ PACKAGES=(
   xvfb xdotool xauth libgl1-mesa-dri libegl-mesa0 libegl1
   # screenshots of the end-to-end run (xwd, netpbm) and the X fonts message boxes use
   x11-apps netpbm xfonts-base
+  # the install and the Debian package: man pages, desktop entry, metainfo, dependencies, lint
+  groff man-db desktop-file-utils appstream dpkg-dev lintian
 )
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -9,6 +9,7 @@
 #include "app/BotKeyDriver.h"
 #include "app/GameLoop.h"
 #include "app/PlaySetup.h"
+#include "content/GameFolder.h"
 #include "core/Clock.h"
 #include "core/KeySource.h"
 #include "core/Random.h"
@@ -102,17 +103,6 @@ class DemoPlayer final : public IPlayObserver {
   std::unique_ptr<BotKeyDriver> driver_;
   int games_ = 0;
 };
-
-// The game folder is the current directory, as for the game itself; started
-// from elsewhere, the demo plays from the folder its executable lies in.
-std::filesystem::path DemoGameFolder() {
-  const std::filesystem::path here = std::filesystem::current_path();
-  if (std::filesystem::is_directory(here / "Data")) return here;
-  std::error_code error;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (!error && std::filesystem::is_directory(exe.parent_path() / "Data")) return exe.parent_path();
-  return here;  // the loaders name what is missing
-}
 
 }  // namespace
 
@@ -208,7 +198,8 @@ int RunDemo(const DemoOptions& options) {
   const auto font = MakePlayFont(device, mode);
   const auto sprite = device.CreateSprite();
   SetPlayFieldConstants(rules, player);
-  const GameFolders folders = GameFolders::In(DemoGameFolder());
+  // The game's data as the game finds it; the demo reads no records and writes none.
+  const GameFolders folders = GameFolders::In(FindDataFolder(ProgramFolder()));
   GameAssets assets(device);
   LoadPlayContent(assets, folders);
   MixerSoundSystem sound;

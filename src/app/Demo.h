@@ -1,8 +1,9 @@
 #pragma once
 // The game playing itself on screen: the bot at the keyboard plays real games
 // through the game loop and the play screen, with sound, on a virtual clock
-// (or the real one), optionally leaving screenshots behind. Runs from the game
-// folder; needs no display with SDL's offscreen video driver.
+// (or the real one), optionally leaving screenshots behind. Finds the game's
+// data as the game does, reads and writes no records; needs no display with
+// SDL's offscreen video driver.
 
 #include <cstdint>
 #include <filesystem>

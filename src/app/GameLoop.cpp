@@ -31,6 +31,7 @@ void GameLoop::FrameStep() {
 
 void GameLoop::StartGame() {
   GameState& s = State();
+  parts_.Events.SetScreen(InputScreen::Play);
   rules_.NewGame();  // tables, counters, the first piece and the next, display flags
   parts_.Renderer.ResetBackground();
   sound_.PlayWave(Effect::OkBuildMove, PlayFlag::Once, -200);
@@ -76,7 +77,10 @@ bool GameLoop::ReadPlayKeys() {
   if (Pressed(Binding::Drop)) rules_.PressDrop();
   if (Pressed(Binding::Turn)) TurnPiece();
   if (Pressed(Binding::Camera)) SwitchCamera();
-  if (Pressed(PlayKey::Escape) && QuitPrompt()) {
+  // Losing the window's focus, or the pad in use, stops play as Escape does.
+  const bool escape = Pressed(PlayKey::Escape);
+  const bool paused = parts_.Events.TakePauseRequest();
+  if ((escape || paused) && QuitPrompt()) {
     GameOverEntry();
     return true;
   }
@@ -104,6 +108,7 @@ void GameLoop::SwitchCamera() {
 bool GameLoop::QuitPrompt() {
   GameState& s = State();
   s.QuitShow = true;
+  parts_.Events.SetScreen(InputScreen::QuitPrompt);
   enum class Answer { None, Quit, Play } answer = Answer::None;
   while (answer == Answer::None) {
     FrameStep();
@@ -113,6 +118,7 @@ bool GameLoop::QuitPrompt() {
     if (Pressed(PlayKey::Escape)) answer = Answer::Play;
   }
   s.QuitShow = false;
+  if (answer == Answer::Play) parts_.Events.SetScreen(InputScreen::Play);
   return answer == Answer::Quit;
 }
 

@@ -43,6 +43,13 @@ struct PlayParts {
 // remove the last one; any other key changes nothing. Returns the new length.
 int ApplyNameKey(FixedArray<int, GameNameLength>& GameName, int Length, int Key);
 
+// One key of a gamepad's name picker (VirtualKey::PadUp .. PadRight). The
+// cursor stands where the keyboard's would, after the first Length characters
+// (on the last slot once the name is full): up and down turn the character
+// there through A-Z, 0-9 and the space, left and right move the cursor a slot,
+// keeping what the slots hold. Returns the new length.
+int ApplyPadNameKey(FixedArray<int, GameNameLength>& GameName, int Length, int Key);
+
 // The typed name as stored: the 26 characters; all spaces become "NO NAME".
 std::string TypedName(const FixedArray<int, GameNameLength>& GameName);
 

@@ -1,5 +1,5 @@
-// The quarnix executable. It runs from the game folder (meshes, screen images
-// and sounds are found relative to it).
+// The quarnix executable. It finds its meshes, screen images and sounds from
+// where it lies, whatever the working directory (content/GameFolder.h).
 
 #include <exception>
 #include <iostream>
@@ -9,6 +9,12 @@
 
 #include "app/Demo.h"
 #include "app/PlayDriver.h"
+
+namespace {
+constexpr const char* Usage =
+    "usage: quarnix [--windowed]\n"
+    "  The start dialog, then the game full screen (--windowed: in a window).\n";
+}  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
@@ -20,8 +26,12 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::cout << Usage << quarnix::DemoUsage();
+    return 0;
+  }
   if (args[0] != "--demo") {
-    std::cerr << "usage: quarnix [--windowed]\n" << quarnix::DemoUsage();
+    std::cerr << Usage << quarnix::DemoUsage();
     return 2;
   }
   std::string error;

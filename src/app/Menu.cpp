@@ -102,6 +102,7 @@ void MainMenu::Open() {
   MenuPage = 1;
   MenuKey = 0;
   DefKeyStep = 0;
+  parts_.Events.SetScreen(InputScreen::Menu);
   parts_.State.GameScore = 0;
   parts_.State.ChainScore = 0;
   parts_.XBackGround.EffectMoveTextureB(true, 0.0001f, 0.000001f, 0.000002f);
@@ -152,6 +153,7 @@ void MainMenu::ReadRedefinition() {
   parts_.Sound.PlayWave(Effect::OkMenuDefKey, PlayFlag::Once, DefKeyVolume);
   if (++DefKeyStep == RedefinitionDone) {
     DefKeyStep = 0;
+    parts_.Events.SetScreen(InputScreen::Menu);
     SaveControls(parts_.ControlsFile, parts_.GameKey, parts_.Random);
   }
 }
@@ -207,6 +209,7 @@ void MainMenu::ItemKeys() {
     case MenuEntry::KeyBindings:
       if (chosen) {
         DefKeyStep = 1;
+        parts_.Events.SetScreen(InputScreen::KeyRedefinition);  // bindings are keyboard keys
         sound.PlayWave(Effect::OkMenuSelect, PlayFlag::Once, PageVolume);
       }
       break;

@@ -12,11 +12,14 @@
 #include "app/GameLoop.h"
 #include "app/Intro.h"
 #include "app/Menu.h"
+#include "app/PadKeys.h"
 #include "app/PlaySetup.h"
 #include "app/StartDialog.h"
 #include "app/StartUp.h"
+#include "content/GameFolder.h"
 #include "core/ProgramEnd.h"
 #include "core/Random.h"
+#include "platform/Gamepads.h"
 #include "platform/GlGraphics.h"
 #include "platform/PublicX8.h"
 #include "presentation/ScreenImages.h"
@@ -65,9 +68,11 @@ class StartGame {
   void CheckQuit();
 
   StartOptions options_;
+  GameLocation where_;
   GameFolders folders_;
   std::unique_ptr<Rng> random_;
   std::unique_ptr<SdlKeySource> keySource_;
+  std::unique_ptr<SdlGamepads> pads_;
   std::unique_ptr<EventPump> pump_;
   std::unique_ptr<SdlClock> clock_;
   std::unique_ptr<WindowEvents> events_;
@@ -96,10 +101,17 @@ class StartGame {
 
 void StartGame::Form_Load() {
   random_ = std::make_unique<Rng>(SecondsSinceMidnight());
-  folders_ = GameFolders::In(std::filesystem::current_path());
+  // Found from the executable, not the working directory: a launcher starts
+  // the game in the player's home folder.
+  where_ = LocateGame(ProgramFolder());
+  folders_ = GameFolders::In(where_.AppPath);
 
   keySource_ = std::make_unique<SdlKeySource>();
-  pump_ = std::make_unique<EventPump>(keySource_.get());
+  // The pads press the keys of the screen the player is on; in play, the bindings as they are then.
+  pads_ = std::make_unique<SdlGamepads>(
+      *keySource_, folders_.DataPath / PadMappingsFileName,
+      [this](InputScreen screen, PadButton button) { return PadKey(screen, button, GameKey); });
+  pump_ = std::make_unique<EventPump>(keySource_.get(), pads_.get());
   clock_ = std::make_unique<SdlClock>(pump_.get());
   events_ = std::make_unique<WindowEvents>(*pump_);
   keys_ = std::make_unique<Keys>(*keySource_);
@@ -117,9 +129,14 @@ void StartGame::Form_Load() {
     ShowMessageBox(GameTitle, NoSoundMessage);
     player_.SoundOn = 0;
   }
-  const auto missing = CheckFiles(folders_.AppPath);
+  try {
+    PrepareRecords(where_);
+  } catch (const std::exception& e) {
+    std::cerr << "quarnix: " << e.what() << '\n';  // the file check names the records it lacks
+  }
+  const auto missing = CheckFiles(where_);
   if (!missing.empty()) {
-    std::cerr << "quarnix: missing in " << folders_.AppPath << ":";
+    std::cerr << "quarnix: missing:";
     for (const auto& name : missing) std::cerr << ' ' << name.string();
     std::cerr << '\n';
     ShowMessageBox(GameTitle, DamagedFilesMessage);
@@ -186,8 +203,8 @@ void StartGame::SetUpPlay(int ComboIndex) {
   assets_ = std::make_unique<GameAssets>(device);
   LoadContent("textures and meshes", [&] { LoadPlayMeshes(*assets_, folders_); });
   LoadContent("screen images", [&] { LoadScreenImages(*assets_, folders_.DataPath2); });
-  RunStep("scores", [&] { ReadScores(folders_.AppPath / ScoresFileName, scores_, *random_); });
-  RunStep("controls", [&] { ReadControls(folders_.AppPath / ControlsFileName, GameKey, *random_); });
+  RunStep("scores", [&] { ReadScores(where_.PathOf(FileRole::Scores), scores_, *random_); });
+  RunStep("controls", [&] { ReadControls(where_.PathOf(FileRole::Controls), GameKey, *random_); });
   bank_ = std::make_unique<SoundBank>();
   if (player_.SoundOn == 1)
     LoadContent("sounds", [&] { SetupSounds(*bank_, player_, *soundSystem_, folders_.WavePath); });
@@ -213,7 +230,7 @@ void StartGame::SetUpPlay(int ComboIndex) {
 void StartGame::PlayForever() {
   IDevice& device = *graphics_->Device();
   CameraControl camera(Require(GameCam, "the camera"));
-  FileScoreStore scores(scores_, folders_.AppPath / ScoresFileName, *random_);
+  FileScoreStore scores(scores_, where_.PathOf(FileRole::Scores), *random_);
   int menuFailures = 0;  // in a row
   for (;;) {
     const std::uint32_t pass = clock_->Ticks();
@@ -229,7 +246,7 @@ void StartGame::PlayForever() {
       MainMenu menu(MenuParts{device, Require(GameSprite, "the sprite"), Require(TextFont, "the font"),
                               assets_->ScreenME, assets_->XBackGround, *keys_, player_, *state_, GameKey,
                               scores_.ScoreList, *clock_, *events_, *blink_,
-                              folders_.AppPath / ControlsFileName, *random_, [this] { Form_Unload(); }},
+                              where_.PathOf(FileRole::Controls), *random_, [this] { Form_Unload(); }},
                     menuLayout_);
       menu.Run();
       startGame = true;  // the menu returns only when the player starts a game

@@ -11,8 +11,9 @@ struct StartOptions {
   bool Windowed = false;  // a normal window instead of the whole screen
 };
 
-// Runs the program from the game folder (the current directory). Returns the
-// exit status; the normal end is the shutdown, which ends the process itself.
+// Runs the program from the game folder found from its executable
+// (content/GameFolder.h). Returns the exit status; the normal end is the
+// shutdown, which ends the process itself.
 int RunStartGame(const StartOptions& options);
 
 }  // namespace quarnix

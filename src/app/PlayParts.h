@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string_view>
+#include <utility>
 
+#include "core/Gamepad.h"
 #include "core/Random.h"
 #include "game/GameRules.h"
 #include "storage/Scores.h"
@@ -45,6 +47,12 @@ class IEventPump {
   virtual void PumpEvents() = 0;
   // True once the player asked to close the program (window closed, SIGTERM).
   virtual bool QuitRequested() const = 0;
+  // The screen the player is on from now: a gamepad's buttons press other keys
+  // on each, and only play stops when the window loses the focus.
+  virtual void SetScreen(InputScreen /*screen*/) {}
+  // True once after play should stop at the quit prompt: the window lost the
+  // focus, or the gamepad in use was unplugged. A new screen forgets it.
+  virtual bool TakePauseRequest() { return false; }
 };
 
 // Thrown out of a game (play or name entry) when the program was asked to
@@ -141,9 +149,16 @@ class ScriptedEventPump final : public IEventPump {
     if (QuitAtPump > 0 && Pumps >= QuitAtPump) Quit = true;
   }
   bool QuitRequested() const override { return Quit; }
+  void SetScreen(InputScreen screen) override {
+    Screen = screen;
+    Pause = false;
+  }
+  bool TakePauseRequest() override { return std::exchange(Pause, false); }
   std::int64_t Pumps = 0;
   std::int64_t QuitAtPump = 0;  // > 0: a close request arrives with that pump
   bool Quit = false;
+  InputScreen Screen = InputScreen::Menu;
+  bool Pause = false;  // the window lost the focus: play stops at the next pass
 };
 
 }  // namespace quarnix

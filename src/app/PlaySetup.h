@@ -86,6 +86,8 @@ class WindowEvents final : public IEventPump {
   explicit WindowEvents(EventPump& pump) : pump_(pump) {}
   void PumpEvents() override { pump_.Pump(); }
   bool QuitRequested() const override { return pump_.QuitRequested(); }
+  void SetScreen(InputScreen screen) override { pump_.SetScreen(screen); }
+  bool TakePauseRequest() override { return pump_.TakePauseRequest(); }
 
  private:
   EventPump& pump_;

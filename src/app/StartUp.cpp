@@ -16,10 +16,10 @@ std::vector<std::filesystem::path> RequiredFiles() {
   return files;
 }
 
-std::vector<std::filesystem::path> CheckFiles(const std::filesystem::path& AppPath) {
+std::vector<std::filesystem::path> CheckFiles(const GameLocation& where) {
   std::vector<std::filesystem::path> missing;
-  for (const auto& file : RequiredFiles())
-    if (!FileExist(AppPath / file)) missing.push_back(file);
+  for (const GameFile& file : GameFiles)
+    if (!FileExist(where.PathOf(file))) missing.push_back(where.PathOf(file));
   return missing;
 }
 

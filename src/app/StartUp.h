@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "content/GameFolder.h"
+
 namespace quarnix {
 
 inline constexpr const char* GameTitle = "Quarnix";
@@ -29,9 +31,11 @@ inline constexpr std::array<const char*, 3> ComboScreenItems{"Screen 1024 x 768"
 // mesh files, the 7 screen images and the 27 sounds.
 std::vector<std::filesystem::path> RequiredFiles();
 
-// The required files that AppPath lacks (names found without regard to case).
-// Every file is checked; an empty result means all are there.
-std::vector<std::filesystem::path> CheckFiles(const std::filesystem::path& AppPath);
+// The required files the game lacks, each looked for in the folder its kind of
+// file lives in (names found without regard to case): the program beside the
+// running executable, the records in the player's record folder, the rest in
+// the data folder. Every file is checked; an empty result means all are there.
+std::vector<std::filesystem::path> CheckFiles(const GameLocation& where);
 
 // Runs one step of play's set-up. An error is written to stderr with the
 // step's name and swallowed, so the next step runs; a request to close the

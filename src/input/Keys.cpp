@@ -89,7 +89,11 @@ std::string KeyName(int code) {
   }
 }
 
-Keys::Keys(IKeyStateSource& source) { entries_.Fill(KeyObject(source)); }
+Keys::Keys(IKeyStateSource& source) {
+  entries_.Fill(KeyObject(source));
+  padKeys_.Fill(KeyObject(source));
+  for (int i = 1; i <= 4; ++i) padKeys_(i).SetpKey(VirtualKey::PadUp + i - 1);
+}
 
 KeyObject& Keys::KeyTable(int code) {
   if (code < FirstKeyCode || code > LastKeyCode)
@@ -109,6 +113,13 @@ int Keys::GetPressedKey() {
   for (int code : Configured) {
     if (KeyTable(code).isKeyPress()) result = code;
   }
+  return result;
+}
+
+int Keys::GetPressedPadKey() {
+  int result = 0;
+  for (KeyObject& key : padKeys_)
+    if (key.isKeyPress()) result = key.KeyCode();
   return result;
 }
 

@@ -31,6 +31,12 @@ inline constexpr int No = 78;       // "N"
 inline constexpr int Yes = 89;      // "Y"
 inline constexpr int Numpad0 = 96;  // the keypad's digits follow it
 // Digits and letters have their characters' codes, "0" .. "9" and "A" .. "Z".
+// A gamepad's D-pad on the name entry (Windows' VK_GAMEPAD_DPAD_UP .. _RIGHT):
+// no keyboard key presses them, so the keyboard's name entry stays as it was.
+inline constexpr int PadUp = 203;
+inline constexpr int PadDown = 204;
+inline constexpr int PadLeft = 205;
+inline constexpr int PadRight = 206;
 }  // namespace VirtualKey
 
 // The 84 codes that InitKeyTable configures, in ascending order.
@@ -56,9 +62,13 @@ class Keys {
   // Polls every configured key once; the highest code newly pressed in this
   // poll, or 0. The poll consumes those presses.
   int GetPressedKey();
+  // The same poll over the pad's D-pad keys (VirtualKey::PadUp .. PadRight),
+  // which are no entries of the table.
+  int GetPressedPadKey();
 
  private:
   FixedArray<KeyObject, LastKeyCode - FirstKeyCode + 1> entries_;
+  FixedArray<KeyObject, 4> padKeys_;
 };
 
 }  // namespace quarnix

@@ -14,7 +14,10 @@
 #include <iostream>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 #include <vector>
+
+#include "platform/Gamepads.h"
 
 namespace quarnix {
 
@@ -106,6 +109,17 @@ void SdlKeySource::KeyUp(int scancode) {
   if (--held_[vk] == 0) state_.Release(vk);
 }
 
+void SdlKeySource::VirtualKeyDown(int vk) {
+  if (vk <= 0 || vk >= static_cast<int>(held_.size())) return;
+  if (held_[vk]++ == 0) state_.Press(vk);
+}
+
+void SdlKeySource::VirtualKeyUp(int vk) {
+  // After ReleaseAll a button that was down has nothing left to release.
+  if (vk <= 0 || vk >= static_cast<int>(held_.size()) || held_[vk] == 0) return;
+  if (--held_[vk] == 0) state_.Release(vk);
+}
+
 void SdlKeySource::ReleaseAll() {
   scancodeDown_.reset();
   held_.fill(0);
@@ -136,7 +150,7 @@ std::vector<pid_t> ChildrenOf(pid_t tid) {
 
 }  // namespace
 
-EventPump::EventPump(SdlKeySource* keys) : keys_(keys) {
+EventPump::EventPump(SdlKeySource* keys, SdlGamepads* pads) : keys_(keys), pads_(pads) {
   if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0)
     throw std::runtime_error(std::string("SDL: ") + SDL_GetError());
   struct sigaction action {};
@@ -166,11 +180,16 @@ void EventPump::Pump() {
         if (keys_) keys_->KeyUp(event.key.keysym.scancode);
         break;
       case SDL_WINDOWEVENT:
-        // Keys released while another window has the focus never reach us.
-        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && keys_) keys_->ReleaseAll();
+        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+          // Keys and buttons released while another window has the focus never reach us.
+          if (pads_) pads_->ReleaseAll();
+          if (keys_) keys_->ReleaseAll();
+          PauseIfPlaying();
+        }
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) quit_ = true;
         break;
       default:
+        if (pads_ && pads_->Handle(event, screen_) == PadChange::InUseRemoved) PauseIfPlaying();
         break;
     }
     if (observer_) observer_(event);
@@ -181,6 +200,17 @@ void EventPump::Pump() {
 bool EventPump::QuitRequested() const { return quit_ || signalledQuit; }
 
 void EventPump::RequestQuit() { quit_ = true; }
+
+void EventPump::SetScreen(InputScreen screen) {
+  screen_ = screen;
+  pause_ = false;
+}
+
+bool EventPump::TakePauseRequest() { return std::exchange(pause_, false); }
+
+void EventPump::PauseIfPlaying() {
+  if (screen_ == InputScreen::Play) pause_ = true;
+}
 
 void EventPump::ClearQuit() {
   quit_ = false;

@@ -1,6 +1,8 @@
 #pragma once
-// The keyboard, the clock and the window's events on SDL: key events feed a
-// key-state source with the polling semantics the game expects; waits sleep
+// The keyboard, the clock and the window's events on SDL: key events (and a
+// gamepad's buttons, platform/Gamepads.h) feed a key-state source with the
+// polling semantics the game expects; losing the focus in play asks for a
+// pause; waits sleep
 // while events keep flowing; closing the window or SIGTERM/SIGINT becomes a
 // quit request the app acts on.
 
@@ -12,6 +14,7 @@
 #include <string>
 
 #include "core/Clock.h"
+#include "core/Gamepad.h"
 #include "core/KeySource.h"
 
 union SDL_Event;
@@ -26,6 +29,10 @@ class SdlKeySource final : public IKeyStateSource {
   // Scancodes; a repeated key-down of a held key changes nothing.
   void KeyDown(int scancode);
   void KeyUp(int scancode);
+  // A key pressed by something else than the keyboard (a gamepad's button):
+  // each down is matched by one up, and the key is up once all have come.
+  void VirtualKeyDown(int vk);
+  void VirtualKeyUp(int vk);
   // Every key up (the window lost the focus).
   void ReleaseAll();
   // Non-zero while the key is down, or when it was pressed since the previous
@@ -35,13 +42,16 @@ class SdlKeySource final : public IKeyStateSource {
  private:
   ScriptedKeySource state_;
   std::bitset<512> scancodeDown_;
-  std::array<std::uint8_t, 256> held_{};  // scancodes down per virtual key (left and right Shift...)
+  std::array<std::uint8_t, 256> held_{};  // scancodes and buttons down per virtual key (both Shifts...)
 };
+
+class SdlGamepads;
 
 class EventPump {
  public:
-  // Starts SDL's event system and catches SIGTERM and SIGINT until it goes; keys may be null.
-  explicit EventPump(SdlKeySource* keys);
+  // Starts SDL's event system and catches SIGTERM and SIGINT until it goes;
+  // keys and pads may be null.
+  explicit EventPump(SdlKeySource* keys, SdlGamepads* pads = nullptr);
   ~EventPump();
   EventPump(const EventPump&) = delete;
   EventPump& operator=(const EventPump&) = delete;
@@ -51,11 +61,21 @@ class EventPump {
   bool QuitRequested() const;
   void RequestQuit();
   void ClearQuit();
+  // The screen the player is on (for the pads' keys); a new one forgets a pause request.
+  void SetScreen(InputScreen screen);
+  InputScreen Screen() const { return screen_; }
+  // True once after the window lost the focus, or the pad in use went, during play.
+  bool TakePauseRequest();
   // Sees every event after the pump has handled it (the start dialog's mouse).
   void SetObserver(std::function<void(const SDL_Event&)> observer) { observer_ = std::move(observer); }
 
  private:
+  void PauseIfPlaying();
+
   SdlKeySource* keys_;
+  SdlGamepads* pads_;
+  InputScreen screen_ = InputScreen::Menu;
+  bool pause_ = false;
   bool quit_ = false;
   struct sigaction previousTerm_ {
   }, previousInt_{};

@@ -27,8 +27,10 @@ struct GlGraphics::Impl {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     Uint32 flags = SDL_WINDOW_OPENGL | WindowFlags(options.Mode);
-    window.reset(SDL_CreateWindow(options.Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                  width, height, flags));
+    SDL_Rect at{static_cast<int>(SDL_WINDOWPOS_CENTERED), static_cast<int>(SDL_WINDOWPOS_CENTERED), width,
+                height};
+    if (options.Mode == WindowMode::Fullscreen) at = DisplayBounds(0);
+    window.reset(SDL_CreateWindow(options.Title.c_str(), at.x, at.y, at.w, at.h, flags));
     if (!window) throw std::runtime_error(std::string("no window: ") + SDL_GetError());
     context = sdl::GlContext(SDL_GL_CreateContext(window.get()));
     if (!context) {
@@ -52,12 +54,26 @@ struct GlGraphics::Impl {
     return 0;
   }
 
+  // The whole of the display, in the desktop's coordinates.
+  static SDL_Rect DisplayBounds(int display) {
+    SDL_Rect bounds{0, 0, 0, 0};
+    if (SDL_GetDisplayBounds(std::max(display, 0), &bounds) != 0) SDL_GetDisplayBounds(0, &bounds);
+    return bounds;
+  }
+
   void ApplyMode(int width, int height) {
     if (!window) return;
     switch (options.Mode) {
-      case WindowMode::Fullscreen:
+      case WindowMode::Fullscreen: {
+        // Without a window manager (a kiosk, Xvfb) nobody acts on the request
+        // for full screen: the window would keep the dialog's size. Covering
+        // the display first makes it full screen either way.
+        const SDL_Rect bounds = DisplayBounds(SDL_GetWindowDisplayIndex(window.get()));
+        SDL_SetWindowPosition(window.get(), bounds.x, bounds.y);
+        SDL_SetWindowSize(window.get(), bounds.w, bounds.h);
         SDL_SetWindowFullscreen(window.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
         break;
+      }
       case WindowMode::Windowed:
         SDL_SetWindowFullscreen(window.get(), 0);
         SDL_SetWindowSize(window.get(), width, height);

@@ -25,11 +25,15 @@ struct ChunkDeleter {
 struct FontDeleter {
   void operator()(TTF_Font* f) const { TTF_CloseFont(f); }
 };
+struct GameControllerDeleter {
+  void operator()(SDL_GameController* c) const { SDL_GameControllerClose(c); }
+};
 
 using Window = std::unique_ptr<SDL_Window, WindowDeleter>;
 using Surface = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 using Chunk = std::unique_ptr<Mix_Chunk, ChunkDeleter>;
 using Font = std::unique_ptr<TTF_Font, FontDeleter>;
+using GameController = std::unique_ptr<SDL_GameController, GameControllerDeleter>;
 
 // SDL_GLContext is a plain pointer typedef, so it gets its own owner.
 class GlContext {

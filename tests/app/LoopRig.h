@@ -43,12 +43,13 @@ class Probe final : public IPlayObserver {
 
 class LoopTest : public ::testing::Test {
  protected:
-  LoopTest()
+  // Keys from another source and events from another pump when given (SDL's own).
+  explicit LoopTest(IKeyStateSource* keySource = nullptr, IEventPump* pump = nullptr)
       : s(*state),
         rules(s, random, sound),
-        keys(source),
+        keys(keySource ? *keySource : source),
         scores(book, file, random),
-        loop(rules, sound, keys, gameKey, clock, {renderer, camera, events, scores, shown}) {
+        loop(rules, sound, keys, gameKey, clock, {renderer, camera, pump ? *pump : events, scores, shown}) {
     for (int i = 1; i <= EffectCount; ++i) sound.WaveBuffer(i) = &waves(i);
     for (int i = 1; i <= MusicCount; ++i) sound.MusicBuffer(i) = &music(i);
     sound.SoundOn = 1;

@@ -260,6 +260,7 @@ TEST_F(MenuFixture, RedefinitionTakesSevenDistinctKeysInDisplayOrderAndSavesThem
   const int clicks = Wave(Effect::OkMenuSelect).Plays();
   Tap(MenuKeyCode::Enter);
   EXPECT_EQ(menu_->DefKeyStep, 1);
+  EXPECT_EQ(events_.Screen, InputScreen::KeyRedefinition);  // a gamepad presses nothing now
   EXPECT_EQ(Wave(Effect::OkMenuSelect).Plays(), clicks + 1);
   EXPECT_EQ(Wave(Effect::OkMenuSelect).Volume(), -1200 - 300);
   // Menu keys can be bound too; 'Q' twice: the second is refused silently.
@@ -275,6 +276,7 @@ TEST_F(MenuFixture, RedefinitionTakesSevenDistinctKeysInDisplayOrderAndSavesThem
   }
   EXPECT_EQ(accepted, 7);
   EXPECT_EQ(menu_->DefKeyStep, 0);
+  EXPECT_EQ(events_.Screen, InputScreen::Menu);
   EXPECT_EQ(menu_->MenuItem, MenuEntry::KeyBindings);  // Up was a binding, not a cursor move
   // Shown order 1, 2, 3, 4, 6, 5, 7: the fifth key pressed turns, the sixth drops.
   const GameKeys expected = [] {

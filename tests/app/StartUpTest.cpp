@@ -32,6 +32,7 @@ class CheckFilesTest : public ::testing::Test {
     }
   }
   ~CheckFilesTest() override { fs::remove_all(folder_); }
+  GameLocation Here() const { return {folder_, folder_, folder_}; }
   void Remove(const std::string& name) {
     for (const auto& entry : fs::recursive_directory_iterator(folder_)) {
       std::string f = entry.path().filename().string();
@@ -46,21 +47,29 @@ class CheckFilesTest : public ::testing::Test {
   fs::path folder_;
 };
 
-TEST_F(CheckFilesTest, FindsNamesWhateverTheirCase) { EXPECT_TRUE(CheckFiles(folder_).empty()); }
+TEST_F(CheckFilesTest, FindsNamesWhateverTheirCase) { EXPECT_TRUE(CheckFiles(Here()).empty()); }
 
 TEST_F(CheckFilesTest, ReportsEveryMissingFile) {
   Remove("QUARNIX");
   Remove("C07.CAR");
   Remove("THUND.WAV");
-  const auto missing = CheckFiles(folder_);
+  const auto missing = CheckFiles(Here());
   ASSERT_EQ(missing.size(), 3u);
-  EXPECT_EQ(missing[0], fs::path("quarnix"));
-  EXPECT_EQ(missing[1], fs::path("Data/C07.CAR"));
-  EXPECT_EQ(missing[2], fs::path("Wave/Thund.WAV"));
+  EXPECT_EQ(missing[0], folder_ / "quarnix");
+  EXPECT_EQ(missing[1], folder_ / "Data/C07.CAR");
+  EXPECT_EQ(missing[2], folder_ / "Wave/Thund.WAV");
 }
 
-TEST_F(CheckFilesTest, AnotherFolderLacksEverything) {
-  EXPECT_EQ(CheckFiles(folder_ / "Data").size(), RequiredFiles().size());
+// An installed game: the program, the data and the records in three folders.
+TEST_F(CheckFilesTest, LooksForEachFileInTheFolderOfItsKind) {
+  const GameLocation split{folder_ / "bin", folder_, folder_ / "records"};
+  for (const fs::path& folder : {split.ProgramFolder, split.RecordPath}) fs::create_directory(folder);
+  fs::rename(folder_ / "quarnix", split.ProgramFolder / "quarnix");
+  fs::rename(folder_ / "Ct.dat", split.RecordPath / "Ct.dat");
+  fs::rename(folder_ / "Rd.dat", split.RecordPath / "Rd.dat");
+  EXPECT_TRUE(CheckFiles(split).empty());
+  const auto missing = CheckFiles(Here());  // each file where the others are
+  EXPECT_EQ(missing, (std::vector<fs::path>{folder_ / "quarnix", folder_ / "CT.dat", folder_ / "RD.dat"}));
 }
 
 TEST(RunStepTest, AnErrorIsReportedAndTheNextStepRuns) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -183,4 +184,25 @@ TEST(ScreenImages, MenuSheetHasEveryPicture) {
     Previous = Height;
   }
   EXPECT_GE(Previous, 170);
+}
+
+TEST(ScreenImages, HelpPagesStayInsideTheRightHandWindow) {
+  Sheet ME = Load("ME.RB", 1024);
+  // The menu draws its panel (0, 0, 639, 479) at frame point (0, 0) and centres
+  // each page on (480, 240), the third on (480, 220): under a page's pixel lies
+  // the panel's pixel of the same frame point, in every screen mode. It must be
+  // the window's dark inside, never its bright border or the gap beside it.
+  const int Pages[][5] = {{640, 0, 955, 321, 240}, {0, 751, 248, 958, 240}, {600, 510, 849, 909, 220}};
+  for (auto& p : Pages) {
+    const int u0 = 480 - (p[2] - p[0]) / 2, v0 = p[4] - (p[3] - p[1]) / 2;
+    int Covered = 0;
+    for (int y = p[1]; y < p[3]; ++y)
+      for (int x = p[0]; x < p[2]; ++x) {
+        const int u = u0 + x - p[0], v = v0 + y - p[1];
+        const std::uint8_t* Under = ME.At(u, v);
+        const bool Inside = !ME.Black(u, v) && std::max({Under[0], Under[1], Under[2]}) < 100;
+        Covered += !ME.Black(x, y) && !Inside;
+      }
+    EXPECT_EQ(Covered, 0) << "the page at " << p[0] << "," << p[1];
+  }
 }

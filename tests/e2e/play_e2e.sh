@@ -4,8 +4,8 @@
 # are). Run inside an X server of 1024 x 768:
 #   xvfb-run -a -s "-screen 0 1024x768x24" play_e2e.sh GAME_DIR QUARNIX_TOOL SHOTS_DIR
 # Screenshots of every screen go to SHOTS_DIR; the timings it measured are
-# printed at the end. Xvfb has no window manager, which a full-screen window
-# needs, so the game runs with --windowed (the window then fills the screen).
+# printed at the end. Xvfb runs no window manager: the game plays full screen
+# all the same, and one run plays in a window.
 set -uo pipefail
 
 game_src=$(realpath "$1")
@@ -63,6 +63,25 @@ cpu_percent() {  # of one core, over $2 seconds
   b=$(awk '{print $14 + $15}' "/proc/$1/stat")
   echo "scale=1; ($b - $a) * 100 / ($2 * $(getconf CLK_TCK))" | bc
 }
+# The HUD's corners (the NEXT and HEIGHT labels, the two ends of the bottom
+# strip) where the 1024 x 768 picture, scaled to fit a screen of WIDTH x HEIGHT
+# and centred, puts them; with bars, the middle of each bar is black.
+hud_corners() {
+  local points x y r g b
+  points=$(awk -v w="$1" -v h="$2" 'BEGIN {
+    s = w / 1024 < h / 768 ? w / 1024 : h / 768; ox = (w - 1024 * s) / 2; oy = (h - 768 * s) / 2
+    split("36 16 P 980 16 P 5 760 S 1018 760 S", p, " ")
+    for (i = 1; i < 12; i += 3) printf "%d %d %s\n", ox + p[i] * s, oy + p[i + 1] * s, p[i + 2]
+    if (oy >= 2) printf "%d %d B\n%d %d B\n", w / 2, oy / 2, w / 2, h - 1 - oy / 2 }')
+  while read -r x y kind; do
+    read -r r g b <<<"$(pixel "$x" "$y")"
+    case $kind in
+      P) [ "$b" -gt 90 ] && [ "$b" -gt $((r + 50)) ] ;;             # a blue label
+      S) [ "$b" -gt 30 ] && [ "$b" -lt 80 ] && [ "$r" -lt 30 ] ;;  # the dark blue strip
+      B) [ $((r + g + b)) -lt 30 ] ;;                               # a black bar
+    esac || { echo "at $x,$y ($kind): $r $g $b"; return 1; }
+  done <<<"$points"
+}
 wait_exit() {  # pid, seconds; prints the exit status, or fails
   local i
   for ((i = 0; i < $2 * 10; i++)); do
@@ -97,7 +116,7 @@ grep -qi "THUND.WAV" "$work/broken.txt" || fail "the missing file was not named"
 # program within a second, box and all, with a failure status.
 copy_game cut
 : >"$work/cut/Data/ME.RB"
-(cd "$work/cut" && exec ./quarnix --windowed) >"$work/cut.txt" 2>&1 &
+(cd "$work/cut" && exec ./quarnix) >"$work/cut.txt" 2>&1 &
 pid=$!
 sleep 2
 xdotool windowfocus --sync "$(xdotool search --name '^Quarnix$' | head -1)"
@@ -120,7 +139,7 @@ grep -q "ME.RB" "$work/cut.txt" || fail "the cut-off file was not named"
 copy_game game
 cd "$work/game" || fail "no game folder"
 t0=$(now)
-./quarnix --windowed >"$work/out.txt" 2>&1 &
+./quarnix >"$work/out.txt" 2>&1 &
 pid=$!
 # The dialog is drawn once its green button shows in the middle of the screen.
 button=""
@@ -199,6 +218,7 @@ for game in 1 2 3 4; do
   tap Return
   sleep 2.5
   shot "3${game}-game-start"
+  [ "$game" -gt 1 ] || hud_corners 1024 768 || fail "full screen does not show the whole play screen"
   for k in j l i k t c; do tap "$k"; done
   shot "3${game}-game-moved"
   # Spread the drops over the well so that lines form and it does not fill up.
@@ -239,8 +259,9 @@ pid=""
 [ "$status" -eq 0 ] || fail "the game ended with status $status"
 
 # --- Other ways out run the same shutdown: Escape in the dialog, and a
-# request to close (here SIGTERM, as the window's close button) in the menu.
-./quarnix --windowed >"$work/escape.txt" 2>&1 &
+# request to close (here SIGTERM, as the window's close button) in the menu,
+# reached in a window.
+./quarnix >"$work/escape.txt" 2>&1 &
 pid=$!
 sleep 2
 xdotool windowfocus --sync "$(xdotool search --name '^Quarnix$' | head -1)"
@@ -260,6 +281,20 @@ wait_exit "$pid" 10
 status=$?
 pid=""
 [ "$status" -eq 0 ] || fail "a close request in the menu ended with status $status"
+
+# --- Full screen on a screen of another shape: the whole picture, with bars.
+SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  '"$(declare -f pixel hud_corners)"'
+  "$1" --demo --realtime --frames 2000 >/dev/null 2>&1 &
+  for ((i = 0; i < 40; i++)); do
+    sleep 0.5
+    hud_corners 1280 1024 && break
+  done
+  status=$?
+  xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >"$2"
+  kill $!
+  exit $status' letterbox "$work/game/quarnix" "$shots/50-letterbox-1280x1024.png" >"$work/letterbox.txt" 2>&1 ||
+  fail "full screen at 1280 x 1024 does not show the whole picture"
 
 "$tool" scores RD.DAT >"$work/scores.txt" || fail "RD.dat does not read back"
 grep -q "TESTER" "$work/scores.txt" || fail "the name is not in RD.dat"

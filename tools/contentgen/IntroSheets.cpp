@@ -29,8 +29,20 @@ std::function<float(float, float)> Shape(int c, Vec2 C, float s) {
   }
 }
 
-// An isometric glossy cube with its colour's shape on top.
-void IsoCube(Image& Img, Vec2 O, float a, int i, int j, int k, int Colour) {
+TextLook LogoLook() {
+  TextLook L;
+  L.Top = Rgb(255, 250, 215);
+  L.Bottom = Rgb(255, 150, 20);
+  L.Edge = Rgb(40, 16, 4);
+  L.EdgeWidth = 3;
+  L.GlowColor = Rgb(255, 140, 40);
+  L.GlowRadius = 7;
+  return L;
+}
+
+}  // namespace
+
+void sheet::IsoCube(Image& Img, Vec2 O, float a, int i, int j, int k, int Colour, float Edge, bool Emblem) {
   auto P = [&](float x, float y, float z) {
     return Vec2{O.x + (x - y) * a * 0.866f, O.y + (x + y) * a * 0.5f - z * a};
   };
@@ -44,29 +56,18 @@ void IsoCube(Image& Img, Vec2 O, float a, int i, int j, int k, int Colour) {
   FillShape(Img, Right.Bounds(), Right, Linear{P(i + 1, j, k + 1), P(i + 1, j + 1, k), B, Darken(B, 0.25f)});
   FillShape(Img, Left.Bounds(), Left,
             Linear{P(i, j + 1, k + 1), P(i + 1, j + 1, k), Darken(B, 0.35f), Darken(B, 0.6f)});
-  // The shape lies on the top face: squashed to half height.
-  auto Flat = Shape(Colour, Tc, a * 0.3f);
-  auto OnTop = [Flat, Tc](float x, float y) { return Flat(x, Tc.y + (y - Tc.y) * 2) * 0.5f; };
-  Box Tb = Top.Bounds();
-  FillShape(
-      Img, Tb, [&](float x, float y) { return OnTop(x, y) - 0.8f; }, Solid{Darken(B, 0.7f)});
-  FillShape(Img, Tb, OnTop, Solid{Lighten(B, 0.7f)});
+  if (Emblem) {
+    // The shape lies on the top face: squashed to half height.
+    auto Flat = Shape(Colour, Tc, a * 0.3f);
+    auto OnTop = [Flat, Tc](float x, float y) { return Flat(x, Tc.y + (y - Tc.y) * 2) * 0.5f; };
+    Box Tb = Top.Bounds();
+    FillShape(
+        Img, Tb, [&](float x, float y) { return OnTop(x, y) - 0.8f; }, Solid{Darken(B, 0.7f)});
+    FillShape(Img, Tb, OnTop, Solid{Lighten(B, 0.7f)});
+  }
   for (Polygon* f : {&Top, &Right, &Left})
-    FillShape(Img, f->Bounds(), Outline(*f, 0.8f), Solid{Rgb(10, 10, 20)});
+    FillShape(Img, f->Bounds(), Outline(*f, Edge), Solid{Rgb(10, 10, 20)});
 }
-
-TextLook LogoLook() {
-  TextLook L;
-  L.Top = Rgb(255, 250, 215);
-  L.Bottom = Rgb(255, 150, 20);
-  L.Edge = Rgb(40, 16, 4);
-  L.EdgeWidth = 3;
-  L.GlowColor = Rgb(255, 140, 40);
-  L.GlowRadius = 7;
-  return L;
-}
-
-}  // namespace
 
 Image MakeIntroLogo(const Fonts& F) {
   // The halves come to rest 184 pixels apart (at every screen size), so the logo is
@@ -86,10 +87,10 @@ Image MakeIntroLogo(const Fonts& F) {
   for (int s = 0; s <= 8; ++s)
     for (int k = 0; k <= 2; ++k)
       for (const Cube& c : Stack)
-        if (c.i + c.j + c.k == s && c.k == k) IsoCube(Logo, O, a, c.i, c.j, c.k, c.c);
+        if (c.i + c.j + c.k == s && c.k == k) sheet::IsoCube(Logo, O, a, c.i, c.j, c.k, c.c);
   // A piece on its way down, above the stack.
   const Vec2 Up{O.x + 70, 40};
-  for (int n = 0; n < 3; ++n) IsoCube(Logo, Up, 22, n == 2 ? 1 : 0, n == 2 ? 0 : n, 0, 3 - n % 2 * 2);
+  for (int n = 0; n < 3; ++n) sheet::IsoCube(Logo, Up, 22, n == 2 ? 1 : 0, n == 2 ? 0 : n, 0, 3 - n % 2 * 2);
   for (int n = 0; n < 3; ++n) {
     float x = Up.x - 28 + 14 * n;
     FillShape(Logo, Logo.Bounds(),

@@ -92,17 +92,45 @@ float Bullets(Image& Img, const Font& F, const std::vector<std::string>& Items, 
 }
 
 void PageHowToPlay(Image& Img, const Fonts& F) {
-  Box B{640, 0, 955, 321};
+  // The menu centres the page's rectangle (640..955) on the right-hand window,
+  // whose inside is narrower: the panel keeps clear of the window's border.
+  Box B{644, 0, 951, 321};
   PageFrame(Img, F, B, "HOW TO PLAY", 1);
-  float y = Bullets(
-      Img, F.Regular,
-      {"Pieces of 3 to 9 cubes fall into a well of 5 x 5 columns. Each cube comes to rest on its own.",
-       "Arrow keys move, Z turns, SPACE drops, A switches the camera (change them under CONTROLS).",
-       "Three cubes of one colour in a straight line clear: across, along or straight up.",
-       "The game ends when the stack reaches the top. ESC quits."},
-      B, B.Top + 42.f, 12.5f);
+  float y = Bullets(Img, F.Regular,
+                    {"Pieces of 3 to 9 cubes fall into a well of 5 x 5 columns. Each cube comes to rest on "
+                     "its own.",
+                     "Three cubes of one colour in a straight line clear: across, along or straight up.",
+                     "The game ends when the stack reaches the top."},
+                    B, B.Top + 40.f, 12);
+  // The controls, on the keyboard (as first set: CONTROLS changes them) and on a gamepad.
+  struct Row {
+    const char *What, *Keys, *Pad;
+  };
+  const Row Rows[] = {{"", "KEYS", "GAMEPAD"},
+                      {"MOVE", "ARROWS", "D-PAD / STICK"},
+                      {"TURN", "Z", "A"},
+                      {"DROP", "SPACE", "B"},
+                      {"CAMERA", "A", "Y"},
+                      {"QUIT", "ESC", "START"},
+                      {"QUIT? YES / NO", "Y / N", "Y / B"}};
+  const int Left = B.Left + 14, Mid = B.Left + 132, Right = B.Left + 200, RowHeight = 15;
+  int Top = int(y) + 2;
+  FillShape(Img, B, Segment{{B.Left + 12.f, Top - 2.f}, {B.Right - 12.f, Top - 2.f}, 0.5f},
+            Solid{Rgb(70, 100, 160)});
+  for (const Row& r : Rows) {
+    const bool Head = r.What[0] == 0;
+    const TextLook Look = Head ? Body(Rgb(150, 180, 230)) : Body();
+    DrawTextIn(Img, F.Bold, r.What, {Left, Top, Mid - 4, Top + RowHeight}, 11.5f, Align::Left, Heading());
+    DrawTextIn(Img, F.Bold, r.Keys, {Mid, Top, Right - 4, Top + RowHeight}, 11.5f, Align::Left, Look);
+    DrawTextIn(Img, F.Bold, r.Pad, {Right, Top, B.Right - 10, Top + RowHeight}, 11.5f, Align::Left, Look);
+    Top += RowHeight;
+  }
+  DrawTextIn(Img, F.Regular, "CONTROLS changes the keys; the pad's buttons follow them.",
+             {Left, Top + 3, B.Right - 10, Top + 3 + RowHeight}, 11, Align::Left, Body(Rgb(170, 200, 240)));
+  Top += RowHeight + 3;
   // Three red cubes in a row turn into a clearing flash.
-  int x = B.Left + 48, Top = std::max(int(y) + 4, B.Bottom - 58);
+  int x = B.Left + 48;
+  Top = std::max(Top + 4, B.Bottom - 44);
   for (int k = 0; k < 3; ++k) Paste(Img, Downscale2(MakeCubeFace(1, 0)), x + 36 * k, Top);
   Arrow(Img, {x + 112, Top + 6, x + 136, Top + 26}, 1, 0, Rgb(255, 220, 90));
   Paste(Img, Downscale2(MakeTexture("CUBECLEAR")), x + 146, Top);

@@ -38,6 +38,12 @@ void CellText(art::Image& Img, const art::Font& F, const std::string& Text, art:
 void KeyCap(art::Image& Img, const Fonts& F, art::Box Area, const std::string& Label, float Size);
 // Raises every pure black pixel inside Area to the darkest opaque grey.
 void Opaque(art::Image& Img, art::Box Area);
+// The glossy cube of the logo, with its colour's shape (0..3: red, green,
+// blue, yellow) on top unless Emblem is false: cell (i, j, k) of an isometric
+// grid of cubes of edge a whose origin O is the top-back corner of the floor.
+// Edge is half the width of the dark lines along its edges.
+void IsoCube(art::Image& Img, art::Vec2 O, float a, int i, int j, int k, int Colour, float Edge = 0.8f,
+             bool Emblem = true);
 }  // namespace sheet
 
 }  // namespace quarnix::content

@@ -1,5 +1,6 @@
-// needs: quarnix_storage quarnix_input
-// quarnix-tool controls FILE [--set a,b,c,d,e,f,g]: shows or writes the key bindings.
+// needs: quarnix_storage quarnix_input quarnix_content
+// quarnix-tool controls [FILE] [--set a,b,c,d,e,f,g]: shows or writes the key
+// bindings. Without FILE: the player's own, where the game keeps them.
 
 #include <charconv>
 #include <cstdio>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "Command.h"
+#include "PlayerRecords.h"
 #include "core/Files.h"
 #include "core/ProgramEnd.h"
 #include "core/Random.h"
@@ -38,14 +40,15 @@ GameKeys ParseBindings(const std::string& list) {
   return keys;
 }
 
-int Run(const Args& args) {
-  if (args.size() != 1 && !(args.size() == 3 && args[1] == "--set"))
-    throw std::invalid_argument("usage: controls FILE [--set a,b,c,d,e,f,g]");
-  const std::filesystem::path file = args[0];
+int Run(const Args& all) {
+  const auto [named, args] = RecordFileArgument(all, "--set", FileRole::Controls);
+  if (!args.empty() && !(args.size() == 2 && args[0] == "--set"))
+    throw std::invalid_argument("usage: controls [FILE] [--set a,b,c,d,e,f,g]");
+  const std::filesystem::path file = ResolveFile(named);
   Rng random(ClockSeed());
   GameKeys keys;
-  if (args.size() == 3) {
-    keys = ParseBindings(args[2]);
+  if (!args.empty()) {
+    keys = ParseBindings(args[1]);
     SaveControls(file, keys, random);  // refuses keys without a name, or one key twice
   } else {
     if (!FileExist(file)) throw std::runtime_error(file.string() + ": no such file");
@@ -59,13 +62,16 @@ int Run(const Args& args) {
       return 1;
     }
   }
+  std::printf("controls file: %s\n", file.c_str());
   for (int i = 1; i <= 7; ++i)
     std::printf("%d  %-11s  %3d  %s\n", i, Meaning[i - 1], keys(i), KeyName(keys(i)).c_str());
   return 0;
 }
 
 const RegisterCommand registered({"controls",
-                                  "FILE [--set a,b,c,d,e,f,g]: show or write the seven key bindings", Run});
+                                  "[FILE] [--set a,b,c,d,e,f,g]: show or write the seven key bindings (the "
+                                  "player's own without FILE)",
+                                  Run});
 
 }  // namespace
 }  // namespace quarnix::tool

@@ -2,7 +2,7 @@
 // quarnix-tool export-mesh-source [--dir GAMEDIR]: loads the game's meshes as
 // play does (mesh files, then the built-in vertices) and writes their vertices
 // as program text to GAMEDIR/ObjMeshProgramText.txt. GAMEDIR defaults to the
-// current directory, as for the game itself.
+// current directory: an author's working copy, never the installed data.
 
 #include <filesystem>
 #include <iostream>

@@ -1,6 +1,7 @@
-// needs: quarnix_storage quarnix_input
-// quarnix-tool scores FILE [--add NAME SCORE LEVEL]: shows a scores file, or
-// enters a result the way the end of a game does.
+// needs: quarnix_storage quarnix_input quarnix_content
+// quarnix-tool scores [FILE] [--add NAME SCORE LEVEL]: shows a scores file, or
+// enters a result the way the end of a game does. Without FILE: the player's
+// own table, where the game keeps it.
 
 #include <charconv>
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "Command.h"
+#include "PlayerRecords.h"
 #include "core/Files.h"
 #include "core/ProgramEnd.h"
 #include "core/Random.h"
@@ -50,13 +52,14 @@ void Print(const ScoreBook& book) {
   std::printf("saves: %d\n", book.File(661));  // element 661 counts the saves
 }
 
-int Run(const Args& args) {
-  if (args.size() != 1 && !(args.size() == 5 && args[1] == "--add"))
-    throw std::invalid_argument("usage: scores FILE [--add NAME SCORE LEVEL]");
-  const std::filesystem::path file = args[0];
-  const bool add = args.size() == 5;
-  const int score = add ? ParseNumber(args[3], "SCORE", 0, 2147483647) : 0;
-  const int level = add ? ParseNumber(args[4], "LEVEL", 0, MaxStoredLevel) : 0;
+int Run(const Args& all) {
+  const auto [named, args] = RecordFileArgument(all, "--add", FileRole::Scores);
+  if (!args.empty() && !(args.size() == 4 && args[0] == "--add"))
+    throw std::invalid_argument("usage: scores [FILE] [--add NAME SCORE LEVEL]");
+  const std::filesystem::path file = ResolveFile(named);
+  const bool add = !args.empty();
+  const int score = add ? ParseNumber(args[2], "SCORE", 0, 2147483647) : 0;
+  const int level = add ? ParseNumber(args[3], "LEVEL", 0, MaxStoredLevel) : 0;
   if (!add && !FileExist(file)) throw std::runtime_error(file.string() + ": no such file");
 
   // A damaged file ends the game through the event file; here it is reported instead.
@@ -76,20 +79,23 @@ int Run(const Args& args) {
                     book.ScoreList(TableLength).Score);
         return 0;
       }
-      EnterResult(file, book, args[2], score, level, random);
+      EnterResult(file, book, args[1], score, level, random);
     }
   } catch (const ProgramEndRequested&) {
     std::cerr << "quarnix-tool scores: " << file.string()
               << " is damaged: " << LastEvent(ResolveFile(file).parent_path()) << "\n";
     return 1;
   }
+  std::printf("scores file: %s\n", file.c_str());
   Print(book);
   return 0;
 }
 
-const RegisterCommand registered({"scores",
-                                  "FILE [--add NAME SCORE LEVEL]: show a scores file, or enter a result",
-                                  Run});
+const RegisterCommand registered(
+    {"scores",
+     "[FILE] [--add NAME SCORE LEVEL]: show a scores file (the player's own without "
+     "FILE), or enter a result",
+     Run});
 
 }  // namespace
 }  // namespace quarnix::tool

@@ -1,0 +1,385 @@
+// Gamepads through SDL's real game-controller path: virtual pads (SDL's own
+// virtual joystick driver) are plugged in, pressed and unplugged while the
+// event pump feeds the same key-state source the keyboard does; whole games
+// run on a virtual clock.
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <deque>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "LoopRig.h"
+#include "app/PadKeys.h"
+#include "app/PlaySetup.h"
+#include "platform/Gamepads.h"
+
+using namespace quarnix;
+using namespace quarnix::test;
+
+namespace {
+
+// A pad plugged in through SDL's virtual joystick driver, laid out as SDL's
+// standard controller: its button i is controller button i, its axis j axis j.
+// One SDL does not know is a plain joystick until a mapping names it.
+class VirtualPad {
+ public:
+  explicit VirtualPad(bool SdlKnowsIt = true) {
+    SDL_VirtualJoystickDesc d{};
+    d.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    d.type = SdlKnowsIt ? SDL_JOYSTICK_TYPE_GAMECONTROLLER : SDL_JOYSTICK_TYPE_UNKNOWN;
+    d.naxes = SDL_CONTROLLER_AXIS_MAX;
+    d.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    d.axis_mask = SdlKnowsIt ? (1u << SDL_CONTROLLER_AXIS_MAX) - 1 : 0;
+    d.button_mask = SdlKnowsIt ? (1u << SDL_CONTROLLER_BUTTON_MAX) - 1 : 0;
+    d.name = "Quarnix test pad";
+    const int index = SDL_JoystickAttachVirtualEx(&d);
+    joystick_ = index < 0 ? nullptr : SDL_JoystickOpen(index);
+    if (!joystick_) throw std::runtime_error(std::string("virtual pad: ") + SDL_GetError());
+    id_ = SDL_JoystickInstanceID(joystick_);
+  }
+  ~VirtualPad() { Unplug(); }
+  VirtualPad(const VirtualPad&) = delete;
+  VirtualPad& operator=(const VirtualPad&) = delete;
+
+  void Button(SDL_GameControllerButton button, bool down) {
+    SDL_JoystickSetVirtualButton(joystick_, button, down ? 1 : 0);
+  }
+  void Axis(SDL_GameControllerAxis axis, int value) {
+    SDL_JoystickSetVirtualAxis(joystick_, axis, static_cast<Sint16>(value));
+  }
+  void Unplug() {
+    if (!joystick_) return;
+    SDL_JoystickClose(joystick_);
+    joystick_ = nullptr;
+    for (int i = 0; i < SDL_NumJoysticks(); ++i)
+      if (SDL_JoystickGetDeviceInstanceID(i) == id_) SDL_JoystickDetachVirtual(i);
+  }
+  // A mapping line for pads of this kind, written as mapping files write it
+  // (the GUID without the name's checksum), with the A and B buttons swapped.
+  std::string SwappedMapping() const {
+    SDL_JoystickGUID guid = SDL_JoystickGetGUID(joystick_);
+    guid.data[2] = guid.data[3] = 0;
+    char text[33];
+    SDL_JoystickGetGUIDString(guid, text, sizeof text);
+    return std::string(text) + ",Swapped test pad,a:b1,b:b0,dpdown:b12,";
+  }
+
+ private:
+  SDL_Joystick* joystick_ = nullptr;
+  SDL_JoystickID id_ = -1;
+};
+
+bool AllowBackgroundEvents() {
+  // No window has the focus in a test; SDL would drop the pads' events.
+  return SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1") == SDL_TRUE;
+}
+
+// The real input path: SDL's key events and the pads into one key-state source.
+struct SdlInput {
+  explicit SdlInput(const std::filesystem::path& mappings = {})
+      : Pads(Source, mappings,
+             [this](InputScreen screen, PadButton button) { return PadKey(screen, button, *Bindings); }) {}
+
+  bool Hinted = AllowBackgroundEvents();
+  SdlKeySource Source;
+  GameKeys Defaults = DefaultGameKeys();
+  const GameKeys* Bindings = &Defaults;
+  SdlGamepads Pads;
+  EventPump Pump{&Source, &Pads};
+  WindowEvents Events{Pump};
+};
+
+void PushKey(SDL_Scancode key, bool down) {
+  SDL_Event e{};
+  e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  e.key.keysym.scancode = key;
+  SDL_PushEvent(&e);
+}
+
+void PushFocusLost() {
+  SDL_Event e{};
+  e.type = SDL_WINDOWEVENT;
+  e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+  SDL_PushEvent(&e);
+}
+
+// The sums of the falling piece's cells' x and y: a shift moves one of them by the cell count.
+struct PieceAt {
+  int x = 0, y = 0, cells = 0;
+  bool operator==(const PieceAt&) const = default;
+  PieceAt Moved(int dx, int dy) const { return {x + dx * cells, y + dy * cells, cells}; }
+};
+PieceAt Where(const GameState& s) {
+  PieceAt at;
+  for (int x = 1; x <= MaxFieldX; ++x)
+    for (int y = 1; y <= MaxFieldY; ++y)
+      if (IsCube(s.NowCube(x, y))) at = {at.x + x, at.y + y, at.cells + 1};
+  return at;
+}
+
+// Whole games on the real input path. The test's script runs one input a
+// frame (the next frame's pump sees it); each step waits for its moment.
+class PadGame : protected SdlInput, public LoopTest {
+ protected:
+  PadGame() : LoopTest(&Source, &Events) {
+    Bindings = &gameKey;
+    probe.onFrame = [this] { Run(); };
+  }
+
+  struct Step {
+    std::function<bool()> When;
+    std::function<void()> Then;
+  };
+  void Tap(VirtualPad& pad, SDL_GameControllerButton b) {
+    script.push_back([&pad, b] { pad.Button(b, true); });
+    script.push_back([&pad, b] { pad.Button(b, false); });
+  }
+  void Key(SDL_Scancode key) {
+    script.push_back([key] { PushKey(key, true); });
+    script.push_back([key] { PushKey(key, false); });
+  }
+  void Run() {
+    if (loop.Frames() > 200'000) Pump.RequestQuit();  // a game that never ends fails instead of hanging
+    if (!script.empty()) {
+      script.front()();
+      script.pop_front();
+    } else if (next < steps.size() && steps[next].When()) {
+      steps[next++].Then();
+    }
+  }
+  bool Prompt() const { return s.QuitShow; }
+
+  std::vector<Step> steps;
+  std::size_t next = 0;
+  std::deque<std::function<void()>> script;
+};
+
+}  // namespace
+
+TEST(Gamepads, AtTheMenuThePadIsTheArrowsEnterAndEscapeAndNothingDuringARedefinition) {
+  SdlInput in;
+  Keys keys(in.Source);
+  keys.InitKeyTable();
+  VirtualPad pad;  // plugged in with the menu open
+  // One input per pump, then what the menu's poll finds.
+  const auto poll = [&](const std::function<void()>& input) {
+    input();
+    in.Pump.Pump();
+    return keys.GetPressedKey();
+  };
+  const auto button = [&](SDL_GameControllerButton b, bool down) {
+    return poll([&] { pad.Button(b, down); });
+  };
+  const auto stick = [&](SDL_GameControllerAxis a, int v) { return poll([&] { pad.Axis(a, v); }); };
+  in.Pump.Pump();
+  EXPECT_EQ(in.Pads.Count(), 1);
+  EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true), VirtualKey::Down);
+  EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, false), 0);
+  EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_A, true), VirtualKey::Enter);
+  EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_B, true), VirtualKey::Escape);
+  EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_Y, true), 0);
+  EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_START, true), 0);
+  // The stick: a push is one press however it wavers, until it comes back past the dead zone.
+  struct Push {
+    SDL_GameControllerAxis axis;
+    int value, key;
+  } pushes[] = {{SDL_CONTROLLER_AXIS_LEFTY, -9000, 0},
+                {SDL_CONTROLLER_AXIS_LEFTY, -30000, VirtualKey::Up},
+                {SDL_CONTROLLER_AXIS_LEFTY, -12000, 0},
+                {SDL_CONTROLLER_AXIS_LEFTY, -32768, 0},
+                {SDL_CONTROLLER_AXIS_LEFTY, -3000, 0},
+                {SDL_CONTROLLER_AXIS_LEFTY, -20000, VirtualKey::Up},
+                {SDL_CONTROLLER_AXIS_LEFTY, 20000, VirtualKey::Down},
+                {SDL_CONTROLLER_AXIS_LEFTX, 32767, VirtualKey::Right},
+                {SDL_CONTROLLER_AXIS_LEFTX, 0, 0},
+                {SDL_CONTROLLER_AXIS_LEFTX, -32768, VirtualKey::Left},
+                {SDL_CONTROLLER_AXIS_RIGHTX, 32767, 0}};
+  for (const Push& p : pushes) EXPECT_EQ(stick(p.axis, p.value), p.key) << p.axis << " at " << p.value;
+  EXPECT_NE(in.Source.Query(VirtualKey::Left), 0);  // still pushed
+  stick(SDL_CONTROLLER_AXIS_LEFTX, 0);
+  EXPECT_EQ(in.Source.Query(VirtualKey::Left), 0);
+
+  // Bindings are keyboard keys: while the menu waits for them the pad presses nothing.
+  for (auto b : {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B}) button(b, false);
+  in.Pump.SetScreen(InputScreen::KeyRedefinition);
+  for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b)
+    EXPECT_EQ(button(static_cast<SDL_GameControllerButton>(b), true), 0) << b;
+  EXPECT_EQ(stick(SDL_CONTROLLER_AXIS_LEFTX, 32767), 0);
+  // Losing the focus in the menus releases everything and stops nothing.
+  PushFocusLost();
+  in.Pump.Pump();
+  EXPECT_FALSE(in.Pump.TakePauseRequest());
+  EXPECT_EQ(in.Source.Query(VirtualKey::Down), 0);  // the stick's push of the menu screen
+}
+
+// A pad SDL does not know, mapped with A and B swapped.
+TEST(Gamepads, MappingsComeFromTheDataFolderAndFromTheEnvironment) {
+  struct Source {
+    bool File;
+    bool PluggedBeforeStart;
+  };
+  std::string mapping;
+  {
+    sdl::Subsystem joysticks(SDL_INIT_JOYSTICK);
+    mapping = VirtualPad(false).SwappedMapping();
+  }  // SDL reads the environment's mappings when its joystick layer starts
+  for (const Source from : {Source{true, true}, Source{false, false}}) {
+    TempFolder dir;
+    if (from.File)
+      std::ofstream(dir / PadMappingsFileName) << "# a line of another system, and one for ours\n"
+                                               << "030000005e0400008e02000014010000,X,a:b0,platform:Windows\n"
+                                               << mapping << "platform:Linux,\n";
+    else
+      ::setenv("SDL_GAMECONTROLLERCONFIG", mapping.c_str(), 1);
+    // SDL counts the joystick layer's starts: this one keeps a pad plugged in before the game's start.
+    sdl::Subsystem joysticks(SDL_INIT_JOYSTICK);
+    auto early = from.PluggedBeforeStart ? std::make_unique<VirtualPad>(false) : nullptr;
+    {
+      SdlInput in(dir / PadMappingsFileName);
+      Keys keys(in.Source);
+      keys.InitKeyTable();
+      auto pad = early ? std::move(early) : std::make_unique<VirtualPad>(false);
+      in.Pump.Pump();
+      ASSERT_EQ(in.Pads.Count(), 1) << from.File;
+      pad->Button(SDL_CONTROLLER_BUTTON_A, true);  // where the mapping puts B
+      in.Pump.Pump();
+      EXPECT_EQ(keys.GetPressedKey(), VirtualKey::Escape) << from.File;
+      pad->Button(SDL_CONTROLLER_BUTTON_B, true);
+      in.Pump.Pump();
+      EXPECT_EQ(keys.GetPressedKey(), VirtualKey::Enter) << from.File;
+    }
+    ::unsetenv("SDL_GAMECONTROLLERCONFIG");
+  }
+  // A file far too large for a mapping file is refused on stderr; the pads work as SDL maps them.
+  TempFolder dir;
+  std::ofstream(dir / PadMappingsFileName).close();
+  std::filesystem::resize_file(dir / PadMappingsFileName, PadMappingsLimit + 1);
+  testing::internal::CaptureStderr();
+  SdlInput in(dir / PadMappingsFileName);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find(PadMappingsFileName), std::string::npos);
+  VirtualPad pad;
+  in.Pump.Pump();
+  EXPECT_EQ(in.Pads.Count(), 1);
+}
+
+TEST_F(PadGame, AShortGameWithThePadFromTheFirstShiftToTheNameInTheTable) {
+  VirtualPad pad;
+  PieceAt at;
+  int turnFrames = 0, promptsSeen = 0;
+  bool dropped = false;
+  const auto ready = [this] { return NormalPlay(); };
+  const auto act = [&](const std::function<void()>& check, SDL_GameControllerButton b) {
+    return [&, check, b] {
+      check();
+      at = Where(s);
+      Tap(pad, b);
+    };
+  };
+  const auto nothing = [] {};
+  probe.onFrame = [&] {
+    turnFrames += shown[Display::TurnShow];
+    dropped = dropped || s.DropFlag;
+    Run();
+  };
+  steps = {
+      {ready, act(nothing, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)},  // binding 2: towards y + 1
+      {ready,
+       [&] {
+         EXPECT_EQ(Where(s), at.Moved(0, 1));
+         at = Where(s);
+         // The stick held over many frames, wavering inside its push: one cell.
+         for (int v : {-32768, -32768, -32768, -20000, -12000, -32768, 0})
+           script.push_back([&pad, v] { pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, v); });
+       }},
+      {ready, act([&] { EXPECT_EQ(Where(s), at.Moved(0, -1)); }, SDL_CONTROLLER_BUTTON_DPAD_UP)},
+      {ready, act([&] { EXPECT_EQ(Where(s), at.Moved(-1, 0)); }, SDL_CONTROLLER_BUTTON_A)},  // turn
+      {ready, act([&] { EXPECT_EQ(turnFrames, 6); }, SDL_CONTROLLER_BUTTON_Y)},              // camera
+      {ready, act([&] { EXPECT_EQ(camera.Shown, 1); }, SDL_CONTROLLER_BUTTON_START)},
+      {[&] { return Prompt(); }, [&] { Tap(pad, SDL_CONTROLLER_BUTTON_B); }},  // no: play on
+      {ready, act([&] { ++promptsSeen; }, SDL_CONTROLLER_BUTTON_START)},
+      {[&] { return Prompt(); }, [&] { Tap(pad, SDL_CONTROLLER_BUTTON_START); }},  // no again
+      {ready, act([&] { ++promptsSeen; }, SDL_CONTROLLER_BUTTON_B)},               // drop
+      {ready,
+       [&] {
+         EXPECT_TRUE(dropped);
+         s.GameScore = 7;  // as if cubes had been cleared
+         Tap(pad, SDL_CONTROLLER_BUTTON_START);
+       }},
+      {[&] { return Prompt(); }, [&] { Tap(pad, SDL_CONTROLLER_BUTTON_Y); }},  // yes: the game ends
+      {[&] { return s.GameOverShow && s.NameEntryOn; },
+       [&] {
+         // Up twice, the next slot down once, the keyboard's "C" after it, back
+         // onto it and up: "B9D". B, the D-pad's arrows and Y type nothing here.
+         for (auto b : {SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_B,
+                        SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SDL_CONTROLLER_BUTTON_DPAD_DOWN,
+                        SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SDL_CONTROLLER_BUTTON_Y})
+           Tap(pad, b);
+         Key(SDL_SCANCODE_C);
+         Tap(pad, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+         Tap(pad, SDL_CONTROLLER_BUTTON_DPAD_UP);
+         Tap(pad, SDL_CONTROLLER_BUTTON_A);  // confirms
+       }},
+  };
+  EXPECT_EQ(loop.PlayGame(), GameEnd::Quit);
+  EXPECT_EQ(next, steps.size());
+  EXPECT_EQ(promptsSeen, 2);
+  ScoreBook back;
+  ReadScores(file, back, random);
+  EXPECT_EQ(back.ScoreList(1).Name, "B9D" + std::string(23, ' '));
+  EXPECT_EQ(back.ScoreList(1).Score, 7);
+}
+
+TEST_F(PadGame, UnpluggingThePadInUseOrLosingTheFocusStopsPlayAndTheKeyboardWorksBeside) {
+  auto first = std::make_unique<VirtualPad>();
+  VirtualPad second;
+  int framesToWait = 0;
+  const auto ready = [this] { return NormalPlay(); };
+  const auto waited = [&] { return NormalPlay() && --framesToWait < 0; };
+  steps = {
+      {ready, [&] { Tap(*first, SDL_CONTROLLER_BUTTON_Y); }},
+      {ready,
+       [&] {
+         EXPECT_EQ(camera.Shown, 1);
+         Tap(second, SDL_CONTROLLER_BUTTON_Y);  // the second pad works too, and is now the one in use
+       }},
+      {ready,
+       [&] {
+         EXPECT_EQ(camera.Shown, 2);
+         script.push_back([&] { first->Unplug(); });
+         framesToWait = 3;
+       }},
+      {waited,
+       [&] {
+         EXPECT_FALSE(Prompt());  // it was not the pad in use
+         EXPECT_EQ(Pads.Count(), 1);
+         script.push_back([&] { second.Unplug(); });
+       }},
+      {[&] { return Prompt(); }, [&] { Key(SDL_SCANCODE_N); }},  // the keyboard resumes
+      {ready,
+       [&] {
+         Key(SDL_SCANCODE_A);                                         // the camera key beside the pads
+         script.push_back([] { PushKey(SDL_SCANCODE_LEFT, true); });  // held as the focus goes
+         script.push_back(PushFocusLost);
+       }},
+      {[&] { return Prompt(); },
+       [&] {
+         EXPECT_EQ(camera.Shown, 3);
+         EXPECT_EQ(Source.Query(VirtualKey::Left), 0);  // released with the focus
+         Key(SDL_SCANCODE_ESCAPE);                      // resumes
+       }},
+      {ready, [&] { Key(SDL_SCANCODE_ESCAPE); }},
+      {[&] { return Prompt(); }, [&] { Key(SDL_SCANCODE_Y); }},
+      {[&] { return s.GameOverShow; }, [&] { Key(SDL_SCANCODE_RETURN); }},
+  };
+  EXPECT_EQ(loop.PlayGame(), GameEnd::Quit);
+  EXPECT_EQ(next, steps.size());
+  EXPECT_EQ(Pads.Count(), 0);
+}
