@@ -96,6 +96,8 @@ class DemoPlayer final : public IPlayObserver {
         seed_(seed),
         pieces_(pieces) {}
   void NewGame() {
+    // A key the last game's bot still held would never be seen going down again.
+    source_.ReleaseAll();
     driver_ = std::make_unique<BotKeyDriver>(state_, shown_, keys_, source_, gameKey_, seed_ + games_++);
     driver_->SetName("DEMO");
     driver_->SetMaxPieces(pieces_);
