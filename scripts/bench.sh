@@ -7,11 +7,11 @@
 #   heaviest frame the synthetic full-well frame (bench_render)
 # The figures are measured, never judged: the script fails only when a
 # program does. A busy machine slows everything; compare runs taken together.
-#   scripts/bench.sh [BUILD_DIR]     GAMES=5 PIECES=120 MENU_S=20
+#   scripts/bench.sh [BUILD_DIR]     GAMES=5 PIECES=20
 set -euo pipefail
 build=$(realpath "${1:-$(dirname "$0")/../build}")
 games=${GAMES:-5}
-pieces=${PIECES:-120}
+pieces=${PIECES:-20}
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
 
 echo "== heaviest frame (ms: wall, calling thread's CPU, all threads' CPU)"
