@@ -4,13 +4,18 @@
 // landing markers, 300 live star particles, the background and the whole HUD
 // with the clear pop-up. Each frame is finished with glFinish, so the time is
 // the renderer's whole work. The passes alone are measured too, to show where
-// the time goes. Run from anywhere: the content comes from the built game
-// folder. Headless: SDL_VIDEODRIVER=offscreen.
+// the time goes. Besides the wall time: caller_cpu_ms, the calling thread's
+// CPU time in RenderFrame (what a GPU would leave on the CPU, plus the
+// software renderer's vertex work), and all_cpu_ms, the CPU time of every
+// thread per frame (the rasteriser's included; less disturbed by a busy
+// machine than the wall time). Run from anywhere: the content comes from the
+// built game folder. Headless: SDL_VIDEODRIVER=offscreen.
 
 #include <benchmark/benchmark.h>
 #include <epoxy/gl.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <string>
 
@@ -20,6 +25,7 @@
 #include "game/GameRules.h"
 #include "platform/GlGraphics.h"
 #include "platform/InitDirect3D.h"
+#include "platform/NullGraphics.h"
 #include "platform/TextureImage.h"
 #include "presentation/GameAssets.h"
 #include "presentation/HudLayout.h"
@@ -30,14 +36,25 @@
 namespace quarnix {
 namespace {
 
+double CpuMs(clockid_t clock) {
+  timespec t{};
+  clock_gettime(clock, &t);
+  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
 enum Parts : int { Nothing = 0, Field = 1, Stars = 2, Background = 4, Hud = 8, All = 15 };
 
 struct Screen {
-  explicit Screen(int width) : graphics(GraphicsOptions{WindowMode::Hidden, "render bench"}) {
+  // On the OpenGL device, or without drawing (null: what the game's own code costs).
+  explicit Screen(int width, bool null = false) {
+    if (null)
+      graphics = std::make_unique<NullGraphics>();
+    else
+      graphics = std::make_unique<GlGraphics>(GraphicsOptions{WindowMode::Hidden, "render bench"});
     mode = ScreenModeFor(width == 1024 ? 0 : width == 800 ? 1 : 2);
     // The device as play makes it, allocator settings included.
-    if (!graphics.InitD3D() || CreatePlayDevice(graphics, mode) == DeviceKindNone) return;
-    IDevice& device = *graphics.Device();
+    if (!graphics->InitD3D() || CreatePlayDevice(*graphics, mode) == DeviceKindNone) return;
+    IDevice& device = *graphics->Device();
     RegisterEmbeddedBitmaps();
     assets = std::make_unique<GameAssets>(device);
     const GameFolders folders = GameFolders::In(QUARNIX_GAME_DIR);
@@ -96,7 +113,13 @@ struct Screen {
   }
   bool Ready() const { return renderer != nullptr; }
 
-  GlGraphics graphics;
+  // The picture on the GL device: RGBA rows.
+  std::vector<std::uint8_t> Picture() { return graphics->Device()->ReadPixels(); }
+  void Finish() {
+    if (auto* gl = dynamic_cast<GlGraphics*>(graphics.get())) gl->Finish();
+  }
+
+  std::unique_ptr<IGraphics> graphics;
   ScreenMode mode;
   std::unique_ptr<GameState> state = std::make_unique<GameState>();
   Rng random{3};
@@ -111,8 +134,32 @@ struct Screen {
   std::unique_ptr<PlayRenderer> renderer;
 };
 
+// The third frame from a fresh start, drawn in the draw order or in the reference order.
+std::vector<std::uint8_t> ThirdFrame(int parts, int width, bool reference) {
+  Screen screen(width);
+  if (!screen.Ready()) return {};
+  screen.renderer->SetReferenceOrder(reference);
+  screen.Fill(parts);
+  for (int frame = 0; frame < 3; ++frame) {
+    screen.Sparkle((parts & Stars) != 0);
+    screen.renderer->RenderFrame();
+  }
+  return screen.Picture();
+}
+
+// The pixels the draw order changes against the reference order (0: the same picture).
+int PixelsOffReference(int parts, int width) {
+  const std::vector<std::uint8_t> fast = ThirdFrame(parts, width, false),
+                                  reference = ThirdFrame(parts, width, true);
+  if (fast.size() != reference.size()) return -1;
+  int off = 0;
+  for (std::size_t i = 0; i < fast.size(); i += 4) off += !std::equal(&fast[i], &fast[i] + 3, &reference[i]);
+  return off;
+}
+
 void BM_PlayScreen(benchmark::State& bench) {
   const int parts = static_cast<int>(bench.range(0));
+  const int off = PixelsOffReference(parts, static_cast<int>(bench.range(1)));
   Screen screen(static_cast<int>(bench.range(1)));
   if (!screen.Ready()) {
     bench.SkipWithError("no OpenGL device (headless: SDL_VIDEODRIVER=offscreen)");
@@ -123,11 +170,11 @@ void BM_PlayScreen(benchmark::State& bench) {
     screen.Sparkle((parts & Stars) != 0);
     screen.renderer->RenderFrame();
   }
-  screen.graphics.Finish();
+  screen.Finish();
   // QUARNIX_BENCH_SHOTS=DIR keeps a picture of each measured frame, to see what is timed.
   if (const char* dir = std::getenv("QUARNIX_BENCH_SHOTS"))
-    SaveScreenshot(*screen.graphics.Device(), std::string(dir) + "/parts" + std::to_string(parts) + "-" +
-                                                  std::to_string(bench.range(1)) + ".png");
+    SaveScreenshot(*screen.graphics->Device(), std::string(dir) + "/parts" + std::to_string(parts) + "-" +
+                                                   std::to_string(bench.range(1)) + ".png");
   // How many pixels the rasteriser shaded: the cost on a software renderer
   // follows this more than the number of draws.
   double fragments = -1;
@@ -143,14 +190,22 @@ void BM_PlayScreen(benchmark::State& bench) {
     glDeleteQueries(1, &query);
     fragments = static_cast<double>(count);
   }
+  double caller = 0, all = 0;
   for (auto _ : bench) {
     bench.PauseTiming();
     screen.Sparkle((parts & Stars) != 0);  // the same 300 stars every frame
     screen.renderer->Screen().PopupRise = 0;
     bench.ResumeTiming();
+    const double thread0 = CpuMs(CLOCK_THREAD_CPUTIME_ID), process0 = CpuMs(CLOCK_PROCESS_CPUTIME_ID);
     screen.renderer->RenderFrame();
-    screen.graphics.Finish();
+    caller += CpuMs(CLOCK_THREAD_CPUTIME_ID) - thread0;
+    screen.Finish();
+    all += CpuMs(CLOCK_PROCESS_CPUTIME_ID) - process0;
   }
+  const auto frames = static_cast<double>(bench.iterations());
+  bench.counters["caller_cpu_ms"] = caller / frames;
+  bench.counters["pixels_off_reference"] = off;
+  bench.counters["all_cpu_ms"] = all / frames;
   const FrameCounts& c = screen.renderer->LastFrame();
   bench.counters["mesh_draws"] = c.MeshDraws;
   bench.counters["subset_draws"] = c.SubsetDraws;
@@ -170,6 +225,27 @@ BENCHMARK(BM_PlayScreen)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(2.0);
+
+// The heaviest frame's own CPU work, without a device: the passes, the draw
+// order, the mesh objects' transforms. On a GPU this and the driver's calls
+// are the CPU side of a frame.
+void BM_PlayScreenCodeOnly(benchmark::State& bench) {
+  Screen screen(1024, true);
+  if (!screen.Ready()) {
+    bench.SkipWithError("the null device failed");
+    return;
+  }
+  screen.Fill(All);
+  for (auto _ : bench) {
+    bench.PauseTiming();
+    screen.Sparkle(true);
+    screen.renderer->Screen().PopupRise = 0;
+    bench.ResumeTiming();
+    screen.renderer->RenderFrame();
+  }
+}
+
+BENCHMARK(BM_PlayScreenCodeOnly)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 }  // namespace
 }  // namespace quarnix

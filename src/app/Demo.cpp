@@ -1,6 +1,9 @@
 #include "app/Demo.h"
 
+#include <algorithm>
 #include <charconv>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -34,8 +37,14 @@ class DemoScreen final : public IPlayRenderer {
   DemoScreen(PlayRenderer& renderer, IDevice& device, const DemoOptions& options)
       : renderer_(renderer), device_(device), options_(options) {}
 
+  // A frame's time: the play screen's drawing and its Present on the real
+  // clock (screenshots aside). The game's own work between frames is not in it.
   void RenderFrame() override {
+    const auto start = std::chrono::steady_clock::now();
     renderer_.RenderFrame();
+    const auto end = std::chrono::steady_clock::now();
+    if (frames_ == 0) firstShown_ = end;
+    if (options_.Stats) times_.push_back(std::chrono::duration<double, std::milli>(end - start).count());
     ++frames_;
     if (!options_.Screenshots.empty() && frames_ % options_.Every == 0) {
       SaveScreenshot(device_, (options_.Screenshots / ScreenshotName(frames_)).string());
@@ -46,6 +55,8 @@ class DemoScreen final : public IPlayRenderer {
 
   std::int64_t Frames() const { return frames_; }
   int Shots() const { return shots_; }
+  const std::vector<double>& Times() const { return times_; }
+  std::chrono::steady_clock::time_point FirstShown() const { return firstShown_; }
 
  private:
   PlayRenderer& renderer_;
@@ -53,6 +64,8 @@ class DemoScreen final : public IPlayRenderer {
   const DemoOptions& options_;
   std::int64_t frames_ = 0;
   int shots_ = 0;
+  std::vector<double> times_;
+  std::chrono::steady_clock::time_point firstShown_;
 };
 
 // The window's events; the demo asks to close itself once its frames are shown.
@@ -84,6 +97,8 @@ class DemoPlayer final : public IPlayObserver {
         seed_(seed),
         pieces_(pieces) {}
   void NewGame() {
+    // A key the last game's bot still held would never be seen going down again.
+    source_.ReleaseAll();
     driver_ = std::make_unique<BotKeyDriver>(state_, shown_, keys_, source_, gameKey_, seed_ + games_++);
     driver_->SetName("DEMO");
     driver_->SetMaxPieces(pieces_);
@@ -107,10 +122,31 @@ class DemoPlayer final : public IPlayObserver {
 
 }  // namespace
 
+FrameTimeStats SummariseFrameTimes(std::vector<double> ms) {
+  FrameTimeStats s;
+  s.Frames = ms.size();
+  if (ms.empty()) return s;
+  std::sort(ms.begin(), ms.end());
+  // The smallest time that at least p % of the frames do not exceed.
+  const auto rank = [&](double p) {
+    const auto n = static_cast<std::size_t>(std::ceil(p / 100 * static_cast<double>(ms.size())));
+    return ms[std::max<std::size_t>(n, 1) - 1];
+  };
+  s.P50 = rank(50);
+  s.P95 = rank(95);
+  s.P99 = rank(99);
+  s.Max = ms.back();
+  s.Over15 = static_cast<std::size_t>(ms.end() - std::upper_bound(ms.begin(), ms.end(), 15.0));
+  return s;
+}
+
 std::string DemoUsage() {
   return "usage: quarnix --demo [--seed S] [--frames N] [--pieces P] [--screenshots DIR [--every K]]\n"
-         "                      [--mode 0|1|2] [--windowed] [--realtime] [--record FILE]\n"
-         "  The bot plays on its own; without --frames it stops after one game.\n"
+         "                      [--mode 0|1|2] [--windowed] [--realtime] [--games G] [--stats]\n"
+         "                      [--record FILE]\n"
+         "  The bot plays on its own; without --frames it stops after G games (1).\n"
+         "  --stats: the time each frame took to draw and show, on the real clock:\n"
+         "  p50, p95, p99, the longest, and the frames over 15 ms.\n"
          "  --pieces P: the bot quits each game at the prompt after P pieces.\n"
          "  --mode 0 1024x768, 1 800x600, 2 640x480. Screenshots are frame-NNNNNN.png.\n"
          "  A virtual clock runs the game as fast as it draws unless --realtime.\n"
@@ -154,6 +190,9 @@ std::optional<DemoOptions> ParseDemoOptions(std::span<const std::string> args, s
     } else if (a == "--every") {
       if (!value(n, 1, INT64_MAX)) return std::nullopt;
       o.Every = n;
+    } else if (a == "--games") {
+      if (!value(n, 1, 1000000)) return std::nullopt;
+      o.Games = static_cast<int>(n);
     } else if (a == "--mode") {
       if (!value(n, 0, 2)) return std::nullopt;
       o.Mode = static_cast<int>(n);
@@ -171,6 +210,8 @@ std::optional<DemoOptions> ParseDemoOptions(std::span<const std::string> args, s
       o.Windowed = true;
     } else if (a == "--realtime") {
       o.Realtime = true;
+    } else if (a == "--stats") {
+      o.Stats = true;
     } else {
       error = "unknown option " + a;
       return std::nullopt;
@@ -247,6 +288,7 @@ struct Stage {
 }  // namespace
 
 int RunDemo(const DemoOptions& options) {
+  const auto began = std::chrono::steady_clock::now();
   Stage stage(options, "Quarnix demo");
   if (!stage.Open()) return 1;
   GameState& state = *stage.state;
@@ -278,7 +320,7 @@ int RunDemo(const DemoOptions& options) {
       loop.PlayGame();
       std::cout << "game " << bot.Games() << ": score " << state.GameScore << ", level " << state.GameLevel
                 << '\n';
-    } while (options.Frames > 0);
+    } while (options.Frames > 0 || bot.Games() < options.Games);
   } catch (const QuitRequest&) {
     // the frames asked for are shown, or the window was closed
     recorder.Stop();
@@ -286,6 +328,14 @@ int RunDemo(const DemoOptions& options) {
   std::cout << "demo: " << screen.Frames() << " frames, " << bot.Games() << " game(s), "
             << (clock.Ticks() - start) << " ms of game time, " << screen.Shots() << " screenshot(s), sound "
             << (stage.player.SoundOn == 1 ? "on" : "off") << '\n';
+  if (options.Stats) {
+    const FrameTimeStats t = SummariseFrameTimes(screen.Times());
+    // Device, content and sounds up to the first frame shown: what Play waits for.
+    std::printf("first frame shown after %.0f ms\n",
+                std::chrono::duration<double, std::milli>(screen.FirstShown() - began).count());
+    std::printf("frame times (ms) over %zu frames: p50 %.2f, p95 %.2f, p99 %.2f, max %.2f; over 15 ms: %zu\n",
+                t.Frames, t.P50, t.P95, t.P99, t.Max, t.Over15);
+  }
   if (!options.Record.empty()) {
     const Replay* game = recorder.Last();
     if (!game) {

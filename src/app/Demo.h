@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace quarnix {
 
@@ -24,7 +25,18 @@ struct DemoOptions {
   bool Realtime = false;
   std::filesystem::path Record;  // the demo: its last game is written there; empty: not kept
   int Speed = 1;                 // a replay: 1, 2 or 4 times as fast as it was played (with --realtime)
+  int Games = 1;                 // stop after this many games (unless --frames)
+  bool Stats = false;            // print how long the frames took
 };
+
+// The spread of frame times, in milliseconds: the nearest-rank percentiles,
+// the longest, and how many took longer than the 15 ms frame floor.
+struct FrameTimeStats {
+  std::size_t Frames = 0;
+  double P50 = 0, P95 = 0, P99 = 0, Max = 0;
+  std::size_t Over15 = 0;
+};
+FrameTimeStats SummariseFrameTimes(std::vector<double> ms);
 
 // Parses the demo's options (those after "--demo"). Returns the options, or
 // nothing with the reason in error.

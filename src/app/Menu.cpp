@@ -126,7 +126,6 @@ void MainMenu::Open() {
   parts_.State.GameScore = 0;
   parts_.State.ChainScore = 0;
   parts_.XBackGround.EffectMoveTextureB(true, 0.0001f, 0.000001f, 0.000002f);
-  drawn_.reset();
 }
 
 bool MainMenu::Frame() {
@@ -139,19 +138,9 @@ bool MainMenu::Frame() {
     ReadRedefinition();
   }
 
-  // The background's sway keeps its pace every frame. The picture is drawn
-  // when what it shows changed, during a redefinition (the blinking entry),
-  // and at least every RepaintFrames frames: the sway moves far less than a
-  // pixel per frame, and a software renderer would otherwise spend a third of
-  // a core redrawing the same picture 50 times a second.
+  // Every 20 ms frame is drawn and shown, so the background sways smoothly.
   parts_.XBackGround.EffectMoveTextureB(false, 0.0001f, 0.000001f, 0.000002f);
-  const MenuView view{MenuItem,      MenuPage, DefKeyStep, parts_.Sound.SoundLevel, parts_.Sound.MusicLevel,
-                      parts_.GameKey};
-  if (++framesSinceDrawn >= RepaintFrames || DefKeyStep > 0 || !drawn_ || !(view == *drawn_)) {
-    Draw();
-    drawn_ = view;
-    framesSinceDrawn = 0;
-  }
+  Draw();
 
   parts_.Clock.WaitUntil(FrameTime + MenuFrameMs);
   parts_.Events.PumpEvents();

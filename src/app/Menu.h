@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <optional>
 
 #include "app/PlayParts.h"
 #include "core/Clock.h"
@@ -36,8 +35,6 @@ enum class MenuEntry { Start = 1, EffectVolume, MusicVolume, KeyBindings, HelpPa
 inline constexpr int MenuItems = 7;
 inline constexpr int MenuPages = 3;
 inline constexpr int VolumeSteps = 9;
-// An unchanged menu is drawn again every this many frames (100 ms).
-inline constexpr int RepaintFrames = 5;
 
 // The key entries of the binding page, in the order they are shown and
 // redefined: turn comes before drop.
@@ -146,18 +143,8 @@ class MainMenu {
   void DrawKeyNames();
   void DrawScores();
 
-  // What a drawn picture showed.
-  struct MenuView {
-    MenuEntry Item;
-    int Page, DefKeyStep, SoundLevel, MusicLevel;
-    GameKeys Keys;
-    bool operator==(const MenuView&) const = default;
-  };
-
   MenuParts parts_;
   MenuLayout layout_;
-  std::optional<MenuView> drawn_;
-  int framesSinceDrawn = 0;
 };
 
 }  // namespace quarnix

@@ -13,6 +13,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace quarnix {
 
@@ -104,6 +105,8 @@ class Descriptor {
     fd_ = -1;
     return result;
   }
+  // Hands the descriptor over, to be closed by its new owner.
+  int Release() { return std::exchange(fd_, -1); }
 
  private:
   int fd_;
@@ -229,6 +232,46 @@ std::vector<std::uint8_t> ReadWholeFile(const fs::path& path, std::size_t limit,
   std::vector<std::uint8_t> bytes = ReadUpTo(file, limit + 1, path);
   if (bytes.size() > limit) throw tooLong(bytes.size());  // it grew while being read
   return bytes;
+}
+
+FileReader::FileReader(const fs::path& path) : path_(path) {
+  OpenedFile file = OpenRegular(path);
+  length_ = file.Length;
+  fd_ = file.Fd->Release();
+}
+
+FileReader::~FileReader() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+FileReader::FileReader(FileReader&& other) noexcept
+    : path_(std::move(other.path_)),
+      fd_(std::exchange(other.fd_, -1)),
+      length_(std::exchange(other.length_, 0)) {}
+
+FileReader& FileReader::operator=(FileReader&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    path_ = std::move(other.path_);
+    fd_ = std::exchange(other.fd_, -1);
+    length_ = std::exchange(other.length_, 0);
+  }
+  return *this;
+}
+
+std::size_t FileReader::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const {
+  if (fd_ < 0) throw std::logic_error("reading a file that was moved away");
+  std::size_t used = 0;
+  while (used < into.size()) {
+    const ssize_t n = ::pread(fd_, into.data() + used, into.size() - used, static_cast<off_t>(offset + used));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw SystemError("cannot read", path_, errno);
+    }
+    if (n == 0) break;
+    used += static_cast<std::size_t>(n);
+  }
+  return used;
 }
 
 fs::path LinkTarget(const fs::path& path) {

@@ -49,6 +49,31 @@ std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path,
 std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path, std::size_t limit,
                                         std::string_view what);
 
+// A regular file kept open to read pieces of it by position: a sound read as
+// it plays. Opening refuses what ReadWholeFile refuses (a fifo, a device, a
+// folder: std::runtime_error naming the file).
+class FileReader {
+ public:
+  explicit FileReader(const std::filesystem::path& path);
+  ~FileReader();
+  FileReader(FileReader&& other) noexcept;
+  FileReader& operator=(FileReader&& other) noexcept;
+  FileReader(const FileReader&) = delete;
+  FileReader& operator=(const FileReader&) = delete;
+
+  // The length when it was opened.
+  std::uint64_t Length() const { return length_; }
+  const std::filesystem::path& Path() const { return path_; }
+  // Up to into.size() bytes from offset on: fewer only at the end of the file.
+  // Throws std::runtime_error naming the file when the read fails.
+  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) const;
+
+ private:
+  std::filesystem::path path_;
+  int fd_ = -1;
+  std::uint64_t length_ = 0;
+};
+
 // The file a chain of symbolic links ends at; `path` itself when it is no link.
 std::filesystem::path LinkTarget(const std::filesystem::path& path);
 

@@ -1,6 +1,7 @@
 #include "platform/GlDevice.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <optional>
 #include <stdexcept>
@@ -28,7 +29,9 @@ const char* const Vertex3D = R"(
 layout(location = 0) in vec3 aPos;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec2 aUv;
-uniform mat4 uClip;
+// Per draw, one instance each (draws of one mesh in one state go out together):
+// the whole transform, the normals' and the world transform.
+layout(location = 3) in mat4 iClip;
 out vec4 vDiffuse;
 #if SPECULAR
 out vec3 vSpecular;
@@ -37,8 +40,8 @@ out vec3 vSpecular;
 out vec2 vUv;
 #endif
 #if LIGHTING
-uniform mat4 uWorld;
-uniform mat3 uNormalWorld;
+layout(location = 7) in mat3 iNormalWorld;
+layout(location = 10) in mat4 iWorld;
 uniform vec3 uEye;
 uniform vec3 uAmbient;
 uniform vec4 uMatDiffuse;
@@ -53,19 +56,19 @@ uniform vec3 uLightAmbient[8];
 uniform vec3 uLightSpecular[8];
 #endif
 void main() {
-  gl_Position = uClip * vec4(aPos, 1.0);
+  gl_Position = iClip * vec4(aPos, 1.0);
 #if TEXTURED
   vUv = aUv;
 #endif
 #if !LIGHTING
   vDiffuse = vec4(1.0);
 #else
-  vec3 n = uNormalWorld * aNormal;  // not renormalised, as the fixed pipeline does by default
+  vec3 n = iNormalWorld * aNormal;  // not renormalised, as the fixed pipeline does by default
   vec3 ambient = uAmbient;
   vec3 diffuse = vec3(0.0);
 #if SPECULAR
   vec3 specular = vec3(0.0);
-  vec3 toEye = normalize(uEye - (uWorld * vec4(aPos, 1.0)).xyz);
+  vec3 toEye = normalize(uEye - (iWorld * vec4(aPos, 1.0)).xyz);
 #endif
   for (int i = 0; i < uLightCount; ++i) {
     ambient += uLightAmbient[i];
@@ -236,10 +239,14 @@ class GlMesh final : public IMesh, public GlMeshShape {
     glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(D3DVERTEX), reinterpret_cast<void*>(12));
     glEnableVertexAttribArray(2);
     glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(D3DVERTEX), reinterpret_cast<void*>(24));
+    device.BindInstanceAttributes();
     glBindVertexArray(0);
   }
   ~GlMesh() override {
-    if (!device_.Alive()) array_.Release(), vertices_.Release(), indices_.Release();
+    if (device_.Alive())
+      device_->BindingsChanged();  // draws waiting to go out may use it
+    else
+      array_.Release(), vertices_.Release(), indices_.Release();
   }
   int GetNumVertices() const override { return data_.NumVertices(); }
   int GetNumFaces() const override { return data_.NumFaces(); }
@@ -271,7 +278,7 @@ class GlMesh final : public IMesh, public GlMeshShape {
     if (!insideFaces_) insideFaces_ = data_.InsideFaces();
     return *insideFaces_;
   }
-  const std::vector<D3DVERTEX>& Vertices() const override { return data_.Vertices(); }
+  std::span<const D3DVERTEX> Vertices() const override { return data_.Vertices(); }
 
  private:
   std::vector<float> Shape() const {
@@ -327,27 +334,37 @@ class GlSprite final : public ISprite {
 std::unique_ptr<IFont> CreateGlFont(GlDevice& device, const FontDesc& desc);  // GlFont.cpp
 
 GlTexture::GlTexture(GlDevice& device, int width, int height)
-    : device_(device),
-      width_(width),
-      height_(height),
-      bytes_(static_cast<std::size_t>(width) * height * 4, 0),
-      texture_(gl::MakeTexture()) {
+    : device_(device), width_(width), height_(height), texture_(gl::MakeTexture()) {
+  const std::vector<std::uint8_t> zeros(static_cast<std::size_t>(width) * height * 4, 0);
   glBindTexture(GL_TEXTURE_2D, texture_.Get());
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, bytes_.data());
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, zeros.data());
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
 }
 
 GlTexture::~GlTexture() {
-  if (device_.Alive())
+  if (device_.Alive()) {
+    device_->BindingsChanged();  // draws waiting to go out may use it
     device_->ForgetTexture(this);
-  else
+  } else
     texture_.Release();
 }
 
 std::span<std::uint8_t> GlTexture::LockRect() {
   if (locked_) throw std::logic_error("texture is already locked");
+  const std::size_t size = static_cast<std::size_t>(width_) * height_ * 4;
+  if (blank_) {
+    bytes_.assign(size, 0);  // what the fresh texture holds
+  } else {
+    // The pixels live in GL only: a lock reads them back. Pictures are
+    // edited while they are made, so this is rare.
+    device_->BindingsChanged();  // first: throws if the device is gone
+    bytes_.resize(size);
+    glBindTexture(GL_TEXTURE_2D, texture_.Get());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_BYTE, bytes_.data());
+  }
   locked_ = true;
   return bytes_;
 }
@@ -355,10 +372,13 @@ std::span<std::uint8_t> GlTexture::LockRect() {
 void GlTexture::UnlockRect() {
   if (!locked_) throw std::logic_error("texture is not locked");
   locked_ = false;
+  blank_ = false;
+  std::vector<std::uint8_t> bytes = std::move(bytes_);
+  bytes_ = {};
   device_->BindingsChanged();  // first: throws if the device is gone
   glBindTexture(GL_TEXTURE_2D, texture_.Get());
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, bytes_.data());
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, bytes.data());
 }
 
 GLuint GlTexture::Id() const {
@@ -401,6 +421,7 @@ GlDevice::GlDevice(int width, int height, Window window)
   glSamplerParameteri(nearest_.Get(), GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glSamplerParameteri(nearest_.Get(), GL_TEXTURE_MAG_FILTER, GL_NEAREST);
 
+  instanceBuffer_ = gl::MakeBuffer();
   quadArray_ = gl::MakeVertexArray();
   quadBuffer_ = gl::MakeBuffer();
   glBindVertexArray(quadArray_.Get());
@@ -423,6 +444,7 @@ void GlDevice::RequireScene(const char* what) const {
 }
 
 void GlDevice::Clear(std::uint32_t flags, D3DCOLOR colour, float z) {
+  FlushInstances();
   Flush2D();
   GLbitfield mask = 0;
   if (flags & D3DCLEAR_TARGET) {
@@ -450,12 +472,14 @@ void GlDevice::BeginScene() {
 }
 
 void GlDevice::EndScene() {
+  FlushInstances();
   Flush2D();
   DeviceState::EndScene();
 }
 
 void GlDevice::Present() {
   if (InScene()) throw std::logic_error("Present inside a scene");
+  FlushInstances();
   Flush2D();
   int w = 0, h = 0;
   window_.drawableSize(w, h);
@@ -508,6 +532,7 @@ std::unique_ptr<IFont> GlDevice::CreateFont(const FontDesc& desc) {
 }
 
 std::vector<std::uint8_t> GlDevice::ReadPixels() {
+  FlushInstances();
   Flush2D();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_.Get());
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -520,6 +545,7 @@ std::vector<std::uint8_t> GlDevice::ReadPixels() {
 }
 
 std::vector<float> GlDevice::ReadDepth() {
+  FlushInstances();
   Flush2D();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_.Get());
   std::vector<float> bottomUp(static_cast<std::size_t>(width_) * height_);
@@ -542,6 +568,7 @@ void GlDevice::Use3D() {
 
 void GlDevice::Use2D() {
   if (mode_ == Mode::Screen2D) return;
+  FlushInstances();
   mode_ = Mode::Screen2D;
   glUseProgram(program2D_.Get());
   glBindVertexArray(quadArray_.Get());
@@ -593,19 +620,37 @@ const GlDevice::Program3D& GlDevice::Program3DFor(std::uint32_t key) {
   Program3D program{Link(defines + Vertex3D, defines + Fragment3D), {}};
   const GLuint p = program.program.Get();
   auto at = [p](const char* name) { return glGetUniformLocation(p, name); };
-  program.u = Locations3D{at("uClip"),         at("uWorld"),        at("uNormalWorld"),  at("uEye"),
-                          at("uAmbient"),      at("uMatDiffuse"),   at("uMatAmbient"),   at("uMatSpecular"),
-                          at("uMatEmissive"),  at("uMatPower"),     at("uLightCount"),   at("uLightDir"),
-                          at("uLightDiffuse"), at("uLightAmbient"), at("uLightSpecular")};
+  program.u = Locations3D{at("uEye"),         at("uAmbient"),      at("uMatDiffuse"),   at("uMatAmbient"),
+                          at("uMatSpecular"), at("uMatEmissive"),  at("uMatPower"),     at("uLightCount"),
+                          at("uLightDir"),    at("uLightDiffuse"), at("uLightAmbient"), at("uLightSpecular")};
   glUseProgram(p);
   glUniform1i(at("uTexture"), 0);
   current3D_ = nullptr;  // whatever was in use is not any more
   return programs3D_.emplace(key, std::move(program)).first->second;
 }
 
+GlDevice::DrawState GlDevice::CurrentDrawState() const {
+  return DrawState{Key3D(),
+                   GetRenderState(D3DRS_ZENABLE),
+                   GetRenderState(D3DRS_ZWRITEENABLE),
+                   GetRenderState(D3DRS_ZFUNC),
+                   GetRenderState(D3DRS_ALPHABLENDENABLE),
+                   GetRenderState(D3DRS_SRCBLEND),
+                   GetRenderState(D3DRS_DESTBLEND),
+                   GetRenderState(D3DRS_FILLMODE),
+                   GetRenderState(D3DRS_AMBIENT),
+                   GetTextureStageState(0, D3DTSS_MAGFILTER),
+                   Material(),
+                   Texture(),
+                   GetTransform(D3DTS_VIEW),
+                   GetTransform(D3DTS_PROJECTION)};
+}
+
+// Sets the GL state of everything marked dirty but the world transform
+// (which each draw hands over itself); the view and projection count as state.
 void GlDevice::Apply3DState() {
   std::uint32_t dirty = dirty_;
-  dirty_ = 0;
+  dirty_ &= DirtyTransform;
   if (dirty & DirtyLights) {
     specularLights_ = false;
     for (const D3DLIGHT8* light : UsedLights()) {
@@ -648,19 +693,12 @@ void GlDevice::Apply3DState() {
     glUniform3f(u.ambient, ((a >> 16) & 0xFF) / 255.0f, ((a >> 8) & 0xFF) / 255.0f, (a & 0xFF) / 255.0f);
   }
   if (dirty & DirtyTransform) {
-    const glm::mat4 world = ToGlm(GetTransform(D3DTS_WORLD)), view = ToGlm(GetTransform(D3DTS_VIEW));
     // The projection maps depth to 0..1; GL clips -1..1: z' = 2z - w.
     glm::mat4 remap(1.0f);
     remap[2][2] = 2.0f;
     remap[3][2] = -1.0f;
-    clip_ = remap * ToGlm(GetTransform(D3DTS_PROJECTION)) * view * world;
-    // A mirroring transform turns every face the other way (projections here never mirror).
-    mirrored_ = glm::determinant(glm::mat3(view * world)) < 0.0f;
-    glUniformMatrix4fv(u.clip, 1, GL_FALSE, glm::value_ptr(clip_));
-    glUniformMatrix4fv(u.world, 1, GL_FALSE, glm::value_ptr(world));
-    const glm::mat3 w3(world);
-    const glm::mat3 normal = glm::determinant(w3) != 0.0f ? glm::transpose(glm::inverse(w3)) : w3;
-    glUniformMatrix3fv(u.normalWorld, 1, GL_FALSE, glm::value_ptr(normal));
+    const glm::mat4 view = ToGlm(GetTransform(D3DTS_VIEW));
+    viewClip_ = remap * ToGlm(GetTransform(D3DTS_PROJECTION)) * view;
     const glm::vec3 eye = glm::determinant(view) != 0.0f ? glm::vec3(glm::inverse(view)[3]) : glm::vec3(0.0f);
     glUniform3fv(u.eye, 1, glm::value_ptr(eye));
   }
@@ -705,6 +743,57 @@ void GlDevice::Apply3DState() {
     const bool linear = GetTextureStageState(0, D3DTSS_MAGFILTER) == D3DTEXF_LINEAR;
     glBindSampler(0, linear ? linear_.Get() : nearest_.Get());
   }
+  applied_ = CurrentDrawState();
+}
+
+void GlDevice::UpdateInstance() {
+  const glm::mat4 world = ToGlm(GetTransform(D3DTS_WORLD)), view = ToGlm(GetTransform(D3DTS_VIEW));
+  clip_ = viewClip_ * world;
+  // A mirroring transform turns every face the other way (projections here never mirror).
+  mirrored_ = glm::determinant(glm::mat3(view * world)) < 0.0f;
+  const glm::mat3 w3(world);
+  const glm::mat3 normal = glm::determinant(w3) != 0.0f ? glm::transpose(glm::inverse(w3)) : w3;
+  std::copy_n(glm::value_ptr(clip_), 16, instance_.clip);
+  std::copy_n(glm::value_ptr(normal), 9, instance_.normal);
+  std::copy_n(glm::value_ptr(world), 16, instance_.world);
+}
+
+void GlDevice::BindInstanceAttributes() {
+  glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer_.Get());
+  // Columns: four of the clip matrix, three of the normal matrix, four of the world matrix.
+  constexpr struct {
+    GLuint location;
+    GLint size;
+    std::size_t offset;
+  } Columns[] = {{3, 4, offsetof(Instance, clip)},        {4, 4, offsetof(Instance, clip) + 16},
+                 {5, 4, offsetof(Instance, clip) + 32},   {6, 4, offsetof(Instance, clip) + 48},
+                 {7, 3, offsetof(Instance, normal)},      {8, 3, offsetof(Instance, normal) + 12},
+                 {9, 3, offsetof(Instance, normal) + 24}, {10, 4, offsetof(Instance, world)},
+                 {11, 4, offsetof(Instance, world) + 16}, {12, 4, offsetof(Instance, world) + 32},
+                 {13, 4, offsetof(Instance, world) + 48}};
+  for (const auto& c : Columns) {
+    glEnableVertexAttribArray(c.location);
+    glVertexAttribPointer(c.location, c.size, GL_FLOAT, GL_FALSE, sizeof(Instance),
+                          reinterpret_cast<void*>(c.offset));
+    glVertexAttribDivisor(c.location, 1);
+  }
+}
+
+void GlDevice::FlushInstances() {
+  if (pending_.instances.empty()) return;
+  ApplyCull(pending_.cull);
+  if (boundArray_ != pending_.array) {
+    glBindVertexArray(pending_.array);
+    boundArray_ = pending_.array;
+  }
+  glBindBuffer(GL_ARRAY_BUFFER, instanceBuffer_.Get());
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(pending_.instances.size() * sizeof(Instance)),
+               pending_.instances.data(), GL_STREAM_DRAW);
+  glDrawElementsInstanced(
+      GL_TRIANGLES, pending_.count, GL_UNSIGNED_INT,
+      reinterpret_cast<void*>(static_cast<std::uintptr_t>(pending_.firstIndex) * sizeof(std::uint32_t)),
+      static_cast<GLsizei>(pending_.instances.size()));
+  pending_.instances.clear();
 }
 
 // The inside faces of an opaque convex solid never show: at each of their
@@ -749,17 +838,32 @@ void GlDevice::ApplyCull(std::uint32_t mode) {
 void GlDevice::DrawIndexed(GLuint vertexArray, int firstIndex, int count, const GlMeshShape& shape) {
   RequireScene("DrawSubset");
   Use3D();
-  if (dirty_) Apply3DState();
   if (auto* texture = dynamic_cast<const GlTexture*>(Texture()); texture && texture->IsLocked())
     throw std::logic_error("drawing with a locked texture");
-  lastMeshCull_ = CullFor(shape);
-  ApplyCull(lastMeshCull_);
-  if (boundArray_ != vertexArray) {
-    glBindVertexArray(vertexArray);
-    boundArray_ = vertexArray;
+  if (dirty_ & ~DirtyTransform ||
+      (dirty_ & DirtyTransform && (GetTransform(D3DTS_VIEW) != applied_.view ||
+                                   GetTransform(D3DTS_PROJECTION) != applied_.projection))) {
+    // A state set and set back (as every see-through draw does) leaves the batch going.
+    if (pending_.instances.empty() || dirty_ & DirtyLights || !(CurrentDrawState() == applied_)) {
+      FlushInstances();
+      Apply3DState();
+    } else {
+      dirty_ &= DirtyTransform;
+    }
   }
-  glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT,
-                 reinterpret_cast<void*>(static_cast<std::uintptr_t>(firstIndex) * sizeof(std::uint32_t)));
+  if (dirty_ & DirtyTransform) {
+    UpdateInstance();
+    dirty_ &= ~DirtyTransform;
+  }
+  lastMeshCull_ = CullFor(shape);
+  if (!pending_.instances.empty() && (pending_.array != vertexArray || pending_.firstIndex != firstIndex ||
+                                      pending_.count != count || pending_.cull != lastMeshCull_))
+    FlushInstances();
+  pending_.array = vertexArray;
+  pending_.firstIndex = firstIndex;
+  pending_.count = count;
+  pending_.cull = lastMeshCull_;
+  pending_.instances.push_back(instance_);
 }
 
 void GlDevice::Begin2D() { batching_ = true; }

@@ -23,7 +23,7 @@ class GlMeshShape {
  public:
   // See MeshData::InsideFaces.
   virtual D3DCULL InsideFaces() const = 0;
-  virtual const std::vector<D3DVERTEX>& Vertices() const = 0;
+  virtual std::span<const D3DVERTEX> Vertices() const = 0;
 
  protected:
   ~GlMeshShape() = default;
@@ -54,17 +54,26 @@ class GlDevice final : public DeviceState {
   DeviceInfo Info() const override { return info_; }
 
   // For meshes: draws count indices from firstIndex of the mesh's vertex array.
+  // Draws of the same indices in the same state, one after the other, wait
+  // and go out as one instanced draw (in their order) when anything else comes.
   void DrawIndexed(GLuint vertexArray, int firstIndex, int count, const GlMeshShape& shape);
+  // For a mesh's vertex array while it is made: the per-draw attributes.
+  void BindInstanceAttributes();
   // For the sprite and the font: screen quads with the alpha blend of sprites.
   // Batched while the sprite is begun; otherwise drawn at once.
   void Queue2D(const GlTexture& texture, const QuadVertex* vertices, std::size_t count);
   void Begin2D();
   void End2D();
-  // Something bound its own texture, buffer or vertex array: bind ours again.
+  // Something is about to bind its own texture, buffer or vertex array, or
+  // to change or delete one: the waiting draws go out first, and ours are
+  // bound again later.
   void BindingsChanged() {
+    FlushInstances();
     dirty_ |= DirtyTexture;
     boundArray_ = 0;
   }
+  // Sends the draws that wait to be batched.
+  void FlushInstances();
   // The D3DCULL mode the last mesh draw ran with (for tests).
   std::uint32_t LastMeshCull() const { return lastMeshCull_; }
   // Depth of the offscreen picture, 0..1, top row first (for tests).
@@ -77,6 +86,8 @@ class GlDevice final : public DeviceState {
   void Flush2D();
   void Apply3DState();
   std::uint32_t CullFor(const GlMeshShape& shape) const;
+  // The world transform's share of a draw: its clip, normal and world matrices.
+  void UpdateInstance();
   void ApplyCull(std::uint32_t mode);
   void RequireScene(const char* what) const;
 
@@ -97,9 +108,32 @@ class GlDevice final : public DeviceState {
   GLuint boundArray_ = 0;
 
   struct Locations3D {
-    GLint clip, world, normalWorld, eye, ambient, matDiffuse, matAmbient, matSpecular, matEmissive, matPower,
-        lightCount, lightDir, lightDiffuse, lightAmbient, lightSpecular;
+    GLint eye, ambient, matDiffuse, matAmbient, matSpecular, matEmissive, matPower, lightCount, lightDir,
+        lightDiffuse, lightAmbient, lightSpecular;
   };
+  // What one draw hands the vertex shader (GL's column order).
+  struct Instance {
+    float clip[16];
+    float normal[9];
+    float world[16];
+  };
+  // Draws waiting to go out together: same vertex array, indices and cull mode.
+  struct Batch {
+    GLuint array = 0;
+    int firstIndex = 0, count = 0;
+    std::uint32_t cull = D3DCULL_NONE;
+    std::vector<Instance> instances;
+  };
+  // The device state a batch's draws share (beyond the world transform).
+  struct DrawState {
+    std::uint32_t key = 0, zEnable = 0, zWrite = 0, zFunc = 0, blend = 0, srcBlend = 0, destBlend = 0,
+                  fill = 0, ambient = 0, magFilter = 0;
+    D3DMATERIAL8 material{};
+    const ITexture* texture = nullptr;
+    D3DMATRIX view{}, projection{};
+    bool operator==(const DrawState&) const = default;
+  };
+  DrawState CurrentDrawState() const;
   struct Program3D {
     gl::Program program;
     Locations3D u;
@@ -118,12 +152,17 @@ class GlDevice final : public DeviceState {
   // What the current state says about dropping the inside faces of solids.
   bool insidesHidden_ = false;
   bool mirrored_ = false;
-  glm::mat4 clip_{1.0f};
+  glm::mat4 clip_{1.0f}, viewClip_{1.0f};
+  Instance instance_{};
+  Batch pending_;
+  DrawState applied_;  // what the GL state holds for 3D draws
+  gl::Buffer instanceBuffer_;
   std::uint32_t appliedCull_ = D3DCULL_NONE, lastMeshCull_ = D3DCULL_NONE;
   GLint screenSize_ = -1;
 };
 
-// A texture with a CPU copy of its level 0 (what LockRect hands out).
+// A texture whose pixels live in GL: LockRect reads level 0 back into a copy,
+// UnlockRect writes it and lets the copy go.
 class GlTexture final : public ITexture {
  public:
   GlTexture(GlDevice& device, int width, int height);
@@ -139,8 +178,9 @@ class GlTexture final : public ITexture {
  private:
   DeviceLink<GlDevice> device_;
   int width_, height_;
-  std::vector<std::uint8_t> bytes_;
+  std::vector<std::uint8_t> bytes_;  // while locked
   bool locked_ = false;
+  bool blank_ = true;  // never unlocked: all zeros
   gl::Texture texture_;
 };
 

@@ -172,7 +172,9 @@ std::uint32_t GlGraphics::LastMeshCull() const {
 }
 
 void GlGraphics::Finish() {
-  if (impl_->device) glFinish();
+  if (!impl_->device) return;
+  impl_->device->FlushInstances();
+  glFinish();
 }
 
 void ShowMouse(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }

@@ -45,6 +45,8 @@ class IMesh {
   // The vertex buffer, editable until UnlockVertexBuffer writes it back.
   virtual std::span<D3DVERTEX> LockVertexBuffer() = 0;
   virtual void UnlockVertexBuffer() = 0;
+  // The vertices as they stand, without locking.
+  virtual std::span<const D3DVERTEX> Vertices() const = 0;
   // Three vertex indices per face and one attribute per face, faces grouped by
   // attribute (the order DrawSubset uses).
   virtual std::span<const std::uint32_t> Indices() const = 0;

@@ -57,6 +57,7 @@ class NullMesh final : public IMesh {
     if (!locked_) throw std::logic_error("vertex buffer is not locked");
     locked_ = false;
   }
+  std::span<const D3DVERTEX> Vertices() const override { return data_.Vertices(); }
   std::span<const std::uint32_t> Indices() const override { return data_.Indices(); }
   std::span<const std::uint32_t> Attributes() const override { return data_.Attributes(); }
 

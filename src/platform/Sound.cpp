@@ -8,6 +8,7 @@
 
 #include "core/Files.h"
 #include "platform/SdlHandles.h"
+#include "platform/StreamedSound.h"
 
 namespace quarnix {
 
@@ -52,6 +53,7 @@ class MixerSoundBuffer final : public ISoundBuffer {
 MixerSoundSystem::MixerSoundSystem(int frequency) : frequency_(frequency) {}
 
 MixerSoundSystem::~MixerSoundSystem() {
+  streams_.reset();
   if (open_) Mix_CloseAudio();
   if (audioInit_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
@@ -66,6 +68,7 @@ bool MixerSoundSystem::InitDSound() {
   open_ = true;
   channels_ = 0;
   Mix_AllocateChannels(0);
+  streams_ = std::make_unique<StreamMixer>();
   return true;
 }
 
@@ -78,6 +81,11 @@ std::unique_ptr<ISoundBuffer> MixerSoundSystem::CreateSoundBufferFromFile(const 
   const int channel = channels_++;
   Mix_AllocateChannels(channels_);
   return std::make_unique<MixerSoundBuffer>(std::move(chunk), channel);
+}
+
+std::unique_ptr<ISoundBuffer> MixerSoundSystem::CreateStreamingBufferFromFile(const std::string& path) {
+  if (!open_) throw std::runtime_error("no sound device for \"" + path + "\"");
+  return streams_->Open(path);
 }
 
 std::unique_ptr<ISoundBuffer> NullSoundSystem::CreateSoundBufferFromFile(const std::string& path) {

@@ -1,7 +1,9 @@
 #pragma once
-// Sound buffers on SDL2_mixer: each buffer is one chunk on its own channel, so
-// effects and music overlap. Without an audio device InitDSound is false and the
-// game runs silent. A null system records what the game asks for.
+// Sound buffers on SDL2_mixer: each effect is one chunk on its own channel, so
+// effects overlap; music is read from its file as it plays (a whole track
+// would take megabytes) and mixed in after them, tracks overlapping too.
+// Without an audio device InitDSound is false and the game runs silent. A null
+// system records what the game asks for.
 
 #include <cstddef>
 #include <map>
@@ -25,12 +27,20 @@ class ISoundSystem {
   // when it is missing, not a regular file, longer than MaxWaveFileBytes or not
   // a wave file, or when no device is open.
   virtual std::unique_ptr<ISoundBuffer> CreateSoundBufferFromFile(const std::string& path) = 0;
+  // The same for a long sound: it plays, loops, stops and takes its volume as
+  // a buffer does, but is read from the file while it plays. The file is
+  // checked now (any length; PCM or float samples) and kept open.
+  virtual std::unique_ptr<ISoundBuffer> CreateStreamingBufferFromFile(const std::string& path) {
+    return CreateSoundBufferFromFile(path);
+  }
 };
 
 // Linear gain of a volume in hundredths of a decibel (0 the recorded level,
 // clamped to -10000..0), and the mixer's 0..128 level for it.
 double GainFromVolume(int volume);
 int MixerLevelFromVolume(int volume);
+
+class StreamMixer;
 
 class MixerSoundSystem final : public ISoundSystem {
  public:
@@ -43,9 +53,11 @@ class MixerSoundSystem final : public ISoundSystem {
   bool InitDSound() override;
   bool IsOpen() const override { return open_; }
   std::unique_ptr<ISoundBuffer> CreateSoundBufferFromFile(const std::string& path) override;
+  std::unique_ptr<ISoundBuffer> CreateStreamingBufferFromFile(const std::string& path) override;
 
  private:
   int frequency_;
+  std::unique_ptr<StreamMixer> streams_;
   bool audioInit_ = false, open_ = false;
   int channels_ = 0;
 };

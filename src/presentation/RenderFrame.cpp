@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/D3DXMath.h"
 #include "platform/InitDirect3D.h"
 
 namespace quarnix {
@@ -72,31 +73,55 @@ void PlayRenderer::DrawMesh(XObject& object, int tex, CellKind kind, const D3DVE
                    .Position = p,
                    .AngleY = spinY,
                    .Axis = spinY != 0 ? RotationAxis::Y : RotationAxis::None};
-  if (draw.AlphaBlend == 0) {
-    const float depth = p.x * view_(0, 2) + p.y * view_(1, 2) + p.z * view_(2, 2) + view_(3, 2);
-    opaque_.push_back({&object, draw, depth});
-    return;
-  }
-  FlushOpaque();
-  object.DisplayXfile(draw);
-  Counted(object);
-}
-
-void PlayRenderer::FlushOpaque() {
-  std::stable_sort(opaque_.begin(), opaque_.end(),
-                   [](const OpaqueDraw& a, const OpaqueDraw& b) { return a.Depth < b.Depth; });
-  for (const OpaqueDraw& d : opaque_) {
-    d.Object->DisplayXfile(d.Draw);
-    Counted(*d.Object);
-  }
-  opaque_.clear();
+  Queue({&object, draw}, XObject::WorldOf(draw));
 }
 
 void PlayRenderer::DrawTurned(XObject& object, int tex, CellKind kind, float yaw, const D3DVECTOR& p) {
-  FlushOpaque();
+  const QueuedDraw draw{
+      &object, {.TexIndex = tex, .AlphaBlend = Alpha(kind), .Position = p, .AngleY = yaw}, true};
   // Centre opposite to the translation: the object turns about the world origin.
-  object.QDisplayXfile(tex, Alpha(kind), 1.0f, yaw, 0, 0, vec3(-p.x, p.y, -p.z), p);
-  Counted(object);
+  Queue(draw, XObject::QuaternionWorld(1.0f, yaw, 0, 0, vec3(-p.x, p.y, -p.z), p));
+}
+
+void PlayRenderer::Send(const QueuedDraw& d) {
+  if (d.Turned) {
+    const D3DVECTOR& p = d.Draw.Position;
+    d.Object->QDisplayXfile(d.Draw.TexIndex, d.Draw.AlphaBlend, 1.0f, d.Draw.AngleY, 0, 0,
+                            vec3(-p.x, p.y, -p.z), p);
+  } else {
+    d.Object->DisplayXfile(d.Draw);
+  }
+  Counted(*d.Object);
+}
+
+void PlayRenderer::Queue(const QueuedDraw& draw, const D3DMATRIX& world) {
+  const auto found = std::find(groups_.begin(), groups_.end(), draw.Object);
+  // One group per object and picture.
+  const int group = static_cast<int>(found - groups_.begin()) * 64 + (draw.Draw.TexIndex & 63);
+  if (found == groups_.end()) groups_.push_back(draw.Object);
+  const IMesh* mesh = draw.Object->Mesh();
+  OrderedDraw entry;
+  entry.SeeThrough = draw.Draw.AlphaBlend != 0;
+  entry.Group = group;
+  // The depth of the object's origin along the view.
+  entry.Depth =
+      world(3, 0) * view_(0, 2) + world(3, 1) * view_(1, 2) + world(3, 2) * view_(2, 2) + view_(3, 2);
+  if (mesh)
+    entry.Extent = ExtentOf(mesh->Vertices(), world, viewProjection_, device_.Width(), device_.Height());
+  queue_.push_back(draw);
+  order_.push_back(entry);
+}
+
+void PlayRenderer::FlushField() {
+  // The eye, from the view: minus its translation turned back.
+  const D3DMATRIX& v = view_;
+  D3DVECTOR eye{};
+  float* e[3] = {&eye.x, &eye.y, &eye.z};
+  for (int k = 0; k < 3; ++k) *e[k] = -(v(3, 0) * v(k, 0) + v(3, 1) * v(k, 1) + v(3, 2) * v(k, 2));
+  for (std::size_t i : reference_ ? ReferenceOrder(order_) : DrawOrder(order_, eye)) Send(queue_[i]);
+  queue_.clear();
+  order_.clear();
+  groups_.clear();
 }
 
 void PlayRenderer::DrawCube(CellKind k, const D3DVECTOR& p, bool spin) {
@@ -119,8 +144,11 @@ void PlayRenderer::DrawTurnedCube(CellKind k, const D3DVECTOR& p) {
 
 void PlayRenderer::RenderFrame() {
   counts_ = {};
-  opaque_.clear();
+  queue_.clear();
+  order_.clear();
+  groups_.clear();
   view_ = device_.GetTransform(D3DTS_VIEW);
+  viewProjection_ = D3DXMatrixMultiply(view_, device_.GetTransform(D3DTS_PROJECTION));
   Prologue();
   Scene scene(device_);
   if (Shown(Display::PlayShow)) FieldPass();
@@ -128,7 +156,7 @@ void PlayRenderer::RenderFrame() {
   if (Shown(Display::FieldSpinShow)) FieldSpinPass();
   if (Shown(Display::PieceShow)) PiecePass();
   if (Shown(Display::TurnShow)) TurnPass();
-  FlushOpaque();
+  FlushField();
   if (Shown(Display::BackShow)) BackgroundPass();
   if (Shown(Display::EffectShow)) EffectPass();
 
@@ -267,6 +295,9 @@ void PlayRenderer::EffectPass() {
   int star = 1;
   const CellKind kind = v_.EffectKind;
   const bool moves = HasLandingEffect(kind);
+  // Stars only add onto the picture and write no depth, so their order does
+  // not change it: each star mesh's draws go out together.
+  std::array<std::vector<D3DVECTOR>, 3> stars;
   for (int i = 1; i <= v_.ParticleCount; ++i) {
     star = star == 3 ? 1 : star + 1;
     ParticleRec& p = v_.Particle(i);
@@ -281,14 +312,22 @@ void PlayRenderer::EffectPass() {
     p.Z += p.VZ;
     p.Life -= 1;
     if (p.Life > 0) {
-      // Tilted towards the camera; the star's own animation picks the frame.
-      a_.XStar(star).DisplayXfile(
-          {.AlphaBlend = 1, .Position = {p.X, p.Y, p.Z}, .AngleX = 40, .Axis = RotationAxis::X});
-      Counted(a_.XStar(star));
+      if (reference_)
+        DrawStar(star, {p.X, p.Y, p.Z});
+      else
+        stars[static_cast<std::size_t>(star - 1)].push_back({p.X, p.Y, p.Z});
       v_.Show(Display::EffectShow, true);
     }
   }
+  for (int s = 1; s <= 3; ++s)
+    for (const D3DVECTOR& at : stars[static_cast<std::size_t>(s - 1)]) DrawStar(s, at);
   device_.SetRenderState(D3DRS_ZWRITEENABLE, 1);
+}
+
+void PlayRenderer::DrawStar(int star, const D3DVECTOR& at) {
+  // Tilted towards the camera; the star's own animation picks the frame.
+  a_.XStar(star).DisplayXfile({.AlphaBlend = 1, .Position = at, .AngleX = 40, .Axis = RotationAxis::X});
+  Counted(a_.XStar(star));
 }
 
 void PlayRenderer::Sprite(ScreenObject& image, const RECT& source, float x, float y, std::uint32_t colour,

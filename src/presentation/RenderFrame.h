@@ -24,6 +24,7 @@
 #include "game/GameState.h"
 #include "platform/Graphics.h"
 #include "platform/PublicX8.h"
+#include "presentation/DrawOrder.h"
 #include "presentation/GameAssets.h"
 #include "presentation/HudLayout.h"
 #include "presentation/ScreenState.h"
@@ -65,6 +66,10 @@ class PlayRenderer final : public IGameEvents {
   void SetBanner(std::string text) { banner_ = std::move(text); }
 
   const FrameCounts& LastFrame() const { return last_; }
+  // Sends the field's draws in their reference order and the stars one by
+  // one as they come (see DrawOrder.h): the picture every frame must match,
+  // for tests and the benchmark.
+  void SetReferenceOrder(bool reference) { reference_ = reference; }
   // What the screen shows: the rules and the game loop change it through this.
   ScreenState& Screen() { return v_; }
 
@@ -77,6 +82,7 @@ class PlayRenderer final : public IGameEvents {
   void TurnPass();
   void BackgroundPass();
   void EffectPass();
+  void DrawStar(int star, const D3DVECTOR& at);
   void HudLayer();
   void ClearPopup();
   void LevelAnnouncement();
@@ -88,15 +94,12 @@ class PlayRenderer final : public IGameEvents {
   void DrawCube(CellKind k, const D3DVECTOR& p, bool spin);
   // The same cube turned by TurnAngle about the world origin.
   void DrawTurnedCube(CellKind k, const D3DVECTOR& p);
-  // Opaque draws wait in a queue and go out nearest first when a see-through
-  // draw or a draw of another kind comes, or the 3D passes end: depth testing
-  // then skips most hidden pixels, and the picture is the same as drawing in
-  // order, because opaque draws between two see-through ones may come in any order.
-  // kind: the cube kind whose see-through flag applies, Empty for none;
-  // spinY: degrees about the vertical axis.
+  // The field's draws wait in a queue and go out in DrawOrder when the field's
+  // passes end. kind: the cube kind whose see-through flag applies, Empty for
+  // none; spinY: degrees about the vertical axis.
   void DrawMesh(XObject& object, int tex, CellKind kind, const D3DVECTOR& p, float spinY = 0);
-  void FlushOpaque();
   void DrawTurned(XObject& object, int tex, CellKind kind, float yaw, const D3DVECTOR& p);
+  void FlushField();
   std::uint32_t Alpha(CellKind kind) const;
   void Counted(XObject& object);
   // Scaled by ScreenRatio both ways unless scaleY is given.
@@ -125,12 +128,18 @@ class PlayRenderer final : public IGameEvents {
   const HudLayout& layout_;
   ScreenMode mode_;
   FrameCounts counts_, last_;
-  struct OpaqueDraw {
+  struct QueuedDraw {
     XObject* Object;
-    XDraw Draw;
-    float Depth;  // along the view
+    XDraw Draw;  // a turned draw yaws Draw.AngleY about the world origin to Draw.Position
+    bool Turned = false;
   };
-  std::vector<OpaqueDraw> opaque_;
+  void Queue(const QueuedDraw& draw, const D3DMATRIX& world);
+  void Send(const QueuedDraw& draw);
+  std::vector<QueuedDraw> queue_;
+  std::vector<OrderedDraw> order_;
+  std::vector<const XObject*> groups_;  // the objects queued in this frame, by first draw
+  bool reference_ = false;
+  D3DMATRIX viewProjection_{};
   D3DMATRIX view_{};
   std::string notice_;
   std::string banner_;

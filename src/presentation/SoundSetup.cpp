@@ -8,7 +8,10 @@ namespace {
 
 std::unique_ptr<ISoundBuffer> MakeBuffer(ISoundSystem& sound, const std::filesystem::path& WavePath,
                                          const GameFile& file) {
-  return sound.CreateSoundBufferFromFile(ResolveFile(WavePath / file.Name).string());
+  const std::string path = ResolveFile(WavePath / file.Name).string();
+  // A track lasts half a minute: it is read as it plays rather than held whole.
+  return file.Role == FileRole::Music ? sound.CreateStreamingBufferFromFile(path)
+                                      : sound.CreateSoundBufferFromFile(path);
 }
 
 }  // namespace

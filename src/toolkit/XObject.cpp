@@ -128,6 +128,25 @@ void XObject::DisplayXfile(int TexIndex, std::uint32_t AlphaBlend, float Scale, 
       TexIndex, AlphaBlend, Scale, {X, Y, Z}, AngleX, AngleY, AngleZ, static_cast<RotationAxis>(RotAxis)});
 }
 
+D3DMATRIX XObject::WorldOf(const XDraw& d) {
+  D3DMATRIX world = D3DXMatrixIdentity();
+  switch (d.Axis) {
+    case RotationAxis::X:
+      world = D3DXMatrixMultiply(world, D3DXMatrixRotationX(DegreesToRadians(d.AngleX)));
+      break;
+    case RotationAxis::Y:
+      world = D3DXMatrixMultiply(world, D3DXMatrixRotationY(DegreesToRadians(d.AngleY)));
+      break;
+    case RotationAxis::Z:
+      world = D3DXMatrixMultiply(world, D3DXMatrixRotationZ(DegreesToRadians(d.AngleZ)));
+      break;
+    default:  // none, or a number that names no axis
+      break;
+  }
+  world = D3DXMatrixMultiply(world, D3DXMatrixTranslation(d.Position.x, d.Position.y, d.Position.z));
+  return D3DXMatrixMultiply(world, D3DXMatrixScaling(d.Scale, d.Scale, d.Scale));
+}
+
 void XObject::DisplayXfile(const XDraw& d) {
   PosX_ = d.Position.x;
   PosY_ = d.Position.y;
@@ -135,23 +154,15 @@ void XObject::DisplayXfile(const XDraw& d) {
   AngleX_ = d.AngleX;
   AngleY_ = d.AngleY;
   AngleZ_ = d.AngleZ;
-  D3DMATRIX world = D3DXMatrixIdentity();
-  switch (d.Axis) {
-    case RotationAxis::X:
-      world = D3DXMatrixMultiply(world, D3DXMatrixRotationX(DegreesToRadians(AngleX_)));
-      break;
-    case RotationAxis::Y:
-      world = D3DXMatrixMultiply(world, D3DXMatrixRotationY(DegreesToRadians(AngleY_)));
-      break;
-    case RotationAxis::Z:
-      world = D3DXMatrixMultiply(world, D3DXMatrixRotationZ(DegreesToRadians(AngleZ_)));
-      break;
-    default:  // none, or a number that names no axis
-      break;
-  }
-  world = D3DXMatrixMultiply(world, D3DXMatrixTranslation(d.Position.x, d.Position.y, d.Position.z));
-  WorldMatrix_ = D3DXMatrixMultiply(world, D3DXMatrixScaling(d.Scale, d.Scale, d.Scale));
+  WorldMatrix_ = WorldOf(d);
   Draw(d.TexIndex, d.AlphaBlend);
+}
+
+D3DMATRIX XObject::QuaternionWorld(float Scale, float Yaw, float Pitch, float Roll, const D3DVECTOR& Centre,
+                                   const D3DVECTOR& Translation) {
+  const D3DXQUATERNION q = D3DXQuaternionRotationYawPitchRoll(DegreesToRadians(Yaw), DegreesToRadians(Pitch),
+                                                              DegreesToRadians(Roll));
+  return D3DXMatrixAffineTransformation(Scale, Centre, q, Translation);
 }
 
 void XObject::QDisplayXfile(int TexIndex, std::uint32_t AlphaBlend, float Scale, float Yaw, float Pitch,
@@ -175,9 +186,7 @@ void XObject::QuaternionDraw(int TexIndex, std::uint32_t AlphaBlend, float Scale
   PosX_ = Translation.x;
   PosY_ = Translation.y;
   PosZ_ = Translation.z;
-  const D3DXQUATERNION q = D3DXQuaternionRotationYawPitchRoll(
-      DegreesToRadians(AngleX_), DegreesToRadians(AngleY_), DegreesToRadians(AngleZ_));
-  WorldMatrix_ = D3DXMatrixAffineTransformation(Scale, Centre, q, Translation);
+  WorldMatrix_ = QuaternionWorld(Scale, AngleX_, AngleY_, AngleZ_, Centre, Translation);
   Draw(TexIndex, AlphaBlend);
 }
 

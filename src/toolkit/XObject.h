@@ -71,6 +71,10 @@ class XObject {
   // Scale about the origin, yaw/pitch/roll about Centre, then Translation.
   void QDisplayXfile(int TexIndex, std::uint32_t AlphaBlend, float Scale, float Yaw, float Pitch, float Roll,
                      const D3DVECTOR& Centre, const D3DVECTOR& Translation);
+  // The world transforms the two draws above use.
+  static D3DMATRIX WorldOf(const XDraw& Draw);
+  static D3DMATRIX QuaternionWorld(float Scale, float Yaw, float Pitch, float Roll, const D3DVECTOR& Centre,
+                                   const D3DVECTOR& Translation);
   // QDisplayXfile with the three angles added to those of the last draw.
   void AutoDisplayXfile(int TexIndex, std::uint32_t AlphaBlend, float Scale, float Yaw, float Pitch,
                         float Roll, const D3DVECTOR& Centre, const D3DVECTOR& Translation);

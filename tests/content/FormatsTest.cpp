@@ -4,6 +4,7 @@
 
 #include "content/Bmp.h"
 #include "content/ResourcePack.h"
+#include "content/WaveFormat.h"
 
 using namespace quarnix;
 using Bytes = std::vector<std::uint8_t>;
@@ -66,4 +67,94 @@ TEST(ResourcePack, RoundTripsAndRefusesDamage) {
   Bytes Count = Pack;
   Count[4] = 0xFF;  // claims 255 entries
   EXPECT_THROW(ReadResourcePack(Count), std::runtime_error);
+}
+
+namespace {
+
+// A wave file: RIFF header, the chunks given, in order.
+Bytes Riff(const std::vector<std::pair<std::string, Bytes>>& chunks, std::uint32_t dataSizeExtra = 0) {
+  Bytes b{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+  const auto put32 = [&](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  };
+  for (const auto& [id, body] : chunks) {
+    b.insert(b.end(), id.begin(), id.end());
+    put32(static_cast<std::uint32_t>(body.size()) + (id == "data" ? dataSizeExtra : 0));
+    b.insert(b.end(), body.begin(), body.end());
+    if (body.size() % 2) b.push_back(0);
+  }
+  return b;
+}
+
+Bytes Fmt(int format, int channels, int rate, int bits, int align = -1) {
+  if (align < 0) align = channels * bits / 8;
+  Bytes f;
+  for (auto [v, n] :
+       {std::pair{format, 2}, {channels, 2}, {rate, 4}, {rate * align, 4}, {align, 2}, {bits, 2}})
+    for (int i = 0; i < n; ++i) f.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  return f;
+}
+
+WaveLayout Layout(const Bytes& b) {
+  return ReadWaveLayout(
+      [&](std::uint64_t at, std::span<std::uint8_t> into) {
+        const std::size_t n =
+            at >= b.size() ? 0 : std::min(into.size(), b.size() - static_cast<std::size_t>(at));
+        std::copy_n(b.begin() + static_cast<long>(at), n, into.begin());
+        return n;
+      },
+      b.size());
+}
+
+}  // namespace
+
+TEST(WaveFormat, FindsTheSamplesBehindAnyOtherChunks) {
+  Bytes extensible = Fmt(0xFFFE, 2, 48000, 32);
+  extensible.resize(40, 0);
+  extensible[24] = 3;  // its sub-format: floats
+  struct Case {
+    Bytes file;
+    WaveSample sample;
+    int channels, rate, frameBytes;
+    std::uint64_t offset, bytes;
+  } cases[] = {
+      {Riff({{"fmt ", Fmt(1, 1, 44100, 16)}, {"data", Bytes(10, 1)}}), WaveSample::Signed16, 1, 44100, 2, 44,
+       10},
+      // A list chunk of odd length (padded) before the data; a trailing byte that is no frame.
+      {Riff({{"fmt ", Fmt(1, 2, 22050, 8)}, {"LIST", Bytes(3, 0)}, {"data", Bytes(9, 1)}}),
+       WaveSample::Unsigned8, 2, 22050, 2, 56, 8},
+      {Riff({{"fmt ", extensible}, {"data", Bytes(16, 1)}}), WaveSample::Float32, 2, 48000, 8, 68, 16},
+      // A data chunk that claims more than the file holds plays what is there.
+      {Riff({{"fmt ", Fmt(1, 1, 8000, 32)}, {"data", Bytes(8, 1)}}, 1000), WaveSample::Signed32, 1, 8000, 4,
+       44, 8},
+  };
+  for (const Case& c : cases) {
+    const WaveLayout w = Layout(c.file);
+    EXPECT_EQ(w.Sample, c.sample);
+    EXPECT_EQ(w.Channels, c.channels);
+    EXPECT_EQ(w.Rate, c.rate);
+    EXPECT_EQ(w.FrameBytes, c.frameBytes);
+    EXPECT_EQ(w.DataOffset, c.offset);
+    EXPECT_EQ(w.DataBytes, c.bytes);
+  }
+}
+
+TEST(WaveFormat, RefusesWhatItCannotPlay) {
+  const Bytes good = Riff({{"fmt ", Fmt(1, 1, 44100, 16)}, {"data", Bytes(10, 1)}});
+  Bytes notWave = good;
+  notWave[8] = 'X';
+  const Bytes bad[] = {
+      Bytes(good.begin(), good.begin() + 10),                             // cut inside the header
+      notWave,                                                            // RIFF but not WAVE
+      Riff({{"fmt ", Fmt(1, 1, 44100, 16)}}),                             // no data
+      Riff({{"data", Bytes(10, 1)}, {"fmt ", Fmt(1, 1, 44100, 16)}}),     // data before its format
+      Riff({{"fmt ", Fmt(1, 1, 44100, 16)}, {"data", Bytes(1, 1)}}),      // not one whole frame
+      Riff({{"fmt ", Fmt(1, 1, 44100, 24)}, {"data", Bytes(12, 1)}}),     // 24-bit samples
+      Riff({{"fmt ", Fmt(2, 1, 44100, 16)}, {"data", Bytes(10, 1)}}),     // compressed (ADPCM)
+      Riff({{"fmt ", Fmt(1, 0, 44100, 16)}, {"data", Bytes(10, 1)}}),     // no channel
+      Riff({{"fmt ", Fmt(1, 1, 0, 16)}, {"data", Bytes(10, 1)}}),         // no rate
+      Riff({{"fmt ", Fmt(1, 2, 44100, 16, 2)}, {"data", Bytes(10, 1)}}),  // frames too short for two channels
+      Riff({{"fmt ", Bytes(10, 1)}, {"data", Bytes(10, 1)}}),             // format chunk too short
+  };
+  for (const Bytes& b : bad) EXPECT_THROW(Layout(b), std::runtime_error) << ::testing::PrintToString(b);
 }

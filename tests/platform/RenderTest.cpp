@@ -59,8 +59,24 @@ TEST_F(Render, ObjectsOutlivingTheirDeviceRefuseWorkAndDieQuietly) {
   EXPECT_THROW(mesh->DrawSubset(0), std::logic_error);
   EXPECT_THROW(font->DrawText("x", RECT{0, 0, 50, 50}, DT_LEFT, 0xFFFFFFFF), std::logic_error);
   d_->EndScene();
-  texture->LockRect();
+  EXPECT_THROW(texture->LockRect(), std::logic_error);
   EXPECT_THROW(texture->UnlockRect(), std::logic_error);
+}
+
+TEST_F(Render, ATextureLockedAgainHoldsWhatWasWritten) {
+  // Its pixels are kept only in GL: a second lock reads them back.
+  auto texture = Solid(3, 2, 0x80102030);
+  std::span<std::uint8_t> bytes = texture->LockRect();
+  ASSERT_EQ(bytes.size(), 24u);
+  EXPECT_EQ((std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 4)),
+            (std::vector<std::uint8_t>{0x30, 0x20, 0x10, 0x80}));
+  bytes[23] = 0x44;
+  texture->UnlockRect();
+  bytes = texture->LockRect();
+  const std::vector<std::uint8_t> again(bytes.begin(), bytes.end());
+  texture->UnlockRect();
+  EXPECT_EQ(again[20], 0x30);
+  EXPECT_EQ(again[23], 0x44);
 }
 
 TEST_F(Render, LitTexturedCubeIsTextureTimesLightingAndTheScreenshotHoldsIt) {

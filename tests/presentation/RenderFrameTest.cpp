@@ -153,10 +153,10 @@ TEST_F(NullScreen, FieldCellsAreExchangedAndSpecialCubesSpinUnderTheirBox) {
   EXPECT_EQ(box.alphaBlend, 1u);
 }
 
-TEST_F(NullScreen, OpaqueCubesGoNearestFirstButNeverPastASeeThroughOne) {
+TEST_F(NullScreen, OpaqueCubesPassASeeThroughOneOnlyWhereTheyAreInFrontOfIt) {
   V().Show(Display::PlayShow, true);
-  // In drawing order: a red cube at the back, a clearing (see-through) cube
-  // above it, then green at the back and blue at the front after it.
+  // In the passes' order: a red cube at the back, a clearing (see-through)
+  // cube on it, green on that, and blue at the front.
   S().CubeArray(1, 1, 1) = CellKind::Red;
   S().CubeArray(1, 1, 2) = CellKind::CubeClear;
   S().CubeArray(1, 1, 3) = CellKind::Green;
@@ -170,9 +170,9 @@ TEST_F(NullScreen, OpaqueCubesGoNearestFirstButNeverPastASeeThroughOne) {
   const auto red = first(A().XCube(CellKind::Red)), clearing = first(A().XCube(CellKind::CubeClear)),
              green = first(A().XCube(CellKind::Green)), blue = first(A().XCube(CellKind::Blue));
   EXPECT_LT(red, clearing);
-  EXPECT_LT(clearing, green);
-  EXPECT_LT(clearing, blue);
-  EXPECT_LT(blue, green);  // nearer the camera
+  EXPECT_LT(clearing, green);  // it meets the clearing cube
+  EXPECT_LT(blue, clearing);   // in front of it
+  EXPECT_LT(blue, green);
   EXPECT_EQ(scene_->renderer->LastFrame().MeshDraws, 25 + 4);
 }
 

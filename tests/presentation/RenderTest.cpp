@@ -257,5 +257,52 @@ TEST_F(PlayScreenGl, SheetsKeepBlackSeeThroughButCSStaysOpaque) {
   }
 }
 
+// The draw order (meshes grouped, moved forward) against the reference order,
+// on busy wells seen from each camera: the same picture to the pixel.
+TEST_F(PlayScreenGl, TheDrawOrderLeavesEveryPixelAsTheReferenceOrderDoes) {
+  struct View {
+    D3DVECTOR eye, at;
+  };
+  const View views[] = {{test::StartEye, test::StartLookAt},
+                        {{2, 15, -8.5f}, {0, 3.5f, 0}},
+                        {{-1.25f, 17, -3.5f}, {0, 3.5f, 0}}};
+  const auto picture = [&](bool reference, std::uint64_t seed, const View& view, bool turning) {
+    scene_.reset();  // a fresh scene: the same well for both orders
+    SetUp();
+    scene_->cam.SetCamValue(0, 0, 0, view.eye.x, view.eye.y, view.eye.z, view.at.x, view.at.y, view.at.z);
+    scene_->cam.SetCam();
+    scene_->renderer->SetReferenceOrder(reference);
+    Rng fill(seed);
+    for (int x = 1; x <= 5; ++x)
+      for (int y = 1; y <= 5; ++y)
+        for (int z = 1; z <= 10; ++z)
+          if (fill.Next() < 0.8 - 0.05 * z)
+            S().CubeArray(x, y, z) = static_cast<CellKind>(1 + int(fill.Next() * 11));
+    for (int x = 2; x <= 4; ++x) S().NowCube(x, 2) = CellKind::Diamond;
+    S().NowCubeZ = 10;
+    S().TurnAngle = 30;
+    for (Display part :
+         turning ? std::vector{Display::FieldSpinShow, Display::TurnShow, Display::BackShow}
+                 : std::vector{Display::PlayShow, Display::PieceShow, Display::BackShow, Display::EffectShow})
+      V().Show(part, true);
+    V().EffectKind = CellKind::Stack;
+    V().ParticleCount = 90;
+    for (int i = 1; i <= 90; ++i)
+      V().Particle(i) = {float(i % 11) - 5, float(i % 7), float(i % 13) - 6, 0, 0.02f, 0, 100};
+    Frame();
+    return pixels_;
+  };
+  int n = 0;
+  for (const View& view : views)
+    for (bool turning : {false, true}) {
+      const std::uint64_t seed = 11 + n++;
+      const auto fast = picture(false, seed, view, turning), reference = picture(true, seed, view, turning);
+      int off = 0;
+      for (std::size_t i = 0; i < fast.size(); i += 4)
+        off += fast[i] != reference[i] || fast[i + 1] != reference[i + 1] || fast[i + 2] != reference[i + 2];
+      EXPECT_EQ(off, 0) << "view " << n << (turning ? ", turning" : "");
+    }
+}
+
 }  // namespace
 }  // namespace quarnix

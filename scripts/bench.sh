@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Prints the performance figures, headless, from a built tree (default: build;
+# another folder, e.g. an older checkout's build, to compare side by side):
+#   peak memory    the idle menu (bench_menu) and a whole run of demo games
+#   the menu       frames shown a second and the share of one core it takes
+#   play frames    the frame-time spread over GAMES demo games at 1024 x 768
+#   heaviest frame the synthetic full-well frame (bench_render)
+# The figures are measured, never judged: the script fails only when a
+# program does. A busy machine slows everything; compare runs taken together.
+#   scripts/bench.sh [BUILD_DIR]     GAMES=5 PIECES=20
+set -euo pipefail
+build=$(realpath "${1:-$(dirname "$0")/../build}")
+games=${GAMES:-5}
+pieces=${PIECES:-20}
+export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
+
+echo "== heaviest frame (ms: wall, calling thread's CPU, all threads' CPU)"
+"$build/bin/bench_render" --benchmark_filter='BM_PlayScreen/parts:15/width:1024|CodeOnly' 2>/dev/null |
+  grep -E '^BM_' || true
+
+echo "== idle menu at 1024 x 768 with its music"
+"$build/bin/bench_menu" 2>/dev/null | grep -E '^BM_' || true
+
+echo "== $games demo games at 1024 x 768 with sound (the bot quits each after $pieces pieces)"
+# ru_maxrss of the game process is its VmHWM: the peak from start to the end.
+(cd "$build/game" &&
+  /usr/bin/time -f "peak memory %M KiB" ./quarnix --demo --games "$games" --pieces "$pieces" --stats 2>&1 |
+  grep -E '^(demo|first frame|frame times|peak memory)')

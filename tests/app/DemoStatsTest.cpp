@@ -1,0 +1,38 @@
+// The demo's frame-time spread: nearest-rank percentiles over unsorted times.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "app/Demo.h"
+
+namespace quarnix {
+namespace {
+
+TEST(DemoStats, PercentilesAreNearestRankAndTheFloorCountsOnlyLongerFrames) {
+  // 1..100 ms shuffled: the p-th percentile of 100 frames is frame p itself.
+  std::vector<double> ms(100);
+  for (int i = 0; i < 100; ++i) ms[static_cast<std::size_t>(i)] = i + 1;
+  std::shuffle(ms.begin(), ms.end(), std::mt19937(3));
+  const FrameTimeStats s = SummariseFrameTimes(ms);
+  EXPECT_EQ(s.Frames, 100u);
+  EXPECT_EQ(s.P50, 50);
+  EXPECT_EQ(s.P95, 95);
+  EXPECT_EQ(s.P99, 99);
+  EXPECT_EQ(s.Max, 100);
+  EXPECT_EQ(s.Over15, 85u) << "a frame of exactly 15 ms is inside the floor";
+
+  struct Case {
+    std::vector<double> ms;
+    double p50, p99;
+  };
+  for (const Case& c : {Case{{7}, 7, 7}, Case{{4, 2}, 2, 4}, Case{{3, 1, 2}, 2, 3}}) {
+    const FrameTimeStats t = SummariseFrameTimes(c.ms);
+    EXPECT_EQ(t.P50, c.p50) << c.ms.size() << " frames";
+    EXPECT_EQ(t.P99, c.p99) << c.ms.size() << " frames";
+  }
+  EXPECT_EQ(SummariseFrameTimes({}).Frames, 0u);
+}
+
+}  // namespace
+}  // namespace quarnix
