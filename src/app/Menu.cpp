@@ -114,7 +114,6 @@ void MainMenu::Resume() {
   parts_.Events.SetScreen(InputScreen::Menu);
   parts_.KeySet.GetPressedKey();
   parts_.KeySet.GetPressedPadKey();
-  drawn_.reset();
 }
 
 void MainMenu::Open() {

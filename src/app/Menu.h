@@ -124,7 +124,7 @@ class MainMenu {
   // when the player started a game in this frame.
   bool Frame();
   // Back from the demonstration: the menu as it was, the press that ended the
-  // demonstration not taken as the menu's, the picture drawn afresh.
+  // demonstration not taken as the menu's.
   void Resume();
 
   MenuEntry MenuItem = MenuEntry::Start;
