@@ -5,9 +5,9 @@
 foreach(file Controls Scores)
   string(TOLOWER ${file} name)
   quarnix_fuzz(fuzz_${name}_reader SOURCES Fuzz${file}Reader.cpp LINKS quarnix_storage
-               SEEDS ${CMAKE_CURRENT_SOURCE_DIR}/seeds/${name} SECONDS 15)
+               SEEDS ${CMAKE_CURRENT_SOURCE_DIR}/seeds/${name} SECONDS 8)
   quarnix_fuzz(fuzz_${name}_decoded SOURCES Fuzz${file}Reader.cpp LINKS quarnix_storage
-               SEEDS ${CMAKE_CURRENT_SOURCE_DIR}/seeds/${name} SECONDS 25)
+               SEEDS ${CMAKE_CURRENT_SOURCE_DIR}/seeds/${name} SECONDS 12)
   if(TARGET fuzz_${name}_decoded)
     target_compile_definitions(fuzz_${name}_decoded PRIVATE QUARNIX_FUZZ_DECODED)
   endif()
