@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# The tools (and, with "demo", the demo) used the hostile way: devices, fifos,
-# folders and links as targets, endless and cut-off inputs, damaged records.
-# Each must fail with a message and a non-zero status, or do its work without
-# losing a byte of what was there.
+# The tools (with "demo", the demo) on devices, fifos, folders, links, endless and cut-off
+# inputs, damaged records: refused with a message, or done without losing a byte.
 #   hostile.sh tools QUARNIX_TOOL GAME_DIR
 #   hostile.sh demo QUARNIX GAME_DIR        (SDL_VIDEODRIVER=offscreen)
 set -u
@@ -14,25 +12,18 @@ trap 'rm -rf "$dir"' EXIT
 cd "$dir" || exit 1
 failures=0
 
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 # refused WHAT PATTERN COMMAND...: COMMAND ends within 5 s with a non-zero status, saying PATTERN.
 refused() {
   local what=$1 pattern=$2
   shift 2
   timeout 5 "$@" >out.txt 2>&1
-  local status=$?
-  if [ "$status" -eq 124 ]; then
-    fail "$what: still running after 5 s"
-  elif [ "$status" -eq 0 ]; then
-    fail "$what: exit status 0"
-  elif ! grep -q -- "$pattern" out.txt; then
-    fail "$what: no '$pattern' in:"
-    cat out.txt >&2
-  fi
+  case $? in
+    124) fail "$what: still running after 5 s" ;;
+    0) fail "$what: exit status 0" ;;
+    *) grep -q -- "$pattern" out.txt || { fail "$what: no '$pattern' in:"; cat out.txt >&2; } ;;
+  esac
 }
 
 # put32 FILE ELEMENT VALUE: stores VALUE as the 32-bit little-endian element (1-based).
@@ -43,11 +34,7 @@ put32() {
 }
 get32() { od -An -td4 -j $((4 * ($2 - 1))) -N4 "$1" | tr -d ' '; }
 
-# A process id that has certainly ended.
-ended_pid() {
-  sh -c 'echo $$' &
-  wait
-}
+ended_pid() { sh -c 'echo $$' & wait; }  # a process id that has certainly ended
 
 if [ "$mode" = demo ]; then
   mkdir shots
