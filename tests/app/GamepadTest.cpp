@@ -1,20 +1,9 @@
-// Gamepads through SDL's real game-controller path: virtual pads (SDL's own
-// virtual joystick driver) are plugged in, pressed and unplugged while the
-// event pump feeds the same key-state source the keyboard does; whole games
-// run on a virtual clock.
+// Gamepads on SDL's real controller path (its virtual joysticks), fed into the keyboard's key-state source.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <deque>
 #include <fstream>
-#include <functional>
-#include <memory>
-#include <stdexcept>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "LoopRig.h"
 #include "app/PadKeys.h"
@@ -26,9 +15,7 @@ using namespace quarnix::test;
 
 namespace {
 
-// A pad plugged in through SDL's virtual joystick driver, laid out as SDL's
-// standard controller: its button i is controller button i, its axis j axis j.
-// One SDL does not know is a plain joystick until a mapping names it.
+// Button i is controller button i, axis j axis j; one SDL does not know needs a mapping.
 class VirtualPad {
  public:
   explicit VirtualPad(bool SdlKnowsIt = true) {
@@ -46,15 +33,8 @@ class VirtualPad {
     id_ = SDL_JoystickInstanceID(joystick_);
   }
   ~VirtualPad() { Unplug(); }
-  VirtualPad(const VirtualPad&) = delete;
-  VirtualPad& operator=(const VirtualPad&) = delete;
-
-  void Button(SDL_GameControllerButton button, bool down) {
-    SDL_JoystickSetVirtualButton(joystick_, button, down ? 1 : 0);
-  }
-  void Axis(SDL_GameControllerAxis axis, int value) {
-    SDL_JoystickSetVirtualAxis(joystick_, axis, static_cast<Sint16>(value));
-  }
+  void Button(SDL_GameControllerButton b, bool down) { SDL_JoystickSetVirtualButton(joystick_, b, down); }
+  void Axis(SDL_GameControllerAxis a, int v) { SDL_JoystickSetVirtualAxis(joystick_, a, Sint16(v)); }
   void Unplug() {
     if (!joystick_) return;
     SDL_JoystickClose(joystick_);
@@ -62,8 +42,7 @@ class VirtualPad {
     for (int i = 0; i < SDL_NumJoysticks(); ++i)
       if (SDL_JoystickGetDeviceInstanceID(i) == id_) SDL_JoystickDetachVirtual(i);
   }
-  // A mapping line for pads of this kind, written as mapping files write it
-  // (the GUID without the name's checksum), with the A and B buttons swapped.
+  // This kind's mapping line as mapping files write it (no name checksum), A and B swapped.
   std::string SwappedMapping() const {
     SDL_JoystickGUID guid = SDL_JoystickGetGUID(joystick_);
     guid.data[2] = guid.data[3] = 0;
@@ -71,24 +50,15 @@ class VirtualPad {
     SDL_JoystickGetGUIDString(guid, text, sizeof text);
     return std::string(text) + ",Swapped test pad,a:b1,b:b0,dpdown:b12,";
   }
-
- private:
   SDL_Joystick* joystick_ = nullptr;
   SDL_JoystickID id_ = -1;
 };
 
-bool AllowBackgroundEvents() {
-  // No window has the focus in a test; SDL would drop the pads' events.
-  return SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1") == SDL_TRUE;
-}
-
-// The real input path: SDL's key events and the pads into one key-state source.
 struct SdlInput {
   explicit SdlInput(const std::filesystem::path& mappings = {})
-      : Pads(Source, mappings,
-             [this](InputScreen screen, PadButton button) { return PadKey(screen, button, *Bindings); }) {}
-
-  bool Hinted = AllowBackgroundEvents();
+      : Pads(Source, mappings, [this](InputScreen sc, PadButton b) { return PadKey(sc, b, *Bindings); }) {}
+  // No window has the focus in a test; SDL would drop the pads' events.
+  bool Hinted = SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
   SdlKeySource Source;
   GameKeys Defaults = DefaultGameKeys();
   const GameKeys* Bindings = &Defaults;
@@ -97,22 +67,17 @@ struct SdlInput {
   WindowEvents Events{Pump};
 };
 
-void PushKey(SDL_Scancode key, bool down) {
+// A key event, or the focus lost when key is 0.
+void Push(SDL_Scancode key, bool down = false) {
   SDL_Event e{};
-  e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  e.type = key ? (down ? SDL_KEYDOWN : SDL_KEYUP) : SDL_WINDOWEVENT;
   e.key.keysym.scancode = key;
+  if (!key) e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
   SDL_PushEvent(&e);
 }
+void PushFocusLost() { Push(SDL_SCANCODE_UNKNOWN); }
 
-void PushFocusLost() {
-  SDL_Event e{};
-  e.type = SDL_WINDOWEVENT;
-  e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
-  SDL_PushEvent(&e);
-}
-
-// Whole games on the real input path. The test's script runs one input a
-// frame (the next frame's pump sees it); each step waits for its moment.
+// Whole games: the script runs one input a frame; each step waits for its moment.
 class PadGame : protected SdlInput, public LoopTest {
  protected:
   PadGame() : LoopTest(&Source, &Events) {
@@ -125,12 +90,10 @@ class PadGame : protected SdlInput, public LoopTest {
     std::function<void()> Then;
   };
   void Tap(VirtualPad& pad, SDL_GameControllerButton b) {
-    script.push_back([&pad, b] { pad.Button(b, true); });
-    script.push_back([&pad, b] { pad.Button(b, false); });
+    for (bool down : {true, false}) script.push_back([&pad, b, down] { pad.Button(b, down); });
   }
   void Key(SDL_Scancode key) {
-    script.push_back([key] { PushKey(key, true); });
-    script.push_back([key] { PushKey(key, false); });
+    for (bool down : {true, false}) script.push_back([key, down] { Push(key, down); });
   }
   void Run() {
     if (loop.Frames() > 200'000) Pump.RequestQuit();  // a game that never ends fails instead of hanging
@@ -156,25 +119,27 @@ TEST(Gamepads, AtTheMenuThePadIsTheArrowsEnterAndEscapeAndNothingDuringARedefini
   keys.InitKeyTable();
   VirtualPad pad;  // plugged in with the menu open
   // One input per pump, then what the menu's poll finds.
-  const auto poll = [&](const std::function<void()>& input) {
-    input();
-    in.Pump.Pump();
+  const auto button = [&](SDL_GameControllerButton b, bool down) {
+    pad.Button(b, down), in.Pump.Pump();
     return keys.GetPressedKey();
   };
-  const auto button = [&](SDL_GameControllerButton b, bool down) {
-    return poll([&] { pad.Button(b, down); });
+  const auto stick = [&](SDL_GameControllerAxis a, int v) {
+    pad.Axis(a, v), in.Pump.Pump();
+    return keys.GetPressedKey();
   };
-  const auto stick = [&](SDL_GameControllerAxis a, int v) { return poll([&] { pad.Axis(a, v); }); };
   in.Pump.Pump();
   EXPECT_EQ(in.Pads.Count(), 1);
-  EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true), VirtualKey::Down);
-  EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, false), 0);
-  EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_A, true), VirtualKey::Enter);
-  EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_B, true), VirtualKey::Escape);
-  EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_Y, true), 0);
-  EXPECT_EQ(button(SDL_CONTROLLER_BUTTON_START, true), 0);
+  const std::pair<SDL_GameControllerButton, int> buttons[] = {
+      {SDL_CONTROLLER_BUTTON_DPAD_DOWN, VirtualKey::Down},
+      {SDL_CONTROLLER_BUTTON_DPAD_DOWN, 0},
+      {SDL_CONTROLLER_BUTTON_A, VirtualKey::Enter},
+      {SDL_CONTROLLER_BUTTON_B, VirtualKey::Escape},
+      {SDL_CONTROLLER_BUTTON_Y, 0},
+      {SDL_CONTROLLER_BUTTON_START, 0}};
+  for (std::size_t i = 0; i < std::size(buttons); ++i)
+    EXPECT_EQ(button(buttons[i].first, i != 1), buttons[i].second) << i;
   // The stick: a push is one press however it wavers, until it comes back past the dead zone.
-  struct Push {
+  struct StickPush {
     SDL_GameControllerAxis axis;
     int value, key;
   } pushes[] = {{SDL_CONTROLLER_AXIS_LEFTY, -9000, 0},
@@ -188,7 +153,7 @@ TEST(Gamepads, AtTheMenuThePadIsTheArrowsEnterAndEscapeAndNothingDuringARedefini
                 {SDL_CONTROLLER_AXIS_LEFTX, 0, 0},
                 {SDL_CONTROLLER_AXIS_LEFTX, -32768, VirtualKey::Left},
                 {SDL_CONTROLLER_AXIS_RIGHTX, 32767, 0}};
-  for (const Push& p : pushes) EXPECT_EQ(stick(p.axis, p.value), p.key) << p.axis << " at " << p.value;
+  for (const StickPush& p : pushes) EXPECT_EQ(stick(p.axis, p.value), p.key) << p.axis << " at " << p.value;
   EXPECT_NE(in.Source.Query(VirtualKey::Left), 0);  // still pushed
   stick(SDL_CONTROLLER_AXIS_LEFTX, 0);
   EXPECT_EQ(in.Source.Query(VirtualKey::Left), 0);
@@ -219,6 +184,7 @@ TEST(Gamepads, MappingsComeFromTheDataFolderAndFromTheEnvironment) {
   }  // SDL reads the environment's mappings when its joystick layer starts
   for (const Source from : {Source{true, true}, Source{false, false}}) {
     TempFolder dir;
+    SCOPED_TRACE(from.File);
     if (from.File)
       std::ofstream(dir / PadMappingsFileName) << "# a line of another system, and one for ours\n"
                                                << "030000005e0400008e02000014010000,X,a:b0,platform:Windows\n"
@@ -234,13 +200,13 @@ TEST(Gamepads, MappingsComeFromTheDataFolderAndFromTheEnvironment) {
       keys.InitKeyTable();
       auto pad = early ? std::move(early) : std::make_unique<VirtualPad>(false);
       in.Pump.Pump();
-      ASSERT_EQ(in.Pads.Count(), 1) << from.File;
-      pad->Button(SDL_CONTROLLER_BUTTON_A, true);  // where the mapping puts B
-      in.Pump.Pump();
-      EXPECT_EQ(keys.GetPressedKey(), VirtualKey::Escape) << from.File;
-      pad->Button(SDL_CONTROLLER_BUTTON_B, true);
-      in.Pump.Pump();
-      EXPECT_EQ(keys.GetPressedKey(), VirtualKey::Enter) << from.File;
+      ASSERT_EQ(in.Pads.Count(), 1);
+      // A is where the mapping puts B.
+      for (auto [b, vk] : {std::pair{SDL_CONTROLLER_BUTTON_A, VirtualKey::Escape},
+                           {SDL_CONTROLLER_BUTTON_B, VirtualKey::Enter}}) {
+        pad->Button(b, true), in.Pump.Pump();
+        EXPECT_EQ(keys.GetPressedKey(), vk);
+      }
     }
     ::unsetenv("SDL_GAMECONTROLLERCONFIG");
   }
@@ -269,14 +235,13 @@ TEST_F(PadGame, AShortGameWithThePadFromTheFirstShiftToTheNameInTheTable) {
       Tap(pad, b);
     };
   };
-  const auto nothing = [] {};
   probe.onFrame = [&] {
     turnFrames += shown[Display::TurnShow];
     dropped = dropped || s.DropFlag;
     Run();
   };
   steps = {
-      {ready, act(nothing, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)},  // binding 2: towards y + 1
+      {ready, act([] {}, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)},  // binding 2: towards y + 1
       {ready,
        [&] {
          EXPECT_EQ(PieceCells(s), Shifted(at, 0, 1));
@@ -294,16 +259,11 @@ TEST_F(PadGame, AShortGameWithThePadFromTheFirstShiftToTheNameInTheTable) {
       {[&] { return Prompt(); }, [&] { Tap(pad, SDL_CONTROLLER_BUTTON_START); }},  // no again
       {ready, act([&] { ++promptsSeen; }, SDL_CONTROLLER_BUTTON_B)},               // drop
       {ready,
-       [&] {
-         EXPECT_TRUE(dropped);
-         s.GameScore = 7;  // as if cubes had been cleared
-         Tap(pad, SDL_CONTROLLER_BUTTON_START);
-       }},
+       act([&] { EXPECT_TRUE(dropped && (s.GameScore = 7)); }, SDL_CONTROLLER_BUTTON_START)},  // a result
       {[&] { return Prompt(); }, [&] { Tap(pad, SDL_CONTROLLER_BUTTON_Y); }},  // yes: the game ends
       {[&] { return s.GameOverShow && s.NameEntryOn; },
        [&] {
-         // Up twice, the next slot down once, the keyboard's "C" after it, back
-         // onto it and up: "B9D". B, the D-pad's arrows and Y type nothing here.
+         // "B9D": up twice, next slot down, keyboard "C", back and up. B and Y type nothing.
          for (auto b : {SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_B,
                         SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SDL_CONTROLLER_BUTTON_DPAD_DOWN,
                         SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SDL_CONTROLLER_BUTTON_Y})
@@ -319,8 +279,8 @@ TEST_F(PadGame, AShortGameWithThePadFromTheFirstShiftToTheNameInTheTable) {
   EXPECT_EQ(promptsSeen, 2);
   ScoreBook back;
   ReadScores(file, back, random);
-  EXPECT_EQ(back.ScoreList(1).Name, "B9D" + std::string(23, ' '));
-  EXPECT_EQ(back.ScoreList(1).Score, 7);
+  EXPECT_EQ(std::pair(back.ScoreList(1).Name, back.ScoreList(1).Score),
+            std::pair("B9D" + std::string(23, ' '), 7));
 }
 
 TEST_F(PadGame, UnpluggingThePadInUseOrLosingTheFocusStopsPlayAndTheKeyboardWorksBeside) {
@@ -334,8 +294,8 @@ TEST_F(PadGame, UnpluggingThePadInUseOrLosingTheFocusStopsPlayAndTheKeyboardWork
       {ready,
        [&] {
          EXPECT_EQ(camera.Shown, 1);
-         Tap(second, SDL_CONTROLLER_BUTTON_Y);  // the second pad works too, and is now the one in use
-       }},
+         Tap(second, SDL_CONTROLLER_BUTTON_Y);
+       }},  // now in use
       {ready,
        [&] {
          EXPECT_EQ(camera.Shown, 2);
@@ -351,8 +311,8 @@ TEST_F(PadGame, UnpluggingThePadInUseOrLosingTheFocusStopsPlayAndTheKeyboardWork
       {[&] { return Prompt(); }, [&] { Key(SDL_SCANCODE_N); }},  // the keyboard resumes
       {ready,
        [&] {
-         Key(SDL_SCANCODE_A);                                         // the camera key beside the pads
-         script.push_back([] { PushKey(SDL_SCANCODE_LEFT, true); });  // held as the focus goes
+         Key(SDL_SCANCODE_A);                                      // the camera key beside the pads
+         script.push_back([] { Push(SDL_SCANCODE_LEFT, true); });  // held as the focus goes
          script.push_back(PushFocusLost);
        }},
       {[&] { return Prompt(); },
