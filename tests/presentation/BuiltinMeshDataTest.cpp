@@ -63,7 +63,6 @@ TEST(BuiltinMeshData, CountsOrderAndNames) {
     const auto v = BuiltinVertices(n);
     EXPECT_EQ(BuiltinMesh(n).VertexCount, counts[n - 1]) << n;
     ASSERT_EQ(v.size(), static_cast<std::size_t>(counts[n - 1])) << n;
-    // The whole set is the meshes one after another, in this order.
     ASSERT_LE(offset + v.size(), all.size());
     EXPECT_TRUE(std::equal(v.begin(), v.end(), all.begin() + offset)) << n;
     offset += v.size();
@@ -94,14 +93,12 @@ TEST(BuiltinMeshData, KnownRowsHoldExactly) {
                                   {1.005556f, 0.002381f, -1.007937f, 0, 0, -1, 1, 0},
                                   {1.005556f, -2.00873f, -1.007937f, 0, 0, -1, 1, 1}};
   for (int i = 0; i < 4; ++i) EXPECT_EQ(plan[i], planStart[i]) << "build plan vertex " << i;
-
   const D3DVERTEX star[4] = {{1.25638f, -1.264369f, 0, 0, 0, -1, 1, 1},
                              {1.25638f, 1.270517f, 0, 0, 0, -1, 1, 0},
                              {-1.254362f, 1.270517f, 0, 0, 0, -1, 0, 0},
                              {-1.254362f, -1.264369f, 0, 0, 0, -1, 0, 1}};
   const auto s1 = BuiltinVertices(StarMeshNumber(1));
   for (int i = 0; i < 4; ++i) EXPECT_EQ(s1[i], star[i]) << "star vertex " << i;
-
   const Bounds plate{-1.005556f, 1.005556f, -2.00873f, 0.002381f, -1.007937f, 1.003175f};
   EXPECT_EQ(BoundsOf(BuiltinVertices(1)), plate);
   for (int kind = 1; kind <= 4; ++kind)
@@ -125,13 +122,11 @@ TEST(BuiltinMeshData, BoxFacesLieOnTheBoxAndFaceOutward) {
     for (int f = 0; f < 6; ++f) {
       const D3DVERTEX* c = &v[4 * f];
       const P n = Nrm(c[0]);
-      // One axis-aligned normal per face, pointing away from the box's centre.
       ASSERT_NEAR(std::abs(n.x) + std::abs(n.y) + std::abs(n.z), 1.0, 1e-6) << mesh << " face " << f;
       for (int k = 1; k < 4; ++k)
         EXPECT_TRUE(c[k].nx == c[0].nx && c[k].ny == c[0].ny && c[k].nz == c[0].nz) << mesh << " face " << f;
       for (int k = 0; k < 4; ++k) {
         EXPECT_GT(Dot(Sub(Pos(c[k]), centre), n), 0) << mesh << " face " << f;
-        // The corner lies on the box's side the normal names.
         const double side = n.x > 0   ? b.x1
                             : n.x < 0 ? b.x0
                             : n.y > 0 ? b.y1
@@ -141,7 +136,6 @@ TEST(BuiltinMeshData, BoxFacesLieOnTheBoxAndFaceOutward) {
         const double coord = n.x != 0 ? c[k].x : n.y != 0 ? c[k].y : c[k].z;
         EXPECT_EQ(coord, side) << mesh << " face " << f << " corner " << k;
       }
-      // The whole picture on each face, corners in the order (0,0), (0,1), (1,0), (1,1).
       const float uv[4][2] = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
       for (int k = 0; k < 4; ++k) {
         EXPECT_EQ(c[k].tu, uv[k][0]) << mesh << " face " << f;
@@ -150,9 +144,7 @@ TEST(BuiltinMeshData, BoxFacesLieOnTheBoxAndFaceOutward) {
       ++faces[{static_cast<float>(n.x), static_cast<float>(n.y), static_cast<float>(n.z)}];
     }
     EXPECT_EQ(faces.size(), 6u) << "mesh " << mesh << " lacks a side";
-    // The -z face, the one the cameras look at, comes first.
     EXPECT_EQ(v[0].nz, -1.0f) << mesh;
-    // The triangles close the box: their volume is the box's.
     EXPECT_NEAR(SignedVolume(mesh), double(b.x1 - b.x0) * (b.y1 - b.y0) * (b.z1 - b.z0), 1e-4) << mesh;
   }
 }
@@ -183,7 +175,6 @@ TEST(BuiltinMeshData, GemAndLightningAreClosedSolids) {
   for (int kind : {8, 9}) {
     const int mesh = CubeMeshNumber(kind);
     EXPECT_GT(SignedVolume(mesh), 0.3) << kind;
-    // Every edge, by position, is shared by exactly two triangles going opposite ways.
     const auto v = BuiltinVertices(mesh);
     const auto t = BuiltinTriangles(mesh);
     using Key = std::tuple<float, float, float>;
@@ -217,14 +208,12 @@ TEST(BuiltinMeshData, CubesAndTheFloorAreConvexSolidsTheRestIsNot) {
 TEST(BuiltinMeshData, SpinningSpecialsStayInsideTheirGlassBox) {
   const Bounds glass = BoundsOf(BuiltinVertices(CubeMeshNumber(12)));
   const Bounds cube = BoundsOf(BuiltinVertices(CubeMeshNumber(1)));
-  // The glass box and the clearing glow are a touch larger than a cube.
   for (int kind : {11, 12}) {
     const Bounds b = BoundsOf(BuiltinVertices(CubeMeshNumber(kind)));
     EXPECT_TRUE(b.x0 < cube.x0 && b.x1 > cube.x1 && b.z0 < cube.z0 && b.z1 > cube.z1 && b.y1 > cube.y1)
         << kind;
     EXPECT_LT(b.x1 - b.x0, 2.2f) << kind;
   }
-  // Glass and plain cubes stand on the floor tile's top without reaching under it.
   EXPECT_GT(glass.y0, BoundsOf(BuiltinVertices(1)).y1);
   const double room = std::min({-glass.x0, glass.x1, -glass.z0, glass.z1});
   for (int kind = 5; kind <= 10; ++kind)
@@ -245,7 +234,6 @@ TEST(BuiltinMeshData, StarsAreSquaresFacingTheCamera) {
     for (const D3DVERTEX& p : v) {
       EXPECT_EQ(p.z, 0.0f);
       EXPECT_EQ(Nrm(p).z, -1.0);
-      // Texture u follows x and v runs against y, so the picture stands upright.
       EXPECT_EQ(p.tu, p.x > 0 ? 1.0f : 0.0f) << s;
       EXPECT_EQ(p.tv, p.y > 0 ? 0.0f : 1.0f) << s;
       ++corners[{p.tu, p.tv}];
@@ -259,14 +247,11 @@ TEST(BuiltinMeshData, BackgroundIsATunnelSeenFromInside) {
   std::map<float, std::pair<double, double>>
       ringRadius;  // z -> smallest, largest distance from the middle line
   for (const D3DVERTEX& p : v) {
-    // Normals point towards the tunnel's middle line, where the well is.
     EXPECT_GT(Dot(Nrm(p), Sub({0, 0.2, p.z}, Pos(p))), 0) << p.x << "," << p.y << "," << p.z;
     const double r = Len(Sub(Pos(p), {0, 0.2, p.z}));
     auto [it, fresh] = ringRadius.try_emplace(p.z, r, r);
     it->second = {std::min(it->second.first, r), std::max(it->second.second, r)};
   }
-  // Round rings that never widen away from the camera, wide enough around the
-  // well wherever it is (within 10 of the middle line, up to 30 along it).
   EXPECT_EQ(ringRadius.size(), 11u);
   double previous = 1e9;
   for (const auto& [z, r] : ringRadius) {
@@ -277,15 +262,11 @@ TEST(BuiltinMeshData, BackgroundIsATunnelSeenFromInside) {
     }
     previous = r.second;
   }
-  // It wraps all the way round, so it fills the view however the game rolls it:
-  // every 15 degrees of a turn about the middle line has points.
   std::vector<bool> seen(24);
   for (const D3DVERTEX& p : v)
     seen[static_cast<std::size_t>(std::lround(std::atan2(p.x, p.y - 0.2) / 3.14159265358979 * 12 + 12)) %
          24] = true;
   EXPECT_EQ(std::count(seen.begin(), seen.end(), false), 0);
-  // The picture repeats over it in whole repeats, so the seam where the wall
-  // closes and the scrolled edges meet without a jump.
   const auto [minU, maxU] =
       std::minmax_element(v.begin(), v.end(), [](auto& a, auto& b) { return a.tu < b.tu; });
   const auto [minV, maxV] =
@@ -311,7 +292,6 @@ TEST(BuiltinMeshData, LandingMarkerLiesFlatInsideItsCell) {
     EXPECT_EQ(Nrm(p).y, 1.0);
     EXPECT_LT(std::max(std::abs(p.x), std::abs(p.z)), 1.0f);
   }
-  // Just above the floor tile's top (and a cube's top when it lies on one).
   EXPECT_GT(v[0].y, BoundsOf(BuiltinVertices(1)).y1);
   EXPECT_LT(v[0].y, 0.05f);
 }

@@ -40,7 +40,6 @@ struct PlayScene {
     cam.SetCam();
     renderer = std::make_unique<PlayRenderer>(*state, assets, *sprite, random, blink, layout, mode);
   }
-
   ScreenMode mode;
   IRandom& random;
   std::unique_ptr<GameState> state = std::make_unique<GameState>();

@@ -1,7 +1,4 @@
-// The play screen's frame on the null device, which records every mesh and
-// sprite draw: where things go, what each display flag adds, and how the
-// animation fields the renderer keeps move from frame to frame. Also the HUD
-// layout tables, worked out here from their definitions.
+// The play screen's frame on the null device (every draw recorded), its draw order and the HUD layout.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +8,7 @@
 
 #include "PlayScreenTestUtil.h"
 #include "platform/NullGraphics.h"
+#include "presentation/DrawOrder.h"
 
 namespace quarnix {
 namespace {
@@ -27,7 +25,6 @@ TEST(HudLayout, ScreenModesAndPositionsScaleFromTheirAnchors) {
   const float r = 0.78125f;
   ASSERT_FLOAT_EQ(m.ScreenRatio, r);
   const HudLayout h = SetupHudLayout(m);
-  // Centre-anchored, quarter-anchored and corner-anchored rows.
   EXPECT_EQ(h.ScorePos(1), vec2(400 - 100 * r, 36 * r));
   EXPECT_EQ(h.ScorePos(5), vec2(400 + 60 * r, 36 * r));
   EXPECT_EQ(h.ChainPos(5), vec2(600 - 9 * r, 40 * r));
@@ -37,7 +34,6 @@ TEST(HudLayout, ScreenModesAndPositionsScaleFromTheirAnchors) {
   EXPECT_EQ(h.NextPos(2, 3), vec2(96 * r, 72 * r));
   EXPECT_EQ(h.OverPos, vec2(400 - 240 * r, 300 - 180 * r));
   EXPECT_EQ(h.NamePos(26), vec2(400 - 240 * r + 45 * r + 375 * r, 300 - 180 * r + 312 * r));
-  // 640 pixels: the anchors are whole pixels (640 / 4 = 160, 3 * 640 / 4 = 480).
   const HudLayout s = SetupHudLayout(ScreenModeFor(2));
   EXPECT_FLOAT_EQ(s.LevelPos(1).x, 160 + 17 * 0.625f);
   EXPECT_FLOAT_EQ(s.ChainPos(1).x, 480 - 69 * 0.625f);
@@ -51,11 +47,9 @@ TEST(HudLayout, SheetRectanglesDoNotDependOnTheMode) {
     EXPECT_EQ(h.LevelDigitRect.at(9), (RECT{380, 81, 420, 109}));
     EXPECT_EQ(h.LetterRect(1), (RECT{0, 345, 14, 360}));
     EXPECT_EQ(h.LetterRect(27), (RECT{390, 345, 404, 360}));  // the space
-    // Colour cubes: pictures 0..15 down the left half, 16..24 down the right.
     EXPECT_EQ(h.CubeIconRect(3, CellKind::Red), (RECT{0, 96, 31, 127}));
     EXPECT_EQ(h.CubeIconRect(16, CellKind::Yellow), (RECT{224, 0, 255, 31}));
     EXPECT_EQ(h.CubeIconRect(24, CellKind::Green), (RECT{160, 256, 191, 287}));
-    // Special cubes: one icon whatever the picture.
     EXPECT_EQ(h.CubeIconRect(0, CellKind::FourColor), (RECT{128, 320, 159, 351}));
     EXPECT_EQ(h.CubeIconRect(17, CellKind::Diamond), (RECT{224, 320, 255, 351}));
     EXPECT_EQ(h.CubeIconRect(9, CellKind::FallCube), (RECT{160, 352, 191, 383}));
@@ -81,33 +75,28 @@ class NullScreen : public ::testing::Test {
     scene_ = std::make_unique<PlayScene>(*device_, m, random_);
   }
   void SetUp() override { Use(0); }
-
   GameState& S() { return *scene_->state; }
   ScreenState& V() { return scene_->renderer->Screen(); }
   GameAssets& A() { return scene_->assets; }
   void Frame() { scene_->renderer->RenderFrame(); }
-
   std::vector<NullDevice::MeshDraw> DrawsOf(const XObject& o) const {
     std::vector<NullDevice::MeshDraw> found;
     for (const auto& d : device_->MeshDraws())
       if (d.mesh == o.Mesh() && d.subset == 0) found.push_back(d);
     return found;
   }
-  // Sprite draws at screen row y.
   std::vector<NullDevice::SpriteDraw> SpritesAt(float y) const {
     std::vector<NullDevice::SpriteDraw> found;
     for (const auto& d : device_->SpriteDraws())
       if (std::abs(d.translation.y - y) < 1e-3f) found.push_back(d);
     return found;
   }
-  // The object's one draw (a failure when it was drawn more often or not at all).
   NullDevice::MeshDraw One(const XObject& o) const {
     const auto found = DrawsOf(o);
     EXPECT_EQ(found.size(), 1u);
     return found.empty() ? NullDevice::MeshDraw{} : found[0];
   }
   static D3DVECTOR Moved(const D3DMATRIX& m) { return {m(3, 0), m(3, 1), m(3, 2)}; }
-
   Rng fallback_{5};
   ScriptedRandom random_;
   std::unique_ptr<NullDevice> device_;
@@ -155,8 +144,6 @@ TEST_F(NullScreen, FieldCellsAreExchangedAndSpecialCubesSpinUnderTheirBox) {
 
 TEST_F(NullScreen, OpaqueCubesPassASeeThroughOneOnlyWhereTheyAreInFrontOfIt) {
   V().Show(Display::PlayShow, true);
-  // In the passes' order: a red cube at the back, a clearing (see-through)
-  // cube on it, green on that, and blue at the front.
   S().CubeArray(1, 1, 1) = CellKind::Red;
   S().CubeArray(1, 1, 2) = CellKind::CubeClear;
   S().CubeArray(1, 1, 3) = CellKind::Green;
@@ -252,7 +239,6 @@ TEST_F(NullScreen, StarsMoveAgeAndEndTheEffectByThemselves) {
   V().Particle(2) = {0, 0, 0, 0, 0, 0, 1};
   V().Particle(3) = {1, 1, 1, 0, 1, 0, 3};
   Frame();
-  // Particle i uses star 2, 3, 1, ...; the second died in this frame.
   EXPECT_EQ(DrawsOf(A().XStar(2)).size(), 1u);
   EXPECT_EQ(DrawsOf(A().XStar(3)).size(), 0u);
   EXPECT_FLOAT_EQ(V().Particle(1).Y, 2 * 1.01f);
@@ -263,8 +249,6 @@ TEST_F(NullScreen, StarsMoveAgeAndEndTheEffectByThemselves) {
   Frame();
   EXPECT_FALSE(V()[Display::EffectShow]);  // nothing was alive in the third frame
   EXPECT_EQ(scene_->renderer->LastFrame().MeshDraws, 0);
-
-  // A kind without a star effect neither moves nor draws.
   V().Show(Display::EffectShow, true);
   V().EffectKind = CellKind::Diamond;
   V().Particle(3) = {1, 1, 1, 0, 1, 0, 3};
@@ -291,7 +275,6 @@ TEST_F(NullScreen, ClearPopupRisesFadesAndShowsTheChainWordOnlyInChains) {
   EXPECT_EQ(row[0].colour, 0xFDFFFFFFu);
   ASSERT_EQ(SpritesAt(384 - 2 - 40).size(), 1u);
   EXPECT_EQ(SpritesAt(384 - 2 - 40)[0].source, (RECT{150, 50, 320, 80}));
-
   S().ClearCount = 123;
   S().ChainCount = 1;
   Frame();
@@ -345,7 +328,6 @@ TEST_F(NullScreen, EachScreenModeScalesTheHudAboutItsAnchors) {
           std::find_if(sprites.begin(), sprites.end(), [&](const auto& d) { return d.source == source; });
       return at == sprites.end() ? NullDevice::SpriteDraw{} : *at;
     };
-    // The quit prompt in the middle, the next piece's first icon in the corner.
     const auto prompt = drawn(RECT{0, 260, 499, 330}),
                icon = drawn(scene_->layout.CubeIconRect(S().LevelTable(1).CubePicture, CellKind::Green));
     EXPECT_EQ(prompt.translation,
@@ -368,7 +350,6 @@ TEST_F(NullScreen, GaugeGrowsUpwardFromAFixedBottom) {
     ASSERT_NE(bar, sprites.end());
     const float scale = height / 10.0f;
     EXPECT_FLOAT_EQ(bar->scaling.y, scale);
-    // Its bottom edge (134 rows of the sheet, scaled) stays put.
     EXPECT_FLOAT_EQ(bar->translation.y + 134 * bar->scaling.y, 134 + 48);
   }
 }
@@ -387,10 +368,8 @@ TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
   const HudLayout& h = scene_->layout;
   const float nameY = h.OverPos.y + 312;
   scene_->renderer->SetNotice("NO 7");  // in the free row above the name, lined up with it
-
-  Frame();  // the blink timer's first call is true: the cursor is hidden
+  Frame();                              // the blink timer's first call is true: the cursor is hidden
   auto name = SpritesAt(nameY);
-  // The name line, 26 characters; the cursor is two pixels lower.
   ASSERT_EQ(name.size(), 27u);
   EXPECT_EQ(name[1].source, h.LetterRect(1));
   EXPECT_EQ(name[2].source, h.DigitRect.at(1));
@@ -400,13 +379,11 @@ TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
   ASSERT_EQ(SpritesAt(nameY + 2).size(), 1u);
   EXPECT_EQ(SpritesAt(nameY + 2)[0].colour, 0u);
   EXPECT_FLOAT_EQ(SpritesAt(nameY + 2)[0].translation.x, h.NamePos(4).x);
-
   scene_->clock.Advance(100);
   S().NameLength = GameNameLength;  // a full name: the cursor stays on the last slot
   Frame();
   EXPECT_EQ(SpritesAt(nameY + 2)[0].colour, PanelColour);
   EXPECT_FLOAT_EQ(SpritesAt(nameY + 2)[0].translation.x, h.NamePos(GameNameLength).x);
-
   const auto notice = SpritesAt(nameY - 36);
   ASSERT_EQ(notice.size(), 4u);
   const RECT glyphs[] = {h.LetterRect(14), h.LetterRect(15), h.LetterRect(27), h.DigitRect.at(7)};
@@ -414,7 +391,6 @@ TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
     EXPECT_EQ(notice[n].source, glyphs[n]) << n;
     EXPECT_FLOAT_EQ(notice[n].translation.x, h.NamePos(1).x + 15 * n) << n;
   }
-  // Score, chain score, their sum, level: 5 + 5 + 5 + 2 digits on one row.
   const auto totals = SpritesAt(h.OverPos.y + 245);
   ASSERT_EQ(totals.size(), 17u);
   std::string shown;
@@ -425,6 +401,85 @@ TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
             "00155"
             "04");
   EXPECT_FLOAT_EQ(totals[10].translation.x, h.OverPos.x + 250);
+}
+
+// An eye above and in front of the well, as play has it.
+
+// A draw over the world box lo..hi, seen on the screen rectangle x0..x1 (all
+// rows) between eye distances near and far.
+OrderedDraw Draw(bool seeThrough, int group, float depth, D3DVECTOR lo, D3DVECTOR hi, float x0, float x1,
+                 float near, float far) {
+  OrderedDraw d;
+  d.SeeThrough = seeThrough;
+  d.Group = group;
+  d.Depth = depth;
+  d.Extent = {x0, 0, x1, 100, near, far, false, lo, hi};
+  return d;
+}
+
+TEST(DrawOrder, OpaqueDrawsMoveForwardOnlyWhereNoPixelCanChange) {
+  const OrderedDraw box = Draw(true, 9, 14, {0, 0, 0}, {2, 1, 2}, 100, 200, 13, 15);
+  const std::vector<std::size_t> first{1, 0}, kept{0, 1};
+  struct Case {
+    const char* what;
+    OrderedDraw opaque;
+    std::vector<std::size_t> order;
+  } cases[] = {
+      {"in the cell nearer the eye: passes", Draw(false, 0, 12, {0, 0, -2}, {2, 1, 0}, 90, 210, 11, 13),
+       first},
+      {"in the cell above (the eye looks down): passes",
+       Draw(false, 0, 13, {0, 1, 0}, {2, 2, 2}, 90, 210, 12, 14), first},
+      {"behind it: stays after it", Draw(false, 0, 16, {0, 0, 2}, {2, 1, 4}, 90, 210, 15, 17), kept},
+      {"overlapping its box (cubes meet with a hair to spare): stays",
+       Draw(false, 0, 12, {0, 0, -2}, {2, 1, 0.01f}, 90, 210, 11, 13), kept},
+      {"beside it on the screen, farther: passes",
+       Draw(false, 0, 20, {4, 0, 2}, {6, 1, 4}, 201.5f, 260, 18, 21), first},
+      {"reaching behind the eye: stays",
+       [&] {
+         OrderedDraw d = Draw(false, 0, 12, {0, 0, -2}, {2, 1, 0.01f}, 90, 210, 11, 13);
+         d.Extent.Anywhere = true;
+         return d;
+       }(),
+       kept},
+  };
+  for (const Case& c : cases) {
+    const std::vector<OrderedDraw> draws{box, c.opaque};
+    EXPECT_EQ(DrawOrder(draws, test::StartEye), c.order) << c.what;
+    EXPECT_EQ(ReferenceOrder(draws), kept) << c.what;
+  }
+}
+
+TEST(DrawOrder, GroupsGoOutTogetherNearestFirstButTouchingDrawsKeepTheirOrder) {
+  const std::vector<OrderedDraw> apart{Draw(false, 1, 30, {0, 0, 10}, {2, 1, 12}, 0, 10, 29, 31),
+                                       Draw(false, 0, 20, {0, 0, 0}, {2, 1, 2}, 20, 30, 19, 21),
+                                       Draw(false, 1, 10, {0, 0, -10}, {2, 1, -8}, 40, 50, 9, 11)};
+  EXPECT_EQ(DrawOrder(apart, test::StartEye), (std::vector<std::size_t>{1, 2, 0}));
+  EXPECT_EQ(ReferenceOrder(apart), (std::vector<std::size_t>{2, 1, 0}));
+  const std::vector<OrderedDraw> stacked{Draw(false, 0, 15, {0, 0, 0}, {2, 1.01f, 2}, 100, 200, 14, 16),
+                                         Draw(true, 1, 15, {8, 0, 0}, {10, 1, 2}, 300, 400, 14, 16),
+                                         Draw(false, 0, 14, {0, 1, 0}, {2, 2.01f, 2}, 100, 200, 13, 15)};
+  EXPECT_EQ(DrawOrder(stacked, test::StartEye), (std::vector<std::size_t>{0, 2, 1}));
+  std::vector<OrderedDraw> loose = stacked;
+  loose[2].Extent.Low.y = loose[2].Extent.Low.y + 0.5f;
+  EXPECT_EQ(DrawOrder(loose, test::StartEye), (std::vector<std::size_t>{2, 0, 1}));
+}
+
+TEST(DrawOrder, ExtentBoundsTheCornersOnTheScreenAndInDepth) {
+  D3DMATRIX project{};
+  project(0, 0) = project(1, 1) = project(2, 3) = 1;
+  project(3, 3) = 5;
+  D3DMATRIX identity{};
+  for (int i = 0; i < 4; ++i) identity(i, i) = 1;
+  const std::vector<D3DVERTEX> square{{-1, -1, 0}, {1, 1, 0}, {0, 0, 5}};
+  const ScreenExtent e = ExtentOf(square, identity, project, 200, 100);
+  ASSERT_FALSE(e.Anywhere);
+  EXPECT_FLOAT_EQ(e.Near, 5);
+  EXPECT_FLOAT_EQ(e.Far, 10);
+  EXPECT_FLOAT_EQ(e.Left, 100 - 20 - 1);  // x / w = -0.2 at the nearest corners, a pixel's margin
+  EXPECT_FLOAT_EQ(e.Right, 100 + 20 + 1);
+  EXPECT_FLOAT_EQ(e.Top, 50 - 10 - 1);
+  EXPECT_EQ(e.High.z, 5);
+  EXPECT_TRUE(ExtentOf(std::vector<D3DVERTEX>{{0, 0, -6}, {0, 0, 1}}, identity, project, 200, 100).Anywhere);
 }
 
 }  // namespace

@@ -64,12 +64,9 @@ class PlayScreenGl : public ::testing::Test {
     scene_ = std::make_unique<PlayScene>(*device_, mode_, random_);
     sa_ = std::make_unique<Sheet>(scene_->assets.ScreenSA.Texture());
   }
-
   GameState& S() { return *scene_->state; }
   ScreenState& V() { return scene_->renderer->Screen(); }
   const HudLayout& L() { return scene_->layout; }
-
-  // Renders a frame and reads it back.
   void Frame(const std::string& name = "") {
     scene_->renderer->RenderFrame();
     Read(name);
@@ -88,7 +85,6 @@ class PlayScreenGl : public ::testing::Test {
     const std::size_t i = (static_cast<std::size_t>(y) * mode_.ScreenWidth + x) * 4;
     return {double(pixels_[i]), double(pixels_[i + 1]), double(pixels_[i + 2])};
   }
-  // Pixel of a world point through the view and projection play starts with.
   Rgb At(D3DVECTOR p) const {
     const D3DMATRIX view = D3DXMatrixLookAtLH(test::StartEye, test::StartLookAt, {0, 1, 0});
     const D3DMATRIX proj = D3DXMatrixPerspectiveFovLH(60 * 0.017453292519943278f, 1, 1, 1000);
@@ -96,9 +92,6 @@ class PlayScreenGl : public ::testing::Test {
     return Pixel(int(std::lround((c.x + 1) / 2 * mode_.ScreenWidth)),
                  int(std::lround((1 - c.y) / 2 * mode_.ScreenHeight)));
   }
-
-  // Which digit of the table the screen shows at `at`, from the HUD sheet drawn
-  // there on black at scale 1; -1 when none fits well.
   int Digit(const std::array<RECT, 10>& table, D3DVECTOR2 at) const {
     int best = -1;
     double bestDiff = 6;  // mean difference per channel that still counts as a match
@@ -118,7 +111,6 @@ class PlayScreenGl : public ::testing::Test {
     }
     return best;
   }
-
   inline static std::unique_ptr<GlGraphics> graphics_;
   Rng random_{11};
   ScreenMode mode_;
@@ -136,12 +128,10 @@ TEST_F(PlayScreenGl, TheWellShowsEachCubeKindTheMarkerAndTheFloor) {
   V().Show(Display::PieceShow, true);
   V().Show(Display::BackShow, true);
   V().BackMotion = {12, 8, -6, 45, 25, 20, 0.02f, 0.02f, 0.05f};
-  // A stack of each colour along the far row, a clearing cube, every special along the near row.
   for (int c = 1; c <= 4; ++c)
     for (int z = 1; z <= c; ++z) S().CubeArray(1, c, z) = static_cast<CellKind>(c);
   S().CubeArray(2, 5, 1) = CellKind::CubeClear;
   for (int k = 5; k <= 9; ++k) S().CubeArray(5, k - 4, 1) = static_cast<CellKind>(k);
-  // A falling red cube high over the field, its marker on the floor below.
   S().NowCube(3, 2) = CellKind::Red;
   S().NowCubeZ = 7;
   V().SpinAngle = 21;
@@ -156,12 +146,10 @@ TEST_F(PlayScreenGl, TheWellShowsEachCubeKindTheMarkerAndTheFloor) {
   const Rgb glow = At(Cell(2, 5, 2.03f));  // the clearing cube glows on its own
   EXPECT_GT(glow.r + glow.g + glow.b, 400);
   for (int y = 1; y <= 5; ++y) EXPECT_FALSE(Unlit(At(Cell(5, y, 1.5f)))) << "special " << y + 4;
-  // The marker's frame, bright and bluish white: midway across its near side, turned with it.
   const float a = 25 * 0.017453292519943278f;
   const Rgb frame = At({-2 - 0.81f * std::sin(a), 0.02f, -0.81f * std::cos(a)});
   EXPECT_GT(frame.b, 180);
   EXPECT_GT(frame.g, 150);
-  // Inside it the stone floor: grey, not the green background.
   const Rgb floor = At(Cell(3, 2, 1));
   EXPECT_FALSE(Unlit(floor));
   EXPECT_LT(std::abs(floor.g - floor.r), 30);
@@ -169,7 +157,6 @@ TEST_F(PlayScreenGl, TheWellShowsEachCubeKindTheMarkerAndTheFloor) {
 
 TEST_F(PlayScreenGl, BackgroundFillsTheViewAsItSwaysAndStarsShine) {
   V().Show(Display::BackShow, true);
-  // Rest, tilted far down, rolled well over: the tunnel still fills the view.
   for (const auto& [roll, pitch, yaw] :
        {std::tuple{0.0f, 0.0f, 0.0f}, std::tuple{40.0f, 40.0f, 30.0f}, std::tuple{-100.0f, 20.0f, -30.0f}}) {
     V().BackMotion = {roll, pitch, yaw, 360, 60, 60, 0.02f, 0.02f, 0.05f};
