@@ -1,16 +1,46 @@
-// The 1-based arrays, the program-end hook and the random source.
+// The 1-based arrays, the program-end hook, the random source and the file helpers.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
 #include <set>
 
+#include "../storage/TempFolder.h"
+#include "core/Files.h"
 #include "core/FixedArray.h"
 #include "core/ProgramEnd.h"
 #include "core/Random.h"
 
 using namespace quarnix;
+using quarnix::test::ReadText;
+using quarnix::test::TempFolder;
+using quarnix::test::WriteText;
+namespace fs = std::filesystem;
 
+namespace {
+
+std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+// The message of the E that f throws, "" when it throws none.
+template <typename E = std::runtime_error, typename F>
+std::string ErrorOf(F f) {
+  try {
+    f();
+  } catch (const E& e) {
+    return e.what();
+  }
+  return "";
+}
+bool Holds(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
+
+}  // namespace
+
+// catches: cells overlapping or off by one, no zeroing, Fill missing cells, no bounds check, a vague message.
 TEST(FixedArray, CellsAreDistinctZeroedAndBoundsChecked) {
   FixedArray<int, 5, 5, 10> field;
   std::set<long> offsets;
@@ -27,14 +57,11 @@ TEST(FixedArray, CellsAreDistinctZeroedAndBoundsChecked) {
   field.Fill(7);
   EXPECT_EQ(std::count(field.begin(), field.end(), 7), 250);
   for (auto [x, y] : {std::pair{0, 1}, {1, 6}, {6, 2}}) EXPECT_THROW(field(x, y, 1), std::out_of_range);
-  try {
-    FixedArray<int, 5, 5>{}(6, 2);
-    FAIL();
-  } catch (const std::out_of_range& e) {
-    EXPECT_STREQ(e.what(), "array index (6, 2) outside (1..5, 1..5)");
-  }
+  EXPECT_EQ(ErrorOf<std::out_of_range>([] { FixedArray<int, 5, 5>{}(6, 2); }),
+            "array index (6, 2) outside (1..5, 1..5)");
 }
 
+// catches: a hook not called or given the wrong code, the caller running on, the default not exiting.
 TEST(ProgramEnd, TheHookSeesTheCodeTheCallerNeverContinuesTheDefaultExits) {
   int seen = -1;
   EndHook previous = SetEndHook([&](int code) { seen = code; });
@@ -53,6 +80,7 @@ TEST(ProgramEnd, TheHookSeesTheCodeTheCallerNeverContinuesTheDefaultExits) {
   EXPECT_EXIT(EndProgram(4), testing::ExitedWithCode(4), "");
 }
 
+// catches: draws off the ends of the range, scripts running dry silently, seeds ignored, a skewed source.
 TEST(Random, DrawsCoverTheRangeAndScriptsReportAnUnscriptedDraw) {
   ScriptedRandom r{0.0f, 0.9999999f, 0.5f, 0.25f};
   EXPECT_EQ(DrawOneTo(r, 13), 1);
@@ -60,12 +88,10 @@ TEST(Random, DrawsCoverTheRangeAndScriptsReportAnUnscriptedDraw) {
   EXPECT_EQ(DrawBelow(r, 4), 2);
   EXPECT_EQ(r.Next(), 0.25f);
   EXPECT_THROW(r.Next(), std::logic_error);
-  Rng fallback(1);
+  Rng fallback(1), a(7), b(7), c(8);
   r.SetFallback(&fallback);
   EXPECT_NO_THROW(r.Next());
   EXPECT_EQ(r.Drawn(), 6);
-
-  Rng a(7), b(7), c(8);
   bool differs = false;
   std::set<int> tenths;
   for (int i = 0; i < 10000; ++i) {
@@ -77,4 +103,161 @@ TEST(Random, DrawsCoverTheRangeAndScriptsReportAnUnscriptedDraw) {
   }
   EXPECT_TRUE(differs);
   EXPECT_EQ(tenths.size(), 10u);
+}
+
+// catches: case-sensitive lookups, a non-byte-order pick, folders taken for files, relative names lost.
+TEST(FindFile, ExactElseCaseInsensitiveInEachFolderFirstInByteOrder) {
+  TempFolder dir;
+  fs::create_directory(dir / "Data");
+  WriteText(dir / "Data" / "Cube1.CAR", "x");
+  for (const char* name : {"rd.dat", "RD.DAT", "Rd.dat"}) WriteText(dir / name, name);
+  EXPECT_EQ(FindFile(dir / "DATA" / "cube1.car"), dir / "Data" / "Cube1.CAR");
+  EXPECT_EQ(FindFile(dir / "Rd.dat"), dir / "Rd.dat");
+  EXPECT_EQ(FindFile(dir / "rD.dAt"), dir / "RD.DAT");  // "RD.DAT" < "Rd.dat" < "rd.dat"
+  EXPECT_EQ(ResolveFile(dir / "rD.dAt"), dir / "RD.DAT");
+  EXPECT_EQ(ResolveFile(dir / "new.dat"), dir / "new.dat");
+  EXPECT_TRUE(FileExist(dir / "data" / "CUBE1.car"));
+  for (const fs::path& missing : {dir / "CT.dat", dir / "RD.da", dir / "Nowhere" / "RD.dat", fs::path()})
+    EXPECT_FALSE(FindFile(missing)) << missing;
+  EXPECT_FALSE(FileExist(dir / "Data"));
+  EXPECT_FALSE(FileExist(dir / "data"));
+  EXPECT_EQ(FindFolder(dir / "dAtA"), dir / "Data");
+  EXPECT_FALSE(FindFolder(dir / "RD.DAT"));
+  const fs::path previous = fs::current_path();
+  fs::current_path(dir.Path());
+  const auto scores = FindFile("RD.dat"), mesh = FindFile("data/cube1.car");
+  fs::current_path(previous);
+  EXPECT_EQ(scores, fs::path("RD.DAT"));
+  EXPECT_EQ(mesh, fs::path("Data") / "Cube1.CAR");
+}
+
+// catches: reads stopping at a NUL or past the limit, failures without the file's name, special files read.
+TEST(ReadFile, ReadsUpToTheLimitAndRefusesWhatIsNoRegularFileOrTooLongNamingIt) {
+  TempFolder dir;
+  WriteText(dir / "a.bin", std::string("ab\0cd", 5));
+  EXPECT_EQ(ReadFileBytes(dir / "a.bin"), Bytes(std::string("ab\0cd", 5)));
+  EXPECT_EQ(ReadFileBytes(dir / "a.bin", 3), Bytes(std::string("ab\0", 3)));
+  EXPECT_EQ(ReadFileBytes(dir / "a.bin", 0), Bytes(""));
+  EXPECT_TRUE(Holds(ErrorOf([&] { ReadFileBytes(dir / "missing.bin"); }), "missing.bin"));
+  EXPECT_THROW(ReadFileBytes(dir.Path()), std::runtime_error);
+  WriteText(dir / "small", "12345");
+  EXPECT_EQ(ReadWholeFile(dir / "small", 5, "a test file"), Bytes("12345"));
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  { std::ofstream(dir / "huge"); }
+  fs::resize_file(dir / "huge", std::uintmax_t{1} << 30);  // sparse: refused by its length, not once read
+  fs::create_symlink("/dev/zero", dir / "zero");
+  for (auto [file, says] : {std::pair{dir / "small", "5 bytes, more than the 4 bytes a test file can be"},
+                            {dir / "huge", "1073741824 bytes, more than the 4 bytes"},
+                            {dir / "fifo", "is a fifo, not a regular file"},  // would block without a writer
+                            {dir / "zero", "is a character device"},          // would never end
+                            {dir.Path(), "is a folder"}}) {
+    const std::string e = ErrorOf([&] { ReadWholeFile(file, 4, "a test file"); });
+    EXPECT_TRUE(Holds(e, file.string()) && Holds(e, says)) << file << ": " << e;
+  }
+}
+
+// catches: a partial write left in place, permissions reset, temporaries left over, no error for a bad
+// folder.
+TEST(WriteFileAtomic, CreatesAndReplacesKeepingThePermissionsAndNoTemporaryFiles) {
+  TempFolder dir;
+  for (const char* text : {"first, longer content", "second", ""}) {
+    WriteFileAtomic(dir / "f.dat", Bytes(text));
+    EXPECT_EQ(ReadText(dir / "f.dat"), text);
+    if (*text == 'f') ASSERT_EQ(::chmod((dir / "f.dat").c_str(), 0640), 0);
+  }
+  struct stat st {};
+  ASSERT_EQ(::stat((dir / "f.dat").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"f.dat"});
+  EXPECT_THROW(WriteFileAtomic(dir / "no" / "f.dat", Bytes("x")), std::runtime_error);
+}
+
+// catches: writing into the target itself, a failed or killed save not reported, damaging it or blocking the
+// next.
+TEST(WriteFileAtomic, AFailedSaveLeavesTheOldFileWhole) {
+  for (WriteStage failAt : {WriteStage::PartWritten, WriteStage::Flushed}) {
+    TempFolder dir;
+    WriteText(dir / "f.dat", "the old content");
+    fs::path seenTemporary;
+    WriteFaultHook previous = SetWriteFaultHook([&](WriteStage stage, const fs::path& temporary) {
+      if (stage != failAt) return;
+      seenTemporary = temporary;
+      EXPECT_TRUE(fs::exists(temporary));
+      EXPECT_EQ(temporary.parent_path(), dir.Path());
+      throw std::runtime_error("disk full");
+    });
+    EXPECT_THROW(WriteFileAtomic(dir / "f.dat", Bytes("the new content that never lands")),
+                 std::runtime_error);
+    SetWriteFaultHook(std::move(previous));
+    EXPECT_FALSE(seenTemporary.empty());
+    EXPECT_EQ(ReadText(dir / "f.dat"), "the old content");
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"f.dat"});
+  }
+  TempFolder dir;  // killed mid-save: the old file whole, and the leftover temporary blocks no later save
+  WriteText(dir / "f.dat", "the old content");
+  EXPECT_EXIT(
+      {
+        SetWriteFaultHook([](WriteStage stage, const fs::path&) {
+          if (stage == WriteStage::PartWritten) std::_Exit(9);
+        });
+        WriteFileAtomic(dir / "f.dat", Bytes("the new content that never lands"));
+      },
+      testing::ExitedWithCode(9), "");
+  EXPECT_EQ(ReadText(dir / "f.dat"), "the old content");
+  WriteFileAtomic(dir / "f.dat", Bytes("saved"));
+  EXPECT_EQ(ReadText(dir / "f.dat"), "saved");
+}
+
+// catches: a link replaced by a file, a fifo or folder replaced, a vague refusal.
+TEST(WriteFileAtomic, WritesThroughLinksAndReplacesOnlyRegularFiles) {
+  TempFolder dir;
+  fs::create_directory(dir / "elsewhere");
+  WriteText(dir / "elsewhere" / "RD.DAT", "old");
+  fs::create_symlink(fs::path("elsewhere") / "RD.DAT", dir / "RD.DAT");
+  WriteFileAtomic(dir / "RD.DAT", Bytes("new"));
+  EXPECT_TRUE(fs::is_symlink(dir / "RD.DAT"));
+  EXPECT_EQ(ReadText(dir / "elsewhere" / "RD.DAT"), "new");
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"RD.DAT", "elsewhere"}));
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  fs::create_symlink("fifo", dir / "to-fifo");
+  fs::create_directory(dir / "folder");
+  for (const std::string name : {"fifo", "to-fifo", "folder"}) {
+    EXPECT_TRUE(Holds(ErrorOf([&] { WriteFileAtomic(dir / name, Bytes("x")); }),
+                      name == "folder" ? "is a folder" : "is a fifo"))
+        << name;
+  }
+  EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir / "fifo")));
+  EXPECT_TRUE(fs::is_directory(dir / "folder"));
+}
+
+// catches: removing a running save's or another file's temporaries, or keeping a dead save's.
+TEST(WriteFileAtomic, RemovesTemporariesOfEndedSavesOfTheSameFileOnly) {
+  TempFolder dir;
+  const pid_t ended = ::fork();
+  if (ended == 0) std::_Exit(0);
+  ASSERT_GT(ended, 0);
+  ::waitpid(ended, nullptr, 0);
+  const std::string dead = std::to_string(ended), alive = std::to_string(::getppid());
+  std::vector<std::string> kept{".CT.DAT.tmp" + dead + "-0",   // another file's
+                                ".RD.DAT.tmp" + alive + "-3",  // a save still running
+                                ".RD.DAT.tmpx-1", "RD.DAT.tmp" + dead + "-1"};
+  for (const auto& name : kept) WriteText(dir / name, "x");
+  for (const char* n : {"-0", "-17"}) WriteText(dir / (".RD.DAT.tmp" + dead + n), "left by a killed save");
+  WriteFileAtomic(dir / "RD.DAT", Bytes("table"));
+  kept.push_back("RD.DAT");
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(dir.Names(), kept);
+}
+
+// catches: a second copy moved over the first, a missing file moved silently.
+TEST(MoveAside, NeverOverAnEarlierCopy) {
+  TempFolder dir;
+  for (const char* content : {"first", "second", "third"}) {
+    WriteText(dir / "RD.DAT", content);
+    MoveAside(dir / "RD.DAT", ".damaged");
+  }
+  EXPECT_EQ(ReadText(dir / "RD.DAT.damaged"), "first");
+  EXPECT_EQ(ReadText(dir / "RD.DAT.damaged-2"), "second");
+  EXPECT_EQ(ReadText(dir / "RD.DAT.damaged-3"), "third");
+  EXPECT_THROW(MoveAside(dir / "RD.DAT", ".damaged"), std::runtime_error);
 }
