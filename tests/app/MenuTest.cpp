@@ -1,5 +1,4 @@
-// The intro and the main menu on the null device, with scripted keys, a
-// virtual clock and recording sound buffers; the menu's layout worked out by hand.
+// The intro and the main menu headless: scripted keys, a virtual clock, recorded sounds.
 
 #include <gtest/gtest.h>
 
@@ -7,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -31,8 +31,7 @@ TEST(MenuLayoutTest, FrameRowsAndPicturesPlacedByHand) {
   for (const Mode m : {Mode{1024, 768, 1.0f, 192, 144}, Mode{800, 600, 0.78125f, 150, 113},
                        Mode{640, 480, 0.625f, 120, 90}}) {
     const MenuLayout L = SetupMenuLayout(m.w, m.h, m.r);
-    EXPECT_EQ(L.MenuOriginX, m.x) << m.w;
-    EXPECT_EQ(L.MenuOriginY, m.y) << m.w;
+    EXPECT_EQ(std::pair(L.MenuOriginX, L.MenuOriginY), std::pair(m.x, m.y)) << m.w;
     EXPECT_NEAR(L.At(640, 480).x + m.x, m.w, 1.0f);
     EXPECT_NEAR(L.At(640, 480).y + m.y, m.h, 1.0f);
   }
@@ -51,8 +50,8 @@ TEST(MenuLayoutTest, FrameRowsAndPicturesPlacedByHand) {
   EXPECT_EQ(S.ScoreNameRect(1).top, 113 + 31);
   for (int i = 1; i < TableLength; ++i)
     EXPECT_EQ(S.ScoreNameRect(i).bottom + 1, S.ScoreNameRect(i + 1).top) << i;
-  EXPECT_EQ(MenuSheet::Volume(1), (RECT{481, 838, 491, 1016}));
-  EXPECT_EQ(MenuSheet::Volume(9), (RECT{481, 838, 579, 1016}));
+  EXPECT_EQ(std::pair(MenuSheet::Volume(1), MenuSheet::Volume(9)),
+            std::pair(RECT{481, 838, 491, 1016}, RECT{481, 838, 579, 1016}));
   for (int bad : {0, 10}) EXPECT_THROW(MenuSheet::Volume(bad), std::out_of_range);
   EXPECT_THROW(MenuSheet::Page(4), std::out_of_range);
 }
@@ -85,7 +84,7 @@ class MenuFixture : public ::testing::Test {
     menu_->Open();
   }
 
-  // One frame with the key held, then one that sees it up (unless a game started).
+  // A frame with the key held, then one that sees it up (unless a game started).
   bool Tap(int vk, int times = 1) {
     bool started = false;
     for (int i = 0; i < times; ++i) {
@@ -99,9 +98,7 @@ class MenuFixture : public ::testing::Test {
   RecordingSoundBuffer& Wave(Effect i) { return waves_(i); }
   int Clicks() { return Wave(Effect::OkMenuSelect).Plays(); }
   int PlaysOfAnyEffect() const {
-    int n = 0;
-    for (const auto& w : waves_) n += w.Plays();
-    return n;
+    return std::accumulate(waves_.begin(), waves_.end(), 0, [](int n, auto& w) { return n + w.Plays(); });
   }
   const NullDevice::SpriteDraw* DrawOf(const RECT& source) const {
     for (const auto& d : device_->SpriteDraws())
@@ -133,20 +130,19 @@ class MenuFixture : public ::testing::Test {
 };
 
 TEST_F(MenuFixture, CursorWrapsAndEachMoveClicks) {
-  Tap(MenuKeyCode::Up);
-  EXPECT_EQ(menu_->MenuItem, MenuEntry::Exit);
-  Tap(MenuKeyCode::Down);
-  EXPECT_EQ(menu_->MenuItem, MenuEntry::Start);
-  Tap(MenuKeyCode::Up, 2);
-  EXPECT_EQ(menu_->MenuItem, MenuEntry::BestResults);
+  for (auto [vk, times, item] : {std::tuple{MenuKeyCode::Up, 1, MenuEntry::Exit},
+                                 {MenuKeyCode::Down, 1, MenuEntry::Start},
+                                 {MenuKeyCode::Up, 2, MenuEntry::BestResults}}) {
+    Tap(vk, times);
+    EXPECT_EQ(menu_->MenuItem, item);
+  }
   EXPECT_EQ(Clicks(), 4);
   EXPECT_EQ(Wave(Effect::OkMenuSelect).Calls().front(), (Call{Call::SetVolume, -1000 - 300}));
   // The cursor bar follows the item: 35 frame pixels a row under y 120.
   const auto* bar = DrawOf(MenuSheet::CursorBar);
   ASSERT_NE(bar, nullptr);
   EXPECT_FLOAT_EQ(bar->translation.y, 144 + 120 + 35 * 5);
-  EXPECT_EQ(bar->texture, screenME_->Texture());
-  EXPECT_EQ(bar->colour, MenuSheetColour);
+  EXPECT_EQ(std::pair(bar->texture, bar->colour), std::pair(screenME_->Texture(), MenuSheetColour));
 }
 
 TEST_F(MenuFixture, AFrameThatFailsClosesItsSceneAndSpriteBatch) {
@@ -178,8 +174,7 @@ TEST_F(MenuFixture, EveryFrameKeepsItsFloorIsShownAndMovesTheSway) {
   ASSERT_FALSE(device_->MeshDraws().empty());
   EXPECT_FLOAT_EQ(device_->MeshDraws()[0].world.m[3][1], 8.0f);
   ASSERT_TRUE(device_->Lights().count(1));
-  EXPECT_TRUE(device_->Lights().at(1).enabled);
-  EXPECT_FLOAT_EQ(device_->Lights().at(1).light.Direction.z, -1.0f);
+  EXPECT_TRUE(device_->Lights().at(1).enabled && device_->Lights().at(1).light.Direction.z == -1.0f);
 }
 
 TEST_F(MenuFixture, VolumeStepsStopAtTheEndsAndMusicRestartsAtItsStep) {
@@ -204,11 +199,8 @@ TEST_F(MenuFixture, VolumeStepsStopAtTheEndsAndMusicRestartsAtItsStep) {
   Tap(MenuKeyCode::Right);  // already 9
   EXPECT_TRUE(track.Calls().empty());
   Tap(MenuKeyCode::Left);
-  EXPECT_EQ(sound_.MusicLevel, 8);
-  EXPECT_EQ(sound_.SoundLevel, 2);
-  ASSERT_EQ(track.Plays(), 2);
-  EXPECT_TRUE(track.Looping());
-  EXPECT_EQ(track.Volume(), -(10 - 8) * 300);
+  EXPECT_EQ(std::tuple(sound_.MusicLevel, sound_.SoundLevel, track.Plays(), track.Looping(), track.Volume()),
+            std::tuple(8, 2, 2, true, -(10 - 8) * 300));
 }
 
 TEST_F(MenuFixture, RedefinitionTakesSevenDistinctKeysInDisplayOrderAndSavesThem) {
@@ -217,15 +209,14 @@ TEST_F(MenuFixture, RedefinitionTakesSevenDistinctKeysInDisplayOrderAndSavesThem
   const MenuLayout L = SetupMenuLayout(1024, 768, 1.0f);
   ASSERT_EQ(device_->TextDraws().size(), 7u);
   // The fifth shown entry is binding 6, the turn key.
-  EXPECT_EQ(device_->TextDraws()[4].text, KeyName(DefaultGameKeys()(6)));
-  EXPECT_EQ(device_->TextDraws()[4].rect, L.KeyNameRect(5));
-  EXPECT_EQ(device_->TextDraws()[4].format & DT_CENTER, static_cast<std::uint32_t>(DT_CENTER));
+  const auto& fifth = device_->TextDraws()[4];
+  EXPECT_EQ(std::tuple(fifth.text, fifth.rect, fifth.format & DT_CENTER),
+            std::tuple(KeyName(DefaultGameKeys()(6)), L.KeyNameRect(5), std::uint32_t(DT_CENTER)));
   const int clicks = Clicks();
   Tap(MenuKeyCode::Enter);
-  EXPECT_EQ(menu_->DefKeyStep, 1);
-  EXPECT_EQ(events_.Screen, InputScreen::KeyRedefinition);  // a gamepad presses nothing now
-  EXPECT_EQ(Clicks(), clicks + 1);
-  EXPECT_EQ(Wave(Effect::OkMenuSelect).Volume(), -1200 - 300);
+  // A gamepad presses nothing now.
+  EXPECT_EQ(std::tuple(menu_->DefKeyStep, events_.Screen, Clicks(), Wave(Effect::OkMenuSelect).Volume()),
+            std::tuple(1, InputScreen::KeyRedefinition, clicks + 1, -1200 - 300));
   // Over a second the waiting entry shows both colours; the others stay steady.
   std::vector<D3DCOLOR> first, second;
   for (int i = 0; i < 60; ++i) {
@@ -248,10 +239,9 @@ TEST_F(MenuFixture, RedefinitionTakesSevenDistinctKeysInDisplayOrderAndSavesThem
     else
       EXPECT_EQ(PlaysOfAnyEffect(), all) << "a refused key is silent";
   }
-  EXPECT_EQ(accepted, 7);
-  EXPECT_EQ(menu_->DefKeyStep, 0);
-  EXPECT_EQ(events_.Screen, InputScreen::Menu);
-  EXPECT_EQ(menu_->MenuItem, MenuEntry::KeyBindings);  // Up was a binding, not a cursor move
+  // Up was a binding, not a cursor move.
+  EXPECT_EQ(std::tuple(accepted, menu_->DefKeyStep, events_.Screen, menu_->MenuItem),
+            std::tuple(7, 0, InputScreen::Menu, MenuEntry::KeyBindings));
   // Shown order 1, 2, 3, 4, 6, 5, 7: the fifth key pressed turns, the sixth drops.
   GameKeys expected;
   expected(1) = 'Q', expected(2) = MenuKeyCode::Up, expected(3) = MenuKeyCode::Enter, expected(4) = 'W',
@@ -275,26 +265,23 @@ TEST_F(MenuFixture, ScoreTableHidesEmptyRowsAndHelpPagesTurnBothWays) {
   ASSERT_EQ(t.size(), 9u);
   EXPECT_EQ(t[0].text + t[1].text + t[2].text + t[6].text, "ANNA4207CY");
   EXPECT_EQ(t[6].rect, SetupMenuLayout(1024, 768, 1.0f).ScoreNameRect(4));  // keeps its own row
-  EXPECT_EQ(t[6].colour, 0xA0FF0000u + 2815u * 4);
-  EXPECT_EQ(t[0].format & DT_RIGHT, 0u);
-  EXPECT_EQ(t[1].format & DT_RIGHT, static_cast<std::uint32_t>(DT_RIGHT));
-  EXPECT_NE(DrawOf(MenuSheet::ScoreTitle), nullptr);
-  EXPECT_EQ(DrawOf(MenuSheet::EnterHint), nullptr);
-  EXPECT_EQ(DrawOf(MenuSheet::LeftRightHint), nullptr);
+  EXPECT_EQ(std::tuple(t[6].colour, t[0].format & DT_RIGHT, t[1].format & DT_RIGHT),
+            std::tuple(0xA0FF0000u + 2815u * 4, 0u, std::uint32_t(DT_RIGHT)));
+  EXPECT_TRUE(DrawOf(MenuSheet::ScoreTitle) && !DrawOf(MenuSheet::EnterHint) &&
+              !DrawOf(MenuSheet::LeftRightHint));
 
-  Tap(MenuKeyCode::Up);  // help
-  EXPECT_EQ(menu_->MenuPage, 1);
-  Tap(MenuKeyCode::Right);
-  Tap(MenuKeyCode::Enter);
-  EXPECT_EQ(menu_->MenuPage, 3);
+  for (auto [vk, page] : {std::pair{MenuKeyCode::Up, 1}, {MenuKeyCode::Right, 2}, {MenuKeyCode::Enter, 3}}) {
+    Tap(vk);  // up to help, then its pages
+    EXPECT_EQ(menu_->MenuPage, page);
+  }
   const auto* page = DrawOf(MenuSheet::Page(3));  // 249 x 399, centred on (480, 220)
   ASSERT_NE(page, nullptr);
   EXPECT_FLOAT_EQ(page->translation.x, 192 + 480 - 124);
   EXPECT_FLOAT_EQ(page->translation.y, 144 + 220 - 199);
-  Tap(MenuKeyCode::Space);
-  EXPECT_EQ(menu_->MenuPage, 1);
-  Tap(MenuKeyCode::Left);
-  EXPECT_EQ(menu_->MenuPage, 3);
+  for (auto [vk, page] : {std::pair{MenuKeyCode::Space, 1}, {MenuKeyCode::Left, 3}}) {
+    Tap(vk);
+    EXPECT_EQ(menu_->MenuPage, page);
+  }
   EXPECT_NE(DrawOf(MenuSheet::LeftRightHint), nullptr);
 }
 
@@ -317,7 +304,7 @@ TEST_F(MenuFixture, EnterOnTheFirstItemStartsAGameExitShutsDownCloseLeaves) {
   ScopedEndHookThrows ends;
   menu_->Open();
   Tap(MenuKeyCode::Up);
-  EXPECT_EQ(shutdowns_, 0);
+  ASSERT_EQ(shutdowns_, 0);
   EXPECT_THROW(Tap(MenuKeyCode::Enter), ProgramEndRequested);
   EXPECT_EQ(shutdowns_, 1);
   events_.QuitAtPump = events_.Pumps + 3;
