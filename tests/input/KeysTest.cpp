@@ -1,6 +1,3 @@
-// One key polled frame by frame, the key table, the poll for a newly pressed
-// key and the names keys are shown under.
-
 #include <gtest/gtest.h>
 
 #include <set>
@@ -10,10 +7,8 @@
 using namespace quarnix;
 
 namespace {
-
 constexpr int KeyA = 65, KeyZ = 90;
 
-// The codes the game's key list leaves without a key.
 bool LeftOut(int code) {
   const std::pair<int, int> gaps[] = {{10, 12}, {14, 15}, {21, 26}, {28, 31},   {41, 44},
                                       {47, 47}, {58, 64}, {91, 95}, {108, 108}, {124, 143}};
@@ -38,28 +33,23 @@ TEST(KeyObject, APressIsReportedOnceUntilAPollSeesTheKeyUp) {
     EXPECT_FALSE(key.isKeyPress()) << frame;
     EXPECT_TRUE(key.isKeyHold()) << frame;
   }
-  // Released and pressed again between two polls: no poll saw it up.
   keyboard.Release(KeyA);
   keyboard.Press(KeyA);
   EXPECT_FALSE(key.isKeyPress());
   keyboard.Release(KeyA);
   EXPECT_FALSE(key.isKeyPress());  // this poll sees it up and clears the latch
   EXPECT_FALSE(key.isKeyHold());
-  // Pressed and released entirely between two polls: missed.
   keyboard.Press(KeyA);
   keyboard.Release(KeyA);
   EXPECT_FALSE(key.isKeyPress());
   keyboard.Press(KeyA);
   EXPECT_TRUE(key.isKeyPress());
-  // Naming the key clears the latch: a held key is reported anew.
   key.SetpKey(KeyA);
   EXPECT_TRUE(key.isKeyPress());
   keyboard.Press(KeyZ);
   key.SetpKey(KeyZ);
   EXPECT_EQ(key.KeyCode(), KeyZ);
   EXPECT_TRUE(key.isKeyPress());
-
-  // Without a code or without a keyboard nothing is ever reported.
   keyboard.Press(0);
   KeyObject unset{keyboard}, unattached;
   unattached.SetpKey(KeyA);
@@ -85,7 +75,6 @@ TEST(Keys, TheTableHoldsCodes8To144AndTheSetUpGivesEachListedKeyItsCodeAndName) 
   EXPECT_EQ(listed.size(), 84u);
   EXPECT_TRUE(std::is_sorted(listed.begin(), listed.end()));
   for (int code : listed) EXPECT_FALSE(LeftOut(code)) << code;
-
   const std::pair<int, const char*> named[] = {
       {48, "0"},         {57, "9"},         {65, "A"},         {90, "Z"},         {96, "NumPad 0"},
       {105, "NumPad 9"}, {106, "NumPad *"}, {107, "NumPad +"}, {109, "NumPad -"}, {110, "NumPad ."},
@@ -109,14 +98,12 @@ TEST(Keys, ThePollReturnsTheHighestNewPressAndConsumesEveryPress) {
   EXPECT_EQ(keys.GetPressedKey(), 0);
   keyboard.Press(KeyA);
   EXPECT_EQ(keys.GetPressedKey(), KeyA);
-  // A press the poll found is not new to the key itself, nor the other way round.
   keyboard.Press(13);
   EXPECT_EQ(keys.GetPressedKey(), 13);
   EXPECT_FALSE(keys.KeyTable(13).isKeyPress());
   keyboard.Press(32);
   EXPECT_TRUE(keys.KeyTable(32).isKeyPress());
   EXPECT_EQ(keys.GetPressedKey(), 0);
-  // Keys without a name report presses; codes the table leaves out never do.
   for (int code : {8, 19, 27, 112, 123, 144}) {
     keyboard.ReleaseAll();
     keys.GetPressedKey();

@@ -1,7 +1,3 @@
-// Texture slots and the screen texture on the null device (loaders, the
-// bitmap registry, pixel editing with its byte order, filling from raw colour
-// bytes, the colour key by byte sum) and the camera.
-
 #include "ToolkitTestUtil.h"
 #include "platform/D3DXMath.h"
 #include "platform/NullGraphics.h"
@@ -11,11 +7,9 @@
 
 namespace quarnix {
 namespace {
-
 using Bytes = std::vector<std::uint8_t>;
 using Colour = std::array<int, 4>;
 
-// The texture's level 0 as it is stored (blue, green, red, alpha per pixel).
 Bytes Stored(ITexture* texture) {
   const auto bytes = texture->LockRect();
   Bytes copy(bytes.begin(), bytes.end());
@@ -23,8 +17,8 @@ Bytes Stored(ITexture* texture) {
   return copy;
 }
 Bytes Part(const Bytes& b, std::ptrdiff_t from, std::ptrdiff_t count) {
-  return Bytes(b.begin() + (from < 0 ? static_cast<std::ptrdiff_t>(b.size()) + from : from),
-               b.begin() + (from < 0 ? static_cast<std::ptrdiff_t>(b.size()) + from : from) + count);
+  const auto start = b.begin() + (from < 0 ? std::ssize(b) + from : from);
+  return Bytes(start, start + count);
 }
 
 class TextureTest : public ::testing::Test {
@@ -43,9 +37,8 @@ TEST_F(TextureTest, RegistryFindsNamesWithoutRegardToCaseAndKeepsTheLatest) {
   static const std::uint8_t linked[] = {1, 2, 3};
   resources_.Register("4COLOR", linked);
   resources_.RegisterCopy("2x2x2", Bytes{9});
-  ASSERT_TRUE(resources_.Find("4Color"));
+  ASSERT_TRUE(resources_.Find("4Color") && resources_.Find("2X2X2"));
   EXPECT_EQ(resources_.Find("4color")->data(), linked);
-  ASSERT_TRUE(resources_.Find("2X2X2"));
   EXPECT_EQ((*resources_.Find("2X2X2"))[0], 9);
   EXPECT_FALSE(resources_.Find("4Colour"));
   resources_.RegisterCopy("4color", Bytes{7, 7});
@@ -54,7 +47,6 @@ TEST_F(TextureTest, RegistryFindsNamesWithoutRegardToCaseAndKeepsTheLatest) {
 }
 
 TEST_F(TextureTest, LoadersDecodePicturesIntoTheSlotAndApplyTheColourKey) {
-  // Top row red, green; bottom row blue, white.
   const Bytes bmp = test::Bmp24(2, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF});
   const Bytes want{0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255, 255, 255, 255, 255};
   resources_.RegisterCopy("QUAD", bmp);
@@ -63,10 +55,8 @@ TEST_F(TextureTest, LoadersDecodePicturesIntoTheSlotAndApplyTheColourKey) {
   test::WriteBytes(folder_ / "quad.bmp", bmp);
   object_.LoadTexture(3, folder_ / "quad.bmp", 0, 0);
   EXPECT_EQ(Stored(object_.Textures(3)), want);
-  // The key names one opaque colour; only that one becomes transparent black.
   object_.LoadTexture(1, folder_ / "QUAD.BMP", 0xFF00FF00, 0);
   EXPECT_EQ(Part(Stored(object_.Textures(1)), 0, 8), (Bytes{0, 0, 255, 255, 0, 0, 0, 0}));
-
   EXPECT_THROW(object_.LoadResourceTexture(0, "Missing", 0, 0), std::runtime_error);
   EXPECT_THROW(object_.LoadTexture(0, folder_ / "missing.bmp", 0, 0), std::runtime_error);
   test::WriteText(folder_ / "junk.bmp", "BM not a picture");
@@ -98,7 +88,6 @@ TEST_F(TextureTest, PixelsAreEditedBlueGreenRedAlphaAndOutOfRangeValuesRefused) 
 
 TEST_F(TextureTest, LockingCopiesOnlyTheRowsAskedForAndReportsFailedCopies) {
   object_.FillTexture(1, 2, Bytes{10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120}, 0, 3);
-  // One row: pixels 0 and 1 only.
   EXPECT_EQ(object_.LockTexture(1, 1), 8);
   EXPECT_EQ(object_.GetTextureColor(1), (Colour{60, 50, 40, 255}));
   EXPECT_THROW(object_.GetTextureColor(2), std::out_of_range);
@@ -107,7 +96,6 @@ TEST_F(TextureTest, LockingCopiesOnlyTheRowsAskedForAndReportsFailedCopies) {
   EXPECT_TRUE(object_.UnLockTexture(1, 1));
   EXPECT_EQ(Stored(object_.Textures(1)),
             (Bytes{0, 0, 0, 0, 60, 50, 40, 255, 90, 80, 70, 255, 120, 110, 100, 255}));
-  // More rows than the texture has: no copy, yet the level is locked until given back.
   EXPECT_EQ(object_.LockTexture(3, 1), 0);
   EXPECT_TRUE(object_.Textures(1)->IsLocked());
   EXPECT_THROW(object_.LockTexture(1, 0), std::logic_error);  // one lock at a time
@@ -122,23 +110,17 @@ TEST_F(TextureTest, FillTakesTheNamedTriplesIntoAFreshSquare) {
   for (int i = 0; i < 24; ++i) b[i] = static_cast<std::uint8_t>(i + 1);
   object_.FillTexture(3, 2, b, 4, 7);
   ITexture* t = object_.Textures(3);
-  ASSERT_NE(t, nullptr);
-  EXPECT_EQ(t->Width(), 2);
-  EXPECT_EQ(t->Height(), 2);
-  // Triple i = bytes 3i..3i+2 (red, green, blue) lands as blue, green, red, 255.
+  ASSERT_TRUE(t && t->Width() == 2 && t->Height() == 2);
   EXPECT_EQ(Stored(t), (Bytes{15, 14, 13, 255, 18, 17, 16, 255, 21, 20, 19, 255, 24, 23, 22, 255}));
-  // Triples beyond the bytes or pixels beyond the square: refused before the slot changes.
   for (auto [slot, size, bytes, from, to] :
        {std::tuple{3, 2, b, 5, 8}, {3, 2, Bytes(60), 0, 4}, {3, 2, b, -1, 2}, {9, 2, b, 0, 3}})
     EXPECT_THROW(object_.FillTexture(slot, size, bytes, from, to), std::out_of_range);
   EXPECT_EQ(object_.Textures(3), t);
-  // Fewer triples than pixels: the rest of the square is left as made.
   object_.FillTexture(2, 2, b, 0, 1);
   EXPECT_EQ(Stored(object_.Textures(2)), (Bytes{3, 2, 1, 255, 6, 5, 4, 255, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST_F(TextureTest, ScreenFillKeysEveryColourWithTheByteSum) {
-  // black, (10, 10, 10), (30, 0, 0), (10, 10, 11)
   const Bytes pic{0, 0, 0, 10, 10, 10, 30, 0, 0, 10, 10, 11};
   auto alphas = [&] {
     const Bytes s = Stored(screen_.Texture());
@@ -158,14 +140,12 @@ TEST_F(TextureTest, ScreenFillKeysEveryColourWithTheByteSum) {
 }
 
 TEST_F(TextureTest, ScreenPicturesLoadPixelExact) {
-  // An odd size keeps its size: nothing is stretched or padded.
   std::vector<std::uint32_t> rgb(15);
   for (int i = 0; i < 15; ++i) rgb[i] = static_cast<std::uint32_t>(i * 0x110F03);
   const Bytes bmp = test::Bmp24(5, 3, rgb);
   resources_.RegisterCopy("PANEL", bmp);
   screen_.LoadResourceTexture("panel", 0, 0);
-  ASSERT_EQ(screen_.Texture()->Width(), 5);
-  ASSERT_EQ(screen_.Texture()->Height(), 3);
+  ASSERT_TRUE(screen_.Texture()->Width() == 5 && screen_.Texture()->Height() == 3);
   EXPECT_EQ(screen_.LockTexture(3), 20);
   for (int i = 0; i < 15; ++i)
     EXPECT_EQ(screen_.GetTextureColor(i),
@@ -176,9 +156,8 @@ TEST_F(TextureTest, ScreenPicturesLoadPixelExact) {
   EXPECT_EQ(Part(Stored(screen_.Texture()), -4, 4), (Bytes{3, 2, 1, 4}));
   test::WriteBytes(folder_ / "Panel.bmp", bmp);
   screen_.LoadTexture(folder_ / "Panel.bmp", 0xFF000000 | rgb[4], 0);
-  EXPECT_EQ(Stored(screen_.Texture())[4 * 4 + 3], 0);
-  EXPECT_EQ(Stored(screen_.Texture())[5 * 4 + 3], 255);
-
+  const Bytes keyed = Stored(screen_.Texture());
+  EXPECT_TRUE(keyed[4 * 4 + 3] == 0 && keyed[5 * 4 + 3] == 255);
   ScreenObject empty(device_, resources_);
   EXPECT_EQ(empty.Texture(), nullptr);
   EXPECT_THROW(empty.LockTexture(1), std::logic_error);
@@ -194,31 +173,24 @@ TEST(CamObject, PositionsCountFromOneAndSetCamLooksFromTheEyeAtThePointWithYUp) 
   cam.SetCamStaticPosition(1, 0, 0, 0, 2.0f, 15.0f, -8.5f, 0, 3.5f, 0);
   cam.SetCamStaticPosition(3, 0, 0, 0, -5, 5, 0, 1, 1, 1);
   const D3DMATRIX viewBefore = device.GetTransform(D3DTS_VIEW);
-  // Storing makes the number current without touching the view or the current values.
   cam.SetCamStaticPosition(2, 1, 2, 3, 4, 5, 6, 7, 8, 9);
   EXPECT_EQ(cam.GetNowStaticPosition(), 2);
   EXPECT_EQ(cam.StaticPosition(2), (CamPosition{{7, 8, 9}, {4, 5, 6}, {1, 2, 3}}));  // look-at, eye, angles
   EXPECT_EQ(cam.CamValue(), CamValues{});
-  // Stepping from the last position goes back to the first.
-  std::vector<int> visited;
-  for (int step = 0; step < 3; ++step) {
+  for (int want : {3, 1, 2}) {
     const int n = cam.GetNowStaticPosition();
     cam.SetNowStaticPosition(n == cam.GetNumStaticPosition() ? 1 : n + 1);
-    visited.push_back(cam.GetNowStaticPosition());
+    EXPECT_EQ(cam.GetNowStaticPosition(), want);
   }
-  EXPECT_EQ(visited, (std::vector<int>{3, 1, 2}));
   cam.SetNowStaticPosition(1);
   EXPECT_EQ(cam.CamValue(), (CamValues{0, 0, 0, 2.0f, 15.0f, -8.5f, 0, 3.5f, 0}));
   EXPECT_EQ(device.GetTransform(D3DTS_VIEW), viewBefore);  // only SetCam installs it
   cam.SetCam();
   const D3DMATRIX view = device.GetTransform(D3DTS_VIEW);
   EXPECT_EQ(view, D3DXMatrixLookAtLH({2.0f, 15.0f, -8.5f}, {0, 3.5f, 0}, {0, 1, 0}));
-  // The angles ride along but do not turn the view.
   cam.SetCamValue(45, 45, 45, 2.0f, 15.0f, -8.5f, 0, 3.5f, 0);
   cam.SetCam();
   EXPECT_EQ(device.GetTransform(D3DTS_VIEW), view);
-
-  // Counting again erases; one position past the count is kept, beyond that is refused.
   cam.SetNumStaticPosition(2);
   EXPECT_EQ(cam.GetNumStaticPosition(), 2);
   EXPECT_EQ(cam.StaticPosition(1), CamPosition{});
@@ -229,8 +201,7 @@ TEST(CamObject, PositionsCountFromOneAndSetCamLooksFromTheEyeAtThePointWithYUp) 
   EXPECT_EQ(cam.GetNowStaticPosition(), 3);  // a refused number changes nothing
   EXPECT_THROW(cam.SetNumStaticPosition(-1), std::out_of_range);
   CamObject fresh(device);
-  EXPECT_EQ(fresh.GetNumStaticPosition(), 0);
-  EXPECT_EQ(fresh.GetNowStaticPosition(), 1);
+  EXPECT_TRUE(fresh.GetNumStaticPosition() == 0 && fresh.GetNowStaticPosition() == 1);
   EXPECT_THROW(fresh.SetNowStaticPosition(1), std::out_of_range);
 }
 

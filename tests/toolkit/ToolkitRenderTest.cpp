@@ -1,7 +1,3 @@
-// The toolkit on the real OpenGL device: meshes loaded from X files land where
-// the camera projects them, colour-keyed pictures let the background through,
-// texture effects reach the drawn picture.
-
 #include "ToolkitTestUtil.h"
 #include "platform/D3DXMath.h"
 #include "toolkit/CamObject.h"
@@ -10,22 +6,18 @@
 
 namespace quarnix {
 namespace {
-
 constexpr int W = 160, H = 120;
 
 class ToolkitRender : public test::GlTest {
  protected:
   void SetUp() override {
-    // Lighting off: what is drawn shows the texture's own colours.
     ASSERT_NO_FATAL_FAILURE(OpenDevice(W, H, 0, 0));
-    // Eight texels wide: the left half black, the right half yellow.
     std::vector<std::uint32_t> star(64);
     for (int i = 0; i < 64; ++i) star[i] = i % 8 < 4 ? 0x000000 : 0xFFFF00;
     resources_.RegisterCopy("STAR", test::Bmp24(8, 8, star));
     resources_.RegisterCopy("GREEN", test::Bmp24(1, 1, {0x00FF00}));
     square_ = test::WriteMesh(folder_ / "SQUARE.CAR", test::SquareMesh());
   }
-  // The camera at eye looking at the origin, through the game's projection.
   void LookFrom(const D3DVECTOR& eye, float fov) {
     SetProjection(*d_, fov);
     CamObject cam(*d_);
@@ -34,14 +26,12 @@ class ToolkitRender : public test::GlTest {
     cam.SetNowStaticPosition(1);
     cam.SetCam();
   }
-  // The colour where a world point appears in the picture.
   void ExpectAt(const std::vector<std::uint8_t>& picture, const D3DVECTOR& p, test::Rgb want) {
     const D3DVECTOR ndc = D3DXVec3TransformCoord(
         p, D3DXMatrixMultiply(d_->GetTransform(D3DTS_VIEW), d_->GetTransform(D3DTS_PROJECTION)));
     ExpectColour(picture, static_cast<int>((ndc.x + 1) / 2 * W), static_cast<int>((1 - ndc.y) / 2 * H), want,
                  3);
   }
-
   test::TempFolder folder_;
   BitmapResources resources_;
   std::filesystem::path square_;
@@ -51,13 +41,11 @@ TEST_F(ToolkitRender, MeshFromAnXFileLandsWhereTheCameraProjectsIt) {
   XObject cube(*d_, resources_);
   cube.LoadXFile(test::WriteMesh(folder_ / "CUBE.CAR", test::CubeMesh(2)), 1, "Green", 0, 0, 2);
   LookFrom({0, 0, -20}, 45);
-  // Half size at (4, 2, 0): the scale moves it to (2, 1, 0).
   const auto picture = Scene(0xFF0000FF, [&] { cube.DisplayXfile(0, 0, 0.5f, 4, 2, 0, 0, 0, 0, 0); });
   ExpectAt(picture, {2, 1, 0}, {0, 255, 0});
   ExpectAt(picture, {2.4f, 0.6f, -0.5f}, {0, 255, 0});
   for (D3DVECTOR background : {D3DVECTOR{4, 2, 0}, {2, 1.9f, 0}, {-2, -1, 0}})
     ExpectAt(picture, background, {0, 0, 255});
-  // The same object turned and moved by the quaternion draw lands at its new place.
   const auto turned = Scene(0xFF0000FF, [&] { cube.QDisplayXfile(0, 0, 0.5f, 45, 0, 0, {}, {-3, -2, 0}); });
   ExpectAt(turned, {-3, -2, 0}, {0, 255, 0});
   ExpectAt(turned, {2, 1, 0}, {0, 0, 255});
@@ -73,11 +61,9 @@ TEST_F(ToolkitRender, ColourKeyedStarLetsTheBackgroundThroughAndTextureDriftReac
   for (XObject* star : {&keyed, &plain}) {
     const auto picture = Scene(0xFFFF0000, [&] { star->DisplayXfile(0, 1, 1, 0, 0, 0, 0, 0, 0, 0); });
     ExpectAt(picture, {0.5f, 0, 0}, {255, 255, 0});
-    // Keyed, the black half shows the red background; unkeyed it covers it.
     ExpectAt(picture, {-0.5f, 0, 0}, star == &keyed ? test::Rgb{255, 0, 0} : test::Rgb{0, 0, 0});
   }
   EXPECT_EQ(d_->GetRenderState(D3DRS_ALPHABLENDENABLE), 0u);  // the draw leaves blending off again
-  // Half a texture to the side: the repeating picture swaps its halves.
   plain.EffectMoveTextureA(0.5f, 0);
   const auto moved = Scene(0xFF0000FF, [&] { plain.DisplayXfile(0, 0, 1, 0, 0, 0, 0, 0, 0, 0); });
   ExpectAt(moved, {-0.5f, 0, 0}, {255, 255, 0});
@@ -85,7 +71,6 @@ TEST_F(ToolkitRender, ColourKeyedStarLetsTheBackgroundThroughAndTextureDriftReac
 }
 
 TEST_F(ToolkitRender, ScreenTextureKeyedBySumDrawsThroughTheSprite) {
-  // Four by four: the left two columns black (keyed with sum 0), the rest white.
   std::vector<std::uint8_t> bytes;
   for (int i = 0; i < 16; ++i) bytes.insert(bytes.end(), 3, i % 4 < 2 ? 0 : 255);
   ScreenObject panel(*d_, resources_);

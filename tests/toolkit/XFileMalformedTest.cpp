@@ -1,15 +1,9 @@
-// Damaged X files: every failure is an XFileError with a one-line message
-// that says where; nothing else escapes, nothing crashes.
-
 #include "ToolkitTestUtil.h"
 
 using namespace quarnix;
 using namespace quarnix::test;
 
 namespace {
-
-// Reads and reports how it went: "ok", or the XFileError's message. Any other
-// exception fails the test.
 std::string Outcome(const std::vector<std::uint8_t>& bytes) {
   try {
     ReadXFile(bytes);
@@ -20,7 +14,6 @@ std::string Outcome(const std::vector<std::uint8_t>& bytes) {
 }
 
 std::string TextOutcome(const std::string& body) { return Outcome(Bytes("xof 0303txt 0032\n" + body)); }
-
 void ExpectCleanError(const std::string& message) {
   EXPECT_NE(message, "ok");
   EXPECT_EQ(message.find('\n'), std::string::npos) << message;
@@ -35,9 +28,6 @@ const char* const kSamples[] = {"test.x",
                                 "test_cube_compressed.x",
                                 "kwxport_test_cubewithvcolors.x",
                                 "malformed_skinweights_oob.x"};
-
-// Where the data object holding the mesh begins: the first "Frame" that is
-// not a template declaration.
 std::size_t MeshStart(const std::vector<std::uint8_t>& bytes) {
   const std::string s(bytes.begin(), bytes.end());
   for (std::size_t at = s.find("Frame"); at != std::string::npos; at = s.find("Frame", at + 1))
@@ -46,7 +36,6 @@ std::size_t MeshStart(const std::vector<std::uint8_t>& bytes) {
   return 16;
 }
 
-// Cuts from here on only drop trailing white space.
 std::size_t ContentEnd(const std::vector<std::uint8_t>& bytes) {
   std::size_t end = bytes.size();
   while (end > 0 && std::isspace(bytes[end - 1])) --end;
@@ -60,9 +49,6 @@ TEST(XFileMalformed, EveryTruncationFailsCleanly) {
     SCOPED_TRACE(name);
     const auto full = Sample(name);
     const bool compressed = std::string(full.begin() + 8, full.begin() + 12) == "bzip";
-    // A cut after the frame or mesh began always leaves it unfinished; an
-    // earlier cut (or any cut of a compressed file) may at best give a file
-    // without a mesh.
     const std::size_t meshStart = compressed ? 0 : MeshStart(full);
     const std::size_t end = ContentEnd(full);
     for (std::size_t n = 0; n < end; ++n) {
@@ -88,8 +74,6 @@ TEST(XFileMalformed, SingleByteCorruptionsNeverEscapeAsAnythingElse) {
   for (const char* name : kSamples) {
     SCOPED_TRACE(name);
     const auto full = Sample(name);
-    // Binary files get three flips per byte, text one (a text file's bytes
-    // are mostly digits and white space).
     const bool binary = full[8] == 'b';
     const std::vector<std::uint8_t> flips =
         binary ? std::vector<std::uint8_t>{0xFF, 0x01, 0x40} : std::vector<std::uint8_t>{0xFF};
@@ -103,7 +87,6 @@ TEST(XFileMalformed, SingleByteCorruptionsNeverEscapeAsAnythingElse) {
           ++refused;
           EXPECT_EQ(outcome.find('\n'), std::string::npos);
         }
-        // Every header byte matters.
         if (i < 16 && flip == 0xFF) {
           EXPECT_NE(outcome, "ok") << "byte " << i;
         }
@@ -120,7 +103,6 @@ TEST(XFileMalformed, HeadersCountsAndIndicesAreCheckedAgainstTheData) {
                                 {"XOF 0303txt 0032", "not an X file"}})
     EXPECT_NE(Outcome(Bytes(file)).find(expected), std::string::npos) << file;
   const std::pair<const char*, const char*> cases[] = {
-      // body, part of the message
       {"Mesh { 4000000000; 0;0;0;; 0;; }", "line 2: Mesh: vertex count 4000000000 is more than"},
       {"Mesh { 1; 0;0;0;; 1; 3;0,0,1;; }", "face index 1 is out of range"},
       {"Mesh { 1; 0;0;0;; 1; 99999999;0;; }", "face size 99999999 is more than"},
@@ -159,7 +141,6 @@ TEST(XFileMalformed, DeepNestingIsRefusedNotRecursedInto) {
   const std::string outcome = TextOutcome(deep);
   ExpectCleanError(outcome);
   EXPECT_NE(outcome.find("nested deeper than"), std::string::npos) << outcome;
-  // Just inside the limit is fine.
   std::string ok;
   for (int i = 0; i < kXFileMaxDepth; ++i) ok += "Frame {\n";
   for (int i = 0; i < kXFileMaxDepth; ++i) ok += "}\n";
@@ -174,7 +155,6 @@ TEST(XFileMalformed, BinaryTokensAreBoundsChecked) {
        "byte 28: list of 1073741824 values runs past the end"},
       {[](Tokens& t) { t.U16(1).U32(0xFFFFFFFF); }, "runs past the end"},
       {[](Tokens& t) { t.Name("Mesh").Open().U16(99); }, "byte 28: unknown token 99"},
-      // A '}' where the string's ';' belongs.
       {[](Tokens& t) { t.Name("TextureFilename").Open().Text(2, "a").Close(); }, "not followed by"}};
   for (const auto& [write, expected] : cases) {
     Tokens t("xof 0303bin 0032");
@@ -202,8 +182,6 @@ TEST(XFileMalformed, CompressedFramingIsChecked) {
   damaged[30] ^= 0xFF;
   damaged[31] ^= 0xFF;
   ExpectCleanError(Outcome(damaged));
-  // A hundred tiny blocks that each claim 32 KiB of output cannot get past
-  // the declared total.
   std::vector<std::uint8_t> bomb(good.begin(), good.begin() + 20);
   for (int i = 0; i < 100; ++i) bomb.insert(bomb.end(), {0x00, 0x80, 0x04, 0x00, 'C', 'K', 0x03, 0x00});
   ExpectCleanError(Outcome(bomb));

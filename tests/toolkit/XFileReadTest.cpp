@@ -1,7 +1,3 @@
-// Reading X files: the shared samples (expected values read off the files by
-// hand) and small hand-written files for triangulation, normal splits,
-// materials, frames and encodings.
-
 #include <zlib.h>
 
 #include <cmath>
@@ -12,7 +8,6 @@ using namespace quarnix;
 using namespace quarnix::test;
 
 namespace {
-
 using Ints = std::vector<std::uint32_t>;
 
 Ints Part(const Ints& v, std::size_t from, std::size_t count) {
@@ -27,7 +22,6 @@ TEST(XFileSamples, MayaCubeInAnIdentityFrame) {
   EXPECT_EQ(c.Header.FloatBits, 32);
   EXPECT_EQ(c.MeshCount, 1);
   const XMesh& m = c.Mesh;
-  // 24 positions, 12 three-cornered faces; each position has one normal.
   ASSERT_EQ(m.Vertices.size(), 24u);
   ASSERT_EQ(m.TriangleCount(), 12u);
   ExpectNear(m.Vertices[0], {-0.820374f, -0.680440f, -0.820374f, 0, 0, -1, 0.047652f, -0.358017f});
@@ -46,19 +40,16 @@ TEST(XFileSamples, TextBinaryAndCompressedCubesSwapYAndZThroughTheirRootFrame) {
   const XFileContent text = ReadXFile(Sample("test_cube_text.x"));
   const XMesh& m = text.Mesh;
   ASSERT_EQ(m.Vertices.size(), 24u);
-  // Root's matrix has rows (1,0,0) (0,0,1) (0,1,0): (x, y, z) becomes (x, z, y).
   ExpectNear(m.Vertices[0], {-1, 1, -1, 0, 0, -1, 0, 0});
   ExpectNear(m.Vertices[4], {0.999999f, -1.000001f, 1, 0, 0, 1, 0, 0});
   ExpectNear(m.Vertices[8], {1, -1, -1, -1, 0, 0, 0, 0});
   EXPECT_EQ(Part(m.Indices, 0, 6), (Ints{0, 2, 1, 0, 1, 3}));
-  // The material is a top-level "Material" named by reference.
   ASSERT_EQ(m.Materials.size(), 1u);
   EXPECT_NEAR(m.Materials[0].Diffuse.r, 0.639216f, 1e-6);
   EXPECT_EQ(m.Materials[0].Diffuse.a, 1.0f);
   EXPECT_NEAR(m.Materials[0].Power, 96.078430f, 1e-4);
   EXPECT_NEAR(m.Materials[0].Specular.b, 0.498039f, 1e-6);
   EXPECT_EQ(m.Materials[0].Emissive, (XColor{0, 0, 0, 1}));
-
   const XFileContent binary = ReadXFile(Sample("test_cube_binary.x"));
   const XFileContent packed = ReadXFile(Sample("test_cube_compressed.x"));
   EXPECT_EQ(binary.Header.FormatTag, "bin ");
@@ -70,11 +61,9 @@ TEST(XFileSamples, TextBinaryAndCompressedCubesSwapYAndZThroughTheirRootFrame) {
   }
   EXPECT_EQ(binary.Mesh.Indices, m.Indices);
   EXPECT_NEAR(binary.Mesh.Materials.at(0).Power, m.Materials[0].Power, 1e-4);
-  // The compressed sample is the binary sample in MSZIP blocks: exactly equal.
   EXPECT_EQ(packed.Mesh.Vertices, binary.Mesh.Vertices);
   EXPECT_EQ(packed.Mesh.Indices, binary.Mesh.Indices);
   EXPECT_EQ(packed.Mesh.Materials, binary.Mesh.Materials);
-  // Skin weights naming vertices outside the mesh are skipped with the rest of the skinning.
   const XMesh skinned = ReadXFile(Sample("malformed_skinweights_oob.x")).Mesh;
   EXPECT_EQ(skinned.Vertices, m.Vertices);
   EXPECT_EQ(skinned.Indices, m.Indices);
@@ -85,7 +74,6 @@ TEST(XFileSamples, ThreeMaterialBoxWithVertexColoursAndDeclData) {
   const XMesh m = ReadXFile(Sample("kwxport_test_cubewithvcolors.x")).Mesh;
   ASSERT_EQ(m.Vertices.size(), 24u);
   ASSERT_EQ(m.TriangleCount(), 12u);
-  // The frame moves the box down by 0.492126.
   ExpectNear(m.Vertices[0], {-0.492126f, -0.492126f, -0.492126f, 0, -1, 0, 0, 0});
   ExpectNear(m.Vertices[4], {-0.492126f, 0.492126f, -0.492126f, 0, 1, 0, 0, 1});
   EXPECT_EQ(m.Attributes, (Ints{0, 0, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2}));
@@ -105,12 +93,10 @@ Mesh {
   3; 5;0,1,2,3,4;, 4;4,3,1,5;, 2;0,1;;
 })")
                         .Mesh;
-  // A pentagon gives 3 triangles, a quad 2, a two-cornered face none.
   EXPECT_EQ(fan.Indices, (Ints{0, 1, 2, 0, 2, 3, 0, 3, 4, 4, 3, 1, 4, 1, 5}));
   EXPECT_EQ(fan.Attributes, Ints(5, 0));
   EXPECT_TRUE(fan.Materials.empty());
   ExpectNear(fan.Vertices.at(2), {2, 1, 0, 0, 0, 0, 0, 0});  // no normals, no uv: zeros
-
   const XMesh m = ReadTextFile(R"(
 Mesh {
   4; 0;0;0;, 1;0;0;, 1;1;0;, 0;1;0;;
@@ -122,9 +108,6 @@ Mesh {
   MeshTextureCoords { 4; 0;0;, 1;0;, 1;1;, 0;1;; }
 })")
                       .Mesh;
-  // Face 1 meets positions 0 and 2 again with normal (0,1,0): two copies are
-  // appended, in order of use; position 3 is new and takes (0,1,0) itself.
-  // Face 2 names normal 2, which equals normal 0: no copy.
   ASSERT_EQ(m.Vertices.size(), 6u);
   EXPECT_EQ(m.Indices, (Ints{0, 1, 2, 4, 5, 3, 0, 1, 2}));
   ExpectNear(m.Vertices[2], {1, 1, 0, 0, 0, 1, 1, 1});
@@ -164,26 +147,18 @@ Frame outer {
   EXPECT_EQ(c.MeshCount, 3);
   const XMesh& m = c.Mesh;
   ASSERT_EQ(m.Vertices.size(), 10u);
-  // The inner translation applies first, then the outer scale: x' = 2 (x + 1).
   ExpectNear(m.Vertices[6], {2, 0, 0}, 1e-6f);
   ExpectNear(m.Vertices[8], {4, 1, 0}, 1e-6f);
-  // Normals follow the inverse transpose: (1,1,0) under x-scale 2 turns into
-  // (0.5,1,0), rescaled to its old length 1.
   EXPECT_NEAR(m.Vertices[6].nx, 0.5f / std::sqrt(1.25f), 1e-6);
   EXPECT_NEAR(m.Vertices[6].ny, 1.0f / std::sqrt(1.25f), 1e-6);
-  // Materials: Red, then Green and Red again of the "second" mesh (its face
-  // materials 1, 0 and the repeated last 0 become 2, 1, 1), then, after all
-  // of them, a plain white one for the first mesh, which has none.
   ASSERT_EQ(m.Materials.size(), 4u);
   EXPECT_EQ(m.Materials[0].Diffuse, (XColor{1, 0, 0, 1}));
   EXPECT_EQ(m.Materials[1].TextureFileName, "g.bmp");
   EXPECT_EQ(m.Materials[2].Diffuse, (XColor{1, 0, 0, 1}));
   EXPECT_EQ(m.Materials[3].Diffuse, (XColor{1, 1, 1, 1}));
   EXPECT_EQ(m.Attributes, (Ints{0, 1, 1, 2, 3}));
-  // Grouping keeps the file order inside each material.
   EXPECT_EQ(m.Indices, (Ints{3, 4, 5, 6, 8, 9, 7, 8, 9, 6, 7, 8, 0, 1, 2}));
   EXPECT_EQ(m.Subsets().at(1), (XSubset{1, 1, 2, 6, 4}));
-
   const XFileContent none =
       ReadTextFile("template Foo { <01234567-89ab-cdef-0123-456789abcdef> DWORD a; }\nFoo { 3; }\n");
   EXPECT_EQ(none.MeshCount, 0);
@@ -215,8 +190,6 @@ TEST(XFileReader, BinaryWith64BitFloatsAndAReference) {
 TEST(XFileReader, CompressedTextUsesThePreviousBlockAsDictionary) {
   const auto sample = Sample("test.x");
   const std::string plain(sample.begin() + 16, sample.end());
-  // MSZIP blocks made with zlib directly, the text twice: the second block is
-  // compressed against the first and cannot be inflated without it.
   std::vector<std::uint8_t> packed = Bytes("xof 0303tzip0032");
   const std::uint32_t total = static_cast<std::uint32_t>(2 * plain.size() + 16);
   for (int i = 0; i < 4; ++i) packed.push_back(static_cast<std::uint8_t>(total >> (8 * i)));

@@ -1,6 +1,3 @@
-// Writing X files: every format reads back as the same mesh, the bytes are
-// stable, and the files have the structure other readers expect.
-
 #include <zlib.h>
 
 #include "ToolkitTestUtil.h"
@@ -9,9 +6,6 @@ using namespace quarnix;
 using namespace quarnix::test;
 
 namespace {
-
-// Two materials, a texture name with the characters text files escape, and
-// values that need every digit of a float.
 XMesh SampleMesh() {
   XMesh m;
   m.Vertices = {
@@ -41,7 +35,6 @@ void ExpectSame(const XMesh& got, const XMesh& want) {
 const std::pair<XFileFormat, const char*> kFormats[] = {{XFileFormat::Text, "xof 0303txt 0032"},
                                                         {XFileFormat::Binary, "xof 0303bin 0032"},
                                                         {XFileFormat::Compressed, "xof 0303bzip0032"}};
-
 }  // namespace
 
 TEST(XFileWriter, EveryFormatReadsBackAsTheSameMeshWithStableBytes) {
@@ -84,8 +77,6 @@ TEST(XFileWriter, TextAndBinaryFilesHaveTheUsualLayout) {
   const auto withTemplates = WriteXFile(m, XFileFormat::Text);
   EXPECT_NE(std::string(withTemplates.begin(), withTemplates.end()).find("template MeshMaterialList {"),
             std::string::npos);
-
-  // The first binary template: TEMPLATE, NAME "Vector", OBRACE, GUID 3d82ab5e-62da-11cf-ab39-0020af71e433.
   const auto binary = WriteXFile(XMesh{}, XFileFormat::Binary);
   const std::vector<std::uint8_t> expected = {
       31, 0,    1,    0,    6,    0,    0,    0,    'V',  'e',  'c',  't',  'o',  'r',  10,   0,    5,
@@ -107,7 +98,6 @@ TEST(XFileWriter, CompressedBlocksAreAtMost32KiBAndInflateWithZlib) {
   m.Attributes.assign(m.TriangleCount(), 0);  // the reader gives every triangle material 0
   const auto packed = WriteXFile(m, XFileFormat::Compressed);
   const auto binary = WriteXFile(m, XFileFormat::Binary);
-  // Walk the blocks by hand and inflate each against the previous output.
   std::uint32_t total;
   std::memcpy(&total, packed.data() + 16, 4);
   EXPECT_EQ(total, binary.size());
@@ -152,13 +142,11 @@ TEST(XFileWriter, RefusesMeshesItCannotWriteAndASaveReplacesTheFileWhole) {
   XWriteOptions badName;
   badName.MeshName = "two words";
   EXPECT_THROW(WriteXFile(SampleMesh(), XFileFormat::Text, badName), XFileError);
-
   TempFolder dir;
   const auto path = dir / "M1.car";
   WriteText(path, "old contents");
   SaveXFileMesh(path, SampleMesh(), XFileFormat::Binary);
   EXPECT_EQ(ReadFileBytes(path), WriteXFile(SampleMesh(), XFileFormat::Binary));
-  // A mesh that cannot be written leaves the old file as it was.
   XMesh bad = SampleMesh();
   bad.Indices[0] = 99;
   EXPECT_THROW(SaveXFileMesh(path, bad, XFileFormat::Text), XFileError);

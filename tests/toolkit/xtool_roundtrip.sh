@@ -5,60 +5,41 @@ tool=$1 samples=$2 work=$3
 rm -rf "$work" && mkdir -p "$work"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
 for sample in "$samples"/*.x; do
-  name=$(basename "$sample" .x)
-  # xinfo reads every sample and reports its counts.
-  if ! "$tool" xinfo "$sample" >"$work/$name.info" 2>"$work/$name.err"; then
-    fail "xinfo $name: $(cat "$work/$name.err")"
-    continue
-  fi
-  grep -q '^vertices: [1-9]' "$work/$name.info" || fail "xinfo $name shows no vertices"
-  grep -q '^bounds: min ' "$work/$name.info" || fail "xinfo $name shows no bounds"
+  name=$(basename "$sample" .x) i="$work/$(basename "$sample" .x).info"
+  "$tool" xinfo "$sample" >"$i" 2>"$work/$name.err" || { fail "xinfo $name: $(cat "$work/$name.err")"; continue; }
+  grep -q '^vertices: [1-9]' "$i" || fail "xinfo $name shows no vertices"
+  grep -q '^bounds: min ' "$i" || fail "xinfo $name shows no bounds"
   "$tool" xinfo "$sample" --dump >"$work/$name.dump" || fail "xinfo --dump $name"
-
-  # Through every format and back, in a chain: each step must keep the mesh.
-  previous=$sample
-  step=0
+  # A chain through every format: each step must keep the mesh and write its own header.
+  previous=$sample step=0
   for format in text binary compressed text compressed binary; do
-    step=$((step + 1))
-    out="$work/$name.$step.$format.x"
+    step=$((step + 1)) out="$work/$name.$step.$format.x"
     "$tool" xconvert "$previous" "$out" --format "$format" >/dev/null || { fail "xconvert $name to $format"; break; }
     "$tool" xinfo "$out" --dump >"$work/converted.dump" || { fail "xinfo of $name as $format"; break; }
     cmp -s "$work/$name.dump" "$work/converted.dump" || { fail "$name changed when written as $format"; break; }
-    case $format in
-      text) want='"txt "' ;; binary) want='"bin "' ;; compressed) want='"bzip"' ;;
-    esac
+    case $format in text) want='"txt "' ;; binary) want='"bin "' ;; compressed) want='"bzip"' ;; esac
     "$tool" xinfo "$out" | grep -q "^format: .*($want)" || fail "$name as $format has the wrong header"
     previous=$out
   done
 done
-
-# Damaged files: exit status 1 and exactly one line on stderr.
+# Damaged files: exit status 1 and exactly one line on stderr naming the file.
 expect_refused() {
-  local label=$1 file=$2
-  "$tool" xinfo "$file" >/dev/null 2>"$work/refused.err"
+  "$tool" xinfo "$2" >/dev/null 2>"$work/refused.err"
   local status=$?
-  [ "$status" -eq 1 ] || fail "$label: exit status $status, expected 1"
-  [ "$(wc -l <"$work/refused.err")" -eq 1 ] || fail "$label: error is not one line: $(cat "$work/refused.err")"
-  grep -q "xinfo: .*$(basename "$file")" "$work/refused.err" || fail "$label: error does not name the file"
+  [ "$status" -eq 1 ] || fail "$1: exit status $status, expected 1"
+  [ "$(wc -l <"$work/refused.err")" -eq 1 ] || fail "$1: error is not one line: $(cat "$work/refused.err")"
+  grep -q "xinfo: .*$(basename "$2")" "$work/refused.err" || fail "$1: error does not name the file"
 }
-for sample in "$samples"/test_cube_binary.x "$samples"/test_cube_compressed.x "$samples"/test.x; do
-  name=$(basename "$sample" .x)
-  size=$(stat -c %s "$sample")
-  head -c $((size / 2)) "$sample" >"$work/$name.truncated.x"
+for name in test_cube_binary test_cube_compressed test; do
+  head -c $(($(stat -c %s "$samples/$name.x") / 2)) "$samples/$name.x" >"$work/$name.truncated.x"
   expect_refused "truncated $name" "$work/$name.truncated.x"
 done
-# Corrupt the float size in the header, and a byte inside the compressed data.
 sed '1s/0032/0099/' "$samples/test.x" >"$work/badheader.x"
 expect_refused "bad header" "$work/badheader.x"
 cp "$samples/test_cube_compressed.x" "$work/badblock.x" && chmod u+w "$work/badblock.x"
 printf 'XX' | dd of="$work/badblock.x" bs=1 seek=24 conv=notrunc status=none
 expect_refused "bad block signature" "$work/badblock.x"
 expect_refused "missing file" "$work/does-not-exist.x"
-
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failure(s)"
-  exit 1
-fi
+[ "$failures" -eq 0 ] || { echo "$failures failure(s)"; exit 1; }
 echo "all X-file tool checks passed"
