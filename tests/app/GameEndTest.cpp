@@ -1,6 +1,4 @@
-// The end of a game: the quit prompt's "Y" leads to the game-over panel, the
-// typed name and the result reach the scores file, and only a qualifying
-// result is entered.
+// The end of a game: "Y" at the prompt, the panel, the typed name and a qualifying result saved.
 
 #include <gtest/gtest.h>
 
@@ -18,8 +16,7 @@ std::string Padded(const std::string& s) { return s + std::string(26 - s.size(),
 
 class GameEndTest : public LoopTest {
  protected:
-  // Plays until normal play, gives the game a result, quits with "Y" and then
-  // presses the keys at the panel.
+  // Gives the game a result in normal play, quits with "Y", presses panelKeys at the panel.
   GameEnd QuitWith(int score, int chain, std::vector<int> panelKeys) {
     bool asked = false, typing = false;
     probe.onFrame = [&, score, chain] {
@@ -49,13 +46,11 @@ class GameEndTest : public LoopTest {
 TEST_F(GameEndTest, YesAtThePromptEntersTheTypedName) {
   const std::int32_t saves = book.File(661);
   EXPECT_EQ(QuitWith(5, 2, {'A', 'B', KeyBack, 'C', KeyEnter}), GameEnd::Quit);
-  EXPECT_TRUE(s.NameEntryOn);
-  EXPECT_EQ(s.NameLength, 2);  // the cursor stands after "AC"
   const ScoreBook back = ReadBack();
-  EXPECT_EQ(back.ScoreList(1),
-            (ScoreRec{Padded("AC"), 7, 1, back.ScoreList(1).Rank}));  // cubes and chain bonus
-  EXPECT_EQ(back.ScoreList(2).Score, 0);
-  EXPECT_EQ(back.File(661), saves + 1);
+  // The cursor after "AC"; the row has the cubes and chain bonus.
+  EXPECT_EQ(std::tuple(s.NameEntryOn, s.NameLength, back.ScoreList(2).Score, back.File(661)),
+            std::tuple(true, 2, 0, saves + 1));
+  EXPECT_EQ(back.ScoreList(1), (ScoreRec{Padded("AC"), 7, 1, back.ScoreList(1).Rank}));
   EXPECT_EQ(book.ScoreList(1), back.ScoreList(1));  // the table in play was read back too
   for (auto& m : music) EXPECT_FALSE(m.Playing());
 }
@@ -77,9 +72,8 @@ TEST_F(GameEndTest, AResultEqualToTheLastPlaceEntersAboveIt) {
   SaveScores(file, book, random);
   EXPECT_EQ(QuitWith(35, 5, {'N', 'E', 'W', KeyEnter}), GameEnd::Quit);  // the 20th has 40
   const ScoreBook back = ReadBack();
-  EXPECT_EQ(back.ScoreList(19).Name, Padded("OLD19"));
-  EXPECT_EQ(back.ScoreList(20).Name, Padded("NEW"));
-  EXPECT_EQ(back.ScoreList(20).Score, 40);
+  EXPECT_EQ(std::tuple(back.ScoreList(19).Name, back.ScoreList(20).Name, back.ScoreList(20).Score),
+            std::tuple(Padded("OLD19"), Padded("NEW"), 40));
   for (int r = 1; r <= 20; ++r) EXPECT_NE(back.ScoreList(r).Name, Padded("OLD20"));
 }
 
@@ -88,23 +82,20 @@ TEST_F(GameEndTest, AResultTheFileDoesNotTakeIsToldOnThePanelUntilEnter) {
   std::filesystem::create_directory(file);  // nothing can be saved in its place
   EXPECT_EQ(QuitWith(5, 0, {'A', KeyEnter, 'B', KeyEnter}), GameEnd::Quit);
   EXPECT_GT(renderer.NoticeFrames, 0);
-  EXPECT_EQ(renderer.Notice, "");
-  EXPECT_EQ(s.GameName(2), 32);  // the panel no longer took a name
-  EXPECT_EQ(book.ScoreList(1).Name, Padded("A"));
+  // The panel took no more name.
+  EXPECT_EQ(std::tuple(renderer.Notice, s.GameName(2), book.ScoreList(1).Name),
+            std::tuple("", 32, Padded("A")));
   EXPECT_TRUE(std::filesystem::is_directory(file));
 }
 
 TEST_F(GameEndTest, ResultsBelowTheTableOrOfZeroAreNotEntered) {
   const std::string empty = ReadText(file);
+  // Keys are not taken as a name.
   EXPECT_EQ(QuitWith(0, 0, {'A', KeyEnter}), GameEnd::Quit);
-  EXPECT_FALSE(s.NameEntryOn);
-  EXPECT_EQ(s.GameName(1), 32);  // keys are not taken as a name
-  EXPECT_EQ(ReadText(file), empty);
-
+  EXPECT_EQ(std::tuple(s.NameEntryOn, s.GameName(1), ReadText(file)), std::tuple(false, 32, empty));
   for (int r = 1; r <= 20; ++r) book.ScoreList(r) = ScoreRec{Padded("OLD"), 50, 2, r};
   SaveScores(file, book, random);
   const std::string full = ReadText(file);
   EXPECT_EQ(QuitWith(49, 0, {'A', KeyEnter}), GameEnd::Quit);
-  EXPECT_FALSE(s.NameEntryOn);
-  EXPECT_EQ(ReadText(file), full);
+  EXPECT_EQ(std::pair(s.NameEntryOn, ReadText(file)), std::pair(false, full));
 }

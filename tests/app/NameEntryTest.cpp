@@ -35,21 +35,17 @@ std::string Padded(const std::string& s) { return s + std::string(26 - s.size(),
 }  // namespace
 
 TEST(NameEntry, CharactersAddAndBackspaceOrDeleteRemove) {
-  Name n;
-  n.Type({'A', 'B', 8, 'C'});
-  EXPECT_EQ(n.Text(), Padded("AC"));
-  EXPECT_EQ(n.length, 2);
-  n.Type({'0', ' ', '9', 46});
-  EXPECT_EQ(n.Text(), Padded("AC0 "));
-  n.Type({103});  // keypad 7
-  EXPECT_EQ(n.Text(), Padded("AC0 7"));
-  // Keys that are no characters change nothing; removing from nothing stays at nothing.
-  n.Type({13, 27, 112, 190, 37, 106});
-  EXPECT_EQ(n.Text(), Padded("AC0 7"));
-  Name empty;
-  empty.Type({8, 46});
-  EXPECT_EQ(empty.length, 0);
-  EXPECT_EQ(empty.Text(), Padded(""));
+  Name n, empty;
+  // 103 is keypad 7; keys that are no characters change nothing.
+  for (auto [keys, text, length] : {std::tuple{std::vector<int>{'A', 'B', 8, 'C'}, "AC", 2},
+                                    {{'0', ' ', '9', 46}, "AC0 ", 4},
+                                    {{103}, "AC0 7", 5},
+                                    {{13, 27, 112, 190, 37, 106}, "AC0 7", 5}}) {
+    for (int k : keys) n.Type({k});
+    EXPECT_EQ(std::pair(n.Text(), n.length), std::pair(Padded(text), length)) << text;
+  }
+  empty.Type({8, 46});  // removing from nothing stays at nothing
+  EXPECT_EQ(std::pair(empty.Text(), empty.length), std::pair(Padded(""), 0));
 }
 
 TEST(NameEntry, ThePadPickerTurnsTheCharacterAtTheCursorAndMovesIt) {
@@ -70,8 +66,7 @@ TEST(NameEntry, ThePadPickerTurnsTheCharacterAtTheCursorAndMovesIt) {
   for (const Case& c : cases) {
     Name n;
     for (int k : c.keys) n.Type({k});
-    EXPECT_EQ(n.Text(), Padded(c.text)) << c.text;
-    EXPECT_EQ(n.length, c.length) << c.text;
+    EXPECT_EQ(std::pair(n.Text(), n.length), std::pair(Padded(c.text), c.length)) << c.text;
   }
   // A full name: the cursor stands on the last slot, turns it, and steps back from there.
   Name n;
