@@ -1,25 +1,15 @@
 #!/usr/bin/env bash
-# The real game from the outside: quarnix under Xvfb, driven with xdotool keys
-# and clicks, in a copy of the game folder (the build's records stay as they
-# are). Run inside an X server of 1024 x 768:
-#   xvfb-run -a -s "-screen 0 1024x768x24" play_e2e.sh GAME_DIR QUARNIX_TOOL SHOTS_DIR
-# Screenshots of every screen go to SHOTS_DIR; the timings it measured are
-# printed at the end. Xvfb runs no window manager: the game plays full screen
-# all the same, and one run plays in a window.
+# The real game under Xvfb (1024 x 768, no window manager), driven by xdotool, in a copy of
+# the game folder:  xvfb-run -a -s "-screen 0 1024x768x24" play_e2e.sh GAME_DIR QUARNIX_TOOL SHOTS_DIR
+# Screenshots of every screen go to SHOTS_DIR; measured timings are printed at the end.
 set -uo pipefail
-
 game_src=$(realpath "$1")
 tool=$(realpath "$2")
-shots=$3
-mkdir -p "$shots"
-shots=$(realpath "$shots")
+mkdir -p "$3"
+shots=$(realpath "$3")
 work=$(mktemp -d "${TMPDIR:-/tmp}/quarnix-e2e.XXXXXX")
 pid=""
-cleanup() {
-  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap '[ -n "$pid" ] && kill -9 "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 export SDL_AUDIODRIVER=dummy
 
 fail() {
@@ -29,29 +19,18 @@ fail() {
 }
 now() { date +%s.%N; }
 since() { echo "$(now) - $1" | bc; }
-# Held long enough for the game's polls to see it down (they run every 20 ms).
-tap() {
-  xdotool keydown "$1"
-  sleep 0.1
-  xdotool keyup "$1"
-  sleep 0.1
-}
-shot() { xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >"$shots/$1.png"; }
-# Pixels of the screen region (left top width height) that have the logo's orange:
-# the intro's title, wherever its halves are.
+# Held long enough for the game's polls (every 20 ms) to see it down.
+tap() { for k; do xdotool keydown "$k"; sleep 0.1; xdotool keyup "$k"; sleep 0.1; done; }
+grab() { xwd -root -silent | xwdtopnm 2>/dev/null; }
+shot() { grab | pnmtopng >"$shots/$1.png"; }
+tap_shot() { tap "$1"; shot "$2"; }
+focus() { xdotool windowfocus --sync "$(xdotool search --name '^Quarnix$' | head -1)"; }
+# Pixels of the region (left top width height) in the logo's orange: the intro's title.
 orange_pixels() {
-  xwd -root -silent | xwdtopnm 2>/dev/null | pnmcut -left "$1" -top "$2" -width "$3" -height "$4" | pnmdepth 255 |
-    python3 -c '
-import sys
-data = sys.stdin.buffer.read()
-# binary PPM: P6, width, height, maxval, then the pixels
-fields, pos = [], 0
-while len(fields) < 4:
-    while data[pos:pos + 1].isspace(): pos += 1
-    start = pos
-    while not data[pos:pos + 1].isspace(): pos += 1
-    fields.append(data[start:pos])
-px = data[pos + 1:]
+  grab | pnmcut -left "$1" -top "$2" -width "$3" -height "$4" | pnmdepth 255 | python3 -c '
+import re, sys
+d = sys.stdin.buffer.read()
+px = d[re.match(rb"P6\s+\d+\s+\d+\s+\d+\s", d).end():]
 print(sum(1 for i in range(0, len(px) - 2, 3) if px[i] > 200 and 90 < px[i + 1] < 210 and px[i + 2] < 100))'
 }
 # The screen colour at one point, as "r g b".
@@ -63,9 +42,8 @@ cpu_percent() {  # of one core, over $2 seconds
   b=$(awk '{print $14 + $15}' "/proc/$1/stat")
   echo "scale=1; ($b - $a) * 100 / ($2 * $(getconf CLK_TCK))" | bc
 }
-# The HUD's corners (the NEXT and HEIGHT labels, the two ends of the bottom
-# strip) where the 1024 x 768 picture, scaled to fit a screen of WIDTH x HEIGHT
-# and centred, puts them; with bars, the middle of each bar is black.
+# The HUD's corners (the NEXT and HEIGHT labels, the ends of the bottom strip) where the
+# 1024 x 768 picture, scaled to fit WIDTH x HEIGHT and centred, puts them; bars are black.
 hud_corners() {
   local points x y r g b
   points=$(awk -v w="$1" -v h="$2" 'BEGIN {
@@ -82,73 +60,61 @@ hud_corners() {
     esac || { echo "at $x,$y ($kind): $r $g $b"; return 1; }
   done <<<"$points"
 }
-wait_exit() {  # pid, seconds; prints the exit status, or fails
+# start LOG ARGS...: the game from the current folder, its output in $work/LOG.txt.
+start() {
+  local log=$1
+  shift
+  ./quarnix "$@" >"$work/$log.txt" 2>&1 &
+  pid=$!
+}
+# wait_exit SECONDS: the game's exit status, or a failure if it still runs.
+wait_exit() {
   local i
-  for ((i = 0; i < $2 * 10; i++)); do
-    kill -0 "$1" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$1" 2>/dev/null && fail "the game did not end"
-  wait "$1"
+  for ((i = 0; i < $1 * 10; i++)); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$pid" 2>/dev/null && fail "the game did not end"
+  wait "$pid"
+  local status=$?
+  pid=""
+  return $status
 }
-copy_game() {
-  cp -r "$game_src" "$work/$1"
-  rm -f "$work/$1/quarnix-tool"
-}
+copy_game() { cp -r "$game_src" "$work/$1" && rm -f "$work/$1/quarnix-tool" && cd "$work/$1"; }
 
 # --- A missing data file: the damaged-files message, and the game ends with an error.
 copy_game broken
-find "$work/broken/Wave" -iname 'thund.wav' -delete
-(cd "$work/broken" && exec ./quarnix) >"$work/broken.txt" 2>&1 &
-pid=$!
+find Wave -iname 'thund.wav' -delete
+start broken
 sleep 2.5
 shot 00-damaged-files
 xdotool mousemove 510 294 click 1  # the message box's OK, in the middle of the screen
-wait_exit "$pid" 10
-status=$?
-pid=""
-[ "$status" -ne 0 ] || fail "a missing file still started the game"
+wait_exit 10 && fail "a missing file still started the game"
 grep -q "Some files may be damaged! Please re-install this game." "$work/broken.txt" || fail "no damaged-files message"
 grep -qi "THUND.WAV" "$work/broken.txt" || fail "the missing file was not named"
 
-# --- A screen image cut to nothing, found once Play is pressed: its name on
-# stderr and the damaged-files box; SIGTERM while the box is up ends the
-# program within a second, box and all, with a failure status.
+# --- A screen image cut to nothing, found once Play is pressed: named, the damaged-files box;
+# SIGTERM while the box is up ends the program, box and all, within a second, with a failure.
 copy_game cut
-: >"$work/cut/Data/ME.RB"
-(cd "$work/cut" && exec ./quarnix) >"$work/cut.txt" 2>&1 &
-pid=$!
+: >Data/ME.RB
+start cut
 sleep 2
-xdotool windowfocus --sync "$(xdotool search --name '^Quarnix$' | head -1)"
+focus
 tap Return
-for ((i = 0; i < 100; i++)); do
-  grep -q "Some files may be damaged" "$work/cut.txt" && break
-  sleep 0.1
-done
+for ((i = 0; i < 100; i++)); do grep -q "Some files may be damaged" "$work/cut.txt" && break; sleep 0.1; done
 sleep 1 # the box maps
 shot 00-damaged-image
 kill -TERM "$pid"
-wait_exit "$pid" 1
-status=$?
-pid=""
-[ "$status" -ne 0 ] || fail "a cut-off ME.RB ended with status 0"
+wait_exit 1 && fail "a cut-off ME.RB ended with status 0"
 grep -q "ME.RB" "$work/cut.txt" || fail "the cut-off file was not named"
 [ -z "$(xdotool search --name '^Quarnix$')" ] || fail "a message box outlived the game"
 
 # --- The whole run.
-copy_game game
-cd "$work/game" || fail "no game folder"
+copy_game game || fail "no game folder"
 t0=$(now)
-./quarnix >"$work/out.txt" 2>&1 &
-pid=$!
+start out
 # The dialog is drawn once its green button shows in the middle of the screen.
 button=""
 for ((i = 0; i < 200; i++)); do
   read -r r g b <<<"$(pixel 642 466)"
-  if [ "${g:-0}" -gt 140 ] && [ "${r:-255}" -lt 90 ]; then
-    button=yes
-    break
-  fi
+  [ "${g:-0}" -gt 140 ] && [ "${r:-255}" -lt 90 ] && { button=yes; break; }
   kill -0 "$pid" 2>/dev/null || fail "the game ended before its dialog"
   sleep 0.05
 done
@@ -162,19 +128,14 @@ shot 01-dialog
 xdotool mousemove --window "$win" 100 252 click 1
 sleep 0.2
 shot 02-dialog-800
-tap Down
-tap Up
-tap Up
+tap Down Up Up
 sleep 0.1
 shot 03-dialog-1024
 xdotool mousemove --window "$win" 370 262 click 1
 t_play=$(now)
 intro_time=""
 for ((i = 0; i < 200; i++)); do
-  if [ "$(orange_pixels 0 400 1024 100)" -gt 500 ]; then
-    intro_time=$(since "$t_play")
-    break
-  fi
+  [ "$(orange_pixels 0 400 1024 100)" -gt 500 ] && { intro_time=$(since "$t_play"); break; }
   sleep 0.02
 done
 [ -n "$intro_time" ] || fail "no intro"
@@ -184,51 +145,37 @@ shot 05-intro-title
 sleep 6
 shot 10-menu-start
 menu_cpu=$(cpu_percent "$pid" 5)
-
-tap Down
-tap Right  # already at the top: stays 9
-tap Left
-tap Left
+tap Down Right Left Left # Right at the top stays 9
 shot 11-menu-effects-7
-tap Down
-tap Left  # music volume down
+tap Down Left # music volume down
 shot 12-menu-music-8
-tap Down
-shot 13-menu-controls
+tap_shot Down 13-menu-controls
 tap Return
-# left, right, up, down, then turn before drop, then the camera
-for k in j l i k t b c; do tap "$k"; done
+tap j l i k t b c # left, right, up, down, then turn before drop, then the camera
 shot 14-menu-controls-redefined
-tap Down
-shot 15-menu-help-1
-tap Right
-shot 16-menu-help-2
-tap Right
-shot 17-menu-help-3
-tap Down
-shot 18-menu-scores
-tap Down
-shot 19-menu-exit
-tap Down  # wraps to the first item
-shot 20-menu-start-again
+tap_shot Down 15-menu-help-1
+tap_shot Right 16-menu-help-2
+tap_shot Right 17-menu-help-3
+tap_shot Down 18-menu-scores
+tap_shot Down 19-menu-exit
+tap_shot Down 20-menu-start-again # wraps to the first item
 
 # --- Games, until a result enters the table (a game quit at 0 points does not).
 entered=""
+# Drops spread over the well so that lines form and it does not fill up.
+moves=("" "j" "l" "i" "k" "j j" "l l" "i i" "k k" "j i" "l k" "j k" "l i")
 for game in 1 2 3 4; do
   tap Return
   sleep 2.5
-  if [ "$game" -eq 1 ]; then  # on a busy machine the first game may take longer to show
+  if [ "$game" -eq 1 ]; then # on a busy machine the first game may take longer to show
     for ((i = 0; i < 40; i++)); do hud_corners 1024 768 >/dev/null && break || sleep 0.25; done
     hud_corners 1024 768 || fail "full screen does not show the whole play screen"
   fi
   shot "3${game}-game-start"
-  for k in j l i k t c; do tap "$k"; done
+  tap j l i k t c
   shot "3${game}-game-moved"
-  # Spread the drops over the well so that lines form and it does not fill up.
-  moves=("" "j" "l" "i" "k" "j j" "l l" "i i" "k k" "j i" "l k" "j k" "l i")
   for ((d = 0; d < 18; d++)); do
-    for k in ${moves[$((d % ${#moves[@]}))]}; do tap "$k"; done
-    tap b
+    tap ${moves[$((d % ${#moves[@]}))]} b
     sleep 0.25
   done
   shot "3${game}-game-played"
@@ -237,16 +184,13 @@ for game in 1 2 3 4; do
   shot "3${game}-game-quit-prompt"
   tap y
   sleep 1.2
-  for k in t e s t e r; do tap "$k"; done
+  tap t e s t e r
   sleep 0.3
   shot "3${game}-game-over-name"
   tap Return
   sleep 1.5
   shot "3${game}-back-in-menu"
-  if "$tool" scores RD.DAT | grep -q "TESTER"; then
-    entered=yes
-    break
-  fi
+  "$tool" scores RD.DAT | grep -q "TESTER" && { entered=yes; break; }
 done
 [ -n "$entered" ] || fail "no game entered the table in four tries"
 # --- The game behind the row: its replay is kept beside RD.dat and verifies to the row's score.
@@ -261,40 +205,26 @@ done
 [ -n "$kept" ] || fail "no kept replay gives the table's score $row_score"
 echo "kept replay $kept verifies to the table's score $row_score"
 # --- The table with the result, then the exit: up from the first item is the last.
-tap Up
-tap Up
+tap Up Up
 shot 40-menu-scores-entered
-tap Down
-shot 41-menu-exit
+tap_shot Down 41-menu-exit
 tap Return
-wait_exit "$pid" 15
-status=$?
-pid=""
-[ "$status" -eq 0 ] || fail "the game ended with status $status"
+wait_exit 15 || fail "the game ended with status $?"
 
-# --- Other ways out run the same shutdown: Escape in the dialog, and a
-# request to close (here SIGTERM, as the window's close button) in the menu,
-# reached in a window.
-./quarnix >"$work/escape.txt" 2>&1 &
-pid=$!
+# --- Other ways out run the same shutdown: Escape in the dialog, and a request to close
+# (SIGTERM, as the window's close button) in the menu, reached in a window.
+start escape
 sleep 2
-xdotool windowfocus --sync "$(xdotool search --name '^Quarnix$' | head -1)"
+focus
 tap Escape
-wait_exit "$pid" 10
-status=$?
-pid=""
-[ "$status" -eq 0 ] || fail "Escape in the dialog ended with status $status"
-./quarnix --windowed >"$work/close.txt" 2>&1 &
-pid=$!
+wait_exit 10 || fail "Escape in the dialog ended with status $?"
+start close --windowed
 sleep 2
-xdotool windowfocus --sync "$(xdotool search --name '^Quarnix$' | head -1)"
+focus
 tap Return
 sleep 9
 kill -TERM "$pid"
-wait_exit "$pid" 10
-status=$?
-pid=""
-[ "$status" -eq 0 ] || fail "a close request in the menu ended with status $status"
+wait_exit 10 || fail "a close request in the menu ended with status $?"
 
 # --- Full screen on a screen of another shape: the whole picture, with bars.
 SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
@@ -318,6 +248,6 @@ for key in J L I K B T C; do
   i=$((i + 1))
   grep -Eq "^$i .* $key\$" "$work/controls.txt" || fail "binding $i is not $key"
 done
-cat "$work/scores.txt" | head -4
+head -4 "$work/scores.txt"
 echo "launch to dialog: ${dialog_time} s; Play to first intro frame: ${intro_time} s; menu idle CPU: ${menu_cpu}% of one core"
 echo "PASS"
