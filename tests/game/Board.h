@@ -1,9 +1,6 @@
 #pragma once
-// Play fields written as small boards: a layer header "z=N", then up to five
-// rows y = 1..5 of five cells x = 1..5 (rows left out are empty), separated by
-// spaces or line breaks: "z=1 R.... .GG.. z=3 ..B..".
-// '.' empty, R G B Y the colours 1..4, digits 5..9 the special kinds,
-// 'F' kind 10, '*' a clearing cube (11). Layers not written are empty.
+// Fields as small boards: "z=N" then up to five rows y = 1..5 of cells x = 1..5, e.g.
+// "z=1 R.... .GG.. z=3 ..B..". '.' empty, RGBY colours 1..4, 5..9 specials, 'F' 10, '*' clearing (11).
 
 #include <string>
 #include <string_view>
@@ -12,15 +9,10 @@
 
 namespace quarnix::test {
 
-// Empties the field, then fills the layers written in the board.
-void SetField(GameState& state, std::string_view board);
-// The field as a board: every non-empty layer, bottom first.
-std::string FieldText(const GameState& state);
-// A board in the form FieldText writes, for comparing with it.
-std::string Board(std::string_view board);
-
-// One 5 x 5 layer (the falling piece): its rows without a header.
-void SetLayer(FieldLayer& layer, std::string_view rows);
+void SetField(GameState& state, std::string_view board);  // empties the field first
+std::string FieldText(const GameState& state);            // every non-empty layer, bottom first
+std::string Board(std::string_view board);                // a board as FieldText writes it
+void SetLayer(FieldLayer& layer, std::string_view rows);  // one 5 x 5 layer, rows without a header
 std::string LayerText(const FieldLayer& layer);
 std::string Layer(std::string_view rows);
 

@@ -1,23 +1,24 @@
-// The landing passes: lines, clearing, sinking, chains, score, speed, level,
-// the field turn trigger and the end of the game.
+// The landing passes: lines, clearing, sinking, chains, score, speed, level, field turn, game over.
+
+#include <tuple>
 
 #include "Rig.h"
 
 using namespace quarnix;
 using namespace quarnix::test;
+using std::tuple;
 
 namespace {
 
 class Landing : public RulesTest {
  protected:
-  // A piece has just come to rest.
   void Landed(CellKind special = CellKind::Empty) {
     s.LandFlag = true;
     s.MatchFlag = s.ClearFlag = s.DropFlag = false;
     s.SpecialKind = special;
     s.ChainCount = 0;
   }
-  // Runs the landing to its end (the next piece in play, or game over).
+  // Runs the landing until the next piece is in play or the game is over.
   LandingResult Resolve() {
     LandingResult last;
     int steps = 0;
@@ -27,8 +28,9 @@ class Landing : public RulesTest {
     } while (!last.GameOver && (s.LandFlag || s.MatchFlag || s.ClearFlag));
     return last;
   }
-  // Cubes a single search and clear of the field would take.
-  int ClearedBySearch() {
+  // Cubes one search and clear would take.
+  int ClearedBySearch(const char* board) {
+    SetField(s, board);
     rules.CountHeights();
     s.MatchFlag = false;
     rules.CheckLanding();
@@ -44,11 +46,9 @@ class Landing : public RulesTest {
 TEST_F(Landing, ALineClearsThenTheSunkCubesClearInAChain) {
   SetField(s, "z=1 R.... RGG.. R.... z=2 ..... G....");
   Landed();
-  LandingResult step = rules.LandingStep();  // search: the red line is marked
-  EXPECT_TRUE(step.Checked && !step.Marked);
-  EXPECT_TRUE(s.MatchFlag);
+  LandingResult step = rules.LandingStep();
+  EXPECT_TRUE(step.Checked && !step.Marked && s.MatchFlag);
   EXPECT_EQ(s.MarkArray(1, 1, 1) + s.MarkArray(1, 2, 1) + s.MarkArray(1, 3, 1), 3 * Index(CellKind::Red));
-
   const auto before = clock.Ticks();
   step = rules.LandingStep();  // shown as clearing cubes for a second, scored
   EXPECT_TRUE(step.Marked);
@@ -56,24 +56,14 @@ TEST_F(Landing, ALineClearsThenTheSunkCubesClearInAChain) {
   EXPECT_GE(clock.Ticks() - before, 1000u);
   EXPECT_LT(clock.Ticks() - before, 1015u + 15u);
   EXPECT_FALSE(shown[Display::ClearShow]);
-  EXPECT_EQ(s.GameScore, 3);
-  EXPECT_EQ(s.ChainScore, 0);
-  EXPECT_EQ(Played(Effect::CubeCross), 1);
-
-  step = rules.LandingStep();  // removed; the green above sinks and makes a line
-  EXPECT_TRUE(step.Removed && step.Checked);
+  EXPECT_EQ(tuple(s.GameScore, s.ChainScore, Played(Effect::CubeCross)), tuple(3, 0, 1));
+  step = rules.LandingStep();  // removed; the green sinks into a line
+  EXPECT_TRUE(step.Removed && step.Checked && s.MatchFlag);
   EXPECT_EQ(FieldText(s), Board("z=1 ..... GGG.."));
-  EXPECT_TRUE(s.MatchFlag);
   EXPECT_EQ(s.PendingDropInterval, 2000 - 15);  // 5 ms per point in level 1
-
-  step = rules.LandingStep();  // second pass: counts twice
-  EXPECT_EQ(s.ChainCount, 2);
-  EXPECT_EQ(s.GameScore, 6);
-  EXPECT_EQ(s.ChainScore, 3);
-  EXPECT_EQ(Played(Effect::CubeCross), 2);
-
-  // Nothing left: the next piece enters in the centre at the top, a new one is made.
-  Script({0.5f, 0.5f, 0.0f, 0.0f, 0.3f, 0.6f});  // shape 1 (the diagonal): R, G, B
+  rules.LandingStep();                          // the chain pass counts twice
+  EXPECT_EQ(tuple(s.ChainCount, s.GameScore, s.ChainScore, Played(Effect::CubeCross)), tuple(2, 6, 3, 2));
+  Script({0.5f, 0.5f, 0.0f, 0.0f, 0.3f, 0.6f});  // the new next piece: shape 1 (the diagonal), R, G, B
   s.NextCube.Fill(CellKind::Empty);
   s.NextCube(2, 1) = CellKind::Yellow;
   step = rules.LandingStep();
@@ -82,37 +72,24 @@ TEST_F(Landing, ALineClearsThenTheSunkCubesClearInAChain) {
   EXPECT_FALSE(s.LandFlag || s.MatchFlag || s.ClearFlag);
   EXPECT_EQ(s.NowCubeZ, 10);
   EXPECT_EQ(LayerText(s.NowCube), Layer("..... ..Y.."));
-  EXPECT_EQ(s.NextCube(1, 1), CellKind::Red);
-  EXPECT_EQ(s.NextCube(2, 2), CellKind::Green);
-  EXPECT_EQ(s.NextCube(3, 3), CellKind::Blue);
+  EXPECT_EQ(tuple(s.NextCube(1, 1), s.NextCube(2, 2), s.NextCube(3, 3)),
+            tuple(CellKind::Red, CellKind::Green, CellKind::Blue));
   EXPECT_EQ(s.PendingDropInterval, 2000 - 30);
 }
 
-TEST_F(Landing, LinesCountEveryCubeOnceAcrossAxes) {
+TEST_F(Landing, OnlyStraightTriplesOfOneColourMatchEachCubeCountedOnce) {
   random.SetFallback(&any);
-  SetField(s, "z=1 RRRR.");
-  EXPECT_EQ(ClearedBySearch(), 4);
-  // An L: three along x and three along y sharing the corner.
-  SetField(s, "z=1 BBB.. B.... B....");
-  EXPECT_EQ(ClearedBySearch(), 5);
-  // Three up a column.
-  SetField(s, "z=1 ..Y.. z=2 ..Y.. z=3 ..Y..");
-  EXPECT_EQ(ClearedBySearch(), 3);
-}
-
-TEST_F(Landing, OnlyStraightTriplesOfOneColourMatch) {
-  random.SetFallback(&any);
-  const char* noLine[] = {
-      "z=1 888..",              // diamonds never match
-      "z=1 RR.R.",              // a gap
-      "z=1 RGR..",              // another colour between
-      "z=1 R.... .R... ..R..",  // a diagonal
-      "z=1 R.... z=2 R.... z=3 G....",
-  };
-  for (const char* board : noLine) {
-    SetField(s, board);
-    EXPECT_EQ(ClearedBySearch(), 0) << board;
-    EXPECT_EQ(FieldText(s), Board(board)) << board;
+  const std::pair<const char*, int> cases[] = {{"z=1 RRRR.", 4},
+                                               {"z=1 BBB.. B.... B....", 5},
+                                               {"z=1 ..Y.. z=2 ..Y.. z=3 ..Y..", 3},
+                                               {"z=1 888..", 0},
+                                               {"z=1 RR.R.", 0},
+                                               {"z=1 RGR..", 0},
+                                               {"z=1 R.... .R... ..R..", 0},
+                                               {"z=1 R.... z=2 R.... z=3 G....", 0}};
+  for (auto [board, cleared] : cases) {
+    EXPECT_EQ(ClearedBySearch(board), cleared) << board;
+    EXPECT_TRUE(cleared || FieldText(s) == Board(board)) << board;
   }
 }
 
@@ -120,29 +97,22 @@ TEST_F(Landing, RemovalSinksEachCubeByTheClearedCubesBelowIt) {
   random.SetFallback(&any);
   SetField(s, "z=1 RRR.. z=2 GBY.. z=3 BYG..");
   Landed();
-  rules.LandingStep();
-  rules.LandingStep();
-  rules.LandingStep();
+  for (int i = 0; i < 3; ++i) rules.LandingStep();
   EXPECT_EQ(FieldText(s), Board("z=1 GBY.. z=2 BYG.."));
 }
 
 TEST_F(Landing, ALineMadeWithASpecialPieceClearsWithoutTheCrossSound) {
   random.SetFallback(&any);
-  // The piece carried a diamond; its red cube completed the line. The sinking
-  // blue makes a second line, cleared with the sound again.
   SetField(s, "z=1 RRR.. .B... .B... z=2 8B...");
   Landed(CellKind::Diamond);
   s.SpecialX = 1, s.SpecialY = 1, s.SpecialZ = 2;
   rules.LandingStep();
   rules.LandingStep();
-  EXPECT_EQ(Played(Effect::CubeCross), 0);
-  EXPECT_EQ(s.SpecialKind, CellKind::Empty);
-  EXPECT_FALSE(shown[Display::EffectShow]);  // a diamond has no landing effect
+  EXPECT_EQ(tuple(Played(Effect::CubeCross), s.SpecialKind), tuple(0, CellKind::Empty));
+  EXPECT_FALSE(shown[Display::EffectShow]);
   rules.LandingStep();
-  rules.LandingStep();
-  EXPECT_EQ(s.ChainCount, 2);
-  EXPECT_EQ(Played(Effect::CubeCross), 1);
-  EXPECT_EQ(s.GameScore, 3 + 3);
+  rules.LandingStep();  // the sunk blue's line: with the sound again
+  EXPECT_EQ(tuple(s.ChainCount, Played(Effect::CubeCross), s.GameScore), tuple(2, 1, 3 + 3));
 }
 
 TEST_F(Landing, GameEndsOnlyWhenNothingMatchesAndTheTopIsOccupied) {
@@ -153,15 +123,11 @@ TEST_F(Landing, GameEndsOnlyWhenNothingMatchesAndTheTopIsOccupied) {
   Landed();
   EXPECT_TRUE(Resolve().GameOver);
   EXPECT_TRUE(rules.IsFieldFull());
-
-  // The same tower, but the landing also made a line: the game goes on.
   SetField(s, column);
   s.CubeArray(2, 1, 1) = s.CubeArray(3, 1, 1) = CellKind::Red;
   Landed();
   EXPECT_FALSE(Resolve().GameOver);
   EXPECT_EQ(s.GameScore, 3);
-
-  // Nine high, the top layer free: no game over.
   SetField(s, column);
   s.CubeArray(1, 1, 10) = CellKind::Empty;
   Landed();
@@ -170,7 +136,6 @@ TEST_F(Landing, GameEndsOnlyWhenNothingMatchesAndTheTopIsOccupied) {
 
 TEST_F(Landing, FieldTurnsWhenTheScorePassesAMultipleOfFifty) {
   random.SetFallback(&any);
-  // Removal after a pass that took the score from 45 to 52.
   auto removeAt = [&](int score, float previous) {
     SetField(s, "z=1 *....");
     rules.CountHeights();
@@ -183,35 +148,24 @@ TEST_F(Landing, FieldTurnsWhenTheScorePassesAMultipleOfFifty) {
     return rules.LandingStep();
   };
   removeAt(52, 45 / 50.0f);
-  EXPECT_EQ(Played(Effect::OkRotBuild), 1);
-  EXPECT_EQ(waves(Effect::OkRotBuild).Volume(), -1800);
-  EXPECT_EQ(s.ScoreStep, 0.0f);
-  EXPECT_EQ(s.PreviousScoreStep, 0.0f);
+  EXPECT_EQ(tuple(Played(Effect::OkRotBuild), waves(Effect::OkRotBuild).Volume()), tuple(1, -1800));
+  EXPECT_EQ(tuple(s.ScoreStep, s.PreviousScoreStep), tuple(0.0f, 0.0f));
   EXPECT_FALSE(shown[Display::FieldTurnShow]);
-  // From 10 to 70 the remainder only grew (10 to 20): no turn.
-  removeAt(70, 10 / 50.0f);
+  removeAt(70, 10 / 50.0f);  // the remainder only grew: no turn
   EXPECT_EQ(Played(Effect::OkRotBuild), 1);
   EXPECT_FLOAT_EQ(s.PreviousScoreStep, 0.4f);
 }
 
 TEST_F(Landing, DropIntervalShrinksWithThePointsOfTheLevel) {
-  s.GameLevel = 1;
-  s.GameScore = 199;
-  EXPECT_EQ(rules.DropIntervalForScore(), 1005);
-  // Level 7: 1.5 ms per point from 2000; halves round to the even neighbour.
-  s.GameLevel = 7;
-  s.GameScore = 2001;
-  EXPECT_EQ(rules.DropIntervalForScore(), 1998);  // 1.5 -> 2
-  s.GameScore = 2003;
-  EXPECT_EQ(rules.DropIntervalForScore(), 1996);  // 4.5 -> 4
-  s.GameLevel = 18;
-  s.GameScore = 11999;
-  EXPECT_EQ(rules.DropIntervalForScore(), 2000);
+  const tuple<int, int, int> cases[] = {{1, 199, 1005}, {7, 2001, 1998}, {7, 2003, 1996}, {18, 11999, 2000}};
+  for (auto [level, score, interval] : cases) {
+    s.GameLevel = level, s.GameScore = score;
+    EXPECT_EQ(rules.DropIntervalForScore(), interval) << score;
+  }
 }
 
 TEST_F(Landing, NewLevelIsAnnouncedWithItsMusic) {
-  s.GameLevel = 0;  // the start of a game
-  s.GameScore = 0;
+  s.GameLevel = s.GameScore = 0;
   sound.MusicNow.reset();
   const auto before = clock.Ticks();
   rules.LevelStep();
@@ -222,15 +176,10 @@ TEST_F(Landing, NewLevelIsAnnouncedWithItsMusic) {
   const Music track = s.LevelTable(1).MusicNo;
   EXPECT_EQ(sound.MusicNow, track);
   EXPECT_TRUE(music(track).Looping());
-  EXPECT_EQ(music(track).Volume(), -800);  // -500 at music step 9
-
-  // No new level: nothing happens.
+  EXPECT_EQ(music(track).Volume(), -800);
   s.GameScore = 150;
   rules.LevelStep();
-  EXPECT_EQ(s.GameLevel, 1);
-  EXPECT_EQ(music(track).Plays(), 1);
-
-  // Level 2: the old track stops, the new one starts.
+  EXPECT_EQ(tuple(s.GameLevel, music(track).Plays()), tuple(1, 1));
   s.GameScore = 200;
   rules.LevelStep();
   EXPECT_EQ(s.GameLevel, 2);

@@ -1,11 +1,22 @@
 // Making, moving, turning and dropping the falling piece.
 
+#include <tuple>
+
 #include "Rig.h"
 
 using namespace quarnix;
 using namespace quarnix::test;
 
+using std::tuple;
 using Piece = RulesTest;
+
+// The next piece's 3 x 3 cells as board symbols, row by row.
+static std::string NextText(const GameState& s) {
+  std::string text;
+  for (int y = 1; y <= 3; ++y)
+    for (int x = 1; x <= 3; ++x) text += ".RGBY56789F*"[Index(s.NextCube(x, y))];
+  return text;
+}
 
 TEST_F(Piece, NextPieceDrawsSpecialShapeThenOneKindPerCube) {
   s.GameScore = 30;
@@ -13,35 +24,25 @@ TEST_F(Piece, NextPieceDrawsSpecialShapeThenOneKindPerCube) {
   Script({0.0f, 0.5f, 0.3f, 0.0f, 0.9f, 0.6f});
   rules.MakeNextCube(3);
   EXPECT_EQ(random.Remaining(), 0u);
-  EXPECT_EQ(s.NextCube(1, 1), CellKind::Red);
-  EXPECT_EQ(s.NextCube(1, 2), CellKind::Tund);
-  EXPECT_EQ(s.NextCube(1, 3), CellKind::Blue);
-  int cubes = 0;
-  for (CellKind v : s.NextCube) cubes += IsCube(v);
-  EXPECT_EQ(cubes, 3);
-
+  EXPECT_EQ(NextText(s), "R..9..B..");
   // Below 30 points the same draws give no special: the second cube is a colour.
   s.GameScore = 29;
   Script({0.0f, 0.5f, 0.3f, 0.0f, 0.9f, 0.6f});
   rules.MakeNextCube(3);
   EXPECT_EQ(s.NextCube(1, 2), CellKind::Yellow);
-  // Counts outside 3..9 are refused before any draw.
   const int drawn = random.Drawn();
   for (int bad : {2, 10}) EXPECT_THROW(rules.MakeNextCube(bad), std::invalid_argument) << bad;
   EXPECT_EQ(random.Drawn(), drawn);
 }
 
 TEST_F(Piece, BigPiecesAlwaysCarryOneSpecialOnceScored) {
-  // Level 19 makes nine-cube pieces: the special draw can only give 1, and
-  // shape 23 needs no draw. Cube 9 in scan order is (3, 3).
+  // Nine-cube pieces: the special draw can only give 1, shape 23 needs no draw; cube 9 is (3, 3).
   s.GameLevel = 19;
   s.GameScore = 12000;
   Script({0.7f, 0.99f, 0.1f, 0.1f, 0.1f, 0.1f, 0.1f, 0.1f, 0.1f, 0.1f, 0.5f});
   rules.MakeNextCube(9);
   EXPECT_EQ(random.Remaining(), 0u);
-  for (int x = 1; x <= 3; ++x)
-    for (int y = 1; y <= 3; ++y)
-      EXPECT_EQ(s.NextCube(x, y), x == 3 && y == 3 ? CellKind::ClearLayer : CellKind::Red) << x << "," << y;
+  EXPECT_EQ(NextText(s), "RRRRRRRR7");
 }
 
 TEST_F(Piece, EntersInTheCentreBlock) {
@@ -56,10 +57,10 @@ TEST_F(Piece, EntersInTheCentreBlock) {
 TEST_F(Piece, ShiftsStopAtTheWallAndAtCubesOfItsLayer) {
   s.NowCubeZ = 4;
   SetLayer(s.NowCube, "R.... G....");
-  rules.MoveNowCube(Dir::XMinus);  // touching x = 1: no wrap-around
-  EXPECT_EQ(LayerText(s.NowCube), Layer("R.... G...."));
-  rules.MoveNowCube(Dir::YMinus);  // touching y = 1
-  EXPECT_EQ(LayerText(s.NowCube), Layer("R.... G...."));
+  for (Dir d : {Dir::XMinus, Dir::YMinus}) {  // touching the wall: no wrap-around
+    rules.MoveNowCube(d);
+    EXPECT_EQ(LayerText(s.NowCube), Layer("R.... G...."));
+  }
   rules.MoveNowCube(Dir::YPlus);
   EXPECT_EQ(LayerText(s.NowCube), Layer("..... R.... G...."));
 
@@ -85,13 +86,10 @@ TEST_F(Piece, TurnCarriesThePieceAroundTheCentre) {
   SetLayer(s.NowCube, "RG... .B...");
   rules.TurnNowCube();
   EXPECT_EQ(LayerText(s.NowCube), Layer("..... ..... ..... GB... R...."));
-  rules.TurnNowCube();
-  rules.TurnNowCube();
-  rules.TurnNowCube();  // four turns: where it started
+  for (int i = 0; i < 3; ++i) rules.TurnNowCube();  // four turns: where it started
   EXPECT_EQ(LayerText(s.NowCube), Layer("RG... .B..."));
-  EXPECT_EQ(Played(Effect::CubeRotate), 5);
-  EXPECT_EQ(waves(Effect::CubeRotate).Volume(), -900);  // -600 at effect step 9
-  EXPECT_EQ(Played(Effect::NoWay), 0);
+  EXPECT_EQ(tuple(Played(Effect::CubeRotate), waves(Effect::CubeRotate).Volume(), Played(Effect::NoWay)),
+            tuple(5, -900, 0));  // -600 at effect step 9
 }
 
 TEST_F(Piece, TurnIntoAnOccupiedCellOfItsLayerIsRefused) {
@@ -101,52 +99,36 @@ TEST_F(Piece, TurnIntoAnOccupiedCellOfItsLayerIsRefused) {
   s.CubeArray(2, 4, 7) = CellKind::Green;  // above it: no matter
   rules.TurnNowCube();
   EXPECT_EQ(Played(Effect::CubeRotate), 1);
-  rules.TurnNowCube();
-  rules.TurnNowCube();
-  rules.TurnNowCube();                      // back to the start
-  s.CubeArray(1, 4, 6) = CellKind::Yellow;  // where G would go
+  for (int i = 0; i < 3; ++i) rules.TurnNowCube();  // back to the start
+  s.CubeArray(1, 4, 6) = CellKind::Yellow;          // where G would go
   rules.TurnNowCube();
   EXPECT_EQ(LayerText(s.NowCube), Layer("RG... .B..."));
-  EXPECT_EQ(Played(Effect::NoWay), 1);
-  EXPECT_EQ(waves(Effect::NoWay).Volume(), -1500);
+  EXPECT_EQ(tuple(Played(Effect::NoWay), waves(Effect::NoWay).Volume()), tuple(1, -1500));
 }
 
 TEST_F(Piece, EachCubeRestsOnItsOwn) {
-  // A flat piece over a column of height 4: the cube above it rests at layer 5,
-  // the others fall on to the floor, one layer per step.
+  // Over a column of height 4 one cube rests at layer 5; the others fall on to the floor.
   SetField(s, "z=1 ..... .R... z=2 ..... .G... z=3 ..... .R... z=4 ..... .G...");
   s.NowCubeZ = 10;
   SetLayer(s.NowCube, "..... .BY.. .Y...");
   for (int step = 1; step <= 5; ++step) rules.DropStep();
-  EXPECT_EQ(s.NowCubeZ, 5);
-  EXPECT_FALSE(s.DropFlag);
-  rules.DropStep();  // layer 5: the cube over the column rests
-  EXPECT_EQ(s.CubeArray(2, 2, 5), CellKind::Blue);
-  EXPECT_EQ(s.NowCube(2, 2), CellKind::Empty);
-  EXPECT_TRUE(s.DropFlag);
-  EXPECT_FALSE(s.LandFlag);
-  EXPECT_EQ(s.NowCubeZ, 4);
+  EXPECT_EQ(tuple(s.NowCubeZ, s.DropFlag), tuple(5, false));
+  rules.DropStep();
+  EXPECT_EQ(tuple(s.CubeArray(2, 2, 5), s.NowCube(2, 2)), tuple(CellKind::Blue, CellKind::Empty));
+  EXPECT_EQ(tuple(s.DropFlag, s.LandFlag, s.NowCubeZ), tuple(true, false, 4));
   for (int step = 1; step <= 3; ++step) rules.DropStep();
-  EXPECT_EQ(s.NowCubeZ, 1);
-  EXPECT_FALSE(s.LandFlag);
+  EXPECT_EQ(tuple(s.NowCubeZ, s.LandFlag), tuple(1, false));
   rules.DropStep();  // the floor: the rest comes to rest at once
-  EXPECT_TRUE(s.LandFlag);
-  EXPECT_FALSE(s.DropFlag);
-  EXPECT_EQ(s.CubeArray(3, 2, 1), CellKind::Yellow);
-  EXPECT_EQ(s.CubeArray(2, 3, 1), CellKind::Yellow);
-  EXPECT_EQ(s.SpecialKind, CellKind::Empty);
+  EXPECT_EQ(tuple(s.LandFlag, s.DropFlag, s.SpecialKind), tuple(true, false, CellKind::Empty));
+  EXPECT_EQ(tuple(s.CubeArray(3, 2, 1), s.CubeArray(2, 3, 1)), tuple(CellKind::Yellow, CellKind::Yellow));
 }
 
 TEST_F(Piece, ASpecialCubeRemembersWhereItRests) {
   s.NowCubeZ = 1;
   SetLayer(s.NowCube, "..... ..R.. ...8.");
   rules.DropStep();
-  EXPECT_TRUE(s.LandFlag);
-  EXPECT_FALSE(s.DropFlag);  // resting on the floor does not start a fast drop
-  EXPECT_EQ(s.SpecialKind, CellKind::Diamond);
-  EXPECT_EQ(s.SpecialX, 4);
-  EXPECT_EQ(s.SpecialY, 3);
-  EXPECT_EQ(s.SpecialZ, 1);
+  EXPECT_EQ(tuple(s.LandFlag, s.DropFlag), tuple(true, false));  // the floor starts no fast drop
+  EXPECT_EQ(tuple(s.SpecialKind, s.SpecialX, s.SpecialY, s.SpecialZ), tuple(CellKind::Diamond, 4, 3, 1));
 }
 
 TEST_F(Piece, AutomaticDropWaitsForTheIntervalAndHoldsDuringLandings) {
@@ -163,8 +145,7 @@ TEST_F(Piece, AutomaticDropWaitsForTheIntervalAndHoldsDuringLandings) {
     EXPECT_EQ(s.NowCubeZ, 10);  // the interval must have passed, not just been reached
     s.FrameTime = start + 2001;
     rules.AutoDropStep();
-    EXPECT_EQ(s.NowCubeZ, 9);
-    EXPECT_EQ(s.LastDropTime, start + 2001);
+    EXPECT_EQ(tuple(s.NowCubeZ, s.LastDropTime), tuple(9, start + 2001));
 
     for (bool* flag : {&s.LandFlag, &s.MatchFlag, &s.ClearFlag, &s.GameOverShow}) {
       *flag = true;
@@ -175,13 +156,12 @@ TEST_F(Piece, AutomaticDropWaitsForTheIntervalAndHoldsDuringLandings) {
       *flag = false;
     }
 
-    // Under the quit prompt the time is not restamped: the first frame after it drops.
+    // Under the quit prompt the time is not restamped: the first frame after drops.
     s.QuitShow = true;
     const auto stamped = s.LastDropTime;
     s.FrameTime += 5000;
     rules.AutoDropStep();
-    EXPECT_EQ(s.LastDropTime, stamped);
-    EXPECT_EQ(s.NowCubeZ, 9);
+    EXPECT_EQ(tuple(s.LastDropTime, s.NowCubeZ), tuple(stamped, 9));
     s.QuitShow = false;
     rules.AutoDropStep();
     EXPECT_EQ(s.NowCubeZ, 8) << start;

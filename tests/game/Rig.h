@@ -1,6 +1,5 @@
 #pragma once
-// A game state wired to the rules for tests: every random draw must be
-// scripted, every sound is recorded, and frames run on a virtual clock.
+// Rules over a game state: scripted draws, recorded sounds, a virtual clock.
 
 #include <gtest/gtest.h>
 
@@ -18,7 +17,6 @@
 
 namespace quarnix::test {
 
-// What the rules showed: the flags, and the last landing effect with its stars.
 struct ShownScreen final : DisplayFlags {
   void StartEffect(CellKind kind, const ParticleBurst& stars) override {
     EffectKind = kind;
@@ -36,7 +34,6 @@ class RulesTest : public ::testing::Test {
     sound.SoundOn = 1;
     rules.SetFrameStep(&frame, &clock);
     rules.SetView(&shown);
-    // The tables come from any draws; the draws a test cares about are scripted after.
     Rng tables(99);
     random.SetFallback(&tables);
     rules.InitLevelTable();
@@ -49,7 +46,6 @@ class RulesTest : public ::testing::Test {
   void Script(std::initializer_list<float> draws) {
     for (float r : draws) random.Push(r);
   }
-  // Number of times effect n was started.
   int Played(Effect n) const { return waves(n).Plays(); }
 
   GameState s;

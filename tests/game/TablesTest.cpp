@@ -1,12 +1,13 @@
-// The tables a game starts from: shapes, levels, cell positions, the random
-// orders and the groups ClearGameArrays empties.
+// The tables a game starts from: shapes, levels, cell positions, random orders, array groups.
 
 #include <set>
+#include <tuple>
 
 #include "Rig.h"
 
 using namespace quarnix;
 using namespace quarnix::test;
+using std::tuple;
 
 using Tables = RulesTest;
 
@@ -36,12 +37,7 @@ TEST_F(Tables, RandomOrderRedrawsRepeatsAndCoversTheRange) {
   Script({0.1f, 0.2f, 0.9f, 0.5f});  // 1, 1 again (drawn anew), 3, 2
   const int drawn = random.Drawn();
   const auto order = rules.RandomOrder(3);
-  EXPECT_EQ(order(1), 1);
-  EXPECT_EQ(order(2), 3);
-  EXPECT_EQ(order(3), 2);
-  EXPECT_EQ(order(4), 0);
-  EXPECT_EQ(random.Drawn() - drawn, 4);
-
+  EXPECT_EQ(tuple(order(1), order(2), order(3), order(4), random.Drawn() - drawn), tuple(1, 3, 2, 0, 4));
   Script({0.7f});
   EXPECT_EQ(rules.RandomOrder(1)(1), 1);
 
@@ -51,8 +47,7 @@ TEST_F(Tables, RandomOrderRedrawsRepeatsAndCoversTheRange) {
   std::set<int> seen;
   for (int i = 1; i <= 13; ++i) seen.insert(thirteen(i));
   EXPECT_EQ(seen, (std::set<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
-  EXPECT_THROW(rules.RandomOrder(0), std::out_of_range);
-  EXPECT_THROW(rules.RandomOrder(14), std::out_of_range);
+  for (int bad : {0, 14}) EXPECT_THROW(rules.RandomOrder(bad), std::out_of_range) << bad;
 }
 
 // Pushes the draws that make an order of 1..n come out as the given list.
@@ -62,70 +57,46 @@ static void ScriptOrder(ScriptedRandom& random, std::initializer_list<int> order
 }
 
 TEST_F(Tables, LevelTableDrawsItsOrdersInTurnAndSpreadsThem) {
-  ScriptOrder(random, {6, 5, 4, 3, 2, 1});                           // F
-  ScriptOrder(random, {1, 2, 3, 4, 5, 6, 7});                        // G
-  ScriptOrder(random, {2, 1, 4, 3});                                 // H
-  ScriptOrder(random, {4, 3, 2, 1});                                 // J
-  ScriptOrder(random, {1, 2, 3, 4, 5});                              // A
-  ScriptOrder(random, {5, 4, 3, 2, 1});                              // B
-  ScriptOrder(random, {3, 1, 2, 5, 4});                              // C
-  ScriptOrder(random, {1, 2, 3, 4});                                 // D
-  ScriptOrder(random, {13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1});  // M
-  ScriptOrder(random, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});  // N
-  rules.InitLevelTable();  // an extra draw would throw: exactly these 66
+  // The orders F G H J A B C D M N, drawn in turn: an extra draw would throw.
+  for (auto order : {{6, 5, 4, 3, 2, 1},
+                     {1, 2, 3, 4, 5, 6, 7},
+                     {2, 1, 4, 3},
+                     {4, 3, 2, 1},
+                     {1, 2, 3, 4, 5},
+                     {5, 4, 3, 2, 1},
+                     {3, 1, 2, 5, 4},
+                     {1, 2, 3, 4},
+                     {13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1},
+                     std::initializer_list<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}})
+    ScriptOrder(random, order);
+  rules.InitLevelTable();
   EXPECT_EQ(random.Remaining(), 0u);
-
   const auto& L = s.LevelTable;
-  EXPECT_EQ(L(1).BackPicture, 0);
-  EXPECT_EQ(L(1).CubePicture, 0);
-  EXPECT_EQ(L(1).MusicNo, LevelMusic(13));  // M(1)
-  EXPECT_EQ(L(2).BackPicture, 1);           // A(1)
-  EXPECT_EQ(L(2).CubePicture, 6);           // F(1)
-  EXPECT_EQ(L(3).CubePicture, 5);           // F(2)
-  EXPECT_EQ(L(4).CubePicture, 7);           // G(1) + 6
-  EXPECT_EQ(L(6).BackPicture, 5);           // A(5)
-  EXPECT_EQ(L(7).BackPicture, 10);          // B(1) + 5
-  EXPECT_EQ(L(9).BackPicture, 8);           // B(3) + 5
-  EXPECT_EQ(L(9).CubePicture, 12);          // G(6) + 6
-  EXPECT_EQ(L(10).CubePicture, 15);         // H(1) + 13
-  EXPECT_EQ(L(12).BackPicture, 13);         // C(1) + 10
-  EXPECT_EQ(L(13).CubePicture, 16);         // H(4) + 13
-  EXPECT_EQ(L(13).MusicNo, LevelMusic(1));  // M(13)
-  EXPECT_EQ(L(14).CubePicture, 21);         // J(1) + 17
-  EXPECT_EQ(L(14).MusicNo, LevelMusic(1));  // N(1)
-  EXPECT_EQ(L(17).CubePicture, 18);         // J(4) + 17
-  EXPECT_EQ(L(17).BackPicture, 16);         // D(1) + 15
-  EXPECT_EQ(L(18).CubePicture, 22);
-  EXPECT_EQ(L(19).CubePicture, 23);
-  EXPECT_EQ(L(20).CubePicture, 24);
-  EXPECT_EQ(L(20).BackPicture, 19);         // D(4) + 15
-  EXPECT_EQ(L(20).MusicNo, LevelMusic(7));  // N(7)
-
-  // Some constant columns.
-  EXPECT_EQ(L(3).PlanPicture, 1);
-  EXPECT_EQ(L(10).SpeedRate, 0.8f);
-  EXPECT_EQ(L(17).MaxScore, 10099);
-  EXPECT_EQ(L(18).MinScore, 11000);
-  EXPECT_EQ(L(18).CubeCount, 8);
-  EXPECT_EQ(L(19).CubeCount, 9);
-  EXPECT_EQ(L(20).CubeCount, 3);
-  EXPECT_EQ(L(20).MaxScore, 99999999);
+  // level, back picture, cube picture (-1: not checked), e.g. 9: B(3) + 5, G(6) + 6
+  const tuple<int, int, int> pictures[] = {{1, 0, 0},    {2, 1, 6},    {3, -1, 5},   {4, -1, 7},
+                                           {6, 5, -1},   {7, 10, -1},  {9, 8, 12},   {10, -1, 15},
+                                           {12, 13, -1}, {13, -1, 16}, {14, -1, 21}, {17, 16, 18},
+                                           {18, -1, 22}, {19, -1, 23}, {20, 19, 24}};
+  for (auto [level, back, cube] : pictures) {
+    EXPECT_TRUE(back < 0 || L(level).BackPicture == back) << level;
+    EXPECT_TRUE(cube < 0 || L(level).CubePicture == cube) << level;
+  }
+  EXPECT_EQ(tuple(L(1).MusicNo, L(13).MusicNo, L(14).MusicNo, L(20).MusicNo),
+            tuple(LevelMusic(13), LevelMusic(1), LevelMusic(1), LevelMusic(7)));  // M(1), M(13), N(1), N(7)
+  EXPECT_EQ(tuple(L(3).PlanPicture, L(10).SpeedRate, L(17).MaxScore, L(18).MinScore, L(20).MaxScore),
+            tuple(1, 0.8f, 10099, 11000, 99999999));
+  EXPECT_EQ(tuple(L(18).CubeCount, L(19).CubeCount, L(20).CubeCount), tuple(8, 9, 3));
 }
 
 TEST_F(Tables, LevelFollowsTheScoreAndKeepsItInTheGap) {
-  const std::pair<int, int> cases[] = {{0, 1}, {199, 1}, {200, 2}, {799, 3}, {10099, 17}, {13000, 20}};
-  for (auto [score, level] : cases) {
-    s.GameScore = score;
+  // 10100..10999 belong to no level: the level held (17) stays.
+  const tuple<int, int, int> cases[] = {{0, 1, 1},       {199, 1, 1},     {200, 1, 2},
+                                        {799, 1, 3},     {10099, 1, 17},  {13000, 1, 20},
+                                        {10100, 17, 17}, {10999, 17, 17}, {11000, 17, 18}};
+  for (auto [score, held, level] : cases) {
+    s.GameScore = score, s.ScoreLevel = held;
     EXPECT_EQ(rules.LevelFromScore(), level) << score;
   }
-  // 10100..10999 belong to no level: the level stays 17 until 11000.
-  s.ScoreLevel = 17;
-  for (int score : {10100, 10999}) {
-    s.GameScore = score;
-    EXPECT_EQ(rules.LevelFromScore(), 17) << score;
-  }
-  s.GameScore = 11000;
-  EXPECT_EQ(rules.LevelFromScore(), 18);
 }
 
 TEST_F(Tables, ClearGameArraysEmptiesOnlyItsGroup) {
@@ -167,11 +138,8 @@ TEST_F(Tables, NewGameStartsFromAnEmptyWellWithTwoPieces) {
   s.LandFlag = true;
   rules.NewGame();
   EXPECT_EQ(FieldText(s), "");
-  EXPECT_EQ(s.GameScore, 0);
-  EXPECT_FALSE(s.LandFlag);
-  EXPECT_EQ(s.GameLevel, 1);
-  EXPECT_EQ(s.NowCubeZ, 10);
-  EXPECT_EQ(s.PreviousScoreStep, -1.0f);
+  EXPECT_EQ(tuple(s.GameScore, s.LandFlag, s.GameLevel, s.NowCubeZ, s.PreviousScoreStep),
+            tuple(0, false, 1, 10, -1.0f));
   int inPlay = 0, next = 0;
   for (int x = 1; x <= 5; ++x)
     for (int y = 1; y <= 5; ++y)
@@ -181,8 +149,7 @@ TEST_F(Tables, NewGameStartsFromAnEmptyWellWithTwoPieces) {
         EXPECT_TRUE(IsColour(s.NowCube(x, y)));             // no special under 30 points
       }
   for (CellKind v : s.NextCube) next += IsCube(v);
-  EXPECT_EQ(inPlay, 3);
-  EXPECT_EQ(next, 3);
+  EXPECT_EQ(tuple(inPlay, next), tuple(3, 3));
   EXPECT_TRUE(shown[Display::StartShow] && shown[Display::BackShow] && shown[Display::PanelShow]);
   EXPECT_FALSE(shown[Display::PieceShow] || shown[Display::PlayShow] || shown[Display::HudShow]);
 }
