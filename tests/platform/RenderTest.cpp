@@ -19,22 +19,32 @@ class Render : public test::GlTest {
  protected:
   void SetUp() override { ASSERT_NO_FATAL_FAILURE(OpenDevice(W, H, 1, 0x00333333)); }
 
-  std::shared_ptr<ITexture> Solid(int w, int h, std::uint32_t argb) {
+  std::shared_ptr<ITexture> Solid(int w, int h, std::uint32_t argb, std::uint32_t key = 0) {
     return CreateTextureFromImage(*d_, Image{w, h, std::vector<std::uint32_t>(w * h, argb)}, D3DX_FILTER_NONE,
-                                  0);
+                                  key);
   }
-  // The camera 5 in front of the plane z = 0, lighting as asked.
-  void Camera(bool lighting) {
+  // The camera 5 in front of the plane z = 0, lighting as asked, and a square facing it.
+  std::unique_ptr<IMesh> Camera(bool lighting) {
     SetProjection(*d_, 60);
     d_->SetTransform(D3DTS_VIEW, D3DXMatrixLookAtLH({0, 0, -5}, {0, 0, 0}, {0, 1, 0}));
     d_->SetRenderState(D3DRS_LIGHTING, lighting ? 1 : 0);
+    return test::Square().Mesh(*d_);
   }
-  static D3DMATERIAL8 White() {
+  // Lit scenes: an ambient level and one white-ish directional light along +z.
+  void Light(D3DCOLOR ambient, float diffuse, D3DVECTOR direction = {0, 0, 1}) {
+    d_->SetRenderState(D3DRS_AMBIENT, ambient);
+    SetDirLight(*d_, {diffuse, diffuse, diffuse, 0}, direction, 1, 0, 0, 1);
+  }
+  static D3DMATERIAL8 Material(float r, float g, float b) {
     D3DMATERIAL8 m{};
-    m.Diffuse = m.Ambient = {1, 1, 1, 1};
+    m.Diffuse = m.Ambient = {r, g, b, 1};
     return m;
   }
+  static D3DMATERIAL8 White() { return Material(1, 1, 1); }
 };
+
+// The picture x of a point at x in front of the camera at depth z (60 degrees high).
+int ScreenX(float x, float z) { return int(W / 2 * (1 + std::sqrt(3.0f) * x / z)); }
 
 TEST_F(Render, ClearFillsPictureAndDepthAndTheKindFollowsTheRenderer) {
   EXPECT_EQ(kind_, DeviceKindForRenderer(d_->Info().Renderer));
@@ -64,8 +74,7 @@ TEST_F(Render, ObjectsOutlivingTheirDeviceRefuseWorkAndDieQuietly) {
 }
 
 TEST_F(Render, ATextureLockedAgainHoldsWhatWasWritten) {
-  // Its pixels are kept only in GL: a second lock reads them back.
-  auto texture = Solid(3, 2, 0x80102030);
+  auto texture = Solid(3, 2, 0x80102030);  // its pixels are kept only in GL: a second lock reads them back
   std::span<std::uint8_t> bytes = texture->LockRect();
   ASSERT_EQ(bytes.size(), 24u);
   EXPECT_EQ((std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 4)),
@@ -73,16 +82,14 @@ TEST_F(Render, ATextureLockedAgainHoldsWhatWasWritten) {
   bytes[23] = 0x44;
   texture->UnlockRect();
   bytes = texture->LockRect();
-  const std::vector<std::uint8_t> again(bytes.begin(), bytes.end());
+  EXPECT_EQ(bytes[20], 0x30);
+  EXPECT_EQ(bytes[23], 0x44);
   texture->UnlockRect();
-  EXPECT_EQ(again[20], 0x30);
-  EXPECT_EQ(again[23], 0x44);
 }
 
 TEST_F(Render, LitTexturedCubeIsTextureTimesLightingAndTheScreenshotHoldsIt) {
   Camera(true);
-  d_->SetRenderState(D3DRS_AMBIENT, 0x00333333);  // 0.2
-  SetDirLight(*d_, {0.6f, 0.6f, 0.6f, 0}, {0, 0, 1}, 1, 0, 0, 1);
+  Light(0x00333333, 0.6f);  // 0.2 ambient
   auto texture = Solid(4, 4, 0xFFFF8040);
   auto cube = Box({-1, -1, -1}, {1, 1, 1}).Mesh(*d_);
   const auto p = Scene(0, [&] {
@@ -97,14 +104,11 @@ TEST_F(Render, LitTexturedCubeIsTextureTimesLightingAndTheScreenshotHoldsIt) {
   auto lit = [](float l) {
     return Rgb{int(std::lround(255 * l)), int(std::lround(128 * l)), int(std::lround(64 * l))};
   };
-  // Face centres projected: x = sqrt(3) X / Z on a 160-wide picture.
-  const int frontX = int(W / 2 * (1 + std::sqrt(3.0f) * -0.5f / (5 - 0.866f)));
-  const int sideX = int(W / 2 * (1 + std::sqrt(3.0f) * 0.866f / (5 - 0.5f)));
+  const int frontX = ScreenX(-0.5f, 5 - 0.866f), sideX = ScreenX(0.866f, 5 - 0.5f);
   ExpectColour(p, frontX, H / 2, lit(0.2f + 0.6f * std::cos(Pi / 6)), 3);
   ExpectColour(p, sideX, H / 2, lit(0.2f + 0.6f * 0.5f), 3);
   ExpectColour(p, 2, 2, {0, 0, 0}, 0);
 
-  // The screenshot holds the same picture, top row first.
   const auto path = std::filesystem::temp_directory_path() / "quarnix-render-cube.png";
   SaveScreenshot(*d_, path.string());
   const Image shot = LoadImageFile(path.string());
@@ -116,14 +120,12 @@ TEST_F(Render, LitTexturedCubeIsTextureTimesLightingAndTheScreenshotHoldsIt) {
 }
 
 TEST_F(Render, OneOneBlendingAddsKeyedTexelsAddNothingAndUnlitTexturesShowAsTheyAre) {
-  Camera(false);
+  auto square = Camera(false);
   // Left half keyed (opaque black becomes transparent black), right half a colour.
   std::vector<std::uint32_t> pixels(8 * 8);
   for (int i = 0; i < 64; ++i) pixels[i] = i % 8 < 4 ? 0xFF000000 : 0xFF302010;
   auto texture = CreateTextureFromImage(*d_, Image{8, 8, pixels}, D3DX_FILTER_NONE, 0xFF000000);
-  d_->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
-  d_->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_POINT);
-  auto square = test::Square().Mesh(*d_);
+  for (auto filter : {D3DTSS_MAGFILTER, D3DTSS_MINFILTER}) d_->SetTextureStageState(0, filter, D3DTEXF_POINT);
   for (bool blend : {true, false}) {
     const auto p = Scene(0xFF402010, [&] {
       d_->SetTexture(0, texture.get());
@@ -138,9 +140,8 @@ TEST_F(Render, OneOneBlendingAddsKeyedTexelsAddNothingAndUnlitTexturesShowAsThey
 }
 
 TEST_F(Render, NearerSurfacesHideFartherOnesAndDepthWriteOffLeavesTheDepthAlone) {
-  Camera(false);
+  auto square = Camera(false);
   auto red = Solid(2, 2, 0xFFFF0000), green = Solid(2, 2, 0xFF00FF00);
-  auto square = test::Square().Mesh(*d_);
   const auto p = Scene(0, [&] {
     d_->SetTexture(0, red.get());
     d_->SetTransform(D3DTS_WORLD, D3DXMatrixTranslation(0, 0, -1));  // nearer
@@ -166,8 +167,7 @@ TEST_F(Render, NearerSurfacesHideFartherOnesAndDepthWriteOffLeavesTheDepthAlone)
 }
 
 TEST_F(Render, CullModesDropTheFacesTurningTheWayTheyName) {
-  Camera(false);
-  auto square = test::Square().Mesh(*d_);  // turns clockwise as the camera sees it
+  auto square = Camera(false);  // turns clockwise as the camera sees it
   for (auto [mode, shown] : {std::pair{D3DCULL_NONE, true}, {D3DCULL_CCW, true}, {D3DCULL_CW, false}}) {
     d_->SetRenderState(D3DRS_CULLMODE, mode);
     EXPECT_EQ(Scene(0, [&] { square->DrawSubset(0); })[Centre * 4], shown ? 255 : 0) << "cull mode " << mode;
@@ -176,8 +176,7 @@ TEST_F(Render, CullModesDropTheFacesTurningTheWayTheyName) {
 
 TEST_F(Render, InsideFacesOfOpaqueSolidsAreDroppedAndThePictureStaysTheSame) {
   Camera(true);
-  d_->SetRenderState(D3DRS_AMBIENT, 0x00202020);
-  SetDirLight(*d_, {0.9f, 0.7f, 0.5f, 0}, {0.3f, -0.5f, 1}, 1, 0, 0, 1);
+  Light(0x00202020, 0.7f, {0.3f, -0.5f, 1});
   auto texture = Solid(4, 4, 0xFFC0E0FF);
   const auto draw = [&](IMesh& mesh, const D3DMATRIX& world) {
     return Scene(0xFF102030, [&] {
@@ -226,13 +225,10 @@ TEST_F(Render, InsideFacesOfOpaqueSolidsAreDroppedAndThePictureStaysTheSame) {
 }
 
 TEST_F(Render, UntexturedDrawsShowTheLitColourAndEachDrawKeepsItsOwnState) {
-  Camera(true);
-  d_->SetRenderState(D3DRS_AMBIENT, 0);
-  SetDirLight(*d_, {1, 1, 1, 0}, {0, 0, 1}, 1, 0, 0, 1);  // straight onto the squares: N.L = 1
+  auto square = Camera(true);
+  Light(0, 1);  // straight onto the squares: N.L = 1
   auto red = Solid(2, 2, 0xFFFF0000), green = Solid(2, 2, 0xFF00FF00);
-  auto square = test::Square().Mesh(*d_);
-  D3DMATERIAL8 grey{};
-  grey.Diffuse = grey.Ambient = {0.5f, 0.25f, 0.75f, 1};
+  const D3DMATERIAL8 grey = Material(0.5f, 0.25f, 0.75f);
   const D3DMATRIX small = D3DXMatrixScaling(0.4f, 0.4f, 1);
   const auto p = Scene(0, [&] {
     d_->SetMaterial(grey);
@@ -251,20 +247,16 @@ TEST_F(Render, UntexturedDrawsShowTheLitColourAndEachDrawKeepsItsOwnState) {
     d_->SetTransform(D3DTS_WORLD, D3DXMatrixMultiply(small, D3DXMatrixTranslation(0, 1.5f, 0)));
     square->DrawSubset(0);
   });
-  // x = W/2 (1 + sqrt(3) X / 5) for a square 5 in front of the eye.
-  const int left = int(W / 2 * (1 - std::sqrt(3.0f) * 1.5f / 5)), right = W - left;
-  const int top = int(H / 2 * (1 - std::sqrt(3.0f) * 1.5f / 5));
+  const int left = ScreenX(-1.5f, 5), top = int(H / 2 * (1 - std::sqrt(3.0f) * 1.5f / 5));
   // No texture: the material's lit colour as it is (not multiplied by itself).
-  ExpectColour(p, right, H / 2, {128, 64, 191});
-  ExpectColour(p, left, H / 2, {128, 64, 191});
+  for (int x : {left, W - left}) ExpectColour(p, x, H / 2, {128, 64, 191});
   ExpectColour(p, W / 2, top, {0, 255, 0});
   ExpectColour(p, W / 2, H / 2, {0, 0, 0}, 0);
 }
 
 TEST_F(Render, SpecularLightAddsItsHighlightOnlyWhenSwitchedOn) {
-  Camera(true);
-  d_->SetRenderState(D3DRS_AMBIENT, 0);
-  SetDirLight(*d_, {0.2f, 0.2f, 0.2f, 0}, {0, 0, 1}, 1, 0, 0, 1);
+  auto square = Camera(true);
+  Light(0, 0.2f);
   D3DLIGHT8 light{};
   light.Type = D3DLIGHT_DIRECTIONAL;
   light.Diffuse = {0.2f, 0.2f, 0.2f, 0};
@@ -274,7 +266,6 @@ TEST_F(Render, SpecularLightAddsItsHighlightOnlyWhenSwitchedOn) {
   D3DMATERIAL8 m = White();
   m.Specular = {1, 1, 1, 1};
   m.Power = 4;
-  auto square = test::Square().Mesh(*d_);
   // Lit at the corners (all alike) and spread over the square: the half-way
   // vector between the eye (0, 0, -5) and the light, against the normal.
   const float toEye[3] = {-1 / std::sqrt(27.0f), -1 / std::sqrt(27.0f), -5 / std::sqrt(27.0f)};
@@ -295,7 +286,7 @@ TEST_F(Render, SpecularLightAddsItsHighlightOnlyWhenSwitchedOn) {
 }
 
 TEST_F(Render, SpritesLandOnTheExactPixelsOfTheirSourceRectAndKeyedTexelsShowTheBackground) {
-  // Every texel different: red = 16 x, green = 16 y; the last column keyed.
+  // Every texel different (red 16 x, green 16 y), the last column keyed.
   std::vector<std::uint32_t> pixels(16 * 16);
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 16; ++x)
@@ -319,7 +310,6 @@ TEST_F(Render, SpritesLandOnTheExactPixelsOfTheirSourceRectAndKeyedTexelsShowThe
           p, x, y,
           {int(std::lround(16 * tx * a)), int(std::lround(16 * ty * a)), int(std::lround(bgB * (1 - a)))});
     }
-  // Nothing outside the rectangle.
   for (auto [x, y] : {std::pair{19, 30}, {28, 30}, {20, 29}, {20, 36}, {27, 36}})
     ExpectColour(p, x, y, {0, 0, bgB}, 0);
   ExpectColour(p, 114, 33, {224, 48, 0}, 0);
@@ -327,13 +317,11 @@ TEST_F(Render, SpritesLandOnTheExactPixelsOfTheirSourceRectAndKeyedTexelsShowThe
 }
 
 TEST_F(Render, PresentScalesThePictureIntoTheWindowKeepingItsShape) {
-  // A new window is made at the first device's size and kept for the second.
-  graphics_.reset();
+  graphics_.reset();  // a new window, made at the first device's size and kept for the second
   ASSERT_NO_FATAL_FAILURE(SetUpTestSuite());
   ASSERT_NO_FATAL_FAILURE(OpenDevice(400, 200, 1, 0));
   ASSERT_NO_FATAL_FAILURE(OpenDevice(160, 120, 1, 0));
-  // Left half red, right half green.
-  auto green = CreateTextureFromImage(*d_, Image{1, 1, {0xFF00FF00}}, D3DX_FILTER_NONE, 0);
+  auto green = Solid(1, 1, 0xFF00FF00);  // on the right half of red
   auto sprite = d_->CreateSprite();
   d_->Clear(D3DCLEAR_TARGET, 0xFFFF0000, 1);
   d_->BeginScene();
@@ -382,12 +370,10 @@ TEST_F(Render, TextIsPlacedInItsRectangleClippedToItAndDrawnInOrderWithSprites) 
   EXPECT_NEAR((b.left + b.right) / 2.0, (rect.left + rect.right) / 2.0, 2.0);
   EXPECT_NEAR((b.top + b.bottom) / 2.0, (rect.top + rect.bottom) / 2.0, 4.0);
   EXPECT_GT(b.right - b.left, 30);
-  // Yellow glyphs: red and green full, no blue anywhere.
-  int brightest = 0;
-  for (std::size_t i = 0; i < p.size(); i += 4) {
-    EXPECT_LE(p[i + 2], 1);
-    brightest = std::max<int>(brightest, p[i]);
-  }
+  int brightest = 0, blue = 0;  // yellow glyphs: red full, no blue anywhere
+  for (std::size_t i = 0; i < p.size(); i += 4)
+    blue = std::max<int>(blue, p[i + 2]), brightest = std::max<int>(brightest, p[i]);
+  EXPECT_LE(blue, 1);
   EXPECT_GE(brightest, 250);
   const RECT left = LitBox(draw(rect, DT_LEFT).second);
   EXPECT_TRUE(left.left >= rect.left && left.left <= rect.left + 3 && left.top >= rect.top) << left.left;
@@ -399,11 +385,10 @@ TEST_F(Render, TextIsPlacedInItsRectangleClippedToItAndDrawnInOrderWithSprites) 
   EXPECT_TRUE(clipped.left >= narrow.left && clipped.right <= narrow.right - 1);
   EXPECT_LT(LitBox(draw(narrow, DT_CENTER | DT_NOCLIP).second, 0).left, narrow.left);
 
-  // Text drawn after a sprite lies on top of it.
   auto bold = MakeFont(*d_, "Arial", 16, true, false, false);
   auto panel = Solid(40, 40, 0xFF0000FF);
   auto sprite = d_->CreateSprite();
-  const auto onTop = Scene(0xFF000000, [&] {
+  const auto onTop = Scene(0xFF000000, [&] {  // text drawn after a sprite lies on top of it
     sprite->Begin();
     const D3DVECTOR2 at{20, 20};
     sprite->Draw(panel.get(), nullptr, nullptr, nullptr, 0, &at, 0xFFFFFFFF);
