@@ -11,15 +11,15 @@ namespace {
 
 class Bot : public RulesTest {
  protected:
-  Bot() {
-    random.SetFallback(&any);
-    s.NowCubeZ = 10;
-  }
-  // Chooses for the piece in play on the board, applies the choice and runs its landing to the end.
-  Placement PlayOne(std::string_view board, std::string_view piece) {
+  Bot() { random.SetFallback(&any), s.NowCubeZ = 10; }
+  void Put(std::string_view board, std::string_view piece) {
     SetField(s, board);
     SetLayer(s.NowCube, piece);
     rules.CountHeights();
+  }
+  // Chooses for the piece in play, applies the choice and runs its landing to the end.
+  Placement PlayOne(std::string_view board, std::string_view piece) {
+    Put(board, piece);
     const Placement p = GreedyBot(3).Choose(s);
     GreedyBot::Apply(rules, p);
     while (!s.LandFlag) rules.DropStep();
@@ -32,15 +32,15 @@ class Bot : public RulesTest {
 
 }  // namespace
 
+static SimStats Play(std::uint64_t gameSeed, std::uint64_t botSeed, int pieces) {
+  BotGameOptions options;
+  options.GameSeed = gameSeed, options.BotSeed = botSeed, options.MaxPieces = pieces;
+  return PlayBotGame(options);
+}
+
 TEST(BotGames, GamesKeepEveryInvariantAndUseEveryRule) {
   SimStats total;
-  for (std::uint64_t g = 0; g < 4; ++g) {
-    BotGameOptions options;
-    options.GameSeed = 100 + g;
-    options.BotSeed = 200 + g;
-    options.MaxPieces = 500;
-    total.Add(PlayBotGame(options));
-  }
+  for (std::uint64_t g = 0; g < 4; ++g) total.Add(Play(100 + g, 200 + g, 500));
   for (const auto& v : total.Violations) ADD_FAILURE() << v;
   EXPECT_EQ(total.InvariantViolations, 0);
   EXPECT_GT(total.ClearPasses, 0);
@@ -55,23 +55,14 @@ TEST(BotGames, GamesKeepEveryInvariantAndUseEveryRule) {
 }
 
 TEST(BotGames, SameSeedsPlayTheSameGame) {
-  BotGameOptions options;
-  options.GameSeed = 5;
-  options.BotSeed = 6;
-  options.MaxPieces = 200;
-  const SimStats a = PlayBotGame(options), b = PlayBotGame(options);
-  EXPECT_EQ(a.CubesCleared, b.CubesCleared);
-  EXPECT_EQ(a.ClearPasses, b.ClearPasses);
-  EXPECT_EQ(a.Specials, b.Specials);
-  options.GameSeed = 8;
-  const SimStats c = PlayBotGame(options);
+  const SimStats a = Play(5, 6, 200), b = Play(5, 6, 200), c = Play(8, 6, 200);
+  EXPECT_EQ(std::tie(a.CubesCleared, a.ClearPasses, a.Specials),
+            std::tie(b.CubesCleared, b.ClearPasses, b.Specials));
   EXPECT_NE(a.CubesCleared * 1000 + a.ClearPasses, c.CubesCleared * 1000 + c.ClearPasses);
 }
 
 TEST_F(Bot, LooksAheadWithoutTouchingTheGame) {
-  SetField(s, "z=1 RGB.. ..... BRG..");
-  SetLayer(s.NowCube, "..... .RG.. ..B..");
-  rules.CountHeights();
+  Put("z=1 RGB.. ..... BRG..", "..... .RG.. ..B..");
   const std::string field = FieldText(s), piece = LayerText(s.NowCube);
   const int draws = random.Drawn();
   GreedyBot(3).Choose(s);
@@ -88,10 +79,8 @@ TEST_F(Bot, TakesThePlacementThatClearsElseKeepsTheStackLow) {
   // A tower in the centre, the piece right above it: nothing to clear.
   const Placement p =
       PlayOne("z=1 ..... ..... ..R.. z=2 ..... ..... ..G.. z=3 ..... ..... ..R..", "..... ..... ..B..");
-  EXPECT_EQ(p.Cleared, 0);
-  EXPECT_EQ(p.MaxHeight, 3);
-  EXPECT_EQ(s.CubeArray(3, 3, 4), CellKind::Empty);
-  EXPECT_EQ(s.MaxHeight, 3);
+  EXPECT_EQ(std::tuple(p.Cleared, p.MaxHeight, s.MaxHeight, s.CubeArray(3, 3, 4)),
+            std::tuple(0, 3, 3, CellKind::Empty));
 }
 
 TEST(BotGames, InvariantCheckerReportsBrokenFields) {

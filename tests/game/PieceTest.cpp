@@ -63,7 +63,6 @@ TEST_F(Piece, ShiftsStopAtTheWallAndAtCubesOfItsLayer) {
   }
   rules.MoveNowCube(Dir::YPlus);
   EXPECT_EQ(LayerText(s.NowCube), Layer("..... R.... G...."));
-
   // A cube of the piece's own layer blocks; one a layer lower does not.
   s.CubeArray(2, 3, 3) = CellKind::Blue;
   EXPECT_TRUE(rules.CanMove(Dir::XPlus, 4));
@@ -146,7 +145,6 @@ TEST_F(Piece, AutomaticDropWaitsForTheIntervalAndHoldsDuringLandings) {
     s.FrameTime = start + 2001;
     rules.AutoDropStep();
     EXPECT_EQ(tuple(s.NowCubeZ, s.LastDropTime), tuple(9, start + 2001));
-
     for (bool* flag : {&s.LandFlag, &s.MatchFlag, &s.ClearFlag, &s.GameOverShow}) {
       *flag = true;
       s.FrameTime += 2001;
@@ -155,7 +153,6 @@ TEST_F(Piece, AutomaticDropWaitsForTheIntervalAndHoldsDuringLandings) {
       EXPECT_EQ(s.LastDropTime, s.FrameTime);  // restamped all the same
       *flag = false;
     }
-
     // Under the quit prompt the time is not restamped: the first frame after drops.
     s.QuitShow = true;
     const auto stamped = s.LastDropTime;

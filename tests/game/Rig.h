@@ -42,12 +42,10 @@ class RulesTest : public ::testing::Test {
     rules.InitCubePos();
     s.GameLevel = s.ScoreLevel = 1;
   }
-
   void Script(std::initializer_list<float> draws) {
     for (float r : draws) random.Push(r);
   }
   int Played(Effect n) const { return waves(n).Plays(); }
-
   GameState s;
   ScriptedRandom random;
   SoundPlayer sound;

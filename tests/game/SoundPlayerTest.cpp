@@ -1,26 +1,12 @@
 // Effects and music through the volume steps and the sound switch.
 
-#include <gtest/gtest.h>
-
-#include "core/SoundBuffer.h"
-#include "game/SoundPlayer.h"
+#include "Rig.h"
 
 using namespace quarnix;
 using Call = RecordingSoundBuffer::Call;
+using Player = quarnix::test::RulesTest;
 
 namespace {
-
-struct Player : ::testing::Test {
-  Player() {
-    for (int i = 1; i <= EffectCount; ++i) sound.WaveBuffer(i) = &waves(i);
-    for (int i = 1; i <= MusicCount; ++i) sound.MusicBuffer(i) = &music(i);
-    sound.SoundOn = 1;
-  }
-  SoundPlayer sound;
-  FixedArray<RecordingSoundBuffer, EffectCount> waves;
-  FixedArray<RecordingSoundBuffer, MusicCount> music;
-};
-
 constexpr PlayFlag Once = PlayFlag::Once, Looping = PlayFlag::Looping;
 
 }  // namespace

@@ -54,7 +54,6 @@ TEST_F(Specials, AllColoursClearsItsColourEverywhere) {
   EXPECT_EQ(tuple(Played(Effect::SameColor), Played(Effect::CubeCross)), tuple(1, 0));
   rules.LandingStep();
   EXPECT_EQ(FieldText(s), Board("z=1 ..R.. ..G.."));
-
   SetField(s, field);
   s.CubeArray(1, 1, 1) = CellKind::Diamond;
   Landed(CellKind::FourColor, 1, 1, 2);
@@ -103,7 +102,6 @@ TEST_F(Specials, StackedCubesRaiseTheirColumnAndTurnIntoAColour) {
   EXPECT_EQ(tuple(s.CubeArray(3, 1, 8), s.CubeArray(3, 1, 9), s.CubeArray(3, 1, 10)),
             tuple(CellKind::Yellow, CellKind::Red, CellKind::Empty));
   EXPECT_EQ(tuple(s.HeightArray(3, 1), s.MatchFlag), tuple(9, false));
-
   // On a lower column: up to 8 - h + 1 cubes, here 6, ending at 8.
   SetField(s, "z=1 R.... z=2 6....");
   rules.CountHeights();
@@ -171,7 +169,6 @@ TEST_F(Specials, ParticlesDrawSignThenNumberInFieldOrder) {
   EXPECT_EQ(tuple(p.X, p.Y, p.Z, p.VX + p.VZ), tuple(6.0f, 1.5f, 1.0f, 0.0f));  // the Y argument is unused
   EXPECT_FLOAT_EQ(p.VY, 0.075f);
   EXPECT_EQ(tuple(p.Life, rise.ParticleCount), tuple(112, 1));  // 12.5 rounds to the even 12
-
   Script({0.9f, 0.1f, 0.1f, 0.2f, 0.9f, 0.4f, 0.1f, 0.2f, 0.9f, 0.6f, 0.375f});
   const ParticleRec blast = rules.MakeParticleBlast(1, 0, 5, 0, 1, 1, 1).Particle(1);
   EXPECT_EQ(random.Remaining(), 0u);
@@ -179,7 +176,6 @@ TEST_F(Specials, ParticlesDrawSignThenNumberInFieldOrder) {
               want[] = {0.1f, 4.8f, 0.4f, -0.07f, 0.21f};
   for (int i = 0; i < 5; ++i) EXPECT_FLOAT_EQ(got[i], want[i]) << i;
   EXPECT_EQ(blast.Life, 138);  // 37.5 rounds to 38
-
   Rng counted(1);
   random.SetFallback(&counted);
   int drawn = random.Drawn();

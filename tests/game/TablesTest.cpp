@@ -40,7 +40,6 @@ TEST_F(Tables, RandomOrderRedrawsRepeatsAndCoversTheRange) {
   EXPECT_EQ(tuple(order(1), order(2), order(3), order(4), random.Drawn() - drawn), tuple(1, 3, 2, 0, 4));
   Script({0.7f});
   EXPECT_EQ(rules.RandomOrder(1)(1), 1);
-
   Rng any(5);
   random.SetFallback(&any);
   const auto thirteen = rules.RandomOrder(13);
