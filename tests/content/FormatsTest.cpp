@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <tuple>
 
 #include "content/Bmp.h"
 #include "content/ResourcePack.h"
@@ -15,12 +16,12 @@ std::uint32_t U32(const Bytes& b, std::size_t at) {
 }
 }  // namespace
 
+// catches: rows stored top-down, red first, unpadded, or header fields at the wrong offsets.
 TEST(Bmp, StoresRowsBottomUpBlueFirstWithPadding) {
   // 3 x 2: rows of 9 bytes padded to 12.
   RgbPicture p{3, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}};
   Bytes b = EncodeBmp24(p);
   ASSERT_EQ(b.size(), 54u + 24u);
-  // The header's fields, little-endian, at their offsets.
   EXPECT_EQ(std::string(b.begin(), b.begin() + 2), "BM");
   EXPECT_EQ(b[28], 24);
   for (auto [At, Value] :
@@ -30,11 +31,10 @@ TEST(Bmp, StoresRowsBottomUpBlueFirstWithPadding) {
   EXPECT_EQ((Bytes(b.begin() + 54, b.begin() + 66)), (Bytes{12, 11, 10, 15, 14, 13, 18, 17, 16, 0, 0, 0}));
   EXPECT_EQ((Bytes(b.begin() + 66, b.begin() + 69)), (Bytes{3, 2, 1}));
   RgbPicture q = DecodeBmp24(b);
-  EXPECT_EQ(q.Width, 3);
-  EXPECT_EQ(q.Height, 2);
-  EXPECT_EQ(q.Rgb, p.Rgb);
+  EXPECT_EQ(std::tie(q.Width, q.Height, q.Rgb), std::tie(p.Width, p.Height, p.Rgb));
 }
 
+// catches: a reader that trusts a cut file or a header it cannot decode.
 TEST(Bmp, RefusesWhatItCannotRead) {
   Bytes Good = EncodeBmp24({2, 2, Bytes(12, 7)});
   EXPECT_THROW(DecodeBmp24(Bytes(Good.begin(), Good.end() - 1)), std::runtime_error);
@@ -47,26 +47,25 @@ TEST(Bmp, RefusesWhatItCannotRead) {
   }
 }
 
+// catches: a pack reader that accepts cut, lengthened or mislabelled packs.
 TEST(ResourcePack, RoundTripsAndRefusesDamage) {
   std::vector<PackEntry> In = {{"CUBERED", {1, 2, 3}}, {"BG", {}}, {"STAR01", Bytes(300, 9)}};
   Bytes Pack = WriteResourcePack(In);
   auto Out = ReadResourcePack(Pack);
   ASSERT_EQ(Out.size(), 3u);
-  for (std::size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(Out[i].Name, In[i].Name);
-    EXPECT_EQ(Bytes(Out[i].Bytes.begin(), Out[i].Bytes.end()), In[i].Bytes);
-  }
+  for (std::size_t i = 0; i < 3; ++i)
+    EXPECT_EQ(std::pair(Out[i].Name, Bytes(Out[i].Bytes.begin(), Out[i].Bytes.end())),
+              std::pair(std::string_view(In[i].Name), In[i].Bytes));
   for (std::size_t Cut = 0; Cut < Pack.size(); Cut += 7)
     EXPECT_THROW(ReadResourcePack(std::span(Pack).first(Cut)), std::runtime_error) << Cut;
   Bytes Longer = Pack;
   Longer.push_back(0);
   EXPECT_THROW(ReadResourcePack(Longer), std::runtime_error);
-  Bytes Magic = Pack;
-  Magic[0] = 'X';
-  EXPECT_THROW(ReadResourcePack(Magic), std::runtime_error);
-  Bytes Count = Pack;
-  Count[4] = 0xFF;  // claims 255 entries
-  EXPECT_THROW(ReadResourcePack(Count), std::runtime_error);
+  for (auto [At, Value] : {std::pair{0, 'X'}, {4, '\xFF'}}) {  // the magic; a count of 255 entries
+    Bytes Bad = Pack;
+    Bad[At] = static_cast<std::uint8_t>(Value);
+    EXPECT_THROW(ReadResourcePack(Bad), std::runtime_error) << At;
+  }
 }
 
 namespace {
@@ -108,6 +107,7 @@ WaveLayout Layout(const Bytes& b) {
 
 }  // namespace
 
+// catches: a chunk walk that ignores padding, other chunks, the extensible format or a short data chunk.
 TEST(WaveFormat, FindsTheSamplesBehindAnyOtherChunks) {
   Bytes extensible = Fmt(0xFFFE, 2, 48000, 32);
   extensible.resize(40, 0);
@@ -130,15 +130,12 @@ TEST(WaveFormat, FindsTheSamplesBehindAnyOtherChunks) {
   };
   for (const Case& c : cases) {
     const WaveLayout w = Layout(c.file);
-    EXPECT_EQ(w.Sample, c.sample);
-    EXPECT_EQ(w.Channels, c.channels);
-    EXPECT_EQ(w.Rate, c.rate);
-    EXPECT_EQ(w.FrameBytes, c.frameBytes);
-    EXPECT_EQ(w.DataOffset, c.offset);
-    EXPECT_EQ(w.DataBytes, c.bytes);
+    EXPECT_EQ(std::tie(w.Sample, w.Channels, w.Rate, w.FrameBytes, w.DataOffset, w.DataBytes),
+              std::tie(c.sample, c.channels, c.rate, c.frameBytes, c.offset, c.bytes));
   }
 }
 
+// catches: a reader that plays a file whose layout it cannot trust.
 TEST(WaveFormat, RefusesWhatItCannotPlay) {
   const Bytes good = Riff({{"fmt ", Fmt(1, 1, 44100, 16)}, {"data", Bytes(10, 1)}});
   Bytes notWave = good;

@@ -1,6 +1,3 @@
-// The built game folder against the file table: every file the game reads is
-// there, and its data folders hold nothing the table does not list.
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,6 +9,7 @@
 namespace quarnix {
 namespace {
 
+// catches: a file the game reads missing from the build, or data the table does not list.
 TEST(GameFolder, HoldsEveryListedFileAndNoOtherData) {
   const std::filesystem::path game = QUARNIX_GAME_DIR;
   std::set<std::filesystem::path> listed;  // as found, whatever the case of their names

@@ -1,7 +1,3 @@
-// Where the game finds its data and keeps the player's records: the folder
-// layouts of a build, a portable copy and an installed tree; the per-user
-// folder; the first-run copies of the default records.
-
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -9,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "../storage/TempFolder.h"
 #include "content/GameFolder.h"
@@ -22,24 +19,20 @@ using test::TempFolder;
 using test::WriteText;
 
 // Sets an environment variable (nullptr: unsets it) for one test.
-class ScopedEnv {
- public:
+struct ScopedEnv {
   ScopedEnv(const char* name, const char* value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
     value ? setenv(name, value, 1) : unsetenv(name);
   }
   ~ScopedEnv() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
-
- private:
   const char* name_;
   std::optional<std::string> old_;
 };
 
+// catches: an unset, empty or relative XDG_DATA_HOME taken as the records' folder.
 TEST(UserRecordFolder, FollowsXdgDataHomeElseHome) {
   struct Case {
-    const char* xdg;
-    const char* home;
-    const char* expected;
+    const char *xdg, *home, *expected;
   };
   for (const Case& c : {Case{"/x/data", "/home/ann", "/x/data/quarnix"},
                         Case{nullptr, "/home/ann", "/home/ann/.local/share/quarnix"},
@@ -58,13 +51,12 @@ class LocateGameTest : public ::testing::Test {
   ScopedEnv xdg_{"XDG_DATA_HOME", (root_.Path() / "user").c_str()};
 };
 
+// catches: the wrong layout chosen (portable beside the program first, then the installed tree).
 TEST_F(LocateGameTest, FindsDataBesideTheProgramOrInTheInstalledTree) {
-  Make("build/data");  // a data folder's name in another case
-  Make("usr/bin");
-  Make("usr/share/quarnix/Data");
-  Make("both/bin/Data");
-  Make("both/share/quarnix/Data");
-  Make("none/bin");
+  // "build/data": a data folder's name in another case
+  for (const char* f : {"build/data", "usr/bin", "usr/share/quarnix/Data", "both/bin/Data",
+                        "both/share/quarnix/Data", "none/bin"})
+    Make(f);
   struct Case {
     const char* program;
     fs::path data, records;
@@ -73,14 +65,14 @@ TEST_F(LocateGameTest, FindsDataBesideTheProgramOrInTheInstalledTree) {
   for (const Case& c :
        {Case{"build", At("build"), At("build")}, Case{"usr/bin", At("usr/share/quarnix"), user},
         Case{"both/bin", At("both/bin"), At("both/bin")}, Case{"none/bin", At("none/bin"), At("none/bin")}}) {
-    const GameLocation where = LocateGame(At(c.program));
-    EXPECT_EQ(where.ProgramFolder, At(c.program)) << c.program;
-    EXPECT_EQ(where.AppPath, c.data) << c.program;
-    EXPECT_EQ(where.RecordPath, c.records) << c.program;
+    const GameLocation w = LocateGame(At(c.program));
+    EXPECT_EQ(std::tuple(w.ProgramFolder, w.AppPath, w.RecordPath),
+              std::tuple(At(c.program), c.data, c.records));
     EXPECT_EQ(FindDataFolder(At(c.program)), c.data) << c.program;
   }
 }
 
+// catches: records written into a read-only portable folder.
 TEST_F(LocateGameTest, AReadOnlyPortableFolderKeepsNoRecords) {
   if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
   Make("cd/Data");
@@ -91,6 +83,7 @@ TEST_F(LocateGameTest, AReadOnlyPortableFolderKeepsNoRecords) {
   EXPECT_EQ(where.RecordPath, At("user/quarnix"));
 }
 
+// catches: defaults copied over a player's file, or beside it under another spelling.
 TEST_F(LocateGameTest, CopiesTheDefaultsOnceAndNeverOverAPlayersFile) {
   Make("share/Data");
   WriteText(At("share/CT.DAT"), "default keys");

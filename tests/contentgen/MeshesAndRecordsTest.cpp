@@ -1,19 +1,13 @@
-// The content generator as the build runs it: the same bytes every run, the
-// mesh files the game loads read back with the built-in vertices, the
-// authoring set, the records read back with the game's own readers, and a
-// player's records surviving every later build.
-
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "../storage/TempFolder.h"
 #include "core/ProgramEnd.h"
 #include "core/Random.h"
 #include "presentation/BuiltinMeshData.h"
@@ -27,16 +21,11 @@ namespace fs = std::filesystem;
 namespace quarnix {
 namespace {
 
-std::string Bytes(const fs::path& File) {
-  std::ifstream In(File, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(In), {});
-}
-
 // Every file under Dir by its path relative to Dir.
 std::map<std::string, std::string> Tree(const fs::path& Dir) {
   std::map<std::string, std::string> Files;
   for (const auto& e : fs::recursive_directory_iterator(Dir))
-    if (e.is_regular_file()) Files[fs::relative(e.path(), Dir).string()] = Bytes(e.path());
+    if (e.is_regular_file()) Files[fs::relative(e.path(), Dir).string()] = test::ReadText(e.path());
   return Files;
 }
 
@@ -54,24 +43,19 @@ std::vector<Stem> Stems() {
 
 class Generated : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Root = fs::temp_directory_path() / ("quarnix-meshes-test-" + std::to_string(getpid()));
-    fs::remove_all(Root);
-    fs::create_directories(Root);
-  }
-  void TearDown() override { fs::remove_all(Root); }
   int Run(const std::string& Args) {
     return std::system((std::string(QUARNIX_CONTENTGEN) + " " + Args + " 2>/dev/null").c_str());
   }
-  fs::path Root;
+  test::TempFolder Tmp;
+  const fs::path Root = Tmp.Path();
 };
 
+// catches: mesh files that differ from the built-in vertices, triangles or materials.
 TEST(GameFolderMeshes, EveryFileReadsBackWithTheBuiltInVertices) {
   for (const Stem& s : Stems()) {
     SCOPED_TRACE(s.Resource);
     const fs::path File = fs::path(QUARNIX_GAME_DIR) / "Data" / (s.Resource + ".CAR");
     const XFileContent Content = LoadXFileContent(File);
-    // Binary, as the game's mesh saver writes them, with one mesh and one material.
     EXPECT_EQ(Content.Header.FormatTag, "bin ");
     ASSERT_EQ(Content.MeshCount, 1);
     const XMesh& m = Content.Mesh;
@@ -80,26 +64,21 @@ TEST(GameFolderMeshes, EveryFileReadsBackWithTheBuiltInVertices) {
     ASSERT_GT(m.TriangleCount(), 0u);
     for (std::uint32_t a : m.Attributes) EXPECT_EQ(a, 0u);
     const auto Want = s.Builtin ? BuiltinVertices(s.Builtin) : SelectAreaVertices();
-    // The game writes the built-in vertices over the file's: it needs at least
-    // as many, and the file's own are the same ones, so nothing changes shape.
-    ASSERT_GE(m.Vertices.size(), Want.size());
-    EXPECT_EQ(m.Vertices.size(), Want.size());
+    // The game writes the built-in vertices over the file's: the same ones, so nothing changes shape.
+    ASSERT_EQ(m.Vertices.size(), Want.size());
     for (std::size_t i = 0; i < Want.size(); ++i) EXPECT_EQ(m.Vertices[i], Want[i]) << "vertex " << i;
     const auto Triangles = s.Builtin ? BuiltinTriangles(s.Builtin) : SelectAreaTriangles();
     EXPECT_TRUE(std::equal(m.Indices.begin(), m.Indices.end(), Triangles.begin(), Triangles.end()));
 
     const XMaterial& Mat = m.Materials[0];
-    if (s.Builtin) {
-      // A white surface, so the picture shows its own colours.
+    if (s.Builtin)  // white, so the picture shows its own colours
       EXPECT_EQ(Mat.Diffuse, (XColor{1, 1, 1, 1}));
-    } else {
-      // The marker has no picture: its material must shine by itself.
-      EXPECT_GT(Mat.Emissive.r + Mat.Emissive.g + Mat.Emissive.b, 1.5f);
-      EXPECT_EQ(Mat.Diffuse.a, 1.0f);
-    }
+    else  // the marker has no picture: it must shine by itself
+      EXPECT_TRUE(Mat.Emissive.r + Mat.Emissive.g + Mat.Emissive.b > 1.5f && Mat.Diffuse.a == 1.0f);
   }
 }
 
+// catches: output that depends on the run, or authoring meshes that differ from the game's.
 TEST_F(Generated, TwoRunsWriteTheSameBytesAndTheMeshesUnderBothNames) {
   for (const char* Out : {"a", "b"})
     ASSERT_EQ(Run((Root / Out).string() + " --authoring " + (Root / Out / "authoring").string()), 0);
@@ -111,6 +90,7 @@ TEST_F(Generated, TwoRunsWriteTheSameBytesAndTheMeshesUnderBothNames) {
     EXPECT_EQ(A.at("Data/" + s.Resource + ".CAR"), A.at("authoring/" + s.Authoring + ".CAR")) << s.Authoring;
 }
 
+// catches: authoring bitmaps under the resource names or at the wrong size.
 TEST_F(Generated, AuthoringBitmapsUseTheFileRouteNames) {
   ASSERT_EQ(Run(Root.string() + " --authoring " + (Root / "Data").string()), 0);
   for (const char* Name :
@@ -121,13 +101,12 @@ TEST_F(Generated, AuthoringBitmapsUseTheFileRouteNames) {
   EXPECT_FALSE(fs::exists(Root / "Data" / "BG.BMP"));
 }
 
+// catches: fresh records the game's readers refuse or read as anything but the defaults.
 TEST_F(Generated, FreshRecordsReadBackWithTheGamesReaders) {
   ASSERT_EQ(Run("--records " + Root.string()), 0);
-  ASSERT_TRUE(fs::exists(Root / "CT.dat"));
-  ASSERT_TRUE(fs::exists(Root / "RD.dat"));
-  EXPECT_EQ(fs::file_size(Root / "CT.dat"), 400u);
-  EXPECT_EQ(fs::file_size(Root / "RD.dat"), 2648u);
-
+  ASSERT_TRUE(fs::exists(Root / "CT.dat") && fs::exists(Root / "RD.dat"));
+  EXPECT_EQ(std::pair(fs::file_size(Root / "CT.dat"), fs::file_size(Root / "RD.dat")),
+            std::pair(400ul, 2648ul));
   // Read as the game names them; a damaged file would end the program here.
   ScopedEndHookThrows NoExit;
   Rng Random(7);
@@ -141,17 +120,17 @@ TEST_F(Generated, FreshRecordsReadBackWithTheGamesReaders) {
   for (int r = 1; r <= TableLength; ++r) EXPECT_EQ(Book.ScoreList(r), (ScoreRec{StoredName(""), 0, 0, r}));
   EXPECT_FALSE(fs::exists(Root / EventFileName));
   // Reading changed nothing on disk: the files were whole.
-  EXPECT_EQ(Tree(Root).size(), 2u);
-
+  const auto Files = Tree(Root);
+  EXPECT_EQ(Files.size(), 2u);
   // Another folder gets the same bytes.
   fs::create_directories(Root / "again");
   ASSERT_EQ(Run("--records " + (Root / "again").string()), 0);
-  EXPECT_EQ(Bytes(Root / "CT.dat"), Bytes(Root / "again" / "CT.dat"));
-  EXPECT_EQ(Bytes(Root / "RD.dat"), Bytes(Root / "again" / "RD.dat"));
+  EXPECT_EQ(Tree(Root / "again"), Files);
 }
 
+// catches: a later build replacing a player's records, or writing a second file beside them.
 TEST_F(Generated, APlayersRecordsSurviveLaterBuilds) {
-  // A player's table and keys, saved under another spelling of the names (an older build's).
+  // Saved under another spelling of the names (an older build's).
   {
     ScopedEndHookThrows NoExit;
     Rng Random(11);
@@ -175,20 +154,19 @@ TEST_F(Generated, APlayersRecordsSurviveLaterBuilds) {
   EXPECT_EQ(After.size(), 2u);
   EXPECT_TRUE(After.count("RD.dat"));
   EXPECT_EQ(After.at("CT.DAT"), Before.at("CT.DAT"));
-  const std::string Fresh = Bytes(Root / "RD.dat");
   ASSERT_EQ(Run("--records " + Root.string()), 0);
-  EXPECT_EQ(Bytes(Root / "RD.dat"), Fresh);
+  EXPECT_EQ(Tree(Root), After);
 }
 
+// catches: bad arguments or a file in the folder's place taken as success.
 TEST_F(Generated, RefusesBadArgumentsAndUnwritableFolders) {
-  for (const std::string Args : {" --preview", " --colour red"}) EXPECT_NE(Run(Root.string() + Args), 0);
-  EXPECT_NE(Run(""), 0);
-  EXPECT_NE(Run("--records"), 0);
-  EXPECT_NE(Run("--records " + Root.string() + " extra"), 0);
-  // A file where the game folder should be: reported, nothing written.
   std::ofstream(Root / "file") << "x";
-  EXPECT_NE(Run("--records " + (Root / "file").string()), 0);
-  EXPECT_EQ(Bytes(Root / "file"), "x");
+  for (const std::string& Args :
+       {Root.string() + " --preview", Root.string() + " --colour red", std::string(),
+        std::string("--records"), "--records " + Root.string() + " extra",
+        "--records " + (Root / "file").string()})
+    EXPECT_NE(Run(Args), 0) << Args;
+  EXPECT_EQ(test::ReadText(Root / "file"), "x");
 }
 
 }  // namespace
