@@ -1,16 +1,12 @@
 #pragma once
-// The game loop wired for tests: a virtual clock, scripted keys, recorded
-// sounds, the null screen and a recording camera, and a scores file in a
-// temporary folder. A probe runs the test's own code at the end of every frame.
+// The game loop on a virtual clock, scripted keys, recorded sounds, the null screen, a recording
+// camera and a scores file in a temporary folder; a probe runs the test's code after each frame.
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <deque>
 #include <functional>
-#include <memory>
 #include <set>
-#include <utility>
 
 #include "../storage/TempFolder.h"
 #include "app/GameLoop.h"
@@ -31,8 +27,7 @@ namespace quarnix::test {
 inline constexpr int KeyLeft = 37, KeyRight = 39, KeyUp = 38, KeyDown = 40, KeySpace = 32, KeyZ = 90,
                      KeyA = 65, KeyEnter = 13, KeyEscape = 27, KeyY = 89, KeyN = 78, KeyBack = 8;
 
-// The cells of the falling piece, and the same cells shifted.
-using Cells = std::set<std::pair<int, int>>;
+using Cells = std::set<std::pair<int, int>>;  // the falling piece's
 inline Cells PieceCells(const GameState& s) {
   Cells cells;
   for (int x = 1; x <= MaxFieldX; ++x)
@@ -46,21 +41,16 @@ inline Cells Shifted(const Cells& cells, int dx, int dy) {
   return out;
 }
 
-class Probe final : public IPlayObserver {
- public:
-  void OnFrame() override {
-    if (onFrame) onFrame();
-  }
-  void AfterLandingStep(const LandingResult& step, CellKind special) override {
-    if (onLanding) onLanding(step, special);
-  }
+struct Probe final : IPlayObserver {
+  void OnFrame() override { onFrame ? onFrame() : void(); }
+  void AfterLandingStep(const LandingResult& r, CellKind k) override { onLanding ? onLanding(r, k) : void(); }
   std::function<void()> onFrame;
   std::function<void(const LandingResult&, CellKind)> onLanding;
 };
 
 class LoopTest : public ::testing::Test {
  protected:
-  // Keys from another source and events from another pump when given (SDL's own).
+  // Keys and events from SDL's own source and pump when given.
   explicit LoopTest(IKeyStateSource* keySource = nullptr, IEventPump* pump = nullptr)
       : s(*state),
         rules(s, random, sound),
@@ -90,13 +80,12 @@ class LoopTest : public ::testing::Test {
     }
   }
   void Tap(std::initializer_list<int> vks) { taps.insert(taps.end(), vks); }
-  // Normal play at the end of a frame: the next pass reads the keys.
+  // At the end of a frame: the next pass reads the keys.
   bool NormalPlay() const {
     return shown[Display::PieceShow] && !shown[Display::LevelShow] && !s.QuitShow && !s.GameOverShow &&
            !shown[Display::TurnShow] && !s.DropFlag && !s.LandFlag && !s.MatchFlag && !s.ClearFlag;
   }
-  // The program is asked to close at the next frame: PlayGame ends with QuitRequest.
-  void CloseWindow() { events.Quit = true; }
+  void CloseWindow() { events.Quit = true; }  // PlayGame ends with QuitRequest
 
   TempFolder dir{TempFolder::InMemory};
   std::filesystem::path file = dir / "RD.dat";

@@ -1,14 +1,15 @@
-// The start-up file check, the way play's set-up steps report errors, and
-// play's content loaded from a game folder as the start of play and the demo load it.
+// The start-up file check, set-up steps' errors, play's content from a game folder, the demo's frame times.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
 #include <iostream>
+#include <random>
 #include <sstream>
 
 #include "../storage/TempFolder.h"
+#include "app/Demo.h"
 #include "app/PlayParts.h"
 #include "app/PlaySetup.h"
 #include "app/StartUp.h"
@@ -74,6 +75,27 @@ TEST(PlaySetup, TheMeshesGetTheirBuiltInVerticesWhateverTheFilesHold) {
   ASSERT_TRUE(assets.XCube(5).GetMeshVertex());
   const auto want = BuiltinVertices(CubeMeshNumber(5));
   EXPECT_TRUE(std::equal(want.begin(), want.end(), assets.XCube(5).Vertices().begin()));
+}
+
+TEST(DemoStats, PercentilesAreNearestRankAndTheFloorCountsOnlyLongerFrames) {
+  // 1..100 ms shuffled: the p-th percentile of 100 frames is frame p itself.
+  std::vector<double> ms(100);
+  for (int i = 0; i < 100; ++i) ms[static_cast<std::size_t>(i)] = i + 1;
+  std::shuffle(ms.begin(), ms.end(), std::mt19937(3));
+  const FrameTimeStats s = SummariseFrameTimes(ms);
+  // A frame of exactly 15 ms is inside the floor.
+  EXPECT_EQ(std::tuple(s.Frames, s.P50, s.P95, s.P99, s.Max, s.Over15),
+            std::tuple(std::size_t{100}, 50.0, 95.0, 99.0, 100.0, std::size_t{85}));
+
+  struct Case {
+    std::vector<double> ms;
+    double p50, p99;
+  };
+  for (const Case& c : {Case{{7}, 7, 7}, Case{{4, 2}, 2, 4}, Case{{3, 1, 2}, 2, 3}}) {
+    const FrameTimeStats t = SummariseFrameTimes(c.ms);
+    EXPECT_EQ(std::pair(t.P50, t.P99), std::pair(c.p50, c.p99)) << c.ms.size() << " frames";
+  }
+  EXPECT_EQ(SummariseFrameTimes({}).Frames, 0u);
 }
 
 }  // namespace
