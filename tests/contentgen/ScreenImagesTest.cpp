@@ -1,6 +1,3 @@
-// The ".RB" screen images the build put into the game folder, read the way the
-// game reads them, and checked against the rectangles the HUD and menu draw from.
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -53,12 +50,14 @@ Sheet Load(const std::string& Name, int Size) {
 
 }  // namespace
 
+// catches: a screen image that does not fill its picture exactly, or overflows it.
 TEST(ScreenImages, EachFileHoldsExactlyItsPicture) {
   EXPECT_EQ(ReadFile("BG.RB").size(), 20u * 256 * 256 * 3);
   for (const char* Name : {"OA.RB", "OB.RB", "SA.RB", "SB.RB", "CS.RB"}) Load(Name, 512);
   Load("ME.RB", 1024);
 }
 
+// catches: glyphs outside the rectangles the HUD cuts them from, or two glyphs alike.
 TEST(ScreenImages, HudDigitsAndLettersSitInTheirRectangles) {
   Sheet SA = Load("SA.RB", 512);
   std::vector<Bytes> Small, Score, Big;
@@ -73,11 +72,8 @@ TEST(ScreenImages, HudDigitsAndLettersSitInTheirRectangles) {
     Small.push_back(SA.Cut(15 * d, 330, 15 * d + 14, 344));
     Score.push_back(SA.Cut(40 * d + 60, 0, 40 * d + 100, 25));
     Big.push_back(SA.Cut(40 * d + 20, 82, 40 * d + 60, 108));
-    for (int e = 0; e < d; ++e) {
-      EXPECT_NE(Small[d], Small[e]);
-      EXPECT_NE(Score[d], Score[e]);
-      EXPECT_NE(Big[d], Big[e]);
-    }
+    for (int e = 0; e < d; ++e)
+      EXPECT_TRUE(Small[d] != Small[e] && Score[d] != Score[e] && Big[d] != Big[e]) << e;
   }
   EXPECT_EQ(SA.Content(150, 330, 512, 345), 0);  // nothing beside the ten digits
   for (int n = 1; n <= 26; ++n) {
@@ -88,12 +84,12 @@ TEST(ScreenImages, HudDigitsAndLettersSitInTheirRectangles) {
   EXPECT_GT(SA.Content(0, 82, 20, 110), 30);                 // the pop-up's sign
 }
 
+// catches: an empty HUD panel, or one with see-through holes.
 TEST(ScreenImages, HudPanelsAreFilledAndOpaque) {
   Sheet SA = Load("SA.RB", 512), SB = Load("SB.RB", 512);
   struct R {
     const Sheet* S;
-    int l, t, r, b;
-    int MinContent;
+    int l, t, r, b, MinContent;
   };
   const R Rects[] = {
       {&SA, 123, 200, 224, 230, 1500}, {&SA, 346, 200, 457, 230, 1500}, {&SA, 0, 200, 122, 230, 1500},
@@ -109,6 +105,7 @@ TEST(ScreenImages, HudPanelsAreFilledAndOpaque) {
   EXPECT_EQ(SB.Content(20, 20, 459, 339), 439 * 319);
 }
 
+// catches: a missing icon, or icons for different pictures alike.
 TEST(ScreenImages, IconSheetHoldsAnIconForEveryPictureAndKind) {
   Sheet CS = Load("CS.RB", 512);
   auto Icon = [&](int l, int t) { return CS.Cut(l, t, l + 31, t + 31); };
@@ -132,6 +129,7 @@ TEST(ScreenImages, IconSheetHoldsAnIconForEveryPictureAndKind) {
     for (std::size_t j = 0; j < i; ++j) EXPECT_NE(Specials[i], Specials[j]);
 }
 
+// catches: intro halves that leave a gap where they meet; a strip whose frames repeat.
 TEST(ScreenImages, IntroHalvesMeetAndTheStripAnimates) {
   Sheet OA = Load("OA.RB", 512), OB = Load("OB.RB", 512);
   EXPECT_GT(OA.Content(0, 0, 240, 360), 10000);
@@ -148,14 +146,13 @@ TEST(ScreenImages, IntroHalvesMeetAndTheStripAnimates) {
     int Top = 8 + 62 * k;
     EXPECT_GT(OB.Content(0, Top, 400, Top + 62), 500) << "frame " << k;
     Frames.push_back(OB.Cut(0, Top, 400, Top + 62));
-    if (k) {
-      EXPECT_NE(Frames[k], Frames[k - 1]);
-    }
+    EXPECT_TRUE(k == 0 || Frames[k] != Frames[k - 1]) << "frame " << k;
   }
   EXPECT_GT(OB.Content(0, 442, 400, 504), OB.Content(0, 8, 400, 70)) << "the last frame shows the most";
   EXPECT_EQ(OB.Content(0, 0, 512, 8), 0);
 }
 
+// catches: a missing menu picture, labels without gaps for the cursor bar, volume bars not rising.
 TEST(ScreenImages, MenuSheetHasEveryPicture) {
   Sheet ME = Load("ME.RB", 1024);
   const int Rects[][5] = {
@@ -169,9 +166,7 @@ TEST(ScreenImages, MenuSheetHasEveryPicture) {
   for (int n = 1; n <= 7; ++n) {
     int Mid = 520 + 5 + 35 * (n - 1);
     EXPECT_GT(ME.Content(0, std::max(520, Mid - 8), 230, Mid + 10), 150) << "item " << n;
-    if (n < 7) {
-      EXPECT_EQ(ME.Content(0, Mid + 17, 230, Mid + 23), 0) << "after item " << n;
-    }
+    EXPECT_TRUE(n == 7 || ME.Content(0, Mid + 17, 230, Mid + 23) == 0) << "after item " << n;
   }
   // Volume: step s shows columns 481 .. 490 + 11 (s - 1); each step adds one bar,
   // and each bar is taller than the one before.
@@ -186,12 +181,11 @@ TEST(ScreenImages, MenuSheetHasEveryPicture) {
   EXPECT_GE(Previous, 170);
 }
 
+// catches: a help page drawn over the window's bright border or the gap beside it.
 TEST(ScreenImages, HelpPagesStayInsideTheRightHandWindow) {
   Sheet ME = Load("ME.RB", 1024);
-  // The menu draws its panel (0, 0, 639, 479) at frame point (0, 0) and centres
-  // each page on (480, 240), the third on (480, 220): under a page's pixel lies
-  // the panel's pixel of the same frame point, in every screen mode. It must be
-  // the window's dark inside, never its bright border or the gap beside it.
+  // The panel (0, 0, 639, 479) lies at frame point (0, 0); pages are centred on (480, 240), the
+  // third on (480, 220): under each page pixel must lie the window's dark inside.
   const int Pages[][5] = {{640, 0, 955, 321, 240}, {0, 751, 248, 958, 240}, {600, 510, 849, 909, 220}};
   for (auto& p : Pages) {
     const int u0 = 480 - (p[2] - p[0]) / 2, v0 = p[4] - (p[3] - p[1]) / 2;

@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# The game as a player installs it: the build installed into a temporary
-# prefix and made read-only, then run from another folder with a fresh home;
-# the player's records land in their own folder, start from the shipped
-# defaults and are never replaced by them; the installed tree never changes.
-# Then the desktop entry, metainfo and man pages are validated, and the
-# Debian package is built, linted and held against the installed tree.
+# The game as a player installs it: installed read-only into a temporary prefix, run with a
+# fresh home (records in their own folder, from the shipped defaults, never replaced by them;
+# the installed tree never changes); desktop files, man pages and the Debian package checked.
 #   check_package.sh BUILD_DIR CONTENTGEN
 set -u
 build=$(realpath "$1")
@@ -15,22 +12,18 @@ done
 T=$(mktemp -d)
 trap 'chmod -R u+w "$T"; rm -rf "$T"' EXIT
 failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 usr=$T/usr
 home=$T/home
 records=$home/.local/share/quarnix
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
+qt() { HOME=$home "$usr/bin/quarnix-tool" "$@"; }
 cd / || exit 1
 
 # ---- The install: the defaults it ships are the generator's, not a player's.
 cmake --install "$build" --prefix "$usr" >"$T/install.txt" || { cat "$T/install.txt"; exit 1; }
 "$contentgen" --records "$T/defaults" || fail "no default records generated"
-for f in CT.dat RD.dat; do
-  cmp -s "$T/defaults/$f" "$usr/share/quarnix/$f" || fail "the installed $f is not the generated default"
-done
+for f in CT.dat RD.dat; do cmp -s "$T/defaults/$f" "$usr/share/quarnix/$f" || fail "the installed $f is not the generated default"; done
 chmod -R a-w "$usr"
 tree() { (cd "$usr" && find . -printf '%p %M %l\n' | sort && find . -type f -exec sha256sum {} + | sort); }
 before=$(tree)
@@ -41,8 +34,8 @@ HOME=$home "$usr/bin/quarnix" --demo --frames 100 >"$T/demo.txt" 2>&1 || fail "t
 grep -q "^demo: 100 frames" "$T/demo.txt" || fail "the demo did not play: $(cat "$T/demo.txt")"
 [ -z "$(ls -A "$home")" ] || fail "the demo wrote into the home folder: $(ls -AR "$home")"
 
-# start_game HOME: the game started through its games/ link finds every file and
-# shows its dialog (its records ready); a request to close ends it with status 0.
+# start_game HOME: the game started through its games/ link finds every file and its records;
+# a request to close ends it with status 0.
 start_game() {
   HOME=$1 "$usr/games/quarnix" >"$T/game.txt" 2>&1 &
   local pid=$! i
@@ -60,17 +53,17 @@ start_game "$home"
 for f in CT.dat RD.dat; do cmp -s "$T/defaults/$f" "$records/$f" || fail "$f was not copied from the defaults"; done
 
 # ---- The installed tool enters a result in the player's table and names it.
-HOME=$home "$usr/bin/quarnix-tool" scores --add NEW 123 1 >/dev/null || fail "quarnix-tool scores --add"
-HOME=$home "$usr/bin/quarnix-tool" scores >"$T/scores.txt" || fail "quarnix-tool scores"
+qt scores --add NEW 123 1 >/dev/null || fail "quarnix-tool scores --add"
+qt scores >"$T/scores.txt" || fail "quarnix-tool scores"
 grep -qx "scores file: $records/RD.dat" "$T/scores.txt" || fail "the table read is not named: $(head -1 "$T/scores.txt")"
 grep -Eq "^ +1 +NEW +123 +1$" "$T/scores.txt" || fail "NEW is not first: $(cat "$T/scores.txt")"
-HOME=$home "$usr/bin/quarnix-tool" controls --set 65,68,87,83,32,81,69 >/dev/null || fail "quarnix-tool controls --set"
+qt controls --set 65,68,87,83,32,81,69 >/dev/null || fail "quarnix-tool controls --set"
 # The game starting again keeps both, and so does the tool.
 start_game "$home"
-HOME=$home "$usr/bin/quarnix-tool" scores | grep -q " NEW " || fail "a start of the game replaced the player's table"
-HOME=$home "$usr/bin/quarnix-tool" controls | grep -Eq "^1 .* 65 +A$" || fail "a start of the game replaced the keys"
+qt scores | grep -q " NEW " || fail "a start of the game replaced the player's table"
+qt controls | grep -Eq "^1 .* 65 +A$" || fail "a start of the game replaced the keys"
 # Another player, or XDG_DATA_HOME: a table of their own.
-XDG_DATA_HOME=$T/xdg HOME=$home "$usr/bin/quarnix-tool" scores >"$T/other.txt" || fail "scores for another player"
+XDG_DATA_HOME=$T/xdg qt scores >"$T/other.txt" || fail "scores for another player"
 grep -qx "scores file: $T/xdg/quarnix/RD.dat" "$T/other.txt" || fail "XDG_DATA_HOME not followed: $(head -1 "$T/other.txt")"
 ! grep -q " NEW " "$T/other.txt" || fail "another player sees NEW"
 [ "$(tree)" = "$before" ] || fail "the installed tree changed: $(diff <(echo "$before") <(tree))"
