@@ -12,7 +12,6 @@ using quarnix::test::WriteText;
 
 namespace {
 
-// Runs LogEvent and returns the exit code it asked for (-1 if it returned).
 int ExitCodeOf(const std::filesystem::path& folder, std::string_view message) {
   ScopedEndHookThrows hook;
   try {
@@ -20,7 +19,7 @@ int ExitCodeOf(const std::filesystem::path& folder, std::string_view message) {
   } catch (const ProgramEndRequested& e) {
     return e.exitCode;
   }
-  return -1;
+  return -1;  // it returned
 }
 
 }  // namespace

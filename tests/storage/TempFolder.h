@@ -17,8 +17,7 @@ class TempFolder {
  public:
   enum Where { OnDisk, InMemory };
 
-  // InMemory (tmpfs, where the system has one) spares tests that save
-  // hundreds of files the cost of flushing each to disk.
+  // InMemory (tmpfs where there is one) spares tests that save hundreds of files the flushes.
   explicit TempFolder(Where where = OnDisk) {
     std::error_code ec;
     const std::filesystem::path base = where == InMemory && std::filesystem::is_directory("/dev/shm", ec)
@@ -38,8 +37,7 @@ class TempFolder {
   const std::filesystem::path& Path() const { return path_; }
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-  // Names of everything in the folder, sorted.
-  std::vector<std::string> Names() const {
+  std::vector<std::string> Names() const {  // sorted
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(path_))
       names.push_back(e.path().filename().string());
