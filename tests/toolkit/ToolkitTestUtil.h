@@ -93,6 +93,14 @@ struct Tokens {
   }
 };
 
+inline void ExpectSame(const XMesh& got, const XMesh& want) {
+  EXPECT_EQ(got.Vertices, want.Vertices);
+  EXPECT_EQ(got.Indices, want.Indices);
+  EXPECT_EQ(got.Attributes, want.Attributes);
+  EXPECT_EQ(got.Materials, want.Materials);
+  EXPECT_EQ(got.Subsets(), want.Subsets());
+}
+
 inline void ExpectNear(const D3DVERTEX& v, std::initializer_list<float> expected, float tolerance = 1e-6f) {
   const float got[8] = {v.x, v.y, v.z, v.nx, v.ny, v.nz, v.tu, v.tv};
   int i = 0;

@@ -24,14 +24,6 @@ XMesh SampleMesh() {
   return m;
 }
 
-void ExpectSame(const XMesh& got, const XMesh& want) {
-  EXPECT_EQ(got.Vertices, want.Vertices);
-  EXPECT_EQ(got.Indices, want.Indices);
-  EXPECT_EQ(got.Attributes, want.Attributes);
-  EXPECT_EQ(got.Materials, want.Materials);
-  EXPECT_EQ(got.Subsets(), want.Subsets());
-}
-
 const std::pair<XFileFormat, const char*> kFormats[] = {{XFileFormat::Text, "xof 0303txt 0032"},
                                                         {XFileFormat::Binary, "xof 0303bin 0032"},
                                                         {XFileFormat::Compressed, "xof 0303bzip0032"}};
