@@ -1,6 +1,4 @@
-// Matrices and quaternions against values worked out by hand from their
-// definitions (row vectors, left-handed); sprite quads, clipping and text
-// placement in screen pixels; the small value builders and the blink timer.
+// Matrices and quaternions worked out by hand (row vectors, left-handed), 2D placement, value builders.
 
 #include <gtest/gtest.h>
 
@@ -87,13 +85,13 @@ TEST(Draw2D, SpriteQuadsAreCutScaledTurnedAndMoved) {
   const RECT src{16, 8, 48, 24};  // 32 x 16 of a 64 x 32 texture
   const D3DVECTOR2 scale{0.5f, 2.0f}, at{100, 50};
   const auto q = SpriteQuad(64, 32, &src, &scale, nullptr, 0, &at, 0x80402010);
-  // Top-left first, bottom-right last.
+  // Top-left first, bottom-right last: x y u v.
   for (auto [got, want] : {std::pair{q[0].x, 100.0f},
                            {q[0].y, 50},
-                           {q[5].x, 116},
-                           {q[5].y, 82},
                            {q[0].u, 0.25f},
                            {q[0].v, 0.25f},
+                           {q[5].x, 116},
+                           {q[5].y, 82},
                            {q[5].u, 0.75f},
                            {q[5].v, 0.75f}})
     EXPECT_FLOAT_EQ(got, want);
@@ -104,13 +102,10 @@ TEST(Draw2D, SpriteQuadsAreCutScaledTurnedAndMoved) {
   for (auto [got, want] : {std::pair{t[0].x, 10.0f}, {t[0].y, 0}, {t[5].x, 0}, {t[5].y, 10}})
     EXPECT_NEAR(got, want, 1e-4);
 
-  AxisQuad cut{0, 0, 10, 10, 0, 0, 1, 1};
+  AxisQuad cut{0, 0, 10, 10, 0, 0, 1, 1}, outside = cut;
   ASSERT_TRUE(ClipQuad(cut, RECT{5, 0, 20, 8}));
-  EXPECT_FLOAT_EQ(cut.x0, 5);
-  EXPECT_FLOAT_EQ(cut.u0, 0.5f);
-  EXPECT_FLOAT_EQ(cut.y1, 8);
-  EXPECT_FLOAT_EQ(cut.v1, 0.8f);
-  AxisQuad outside{0, 0, 10, 10, 0, 0, 1, 1};
+  for (auto [got, want] : {std::pair{cut.x0, 5.0f}, {cut.u0, 0.5f}, {cut.y1, 8}, {cut.v1, 0.8f}})
+    EXPECT_FLOAT_EQ(got, want);
   EXPECT_FALSE(ClipQuad(outside, RECT{10, 0, 20, 10}));
 }
 
@@ -132,8 +127,7 @@ TEST(Draw2D, PicturesAreLetterboxedAndTextLinesAlignedInTheirRectangle) {
   ASSERT_EQ(two.size(), 2u);
   EXPECT_EQ(two[1].text, "cdef");
   EXPECT_EQ(two[1].y, 32);
-  // A single line ignores line breaks and may centre vertically.
-  const auto single = LayoutText("ab\ncd", r, DT_SINGLELINE | DT_VCENTER, width, 12);
+  const auto single = LayoutText("ab\ncd", r, DT_SINGLELINE | DT_VCENTER, width, 12);  // breaks ignored
   ASSERT_EQ(single.size(), 1u);
   EXPECT_EQ(single[0].y, 20 + (60 - 12) / 2);
 }
@@ -151,9 +145,8 @@ TEST(PublicX8, BlinkIsFalseForOnePhaseThenTrueThenRestamps) {
   VirtualClock clock(10000);
   BlinkTimer blink(clock);
   // The stamp starts at 0: the first call is true and stamps now (10000).
-  const std::pair<int, bool> steps[] = {{0, true},   {1, false}, {499, false}, {1, true},
-                                        {499, true}, {1, true},  {100, false}};
-  for (auto [advance, shown] : steps) {
+  for (auto [advance, shown] :
+       {std::pair{0, true}, {1, false}, {499, false}, {1, true}, {499, true}, {1, true}, {100, false}}) {
     clock.Advance(advance);
     EXPECT_EQ(blink.TimeBlink(500), shown) << "at " << clock.Ticks();
   }

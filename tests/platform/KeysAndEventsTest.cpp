@@ -1,5 +1,4 @@
-// Keys from SDL scancodes to the game's virtual-key polling, quit requests,
-// message boxes and the clock's waits.
+// Keys from SDL scancodes to the game's virtual-key polling, quit requests, message boxes, the clock's waits.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -23,36 +22,28 @@ TEST(SdlKeySource, ScancodesBecomeWindowsCodesDownOrPressedSinceTheLastQuery) {
                                                 {SDL_SCANCODE_GRAVE, 0}};
   for (auto [scancode, vk] : codes) EXPECT_EQ(VirtualKeyFromScancode(scancode), vk) << scancode;
 
+  // Each step: scancodes pressed (+), released (-) or all released (0), then the queries of one key.
+  const int Z = SDL_SCANCODE_Z, Space = SDL_SCANCODE_SPACE, Up = SDL_SCANCODE_UP,
+            LShift = SDL_SCANCODE_LSHIFT, RShift = SDL_SCANCODE_RSHIFT;
+  const std::tuple<std::vector<int>, int, std::vector<bool>> steps[] = {
+      {{}, 'Z', {false}},
+      {{Z}, 'Z', {true, true}},  // still down
+      {{-Z}, 'Z', {false}},
+      // Pressed and released between two queries: seen once. Auto-repeat is no second key down.
+      {{Space, -Space, Up, Up, -Up}, 32, {true, false}},
+      {{}, 38, {true, false}},
+      // Both Shift keys are one key; losing the focus releases everything.
+      {{LShift, RShift, -LShift}, 16, {true, true}},
+      {{-RShift}, 16, {false}},
+      {{SDL_SCANCODE_LEFT}, 37, {true}},
+      {{0}, 37, {false}},
+  };
   SdlKeySource keys;
-  EXPECT_EQ(keys.Query('Z'), 0);
-  keys.KeyDown(SDL_SCANCODE_Z);
-  EXPECT_NE(keys.Query('Z'), 0);
-  EXPECT_NE(keys.Query('Z'), 0);  // still down
-  keys.KeyUp(SDL_SCANCODE_Z);
-  EXPECT_EQ(keys.Query('Z'), 0);
-  // Pressed and released between two queries: seen once. Auto-repeat of a held
-  // key is not a second key down: one release ends it.
-  keys.KeyDown(SDL_SCANCODE_SPACE);
-  keys.KeyUp(SDL_SCANCODE_SPACE);
-  keys.KeyDown(SDL_SCANCODE_UP);
-  keys.KeyDown(SDL_SCANCODE_UP);
-  keys.KeyUp(SDL_SCANCODE_UP);
-  for (int vk : {32, 38}) {
-    EXPECT_NE(keys.Query(vk), 0);
-    EXPECT_EQ(keys.Query(vk), 0);
+  for (const auto& [events, vk, seen] : steps) {
+    for (int e : events)
+      e == 0 ? keys.ReleaseAll() : e > 0 ? keys.KeyDown(SDL_Scancode(e)) : keys.KeyUp(SDL_Scancode(-e));
+    for (bool down : seen) EXPECT_EQ(keys.Query(vk) != 0, down) << vk;
   }
-  // Both Shift keys are one key; losing the focus releases everything.
-  keys.KeyDown(SDL_SCANCODE_LSHIFT);
-  keys.KeyDown(SDL_SCANCODE_RSHIFT);
-  keys.KeyUp(SDL_SCANCODE_LSHIFT);
-  EXPECT_NE(keys.Query(16), 0);
-  EXPECT_NE(keys.Query(16), 0);
-  keys.KeyUp(SDL_SCANCODE_RSHIFT);
-  EXPECT_EQ(keys.Query(16), 0);
-  keys.KeyDown(SDL_SCANCODE_LEFT);
-  EXPECT_NE(keys.Query(37), 0);
-  keys.ReleaseAll();
-  EXPECT_EQ(keys.Query(37), 0);
 }
 
 TEST(EventPump, KeyEventsQuitRequestsAndSignalsCaughtOnlyWhileItLives) {
@@ -68,9 +59,8 @@ TEST(EventPump, KeyEventsQuitRequestsAndSignalsCaughtOnlyWhileItLives) {
     pump.Pump();
     EXPECT_NE(keys.Query(27), 0);
     EXPECT_FALSE(pump.QuitRequested());
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
-    SDL_PushEvent(&quit);
+    e.type = SDL_QUIT;
+    SDL_PushEvent(&e);
     pump.Pump();
     EXPECT_TRUE(pump.QuitRequested());
     pump.ClearQuit();

@@ -1,10 +1,10 @@
 #pragma once
-// Helpers for the tests that draw: boxes and squares as quads, 24-bit BMP
-// pictures made in memory, and the one real OpenGL device the render tests
-// share (Mesa under SDL's offscreen driver when headless).
+// For the tests that draw: quads, BMP pictures in memory, the real OpenGL device (Mesa offscreen when
+// headless).
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -68,16 +68,9 @@ inline Faces Square() {
 inline std::vector<std::uint8_t> Bmp24(int w, int h, const std::vector<std::uint32_t>& rgb) {
   const int row = (w * 3 + 3) / 4 * 4, size = 54 + row * h;
   std::vector<std::uint8_t> b(size, 0);
-  auto put32 = [&](int at, std::uint32_t v) {
+  b[0] = 'B', b[1] = 'M', b[26] = 1, b[28] = 24;
+  for (auto [at, v] : {std::pair{2, size}, {10, 54}, {14, 40}, {18, w}, {22, h}})
     for (int i = 0; i < 4; ++i) b[at + i] = (v >> (8 * i)) & 0xFF;
-  };
-  b[0] = 'B', b[1] = 'M';
-  put32(2, size);
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, w);
-  put32(22, h);
-  b[26] = 1, b[28] = 24;
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       const std::uint32_t p = rgb[y * w + x];
@@ -129,11 +122,11 @@ class GlTest : public ::testing::Test {
     return Rgb{q[0], q[1], q[2]};
   }
   void ExpectColour(const std::vector<std::uint8_t>& p, int x, int y, Rgb want, int tolerance = 2) const {
-    const Rgb got = At(p, x, y);
-    EXPECT_TRUE(std::abs(got.r - want.r) <= tolerance && std::abs(got.g - want.g) <= tolerance &&
-                std::abs(got.b - want.b) <= tolerance)
-        << "at " << x << "," << y << ": " << got.r << " " << got.g << " " << got.b << ", want " << want.r
-        << " " << want.g << " " << want.b;
+    const Rgb g = At(p, x, y);
+    EXPECT_TRUE(std::max({std::abs(g.r - want.r), std::abs(g.g - want.g), std::abs(g.b - want.b)}) <=
+                tolerance)
+        << "at " << x << "," << y << ": " << g.r << " " << g.g << " " << g.b << ", want " << want.r << " "
+        << want.g << " " << want.b;
   }
 
   inline static std::unique_ptr<GlGraphics> graphics_;
