@@ -116,9 +116,7 @@ TEST_F(LoopTest, ThePromptTakesTheLastAnswerOfAFrame) {
       step = Yes;
     }
   };
-  EXPECT_EQ(loop.PlayGame(), GameEnd::Quit);
-  EXPECT_TRUE(sawPanel);
-  EXPECT_FALSE(s.QuitShow);
+  EXPECT_EQ(std::tuple(loop.PlayGame(), sawPanel, s.QuitShow), std::tuple(GameEnd::Quit, true, false));
 }
 
 TEST_F(LoopTest, BindingsMoveTurnAndSwitchTheCamera) {
@@ -174,10 +172,9 @@ TEST_F(LoopTest, BindingsMoveTurnAndSwitchTheCamera) {
     }
   };
   EXPECT_THROW(loop.PlayGame(), QuitRequest);
-  EXPECT_EQ(phase, 9);
+  EXPECT_EQ(std::tuple(phase, camera.SetCams, cameras),
+            std::tuple(9, 3, std::vector<int>{1, 2, 3}));  // round to 3
   EXPECT_EQ(turnAngles, (std::vector<float>{1, 16, 31, 46, 61, 76}));
-  EXPECT_EQ(cameras, (std::vector<int>{1, 2, 3}));  // from preset 3 round to 3
-  EXPECT_EQ(camera.SetCams, 3);
 }
 
 TEST_F(LoopTest, TheDropIntervalChangesOnlyAfterAClearPassAndTheDropKeyFallsEveryFrame) {
@@ -223,8 +220,7 @@ TEST_F(LoopTest, AFullFieldEndsTheGameAtThePanel) {
       Tap({KeyEnter});
     }
   };
-  EXPECT_EQ(loop.PlayGame(), GameEnd::FieldFull);
-  EXPECT_EQ(s.MaxHeight, s.FieldSizeZ);
+  EXPECT_EQ(std::pair(loop.PlayGame(), s.MaxHeight), std::pair(GameEnd::FieldFull, s.FieldSizeZ));
   EXPECT_FALSE(musicAtPanel || shown[Display::PieceShow] || shown[Display::PlayShow] ||
                shown[Display::HudShow]);
   EXPECT_TRUE(shown[Display::FieldSpinShow]);
@@ -322,8 +318,9 @@ TEST_F(GameEndTest, YesAtThePromptEntersTheTypedName) {
   // The cursor after "AC"; the row has the cubes and chain bonus.
   EXPECT_EQ(std::tuple(s.NameEntryOn, s.NameLength, back.ScoreList(2).Score, back.File(661)),
             std::tuple(true, 2, 0, saves + 1));
-  EXPECT_EQ(back.ScoreList(1), (ScoreRec{Padded("AC"), 7, 1, back.ScoreList(1).Rank}));
-  EXPECT_EQ(book.ScoreList(1), back.ScoreList(1));  // the table in play was read back too
+  // The table in play was read back too.
+  EXPECT_EQ(std::pair(back.ScoreList(1), book.ScoreList(1)),
+            std::pair(ScoreRec{Padded("AC"), 7, 1, back.ScoreList(1).Rank}, back.ScoreList(1)));
   for (auto& m : music) EXPECT_FALSE(m.Playing());
 }
 
@@ -333,9 +330,10 @@ TEST_F(GameEndTest, EscapeConfirmsAnEmptyNameAndTheNameStopsAtTwentySix) {
   std::vector<int> keys(30, 'Q');
   keys.insert(keys.end(), {'Z', KeyEnter});
   EXPECT_EQ(QuitWith(4, 0, keys), GameEnd::Quit);
-  EXPECT_EQ(ReadBack().ScoreList(1).Name, std::string(25, 'Q') + "Z");
-  EXPECT_EQ(s.NameLength, GameNameLength);  // the 27th character replaced the 26th
-  EXPECT_TRUE(s.GameOverShow && shown[Display::FieldSpinShow]);
+  // The 27th character replaced the 26th.
+  EXPECT_EQ(
+      std::tuple(ReadBack().ScoreList(1).Name, s.NameLength, s.GameOverShow, shown[Display::FieldSpinShow]),
+      std::tuple(std::string(25, 'Q') + "Z", GameNameLength, true, true));
   EXPECT_GT(s.TurnAngle, 0.05f * 31);  // a turn step per frame, a frame per key at least
 }
 

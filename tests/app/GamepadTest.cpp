@@ -275,8 +275,7 @@ TEST_F(PadGame, AShortGameWithThePadFromTheFirstShiftToTheNameInTheTable) {
        }},
   };
   EXPECT_EQ(loop.PlayGame(), GameEnd::Quit);
-  EXPECT_EQ(next, steps.size());
-  EXPECT_EQ(promptsSeen, 2);
+  EXPECT_EQ(std::pair(next, promptsSeen), std::pair(steps.size(), 2));
   ScoreBook back;
   ReadScores(file, back, random);
   EXPECT_EQ(std::pair(back.ScoreList(1).Name, back.ScoreList(1).Score),
@@ -326,6 +325,5 @@ TEST_F(PadGame, UnpluggingThePadInUseOrLosingTheFocusStopsPlayAndTheKeyboardWork
       {[&] { return s.GameOverShow; }, [&] { Key(SDL_SCANCODE_RETURN); }},
   };
   EXPECT_EQ(loop.PlayGame(), GameEnd::Quit);
-  EXPECT_EQ(next, steps.size());
-  EXPECT_EQ(Pads.Count(), 0);
+  EXPECT_EQ(std::pair(next, Pads.Count()), std::pair(steps.size(), 0));
 }
