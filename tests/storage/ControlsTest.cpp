@@ -1,17 +1,10 @@
 #include "storage/Controls.h"
 
-#include <gtest/gtest.h>
-
-#include "TempFolder.h"
-#include "core/Files.h"
-#include "core/ProgramEnd.h"
+#include "StoreRig.h"
 #include "input/Keys.h"
-#include "storage/XFunc.h"
 
 using namespace quarnix;
-using quarnix::test::ReadText;
-using quarnix::test::TempFolder;
-using quarnix::test::WriteText;
+using namespace quarnix::test;
 
 namespace {
 
@@ -26,29 +19,13 @@ GameKeys Keys7(std::initializer_list<int> codes) {
 }
 const GameKeys Wasd = Keys7({65, 68, 87, 83, 32, 81, 69});
 
-ControlsImage ReadImage(const std::filesystem::path& file) {
-  auto image = CodedFromBytes<100>(ReadFileBytes(file));
-  if (!image) throw std::runtime_error("controls file of the wrong size");
-  return *image;
-}
-
-std::string Text(const ControlsImage& image) {
-  const auto bytes = CodedBytes(image);
-  return std::string(bytes.begin(), bytes.end());
-}
-
 struct ControlsTest : testing::Test {
   TempFolder dir{TempFolder::InMemory};
   std::filesystem::path file = dir / "CT.dat";
   Rng random{11};
   ScopedEndHookThrows hook;
-  bool ReadEnds(GameKeys& keys) {  // true when the reader ended the program
-    try {
-      ReadControls(file, keys, random);
-      return false;
-    } catch (const ProgramEndRequested&) {
-      return true;
-    }
+  bool ReadEnds(GameKeys& keys) {
+    return ExitCodeOf([&] { ReadControls(file, keys, random); }) != -1;
   }
   GameKeys Read() {
     GameKeys keys;
@@ -63,8 +40,7 @@ TEST_F(ControlsTest, AMissingFileGivesTheDefaultsAndIsWritten) {
   const GameKeys defaults = Keys7({37, 39, 38, 40, 32, 90, 65});
   EXPECT_EQ(DefaultGameKeys(), defaults);
   EXPECT_EQ(Read(), defaults);
-  ASSERT_TRUE(std::filesystem::exists(file));
-  const ControlsImage image = ReadImage(file);
+  const ControlsImage image = ReadImage<100>(file);
   for (int i = 1; i <= 7; ++i) EXPECT_EQ(DecodeChar(image(BindingAt[i - 1])), static_cast<char>(defaults(i)));
   EXPECT_EQ(Read(), defaults);
   EXPECT_FALSE(std::filesystem::exists(dir / "Event.dat"));
@@ -80,7 +56,7 @@ TEST_F(ControlsTest, BindingsComeBackTwoSavesDifferAndTheFillerIsPrintable) {
   EXPECT_EQ(Read(), keys);
   WriteText(file, first);
   EXPECT_EQ(Read(), keys);
-  const ControlsImage image = ReadImage(file);
+  const ControlsImage image = ReadImage<100>(file);
   EXPECT_EQ(image(100), CodedSum(image, 99));
   for (int i = 1; i <= 99; ++i) {
     if (std::find(std::begin(BindingAt), std::end(BindingAt), i) != std::end(BindingAt)) continue;
@@ -96,7 +72,7 @@ TEST_F(ControlsTest, FillerAndDigitsAreDrawnPerElementInOrder) {
   scripted.SetFallback(&rest);
   SaveControls(file, DefaultGameKeys(), scripted);
   EXPECT_EQ(scripted.Drawn(), 2 * 100 + 7);
-  const ControlsImage image = ReadImage(file);
+  const ControlsImage image = ReadImage<100>(file);
   EXPECT_EQ(image(1), 100010);  // a space with R = 0
   EXPECT_EQ(DecodeChar(image(2)), '\x7f');
   EXPECT_EQ(image(2) % 10, 0);  // R = 0 again
@@ -104,27 +80,20 @@ TEST_F(ControlsTest, FillerAndDigitsAreDrawnPerElementInOrder) {
 
 TEST_F(ControlsTest, AnyChangedElementOrAWrongSizeEndsTheProgramWithTheEvent) {
   SaveControls(file, DefaultGameKeys(), random);
-  const ControlsImage good = ReadImage(file);
   const std::string text = ReadText(file);
-  std::vector<std::string> damaged = {std::string(), text.substr(0, 399), text + '\0', text + text};
-  for (int i = 1; i <= 100; ++i) {
-    ControlsImage bad = good;
-    bad(i) += 1;
-    damaged.push_back(Text(bad));
-  }
-  for (std::size_t k = 0; k < damaged.size(); ++k) {
-    WriteText(file, damaged[k]);
+  for (const std::string& damaged : Damaged<100>(text, 1, {text + '\0', text + text})) {
+    WriteText(file, damaged);
     WriteText(dir / "Event.dat", "an earlier, longer message that must not show through");
     GameKeys keys = Keys7({1, 2, 3, 4, 5, 6, 7});
-    EXPECT_TRUE(ReadEnds(keys)) << "case " << k;
-    EXPECT_EQ(ReadText(dir / "Event.dat"), "Control File Reading Error.") << "case " << k;
-    EXPECT_EQ(ReadText(file), damaged[k]) << "the reader must not touch the damaged file";
+    EXPECT_TRUE(ReadEnds(keys)) << damaged.size();
+    EXPECT_EQ(ReadText(dir / "Event.dat"), "Control File Reading Error.");
+    EXPECT_EQ(ReadText(file), damaged) << "the reader must not touch the damaged file";
   }
 }
 
-TEST_F(ControlsTest, BindingsThatCannotBeUsedGiveTheDefaults) {
+TEST_F(ControlsTest, BindingsThatCannotBeUsedGiveTheDefaultsAndAreKeptAside) {
   SaveControls(file, Wasd, random);
-  const ControlsImage good = ReadImage(file);
+  const ControlsImage good = ReadImage<100>(file);
   auto coded = [&](int code) { return EncodeChar(std::string(1, static_cast<char>(code)), random); };
   const std::pair<int, std::int32_t> cases[] = {
       {1, 0},           // codes no character at all
@@ -141,16 +110,14 @@ TEST_F(ControlsTest, BindingsThatCannotBeUsedGiveTheDefaults) {
     GameKeys keys = Keys7({1, 2, 3, 4, 5, 6, 7});
     EXPECT_FALSE(ReadEnds(keys)) << "binding " << binding;
     EXPECT_EQ(keys, DefaultGameKeys()) << "binding " << binding << " value " << value;
-    // The next save keeps aside the file it could not use.
-    const std::string before = ReadText(file);
     SaveControls(file, keys, random);
-    EXPECT_EQ(ReadText(dir / "CT.dat.damaged"), before) << "binding " << binding;
+    EXPECT_EQ(ReadText(dir / "CT.dat.damaged"), Text(bad)) << "binding " << binding;
     EXPECT_EQ(Read(), DefaultGameKeys());
     std::filesystem::remove(dir / "CT.dat.damaged");
   }
 }
 
-TEST_F(ControlsTest, SavingRefusesBindingsItCouldNotReadBack) {
+TEST_F(ControlsTest, SavingRefusesBindingsItCouldNotReadBackAndAnInterruptedSaveKeepsTheOld) {
   SaveControls(file, Wasd, random);
   const std::string before = ReadText(file);
   for (const GameKeys& bad : {Keys7({112, 68, 87, 83, 32, 81, 69}), Keys7({65, 68, 87, 83, 32, 81, 65}),
@@ -158,15 +125,10 @@ TEST_F(ControlsTest, SavingRefusesBindingsItCouldNotReadBack) {
     EXPECT_THROW(SaveControls(file, bad, random), std::invalid_argument);
     EXPECT_EQ(ReadText(file), before);
   }
-}
-
-TEST_F(ControlsTest, AnInterruptedSaveLeavesTheOldBindings) {
-  SaveControls(file, Wasd, random);
-  WriteFaultHook previous = SetWriteFaultHook([](WriteStage stage, const std::filesystem::path&) {
-    if (stage == WriteStage::PartWritten) throw std::runtime_error("interrupted");
-  });
-  EXPECT_THROW(SaveControls(file, DefaultGameKeys(), random), std::runtime_error);
-  SetWriteFaultHook(std::move(previous));
+  {
+    WriteFault fault(WriteStage::PartWritten);
+    EXPECT_THROW(SaveControls(file, DefaultGameKeys(), random), std::runtime_error);
+  }
   EXPECT_EQ(Read(), Wasd);
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"CT.dat"});
 }

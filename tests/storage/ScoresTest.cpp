@@ -1,36 +1,20 @@
 #include "storage/Scores.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <functional>
 #include <set>
 #include <tuple>
 
-#include "TempFolder.h"
-#include "core/Files.h"
-#include "core/ProgramEnd.h"
+#include "StoreRig.h"
 
 using namespace quarnix;
-using quarnix::test::ReadText;
-using quarnix::test::TempFolder;
-using quarnix::test::WriteText;
+using namespace quarnix::test;
 
 namespace {
 
 std::string Pad(const std::string& name) { return name + std::string(26 - name.size(), ' '); }
 
-ScoreFile ReadImage(const std::filesystem::path& file) {
-  auto image = CodedFromBytes<662>(ReadFileBytes(file));
-  if (!image) throw std::runtime_error("scores file of the wrong size");
-  return *image;
-}
-
-std::string Text(const ScoreFile& image) {
-  const auto bytes = CodedBytes(image);
-  return std::string(bytes.begin(), bytes.end());
-}
-void WriteImage(const std::filesystem::path& file, const ScoreFile& image) { WriteText(file, Text(image)); }
+ScoreFile Image(const std::filesystem::path& file) { return ReadImage<662>(file); }
 
 // A valid file made here, record by record, without the writer under test.
 void WriteRecords(const std::filesystem::path& file, const std::vector<std::string>& records,
@@ -45,7 +29,7 @@ void WriteRecords(const std::filesystem::path& file, const std::vector<std::stri
   }
   image(661) = count;
   image(662) = CodedSum(image, 660);
-  WriteImage(file, image);
+  WriteText(file, Text(image));
 }
 
 struct ScoresTest : testing::Test {
@@ -54,13 +38,8 @@ struct ScoresTest : testing::Test {
   Rng random{21};
   ScopedEndHookThrows hook;
   ScoreBook book;
-  bool ReadEnds(ScoreBook& into) {  // true when reading ended the program
-    try {
-      ReadScores(file, into, random);
-      return false;
-    } catch (const ProgramEndRequested&) {
-      return true;
-    }
+  bool ReadEnds(ScoreBook& into) {
+    return ExitCodeOf([&] { ReadScores(file, into, random); }) != -1;
   }
   ScoreBook Reread() {
     ScoreBook fresh;
@@ -146,14 +125,14 @@ TEST_F(ScoresTest, TheReaderTakesEachRecordApart) {
                            {Pad(""), 0, 0, 20}};
   for (int i : {0, 1, 2, 3}) EXPECT_EQ(read.ScoreList(want[i].Rank), want[i]) << i;
   SaveScores(file, read, random);
-  EXPECT_EQ(ReadImage(file)(661), 42);  // the save count goes on from the file's
+  EXPECT_EQ(Image(file)(661), 42);  // the save count goes on from the file's
 }
 
 TEST_F(ScoresTest, TwoSavesDifferButReadTheSameAndUnrankedRecordsStayAsTheyWere) {
   EnterResult(file, book, "ALICE", 120, 3, random);
-  const ScoreFile first = ReadImage(file);
+  const ScoreFile first = Image(file);
   SaveScores(file, book, random);
-  const ScoreFile second = ReadImage(file);
+  const ScoreFile second = Image(file);
   int differing = 0;
   for (int i = 1; i <= 660; ++i) differing += first(i) != second(i);
   EXPECT_GT(differing, 600);
@@ -170,20 +149,13 @@ TEST_F(ScoresTest, TwoSavesDifferButReadTheSameAndUnrankedRecordsStayAsTheyWere)
 
 TEST_F(ScoresTest, AnyChangedSummedElementOrAWrongSizeEndsTheProgramWithTheEvent) {
   EnterResult(file, book, "ALICE", 120, 3, random);
-  const ScoreFile good = ReadImage(file);
   const std::string text = ReadText(file);
-  std::vector<std::string> damaged = {std::string(), text.substr(0, 2644), text + std::string(4, '\0'),
-                                      std::string(400, 'x')};
-  for (int i = 1; i <= 662; ++i) {
-    ScoreFile bad = good;
-    bad(i) -= 1;
-    damaged.push_back(Text(bad));
-  }
+  const auto damaged = Damaged<662>(text, -1, {text.substr(0, 2644), std::string(400, 'x')});
   for (std::size_t k = 0; k < damaged.size(); ++k) {
     WriteText(file, damaged[k]);
     WriteText(dir / "Event.dat", "Control File Reading Error.");
     ScoreBook into = book;
-    const bool summed = k != 4 + 660;  // element 661, the save count, is not part of the sum
+    const bool summed = k != damaged.size() - 2;  // element 661, the save count, is not part of the sum
     EXPECT_EQ(ReadEnds(into), summed) << "case " << k;
     EXPECT_EQ(ReadText(dir / "Event.dat"),
               summed ? "Scores File Reading Error." : "Control File Reading Error.")
@@ -194,7 +166,7 @@ TEST_F(ScoresTest, AnyChangedSummedElementOrAWrongSizeEndsTheProgramWithTheEvent
 
 TEST_F(ScoresTest, AFileWrittenFromAnEmptyListFailsToDecodeAndKeepsTheList) {
   ReadScores(file, book, random);  // missing: the empty, unranked list is written
-  EXPECT_EQ(std::pair(ReadImage(file)(661), ReadImage(file)(1)), std::pair(1, 0));
+  EXPECT_EQ(std::pair(Image(file)(661), Image(file)(1)), std::pair(1, 0));
   ScoreBook kept;
   kept.ScoreList(1) = ScoreRec{Pad("KEEP"), 5, 1, 1};
   const ScoreBook before = kept;
@@ -208,9 +180,9 @@ TEST_F(ScoresTest, AFileWrittenFromAnEmptyListFailsToDecodeAndKeepsTheList) {
 
 TEST_F(ScoresTest, ValuesAreDecodedBeforeTheSumIsChecked) {
   EnterResult(file, book, "ALICE", 120, 3, random);
-  ScoreFile bad = ReadImage(file);
+  ScoreFile bad = Image(file);
   bad(5) = 999999;  // codes no character, and the sum no longer matches
-  WriteImage(file, bad);
+  WriteText(file, Text(bad));
   ScoreBook into = book;
   EXPECT_THROW(ReadScores(file, into, random), DecodeError);
   EXPECT_FALSE(std::filesystem::exists(dir / "Event.dat"));
@@ -244,7 +216,7 @@ TEST_F(ScoresTest, ATableThatCannotBeReadIsKeptAsideBeforeANewOneIsWritten) {
     if (c.linked) std::filesystem::create_symlink(elsewhere, file);
     ScoreBook start;
     for (int i = 1; i <= 19; ++i) EnterResult(file, start, "P" + std::to_string(i), 100 + i, 1, random);
-    WriteImage(c.linked ? elsewhere : file, c.damage(ReadImage(file)));
+    WriteText(c.linked ? elsewhere : file, Text(c.damage(Image(file))));
     const std::string damaged = ReadText(file);
     ScoreBook game;  // as the game goes on after the failed read: an empty list
     EnterResult(file, game, "NEW", 5, 1, random);
@@ -261,11 +233,10 @@ TEST_F(ScoresTest, AnInterruptedSaveLeavesTheOldTable) {
   EnterResult(file, book, "ALICE", 120, 3, random);
   const std::string before = ReadText(file);
   const ScoreFile imageBefore = book.File;
-  WriteFaultHook previous = SetWriteFaultHook([](WriteStage stage, const std::filesystem::path&) {
-    if (stage == WriteStage::Flushed) throw std::runtime_error("power cut");
-  });
-  EXPECT_THROW(EnterResult(file, book, "BOB", 300, 5, random), std::runtime_error);
-  SetWriteFaultHook(std::move(previous));
+  {
+    WriteFault fault(WriteStage::Flushed);
+    EXPECT_THROW(EnterResult(file, book, "BOB", 300, 5, random), std::runtime_error);
+  }
   EXPECT_EQ(ReadText(file), before);
   EXPECT_EQ(book.File, imageBefore);
   EXPECT_EQ(Reread().ScoreList(1).Name, Pad("ALICE"));
