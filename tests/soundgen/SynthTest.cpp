@@ -1,5 +1,3 @@
-// The synthesiser's building blocks and the composer, tested on their own.
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,6 +10,7 @@
 
 using namespace quarnix::soundgen;
 
+// catches: loop mixing or echoes that drop or misplace what crosses the seam.
 TEST(SoundSynth, LoopsCarryWhatPassesTheEndToTheStartEchoesAcrossTheSeam) {
   LoopBuffer loop(10);
   loop.Add(8, Signal{1, 2, 3, 4}, 0.5);
@@ -29,6 +28,7 @@ TEST(SoundSynth, LoopsCarryWhatPassesTheEndToTheStartEchoesAcrossTheSeam) {
   EXPECT_EQ((Signal{out[90], out[10], out[30], out[50]}), (Signal{1.0f, 0.5f, 0.25f, 0.0f}));
 }
 
+// catches: room reflections that do not wrap round the loop, or are louder than the sound.
 TEST(SoundSynth, RoomReflectionsWrapRoundAndFade) {
   Signal in(SampleRate, 0.0f);  // one second
   const long click = SampleRate - Samples(0.01);
@@ -37,14 +37,13 @@ TEST(SoundSynth, RoomReflectionsWrapRoundAndFade) {
   double before = 0.0, wrapped = 0.0, late = 0.0;
   for (long i = 0; i < SampleRate; ++i)
     (i >= click ? late : i < Samples(0.2) ? wrapped : before) += std::abs(room[i]);
-  // The click lies 10 ms before the end: every reflection (the first after
-  // about 20 ms) lands past the seam, at the start, within a fifth of a second.
+  // The click lies 10 ms before the end: every reflection lands past the seam, within 0.2 s.
   EXPECT_GT(wrapped, 0.1);
-  EXPECT_LT(before, 1e-3 * wrapped);
-  EXPECT_LT(late, 1e-3 * wrapped);
+  EXPECT_LT(std::max(before, late), 1e-3 * wrapped);
   EXPECT_LT(Peak(room), 0.5);  // reflections are quieter than the sound
 }
 
+// catches: an envelope that jumps at the release or never falls silent.
 TEST(SoundSynth, EnvelopeRisesHoldsAndFallsToSilence) {
   const Envelope e{0.01, 0.05, 0.5, 0.2};
   EXPECT_DOUBLE_EQ(e.At(0.0, 1.0), 0.0);
@@ -57,8 +56,7 @@ TEST(SoundSynth, EnvelopeRisesHoldsAndFallsToSilence) {
   EXPECT_DOUBLE_EQ(e.Length(1.0), 1.2);
 }
 
-// The period (in samples) between 30 and 300 that best matches the signal
-// with itself one period later.
+// The period (in samples, 30 to 300) that best matches the signal with itself one period later.
 int Period(const Signal& s, long from, long to) {
   int best = 0;
   double bestScore = -1e300;
@@ -74,6 +72,7 @@ int Period(const Signal& s, long from, long to) {
   return best;
 }
 
+// catches: an oscillator or instrument off pitch, with a DC offset, or not ending in silence.
 TEST(SoundSynth, OscillatorsAndNotesSoundAtTheirPitchWithoutOffsetAndEndInSilence) {
   for (Wave w : {Wave::Sine, Wave::Triangle, Wave::Saw, Wave::Square}) {
     Oscillator osc(0.25);
@@ -85,8 +84,8 @@ TEST(SoundSynth, OscillatorsAndNotesSoundAtTheirPitchWithoutOffsetAndEndInSilenc
       sum += v;
       prev = v;
     }
-    EXPECT_NEAR(crossings, 2 * 441, 4) << static_cast<int>(w);
-    EXPECT_NEAR(sum / SampleRate, 0.0, 0.01) << static_cast<int>(w);
+    EXPECT_TRUE(std::abs(crossings - 2 * 441) <= 4 && std::abs(sum / SampleRate) <= 0.01)
+        << static_cast<int>(w);
   }
   Instrument pluck, fm, organ, saw;  // saw: the default, two oscillators through a low pass
   pluck.Kind = Instrument::Engine::Pluck;
@@ -99,11 +98,11 @@ TEST(SoundSynth, OscillatorsAndNotesSoundAtTheirPitchWithoutOffsetAndEndInSilenc
     SCOPED_TRACE(static_cast<int>(in.Kind));
     const Signal s = RenderNote(in, 57.0, 0.5, 1.0, 3);  // A3, 220 Hz
     EXPECT_NEAR(static_cast<double>(SampleRate) / Period(s, Samples(0.1), Samples(0.3)), 220.0, 2.5);
-    EXPECT_NEAR(s.back(), 0.0f, 1e-3);
-    EXPECT_GT(Peak(s), 0.1);
+    EXPECT_TRUE(std::abs(s.back()) <= 1e-3 && Peak(s) > 0.1);
   }
 }
 
+// catches: loudness normalising that lets peaks past the limit; peak normalising off scale.
 TEST(SoundSynth, LoudnessNormalisingNeverPassesThePeakLimit) {
   Signal s(1000);
   for (std::size_t i = 0; i < s.size(); ++i) s[i] = (i % 100 == 0) ? 5.0f : 0.01f * std::sin(0.1f * i);
@@ -115,6 +114,7 @@ TEST(SoundSynth, LoudnessNormalisingNeverPassesThePeakLimit) {
   EXPECT_NEAR(t[0], DbGain(-6.0) / 4, 1e-6);
 }
 
+// catches: loops of partial bars, notes outside the key or the loop, missing parts, equal tempos.
 TEST(SoundComposer, LoopsAreWholeBarsOfNotesInTheKey) {
   std::set<double> tempos;
   for (int track = 1; track <= MenuTrack; ++track) {
@@ -133,8 +133,7 @@ TEST(SoundComposer, LoopsAreWholeBarsOfNotesInTheKey) {
     std::set<PartKind> parts;
     for (const NoteEvent& n : song.Notes) {
       ASSERT_TRUE(n.Start >= 0 && n.Start < song.Length) << n.Start;
-      // Walking basslines may approach a chord from a scale step; every note,
-      // passing notes included, stays in the key.
+      // Every note, walking basslines' passing notes included, stays in the key.
       EXPECT_TRUE(scale.count(static_cast<int>(n.Note) % 12)) << n.Note;
       parts.insert(n.Part);
     }
