@@ -46,7 +46,7 @@ class Render : public test::GlTest {
 // The picture x of a point at x in front of the camera at depth z (60 degrees high).
 int ScreenX(float x, float z) { return int(W / 2 * (1 + std::sqrt(3.0f) * x / z)); }
 
-TEST_F(Render, ClearFillsPictureAndDepthAndTheKindFollowsTheRenderer) {
+TEST_F(Render, ClearFillsPictureAndDepthTheKindFollowsTheRendererTexturesKeepWhatWasWritten) {
   EXPECT_EQ(kind_, DeviceKindForRenderer(d_->Info().Renderer));
   d_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF336699, 0.25f);
   ExpectColour(d_->ReadPixels(), 0, 0, {0x33, 0x66, 0x99}, 0);
@@ -55,6 +55,18 @@ TEST_F(Render, ClearFillsPictureAndDepthAndTheKindFollowsTheRenderer) {
   d_->EndScene();
   d_->Present();  // into the hidden window; must not disturb the picture
   ExpectColour(d_->ReadPixels(), W - 1, H - 1, {0x33, 0x66, 0x99}, 0);
+
+  auto texture = Solid(3, 2, 0x80102030);  // its pixels are kept only in GL: a second lock reads them back
+  std::span<std::uint8_t> bytes = texture->LockRect();
+  ASSERT_EQ(bytes.size(), 24u);
+  EXPECT_EQ((std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 4)),
+            (std::vector<std::uint8_t>{0x30, 0x20, 0x10, 0x80}));
+  bytes[23] = 0x44;
+  texture->UnlockRect();
+  bytes = texture->LockRect();
+  EXPECT_EQ(bytes[20], 0x30);
+  EXPECT_EQ(bytes[23], 0x44);
+  texture->UnlockRect();
 }
 
 TEST_F(Render, ObjectsOutlivingTheirDeviceRefuseWorkAndDieQuietly) {
@@ -69,20 +81,6 @@ TEST_F(Render, ObjectsOutlivingTheirDeviceRefuseWorkAndDieQuietly) {
   d_->EndScene();
   EXPECT_THROW(texture->LockRect(), std::logic_error);
   EXPECT_THROW(texture->UnlockRect(), std::logic_error);
-}
-
-TEST_F(Render, ATextureLockedAgainHoldsWhatWasWritten) {
-  auto texture = Solid(3, 2, 0x80102030);  // its pixels are kept only in GL: a second lock reads them back
-  std::span<std::uint8_t> bytes = texture->LockRect();
-  ASSERT_EQ(bytes.size(), 24u);
-  EXPECT_EQ((std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 4)),
-            (std::vector<std::uint8_t>{0x30, 0x20, 0x10, 0x80}));
-  bytes[23] = 0x44;
-  texture->UnlockRect();
-  bytes = texture->LockRect();
-  EXPECT_EQ(bytes[20], 0x30);
-  EXPECT_EQ(bytes[23], 0x44);
-  texture->UnlockRect();
 }
 
 TEST_F(Render, LitTexturedCubeIsTextureTimesLightingAndTheScreenshotHoldsIt) {
@@ -137,7 +135,7 @@ TEST_F(Render, OneOneBlendingAddsKeyedTexelsAddNothingAndUnlitTexturesShowAsThey
   }
 }
 
-TEST_F(Render, NearerSurfacesHideFartherOnesAndDepthWriteOffLeavesTheDepthAlone) {
+TEST_F(Render, NearerSurfacesHideFartherOnesDepthWriteOffLeavesTheDepthAloneCullModesDropTheirFaces) {
   auto square = Camera(false);
   auto red = Solid(2, 2, 0xFFFF0000), green = Solid(2, 2, 0xFF00FF00);
   const auto p = Scene(0, [&] {
@@ -162,10 +160,7 @@ TEST_F(Render, NearerSurfacesHideFartherOnesAndDepthWriteOffLeavesTheDepthAlone)
     // 5 in front of the eye: depth zf/(zf-zn) (1 - zn/5) with near 1, far 1000.
     EXPECT_NEAR(graphics_->ReadDepth()[Centre], write ? 1000.0 / 999 * (1 - 1.0 / 5) : 1.0, 1e-4);
   }
-}
-
-TEST_F(Render, CullModesDropTheFacesTurningTheWayTheyName) {
-  auto square = Camera(false);  // turns clockwise as the camera sees it
+  d_->SetTexture(0, nullptr);  // the square turns clockwise as the camera sees it
   for (auto [mode, shown] : {std::pair{D3DCULL_NONE, true}, {D3DCULL_CCW, true}, {D3DCULL_CW, false}}) {
     d_->SetRenderState(D3DRS_CULLMODE, mode);
     EXPECT_EQ(Scene(0, [&] { square->DrawSubset(0); })[Centre * 4], shown ? 255 : 0) << "cull mode " << mode;
