@@ -173,19 +173,15 @@ TEST(Gamepads, AtTheMenuThePadIsTheArrowsEnterAndEscapeAndNothingDuringARedefini
 
 // A pad SDL does not know, mapped with A and B swapped.
 TEST(Gamepads, MappingsComeFromTheDataFolderAndFromTheEnvironment) {
-  struct Source {
-    bool File;
-    bool PluggedBeforeStart;
-  };
   std::string mapping;
   {
     sdl::Subsystem joysticks(SDL_INIT_JOYSTICK);
     mapping = VirtualPad(false).SwappedMapping();
   }  // SDL reads the environment's mappings when its joystick layer starts
-  for (const Source from : {Source{true, true}, Source{false, false}}) {
+  for (const bool fromFile : {true, false}) {  // the file's pad also plugged in before the start
     TempFolder dir;
-    SCOPED_TRACE(from.File);
-    if (from.File)
+    SCOPED_TRACE(fromFile);
+    if (fromFile)
       std::ofstream(dir / PadMappingsFileName) << "# a line of another system, and one for ours\n"
                                                << "030000005e0400008e02000014010000,X,a:b0,platform:Windows\n"
                                                << mapping << "platform:Linux,\n";
@@ -193,7 +189,7 @@ TEST(Gamepads, MappingsComeFromTheDataFolderAndFromTheEnvironment) {
       ::setenv("SDL_GAMECONTROLLERCONFIG", mapping.c_str(), 1);
     // SDL counts the joystick layer's starts: this one keeps a pad plugged in before the game's start.
     sdl::Subsystem joysticks(SDL_INIT_JOYSTICK);
-    auto early = from.PluggedBeforeStart ? std::make_unique<VirtualPad>(false) : nullptr;
+    auto early = fromFile ? std::make_unique<VirtualPad>(false) : nullptr;
     {
       SdlInput in(dir / PadMappingsFileName);
       Keys keys(in.Source);
