@@ -1,7 +1,6 @@
 #include "storage/Scores.h"
 
 #include <algorithm>
-#include <functional>
 #include <set>
 #include <tuple>
 
@@ -83,8 +82,8 @@ TEST_F(ScoresTest, TheTableKeepsTheTwentyBest) {
   std::sort(results.rbegin(), results.rend());
   const ScoreBook fromFile = Reread();
   for (int r = 1; r <= 20; ++r) {
-    EXPECT_EQ(book.ScoreList(r).Score, results[r - 1].first) << r;
-    EXPECT_EQ(book.ScoreList(r).Name, Pad(results[r - 1].second)) << r;
+    EXPECT_EQ(std::pair(book.ScoreList(r).Score, book.ScoreList(r).Name),
+              std::pair(results[r - 1].first, Pad(results[r - 1].second)));
     EXPECT_EQ(fromFile.ScoreList(r), book.ScoreList(r)) << r;
   }
   EXPECT_EQ(fromFile.File, book.File);
@@ -190,25 +189,14 @@ TEST_F(ScoresTest, ValuesAreDecodedBeforeTheSumIsChecked) {
 }
 
 TEST_F(ScoresTest, ATableThatCannotBeReadIsKeptAsideBeforeANewOneIsWritten) {
-  std::filesystem::create_directory(dir / "elsewhere");
   const std::filesystem::path elsewhere = dir / "elsewhere" / "RD.dat";
-  const auto change = [](int at, std::int32_t value, bool fixSum) {
-    return [=](ScoreFile image) {
-      image(at) = value;
-      if (fixSum) image(662) = CodedSum(image, 660);
-      return image;
-    };
-  };
+  // element 40 set to value: one that codes no character (sum fixed), the same behind a link, a wrong sum
   const struct {
-    const char* fault;
-    std::function<ScoreFile(ScoreFile)> damage;
-    bool linked;  // the player's RD.dat is a link to elsewhere/RD.dat
-  } cases[] = {
-      {"a value that codes no character", change(40, 999999, true), false},
-      {"the same behind a link", change(40, 999999, true), true},
-      {"a wrong sum", change(40, 123456, false), false},
-  };
+    std::int32_t value;
+    bool fixSum, linked;  // linked: the player's RD.dat is a link to elsewhere/RD.dat
+  } cases[] = {{999999, true, false}, {999999, true, true}, {123456, false, false}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.value + c.linked);
     std::filesystem::remove_all(dir / "elsewhere");
     std::filesystem::create_directory(dir / "elsewhere");
     for (const auto& name : dir.Names())
@@ -216,16 +204,18 @@ TEST_F(ScoresTest, ATableThatCannotBeReadIsKeptAsideBeforeANewOneIsWritten) {
     if (c.linked) std::filesystem::create_symlink(elsewhere, file);
     ScoreBook start;
     for (int i = 1; i <= 19; ++i) EnterResult(file, start, "P" + std::to_string(i), 100 + i, 1, random);
-    WriteText(c.linked ? elsewhere : file, Text(c.damage(Image(file))));
+    ScoreFile bad = Image(file);
+    bad(40) = c.value;
+    if (c.fixSum) bad(662) = CodedSum(bad, 660);
+    WriteText(c.linked ? elsewhere : file, Text(bad));
     const std::string damaged = ReadText(file);
     ScoreBook game;  // as the game goes on after the failed read: an empty list
     EnterResult(file, game, "NEW", 5, 1, random);
-    const std::filesystem::path kept =
-        c.linked ? dir / "elsewhere" / "RD.dat.damaged" : dir / "RD.dat.damaged";
-    EXPECT_EQ(ReadText(kept), damaged) << c.fault;
-    EXPECT_EQ(c.linked, std::filesystem::is_symlink(file)) << c.fault;
-    EXPECT_EQ(Reread().ScoreList(1).Name, Pad("NEW")) << c.fault;
-    EXPECT_NE(ReadText(dir / "Event.dat").find(kept.string()), std::string::npos) << c.fault;
+    const auto kept = (c.linked ? dir / "elsewhere" : dir.Path()) / "RD.dat.damaged";
+    EXPECT_EQ(ReadText(kept), damaged);
+    EXPECT_EQ(c.linked, std::filesystem::is_symlink(file));
+    EXPECT_EQ(Reread().ScoreList(1).Name, Pad("NEW"));
+    EXPECT_NE(ReadText(dir / "Event.dat").find(kept.string()), std::string::npos);
   }
 }
 
