@@ -75,15 +75,14 @@ class MenuFixture : public ::testing::Test {
     for (int i = 1; i <= EffectCount; ++i) sound_.WaveBuffer(i) = &waves_(i);
     for (int i = 1; i <= MusicCount; ++i) sound_.MusicBuffer(i) = &music_(i);
     gameKey_ = DefaultGameKeys();
-    menu_ = std::make_unique<MainMenu>(
-        MenuParts{*device_, *sprite_, *font_, *screenME_, *back_, keys_, sound_, state_, gameKey_, scores_,
-                  clock_, events_, blink_, folder_ / "CT.dat", random_,
-                  [this] {
-                    ++shutdowns_;
-                    EndProgram(0);
-                  }},
-        SetupMenuLayout(1024, 768, 1.0f));
+    menu_ = std::make_unique<MainMenu>(Parts(events_, [this] { ++shutdowns_, EndProgram(0); }), Layout());
     menu_->Open();
+  }
+  static MenuLayout Layout() { return SetupMenuLayout(1024, 768, 1.0f); }
+  MenuParts Parts(IEventPump& pump, std::function<void()> shutdown, std::function<void()> attract = {}) {
+    return {*device_, *sprite_, *font_,  *screenME_, *back_, keys_,  sound_,
+            state_,   gameKey_, scores_, clock_,     pump,   blink_, folder_ / "CT.dat",
+            random_,  shutdown, attract};
   }
 
   // A frame with the key held, then one that sees it up (unless a game started).
@@ -209,7 +208,7 @@ TEST_F(MenuFixture, VolumeStepsStopAtTheEndsAndMusicRestartsAtItsStep) {
 TEST_F(MenuFixture, RedefinitionTakesSevenDistinctKeysInDisplayOrderAndSavesThem) {
   Tap(MenuKeyCode::Down, 3);  // key bindings
   menu_->Frame();
-  const MenuLayout L = SetupMenuLayout(1024, 768, 1.0f);
+  const MenuLayout L = Layout();
   ASSERT_EQ(device_->TextDraws().size(), 7u);
   // The fifth shown entry is binding 6, the turn key.
   const auto& fifth = device_->TextDraws()[4];
@@ -268,7 +267,7 @@ TEST_F(MenuFixture, ScoreTableHidesEmptyRowsAndHelpPagesTurnBothWays) {
   ASSERT_EQ(t.size(), 9u);
   // CY keeps its own row.
   EXPECT_EQ(std::pair(t[0].text + t[1].text + t[2].text + t[6].text, t[6].rect),
-            std::pair(std::string("ANNA4207CY"), SetupMenuLayout(1024, 768, 1.0f).ScoreNameRect(4)));
+            std::pair(std::string("ANNA4207CY"), Layout().ScoreNameRect(4)));
   EXPECT_EQ(std::tuple(t[6].colour, t[0].format & DT_RIGHT, t[1].format & DT_RIGHT),
             std::tuple(0xA0FF0000u + 2815u * 4, 0u, std::uint32_t(DT_RIGHT)));
   EXPECT_TRUE(DrawOf(MenuSheet::ScoreTitle) && !DrawOf(MenuSheet::EnterHint) &&
@@ -350,17 +349,17 @@ TEST_F(MenuFixture, TheDemonstrationComesAfterAMinuteWithoutAPressAndLeavesTheMe
       pump.quit = t >= stopAt;
     };
     MenuEntry item{};
-    MainMenu menu(MenuParts{*device_, *sprite_, *font_, *screenME_, *back_, keys_, sound_, state_, gameKey_,
-                            scores_, clock_, pump, blink_, folder_ / "CT.dat", random_, [] {},
-                            attract ? std::function<void()>([&] {
-                              seen.shows.push_back(clock_.Ticks() - open);
-                              item = menu.MenuItem;
-                              source_.Press(MenuKeyCode::Enter);  // the press that ends it
-                              pump.inputs += 2;
-                              clock_.Advance(10000);
-                            })
-                                    : std::function<void()>()},
-                  SetupMenuLayout(1024, 768, 1.0f));
+    MainMenu menu(Parts(
+                      pump, [] {},
+                      attract ? std::function<void()>([&] {
+                        seen.shows.push_back(clock_.Ticks() - open);
+                        item = menu.MenuItem;
+                        source_.Press(MenuKeyCode::Enter);  // the press that ends it
+                        pump.inputs += 2;
+                        clock_.Advance(10000);
+                      })
+                              : nullptr),
+                  Layout());
     EXPECT_THROW(menu.Run(), QuitRequest);  // no game started, not even by the Enter
     if (!seen.shows.empty()) {
       EXPECT_EQ(menu.MenuItem, item);
