@@ -75,6 +75,9 @@ class NullScreen : public ::testing::Test {
     scene_ = std::make_unique<PlayScene>(*device_, m, random_);
   }
   void SetUp() override { Use(0); }
+  void Show(std::initializer_list<Display> parts) {
+    for (Display d : parts) V().Show(d, true);
+  }
   GameState& S() { return *scene_->state; }
   ScreenState& V() { return scene_->renderer->Screen(); }
   GameAssets& A() { return scene_->assets; }
@@ -90,6 +93,17 @@ class NullScreen : public ::testing::Test {
     for (const auto& d : device_->SpriteDraws())
       if (std::abs(d.translation.y - y) < 1e-3f) found.push_back(d);
     return found;
+  }
+  static std::vector<RECT> Sources(const std::vector<NullDevice::SpriteDraw>& row) {
+    std::vector<RECT> s;
+    for (const auto& d : row) s.push_back(d.source);
+    return s;
+  }
+  // The first sprite drawn from the source rectangle (none: a zero draw).
+  NullDevice::SpriteDraw Drawn(const RECT& source) const {
+    const auto& all = device_->SpriteDraws();
+    const auto at = std::find_if(all.begin(), all.end(), [&](const auto& d) { return d.source == source; });
+    return at == all.end() ? NullDevice::SpriteDraw{} : *at;
   }
   NullDevice::MeshDraw One(const XObject& o) const {
     const auto found = DrawsOf(o);
@@ -121,7 +135,7 @@ TEST_F(NullScreen, FirstFrameDrawsTheSwayLimitsAndTheSpinWrapsAt360) {
 }
 
 TEST_F(NullScreen, FieldCellsAreExchangedAndSpecialCubesSpinUnderTheirBox) {
-  V().Show(Display::PlayShow, true);
+  Show({Display::PlayShow});
   V().SpinAngle = 28;  // becomes 30 in the frame
   S().CubeArray(1, 1, 1) = CellKind::Red;
   S().CubeArray(2, 3, 4) = CellKind::FourColor;
@@ -143,7 +157,7 @@ TEST_F(NullScreen, FieldCellsAreExchangedAndSpecialCubesSpinUnderTheirBox) {
 }
 
 TEST_F(NullScreen, OpaqueCubesPassASeeThroughOneOnlyWhereTheyAreInFrontOfIt) {
-  V().Show(Display::PlayShow, true);
+  Show({Display::PlayShow});
   S().CubeArray(1, 1, 1) = CellKind::Red;
   S().CubeArray(1, 1, 2) = CellKind::CubeClear;
   S().CubeArray(1, 1, 3) = CellKind::Green;
@@ -164,8 +178,7 @@ TEST_F(NullScreen, OpaqueCubesPassASeeThroughOneOnlyWhereTheyAreInFrontOfIt) {
 }
 
 TEST_F(NullScreen, TurnedViewsTurnAboutTheOriginWithoutSpinningSpecials) {
-  V().Show(Display::FieldSpinShow, true);
-  V().Show(Display::TurnShow, true);
+  Show({Display::FieldSpinShow, Display::TurnShow});
   S().TurnAngle = 90;
   V().SpinAngle = 40;
   S().CubeArray(1, 1, 1) = CellKind::Blue;
@@ -184,7 +197,7 @@ TEST_F(NullScreen, TurnedViewsTurnAboutTheOriginWithoutSpinningSpecials) {
 }
 
 TEST_F(NullScreen, FallingPieceSpinsItsSpecialsAndMarksWhereEachColumnLands) {
-  V().Show(Display::PieceShow, true);
+  Show({Display::PieceShow});
   V().SpinAngle = 58;
   S().NowCube(2, 2) = CellKind::Tund;
   S().NowCube(4, 1) = CellKind::Yellow;
@@ -204,8 +217,7 @@ TEST_F(NullScreen, FallingPieceSpinsItsSpecialsAndMarksWhereEachColumnLands) {
 
 TEST_F(NullScreen, BuildPlanSlidesInAndTheBackgroundSwaysWithinItsLimits) {
   Use(0, {0, 0, 0});  // limits 45, 25, 20
-  V().Show(Display::StartShow, true);
-  V().Show(Display::BackShow, true);
+  Show({Display::StartShow, Display::BackShow});
   V().StartOffset = 10;
   Frame();
   const auto plan = DrawsOf(A().XBuildPlan);
@@ -232,7 +244,7 @@ TEST_F(NullScreen, BuildPlanSlidesInAndTheBackgroundSwaysWithinItsLimits) {
 }
 
 TEST_F(NullScreen, StarsMoveAgeAndEndTheEffectByThemselves) {
-  V().Show(Display::EffectShow, true);
+  Show({Display::EffectShow});
   V().EffectKind = CellKind::Stack;
   V().ParticleCount = 3;
   V().Particle(1) = {0, 0, 0, 1, 2, 0, 2};
@@ -249,7 +261,7 @@ TEST_F(NullScreen, StarsMoveAgeAndEndTheEffectByThemselves) {
   Frame();
   EXPECT_FALSE(V()[Display::EffectShow]);  // nothing was alive in the third frame
   EXPECT_EQ(scene_->renderer->LastFrame().MeshDraws, 0);
-  V().Show(Display::EffectShow, true);
+  Show({Display::EffectShow});
   V().EffectKind = CellKind::Diamond;
   V().Particle(3) = {1, 1, 1, 0, 1, 0, 3};
   Frame();
@@ -258,23 +270,18 @@ TEST_F(NullScreen, StarsMoveAgeAndEndTheEffectByThemselves) {
 }
 
 TEST_F(NullScreen, ClearPopupRisesFadesAndShowsTheChainWordOnlyInChains) {
-  V().Show(Display::PanelShow, true);
-  V().Show(Display::ClearShow, true);
+  Show({Display::PanelShow, Display::ClearShow});
   S().ClearCount = 42;
   S().ChainCount = 2;
   Frame();
   EXPECT_EQ(V().PopupRise, 2);
   EXPECT_EQ(static_cast<std::uint32_t>(V().PopupColour), 0xFDFFFFFFu);
-  auto row = SpritesAt(384 - 2);
-  ASSERT_EQ(row.size(), 3u);  // 4, 2, the sign
-  EXPECT_EQ(row[0].source, (RECT{20 + 40 * 4, 82, 60 + 40 * 4, 110}));
-  EXPECT_FLOAT_EQ(row[0].translation.x, 512 - 20);
-  EXPECT_EQ(row[1].source, (RECT{20 + 40 * 2, 82, 60 + 40 * 2, 110}));
-  EXPECT_FLOAT_EQ(row[1].translation.x, 512 + 20);
-  EXPECT_EQ(row[2].source, (RECT{0, 82, 20, 110}));
-  EXPECT_EQ(row[0].colour, 0xFDFFFFFFu);
-  ASSERT_EQ(SpritesAt(384 - 2 - 40).size(), 1u);
-  EXPECT_EQ(SpritesAt(384 - 2 - 40)[0].source, (RECT{150, 50, 320, 80}));
+  const auto row = SpritesAt(384 - 2);  // 4, 2, the sign
+  EXPECT_EQ(Sources(row), (std::vector<RECT>{{180, 82, 220, 110}, {100, 82, 140, 110}, {0, 82, 20, 110}}));
+  ASSERT_EQ(row.size(), 3u);
+  EXPECT_EQ(std::tuple(row[0].translation.x, row[1].translation.x, row[0].colour),
+            std::tuple(492.0f, 532.0f, 0xFDFFFFFFu));
+  EXPECT_EQ(Sources(SpritesAt(384 - 2 - 40)), (std::vector<RECT>{{150, 50, 320, 80}}));
   S().ClearCount = 123;
   S().ChainCount = 1;
   Frame();
@@ -283,33 +290,28 @@ TEST_F(NullScreen, ClearPopupRisesFadesAndShowsTheChainWordOnlyInChains) {
   EXPECT_EQ(SpritesAt(384 - 4)[0].colour, 0xFBFFFFFFu);
   S().ClearCount = 7;
   Frame();
-  ASSERT_EQ(SpritesAt(384 - 6).size(), 2u);
-  EXPECT_EQ(SpritesAt(384 - 6)[0].source, (RECT{20 + 40 * 7, 82, 60 + 40 * 7, 110}));
+  EXPECT_EQ(Sources(SpritesAt(384 - 6)), (std::vector<RECT>{{300, 82, 340, 110}, {0, 82, 20, 110}}));
 }
 
 TEST_F(NullScreen, LevelAnnouncementRisesToMidScreenWithoutALeadingZero) {
   Use(2);  // 640 x 480: rises by 6 a frame
-  V().Show(Display::PanelShow, true);
-  V().Show(Display::LevelShow, true);
+  Show({Display::PanelShow, Display::LevelShow});
   S().ScoreLevel = 7;
   V().PopupRise = 232;
   Frame();
   EXPECT_EQ(V().PopupRise, 238);
-  auto row = SpritesAt(238);
-  ASSERT_EQ(row.size(), 2u);  // the word and one digit
-  EXPECT_EQ(row[0].source, (RECT{0, 50, 140, 80}));
+  auto row = SpritesAt(238);  // the word and one digit
+  EXPECT_EQ(Sources(row), (std::vector<RECT>{{0, 50, 140, 80}, scene_->layout.LevelDigitRect.at(7)}));
+  ASSERT_EQ(row.size(), 2u);
   EXPECT_FLOAT_EQ(row[0].translation.x, 320 - 110 * 0.625f);
-  EXPECT_EQ(row[1].source, scene_->layout.LevelDigitRect.at(7));
   EXPECT_FLOAT_EQ(row[1].translation.x, scene_->layout.LevelShowPos(2));
   Frame();
   Frame();
   EXPECT_EQ(V().PopupRise, 244);  // stops once past the middle
   S().ScoreLevel = 12;
   Frame();
-  row = SpritesAt(244);
-  ASSERT_EQ(row.size(), 3u);
-  EXPECT_EQ(row[1].source, scene_->layout.LevelDigitRect.at(1));
-  EXPECT_EQ(row[2].source, scene_->layout.LevelDigitRect.at(2));
+  const auto& digits = scene_->layout.LevelDigitRect;
+  EXPECT_EQ(Sources(SpritesAt(244)), (std::vector<RECT>{{0, 50, 140, 80}, digits.at(1), digits.at(2)}));
 }
 
 TEST_F(NullScreen, EachScreenModeScalesTheHudAboutItsAnchors) {
@@ -317,19 +319,12 @@ TEST_F(NullScreen, EachScreenModeScalesTheHudAboutItsAnchors) {
     Use(mode);
     const ScreenMode m = ScreenModeFor(mode);
     const float r = m.ScreenRatio;
-    V().Show(Display::PanelShow, true);
-    V().Show(Display::HudShow, true);
+    Show({Display::PanelShow, Display::HudShow});
     S().QuitShow = true;
     S().NextCube(1, 1) = CellKind::Green;
     Frame();
-    const auto& sprites = device_->SpriteDraws();
-    const auto drawn = [&](const RECT& source) {
-      const auto at =
-          std::find_if(sprites.begin(), sprites.end(), [&](const auto& d) { return d.source == source; });
-      return at == sprites.end() ? NullDevice::SpriteDraw{} : *at;
-    };
-    const auto prompt = drawn(RECT{0, 260, 499, 330}),
-               icon = drawn(scene_->layout.CubeIconRect(S().LevelTable(1).CubePicture, CellKind::Green));
+    const auto prompt = Drawn(RECT{0, 260, 499, 330}),
+               icon = Drawn(scene_->layout.CubeIconRect(S().LevelTable(1).CubePicture, CellKind::Green));
     EXPECT_EQ(prompt.translation,
               vec2(float(m.ScreenWidth / 2) - 250 * r, float(m.ScreenHeight / 2) - 35 * r));
     EXPECT_EQ(icon.translation, vec2(32 * r, 40 * r)) << mode;
@@ -339,23 +334,19 @@ TEST_F(NullScreen, EachScreenModeScalesTheHudAboutItsAnchors) {
 }
 
 TEST_F(NullScreen, GaugeGrowsUpwardFromAFixedBottom) {
-  V().Show(Display::PanelShow, true);
+  Show({Display::PanelShow});
   for (int height : {0, 5, 10}) {
     S().MaxHeight = height;
     Frame();
-    const auto& sprites = device_->SpriteDraws();
-    const auto bar = std::find_if(sprites.begin(), sprites.end(), [](const auto& d) {
-      return d.source == RECT{420, 50, 446, 184};
-    });
-    ASSERT_NE(bar, sprites.end());
-    const float scale = height / 10.0f;
-    EXPECT_FLOAT_EQ(bar->scaling.y, scale);
-    EXPECT_FLOAT_EQ(bar->translation.y + 134 * bar->scaling.y, 134 + 48);
+    const auto bar = Drawn(RECT{420, 50, 446, 184});
+    ASSERT_NE(bar.texture, nullptr);
+    EXPECT_FLOAT_EQ(bar.scaling.y, height / 10.0f);
+    EXPECT_FLOAT_EQ(bar.translation.y + 134 * bar.scaling.y, 134 + 48);  // the bottom edge stays put
   }
 }
 
 TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
-  V().Show(Display::PanelShow, true);
+  Show({Display::PanelShow});
   S().GameOverShow = true;
   S().GameScore = 120;
   S().ChainScore = 35;
@@ -371,10 +362,8 @@ TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
   Frame();                              // the blink timer's first call is true: the cursor is hidden
   auto name = SpritesAt(nameY);
   ASSERT_EQ(name.size(), 27u);
-  EXPECT_EQ(name[1].source, h.LetterRect(1));
-  EXPECT_EQ(name[2].source, h.DigitRect.at(1));
-  EXPECT_EQ(name[3].source, h.LetterRect(26));
-  EXPECT_EQ(name[4].source, h.LetterRect(27));
+  EXPECT_EQ(Sources({name.begin() + 1, name.begin() + 5}),
+            (std::vector<RECT>{h.LetterRect(1), h.DigitRect.at(1), h.LetterRect(26), h.LetterRect(27)}));
   for (const auto& d : name) EXPECT_EQ(d.colour, PanelColour);
   ASSERT_EQ(SpritesAt(nameY + 2).size(), 1u);
   EXPECT_EQ(SpritesAt(nameY + 2)[0].colour, 0u);
@@ -385,12 +374,10 @@ TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
   EXPECT_EQ(SpritesAt(nameY + 2)[0].colour, PanelColour);
   EXPECT_FLOAT_EQ(SpritesAt(nameY + 2)[0].translation.x, h.NamePos(GameNameLength).x);
   const auto notice = SpritesAt(nameY - 36);
-  ASSERT_EQ(notice.size(), 4u);
-  const RECT glyphs[] = {h.LetterRect(14), h.LetterRect(15), h.LetterRect(27), h.DigitRect.at(7)};
-  for (int n = 0; n < 4; ++n) {
-    EXPECT_EQ(notice[n].source, glyphs[n]) << n;
+  EXPECT_EQ(Sources(notice),
+            (std::vector<RECT>{h.LetterRect(14), h.LetterRect(15), h.LetterRect(27), h.DigitRect.at(7)}));
+  for (std::size_t n = 0; n < notice.size(); ++n)
     EXPECT_FLOAT_EQ(notice[n].translation.x, h.NamePos(1).x + 15 * n) << n;
-  }
   const auto totals = SpritesAt(h.OverPos.y + 245);
   ASSERT_EQ(totals.size(), 17u);
   std::string shown;
@@ -403,18 +390,11 @@ TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
   EXPECT_FLOAT_EQ(totals[10].translation.x, h.OverPos.x + 250);
 }
 
-// An eye above and in front of the well, as play has it.
-
 // A draw over the world box lo..hi, seen on the screen rectangle x0..x1 (all
 // rows) between eye distances near and far.
 OrderedDraw Draw(bool seeThrough, int group, float depth, D3DVECTOR lo, D3DVECTOR hi, float x0, float x1,
                  float near, float far) {
-  OrderedDraw d;
-  d.SeeThrough = seeThrough;
-  d.Group = group;
-  d.Depth = depth;
-  d.Extent = {x0, 0, x1, 100, near, far, false, lo, hi};
-  return d;
+  return {seeThrough, group, depth, {x0, 0, x1, 100, near, far, false, lo, hi}};
 }
 
 TEST(DrawOrder, OpaqueDrawsMoveForwardOnlyWhereNoPixelCanChange) {
