@@ -51,7 +51,6 @@ TEST(D3DXMath, LookAtAndPerspectiveOfTheGame) {
       v,
       {{x[0], y[0], z[0], 0}, {x[1], y[1], z[1], 0}, {x[2], y[2], z[2], 0}, {-dot(x), -dot(y), -dot(z), 1}},
       1e-4f);
-
   const D3DMATRIX p = D3DXMatrixPerspectiveFovLH(60 * Pi / 180, 1.0f, 1.0f, 1000.0f);
   const float ys = 1 / std::tan(30 * Pi / 180);  // sqrt(3)
   ExpectMatrix(p, {{ys, 0, 0, 0}, {0, ys, 0, 0}, {0, 0, 1000.0f / 999, 1}, {0, 0, -1000.0f / 999, 0}});
@@ -72,7 +71,6 @@ TEST(D3DXMath, QuaternionsTurnRollThenPitchThenYawAndAffineTurnsAboutTheCentre) 
   const D3DMATRIX fromQ = D3DXMatrixRotationQuaternion(q);
   for (int r = 0; r < 4; ++r)
     for (int c = 0; c < 4; ++c) EXPECT_NEAR(fromQ(r, c), axes(r, c), 1e-5);
-
   const D3DXQUATERNION quarterY = D3DXQuaternionRotationYawPitchRoll(Pi / 2, 0, 0);
   const D3DMATRIX m = D3DXMatrixAffineTransformation(2.0f, {1, 0, 0}, quarterY, {0, 0, 5});
   // (1,0,0): scaled (2,0,0), about the centre (1,0,0), turned to (0,0,-1), back (1,0,-1), moved (1,0,4).
@@ -81,7 +79,7 @@ TEST(D3DXMath, QuaternionsTurnRollThenPitchThenYawAndAffineTurnsAboutTheCentre) 
   ExpectNear(D3DXVec3TransformNormal({0, 0, 1}, m), 2, 0, 0);  // directions are not moved
 }
 
-TEST(Draw2D, SpriteQuadsAreCutScaledTurnedAndMoved) {
+TEST(Draw2D, SpriteQuadsCutScaledTurnedMovedClippedPicturesLetterboxedTextAligned) {
   const RECT src{16, 8, 48, 24};  // 32 x 16 of a 64 x 32 texture
   const D3DVECTOR2 scale{0.5f, 2.0f}, at{100, 50};
   const auto q = SpriteQuad(64, 32, &src, &scale, nullptr, 0, &at, 0x80402010);
@@ -101,20 +99,16 @@ TEST(Draw2D, SpriteQuadsAreCutScaledTurnedAndMoved) {
   const auto t = SpriteQuad(10, 10, nullptr, nullptr, &centre, Pi / 2, nullptr, 0xFFFFFFFF);
   for (auto [got, want] : {std::pair{t[0].x, 10.0f}, {t[0].y, 0}, {t[5].x, 0}, {t[5].y, 10}})
     EXPECT_NEAR(got, want, 1e-4);
-
   AxisQuad cut{0, 0, 10, 10, 0, 0, 1, 1}, outside = cut;
   ASSERT_TRUE(ClipQuad(cut, RECT{5, 0, 20, 8}));
   for (auto [got, want] : {std::pair{cut.x0, 5.0f}, {cut.u0, 0.5f}, {cut.y1, 8}, {cut.v1, 0.8f}})
     EXPECT_FLOAT_EQ(got, want);
   EXPECT_FALSE(ClipQuad(outside, RECT{10, 0, 20, 10}));
-}
-
-TEST(Draw2D, PicturesAreLetterboxedAndTextLinesAlignedInTheirRectangle) {
+  // Pictures letterboxed, text lines aligned in their rectangle.
   EXPECT_EQ(LetterboxRect(1024, 768, 1920, 1080), (RECT{240, 0, 1680, 1080}));  // bars left and right
   EXPECT_EQ(LetterboxRect(640, 480, 800, 1000), (RECT{0, 200, 800, 800}));      // above and below
   EXPECT_EQ(LetterboxRect(800, 600, 800, 600), (RECT{0, 0, 800, 600}));
   EXPECT_EQ(LetterboxRect(800, 600, 0, 600), RECT{});
-
   auto width = [](const std::string& s) { return static_cast<int>(s.size()) * 7; };
   const RECT r{10, 20, 110, 80};
   for (auto [format, x] : {std::pair{DT_CENTER, 10 + (100 - 28) / 2}, {DT_RIGHT, 110 - 28}, {DT_LEFT, 10}}) {
@@ -132,16 +126,14 @@ TEST(Draw2D, PicturesAreLetterboxedAndTextLinesAlignedInTheirRectangle) {
   EXPECT_EQ(single[0].y, 20 + (60 - 12) / 2);
 }
 
-TEST(PublicX8, RectsTakeBottomBeforeRightAndRoundHalvesToEvenColoursSplitIntoChannels) {
+TEST(PublicX8, RectsRoundHalvesToEvenColoursSplitIntoChannelsBlinkRestampsEachPhase) {
   EXPECT_EQ(MakeRect(1.4f, 2.6f, 10.5f, 20.2f), (RECT{1, 3, 20, 10}));
   EXPECT_EQ(MakeRect(0.5f, 1.5f, 2.5f, -3.5f), (RECT{0, 2, -4, 2}));
   EXPECT_THROW(MakeRect(3e9f, 0, 0, 0), std::out_of_range);
   const D3DCOLORVALUE c = ColorValueFromArgb(0x80FF0033);
   for (auto [got, want] : {std::pair{c.r, 1.0f}, {c.g, 0.0f}, {c.b, 0x33 / 255.0f}, {c.a, 0x80 / 255.0f}})
     EXPECT_FLOAT_EQ(got, want);
-}
-
-TEST(PublicX8, BlinkIsFalseForOnePhaseThenTrueThenRestamps) {
+  // Blink is false for one phase, then true, then restamps.
   VirtualClock clock(10000);
   BlinkTimer blink(clock);
   // The stamp starts at 0: the first call is true and stamps now (10000).

@@ -21,7 +21,6 @@ TEST(SdlKeySource, ScancodesBecomeWindowsCodesDownOrPressedSinceTheLastQuery) {
                                                 {SDL_SCANCODE_KP_PLUS, 107}, {SDL_SCANCODE_NUMLOCKCLEAR, 144},
                                                 {SDL_SCANCODE_GRAVE, 0}};
   for (auto [scancode, vk] : codes) EXPECT_EQ(VirtualKeyFromScancode(scancode), vk) << scancode;
-
   // Each step: scancodes pressed (+), released (-) or all released (0), then the queries of one key.
   const int Z = SDL_SCANCODE_Z, Space = SDL_SCANCODE_SPACE, Up = SDL_SCANCODE_UP,
             LShift = SDL_SCANCODE_LSHIFT, RShift = SDL_SCANCODE_RSHIFT;
@@ -46,7 +45,7 @@ TEST(SdlKeySource, ScancodesBecomeWindowsCodesDownOrPressedSinceTheLastQuery) {
   }
 }
 
-TEST(EventPump, KeyEventsQuitRequestsAndSignalsCaughtOnlyWhileItLives) {
+TEST(EventPump, KeyEventsQuitRequestsAndSignalsCaughtOnlyWhileItLivesAndTheClockWaitsOnIt) {
   struct sigaction before {};
   sigaction(SIGTERM, nullptr, &before);
   {
@@ -65,6 +64,14 @@ TEST(EventPump, KeyEventsQuitRequestsAndSignalsCaughtOnlyWhileItLives) {
     EXPECT_TRUE(pump.QuitRequested());
     pump.ClearQuit();
     EXPECT_FALSE(pump.QuitRequested());
+    SdlClock clock(&pump);  // waits until the tick, never for a past one
+    const std::uint32_t start = clock.Ticks();
+    clock.WaitUntil(start + 30);
+    EXPECT_GE(static_cast<std::int32_t>(clock.Ticks() - start), 30);
+    const std::uint32_t now = clock.Ticks();  // a tick just behind, even across the wrap, returns at once
+    clock.WaitUntil(now - 100);
+    clock.WaitUntil(now + 0x90000000u);  // more than half the range ahead counts as past
+    EXPECT_LT(static_cast<std::int32_t>(clock.Ticks() - now), 20);
     std::raise(SIGTERM);
     pump.Pump();
     EXPECT_TRUE(pump.QuitRequested());
@@ -92,19 +99,6 @@ TEST(ShowMessageBox, HeadlessTheTextGoesToStderr) {
   EXPECT_NE(::testing::internal::GetCapturedStderr().find(
                 "Quarnix: Some files may be damaged! Please re-install this game."),
             std::string::npos);
-}
-
-TEST(SdlClock, WaitsUntilTheTickAndNeverForAPastOne) {
-  EventPump pump(nullptr);
-  SdlClock clock(&pump);
-  const std::uint32_t start = clock.Ticks();
-  clock.WaitUntil(start + 30);
-  EXPECT_GE(static_cast<std::int32_t>(clock.Ticks() - start), 30);
-  // A tick just behind, even across the counter's wrap, returns at once.
-  const std::uint32_t before = clock.Ticks();
-  clock.WaitUntil(before - 100);
-  clock.WaitUntil(before + 0x90000000u);  // more than half the range ahead counts as past
-  EXPECT_LT(static_cast<std::int32_t>(clock.Ticks() - before), 20);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ std::vector<D3DVERTEX> Corners(int n) {
   return v;
 }
 
-TEST(NullGraphics, DevicesStartInTheGamesStateAndTheScreensSetProjectionAndLight) {
+TEST(NullGraphics, DevicesStartInTheGamesStateTheScreensSetProjectionAndLightTexturesKeepTheirBytes) {
   NullGraphics graphics;
   ASSERT_TRUE(graphics.InitD3D());
   EXPECT_EQ(graphics.InitDevice(800, 600, 1, 0x505050), DeviceKindSoftware);
@@ -39,7 +39,6 @@ TEST(NullGraphics, DevicesStartInTheGamesStateAndTheScreensSetProjectionAndLight
   NullGraphics none(DeviceKindNone);
   EXPECT_EQ(none.InitDevice(640, 480, 1, 0), DeviceKindNone);
   EXPECT_EQ(none.Device(), nullptr);
-
   d.SetTransform(D3DTS_WORLD, D3DXMatrixTranslation(1, 2, 3));
   SetProjection(d, 60);
   EXPECT_EQ(d.GetTransform(D3DTS_WORLD), D3DXMatrixIdentity());
@@ -50,6 +49,26 @@ TEST(NullGraphics, DevicesStartInTheGamesStateAndTheScreensSetProjectionAndLight
   EXPECT_TRUE(slot.enabled && slot.light.Type == D3DLIGHT_DIRECTIONAL && slot.light.Attenuation0 == 1.0f);
   EXPECT_EQ(slot.light.Direction, (D3DVECTOR{0.5f, -1, 0.5f}));
   EXPECT_EQ(slot.light.Specular, D3DCOLORVALUE{});
+  graphics.InitDevice(64, 64, 1, 0);  // textures and vertex buffers keep what was written
+  IDevice& e = *graphics.Device();
+  auto texture = e.CreateTexture(3, 2);
+  EXPECT_EQ(texture->Pitch(), 12);
+  auto bytes = texture->LockRect();
+  ASSERT_EQ(bytes.size(), 24u);
+  EXPECT_THROW(texture->LockRect(), std::logic_error);
+  bytes[4 * 5 + 2] = 200;
+  texture->UnlockRect();
+  EXPECT_THROW(texture->UnlockRect(), std::logic_error);
+  EXPECT_EQ(texture->LockRect()[22], 200);
+  texture->UnlockRect();
+  auto mesh = e.CreateMesh(Corners(3), {0, 1, 2}, {0});
+  mesh->LockVertexBuffer()[2].tu = 0.75f;
+  mesh->UnlockVertexBuffer();
+  EXPECT_EQ(mesh->LockVertexBuffer()[2].tu, 0.75f);
+  mesh->UnlockVertexBuffer();
+  e.SetTexture(0, texture.get());
+  graphics.InitDevice(64, 64, 1, 0);  // the first device is released
+  EXPECT_THROW(mesh->DrawSubset(0), std::logic_error);
 }
 
 TEST(NullGraphics, MeshesGroupTheirFacesBySubsetAndDrawsAreRecordedWithTheirState) {
@@ -65,7 +84,6 @@ TEST(NullGraphics, MeshesGroupTheirFacesBySubsetAndDrawsAreRecordedWithTheirStat
         {{0, 1}, {0}},
         {{0, 1, 2}, {0xFFFFFFFF}}})
     EXPECT_THROW(d.CreateMesh(Corners(3), indices, attributes), std::invalid_argument);
-
   auto gapped = d.CreateMesh(Corners(4), {0, 1, 2, 1, 2, 3}, {0, 2});
   auto texture = d.CreateTexture(4, 4);
   D3DMATERIAL8 red{};
@@ -86,7 +104,6 @@ TEST(NullGraphics, MeshesGroupTheirFacesBySubsetAndDrawsAreRecordedWithTheirStat
   texture.reset();  // a texture that goes away is no longer set on the device
   EXPECT_EQ(d.Texture(), nullptr);
   EXPECT_THROW(d.EndScene(), std::logic_error);
-
   auto sprite = d.CreateSprite();
   auto font = MakeFont(d, "Arial", 9, false, false, false);
   auto picture = d.CreateTexture(8, 8);
@@ -110,38 +127,12 @@ TEST(NullGraphics, MeshesGroupTheirFacesBySubsetAndDrawsAreRecordedWithTheirStat
   EXPECT_EQ(d.Presents(), 1);
 }
 
-TEST(NullGraphics, TexturesAndVertexBuffersKeepWhatWasWrittenAndOutliveTheirDeviceQuietly) {
-  NullGraphics graphics;
-  graphics.InitDevice(64, 64, 1, 0);
-  IDevice& d = *graphics.Device();
-  auto texture = d.CreateTexture(3, 2);
-  EXPECT_EQ(texture->Pitch(), 12);
-  auto bytes = texture->LockRect();
-  ASSERT_EQ(bytes.size(), 24u);
-  EXPECT_THROW(texture->LockRect(), std::logic_error);
-  bytes[4 * 5 + 2] = 200;
-  texture->UnlockRect();
-  EXPECT_THROW(texture->UnlockRect(), std::logic_error);
-  EXPECT_EQ(texture->LockRect()[22], 200);
-  texture->UnlockRect();
-  auto mesh = d.CreateMesh(Corners(3), {0, 1, 2}, {0});
-  mesh->LockVertexBuffer()[2].tu = 0.75f;
-  mesh->UnlockVertexBuffer();
-  EXPECT_EQ(mesh->LockVertexBuffer()[2].tu, 0.75f);
-  mesh->UnlockVertexBuffer();
-
-  d.SetTexture(0, texture.get());
-  graphics.InitDevice(64, 64, 1, 0);  // the first device is released
-  EXPECT_THROW(mesh->DrawSubset(0), std::logic_error);
-}
-
 TEST(TextureImage, PicturesDecodeOpaqueKeyedPixelsTurnTransparentBlackAndFitTheTexture) {
   const Image image = DecodeImage(test::Bmp24(2, 2, {0x000000, 0x102030, 0xFF0000, 0x00FF00}));
   ASSERT_EQ(image.Width, 2);
   EXPECT_EQ(image.Argb, (std::vector<std::uint32_t>{0xFF000000, 0xFF102030, 0xFFFF0000, 0xFF00FF00}));
   EXPECT_THROW(DecodeImage(std::vector<std::uint8_t>{'B', 'M', 1, 2, 3}), std::runtime_error);
   EXPECT_THROW(LoadImageFile("/nonexistent/picture.bmp"), std::runtime_error);
-
   const Image two{2, 1, {0xFF000000, 0xFF112233}};
   EXPECT_EQ(TexturePixels(two, D3DX_FILTER_LINEAR, 0xFF000000),
             (std::vector<std::uint8_t>{0, 0, 0, 0, 0x33, 0x22, 0x11, 0xFF}));
@@ -152,14 +143,12 @@ TEST(TextureImage, PicturesDecodeOpaqueKeyedPixelsTurnTransparentBlackAndFitTheT
             (std::vector<std::uint8_t>{0x60, 0x50, 0x40, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   const auto stretched = TexturePixels(one, D3DX_FILTER_LINEAR, 0, 2, 2);
   for (int p = 0; p < 4; ++p) EXPECT_EQ(stretched[4 * p + 2], 0x40) << p;
-
   NullDevice device(8, 8);
   auto texture = CreateTextureFromImage(device, Image{2, 1, {0xFF0000FF, 0x80FFFFFF}}, D3DX_FILTER_NONE, 0);
   auto bytes = texture->LockRect();
   EXPECT_EQ(bytes[0], 0xFF);  // blue first
   EXPECT_EQ(bytes[7], 0x80);
   texture->UnlockRect();
-
   const auto path = std::filesystem::temp_directory_path() / "quarnix-platform-roundtrip.png";
   const std::vector<std::uint8_t> rgba{255, 0, 0, 255, 0, 0, 255, 128};
   WritePng(path.string(), 2, 1, rgba);
@@ -214,7 +203,6 @@ TEST(MeshShape, AnythingButAClosedConvexSolidHasNoInsideFaces) {
   for (const Faces& f :
        {Box({-1, -1, -1}, {1, 1, 1}, false), mixed, pair, flat, cracked, broken, triangle, Faces{}})
     EXPECT_EQ(Inside(f), D3DCULL_NONE);
-
   // A box whose lid is a fan around a centre: convex when raised, dented when below the rim.
   for (auto [centreHeight, inside] : {std::pair{1.5f, D3DCULL_CCW}, {0.5f, D3DCULL_NONE}}) {
     Faces f = Box({-1, -1, -1}, {1, 1, 1}, false);

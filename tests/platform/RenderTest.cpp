@@ -18,7 +18,6 @@ constexpr std::size_t Centre = static_cast<std::size_t>(H / 2) * W + W / 2;
 class Render : public test::GlTest {
  protected:
   void SetUp() override { ASSERT_NO_FATAL_FAILURE(OpenDevice(W, H, 1, 0x00333333)); }
-
   std::shared_ptr<ITexture> Solid(int w, int h, std::uint32_t argb, std::uint32_t key = 0) {
     return CreateTextureFromImage(*d_, Image{w, h, std::vector<std::uint32_t>(w * h, argb)}, D3DX_FILTER_NONE,
                                   key);
@@ -55,7 +54,6 @@ TEST_F(Render, ClearFillsPictureAndDepthTheKindFollowsTheRendererTexturesKeepWha
   d_->EndScene();
   d_->Present();  // into the hidden window; must not disturb the picture
   ExpectColour(d_->ReadPixels(), W - 1, H - 1, {0x33, 0x66, 0x99}, 0);
-
   auto texture = Solid(3, 2, 0x80102030);  // its pixels are kept only in GL: a second lock reads them back
   std::span<std::uint8_t> bytes = texture->LockRect();
   ASSERT_EQ(bytes.size(), 24u);
@@ -104,7 +102,6 @@ TEST_F(Render, LitTexturedCubeIsTextureTimesLightingAndTheScreenshotHoldsIt) {
   ExpectColour(p, frontX, H / 2, lit(0.2f + 0.6f * std::cos(Pi / 6)), 3);
   ExpectColour(p, sideX, H / 2, lit(0.2f + 0.6f * 0.5f), 3);
   ExpectColour(p, 2, 2, {0, 0, 0}, 0);
-
   const auto path = std::filesystem::temp_directory_path() / "quarnix-render-cube.png";
   SaveScreenshot(*d_, path.string());
   const Image shot = LoadImageFile(path.string());
@@ -149,7 +146,6 @@ TEST_F(Render, NearerSurfacesHideFartherOnesDepthWriteOffLeavesTheDepthAloneCull
   // Red spans x 45..114, green 92..137.
   ExpectColour(p, 100, H / 2, {255, 0, 0}, 0);
   ExpectColour(p, 125, H / 2, {0, 255, 0}, 0);
-
   for (bool write : {false, true}) {
     const auto drawn = Scene(0, [&] {
       d_->SetTransform(D3DTS_WORLD, D3DXMatrixIdentity());
@@ -377,7 +373,6 @@ TEST_F(Render, TextIsPlacedInItsRectangleClippedToItAndDrawnInOrderWithSprites) 
   const RECT clipped = LitBox(draw(narrow, DT_CENTER).second, 0);
   EXPECT_TRUE(clipped.left >= narrow.left && clipped.right <= narrow.right - 1);
   EXPECT_LT(LitBox(draw(narrow, DT_CENTER | DT_NOCLIP).second, 0).left, narrow.left);
-
   auto bold = MakeFont(*d_, "Arial", 16, true, false, false);
   auto panel = Solid(40, 40, 0xFF0000FF);
   auto sprite = d_->CreateSprite();

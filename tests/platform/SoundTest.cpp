@@ -48,7 +48,6 @@ class MixerOutput : public ::testing::TestWithParam<Kept> {
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
     fs::remove_all(dir_);
   }
-
   // A stereo wave of one constant value (mixing adds values, so levels read off exactly).
   fs::path Wave(const std::string& name, int ms, std::int16_t value) {
     return Wave(name, Samples(static_cast<std::size_t>(ms * Ms), value), 2);
@@ -67,7 +66,6 @@ class MixerOutput : public ::testing::TestWithParam<Kept> {
     return p;
   }
   static void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
   // Closes the device and returns the left-channel samples it played.
   Samples Captured() {
     buffers_.clear();
@@ -82,14 +80,12 @@ class MixerOutput : public ::testing::TestWithParam<Kept> {
     return std::count_if(s.begin(), s.end(), [&](int v) { return std::abs(v - value) <= tolerance; });
   }
   static int NonZero(const Samples& s) { return s.size() - std::count(s.begin(), s.end(), 0); }
-
   ISoundBuffer& Load(const fs::path& p, Kept kept) {
     buffers_.push_back(kept == Kept::Loaded ? system_->CreateSoundBufferFromFile(p.string())
                                             : system_->CreateStreamingBufferFromFile(p.string()));
     return *buffers_.back();
   }
   ISoundBuffer& Load(const fs::path& p) { return Load(p, GetParam()); }
-
   fs::path dir_;
   std::unique_ptr<MixerSoundSystem> system_;
   std::vector<std::unique_ptr<ISoundBuffer>> buffers_;
