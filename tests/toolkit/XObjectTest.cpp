@@ -65,11 +65,9 @@ TEST_F(XObjectTest, LoadKeepsMaterialsWithAmbientFromDiffuseAndSlotsAsAsked) {
   const auto object = Cube(2, 5, "star");
   EXPECT_EQ(object->MaterialCount(), 2);
   for (int i = 0; i < 2; ++i) {
-    const D3DMATERIAL8& m = object->Materials(i);
-    EXPECT_NEAR(m.Diffuse.r, 0.1f * (i + 1), 1e-6);
-    EXPECT_EQ(m.Ambient, m.Diffuse);
-    EXPECT_NEAR(m.Specular.r, 0.5f, 1e-6);
-    EXPECT_FLOAT_EQ(m.Power, 8);
+    D3DMATERIAL8 want = CubeMesh(2).Materials[i].D3DMaterial();
+    want.Ambient = want.Diffuse;  // ambient follows diffuse
+    EXPECT_EQ(object->Materials(i), want);
   }
   EXPECT_EQ(object->Materials(2), D3DMATERIAL8{});
   EXPECT_THROW(object->Materials(3), std::out_of_range);
@@ -88,6 +86,15 @@ TEST_F(XObjectTest, LoadKeepsMaterialsWithAmbientFromDiffuseAndSlotsAsAsked) {
   EXPECT_EQ(DrawnSlots(*plain), std::vector<int>{-1});
   EXPECT_EQ(device_.MeshDraws()[0].texture, nullptr);
   EXPECT_EQ(device_.MeshDraws()[0].material.Ambient, plain->Materials(0).Diffuse);
+  // Loading again replaces mesh, materials and slots but keeps the animation.
+  object->SetAutoTexture(true, 1, 3, true);
+  object->DisplayXfile(0, 0, 1, 7, 8, 9, 0, 0, 0, 0);
+  object->LoadXFile(WriteMesh(folder_ / "one.car", CubeMesh(1)), 1, "", 0, 0, 2);
+  EXPECT_TRUE(object->MaterialCount() == 1 && object->TextureSlots() == 3);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(object->Textures(i), nullptr);
+  EXPECT_EQ(std::tuple(object->PosX(), object->PosZ(), object->AutoTexture(), object->StartNumber(),
+                       object->DelayCount()),
+            std::tuple(0.0f, 0.0f, true, 1, 3));
 }
 
 TEST_F(XObjectTest, TheColourKeyOfTheLoaderMatchesTheSlotLoaderAndNamesIgnoreCase) {
@@ -145,19 +152,6 @@ TEST_F(XObjectTest, LoadFailuresShowTheirMessageAndEndTheProgram) {
   EXPECT_THROW(object.DisplayXfile(0, 0, 1, 0, 0, 0, 0, 0, 0, 0), std::logic_error);
   EXPECT_FALSE(object.GetMeshVertex());
   EXPECT_THROW(object.SaveXFile(folder_ / "x.x", 0), std::logic_error);
-}
-
-TEST_F(XObjectTest, LoadingAgainReplacesMeshMaterialsAndSlotsButKeepsTheAnimation) {
-  auto object = Cube(2, 4, "Star");
-  object->SetAutoTexture(true, 1, 3, true);
-  object->DisplayXfile(0, 0, 1, 7, 8, 9, 0, 0, 0, 0);
-  object->LoadXFile(WriteMesh(folder_ / "one.car", CubeMesh(1)), 1, "", 0, 0, 2);
-  EXPECT_EQ(object->MaterialCount(), 1);
-  EXPECT_EQ(object->TextureSlots(), 3);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(object->Textures(i), nullptr);
-  EXPECT_EQ(std::tuple(object->PosX(), object->PosZ(), object->AutoTexture(), object->StartNumber(),
-                       object->DelayCount()),
-            std::tuple(0.0f, 0.0f, true, 1, 3));
 }
 
 TEST_F(XObjectTest, DisplayRotatesAboutOneAxisThenMovesThenScalesAboutTheOrigin) {
@@ -264,7 +258,7 @@ TEST_F(XObjectTest, AMovedObjectTakesItsMeshSlotsAndLockAlong) {
   EXPECT_FALSE(slot0->IsLocked());
   moved.DisplayXfile(0, 0, 1, 0, 0, 0, 0, 0, 0, 0);
   EXPECT_EQ(device_.MeshDraws().size(), 1u);
-  EXPECT_EQ(source->Mesh(), nullptr);
+  EXPECT_EQ(source->Mesh(), nullptr);  // the moved-from object refuses to draw
   EXPECT_THROW(source->DisplayXfile(0, 0, 1, 0, 0, 0, 0, 0, 0, 0), std::logic_error);
   EXPECT_THROW(source->UnLockTexture(2, 0), std::logic_error);
 }
@@ -372,11 +366,10 @@ TEST_F(XObjectTest, DriftAddsItsDeltaToEveryCoordinateAndStartsOverWhenUGrowsHug
   const auto original = MeshVertices(o);
   for (int i = 0; i < 3; ++i) o.EffectMoveTextureA(0.5f, 0);
   const auto moved = MeshVertices(o);
-  for (int i = 0; i < 24; ++i) {
-    EXPECT_FLOAT_EQ(moved[i].tu, original[i].tu + 1.5f);
-    EXPECT_FLOAT_EQ(moved[i].tv, original[i].tv);
-    EXPECT_EQ(moved[i].x, original[i].x);
-  }
+  for (int i = 0; i < 24; ++i)
+    EXPECT_TRUE(std::abs(moved[i].tu - original[i].tu - 1.5f) < 1e-5f && moved[i].tv == original[i].tv &&
+                moved[i].x == original[i].x)
+        << i;
   ASSERT_TRUE(o.GetMeshVertex());
   o.SetMeshUV(0, 1.0e7f, 2.0e7f);  // u passes the limit: both start over
   o.SetMeshUV(1, 0, 2.0e7f);       // only v is huge: nothing starts over
@@ -399,10 +392,10 @@ TEST_F(XObjectTest, SwayStartsRightAndDownTurnsAtItsLimitsAndAResetKeepsTheDirec
     EXPECT_NEAR(o.MoveV(), v, 1e-9);
   }
   const auto moved = MeshVertices(o);  // the offsets accumulate in the mesh
-  for (int i = 0; i < 24; ++i) {
-    EXPECT_NEAR(moved[i].tu, original[i].tu + 0.000101 + 0.000102, 1e-6);
-    EXPECT_NEAR(moved[i].tv, original[i].tv - 0.000102 - 0.000104, 1e-6);
-  }
+  for (int i = 0; i < 24; ++i)
+    EXPECT_TRUE(std::abs(moved[i].tu - original[i].tu - 0.000203) < 1e-6 &&
+                std::abs(moved[i].tv - original[i].tv + 0.000206) < 1e-6)
+        << i;
   int uTurn = 0, vTurn = 0;
   float lastU = o.MoveU(), lastV = o.MoveV(), highU = 0, lowV = 0;
   for (int call = 3; call <= 2905; ++call) {
@@ -425,10 +418,8 @@ TEST_F(XObjectTest, SwayStartsRightAndDownTurnsAtItsLimitsAndAResetKeepsTheDirec
       break;
     }
   }
-  EXPECT_NEAR(uTurn, 2901, 2);
-  EXPECT_NEAR(vTurn, 2451, 2);
-  EXPECT_NEAR(highU, 0.003, 2e-6);
-  EXPECT_NEAR(lowV, -0.005, 3e-6);
+  EXPECT_TRUE(std::abs(uTurn - 2901) <= 2 && std::abs(vTurn - 2451) <= 2) << uTurn << " " << vTurn;
+  EXPECT_TRUE(std::abs(highU - 0.003) <= 2e-6 && std::abs(lowV + 0.005) <= 3e-6) << highU << " " << lowV;
 }
 
 }  // namespace
