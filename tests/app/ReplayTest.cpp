@@ -208,7 +208,7 @@ TEST(Replay, TheDemonstrationEndsAtTheFirstPress) {
     void RenderFrame() override {
       if (++frames == pressAt) window.Inputs++;
     }
-    std::int64_t frames = 0, pressAt = 0;
+    std::int64_t frames = 0, pressAt = 400;
     ScriptedEventPump window;
   };
   for (const Replay* replay : {static_cast<const Replay*>(nullptr), &recorded.Last()}) {
@@ -219,14 +219,14 @@ TEST(Replay, TheDemonstrationEndsAtTheFirstPress) {
     DisplayFlags shown;
     VirtualClock clock;
     PressingScreen screen;
-    screen.pressAt = 400;
-    PlayAttract({*state, sound, screen, camera, screen.window, shown, shown, nullptr, clock}, replay, 3);
+    const auto play = [&] {
+      PlayAttract({*state, sound, screen, camera, screen.window, shown, shown, nullptr, clock}, replay, 3);
+    };
+    play();
     EXPECT_EQ(std::pair(screen.frames, camera.Shown), std::pair(std::int64_t{400}, 2));
     screen.frames = screen.pressAt = 0;
     screen.window.QuitAtPump = screen.window.Pumps + 50;
-    EXPECT_THROW(
-        PlayAttract({*state, sound, screen, camera, screen.window, shown, shown, nullptr, clock}, replay, 3),
-        QuitRequest);
+    EXPECT_THROW(play(), QuitRequest);
   }
 }
 
