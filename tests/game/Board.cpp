@@ -17,7 +17,6 @@ CellKind KindOf(char c) {
     throw std::invalid_argument(std::string("board: unknown cell '") + c + "'");
   return static_cast<CellKind>(at);
 }
-
 char SymbolOf(CellKind kind) {
   const int k = Index(kind);
   return k >= 0 && k < static_cast<int>(Symbols.size()) ? Symbols[static_cast<std::size_t>(k)] : '?';
@@ -29,7 +28,6 @@ std::vector<std::string> Words(std::string_view text) {
   for (std::string w; in >> w;) words.push_back(w);
   return words;
 }
-
 // Reads the rows from words[at] on, up to five, stopping at a layer header.
 template <typename Cell>
 std::size_t ReadRows(const std::vector<std::string>& words, std::size_t at, Cell cell) {
@@ -78,14 +76,12 @@ std::string Board(std::string_view board) {
   SetField(*state, board);
   return FieldText(*state);
 }
-
 void SetLayer(FieldLayer& layer, std::string_view rows) {
   layer.Fill(CellKind::Empty);
   const auto words = Words(rows);
   if (ReadRows(words, 0, [&](int x, int y, CellKind kind) { layer(x, y) = kind; }) != words.size())
     throw std::invalid_argument("layer: more than 5 rows");
 }
-
 std::string LayerText(const FieldLayer& layer) {
   std::string text;
   for (int y = 1; y <= MaxFieldY; ++y) {
@@ -94,7 +90,6 @@ std::string LayerText(const FieldLayer& layer) {
   }
   return text;
 }
-
 std::string Layer(std::string_view rows) {
   FieldLayer layer;
   SetLayer(layer, rows);

@@ -54,13 +54,6 @@ TEST(BotGames, GamesKeepEveryInvariantAndUseEveryRule) {
   EXPECT_LE(total.Landings, total.Pieces);
 }
 
-TEST(BotGames, SameSeedsPlayTheSameGame) {
-  const SimStats a = Play(5, 6, 200), b = Play(5, 6, 200), c = Play(8, 6, 200);
-  EXPECT_EQ(std::tie(a.CubesCleared, a.ClearPasses, a.Specials),
-            std::tie(b.CubesCleared, b.ClearPasses, b.Specials));
-  EXPECT_NE(a.CubesCleared * 1000 + a.ClearPasses, c.CubesCleared * 1000 + c.ClearPasses);
-}
-
 TEST_F(Bot, LooksAheadWithoutTouchingTheGame) {
   Put("z=1 RGB.. ..... BRG..", "..... .RG.. ..B..");
   const std::string field = FieldText(s), piece = LayerText(s.NowCube);

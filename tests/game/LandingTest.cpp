@@ -12,12 +12,6 @@ namespace {
 
 class Landing : public RulesTest {
  protected:
-  void Landed(CellKind special = CellKind::Empty) {
-    s.LandFlag = true;
-    s.MatchFlag = s.ClearFlag = s.DropFlag = false;
-    s.SpecialKind = special;
-    s.ChainCount = 0;
-  }
   // Runs the landing until the next piece is in play or the game is over.
   LandingResult Resolve() {
     LandingResult last;
@@ -104,8 +98,7 @@ TEST_F(Landing, RemovalSinksEachCubeByTheClearedCubesBelowIt) {
 TEST_F(Landing, ALineMadeWithASpecialPieceClearsWithoutTheCrossSound) {
   random.SetFallback(&any);
   SetField(s, "z=1 RRR.. .B... .B... z=2 8B...");
-  Landed(CellKind::Diamond);
-  s.SpecialX = 1, s.SpecialY = 1, s.SpecialZ = 2;
+  Landed(CellKind::Diamond, 1, 1, 2);
   rules.LandingStep();
   rules.LandingStep();
   EXPECT_EQ(tuple(Played(Effect::CubeCross), s.SpecialKind), tuple(0, CellKind::Empty));

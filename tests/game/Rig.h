@@ -46,6 +46,14 @@ class RulesTest : public ::testing::Test {
     for (float r : draws) random.Push(r);
   }
   int Played(Effect n) const { return waves(n).Plays(); }
+  // A piece has just come to rest, its special (if any) at (x, y, z).
+  void Landed(CellKind special = CellKind::Empty, int x = 0, int y = 0, int z = 0) {
+    s.LandFlag = true;
+    s.MatchFlag = s.ClearFlag = s.DropFlag = false;
+    s.SpecialKind = special;
+    s.SpecialX = x, s.SpecialY = y, s.SpecialZ = z;
+    s.ChainCount = 0;
+  }
   GameState s;
   ScriptedRandom random;
   SoundPlayer sound;

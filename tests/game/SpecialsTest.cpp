@@ -14,13 +14,6 @@ namespace {
 
 class Specials : public RulesTest {
  protected:
-  void Landed(CellKind kind, int x, int y, int z) {
-    s.LandFlag = true;
-    s.MatchFlag = s.ClearFlag = false;
-    s.SpecialKind = kind;
-    s.SpecialX = x, s.SpecialY = y, s.SpecialZ = z;
-    s.ChainCount = 0;
-  }
   int FirstPass() {
     rules.LandingStep();
     if (!s.MatchFlag) return 0;
