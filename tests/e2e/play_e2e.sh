@@ -24,6 +24,7 @@ tap() { for k; do xdotool keydown "$k"; sleep 0.1; xdotool keyup "$k"; sleep 0.1
 grab() { xwd -root -silent | xwdtopnm 2>/dev/null; }
 shot() { grab | pnmtopng >"$shots/$1.png"; }
 tap_shot() { tap "$1"; shot "$2"; }
+snap() { sleep "$1"; shot "$2"; }
 focus() { xdotool windowfocus --sync "$(xdotool search --name '^Quarnix$' | head -1)"; }
 # Pixels of the region (left top width height) in the logo's orange: the intro's title.
 orange_pixels() {
@@ -67,6 +68,7 @@ start() {
   ./quarnix "$@" >"$work/$log.txt" 2>&1 &
   pid=$!
 }
+launch() { start "$@"; sleep 2; focus; } # and in front once its window shows
 # wait_exit SECONDS: the game's exit status, or a failure if it still runs.
 wait_exit() {
   local i
@@ -83,8 +85,7 @@ copy_game() { cp -r "$game_src" "$work/$1" && rm -f "$work/$1/quarnix-tool" && c
 copy_game broken
 find Wave -iname 'thund.wav' -delete
 start broken
-sleep 2.5
-shot 00-damaged-files
+snap 2.5 00-damaged-files
 xdotool mousemove 510 294 click 1  # the message box's OK, in the middle of the screen
 wait_exit 10 && fail "a missing file still started the game"
 grep -q "Some files may be damaged! Please re-install this game." "$work/broken.txt" || fail "no damaged-files message"
@@ -94,13 +95,10 @@ grep -qi "THUND.WAV" "$work/broken.txt" || fail "the missing file was not named"
 # SIGTERM while the box is up ends the program, box and all, within a second, with a failure.
 copy_game cut
 : >Data/ME.RB
-start cut
-sleep 2
-focus
+launch cut
 tap Return
 for ((i = 0; i < 100; i++)); do grep -q "Some files may be damaged" "$work/cut.txt" && break; sleep 0.1; done
-sleep 1 # the box maps
-shot 00-damaged-image
+snap 1 00-damaged-image # the box maps
 kill -TERM "$pid"
 wait_exit 1 && fail "a cut-off ME.RB ended with status 0"
 grep -q "ME.RB" "$work/cut.txt" || fail "the cut-off file was not named"
@@ -126,11 +124,9 @@ xdotool windowfocus --sync "$win"
 shot 01-dialog
 # The list by mouse (800 x 600) and by keys (back up to 1024 x 768), then Play by mouse.
 xdotool mousemove --window "$win" 100 252 click 1
-sleep 0.2
-shot 02-dialog-800
+snap 0.2 02-dialog-800
 tap Down Up Up
-sleep 0.1
-shot 03-dialog-1024
+snap 0.1 03-dialog-1024
 xdotool mousemove --window "$win" 370 262 click 1
 t_play=$(now)
 intro_time=""
@@ -140,10 +136,8 @@ for ((i = 0; i < 200; i++)); do
 done
 [ -n "$intro_time" ] || fail "no intro"
 shot 04-intro-halves
-sleep 1.5
-shot 05-intro-title
-sleep 6
-shot 10-menu-start
+snap 1.5 05-intro-title
+snap 6 10-menu-start
 menu_cpu=$(cpu_percent "$pid" 5)
 tap Down Right Left Left # Right at the top stays 9
 shot 11-menu-effects-7
@@ -180,16 +174,13 @@ for game in 1 2 3 4; do
   done
   shot "3${game}-game-played"
   tap Escape
-  sleep 0.3
-  shot "3${game}-game-quit-prompt"
+  snap 0.3 "3${game}-game-quit-prompt"
   tap y
   sleep 1.2
   tap t e s t e r
-  sleep 0.3
-  shot "3${game}-game-over-name"
+  snap 0.3 "3${game}-game-over-name"
   tap Return
-  sleep 1.5
-  shot "3${game}-back-in-menu"
+  snap 1.5 "3${game}-back-in-menu"
   "$tool" scores RD.DAT | grep -q "TESTER" && { entered=yes; break; }
 done
 [ -n "$entered" ] || fail "no game entered the table in four tries"
@@ -213,14 +204,10 @@ wait_exit 15 || fail "the game ended with status $?"
 
 # --- Other ways out run the same shutdown: Escape in the dialog, and a request to close
 # (SIGTERM, as the window's close button) in the menu, reached in a window.
-start escape
-sleep 2
-focus
+launch escape
 tap Escape
 wait_exit 10 || fail "Escape in the dialog ended with status $?"
-start close --windowed
-sleep 2
-focus
+launch close --windowed
 tap Return
 sleep 9
 kill -TERM "$pid"
