@@ -42,8 +42,7 @@ TEST_F(TextureTest, RegistryFindsNamesWithoutRegardToCaseAndKeepsTheLatest) {
   EXPECT_EQ((*resources_.Find("2X2X2"))[0], 9);
   EXPECT_FALSE(resources_.Find("4Colour"));
   resources_.RegisterCopy("4color", Bytes{7, 7});
-  EXPECT_EQ(resources_.Find("4COLOR")->size(), 2u);
-  EXPECT_EQ(resources_.Count(), 2u);
+  EXPECT_TRUE(resources_.Find("4COLOR")->size() == 2u && resources_.Count() == 2u);
 }
 
 TEST_F(TextureTest, LoadersDecodePicturesIntoTheSlotAndApplyTheColourKey) {
@@ -82,8 +81,7 @@ TEST_F(TextureTest, PixelsAreEditedBlueGreenRedAlphaAndOutOfRangeValuesRefused) 
   EXPECT_EQ(Part(Bytes(object_.Pixels().begin(), object_.Pixels().end()), 0, 4), (Bytes{0, 0, 255, 255}));
   EXPECT_TRUE(object_.UnLockTexture(4, 1));
   const Bytes stored = Stored(object_.Textures(1));
-  EXPECT_EQ(Part(stored, 0, 4), (Bytes{0, 0, 255, 255}));
-  EXPECT_EQ(Part(stored, -4, 4), (Bytes{3, 2, 1, 200}));
+  EXPECT_TRUE(Part(stored, 0, 4) == (Bytes{0, 0, 255, 255}) && Part(stored, -4, 4) == (Bytes{3, 2, 1, 200}));
 }
 
 TEST_F(TextureTest, LockingCopiesOnlyTheRowsAskedForAndReportsFailedCopies) {
@@ -99,8 +97,7 @@ TEST_F(TextureTest, LockingCopiesOnlyTheRowsAskedForAndReportsFailedCopies) {
   EXPECT_EQ(object_.LockTexture(3, 1), 0);
   EXPECT_TRUE(object_.Textures(1)->IsLocked());
   EXPECT_THROW(object_.LockTexture(1, 0), std::logic_error);  // one lock at a time
-  EXPECT_FALSE(object_.UnLockTexture(3, 1));
-  EXPECT_FALSE(object_.Textures(1)->IsLocked());
+  EXPECT_FALSE(object_.UnLockTexture(3, 1) || object_.Textures(1)->IsLocked());
   EXPECT_THROW(object_.UnLockTexture(1, 1), std::logic_error);
   EXPECT_THROW(object_.LockTexture(1, 3), std::logic_error);  // an empty slot
 }

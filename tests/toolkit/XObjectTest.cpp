@@ -127,13 +127,8 @@ TEST_F(XObjectTest, LoadFailuresShowTheirMessageAndEndTheProgram) {
                   "xof 0303txt 0032\nMaterial { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }\n");
   const auto good = WriteMesh(folder_ / "Good.CAR", CubeMesh(1)),
              two = WriteMesh(folder_ / "Two.CAR", CubeMesh(2));
-  const struct {
-    std::filesystem::path file;
-    int fromResource;
-    std::string texture;
-    int slots;
-    std::string message;
-  } cases[] = {
+  // file, from the bitmap registry, texture, slots, message
+  const std::tuple<std::filesystem::path, int, std::string, int, std::string> cases[] = {
       {missing, 1, "", 1, "Error loading Obj-File: \"" + missing.string() + "\""},
       {damaged, 1, "", 1, "Error loading Obj-File: \"" + damaged.string() + "\""},
       {damaged, 1, "", 1, damaged.string() + ": line 2: file ends inside Mesh"},  // the reason, on stderr
@@ -142,12 +137,10 @@ TEST_F(XObjectTest, LoadFailuresShowTheirMessageAndEndTheProgram) {
       {good, 0, (folder_ / "none.bmp").string(), 1, "Error loading Obj-File: "},
       {two, 1, "Star", 0, "Error loading Obj-File: "},
   };
-  for (const auto& c : cases)
-    EXPECT_NE(EndMessage([&] {
-                object.LoadXFile(c.file, c.fromResource, c.texture, 0, 0, c.slots);
-              }).find(c.message),
-              std::string::npos)
-        << c.file << " " << c.texture;
+  for (const auto& [file, fromResource, texture, slots, message] : cases)
+    EXPECT_THAT(EndMessage([&] { object.LoadXFile(file, fromResource, texture, 0, 0, slots); }),
+                ::testing::HasSubstr(message))
+        << texture;
   EXPECT_EQ(object.Mesh(), nullptr);
   EXPECT_THROW(object.DisplayXfile(0, 0, 1, 0, 0, 0, 0, 0, 0, 0), std::logic_error);
   EXPECT_FALSE(object.GetMeshVertex());
