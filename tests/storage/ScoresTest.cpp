@@ -177,17 +177,6 @@ TEST_F(ScoresTest, AFileWrittenFromAnEmptyListFailsToDecodeAndKeepsTheList) {
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"RD.dat"});
 }
 
-TEST_F(ScoresTest, ValuesAreDecodedBeforeTheSumIsChecked) {
-  EnterResult(file, book, "ALICE", 120, 3, random);
-  ScoreFile bad = Image(file);
-  bad(5) = 999999;  // codes no character, and the sum no longer matches
-  WriteText(file, Text(bad));
-  ScoreBook into = book;
-  EXPECT_THROW(ReadScores(file, into, random), DecodeError);
-  EXPECT_FALSE(std::filesystem::exists(dir / "Event.dat"));
-  EXPECT_EQ(into.ScoreList(1), book.ScoreList(1));
-}
-
 TEST_F(ScoresTest, ATableThatCannotBeReadIsKeptAsideBeforeANewOneIsWritten) {
   const std::filesystem::path elsewhere = dir / "elsewhere" / "RD.dat";
   // element 40 set to value: one that codes no character (sum fixed), the same behind a link, a wrong sum
@@ -219,7 +208,7 @@ TEST_F(ScoresTest, ATableThatCannotBeReadIsKeptAsideBeforeANewOneIsWritten) {
   }
 }
 
-TEST_F(ScoresTest, AnInterruptedSaveLeavesTheOldTable) {
+TEST_F(ScoresTest, AnInterruptedSaveLeavesTheOldTableAndBadValuesAreRefusedBeforeTheSum) {
   EnterResult(file, book, "ALICE", 120, 3, random);
   const std::string before = ReadText(file);
   const ScoreFile imageBefore = book.File;
@@ -231,6 +220,14 @@ TEST_F(ScoresTest, AnInterruptedSaveLeavesTheOldTable) {
   EXPECT_EQ(book.File, imageBefore);
   EXPECT_EQ(Reread().ScoreList(1).Name, Pad("ALICE"));
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"RD.dat"});
+  // Values are decoded before the sum is checked: no event, the list kept.
+  ScoreFile bad = Image(file);
+  bad(5) = 999999;  // codes no character, and the sum no longer matches
+  WriteText(file, Text(bad));
+  ScoreBook into = book;
+  EXPECT_THROW(ReadScores(file, into, random), DecodeError);
+  EXPECT_FALSE(std::filesystem::exists(dir / "Event.dat"));
+  EXPECT_EQ(into.ScoreList(1), book.ScoreList(1));
 }
 
 TEST_F(ScoresTest, TheFileIsFoundAndReplacedUnderAnyCase) {
