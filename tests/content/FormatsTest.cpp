@@ -14,7 +14,6 @@ namespace {
 std::uint32_t U32(const Bytes& b, std::size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
 }
-}  // namespace
 
 // catches: rows stored top-down, red first, unpadded, or header fields at the wrong offsets.
 TEST(Bmp, StoresRowsBottomUpBlueFirstWithPadding) {
@@ -67,8 +66,6 @@ TEST(ResourcePack, RoundTripsAndRefusesDamage) {
     EXPECT_THROW(ReadResourcePack(Bad), std::runtime_error) << At;
   }
 }
-
-namespace {
 
 // A wave file: RIFF header, the chunks given, in order.
 Bytes Riff(const std::vector<std::pair<std::string, Bytes>>& chunks, std::uint32_t dataSizeExtra = 0) {
