@@ -6,10 +6,7 @@ using namespace quarnix;
 using Call = RecordingSoundBuffer::Call;
 using Player = quarnix::test::RulesTest;
 
-namespace {
-constexpr PlayFlag Once = PlayFlag::Once, Looping = PlayFlag::Looping;
-
-}  // namespace
+static constexpr PlayFlag Once = PlayFlag::Once, Looping = PlayFlag::Looping;
 
 TEST_F(Player, EachEffectStepTakesThreeDecibelsOff) {
   sound.SoundLevel = 9;
@@ -18,8 +15,8 @@ TEST_F(Player, EachEffectStepTakesThreeDecibelsOff) {
             (std::vector<Call>{{Call::SetVolume, -1800}, {Call::SetCurrentPosition, 0}, {Call::Play, 0}}));
   sound.SoundLevel = 2;
   sound.PlayWave(Effect::OkRotBuild, Once, -1500);
-  EXPECT_EQ(waves(Effect::OkRotBuild).Volume(), -3900);
-  EXPECT_EQ(waves(Effect::OkRotBuild).Plays(), 2);  // played again from the start
+  EXPECT_EQ(std::pair(waves(Effect::OkRotBuild).Volume(), waves(Effect::OkRotBuild).Plays()),
+            std::pair(-3900, 2));  // played again from the start
   sound.SoundLevel = 1;
   sound.PlayWave(Effect::Thund, Once, 0);
   EXPECT_TRUE(waves(Effect::Thund).Calls().empty());
@@ -39,9 +36,9 @@ TEST_F(Player, MusicIsRememberedEvenWhenTooQuietToPlay) {
   EXPECT_EQ(sound.MusicNow, LevelMusic(5));
   sound.MusicLevel = 9;
   sound.PlayMusic(Music::Menu, Looping, -500);
-  EXPECT_TRUE(music(Music::Menu).Looping());
-  EXPECT_EQ(music(Music::Menu).Volume(), -800);
-  EXPECT_EQ(sound.MusicNow, Music::Menu);
+  EXPECT_EQ(
+      std::tuple(music(Music::Menu).Looping(), music(Music::Menu).Volume(), sound.MusicNow == Music::Menu),
+      std::tuple(true, -800, true));
   sound.StopMusicNow();
   EXPECT_FALSE(music(Music::Menu).Playing());
 }
@@ -52,9 +49,7 @@ TEST_F(Player, WithoutASoundDeviceNothingHappens) {
   sound.StopWave(Effect::NoWay);
   sound.PlayMusic(LevelMusic(2), Looping, 0);
   sound.StopMusic(LevelMusic(2));
-  EXPECT_TRUE(waves(Effect::NoWay).Calls().empty());
-  EXPECT_TRUE(music(2).Calls().empty());
-  EXPECT_FALSE(sound.MusicNow);
+  EXPECT_TRUE(waves(Effect::NoWay).Calls().empty() && music(2).Calls().empty() && !sound.MusicNow);
 }
 
 TEST_F(Player, NumbersOutsideTheTablesAreRefused) {
