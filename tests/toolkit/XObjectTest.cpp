@@ -149,24 +149,19 @@ TEST_F(XObjectTest, LoadFailuresShowTheirMessageAndEndTheProgram) {
 
 TEST_F(XObjectTest, DisplayRotatesAboutOneAxisThenMovesThenScalesAboutTheOrigin) {
   const auto object = Cube(1, 1);
-  object->DisplayXfile(0, 0, 0.5f, 4, 2, 0, 0, 0, 0, 0);
-  ExpectMaps(object->WorldMatrix(), {2, 0, 0}, {3, 1, 0});
-  object->DisplayXfile(0, 0, 1, 0, 0, 0, 90, 80, 70, 0);
-  ExpectMaps(object->WorldMatrix(), {1, 0, 0}, {1, 0, 0});
-  EXPECT_EQ(Angles(*object), (std::array<float, 3>{90, 80, 70}));
-  const struct {
-    float x, y, z;
-    int axis;
-    D3DVECTOR from, to;
-  } turns[] = {{90, 45, 30, 1, {0, 1, 0}, {0, 0, 1}},   // about x: y goes to z
-               {45, 90, 30, 2, {1, 0, 0}, {0, 0, -1}},  // about y: x goes to -z
-               {45, 30, 90, 3, {1, 0, 0}, {0, 1, 0}}};  // about z: x goes to y
-  for (const auto& t : turns) {
-    object->DisplayXfile(0, 0, 1, 0, 0, 0, t.x, t.y, t.z, t.axis);
-    ExpectMaps(object->WorldMatrix(), t.from, t.to);
+  // scale, position, angles, axis; a model point and where it lands
+  const std::tuple<float, D3DVECTOR, D3DVECTOR, int, D3DVECTOR, D3DVECTOR> draws[] = {
+      {0.5f, {4, 2, 0}, {}, 0, {2, 0, 0}, {3, 1, 0}},        // the scale applies after the move
+      {1, {}, {90, 80, 70}, 0, {1, 0, 0}, {1, 0, 0}},        // axis 0: angles stored, not used
+      {1, {}, {90, 45, 30}, 1, {0, 1, 0}, {0, 0, 1}},        // about x: y goes to z
+      {1, {}, {45, 90, 30}, 2, {1, 0, 0}, {0, 0, -1}},       // about y: x goes to -z
+      {1, {}, {45, 30, 90}, 3, {1, 0, 0}, {0, 1, 0}},        // about z: x goes to y
+      {2, {1, 0, 0}, {0, 0, 90}, 3, {1, 0, 0}, {2, 2, 0}}};  // turned about its own origin, then moved
+  for (const auto& [scale, pos, angle, axis, from, to] : draws) {
+    object->DisplayXfile(0, 0, scale, pos.x, pos.y, pos.z, angle.x, angle.y, angle.z, axis);
+    ExpectMaps(object->WorldMatrix(), from, to);
+    EXPECT_EQ(Angles(*object), (std::array{angle.x, angle.y, angle.z}));
   }
-  object->DisplayXfile(0, 0, 2, 1, 0, 0, 0, 0, 90, 3);
-  ExpectMaps(object->WorldMatrix(), {1, 0, 0}, {2, 2, 0});
   EXPECT_EQ(object->PosX(), 1);
   EXPECT_EQ(device_.GetTransform(D3DTS_WORLD), object->WorldMatrix());
 }
@@ -174,8 +169,8 @@ TEST_F(XObjectTest, DisplayRotatesAboutOneAxisThenMovesThenScalesAboutTheOrigin)
 TEST_F(XObjectTest, QuaternionDrawsTurnAboutTheCentreAndAutoDrawsAddTheirAngles) {
   const auto object = Cube(1, 1);
   object->QDisplayXfile(0, 0, 1, 90, 0, 0, {1, 0, 0}, {0, 5, 0});
-  ExpectMaps(object->WorldMatrix(), {0, 0, 0}, {1, 5, 1});
-  ExpectMaps(object->WorldMatrix(), {1, 0, 0}, {1, 5, 0});
+  for (auto [from, to] : {std::pair{D3DVECTOR{0, 0, 0}, D3DVECTOR{1, 5, 1}}, {{1, 0, 0}, {1, 5, 0}}})
+    ExpectMaps(object->WorldMatrix(), from, to);
   EXPECT_TRUE(object->PosY() == 5 && object->AngleX() == 90);
   object->QDisplayXfile(0, 0, 1, 0, 90, 0, {}, {});
   ExpectMaps(object->WorldMatrix(), {0, 1, 0}, {0, 0, 1});
