@@ -21,7 +21,6 @@ char SymbolOf(CellKind kind) {
   const int k = Index(kind);
   return k >= 0 && k < static_cast<int>(Symbols.size()) ? Symbols[static_cast<std::size_t>(k)] : '?';
 }
-
 std::vector<std::string> Words(std::string_view text) {
   std::vector<std::string> words;
   std::istringstream in{std::string(text)};
@@ -38,6 +37,14 @@ std::size_t ReadRows(const std::vector<std::string>& words, std::size_t at, Cell
   }
   return at;
 }
+// The 5 x 5 cells of a layer as rows of symbols; true when any holds a cube.
+template <typename Cell>
+bool WriteRows(std::string& text, Cell cell) {
+  bool any = false;
+  for (int y = 1; y <= MaxFieldY; ++y, text += '\n')
+    for (int x = 1; x <= MaxFieldX; ++x) any |= IsCube(cell(x, y)), text += SymbolOf(cell(x, y));
+  return any;
+}
 
 }  // namespace
 
@@ -53,24 +60,15 @@ void SetField(GameState& state, std::string_view board) {
     i = ReadRows(words, i + 1, [&](int x, int y, CellKind kind) { state.CubeArray(x, y, z) = kind; });
   }
 }
-
 std::string FieldText(const GameState& state) {
   std::string text;
   for (int z = 1; z <= MaxFieldZ; ++z) {
     std::string layer;
-    bool any = false;
-    for (int y = 1; y <= MaxFieldY; ++y) {
-      for (int x = 1; x <= MaxFieldX; ++x) {
-        any |= IsCube(state.CubeArray(x, y, z));
-        layer += SymbolOf(state.CubeArray(x, y, z));
-      }
-      layer += '\n';
-    }
-    if (any) text += "z=" + std::to_string(z) + "\n" + layer;
+    if (WriteRows(layer, [&](int x, int y) { return state.CubeArray(x, y, z); }))
+      text += "z=" + std::to_string(z) + "\n" + layer;
   }
   return text;
 }
-
 std::string Board(std::string_view board) {
   auto state = std::make_unique<GameState>();
   SetField(*state, board);
@@ -84,10 +82,7 @@ void SetLayer(FieldLayer& layer, std::string_view rows) {
 }
 std::string LayerText(const FieldLayer& layer) {
   std::string text;
-  for (int y = 1; y <= MaxFieldY; ++y) {
-    for (int x = 1; x <= MaxFieldX; ++x) text += SymbolOf(layer(x, y));
-    text += '\n';
-  }
+  WriteRows(text, [&](int x, int y) { return layer(x, y); });
   return text;
 }
 std::string Layer(std::string_view rows) {
