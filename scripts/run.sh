@@ -8,9 +8,4 @@ if [ "$(id -u)" -eq 0 ]; then scripts/setup-deps.sh; elif command -v sudo >/dev/
 
 cmake --preset default
 cmake --build --preset default -j "$(nproc)"
-cd build/game
-if [ -x ./quarnix ]; then
-  exec ./quarnix "$@"
-fi
-echo "The windowed game is not built yet; running the headless simulator instead."
-exec ./quarnix-tool sim "$@"
+exec build/game/quarnix "$@"
