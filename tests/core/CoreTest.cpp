@@ -228,8 +228,8 @@ TEST(WriteFileAtomic, WritesThroughLinksAndReplacesOnlyRegularFiles) {
   EXPECT_TRUE(fs::is_directory(dir / "folder"));
 }
 
-// catches: removing a running save's or another file's temporaries, or keeping a dead save's.
-TEST(WriteFileAtomic, RemovesTemporariesOfEndedSavesOfTheSameFileOnly) {
+// catches: removing a running save's or another file's temporaries, keeping a dead one's, copies moved over.
+TEST(WriteFileAtomic, RemovesTemporariesOfEndedSavesOfTheSameFileOnlyAndMoveAsideKeepsEachCopy) {
   TempFolder dir;
   const pid_t ended = ::fork();
   if (ended == 0) std::_Exit(0);
@@ -245,11 +245,7 @@ TEST(WriteFileAtomic, RemovesTemporariesOfEndedSavesOfTheSameFileOnly) {
   kept.push_back("RD.DAT");
   std::sort(kept.begin(), kept.end());
   EXPECT_EQ(dir.Names(), kept);
-}
-
-// catches: a second copy moved over the first, a missing file moved silently.
-TEST(MoveAside, NeverOverAnEarlierCopy) {
-  TempFolder dir;
+  // Moved aside, never over an earlier copy.
   for (const char* content : {"first", "second", "third"}) {
     WriteText(dir / "RD.DAT", content);
     MoveAside(dir / "RD.DAT", ".damaged");

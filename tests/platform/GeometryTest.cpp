@@ -23,7 +23,7 @@ void ExpectMatrix(const D3DMATRIX& m, const float (&expected)[4][4], float eps =
     for (int c = 0; c < 4; ++c) EXPECT_NEAR(m(r, c), expected[r][c], eps) << "row " << r << " col " << c;
 }
 
-TEST(D3DXMath, ElementaryMatricesAndTheOrderOfAProduct) {
+TEST(D3DXMath, ElementaryMatricesTheOrderOfAProductLookAtAndPerspective) {
   const float s = std::sin(0.5f), c = std::cos(0.5f);
   ExpectMatrix(D3DXMatrixTranslation(1, 2, 3), {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {1, 2, 3, 1}});
   ExpectMatrix(D3DXMatrixScaling(2, 3, 4), {{2, 0, 0, 0}, {0, 3, 0, 0}, {0, 0, 4, 0}, {0, 0, 0, 1}});
@@ -37,9 +37,7 @@ TEST(D3DXMath, ElementaryMatricesAndTheOrderOfAProduct) {
   ExpectNear(D3DXVec3TransformNormal({1, 0, 0}, m), 0, 0, -1);
   ExpectNear(D3DXVec3TransformCoord(D3DXVec3TransformCoord({1, 2, 3}, m), D3DXMatrixInverse(m)), 1, 2, 3);
   EXPECT_THROW(D3DXMatrixInverse(D3DXMatrixScaling(1, 0, 1)), std::domain_error);
-}
-
-TEST(D3DXMath, LookAtAndPerspectiveOfTheGame) {
+  // The game's view and perspective.
   const D3DMATRIX v = D3DXMatrixLookAtLH({2.0f, 15.0f, -8.5f}, {0, 3.5f, 0}, {0, 1, 0});
   // z = at - eye = (-2, -11.5, 8.5), |z|^2 = 208.5; x = up x z = (8.5, 0, 2), |x|^2 = 76.25;
   // y = z x x = (-23, 76.25, 97.75), |y| = |z| |x|.
