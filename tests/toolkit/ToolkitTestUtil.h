@@ -59,9 +59,8 @@ inline std::string EndMessage(const std::function<void()>& action) {
     ended = true;
     EXPECT_NE(e.exitCode, 0);
   }
-  const std::string said = ::testing::internal::GetCapturedStderr();
   EXPECT_TRUE(ended) << "the program was not ended";
-  return said;
+  return ::testing::internal::GetCapturedStderr();
 }
 
 // A binary token stream written by hand, little-endian.

@@ -76,8 +76,7 @@ TEST_F(XObjectTest, LoadKeepsMaterialsWithAmbientFromDiffuseAndSlotsAsAsked) {
   ASSERT_TRUE(object->Textures(0) && object->Textures(1));
   EXPECT_NE(object->Textures(0), object->Textures(1));
   for (int i = 2; i <= 5; ++i) EXPECT_EQ(object->Textures(i), nullptr);
-  EXPECT_EQ(object->Textures(0)->Width(), 2);
-  EXPECT_EQ(object->NumVertices(), 24);
+  EXPECT_TRUE(object->Textures(0)->Width() == 2 && object->NumVertices() == 24);
   ASSERT_EQ(object->Vertices().size(), 25u);
   for (const auto& v : object->Vertices()) EXPECT_EQ(v, D3DVERTEX{});
   const auto plain = Cube(1, 3);
@@ -304,17 +303,14 @@ TEST_F(XObjectTest, VertexFilesHoldEveryRecordOfTheCopyAndSetItsLength) {
   EXPECT_EQ(full[24 * 32 + 27], 0x3F);  // 1.5f = 0x3FC00000, high byte last
   o.ResetMesh();
   o.LoadMesh(folder_ / "FULL.DAT");
-  EXPECT_EQ(o.Vertices().size(), 25u);
-  ASSERT_TRUE(o.SetMeshVertex());
+  ASSERT_TRUE(o.Vertices().size() == 25u && o.SetMeshVertex());
   EXPECT_EQ(MeshVertices(o), original);
   std::vector<D3DVERTEX> longer(30);
   for (int i = 0; i < 30; ++i) longer[i] = D3DVERTEX{float(i), 0, 0, 0, 0, 0, 0, float(-i)};
   test::WriteText(folder_ / "longer.dat",  // a partial record at the end is ignored
                   std::string(reinterpret_cast<const char*>(longer.data()), 30 * 32) + "abc");
   o.LoadMesh(folder_ / "longer.dat");
-  ASSERT_EQ(o.Vertices().size(), 30u);
-  EXPECT_EQ(o.Get1MeshVertexValue(29), longer[29]);
-  ASSERT_TRUE(o.SetMeshVertex());
+  ASSERT_TRUE(o.Vertices().size() == 30u && o.Get1MeshVertexValue(29) == longer[29] && o.SetMeshVertex());
   EXPECT_EQ(MeshVertices(o)[23], longer[23]);
   test::WriteText(folder_ / "short.dat", std::string(23 * 32 + 31, '\0'));
   for (const auto& file : {folder_ / "short.dat", folder_ / "missing.dat"}) {
