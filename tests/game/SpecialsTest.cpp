@@ -38,45 +38,36 @@ struct FrameLog final : IFrameStep {
 
 }  // namespace
 
-TEST_F(Specials, AllColoursClearsItsColourEverywhere) {
+TEST_F(Specials, AllColoursLayerAndLightningClearTheirCubes) {
   random.SetFallback(&any);
-  const char* field = "z=1 B.R.. ..B.. ..... ....B z=2 5.... ..G..";
-  SetField(s, field);
-  Landed(CellKind::FourColor, 1, 1, 2);
-  EXPECT_EQ(FirstPass(), 4);  // three blues and itself
-  EXPECT_EQ(tuple(Played(Effect::SameColor), Played(Effect::CubeCross)), tuple(1, 0));
-  rules.LandingStep();
-  EXPECT_EQ(FieldText(s), Board("z=1 ..R.. ..G.."));
-  SetField(s, field);
-  s.CubeArray(1, 1, 1) = CellKind::Diamond;
-  Landed(CellKind::FourColor, 1, 1, 2);
-  EXPECT_EQ(FirstPass(), 1);
-  SetField(s, "z=1 5.B.. ..B..");
-  Landed(CellKind::FourColor, 1, 1, 1);
-  EXPECT_EQ(FirstPass(), 1);
-}
-
-TEST_F(Specials, ClearLayerTakesTheBlockAroundItCutAtTheWall) {
-  random.SetFallback(&any);
-  SetField(s, "z=1 RGBY. GBYR. z=2 7RG.. BY... z=3 GY...");
-  Landed(CellKind::ClearLayer, 1, 1, 2);
-  EXPECT_EQ(FirstPass(), 4);  // (1..2, 1..2) of layer 2; (3, 1, 2) is outside
-  EXPECT_EQ(Played(Effect::OkExpo), 1);
-  rules.LandingStep();
-  EXPECT_EQ(FieldText(s), Board("z=1 RGBY. GBYR. z=2 GYG.."));
-}
-
-TEST_F(Specials, LightningClearsItsWholeColumn) {
-  random.SetFallback(&any);
-  std::string column;
-  const char colours[] = "RGBYRG9";
-  for (int z = 1; z <= 7; ++z) column += " z=" + std::to_string(z) + " ...." + colours[z - 1];
-  column += " z=1 ....R ..B..";
-  SetField(s, column);
-  Landed(CellKind::Tund, 5, 1, 7);
-  EXPECT_EQ(FirstPass(), 7);
-  rules.LandingStep();
-  EXPECT_EQ(FieldText(s), Board("z=1 ..... ..B.."));
+  const struct {
+    const char *field, *after;  // after: the field once the cleared cubes are gone ("-": not checked)
+    CellKind kind;
+    int x, y, z, cleared, played;  // played: the effect's plays so far (checked with after)
+    Effect effect;
+  } cases[] = {
+      // All colours: its colour everywhere (three blues and itself); on a diamond, or the floor, only itself.
+      {"z=1 B.R.. ..B.. ..... ....B z=2 5.... ..G..", "z=1 ..R.. ..G..", CellKind::FourColor, 1, 1, 2, 4, 1,
+       Effect::SameColor},
+      {"z=1 8.R.. ..B.. ..... ....B z=2 5.... ..G..", "-", CellKind::FourColor, 1, 1, 2, 1, 2,
+       Effect::SameColor},
+      {"z=1 5.B.. ..B..", "-", CellKind::FourColor, 1, 1, 1, 1, 3, Effect::SameColor},
+      // Clear layer: (1..2, 1..2) of its layer, cut at the wall; (3, 1, 2) is outside.
+      {"z=1 RGBY. GBYR. z=2 7RG.. BY... z=3 GY...", "z=1 RGBY. GBYR. z=2 GYG..", CellKind::ClearLayer, 1, 1,
+       2, 4, 1, Effect::OkExpo},
+      // Lightning: its whole column.
+      {"z=1 ....R ..B.. z=2 ....G z=3 ....B z=4 ....Y z=5 ....R z=6 ....G z=7 ....9", "z=1 ..... ..B..",
+       CellKind::Tund, 5, 1, 7, 7, 2, Effect::OkExpo},
+  };
+  for (const auto& c : cases) {
+    SetField(s, c.field);
+    Landed(c.kind, c.x, c.y, c.z);
+    EXPECT_EQ(FirstPass(), c.cleared) << c.field;
+    if (c.after[0] == '-') continue;
+    EXPECT_EQ(tuple(Played(c.effect), Played(Effect::CubeCross)), tuple(c.played, 0)) << c.field;
+    rules.LandingStep();
+    EXPECT_EQ(FieldText(s), Board(c.after)) << c.field;
+  }
 }
 
 TEST_F(Specials, StackedCubesRaiseTheirColumnAndTurnIntoAColour) {
