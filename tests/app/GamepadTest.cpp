@@ -75,7 +75,6 @@ void Push(SDL_Scancode key, bool down = false) {
   if (!key) e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
   SDL_PushEvent(&e);
 }
-void PushFocusLost() { Push(SDL_SCANCODE_UNKNOWN); }
 
 // Whole games: the script runs one input a frame; each step waits for its moment.
 class PadGame : protected SdlInput, public LoopTest {
@@ -129,31 +128,28 @@ TEST(Gamepads, AtTheMenuThePadIsTheArrowsEnterAndEscapeAndNothingDuringARedefini
   };
   in.Pump.Pump();
   EXPECT_EQ(in.Pads.Count(), 1);
-  const std::pair<SDL_GameControllerButton, int> buttons[] = {
-      {SDL_CONTROLLER_BUTTON_DPAD_DOWN, VirtualKey::Down},
-      {SDL_CONTROLLER_BUTTON_DPAD_DOWN, 0},
-      {SDL_CONTROLLER_BUTTON_A, VirtualKey::Enter},
-      {SDL_CONTROLLER_BUTTON_B, VirtualKey::Escape},
-      {SDL_CONTROLLER_BUTTON_Y, 0},
-      {SDL_CONTROLLER_BUTTON_START, 0}};
-  for (std::size_t i = 0; i < std::size(buttons); ++i)
-    EXPECT_EQ(button(buttons[i].first, i != 1), buttons[i].second) << i;
+  int i = 0;
+  for (auto [b, key] : {std::pair{SDL_CONTROLLER_BUTTON_DPAD_DOWN, VirtualKey::Down},
+                        {SDL_CONTROLLER_BUTTON_DPAD_DOWN, 0},
+                        {SDL_CONTROLLER_BUTTON_A, VirtualKey::Enter},
+                        {SDL_CONTROLLER_BUTTON_B, VirtualKey::Escape},
+                        {SDL_CONTROLLER_BUTTON_Y, 0},
+                        {SDL_CONTROLLER_BUTTON_START, 0}})
+    EXPECT_EQ(button(b, i++ != 1), key) << i;
   // The stick: a push is one press however it wavers, until it comes back past the dead zone.
-  struct StickPush {
-    SDL_GameControllerAxis axis;
-    int value, key;
-  } pushes[] = {{SDL_CONTROLLER_AXIS_LEFTY, -9000, 0},
-                {SDL_CONTROLLER_AXIS_LEFTY, -30000, VirtualKey::Up},
-                {SDL_CONTROLLER_AXIS_LEFTY, -12000, 0},
-                {SDL_CONTROLLER_AXIS_LEFTY, -32768, 0},
-                {SDL_CONTROLLER_AXIS_LEFTY, -3000, 0},
-                {SDL_CONTROLLER_AXIS_LEFTY, -20000, VirtualKey::Up},
-                {SDL_CONTROLLER_AXIS_LEFTY, 20000, VirtualKey::Down},
-                {SDL_CONTROLLER_AXIS_LEFTX, 32767, VirtualKey::Right},
-                {SDL_CONTROLLER_AXIS_LEFTX, 0, 0},
-                {SDL_CONTROLLER_AXIS_LEFTX, -32768, VirtualKey::Left},
-                {SDL_CONTROLLER_AXIS_RIGHTX, 32767, 0}};
-  for (const StickPush& p : pushes) EXPECT_EQ(stick(p.axis, p.value), p.key) << p.axis << " at " << p.value;
+  const auto Y = SDL_CONTROLLER_AXIS_LEFTY, X = SDL_CONTROLLER_AXIS_LEFTX;
+  for (auto [axis, value, key] : {std::tuple{Y, -9000, 0},
+                                  {Y, -30000, VirtualKey::Up},
+                                  {Y, -12000, 0},
+                                  {Y, -32768, 0},
+                                  {Y, -3000, 0},
+                                  {Y, -20000, VirtualKey::Up},
+                                  {Y, 20000, VirtualKey::Down},
+                                  {X, 32767, VirtualKey::Right},
+                                  {X, 0, 0},
+                                  {X, -32768, VirtualKey::Left},
+                                  {SDL_CONTROLLER_AXIS_RIGHTX, 32767, 0}})
+    EXPECT_EQ(stick(axis, value), key) << axis << " at " << value;
   EXPECT_NE(in.Source.Query(VirtualKey::Left), 0);  // still pushed
   stick(SDL_CONTROLLER_AXIS_LEFTX, 0);
   EXPECT_EQ(in.Source.Query(VirtualKey::Left), 0);
@@ -165,8 +161,7 @@ TEST(Gamepads, AtTheMenuThePadIsTheArrowsEnterAndEscapeAndNothingDuringARedefini
     EXPECT_EQ(button(static_cast<SDL_GameControllerButton>(b), true), 0) << b;
   EXPECT_EQ(stick(SDL_CONTROLLER_AXIS_LEFTX, 32767), 0);
   // Losing the focus in the menus releases everything and stops nothing.
-  PushFocusLost();
-  in.Pump.Pump();
+  Push(SDL_SCANCODE_UNKNOWN), in.Pump.Pump();
   EXPECT_FALSE(in.Pump.TakePauseRequest());
   EXPECT_EQ(in.Source.Query(VirtualKey::Down), 0);  // the stick's push of the menu screen
 }
@@ -265,9 +260,9 @@ TEST_F(PadGame, AShortGameWithThePadFromTheFirstShiftToTheNameInTheTable) {
                         SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SDL_CONTROLLER_BUTTON_Y})
            Tap(pad, b);
          Key(SDL_SCANCODE_C);
-         Tap(pad, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
-         Tap(pad, SDL_CONTROLLER_BUTTON_DPAD_UP);
-         Tap(pad, SDL_CONTROLLER_BUTTON_A);  // confirms
+         for (auto b :
+              {SDL_CONTROLLER_BUTTON_DPAD_LEFT, SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_A})
+           Tap(pad, b);  // A confirms
        }},
   };
   EXPECT_EQ(loop.PlayGame(), GameEnd::Quit);
@@ -308,7 +303,7 @@ TEST_F(PadGame, UnpluggingThePadInUseOrLosingTheFocusStopsPlayAndTheKeyboardWork
        [&] {
          Key(SDL_SCANCODE_A);                                      // the camera key beside the pads
          script.push_back([] { Push(SDL_SCANCODE_LEFT, true); });  // held as the focus goes
-         script.push_back(PushFocusLost);
+         script.push_back([] { Push(SDL_SCANCODE_UNKNOWN); });
        }},
       {[&] { return Prompt(); },
        [&] {
