@@ -19,18 +19,14 @@ class TempFolder {
 
   // InMemory (tmpfs where there is one) spares tests that save hundreds of files the flushes.
   explicit TempFolder(Where where = OnDisk) {
-    std::error_code ec;
-    const std::filesystem::path base = where == InMemory && std::filesystem::is_directory("/dev/shm", ec)
+    const std::filesystem::path base = where == InMemory && std::filesystem::is_directory("/dev/shm", ec_)
                                            ? std::filesystem::path("/dev/shm")
                                            : std::filesystem::temp_directory_path();
     std::string pattern = (base / "quarnix-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
   }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
+  ~TempFolder() { std::filesystem::remove_all(path_, ec_); }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
@@ -47,6 +43,7 @@ class TempFolder {
 
  private:
   std::filesystem::path path_;
+  std::error_code ec_;
 };
 
 inline std::string ReadText(const std::filesystem::path& path) {
