@@ -35,13 +35,11 @@ px = d[re.match(rb"P6\s+\d+\s+\d+\s+\d+\s", d).end():]
 print(sum(1 for i in range(0, len(px) - 2, 3) if px[i] > 200 and 90 < px[i + 1] < 210 and px[i + 2] < 100))'
 }
 # The screen colour at one point, as "r g b".
-pixel() { xwd -root -silent | xwdtopnm 2>/dev/null | pnmcut -left "$1" -top "$2" -width 1 -height 1 | pnmdepth 255 | pnmtoplainpnm | tail -1 | xargs; }
+pixel() { grab | pnmcut -left "$1" -top "$2" -width 1 -height 1 | pnmdepth 255 | pnmtoplainpnm | tail -1 | xargs; }
 cpu_percent() {  # of one core, over $2 seconds
-  local a b
-  a=$(awk '{print $14 + $15}' "/proc/$1/stat")
+  local a=$(awk '{print $14 + $15}' "/proc/$1/stat")
   sleep "$2"
-  b=$(awk '{print $14 + $15}' "/proc/$1/stat")
-  echo "scale=1; ($b - $a) * 100 / ($2 * $(getconf CLK_TCK))" | bc
+  echo "scale=1; ($(awk '{print $14 + $15}' "/proc/$1/stat") - $a) * 100 / ($2 * $(getconf CLK_TCK))" | bc
 }
 # The HUD's corners (the NEXT and HEIGHT labels, the ends of the bottom strip) where the
 # 1024 x 768 picture, scaled to fit WIDTH x HEIGHT and centred, puts them; bars are black.
@@ -215,14 +213,11 @@ wait_exit 10 || fail "a close request in the menu ended with status $?"
 
 # --- Full screen on a screen of another shape: the whole picture, with bars.
 SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-  '"$(declare -f pixel hud_corners)"'
+  '"$(declare -f grab pixel hud_corners)"'
   "$1" --demo --realtime --frames 2000 >/dev/null 2>&1 &
-  for ((i = 0; i < 40; i++)); do
-    sleep 0.5
-    hud_corners 1280 1024 && break
-  done
+  for ((i = 0; i < 40; i++)); do sleep 0.5; hud_corners 1280 1024 && break; done
   status=$?
-  xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >"$2"
+  grab | pnmtopng >"$2"
   kill $!
   exit $status' letterbox "$work/game/quarnix" "$shots/50-letterbox-1280x1024.png" >"$work/letterbox.txt" 2>&1 ||
   fail "full screen at 1280 x 1024 does not show the whole picture"
@@ -231,10 +226,7 @@ SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
 grep -q "TESTER" "$work/scores.txt" || fail "the name is not in RD.dat"
 "$tool" controls CT.DAT >"$work/controls.txt" || fail "CT.dat does not read back"
 i=0
-for key in J L I K B T C; do
-  i=$((i + 1))
-  grep -Eq "^$i .* $key\$" "$work/controls.txt" || fail "binding $i is not $key"
-done
+for key in J L I K B T C; do grep -Eq "^$((++i)) .* $key\$" "$work/controls.txt" || fail "binding $i is not $key"; done
 head -4 "$work/scores.txt"
 echo "launch to dialog: ${dialog_time} s; Play to first intro frame: ${intro_time} s; menu idle CPU: ${menu_cpu}% of one core"
 echo "PASS"
