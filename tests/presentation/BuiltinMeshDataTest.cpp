@@ -100,12 +100,6 @@ TEST(BuiltinMeshData, KnownRowsHoldExactly) {
   EXPECT_EQ(MeshBounds(2), (Bounds{-20.0f, 20.0f, -19.8f, 20.2f, -22.4f, 86.6f}));
 }
 
-// catches: a normal left unnormalised.
-TEST(BuiltinMeshData, EveryNormalHasUnitLength) {
-  for (const auto& set : {AllBuiltinVertices(), SelectAreaVertices()})
-    for (const D3DVERTEX& v : set) EXPECT_NEAR(Len(Nrm(v)), 1.0, 1e-5);
-}
-
 // catches: a box face off its side, facing in, with a stray normal or picture corner, missing, or out of
 // order.
 TEST(BuiltinMeshData, BoxFacesLieOnTheBoxAndFaceOutward) {
@@ -136,7 +130,8 @@ TEST(BuiltinMeshData, BoxFacesLieOnTheBoxAndFaceOutward) {
   }
 }
 
-// catches: a triangle out of range, degenerate or facing against its normals; a vertex no triangle uses.
+// catches: a triangle out of range, degenerate or facing against its normals; a vertex no triangle uses; a
+// normal left unnormalised.
 TEST(BuiltinMeshData, TrianglesUseEveryVertexAndFaceTheirNormals) {
   for (int mesh = 1; mesh <= BuiltinMeshCount + 1; ++mesh) {
     const bool marker = mesh > BuiltinMeshCount;
@@ -145,6 +140,7 @@ TEST(BuiltinMeshData, TrianglesUseEveryVertexAndFaceTheirNormals) {
     ASSERT_EQ(t.size() % 3, 0u);
     ASSERT_FALSE(t.empty()) << mesh;
     std::vector<bool> used(v.size());
+    for (const D3DVERTEX& p : v) EXPECT_NEAR(Len(Nrm(p)), 1.0, 1e-5) << mesh;
     for (std::size_t i = 0; i < t.size(); i += 3) {
       ASSERT_TRUE(t[i] < v.size() && t[i + 1] < v.size() && t[i + 2] < v.size()) << mesh;
       const P a = Pos(v[t[i]]), face = Cross(Sub(Pos(v[t[i + 1]]), a), Sub(Pos(v[t[i + 2]]), a));
@@ -230,9 +226,8 @@ TEST(BuiltinMeshData, StarsAreSquaresFacingTheCamera) {
 // that jumps (the picture must repeat in whole repeats, the seam at the top).
 TEST(BuiltinMeshData, BackgroundIsATunnelSeenFromInside) {
   const auto v = BuiltinVertices(2);
-  std::map<float, std::pair<double, double>>
-      ringRadius;              // z -> smallest, largest distance from the middle line
-  std::vector<bool> seen(24);  // every 15 degrees about the middle line
+  std::map<float, std::pair<double, double>> ringRadius;  // z -> least, most distance from the middle line
+  std::vector<bool> seen(24);                             // every 15 degrees about the middle line
   for (const D3DVERTEX& p : v) {
     const P axis{0, 0.2, p.z};
     EXPECT_GT(Dot(Nrm(p), Sub(axis, Pos(p))), 0) << p.x << "," << p.y << "," << p.z;

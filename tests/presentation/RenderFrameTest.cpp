@@ -17,7 +17,9 @@ using test::PlayScene;
 
 constexpr std::uint32_t PanelColour = 0xA0FFFFFF;
 
-TEST(HudLayout, ScreenModesAndPositionsScaleFromTheirAnchors) {
+// catches: a position not scaled about its anchor, a sheet rectangle moved by the mode, digits cut or
+// unpadded.
+TEST(HudLayout, PositionsScaleFromTheirAnchorsSheetRectanglesAndDigitsDoNot) {
   EXPECT_THROW(ScreenModeFor(3), std::out_of_range);
   const ScreenMode m = ScreenModeFor(1);
   ASSERT_EQ(m.ScreenWidth, 800);
@@ -37,10 +39,7 @@ TEST(HudLayout, ScreenModesAndPositionsScaleFromTheirAnchors) {
   const HudLayout s = SetupHudLayout(ScreenModeFor(2));
   EXPECT_FLOAT_EQ(s.LevelPos(1).x, 160 + 17 * 0.625f);
   EXPECT_FLOAT_EQ(s.ChainPos(1).x, 480 - 69 * 0.625f);
-}
-
-TEST(HudLayout, SheetRectanglesDoNotDependOnTheMode) {
-  for (int mode = 0; mode <= 2; ++mode) {
+  for (int mode = 0; mode <= 2; ++mode) {  // the sheet rectangles do not depend on the mode
     const HudLayout h = SetupHudLayout(ScreenModeFor(mode));
     EXPECT_EQ(h.DigitRect.at(7), (RECT{105, 330, 119, 344}));
     EXPECT_EQ(h.ScoreDigitRect.at(0), (RECT{60, 0, 100, 25}));
@@ -56,9 +55,7 @@ TEST(HudLayout, SheetRectanglesDoNotDependOnTheMode) {
     EXPECT_THROW(h.CubeIconRect(25, CellKind::Red), std::out_of_range);
     EXPECT_THROW(h.CubeIconRect(0, CellKind::CubeClear), std::out_of_range);
   }
-}
-
-TEST(HudDigits, PadsToTheWidthAndNeverCuts) {
+  // digits pad to the width and are never cut
   EXPECT_EQ(HudDigits(42, 5), "00042");
   EXPECT_EQ(HudDigits(7, 1), "7");
   EXPECT_EQ(HudDigits(123456, 5), "123456");
@@ -168,10 +165,9 @@ TEST_F(NullScreen, OpaqueCubesPassASeeThroughOneOnlyWhereTheyAreInFrontOfIt) {
   };
   const auto red = first(A().XCube(CellKind::Red)), clearing = first(A().XCube(CellKind::CubeClear)),
              green = first(A().XCube(CellKind::Green)), blue = first(A().XCube(CellKind::Blue));
-  EXPECT_LT(red, clearing);
-  EXPECT_LT(clearing, green);  // it meets the clearing cube
-  EXPECT_LT(blue, clearing);   // in front of it
-  EXPECT_LT(blue, green);
+  EXPECT_TRUE(red < clearing && clearing < green && blue < clearing &&
+              blue < green)  // green meets it, blue passes
+      << red << " " << clearing << " " << green << " " << blue;
   EXPECT_EQ(scene_->renderer->LastFrame().MeshDraws, 25 + 4);
 }
 
@@ -318,9 +314,9 @@ TEST_F(NullScreen, EachScreenModeScalesTheHudAboutItsAnchors) {
                icon = Drawn(scene_->layout.CubeIconRect(S().LevelTable(1).CubePicture, CellKind::Green));
     EXPECT_EQ(prompt.translation,
               vec2(float(m.ScreenWidth / 2) - 250 * r, float(m.ScreenHeight / 2) - 35 * r));
-    EXPECT_EQ(icon.translation, vec2(32 * r, 40 * r)) << mode;
-    EXPECT_EQ(prompt.scaling, vec2(r, r)) << mode;
-    EXPECT_EQ(icon.scaling, vec2(r, r)) << mode;
+    EXPECT_EQ(std::tuple(icon.translation, prompt.scaling, icon.scaling),
+              std::tuple(vec2(32 * r, 40 * r), vec2(r, r), vec2(r, r)))
+        << mode;
   }
 }
 
