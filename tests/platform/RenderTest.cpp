@@ -18,9 +18,9 @@ constexpr std::size_t Centre = static_cast<std::size_t>(H / 2) * W + W / 2;
 class Render : public test::GlTest {
  protected:
   void SetUp() override { ASSERT_NO_FATAL_FAILURE(OpenDevice(W, H, 1, 0x00333333)); }
-  std::shared_ptr<ITexture> Solid(int w, int h, std::uint32_t argb, std::uint32_t key = 0) {
+  std::shared_ptr<ITexture> Solid(int w, int h, std::uint32_t argb) {
     return CreateTextureFromImage(*d_, Image{w, h, std::vector<std::uint32_t>(w * h, argb)}, D3DX_FILTER_NONE,
-                                  key);
+                                  0);
   }
   // The camera 5 in front of the plane z = 0, lighting as asked, and a square facing it.
   std::unique_ptr<IMesh> Camera(bool lighting) {
@@ -45,7 +45,7 @@ class Render : public test::GlTest {
 // The picture x of a point at x in front of the camera at depth z (60 degrees high).
 int ScreenX(float x, float z) { return int(W / 2 * (1 + std::sqrt(3.0f) * x / z)); }
 
-TEST_F(Render, ClearFillsPictureAndDepthTheKindFollowsTheRendererTexturesKeepWhatWasWritten) {
+TEST_F(Render, ClearFillsPictureAndDepthTexturesKeepWhatWasWrittenObjectsOutlivingTheirDeviceRefuseWork) {
   EXPECT_EQ(kind_, DeviceKindForRenderer(d_->Info().Renderer));
   d_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF336699, 0.25f);
   ExpectColour(d_->ReadPixels(), 0, 0, {0x33, 0x66, 0x99}, 0);
@@ -65,10 +65,7 @@ TEST_F(Render, ClearFillsPictureAndDepthTheKindFollowsTheRendererTexturesKeepWha
   EXPECT_EQ(bytes[20], 0x30);
   EXPECT_EQ(bytes[23], 0x44);
   texture->UnlockRect();
-}
-
-TEST_F(Render, ObjectsOutlivingTheirDeviceRefuseWorkAndDieQuietly) {
-  auto texture = Solid(2, 2, 0xFFFFFFFF);
+  // Objects outliving their device refuse work and die quietly.
   auto mesh = test::Square().Mesh(*d_);
   auto font = MakeFont(*d_, "Arial", 9, false, false, false);
   d_->SetTexture(0, texture.get());
@@ -247,19 +244,17 @@ TEST_F(Render, SpecularLightAddsItsHighlightOnlyWhenSwitchedOn) {
   auto square = Camera(true);
   Light(0, 0.2f);
   D3DLIGHT8 light{};
-  light.Type = D3DLIGHT_DIRECTIONAL;
   light.Diffuse = {0.2f, 0.2f, 0.2f, 0};
   light.Specular = {0.5f, 0.25f, 0, 0};
   light.Direction = {0, 0, 1};
-  d_->SetLight(1, light);
+  d_->SetLight(1, light);  // directional
   D3DMATERIAL8 m = White();
   m.Specular = {1, 1, 1, 1};
   m.Power = 4;
-  // Lit at the corners (all alike) and spread over the square: the half-way
-  // vector between the eye (0, 0, -5) and the light, against the normal.
-  const float toEye[3] = {-1 / std::sqrt(27.0f), -1 / std::sqrt(27.0f), -5 / std::sqrt(27.0f)};
-  const float h[3] = {toEye[0], toEye[1], toEye[2] - 1};
-  const float highlight = std::pow(-h[2] / std::sqrt(h[0] * h[0] + h[1] * h[1] + h[2] * h[2]), 4.0f);
+  // Lit at the corners (all alike) and spread over the square: the half-way vector between the eye
+  // ((-1, -1, -5) / sqrt 27 from a corner) and the light, against the normal.
+  const float e = 1 / std::sqrt(27.0f), hz = -5 * e - 1;
+  const float highlight = std::pow(-hz / std::sqrt(2 * e * e + hz * hz), 4.0f);
   const int grey = 51;  // 0.2 diffuse
   for (bool on : {true, false}) {
     d_->SetRenderState(D3DRS_SPECULARENABLE, on ? 1 : 0);
