@@ -172,7 +172,6 @@ TEST_F(LoopTest, TheDropIntervalChangesOnlyAfterAClearPassAndTheDropKeyFallsEver
   loop.AddObserver(&bot);
   std::int64_t expected = 2000;  // until the first clear
   int removals = 0, levelsSeen = 0, samples = 0, wrong = 0;
-  std::string firstWrong;
   probe.onLanding = [&](const LandingResult& step, CellKind) {
     if (!step.Removed) return;
     ++removals;
@@ -190,12 +189,11 @@ TEST_F(LoopTest, TheDropIntervalChangesOnlyAfterAClearPassAndTheDropKeyFallsEver
     if (!NormalPlay()) return;
     ++samples;
     if (s.DropInterval != expected && wrong++ == 0)
-      firstWrong = "interval " + std::to_string(s.DropInterval) + ", expected " + std::to_string(expected) +
-                   " at score " + std::to_string(s.GameScore) + ", level " + std::to_string(s.GameLevel);
+      ADD_FAILURE() << "interval " << s.DropInterval << ", expected " << expected << " at score "
+                    << s.GameScore << ", level " << s.GameLevel;
   };
   EXPECT_EQ(loop.PlayGame(), GameEnd::Quit);
   EXPECT_TRUE(removals > 20 && levelsSeen >= 2 && samples > 150) << removals << levelsSeen << samples;
-  EXPECT_EQ(wrong, 0) << firstWrong;
   // After the drop key the piece falls a layer every frame (the key's own frame aside).
   EXPECT_LE(mostStillFrames, 1);
 }
@@ -253,11 +251,7 @@ TEST_F(LoopTest, RedefinedBindingsApplyToTheNextGame) {
 
 TEST(BotLoop, PlaysItsPiecesThenQuitsThroughThePromptAndEntersItsName) {
   MemoryScoreStore scores;
-  BotGameOptions options;
-  options.GameSeed = 31;
-  options.BotSeed = 32;
-  options.MaxPieces = 80;
-  const LoopGameResult game = PlayLoopBotGame(options, scores);
+  const LoopGameResult game = PlayLoopBotGame({.GameSeed = 31, .BotSeed = 32, .MaxPieces = 80}, scores);
   for (const auto& v : game.Stats.Violations) ADD_FAILURE() << v;
   EXPECT_EQ(std::tuple(game.Quit, game.Stats.Pieces, game.Stats.Landings, game.Stats.GameOvers),
             std::tuple(true, 80, 80, 0));

@@ -68,13 +68,6 @@ struct RecordedGame {
   std::unique_ptr<BotKeyDriver> bot;
 };
 
-void ExpectReplaysTo(const Replay& replay, const GameState& s) {
-  const Replay read = DecodeReplay(EncodeReplay(replay), "game.qrp");
-  const ReplayOutcome o = PlayReplayHeadless(read);
-  EXPECT_EQ(std::tuple(o.Mismatch, o.Score, o.Bonus, o.Level, o.WellHash),
-            std::tuple("", s.GameScore, s.ChainScore, s.GameLevel, WellHash(s)));
-}
-
 // Drops only: a key held from the menu, a pause answered "N", drops to a full field, Enter.
 void PlayDrops(RecordedGame& game) {
   game.source.Press(KeySpace);
@@ -119,7 +112,9 @@ TEST(Replay, GamesReplayToTheirRecordedEnd) {
       EXPECT_EQ(replay.LatchedKeys, std::vector<int>{KeySpace});
       EXPECT_NE(std::find(replay.Pauses.begin(), replay.Pauses.end(), 1), replay.Pauses.end());
     }
-    ExpectReplaysTo(replay, game.s);
+    const ReplayOutcome o = PlayReplayHeadless(DecodeReplay(EncodeReplay(replay), "game.qrp"));
+    EXPECT_EQ(std::tuple(o.Mismatch, o.Score, o.Bonus, o.Level, o.WellHash),
+              std::tuple("", game.s.GameScore, game.s.ChainScore, game.s.GameLevel, WellHash(game.s)));
   }
 }
 
