@@ -137,11 +137,11 @@ TEST_F(Piece, AutomaticDropWaitsForTheIntervalAndHoldsDuringLandings) {
     SetLayer(s.NowCube, "..... ..R..");
     s.LastDropTime = start;
     s.DropInterval = 2000;
-    s.FrameTime = start + 1;
-    rules.AutoDropStep();
-    s.FrameTime = start + 2000;
-    rules.AutoDropStep();
-    EXPECT_EQ(s.NowCubeZ, 10);  // the interval must have passed, not just been reached
+    for (std::uint32_t after : {1u, 2000u}) {
+      s.FrameTime = start + after;
+      rules.AutoDropStep();
+      EXPECT_EQ(s.NowCubeZ, 10) << after;  // the interval must have passed, not just been reached
+    }
     s.FrameTime = start + 2001;
     rules.AutoDropStep();
     EXPECT_EQ(tuple(s.NowCubeZ, s.LastDropTime), tuple(9, start + 2001));
