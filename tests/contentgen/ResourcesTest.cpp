@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -50,17 +51,15 @@ double Difference(const RgbPicture& a, const RgbPicture& b) {
 // The dark outline of the emblem in the middle of a face, as a player without
 // colour vision sees it: pixels much darker than the face around them.
 std::vector<bool> Outline(const RgbPicture& p) {
-  auto Lum = [&](int x, int y) {
-    const std::uint8_t* c = &p.Rgb[3 * (y * p.Width + x)];
-    return 0.3 * c[0] + 0.59 * c[1] + 0.11 * c[2];
-  };
-  double Mean = 0;
+  std::vector<double> Lum;
   for (int y = 12; y < 52; ++y)
-    for (int x = 12; x < 52; ++x) Mean += Lum(x, y);
-  Mean /= 40 * 40;
+    for (int x = 12; x < 52; ++x) {
+      const std::uint8_t* c = &p.Rgb[3 * (y * p.Width + x)];
+      Lum.push_back(0.3 * c[0] + 0.59 * c[1] + 0.11 * c[2]);
+    }
+  const double Mean = std::accumulate(Lum.begin(), Lum.end(), 0.0) / Lum.size();
   std::vector<bool> m;
-  for (int y = 12; y < 52; ++y)
-    for (int x = 12; x < 52; ++x) m.push_back(Lum(x, y) < 0.4 * Mean);
+  for (double l : Lum) m.push_back(l < 0.4 * Mean);
   return m;
 }
 

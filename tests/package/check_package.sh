@@ -34,22 +34,21 @@ HOME=$home "$usr/bin/quarnix" --demo --frames 100 >"$T/demo.txt" 2>&1 || fail "t
 grep -q "^demo: 100 frames" "$T/demo.txt" || fail "the demo did not play: $(cat "$T/demo.txt")"
 [ -z "$(ls -A "$home")" ] || fail "the demo wrote into the home folder: $(ls -AR "$home")"
 
-# start_game HOME: the game started through its games/ link finds every file and its records;
+# start_game: the game started through its games/ link finds every file and its records;
 # a request to close ends it with status 0.
 start_game() {
-  HOME=$1 "$usr/games/quarnix" >"$T/game.txt" 2>&1 &
+  HOME=$home "$usr/games/quarnix" >"$T/game.txt" 2>&1 &
   local pid=$! i
   for ((i = 0; i < 100; i++)); do
-    [ -f "$1/.local/share/quarnix/RD.dat" ] && [ -f "$1/.local/share/quarnix/CT.dat" ] && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
+    [ -f "$records/RD.dat" ] && [ -f "$records/CT.dat" ] && break
+    kill -0 "$pid" 2>/dev/null && sleep 0.1 || break
   done
   sleep 0.5
   kill -TERM "$pid" 2>/dev/null
   wait "$pid" || fail "the installed game ended with status $?: $(cat "$T/game.txt")"
   ! grep -q "damaged" "$T/game.txt" || fail "the installed game reported: $(cat "$T/game.txt")"
 }
-start_game "$home"
+start_game
 for f in CT.dat RD.dat; do cmp -s "$T/defaults/$f" "$records/$f" || fail "$f was not copied from the defaults"; done
 
 # ---- The installed tool enters a result in the player's table and names it.
@@ -59,7 +58,7 @@ grep -qx "scores file: $records/RD.dat" "$T/scores.txt" || fail "the table read 
 grep -Eq "^ +1 +NEW +123 +1$" "$T/scores.txt" || fail "NEW is not first: $(cat "$T/scores.txt")"
 qt controls --set 65,68,87,83,32,81,69 >/dev/null || fail "quarnix-tool controls --set"
 # The game starting again keeps both, and so does the tool.
-start_game "$home"
+start_game
 qt scores | grep -q " NEW " || fail "a start of the game replaced the player's table"
 qt controls | grep -Eq "^1 .* 65 +A$" || fail "a start of the game replaced the keys"
 # Another player, or XDG_DATA_HOME: a table of their own.
