@@ -388,18 +388,14 @@ TEST_F(XObjectTest, SwayStartsRightAndDownTurnsAtItsLimitsAndAResetKeepsTheDirec
     lowV = std::min(lowV, o.MoveV());
     lastU = o.MoveU(), lastV = o.MoveV();
     EXPECT_TRUE(o.MoveU() >= -0.003 - 2e-6 && o.MoveU() <= 0.003 + 2e-6) << call;
-    if (call == 2905) {
-      ASSERT_TRUE(o.MoveDirU() == 1 && o.MoveDirV() == 1);
-      const auto before = MeshVertices(o);
-      o.EffectMoveTextureB(true, 0.0001f, 0.000001f, 0.000002f);
-      EXPECT_TRUE(o.MoveU() == 0 && o.MoveV() == 0);
-      EXPECT_EQ(MeshVertices(o), before);  // a reset does not touch the mesh
-      step();
-      EXPECT_NEAR(o.MoveU(), 0.000099, 1e-9);
-      EXPECT_NEAR(o.MoveV(), -0.000098, 1e-9);
-      break;
-    }
   }
+  // After both turned: a reset zeroes the offsets, keeps the directions and leaves the mesh alone.
+  ASSERT_TRUE(o.MoveDirU() == 1 && o.MoveDirV() == 1);
+  const auto before = MeshVertices(o);
+  o.EffectMoveTextureB(true, 0.0001f, 0.000001f, 0.000002f);
+  EXPECT_TRUE(o.MoveU() == 0 && o.MoveV() == 0 && MeshVertices(o) == before);
+  step();
+  EXPECT_TRUE(std::abs(o.MoveU() - 0.000099) < 1e-9 && std::abs(o.MoveV() + 0.000098) < 1e-9);
   EXPECT_TRUE(std::abs(uTurn - 2901) <= 2 && std::abs(vTurn - 2451) <= 2) << uTurn << " " << vTurn;
   EXPECT_TRUE(std::abs(highU - 0.003) <= 2e-6 && std::abs(lowV + 0.005) <= 3e-6) << highU << " " << lowV;
 }
