@@ -79,11 +79,9 @@ TEST(NullGraphics, MeshesGroupTheirFacesBySubsetAndDrawsAreRecordedWithTheirStat
   EXPECT_EQ(mesh->GetNumSubsets(), 2);
   EXPECT_EQ(std::vector<std::uint32_t>(mesh->Indices().begin(), mesh->Indices().end()),
             (std::vector<std::uint32_t>{1, 2, 3, 0, 1, 2, 2, 3, 4}));
-  for (auto [indices, attributes] :
-       {std::pair<std::vector<std::uint32_t>, std::vector<std::uint32_t>>{{0, 1, 3}, {0}},
-        {{0, 1}, {0}},
-        {{0, 1, 2}, {0xFFFFFFFF}}})
-    EXPECT_THROW(d.CreateMesh(Corners(3), indices, attributes), std::invalid_argument);
+  EXPECT_THROW(d.CreateMesh(Corners(3), {0, 1, 3}, {0}), std::invalid_argument);
+  EXPECT_THROW(d.CreateMesh(Corners(3), {0, 1}, {0}), std::invalid_argument);
+  EXPECT_THROW(d.CreateMesh(Corners(3), {0, 1, 2}, {0xFFFFFFFF}), std::invalid_argument);
   auto gapped = d.CreateMesh(Corners(4), {0, 1, 2, 1, 2, 3}, {0, 2});
   auto texture = d.CreateTexture(4, 4);
   D3DMATERIAL8 red{};
@@ -160,7 +158,7 @@ TEST(TextureImage, PicturesDecodeOpaqueKeyedPixelsTurnTransparentBlackAndFitTheT
 
 D3DCULL Inside(const Faces& f) { return ConvexSolidInsideFaces(f.vertices, f.indices); }
 
-TEST(MeshShape, ClosedConvexSolidsTellWhichFacesAreInside) {
+TEST(MeshShape, ClosedConvexSolidsTellWhichFacesAreInsideAnythingElseHasNone) {
   Faces box = Box({-1, -1, -1}, {1, 1, 1});
   EXPECT_EQ(Inside(box), D3DCULL_CCW);
   box.Reverse();
@@ -179,11 +177,8 @@ TEST(MeshShape, ClosedConvexSolidsTellWhichFacesAreInside) {
   EXPECT_EQ(MeshData(cube.vertices, cube.indices, attributes).InsideFaces(), D3DCULL_CCW);
   attributes[11] = 1;
   EXPECT_EQ(MeshData(cube.vertices, cube.indices, attributes).InsideFaces(), D3DCULL_NONE);
-}
-
-TEST(MeshShape, AnythingButAClosedConvexSolidHasNoInsideFaces) {
-  const Faces box = Box({-1, -1, -1}, {1, 1, 1});
-  Faces mixed = box, pair = Box({0, 0, 0}, {1, 1, 1}), flat, cracked = box, broken = box;
+  // Anything else has none.
+  Faces mixed = cube, pair = Box({0, 0, 0}, {1, 1, 1}), flat, cracked = cube, broken = cube;
   // One face turned the wrong way.
   std::swap(mixed.indices[1], mixed.indices[2]);
   std::swap(mixed.indices[4], mixed.indices[5]);
