@@ -1,6 +1,7 @@
 #pragma once
 // The game loop on a virtual clock, scripted keys, recorded sounds, the null screen, a recording
-// camera and a scores file in a temporary folder; a probe runs the test's code after each frame.
+// camera and a scores file in a temporary folder; a probe runs the test's code after each frame. A
+// recording rig reads the clock, keys and window through the recorder and keeps replays beside the table.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 
 #include "../storage/TempFolder.h"
 #include "app/GameLoop.h"
+#include "app/GameRecording.h"
 #include "app/PlayParts.h"
 #include "core/Clock.h"
 #include "core/KeySource.h"
@@ -48,20 +50,29 @@ struct Probe final : IPlayObserver {
   std::function<void(const LandingResult&, CellKind)> onLanding;
 };
 
-class LoopTest : public ::testing::Test {
- protected:
+struct LoopRig {
   // Keys and events from SDL's own source and pump when given.
-  explicit LoopTest(IKeyStateSource* keySource = nullptr, IEventPump* pump = nullptr)
+  explicit LoopRig(IKeyStateSource* keySource = nullptr, IEventPump* pump = nullptr, std::uint64_t seed = 11,
+                   bool record = false)
       : s(*state),
+        random(seed),
         rules(s, random, sound),
-        keys(keySource ? *keySource : source),
+        keys(keySource ? *keySource
+             : record  ? recorder.KeySource()
+                       : source),
         scores(book, file, random),
-        loop(rules, sound, keys, gameKey, clock, {renderer, camera, pump ? *pump : events, scores, shown}) {
+        loop(rules, sound, keys, gameKey, record ? recorder.Clock() : clock,
+             {renderer, camera,
+              pump     ? *pump
+              : record ? recorder.Events()
+                       : events,
+              record ? static_cast<IScoreStore&>(kept) : scores, shown}) {
     for (int i = 1; i <= EffectCount; ++i) sound.WaveBuffer(i) = &waves(i);
     for (int i = 1; i <= MusicCount; ++i) sound.MusicBuffer(i) = &music(i);
     sound.SoundOn = 1;
     keys.InitKeyTable();
     rules.InitCubePos();
+    if (record) recorder.Attach(random, keys, gameKey, s, 2), loop.AddObserver(&recorder);
     ReadScores(file, book, random);  // no file yet: an empty table is written
     loop.AddObserver(&probe);
     events.QuitAtPump = 1'000'000;  // a game that never ends fails instead of hanging
@@ -91,25 +102,33 @@ class LoopTest : public ::testing::Test {
   std::filesystem::path file = dir / "RD.dat";
   std::unique_ptr<GameState> state = std::make_unique<GameState>();
   GameState& s;
-  Rng random{11};
+  Rng random;
   SoundPlayer sound;
   FixedArray<RecordingSoundBuffer, EffectCount> waves;
   FixedArray<RecordingSoundBuffer, MusicCount> music;
   GameRules rules;
   VirtualClock clock;
   ScriptedKeySource source;
+  ScriptedEventPump events;
+  GameRecorder recorder{clock, source, events};
   Keys keys;
   ScoreBook book;
   FileScoreStore scores;
+  ReplayKeepingScores kept{scores, recorder, ReplaysFolderFor(file)};
   NullPlayRenderer renderer;
   RecordingCamera camera;
-  ScriptedEventPump events;
   DisplayFlags shown;
   GameKeys gameKey = DefaultGameKeys();
   GameLoop loop;
   Probe probe;
   std::deque<int> taps;
   int held = 0;
+};
+
+class LoopTest : public ::testing::Test, public LoopRig {
+ protected:
+  explicit LoopTest(IKeyStateSource* keySource = nullptr, IEventPump* pump = nullptr)
+      : LoopRig(keySource, pump) {}
 };
 
 }  // namespace quarnix::test

@@ -16,16 +16,8 @@ namespace quarnix::test {
 namespace {
 
 // A game whose loop reads the clock, the keys and the window through the recorder.
-struct RecordedGame {
-  explicit RecordedGame(std::uint64_t seed) : random(seed) {
-    keys.InitKeyTable();
-    rules.InitCubePos();
-    recorder.Attach(random, keys, gameKey, s, 2);
-    loop.AddObserver(&recorder);
-    loop.AddObserver(&probe);
-    ReadScores(file, book, random);
-    events.QuitAtPump = 1'000'000;  // a game that never ends fails instead of hanging
-  }
+struct RecordedGame : LoopRig {
+  explicit RecordedGame(std::uint64_t seed) : LoopRig(nullptr, nullptr, seed, true) {}
   // The bot plays through its name entry, or until the window closes (the recording stops there).
   void PlayBot(std::uint64_t botSeed, std::int64_t pieces) {
     bot = std::make_unique<BotKeyDriver>(s, shown, keys, source, gameKey, botSeed);
@@ -43,28 +35,6 @@ struct RecordedGame {
     return *recorder.Last();
   }
 
-  TempFolder dir{TempFolder::InMemory};
-  std::filesystem::path file = dir / "RD.dat";
-  std::unique_ptr<GameState> state = std::make_unique<GameState>();
-  GameState& s = *state;
-  Rng random;
-  SoundPlayer sound;
-  GameRules rules{s, random, sound};
-  VirtualClock clock;
-  ScriptedKeySource source;
-  ScriptedEventPump events;
-  GameRecorder recorder{clock, source, events};
-  Keys keys{recorder.KeySource()};
-  GameKeys gameKey = DefaultGameKeys();
-  ScoreBook book;
-  FileScoreStore table{book, file, random};
-  ReplayKeepingScores scores{table, recorder, ReplaysFolderFor(file)};
-  NullPlayRenderer renderer;
-  RecordingCamera camera;
-  DisplayFlags shown;
-  GameLoop loop{
-      rules, sound, keys, gameKey, recorder.Clock(), {renderer, camera, recorder.Events(), scores, shown}};
-  Probe probe;
   std::unique_ptr<BotKeyDriver> bot;
 };
 
@@ -174,7 +144,7 @@ TEST(Replay, AResultThatEntersTheTableKeepsItsReplayAndOnePushedOutLosesIt) {
     game.s.GameScore = score;
     game.recorder.OnGameStart();  // a game with no frames: its result is all that counts here
     game.recorder.OnGameOver();
-    ASSERT_TRUE(game.scores.Enter(name, score, 3));
+    ASSERT_TRUE(game.kept.Enter(name, score, 3));
   };
   // How many files are kept, and how many of them start with prefix.
   const auto kept = [&](const std::string& prefix) {
@@ -192,7 +162,7 @@ TEST(Replay, AResultThatEntersTheTableKeepsItsReplayAndOnePushedOutLosesIt) {
   enter("TWIN", 1000);
   enter("TWIN", 1000);
   EXPECT_EQ(kept("1000-"), std::pair(TableLength, 3));
-  EXPECT_EQ(BestReplay(folder, game.scores.Scores()).filename().string().rfind("2000-", 0), 0u);
+  EXPECT_EQ(BestReplay(folder, game.kept.Scores()).filename().string().rfind("2000-", 0), 0u);
 }
 
 // catches: a press that does not end the demonstration, the camera moved, a close taken for a press.
