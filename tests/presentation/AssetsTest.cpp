@@ -1,5 +1,6 @@
 // The game's content on the null device: catalogue routes, built-in meshes, screen images, sounds.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -137,9 +138,9 @@ void ExpectSlots(const GameAssets& a, bool fileRoute) {
   for (int k = 0; k < 12; ++k) EXPECT_EQ(a.CubeSeeThrough(k), k >= 10 ? 1 : 0) << "kind " << k + 1;
   for (int s = 1; s <= 3; ++s) {
     const XObject& star = a.XStar(s);
-    EXPECT_TRUE(star.AutoTexture() && !star.AutoRepeat()) << s;
-    EXPECT_EQ(std::tuple(star.StartNumber(), star.CurrentNumber(), star.DelayCount()),
-              std::tuple(0, 0, 1000));
+    EXPECT_EQ(std::tuple(star.AutoTexture(), star.AutoRepeat(), star.StartNumber(), star.CurrentNumber(),
+                         star.DelayCount()),
+              std::tuple(true, false, 0, 0, 1000));
   }
   EXPECT_FALSE(a.XCube(1).AutoTexture());
 }
@@ -193,8 +194,8 @@ TEST_F(Assets, TheLinkedInBitmapsServeTheWholeResourceRoute) {
     for (std::size_t i = 0; i < slots.size(); ++i)
       EXPECT_EQ(ObjectNamed(a, object).Textures(static_cast<int>(i)) != nullptr, !slots[i].empty())
           << object << " slot " << i;
-  EXPECT_EQ(a.XBackGround.Textures(0)->Width(), 256);
-  EXPECT_EQ(a.XCube(3).Textures(25)->Width(), 64);
+  EXPECT_EQ(std::pair(a.XBackGround.Textures(0)->Width(), a.XCube(3).Textures(25)->Width()),
+            std::pair(256, 64));
 }
 
 // catches: a missing mesh passed over, or the end message not naming the file.
@@ -205,8 +206,8 @@ TEST_F(Assets, AMissingMeshFileEndsTheProgramNamingIt) {
     if (res != "C07") fs::copy_file(GameDir() / "Data" / (res + ".CAR"), game / "Data" / (res + ".CAR"));
   GameAssets a(device_, embedded_);
   const std::string said = test::EndMessage([&] { LoadGame(a, game.Path()); });
-  EXPECT_NE(said.find("Error loading Obj-File: "), std::string::npos) << said;
-  EXPECT_NE(said.find("C07.CAR"), std::string::npos) << said;
+  EXPECT_THAT(said, ::testing::AllOf(::testing::HasSubstr("Error loading Obj-File: "),
+                                     ::testing::HasSubstr("C07.CAR")));
 }
 
 // The vertices the object's mesh holds now (not its editable copy).
