@@ -224,20 +224,6 @@ fs::path OneVertexMesh(const fs::path& path, const D3DVERTEX& v) {
   m.Attributes = {0};
   return test::WriteMesh(path, m);
 }
-// The text's lines, each of which must end in CR LF.
-std::vector<std::string> Lines(const fs::path& file) {
-  const auto bytes = ReadFileBytes(file);
-  const std::string text(bytes.begin(), bytes.end());
-  std::vector<std::string> lines;
-  for (std::size_t start = 0; start < text.size();) {
-    const std::size_t end = text.find("\r\n", start);
-    lines.push_back(end == std::string::npos ? text.substr(start) + "<no CR LF>"
-                                             : text.substr(start, end - start));
-    start = end == std::string::npos ? text.size() : end + 2;
-  }
-  return lines;
-}
-
 // catches: a mesh built into the wrong object or cut short, the marker overwritten, a reset that leaves
 // vertices.
 TEST_F(Assets, BuildWritesEveryMeshsBuiltInVerticesAndResetClearsThemButNotTheMarker) {
@@ -303,7 +289,9 @@ TEST_F(Assets, ExportPrintsEachVertexAsStatementsInTheFixedOrder) {
   for (int k = 2; k <= 12; ++k) want.push_back("XCube( " + std::to_string(k) + ").SetMeshVertex");
   want.insert(want.end(), {"XStar( 1).SetMeshVertex", "XStar( 2).SetMeshVertex", want[1],
                            "Call XStar( 3).Set1MeshVertexValue( 0,vv)", "XStar( 3).SetMeshVertex"});
-  EXPECT_EQ(Lines(folder / "ObjMeshProgramText.txt"), want);
+  std::string text;  // every line ends in CR LF
+  for (const std::string& line : want) text += line + "\r\n";
+  EXPECT_EQ(ReadFileBytes(folder / "ObjMeshProgramText.txt"), Bytes(text.begin(), text.end()));
   EXPECT_THROW(ExportMeshSource(a, folder / "no such folder"), std::runtime_error);
   for (float v : {-1.005556f, 0.002381f, -2.00873f, 86.6f, 1.270517f, -20.0f})
     EXPECT_EQ(std::stof(MeshSourceNumber(v)), v) << MeshSourceNumber(v);

@@ -40,9 +40,10 @@ grep -q $'^XStar( 3).SetMeshVertex\r$' "$text" || fail "no closing line for XSta
 # save-car-files: the authoring set (meshes and bitmaps under their authoring
 # names) becomes the mesh files the game loads, with the same vertices.
 "$contentgen" "$work/authoring" --authoring "$work/authoring/Data" >/dev/null || fail "contentgen authoring set"
-rm -f "$work/authoring/Data"/{M1,M2,M3,C01,C02,C03,C04,C05,C06,C07,C08,C09,C10,C11,C12,S1,S2,S3}.CAR
+stems="M1 M2 M3 C01 C02 C03 C04 C05 C06 C07 C08 C09 C10 C11 C12 S1 S2 S3"
+for stem in $stems; do rm -f "$work/authoring/Data/$stem.CAR"; done
 "$tool" save-car-files --dir "$work/authoring" >/dev/null || fail "save-car-files"
-for stem in M1 M2 M3 C01 C02 C03 C04 C05 C06 C07 C08 C09 C10 C11 C12 S1 S2 S3; do
+for stem in $stems; do
   saved="$work/authoring/Data/$stem.car"
   [ -f "$saved" ] || { fail "save-car-files wrote no $stem.car"; continue; }
   "$tool" xinfo "$saved" | grep -q 'binary' || fail "$stem.car is not a binary X file"
