@@ -5,6 +5,8 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <tuple>
+#include <vector>
 
 #include "platform/Events.h"
 

@@ -1,6 +1,7 @@
 // The OpenGL device drawing known scenes; pixels and depth are read back.
 
 #include <cmath>
+#include <tuple>
 
 #include "PlatformTestUtil.h"
 #include "platform/D3DXMath.h"
@@ -29,10 +30,10 @@ class Render : public test::GlTest {
     d_->SetRenderState(D3DRS_LIGHTING, lighting ? 1 : 0);
     return test::Square().Mesh(*d_);
   }
-  // Lit scenes: an ambient level and one white-ish directional light along +z.
-  void Light(D3DCOLOR ambient, float diffuse, D3DVECTOR direction = {0, 0, 1}) {
+  // Lit scenes: an ambient level and one grey directional light along +z.
+  void Light(D3DCOLOR ambient, float diffuse) {
     d_->SetRenderState(D3DRS_AMBIENT, ambient);
-    SetDirLight(*d_, {diffuse, diffuse, diffuse, 0}, direction, 1, 0, 0, 1);
+    SetDirLight(*d_, {diffuse, diffuse, diffuse, 0}, {0, 0, 1}, 1, 0, 0, 1);
   }
   static D3DMATERIAL8 Material(float r, float g, float b) {
     D3DMATERIAL8 m{};
@@ -162,7 +163,8 @@ TEST_F(Render, NearerSurfacesHideFartherOnesDepthWriteOffLeavesTheDepthAloneCull
 
 TEST_F(Render, InsideFacesOfOpaqueSolidsAreDroppedAndThePictureStaysTheSame) {
   Camera(true);
-  Light(0x00202020, 0.7f, {0.3f, -0.5f, 1});
+  d_->SetRenderState(D3DRS_AMBIENT, 0x00202020);
+  SetDirLight(*d_, {0.9f, 0.7f, 0.5f, 0}, {0.3f, -0.5f, 1}, 1, 0, 0, 1);
   auto texture = Solid(4, 4, 0xFFC0E0FF);
   const auto draw = [&](IMesh& mesh, const D3DMATRIX& world) {
     return Scene(0xFF102030, [&] {
@@ -179,11 +181,8 @@ TEST_F(Render, InsideFacesOfOpaqueSolidsAreDroppedAndThePictureStaysTheSame) {
     return n;
   };
   const D3DMATRIX turned = D3DXMatrixMultiply(D3DXMatrixRotationX(0.4f), D3DXMatrixRotationY(0.5f));
-  const struct {
-    const char* name;
-    D3DMATRIX world;
-    bool blended, dropped;
-  } scenes[] = {
+  const std::tuple<const char*, D3DMATRIX, bool, bool> scenes[] = {
+      // name, world, blended, dropped
       {"turned", turned, false, true},
       {"mirrored", D3DXMatrixMultiply(D3DXMatrixScaling(-1, 1, 1), turned), false, true},
       // The near plane (1 in front of the eye at z -5) cuts the cube: its inside shows.
@@ -193,17 +192,17 @@ TEST_F(Render, InsideFacesOfOpaqueSolidsAreDroppedAndThePictureStaysTheSame) {
   };
   // The same faces in one subset, and in two (which the device never treats as one solid).
   const std::vector<std::uint32_t> split = {0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1};
-  for (const auto& scene : scenes)
+  for (const auto& [name, world, blended, dropped] : scenes)
     for (bool reversed : {false, true}) {
-      SCOPED_TRACE(std::string(scene.name) + (reversed ? ", reversed" : ""));
-      d_->SetRenderState(D3DRS_ALPHABLENDENABLE, scene.blended ? 1 : 0);
+      SCOPED_TRACE(std::string(name) + (reversed ? ", reversed" : ""));
+      d_->SetRenderState(D3DRS_ALPHABLENDENABLE, blended ? 1 : 0);
       auto faces = Box({-1, -1, -1}, {1, 1, 1});
       if (reversed) faces.Reverse();
-      const auto whole = draw(*faces.Mesh(*d_), scene.world);
+      const auto whole = draw(*faces.Mesh(*d_), world);
       const std::uint32_t cull = graphics_->LastMeshCull();
-      const auto reference = draw(*faces.Mesh(*d_, split), scene.world);
+      const auto reference = draw(*faces.Mesh(*d_, split), world);
       EXPECT_EQ(graphics_->LastMeshCull(), D3DCULL_NONE);
-      EXPECT_EQ(cull != D3DCULL_NONE, scene.dropped);
+      EXPECT_EQ(cull != D3DCULL_NONE, dropped);
       // Only pixels on the outline, where an inside and an outside face tie in depth, may differ.
       EXPECT_LE(differing(whole, reference), 3);
       EXPECT_GT(differing(reference, std::vector<std::uint8_t>(reference.size(), 0)), W * H / 20);
