@@ -256,7 +256,7 @@ TEST_F(NullScreen, StarsMoveAgeAndEndTheEffectByThemselves) {
   EXPECT_EQ(V().Particle(3).Life, 3);
 }
 
-TEST_F(NullScreen, ClearPopupRisesFadesAndShowsTheChainWordOnlyInChains) {
+TEST_F(NullScreen, ClearPopupRisesFadesAndShowsTheChainWordOnlyInChainsAndTheGaugeGrowsUp) {
   Show({Display::PanelShow, Display::ClearShow});
   S().ClearCount = 42;
   S().ChainCount = 2;
@@ -278,6 +278,15 @@ TEST_F(NullScreen, ClearPopupRisesFadesAndShowsTheChainWordOnlyInChains) {
   S().ClearCount = 7;
   Frame();
   EXPECT_EQ(Sources(SpritesAt(384 - 6)), (std::vector<RECT>{{300, 82, 340, 110}, {0, 82, 20, 110}}));
+  // the gauge grows upward from a fixed bottom
+  for (int height : {0, 5, 10}) {
+    S().MaxHeight = height;
+    Frame();
+    const auto bar = Drawn(RECT{420, 50, 446, 184});
+    ASSERT_NE(bar.texture, nullptr);
+    EXPECT_FLOAT_EQ(bar.scaling.y, height / 10.0f);
+    EXPECT_FLOAT_EQ(bar.translation.y + 134 * bar.scaling.y, 134 + 48);  // the bottom edge stays put
+  }
 }
 
 TEST_F(NullScreen, LevelAnnouncementRisesToMidScreenWithoutALeadingZero) {
@@ -317,18 +326,6 @@ TEST_F(NullScreen, EachScreenModeScalesTheHudAboutItsAnchors) {
     EXPECT_EQ(std::tuple(icon.translation, prompt.scaling, icon.scaling),
               std::tuple(vec2(32 * r, 40 * r), vec2(r, r), vec2(r, r)))
         << mode;
-  }
-}
-
-TEST_F(NullScreen, GaugeGrowsUpwardFromAFixedBottom) {
-  Show({Display::PanelShow});
-  for (int height : {0, 5, 10}) {
-    S().MaxHeight = height;
-    Frame();
-    const auto bar = Drawn(RECT{420, 50, 446, 184});
-    ASSERT_NE(bar.texture, nullptr);
-    EXPECT_FLOAT_EQ(bar.scaling.y, height / 10.0f);
-    EXPECT_FLOAT_EQ(bar.translation.y + 134 * bar.scaling.y, 134 + 48);  // the bottom edge stays put
   }
 }
 
