@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iostream>
+#include <numeric>
 #include <random>
 #include <sstream>
 
@@ -31,7 +32,7 @@ struct Name {
   int length = 0;
   Name() { std::fill(codes.begin(), codes.end(), 32); }
   // Keyboard keys and the pad's picker keys, as the panel applies both.
-  Name& Type(std::initializer_list<int> keys) {
+  Name& Type(const std::vector<int>& keys) {
     for (int k : keys) length = ApplyPadNameKey(codes, ApplyNameKey(codes, length, k), k);
     return *this;
   }
@@ -97,7 +98,7 @@ TEST(PlaySetup, TheMeshesGetTheirBuiltInVerticesWhateverTheFilesHold) {
 TEST(DemoStats, PercentilesAreNearestRankAndTheFloorCountsOnlyLongerFrames) {
   // 1..100 ms shuffled: the p-th percentile of 100 frames is frame p itself.
   std::vector<double> ms(100);
-  for (int i = 0; i < 100; ++i) ms[static_cast<std::size_t>(i)] = i + 1;
+  std::iota(ms.begin(), ms.end(), 1.0);
   std::shuffle(ms.begin(), ms.end(), std::mt19937(3));
   const FrameTimeStats s = SummariseFrameTimes(ms);
   // A frame of exactly 15 ms is inside the floor.
@@ -115,21 +116,17 @@ TEST(DemoStats, PercentilesAreNearestRankAndTheFloorCountsOnlyLongerFrames) {
   EXPECT_EQ(SummariseFrameTimes({}).Frames, 0u);
 }
 
-TEST(NameEntry, CharactersAddAndBackspaceOrDeleteRemove) {
-  Name n, empty;
+// catches: a key typed, removed or ignored wrongly; the picker turning or moving the wrong slot.
+TEST(NameEntry, KeysAddAndRemoveAndThePadPickerTurnsTheCharacterAtTheCursorAndMovesIt) {
+  Name typed;
   // 103 is keypad 7; keys that are no characters change nothing.
   for (auto [keys, text, length] : {std::tuple{std::vector<int>{'A', 'B', 8, 'C'}, "AC", 2},
                                     {{'0', ' ', '9', 46}, "AC0 ", 4},
                                     {{103}, "AC0 7", 5},
                                     {{13, 27, 112, 190, 37, 106}, "AC0 7", 5}}) {
-    for (int k : keys) n.Type({k});
-    EXPECT_EQ(std::pair(n.Text(), n.length), std::pair(Padded(text), length)) << text;
+    typed.Type(keys);
+    EXPECT_EQ(std::pair(typed.Text(), typed.length), std::pair(Padded(text), length)) << text;
   }
-  empty.Type({8, 46});  // removing from nothing stays at nothing
-  EXPECT_EQ(std::pair(empty.Text(), empty.length), std::pair(Padded(""), 0));
-}
-
-TEST(NameEntry, ThePadPickerTurnsTheCharacterAtTheCursorAndMovesIt) {
   constexpr int U = VirtualKey::PadUp, D = VirtualKey::PadDown, L = VirtualKey::PadLeft,
                 R = VirtualKey::PadRight;
   const std::string full = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
@@ -143,16 +140,16 @@ TEST(NameEntry, ThePadPickerTurnsTheCharacterAtTheCursorAndMovesIt) {
       {{L, U, R, R, U, L, L, L}, "A A", 0},  // the cursor stops at the first slot; moving keeps the slots
       {{'A', 'B', L, U, R, 'D'}, "ACD", 3},  // the keyboard types where the cursor stands
       {{'A', 'B', 'C', L, L, 8}, " BC", 0},  // Backspace still takes the character before the cursor
+      {{8, 46}, "", 0},                      // removing from nothing stays at nothing
   };
   for (const Case& c : cases) {
     Name n;
-    for (int k : c.keys) n.Type({k});
+    n.Type(c.keys);
     EXPECT_EQ(std::pair(n.Text(), n.length), std::pair(Padded(c.text), c.length)) << c.text;
   }
   // A full name: the cursor stands on the last slot, turns it, and steps back from there.
   Name n;
-  for (char ch : full) n.Type({ch});
-  n.Type({R, U});
+  n.Type(std::vector<int>(full.begin(), full.end())).Type({R, U});
   EXPECT_EQ(n.Text(), full.substr(0, 25) + "0");
   n.Type({L, D});
   EXPECT_EQ(n.Text(), full.substr(0, 24) + "X0");
