@@ -25,8 +25,7 @@ inline const D3DVECTOR StartEye{0, 14, -12}, StartLookAt{0, 4, 0};  // the view 
 struct PlayScene {
   PlayScene(IDevice& device, const ScreenMode& screen, IRandom& rnd)
       : mode(screen), random(rnd), assets(device), sprite(device.CreateSprite()), cam(device) {
-    static const bool registered = (RegisterEmbeddedBitmaps(), true);
-    (void)registered;
+    [[maybe_unused]] static const bool registered = (RegisterEmbeddedBitmaps(), true);
     const GameFolders folders = GameFolders::In(QUARNIX_GAME_DIR);
     LoadResourceAssets(assets, folders);
     BuildMeshes(assets);

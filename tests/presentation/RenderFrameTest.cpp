@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "PlayScreenTestUtil.h"
@@ -79,21 +80,22 @@ class NullScreen : public ::testing::Test {
   ScreenState& V() { return scene_->renderer->Screen(); }
   GameAssets& A() { return scene_->assets; }
   void Frame() { scene_->renderer->RenderFrame(); }
-  std::vector<NullDevice::MeshDraw> DrawsOf(const XObject& o) const {
-    std::vector<NullDevice::MeshDraw> found;
-    for (const auto& d : device_->MeshDraws())
-      if (d.mesh == o.Mesh() && d.subset == 0) found.push_back(d);
+  template <class T, class F>
+  static std::vector<T> Where(const std::vector<T>& all, F keep) {
+    std::vector<T> found;
+    std::copy_if(all.begin(), all.end(), std::back_inserter(found), keep);
     return found;
   }
-  std::vector<NullDevice::SpriteDraw> SpritesAt(float y) const {
-    std::vector<NullDevice::SpriteDraw> found;
-    for (const auto& d : device_->SpriteDraws())
-      if (std::abs(d.translation.y - y) < 1e-3f) found.push_back(d);
-    return found;
+  auto DrawsOf(const XObject& o) const {
+    return Where(device_->MeshDraws(), [&](const auto& d) { return d.mesh == o.Mesh() && d.subset == 0; });
+  }
+  auto SpritesAt(float y) const {
+    return Where(device_->SpriteDraws(),
+                 [&](const auto& d) { return std::abs(d.translation.y - y) < 1e-3f; });
   }
   static std::vector<RECT> Sources(const std::vector<NullDevice::SpriteDraw>& row) {
-    std::vector<RECT> s;
-    for (const auto& d : row) s.push_back(d.source);
+    std::vector<RECT> s(row.size());
+    std::transform(row.begin(), row.end(), s.begin(), [](const auto& d) { return d.source; });
     return s;
   }
   // The first sprite drawn from the source rectangle (none: a zero draw).
