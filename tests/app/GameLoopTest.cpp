@@ -320,16 +320,6 @@ TEST_F(GameEndTest, EscapeConfirmsAnEmptyNameAndTheNameStopsAtTwentySix) {
   EXPECT_GT(s.TurnAngle, 0.05f * 31);  // a turn step per frame, a frame per key at least
 }
 
-TEST_F(GameEndTest, AResultEqualToTheLastPlaceEntersAboveIt) {
-  for (int r = 1; r <= 20; ++r) book.ScoreList(r) = ScoreRec{Padded("OLD" + std::to_string(r)), 60 - r, 1, r};
-  SaveScores(file, book, random);
-  EXPECT_EQ(QuitWith(35, 5, {'N', 'E', 'W', KeyEnter}), GameEnd::Quit);  // the 20th has 40
-  const ScoreBook back = ReadBack();
-  EXPECT_EQ(std::tuple(back.ScoreList(19).Name, back.ScoreList(20).Name, back.ScoreList(20).Score),
-            std::tuple(Padded("OLD19"), Padded("NEW"), 40));
-  for (int r = 1; r <= 20; ++r) EXPECT_NE(back.ScoreList(r).Name, Padded("OLD20"));
-}
-
 TEST_F(GameEndTest, AResultTheFileDoesNotTakeIsToldOnThePanelUntilEnter) {
   std::filesystem::remove(file);
   std::filesystem::create_directory(file);  // nothing can be saved in its place
@@ -341,7 +331,7 @@ TEST_F(GameEndTest, AResultTheFileDoesNotTakeIsToldOnThePanelUntilEnter) {
   EXPECT_TRUE(std::filesystem::is_directory(file));
 }
 
-TEST_F(GameEndTest, ResultsBelowTheTableOrOfZeroAreNotEntered) {
+TEST_F(GameEndTest, ResultsBelowTheTableOrOfZeroAreNotEnteredOneEqualToTheLastEntersAboveIt) {
   const std::string empty = ReadText(file);
   // Keys are not taken as a name.
   EXPECT_EQ(QuitWith(0, 0, {'A', KeyEnter}), GameEnd::Quit);
@@ -351,4 +341,11 @@ TEST_F(GameEndTest, ResultsBelowTheTableOrOfZeroAreNotEntered) {
   const std::string full = ReadText(file);
   EXPECT_EQ(QuitWith(49, 0, {'A', KeyEnter}), GameEnd::Quit);
   EXPECT_EQ(std::pair(s.NameEntryOn, ReadText(file)), std::pair(false, full));
+  for (int r = 1; r <= 20; ++r) book.ScoreList(r) = ScoreRec{Padded("OLD" + std::to_string(r)), 60 - r, 1, r};
+  SaveScores(file, book, random);
+  EXPECT_EQ(QuitWith(35, 5, {'N', 'E', 'W', KeyEnter}), GameEnd::Quit);  // the 20th has 40
+  const ScoreBook back = ReadBack();
+  EXPECT_EQ(std::tuple(back.ScoreList(19).Name, back.ScoreList(20).Name, back.ScoreList(20).Score),
+            std::tuple(Padded("OLD19"), Padded("NEW"), 40));
+  for (int r = 1; r <= 20; ++r) EXPECT_NE(back.ScoreList(r).Name, Padded("OLD20"));
 }

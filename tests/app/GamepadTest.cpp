@@ -103,7 +103,7 @@ class PadGame : protected SdlInput, public LoopTest {
       steps[next++].Then();
     }
   }
-  bool Prompt() const { return s.QuitShow; }
+  const std::function<bool()> ready = [this] { return NormalPlay(); }, prompt = [this] { return s.QuitShow; };
 
   std::vector<Step> steps;
   std::size_t next = 0;
@@ -218,7 +218,6 @@ TEST_F(PadGame, AShortGameWithThePadFromTheFirstShiftToTheNameInTheTable) {
   Cells at;
   int turnFrames = 0, promptsSeen = 0;
   bool dropped = false;
-  const auto ready = [this] { return NormalPlay(); };
   const auto act = [&](const std::function<void()>& check, SDL_GameControllerButton b) {
     return [&, check, b] {
       check();
@@ -245,13 +244,13 @@ TEST_F(PadGame, AShortGameWithThePadFromTheFirstShiftToTheNameInTheTable) {
       {ready, act([&] { EXPECT_EQ(PieceCells(s), Shifted(at, -1, 0)); }, SDL_CONTROLLER_BUTTON_A)},  // turn
       {ready, act([&] { EXPECT_EQ(turnFrames, 6); }, SDL_CONTROLLER_BUTTON_Y)},                      // camera
       {ready, act([&] { EXPECT_EQ(camera.Shown, 1); }, SDL_CONTROLLER_BUTTON_START)},
-      {[&] { return Prompt(); }, [&] { Tap(pad, SDL_CONTROLLER_BUTTON_B); }},  // no: play on
+      {prompt, [&] { Tap(pad, SDL_CONTROLLER_BUTTON_B); }},  // no: play on
       {ready, act([&] { ++promptsSeen; }, SDL_CONTROLLER_BUTTON_START)},
-      {[&] { return Prompt(); }, [&] { Tap(pad, SDL_CONTROLLER_BUTTON_START); }},  // no again
-      {ready, act([&] { ++promptsSeen; }, SDL_CONTROLLER_BUTTON_B)},               // drop
+      {prompt, [&] { Tap(pad, SDL_CONTROLLER_BUTTON_START); }},       // no again
+      {ready, act([&] { ++promptsSeen; }, SDL_CONTROLLER_BUTTON_B)},  // drop
       {ready,
        act([&] { EXPECT_TRUE(dropped && (s.GameScore = 7)); }, SDL_CONTROLLER_BUTTON_START)},  // a result
-      {[&] { return Prompt(); }, [&] { Tap(pad, SDL_CONTROLLER_BUTTON_Y); }},  // yes: the game ends
+      {prompt, [&] { Tap(pad, SDL_CONTROLLER_BUTTON_Y); }},  // yes: the game ends
       {[&] { return s.GameOverShow && s.NameEntryOn; },
        [&] {
          // "B9D": up twice, next slot down, keyboard "C", back and up. B and Y type nothing.
@@ -277,7 +276,6 @@ TEST_F(PadGame, UnpluggingThePadInUseOrLosingTheFocusStopsPlayAndTheKeyboardWork
   auto first = std::make_unique<VirtualPad>();
   VirtualPad second;
   int framesToWait = 0;
-  const auto ready = [this] { return NormalPlay(); };
   const auto waited = [&] { return NormalPlay() && --framesToWait < 0; };
   steps = {
       {ready, [&] { Tap(*first, SDL_CONTROLLER_BUTTON_Y); }},
@@ -294,25 +292,25 @@ TEST_F(PadGame, UnpluggingThePadInUseOrLosingTheFocusStopsPlayAndTheKeyboardWork
        }},
       {waited,
        [&] {
-         EXPECT_FALSE(Prompt());  // it was not the pad in use
+         EXPECT_FALSE(s.QuitShow);  // it was not the pad in use
          EXPECT_EQ(Pads.Count(), 1);
          script.push_back([&] { second.Unplug(); });
        }},
-      {[&] { return Prompt(); }, [&] { Key(SDL_SCANCODE_N); }},  // the keyboard resumes
+      {prompt, [&] { Key(SDL_SCANCODE_N); }},  // the keyboard resumes
       {ready,
        [&] {
          Key(SDL_SCANCODE_A);                                      // the camera key beside the pads
          script.push_back([] { Push(SDL_SCANCODE_LEFT, true); });  // held as the focus goes
          script.push_back([] { Push(SDL_SCANCODE_UNKNOWN); });
        }},
-      {[&] { return Prompt(); },
+      {prompt,
        [&] {
          EXPECT_EQ(camera.Shown, 3);
          EXPECT_EQ(Source.Query(VirtualKey::Left), 0);  // released with the focus
          Key(SDL_SCANCODE_ESCAPE);                      // resumes
        }},
       {ready, [&] { Key(SDL_SCANCODE_ESCAPE); }},
-      {[&] { return Prompt(); }, [&] { Key(SDL_SCANCODE_Y); }},
+      {prompt, [&] { Key(SDL_SCANCODE_Y); }},
       {[&] { return s.GameOverShow; }, [&] { Key(SDL_SCANCODE_RETURN); }},
   };
   EXPECT_EQ(loop.PlayGame(), GameEnd::Quit);
