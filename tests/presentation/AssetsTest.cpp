@@ -421,11 +421,6 @@ TEST_F(ScreenImageLoading, ABadFileIsRefusedByNameAndTheImagesAfterItStayEmpty) 
 }
 
 fs::path WaveDir() { return GameDir() / "Wave"; }
-// The buffer a null sound system made from the named wave of folder.
-RecordingSoundBuffer* Made(const NullSoundSystem& sound, std::string_view name,
-                           const fs::path& folder = WaveDir()) {
-  return sound.Buffer(ResolveFile(folder / name).string());
-}
 struct Sounds {
   explicit Sounds(int on = 1) { player.SoundOn = on; }
   void Setup(ISoundSystem& sound, const fs::path& dir = WaveDir()) { SetupSounds(bank, player, sound, dir); }
@@ -437,20 +432,23 @@ struct Sounds {
 TEST(SoundSetup, EachBufferHoldsTheWaveOfItsNumberAndWithoutADeviceNoFileIsOpened) {
   NullSoundSystem sound;
   ASSERT_TRUE(sound.InitDSound());
+  const auto Made = [&](std::string_view name) {
+    return sound.Buffer(ResolveFile(WaveDir() / name).string());
+  };
   for (int on : {0, 1}) {
     Sounds s(on);
     s.Setup(sound);
     for (const GameFile& f : GameFilesOf(FileRole::Effect)) {
-      EXPECT_EQ(s.player.WaveBuffer(f.Number), on ? Made(sound, f.Name) : nullptr) << f.Name;
+      EXPECT_EQ(s.player.WaveBuffer(f.Number), on ? Made(f.Name) : nullptr) << f.Name;
       EXPECT_EQ(s.player.WaveBuffer(f.Number), s.bank.Waves(f.Number).get());
     }
     for (const GameFile& f : GameFilesOf(FileRole::Music))
-      EXPECT_EQ(s.player.MusicBuffer(f.Number), on ? Made(sound, f.Name) : nullptr) << f.Name;
-    EXPECT_EQ(Made(sound, "NoWay.WAV") != nullptr, on == 1);
-    EXPECT_EQ(s.player.WaveBuffer(Effect::OkExCubeDown), Made(sound, "okExCubeDown.WAV"));
-    EXPECT_EQ(s.player.MusicBuffer(Music::Menu), Made(sound, "okMenu.WAV"));
+      EXPECT_EQ(s.player.MusicBuffer(f.Number), on ? Made(f.Name) : nullptr) << f.Name;
+    EXPECT_EQ(Made("NoWay.WAV") != nullptr, on == 1);
+    EXPECT_EQ(s.player.WaveBuffer(Effect::OkExCubeDown), Made("okExCubeDown.WAV"));
+    EXPECT_EQ(s.player.MusicBuffer(Music::Menu), Made("okMenu.WAV"));
   }
-  EXPECT_NE(Made(sound, "okMenu.WAV"), nullptr);
+  EXPECT_NE(Made("okMenu.WAV"), nullptr);
 }
 
 // catches: a failing file passed over, buffers after it made, or the earlier set-up's buffers lost.
