@@ -87,33 +87,27 @@ TEST_F(LoopTest, TheQuitPromptHoldsTheDropAndNoDropsAtOnce) {
 }
 
 TEST_F(LoopTest, ThePromptTakesTheLastAnswerOfAFrame) {
-  enum { Ask, BothAnswers, AskAgain, EscapeAnswers, AskLast, Yes } step = Ask;
+  // Each step waits for its screen with no key pending: ask; "Y" and "N" in one frame ("N" is tested
+  // after "Y"); ask again; Escape answers; ask and say "Y".
+  const std::function<bool()> play = [&] { return NormalPlay(); };
+  const std::pair<std::function<bool()>, std::function<void()>> steps[] = {
+      {play, [&] { Tap({KeyEscape}); }},
+      {[&] { return s.QuitShow; }, [&] { source.Press(KeyY), source.Press(KeyN); }},
+      {play, [&] { source.ReleaseAll(), Tap({KeyEscape}); }},
+      {[&] { return s.QuitShow && !keys.KeyTable(KeyEscape).KeyLatch(); }, [&] { Tap({KeyEscape}); }},
+      {play, [&] {
+         Tap({KeyEscape, KeyY});
+       }}};
+  std::size_t step = 0;
   bool sawPanel = false;
   probe.onFrame = [&] {
     TapKeys();
     if (s.GameOverShow) {
       sawPanel = true;
-      EXPECT_EQ(step, Yes);
+      EXPECT_EQ(step, std::size(steps));
       if (taps.empty() && held == 0) Tap({KeyEnter});
-      return;
-    }
-    if (!taps.empty() || held != 0) return;
-    if (step == Ask && NormalPlay()) {
-      Tap({KeyEscape});
-      step = BothAnswers;
-    } else if (step == BothAnswers && s.QuitShow) {
-      source.Press(KeyY), source.Press(KeyN);  // "N" is tested after "Y"
-      step = AskAgain;
-    } else if (step == AskAgain && NormalPlay()) {
-      source.ReleaseAll();
-      Tap({KeyEscape});
-      step = EscapeAnswers;
-    } else if (step == EscapeAnswers && s.QuitShow && !keys.KeyTable(KeyEscape).KeyLatch()) {
-      Tap({KeyEscape});
-      step = AskLast;
-    } else if (step == AskLast && NormalPlay()) {
-      Tap({KeyEscape, KeyY});
-      step = Yes;
+    } else if (taps.empty() && held == 0 && step < std::size(steps) && steps[step].first()) {
+      steps[step++].second();
     }
   };
   EXPECT_EQ(std::tuple(loop.PlayGame(), sawPanel, s.QuitShow), std::tuple(GameEnd::Quit, true, false));
