@@ -40,10 +40,6 @@ class PlayScreenGl : public ::testing::Test {
     ASSERT_NE(graphics_->InitDevice(mode_.ScreenWidth, mode_.ScreenHeight, 1, 0x00505050), DeviceKindNone);
     device_ = graphics_->Device();
     scene_ = std::make_unique<PlayScene>(*device_, mode_, random_);
-    ITexture* sa = scene_->assets.ScreenSA.Texture();  // as the sprite samples it: blue, green, red, alpha
-    const auto bytes = sa->LockRect();
-    sa_.assign(bytes.begin(), bytes.end()), saWidth_ = sa->Width();
-    sa->UnlockRect();
   }
   GameState& S() { return *scene_->state; }
   ScreenState& V() { return scene_->renderer->Screen(); }
@@ -65,32 +61,11 @@ class PlayScreenGl : public ::testing::Test {
     return Pixel(int(std::lround((c.x + 1) / 2 * mode_.ScreenWidth)),
                  int(std::lround((1 - c.y) / 2 * mode_.ScreenHeight)));
   }
-  int Digit(const std::array<RECT, 10>& table, D3DVECTOR2 at) const {
-    int best = -1;
-    double bestDiff = 6;  // mean difference per channel that still counts as a match
-    for (int d = 0; d <= 9; ++d) {
-      const RECT& r = table[static_cast<std::size_t>(d)];
-      double sum = 0;
-      for (int v = r.top; v < r.bottom; ++v)
-        for (int u = r.left; u < r.right; ++u) {
-          const std::uint8_t* texel = &sa_[(static_cast<std::size_t>(v) * saWidth_ + u) * 4];
-          const double a = texel[3] / 255.0;
-          const Rgb got = Pixel(int(at.x) + u - r.left, int(at.y) + v - r.top);
-          sum += std::abs(texel[2] * a - got.r) + std::abs(texel[1] * a - got.g) +
-                 std::abs(texel[0] * a - got.b);
-        }
-      if (const double mean = sum / (3.0 * (r.right - r.left) * (r.bottom - r.top)); mean < bestDiff)
-        bestDiff = mean, best = d;
-    }
-    return best;
-  }
   inline static std::unique_ptr<GlGraphics> graphics_;
   Rng random_{11};
   ScreenMode mode_;
   IDevice* device_ = nullptr;
   std::unique_ptr<PlayScene> scene_;
-  std::vector<std::uint8_t> sa_;
-  int saWidth_ = 0;
   std::vector<std::uint8_t> pixels_;
 };
 
@@ -159,6 +134,30 @@ TEST_F(PlayScreenGl, CornerNumbersShowScoreChainScoreAndLevel) {
   S().ChainScore = 386;
   S().GameLevel = 7;
   Frame();
+  ITexture* sheet = scene_->assets.ScreenSA.Texture();  // as the sprite samples it: blue, green, red, alpha
+  const auto saBytes = sheet->LockRect();
+  const std::vector<std::uint8_t> sa(saBytes.begin(), saBytes.end());
+  const int saWidth = sheet->Width();
+  sheet->UnlockRect();
+  const auto Digit = [&](const std::array<RECT, 10>& table, D3DVECTOR2 at) {
+    int best = -1;
+    double bestDiff = 6;  // mean difference per channel that still counts as a match
+    for (int d = 0; d <= 9; ++d) {
+      const RECT& r = table[static_cast<std::size_t>(d)];
+      double sum = 0;
+      for (int v = r.top; v < r.bottom; ++v)
+        for (int u = r.left; u < r.right; ++u) {
+          const std::uint8_t* texel = &sa[(static_cast<std::size_t>(v) * saWidth + u) * 4];
+          const double a = texel[3] / 255.0;
+          const Rgb got = Pixel(int(at.x) + u - r.left, int(at.y) + v - r.top);
+          sum += std::abs(texel[2] * a - got.r) + std::abs(texel[1] * a - got.g) +
+                 std::abs(texel[0] * a - got.b);
+        }
+      if (const double mean = sum / (3.0 * (r.right - r.left) * (r.bottom - r.top)); mean < bestDiff)
+        bestDiff = mean, best = d;
+    }
+    return best;
+  };
   const auto shown = [&](const std::array<RECT, 10>& table, const auto& pos, int count) {
     std::string s;
     for (int n = 1; n <= count; ++n) s += std::to_string(Digit(table, pos(n)));
