@@ -129,22 +129,6 @@ class MenuFixture : public ::testing::Test {
   std::unique_ptr<MainMenu> menu_;
 };
 
-TEST_F(MenuFixture, CursorWrapsAndEachMoveClicks) {
-  for (auto [vk, times, item] : {std::tuple{MenuKeyCode::Up, 1, MenuEntry::Exit},
-                                 {MenuKeyCode::Down, 1, MenuEntry::Start},
-                                 {MenuKeyCode::Up, 2, MenuEntry::BestResults}}) {
-    Tap(vk, times);
-    EXPECT_EQ(menu_->MenuItem, item);
-  }
-  EXPECT_EQ(Clicks(), 4);
-  EXPECT_EQ(waves_(Effect::OkMenuSelect).Calls().front(), (Call{Call::SetVolume, -1000 - 300}));
-  // The cursor bar follows the item: 35 frame pixels a row under y 120.
-  const auto* bar = DrawOf(MenuSheet::CursorBar);
-  ASSERT_NE(bar, nullptr);
-  EXPECT_FLOAT_EQ(bar->translation.y, 144 + 120 + 35 * 5);
-  EXPECT_EQ(std::pair(bar->texture, bar->colour), std::pair(screenME_->Texture(), MenuSheetColour));
-}
-
 TEST_F(MenuFixture, AFrameThatFailsClosesItsSceneAndSpriteBatch) {
   sprite_->Begin();  // the menu's own Begin fails inside its scene
   EXPECT_THROW(menu_->Frame(), std::logic_error);
@@ -158,7 +142,7 @@ TEST_F(MenuFixture, AFrameThatFailsClosesItsSceneAndSpriteBatch) {
   EXPECT_NO_THROW(menu_->Frame());
 }
 
-TEST_F(MenuFixture, EveryFrameKeepsItsFloorIsShownAndMovesTheSway) {
+TEST_F(MenuFixture, EveryFrameKeepsItsFloorIsShownAndMovesTheSwayTheCursorWrapsAndEachMoveClicks) {
   const std::uint32_t start = clock_.Ticks();
   for (int i = 0; i < 10; ++i) {
     const int presents = device_->Presents();
@@ -176,6 +160,20 @@ TEST_F(MenuFixture, EveryFrameKeepsItsFloorIsShownAndMovesTheSway) {
   EXPECT_EQ(std::tuple(device_->MeshDraws()[0].world.m[3][1], device_->Lights().at(1).enabled,
                        device_->Lights().at(1).light.Direction.z),
             std::tuple(8.0f, true, -1.0f));
+  SCOPED_TRACE("the cursor");
+  for (auto [vk, times, item] : {std::tuple{MenuKeyCode::Up, 1, MenuEntry::Exit},
+                                 {MenuKeyCode::Down, 1, MenuEntry::Start},
+                                 {MenuKeyCode::Up, 2, MenuEntry::BestResults}}) {
+    Tap(vk, times);
+    EXPECT_EQ(menu_->MenuItem, item);
+  }
+  EXPECT_EQ(Clicks(), 4);
+  EXPECT_EQ(waves_(Effect::OkMenuSelect).Calls().front(), (Call{Call::SetVolume, -1000 - 300}));
+  // The cursor bar follows the item: 35 frame pixels a row under y 120.
+  const auto* bar = DrawOf(MenuSheet::CursorBar);
+  ASSERT_NE(bar, nullptr);
+  EXPECT_FLOAT_EQ(bar->translation.y, 144 + 120 + 35 * 5);
+  EXPECT_EQ(std::pair(bar->texture, bar->colour), std::pair(screenME_->Texture(), MenuSheetColour));
 }
 
 TEST_F(MenuFixture, VolumeStepsStopAtTheEndsAndMusicRestartsAtItsStep) {
