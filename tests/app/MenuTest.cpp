@@ -21,6 +21,16 @@ namespace {
 
 using Call = RecordingSoundBuffer::Call;
 
+// Runs the test's code at each pump.
+struct Pump final : IEventPump {
+  std::function<void()> onPump;
+  std::uint64_t inputs = 0;
+  bool quit = false;
+  void PumpEvents() override { onPump(); }
+  bool QuitRequested() const override { return quit; }
+  std::uint64_t InputCount() const override { return inputs; }
+};
+
 TEST(MenuLayoutTest, FrameRowsAndPicturesPlacedByHand) {
   // x = W \ 2 - R(640 r) \ 2, y = H \ 2 - R(480 r) \ 2; the far corner meets the screen's.
   struct Mode {
@@ -312,14 +322,6 @@ TEST_F(MenuFixture, EnterOnTheFirstItemStartsAGameExitShutsDownCloseLeaves) {
 // catches: the menu otherwise before the demonstration (frame, sound, key), the idle time not
 // reset by a press, the menu changed after it, the press that ended it taken as the menu's.
 TEST_F(MenuFixture, TheDemonstrationComesAfterAMinuteWithoutAPressAndLeavesTheMenuAsItWas) {
-  struct Pump final : IEventPump {
-    std::function<void()> onPump;
-    std::uint64_t inputs = 0;
-    bool quit = false;
-    void PumpEvents() override { onPump(); }
-    bool QuitRequested() const override { return quit; }
-    std::uint64_t InputCount() const override { return inputs; }
-  };
   struct Seen {
     int presents, effects;
     MenuEntry item;
@@ -390,13 +392,9 @@ class IntroFixture : public MenuFixture {
     oa_->CreateEmptyTexture(16, 0);
     ob_->CreateEmptyTexture(16, 0);
     std::vector<Frame> frames;
-    struct Recorder final : IEventPump {
-      std::function<void()> f;
-      void PumpEvents() override { f(); }
-      bool QuitRequested() const override { return false; }
-    } recorder;
+    Pump recorder;
     std::uint32_t last = clock_.Ticks();
-    recorder.f = [&] {
+    recorder.onPump = [&] {
       frames.push_back({last, device_->SpriteDraws()});
       last = clock_.Ticks();
     };
