@@ -15,8 +15,9 @@ std::uint32_t U32(const Bytes& b, std::size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
 }
 
-// catches: rows stored top-down, red first, unpadded, or header fields at the wrong offsets.
-TEST(Bmp, StoresRowsBottomUpBlueFirstWithPadding) {
+// catches: rows stored top-down, red first, unpadded, header fields at the wrong offsets; a reader that
+// trusts a cut file or a header it cannot decode.
+TEST(Bmp, StoresRowsBottomUpBlueFirstWithPaddingAndRefusesWhatItCannotRead) {
   // 3 x 2: rows of 9 bytes padded to 12.
   RgbPicture p{3, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}};
   Bytes b = EncodeBmp24(p);
@@ -31,16 +32,11 @@ TEST(Bmp, StoresRowsBottomUpBlueFirstWithPadding) {
   EXPECT_EQ((Bytes(b.begin() + 66, b.begin() + 69)), (Bytes{3, 2, 1}));
   RgbPicture q = DecodeBmp24(b);
   EXPECT_EQ(std::tie(q.Width, q.Height, q.Rgb), std::tie(p.Width, p.Height, p.Rgb));
-}
-
-// catches: a reader that trusts a cut file or a header it cannot decode.
-TEST(Bmp, RefusesWhatItCannotRead) {
-  Bytes Good = EncodeBmp24({2, 2, Bytes(12, 7)});
-  EXPECT_THROW(DecodeBmp24(Bytes(Good.begin(), Good.end() - 1)), std::runtime_error);
-  EXPECT_THROW(DecodeBmp24(Bytes(Good.begin(), Good.begin() + 20)), std::runtime_error);
+  EXPECT_THROW(DecodeBmp24(Bytes(b.begin(), b.end() - 1)), std::runtime_error);
+  EXPECT_THROW(DecodeBmp24(Bytes(b.begin(), b.begin() + 20)), std::runtime_error);
   // The signature, 32 bits a pixel, compressed, a width far beyond the data.
   for (auto [At, Value] : {std::pair{0, 'X'}, {28, 32}, {30, 1}, {21, 0x7F}}) {
-    Bytes Bad = Good;
+    Bytes Bad = b;
     Bad[At] = static_cast<std::uint8_t>(Value);
     EXPECT_THROW(DecodeBmp24(Bad), std::runtime_error) << "at " << At;
   }
@@ -104,8 +100,9 @@ WaveLayout Layout(const Bytes& b) {
 
 }  // namespace
 
-// catches: a chunk walk that ignores padding, other chunks, the extensible format or a short data chunk.
-TEST(WaveFormat, FindsTheSamplesBehindAnyOtherChunks) {
+// catches: a chunk walk that ignores padding, other chunks, the extensible format or a short data chunk;
+// a reader that plays a file whose layout it cannot trust.
+TEST(WaveFormat, FindsTheSamplesBehindAnyOtherChunksAndRefusesWhatItCannotPlay) {
   Bytes extensible = Fmt(0xFFFE, 2, 48000, 32);
   extensible.resize(40, 0);
   extensible[24] = 3;  // its sub-format: floats
@@ -130,15 +127,10 @@ TEST(WaveFormat, FindsTheSamplesBehindAnyOtherChunks) {
     EXPECT_EQ(std::tie(w.Sample, w.Channels, w.Rate, w.FrameBytes, w.DataOffset, w.DataBytes),
               std::tie(c.sample, c.channels, c.rate, c.frameBytes, c.offset, c.bytes));
   }
-}
-
-// catches: a reader that plays a file whose layout it cannot trust.
-TEST(WaveFormat, RefusesWhatItCannotPlay) {
-  const Bytes good = Riff({{"fmt ", Fmt(1, 1, 44100, 16)}, {"data", Bytes(10, 1)}});
-  Bytes notWave = good;
+  Bytes notWave = cases[0].file;
   notWave[8] = 'X';
   const Bytes bad[] = {
-      Bytes(good.begin(), good.begin() + 10),                             // cut inside the header
+      Bytes(cases[0].file.begin(), cases[0].file.begin() + 10),           // cut inside the header
       notWave,                                                            // RIFF but not WAVE
       Riff({{"fmt ", Fmt(1, 1, 44100, 16)}}),                             // no data
       Riff({{"data", Bytes(10, 1)}, {"fmt ", Fmt(1, 1, 44100, 16)}}),     // data before its format

@@ -1,32 +1,35 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
 #include "content/ZeroRuns.h"
 
 using quarnix::PackZeroRuns;
-using quarnix::UnpackZeroRuns;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-// Decodes into a buffer of Size bytes between four guard bytes (0xAA) on each side.
-struct Guarded {
-  explicit Guarded(std::size_t Size) : Store(Size + 8, 0xAA) {}
-  std::span<std::uint8_t> Buffer() { return {Store.data() + 4, Store.size() - 8}; }
-  Bytes Content() const { return Bytes(Store.begin() + 4, Store.end() - 4); }
-  bool GuardsIntact() const {
-    return Bytes(Store.begin(), Store.begin() + 4) == Bytes(4, 0xAA) &&
-           Bytes(Store.end() - 4, Store.end()) == Bytes(4, 0xAA);
-  }
-  Bytes Store;
-};
+// Decodes into Size bytes of 0xAA between four guard bytes (0xAA) on each side; returns the
+// whole store, guards included.
+Bytes Unpack(std::span<const std::uint8_t> In, std::size_t Size, quarnix::UnpackResult* r = nullptr) {
+  Bytes Store(Size + 8, 0xAA);
+  const auto Result = quarnix::UnpackZeroRuns(In, std::span(Store).subspan(4, Size));
+  if (r) *r = Result;
+  return Store;
+}
+Bytes Guarded(const Bytes& Content) {
+  Bytes b(Content.size() + 8, 0xAA);
+  std::copy(Content.begin(), Content.end(), b.begin() + 4);
+  return b;
+}
 
 }  // namespace
 
-// catches: a decoder that mishandles runs or trailing zeros, or writes past its buffer.
-TEST(ZeroRuns, DecodesLiteralsAndRunsAndNeverWritesPastTheBuffer) {
+// catches: a decoder that mishandles runs or trailing zeros, or writes past its buffer; a packer whose
+// last real byte falls into the final byte the game never decodes, or whose runs pass 255.
+TEST(ZeroRuns, DecodeNeverWritesPastTheBufferAndRoundTripsWithoutTheFileLastByte) {
   const struct {
     Bytes In;
     std::size_t Size;
@@ -42,21 +45,12 @@ TEST(ZeroRuns, DecodesLiteralsAndRunsAndNeverWritesPastTheBuffer) {
       {{9, 0, 1}, 0, {}, 0, true},
   };
   for (const auto& c : Cases) {
-    Guarded g(c.Size);
-    const auto r = UnpackZeroRuns(c.In, g.Buffer());
-    EXPECT_EQ(g.Content(), c.Content);
+    quarnix::UnpackResult r;
+    EXPECT_EQ(Unpack(c.In, c.Size, &r), Guarded(c.Content));
     EXPECT_EQ(std::pair(r.Written, r.Overflow), std::pair(c.Written, c.Overflow));
-    EXPECT_TRUE(g.GuardsIntact());
   }
-  Bytes Long(600, 0);  // catches: run counts past 255
-  Long.push_back(1);
-  const Bytes Packed = PackZeroRuns(Long);
-  EXPECT_EQ(Packed, (Bytes{0, 255, 0, 255, 0, 90, 1, Packed.back()}));
-}
-
-// catches: a packer whose last real byte falls into the final byte the game never decodes.
-TEST(ZeroRuns, RoundTripWithoutTheFileLastByte) {
-  std::vector<Bytes> Cases = {{}, {0}, {1, 2, 3}, {4, 0, 0}, {0, 0, 0, 7, 0, 8, 0, 0}};
+  std::vector<Bytes> Data = {{}, {0}, {1, 2, 3}, {4, 0, 0}, {0, 0, 0, 7, 0, 8, 0, 0}, Bytes(600, 0)};
+  Data.back().push_back(1);
   Bytes Mixed;  // long and short runs
   std::uint32_t s = 12345;
   for (int i = 0; i < 5000; ++i) {
@@ -64,16 +58,16 @@ TEST(ZeroRuns, RoundTripWithoutTheFileLastByte) {
     Mixed.push_back((s >> 16) % 3 ? 0 : static_cast<std::uint8_t>(s >> 24));
   }
   Mixed.insert(Mixed.end(), 700, 0);
-  Cases.push_back(Mixed);
-  for (const Bytes& Data : Cases) {
-    Bytes Packed = PackZeroRuns(Data);
+  Data.push_back(Mixed);
+  for (const Bytes& d : Data) {
+    const Bytes Packed = PackZeroRuns(d);
     ASSERT_FALSE(Packed.empty());
-    Guarded Game(Data.size()), Whole(Data.size());
-    auto r = UnpackZeroRuns(std::span(Packed).first(Packed.size() - 1), Game.Buffer());
-    UnpackZeroRuns(Packed, Whole.Buffer());
-    EXPECT_EQ(Game.Content(), Data);
-    EXPECT_EQ(Whole.Content(), Data);
-    EXPECT_EQ(std::pair(r.Written, r.Overflow), std::pair(Data.size(), false));
+    quarnix::UnpackResult r;
+    EXPECT_EQ(Unpack(std::span(Packed).first(Packed.size() - 1), d.size(), &r), Guarded(d));
+    EXPECT_EQ(Unpack(Packed, d.size()), Guarded(d));
+    EXPECT_EQ(std::pair(r.Written, r.Overflow), std::pair(d.size(), false));
   }
+  const Bytes Long = PackZeroRuns(Data[5]);
+  EXPECT_EQ(Long, (Bytes{0, 255, 0, 255, 0, 90, 1, Long.back()}));
   EXPECT_LT(PackZeroRuns(Mixed).size(), Mixed.size());
 }
