@@ -1,8 +1,7 @@
-#include <zlib.h>
-
 #include <cmath>
 
 #include "ToolkitTestUtil.h"
+#include "toolkit/XFileMszip.h"
 
 using namespace quarnix;
 using namespace quarnix::test;
@@ -173,33 +172,25 @@ TEST(XFileReader, BinaryWith64BitFloatsAndAReference) {
             (XMaterial{{0, 0, 1, 0.5f}, {}, {0.25f, 0.25f, 0.25f, 1}, {0, 0, 0, 1}, 7, "b.png"}));
 }
 
-TEST(XFileReader, CompressedTextUsesThePreviousBlockAsDictionary) {
+// catches: blocks over 32 KiB, a block packed or unpacked without the previous one, tzip read as binary.
+TEST(XFileMszip, CompressedTextBlocksHoldAtMost32KiBEachLeaningOnThePreviousOne) {
   const auto sample = Sample("test.x");
-  const std::string plain(sample.begin() + 16, sample.end());
+  std::vector<std::uint8_t> text;  // five copies: the second block repeats what the first holds
+  for (int i = 0; i < 5; ++i) text.insert(text.end(), sample.begin() + 16, sample.end());
   Tokens packed("xof 0303tzip0032");
-  packed.U32(static_cast<std::uint32_t>(2 * plain.size() + 16));
-  for (int block = 0; block < 2; ++block) {
-    z_stream z{};
-    ASSERT_EQ(deflateInit2(&z, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY), Z_OK);
-    if (block > 0) deflateSetDictionary(&z, reinterpret_cast<const Bytef*>(plain.data()), plain.size());
-    std::vector<std::uint8_t> out(plain.size() + 1024);
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
-    z.avail_in = static_cast<uInt>(plain.size());
-    z.next_out = out.data();
-    z.avail_out = static_cast<uInt>(out.size());
-    ASSERT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    ASSERT_TRUE(block == 0 || out.size() < plain.size() / 10);  // nearly all back references
-    packed.Le(plain.size(), 2)
-        .Le(out.size() + 2, 2)
-        .Le('C' | 'K' << 8, 2)
-        .out.insert(packed.out.end(), out.begin(), out.end());
+  const auto blocks = xfile::DeflateMszip(text);
+  packed.out.insert(packed.out.end(), blocks.begin(), blocks.end());
+  std::size_t count = 0;
+  for (std::size_t pos = 20; pos < packed.out.size(); ++count) {
+    const auto u16 = [&](std::size_t at) { return std::size_t{packed.out[at]} | packed.out[at + 1] << 8; };
+    EXPECT_TRUE(u16(pos) <= 32768u && u16(pos + 4) == ('C' | 'K' << 8)) << pos;
+    EXPECT_TRUE(count == 0 || u16(pos + 2) < u16(pos) / 20) << "no back references in block " << count;
+    pos += 4 + u16(pos + 2);
   }
   const XFileContent c = ReadXFile(packed.out);
-  EXPECT_TRUE(c.Header.FormatTag == "tzip" && c.MeshCount == 2);  // the text twice: two meshes merged
+  EXPECT_TRUE(c.Header.FormatTag == "tzip" && c.MeshCount == 5 && count == 2u);
   const XMesh once = ReadXFile(sample).Mesh;
-  ASSERT_EQ(c.Mesh.Vertices.size(), 48u);
-  EXPECT_TRUE(std::equal(once.Vertices.begin(), once.Vertices.end(), c.Mesh.Vertices.begin() + 24));
-  EXPECT_EQ(c.Mesh.Indices[36], once.Indices[0] + 24);
+  ASSERT_EQ(c.Mesh.Vertices.size(), 5 * 24u);
+  EXPECT_TRUE(std::equal(once.Vertices.begin(), once.Vertices.end(), c.Mesh.Vertices.begin() + 96));
+  EXPECT_EQ(c.Mesh.Indices[4 * 36], once.Indices[0] + 96);
 }

@@ -1,5 +1,3 @@
-#include <zlib.h>
-
 #include "ToolkitTestUtil.h"
 
 using namespace quarnix;
@@ -70,43 +68,6 @@ TEST(XFileWriter, TextAndBinaryFilesHaveTheUsualLayout) {
   ASSERT_GT(binary.size(), 16 + expected.size());
   EXPECT_TRUE(std::equal(expected.begin(), expected.end(), binary.begin() + 16));
   EXPECT_TRUE(ReadXFile(binary).MeshCount == 1 && ReadXFile(binary).Mesh.Vertices.empty());
-}
-
-TEST(XFileWriter, CompressedBlocksAreAtMost32KiBAndInflateWithZlib) {
-  XMesh m;
-  for (int i = 0; i < 4000; ++i) {
-    const float f = static_cast<float>(i);
-    m.Vertices.push_back({f, f * 0.5f, -f, 0, 1, 0, f / 4000, 1 - f / 4000});
-  }
-  for (std::uint32_t i = 0; i + 2 < 4000; ++i) m.Indices.insert(m.Indices.end(), {i, i + 1, i + 2});
-  m.Attributes.assign(m.TriangleCount(), 0);  // the reader gives every triangle material 0
-  const auto packed = WriteXFile(m, XFileFormat::Compressed);
-  const auto binary = WriteXFile(m, XFileFormat::Binary);
-  std::uint32_t total;
-  std::memcpy(&total, packed.data() + 16, 4);
-  EXPECT_EQ(total, binary.size());
-  std::vector<std::uint8_t> joined(binary.begin(), binary.begin() + 16);
-  std::size_t pos = 20, blocks = 0, previous = 16;
-  while (pos < packed.size()) {
-    const std::size_t outSize = packed[pos] | (packed[pos + 1] << 8),
-                      stored = packed[pos + 2] | (packed[pos + 3] << 8);
-    ASSERT_TRUE(outSize <= 32768u && packed[pos + 4] == 'C' && packed[pos + 5] == 'K') << pos;
-    z_stream z{};
-    inflateInit2(&z, -15);
-    if (blocks > 0)
-      inflateSetDictionary(&z, joined.data() + previous, static_cast<uInt>(joined.size() - previous));
-    previous = joined.size();
-    joined.resize(joined.size() + outSize);
-    z.next_in = const_cast<Bytef*>(packed.data() + pos + 6);
-    z.avail_in = static_cast<uInt>(stored - 2);
-    z.next_out = joined.data() + previous;
-    z.avail_out = static_cast<uInt>(outSize);
-    ASSERT_EQ(inflate(&z, Z_FINISH), Z_STREAM_END);
-    inflateEnd(&z);
-    pos += 4 + stored, ++blocks;
-  }
-  EXPECT_TRUE(blocks > 2u && joined == binary);
-  ExpectSame(ReadXFile(packed).Mesh, m);
 }
 
 TEST(XFileWriter, RefusesMeshesItCannotWriteAndASaveReplacesTheFileWhole) {
