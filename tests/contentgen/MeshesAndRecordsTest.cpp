@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -54,22 +55,19 @@ class Generated : public ::testing::Test {
 TEST(GameFolderMeshes, EveryFileReadsBackWithTheBuiltInVertices) {
   for (const Stem& s : Stems()) {
     SCOPED_TRACE(s.Resource);
-    const fs::path File = fs::path(QUARNIX_GAME_DIR) / "Data" / (s.Resource + ".CAR");
-    const XFileContent Content = LoadXFileContent(File);
+    const XFileContent Content =
+        LoadXFileContent(fs::path(QUARNIX_GAME_DIR) / "Data" / (s.Resource + ".CAR"));
     EXPECT_EQ(Content.Header.FormatTag, "bin ");
     ASSERT_EQ(Content.MeshCount, 1);
     const XMesh& m = Content.Mesh;
     ASSERT_EQ(m.Materials.size(), 1u);
     EXPECT_TRUE(m.Materials[0].TextureFileName.empty());
-    ASSERT_GT(m.TriangleCount(), 0u);
-    for (std::uint32_t a : m.Attributes) EXPECT_EQ(a, 0u);
-    const auto Want = s.Builtin ? BuiltinVertices(s.Builtin) : SelectAreaVertices();
+    EXPECT_THAT(m.Attributes, ::testing::Each(0u));
     // The game writes the built-in vertices over the file's: the same ones, so nothing changes shape.
-    ASSERT_EQ(m.Vertices.size(), Want.size());
-    for (std::size_t i = 0; i < Want.size(); ++i) EXPECT_EQ(m.Vertices[i], Want[i]) << "vertex " << i;
-    const auto Triangles = s.Builtin ? BuiltinTriangles(s.Builtin) : SelectAreaTriangles();
-    EXPECT_TRUE(std::equal(m.Indices.begin(), m.Indices.end(), Triangles.begin(), Triangles.end()));
-
+    EXPECT_THAT(m.Vertices,
+                ::testing::ElementsAreArray(s.Builtin ? BuiltinVertices(s.Builtin) : SelectAreaVertices()));
+    EXPECT_THAT(m.Indices,
+                ::testing::ElementsAreArray(s.Builtin ? BuiltinTriangles(s.Builtin) : SelectAreaTriangles()));
     const XMaterial& Mat = m.Materials[0];
     if (s.Builtin)  // white, so the picture shows its own colours
       EXPECT_EQ(Mat.Diffuse, (XColor{1, 1, 1, 1}));
@@ -78,8 +76,9 @@ TEST(GameFolderMeshes, EveryFileReadsBackWithTheBuiltInVertices) {
   }
 }
 
-// catches: output that depends on the run, or authoring meshes that differ from the game's.
-TEST_F(Generated, TwoRunsWriteTheSameBytesAndTheMeshesUnderBothNames) {
+// catches: output that depends on the run; authoring meshes that differ from the game's; authoring bitmaps
+// under the resource names or at the wrong size.
+TEST_F(Generated, TwoRunsWriteTheSameBytesAndTheAuthoringFilesUnderTheFileRouteNames) {
   for (const char* Out : {"a", "b"})
     ASSERT_EQ(Run((Root / Out).string() + " --authoring " + (Root / Out / "authoring").string()), 0);
   auto A = Tree(Root / "a"), B = Tree(Root / "b");
@@ -88,23 +87,18 @@ TEST_F(Generated, TwoRunsWriteTheSameBytesAndTheMeshesUnderBothNames) {
   EXPECT_TRUE(A == B) << "the runs differ";
   for (const Stem& s : Stems())
     EXPECT_EQ(A.at("Data/" + s.Resource + ".CAR"), A.at("authoring/" + s.Authoring + ".CAR")) << s.Authoring;
-}
-
-// catches: authoring bitmaps under the resource names or at the wrong size.
-TEST_F(Generated, AuthoringBitmapsUseTheFileRouteNames) {
-  ASSERT_EQ(Run(Root.string() + " --authoring " + (Root / "Data").string()), 0);
   for (const char* Name :
        {"CubeRed", "CubeYellow", "4Color", "2x2x2", "ClearLayer", "Diamond", "Tund", "FallCube", "CubeClear",
         "SpecialBox", "Buildplan1", "Buildplan7", "Star01", "Star30", "4A1", "4K4", "8A4"})
-    EXPECT_EQ(fs::file_size(Root / "Data" / (std::string(Name) + ".BMP")), 54u + 64 * 64 * 3) << Name;
-  EXPECT_EQ(fs::file_size(Root / "Data" / "GREENBG.BMP"), 54u + 256 * 256 * 3);
-  EXPECT_FALSE(fs::exists(Root / "Data" / "BG.BMP"));
+    EXPECT_EQ(A["authoring/" + std::string(Name) + ".BMP"].size(), 54u + 64 * 64 * 3) << Name;
+  EXPECT_EQ(A["authoring/GREENBG.BMP"].size(), 54u + 256 * 256 * 3);
+  EXPECT_FALSE(A.count("authoring/BG.BMP"));
 }
 
-// catches: fresh records the game's readers refuse or read as anything but the defaults.
-TEST_F(Generated, FreshRecordsReadBackWithTheGamesReaders) {
+// catches: fresh records the game's readers refuse or read as anything but the defaults; a later build
+// replacing a player's records, or writing a second file beside them.
+TEST_F(Generated, FreshRecordsReadBackAsTheDefaultsAndAPlayersRecordsSurviveLaterBuilds) {
   ASSERT_EQ(Run("--records " + Root.string()), 0);
-  ASSERT_TRUE(fs::exists(Root / "CT.dat") && fs::exists(Root / "RD.dat"));
   EXPECT_EQ(std::pair(fs::file_size(Root / "CT.dat"), fs::file_size(Root / "RD.dat")),
             std::pair(400ul, 2648ul));
   // Read as the game names them; a damaged file would end the program here.
@@ -113,49 +107,37 @@ TEST_F(Generated, FreshRecordsReadBackWithTheGamesReaders) {
   GameKeys Keys;
   ReadControls(Root / ControlsFileName, Keys, Random);
   EXPECT_EQ(Keys, DefaultGameKeys());
-
   ScoreBook Book;
   Book.ScoreList(1).Name = "SENTINEL";
   ReadScores(Root / ScoresFileName, Book, Random);
   for (int r = 1; r <= TableLength; ++r) EXPECT_EQ(Book.ScoreList(r), (ScoreRec{StoredName(""), 0, 0, r}));
-  EXPECT_FALSE(fs::exists(Root / EventFileName));
-  // Reading changed nothing on disk: the files were whole.
+  // Reading changed nothing on disk (the files were whole), and wrote no event message.
   const auto Files = Tree(Root);
   EXPECT_EQ(Files.size(), 2u);
   // Another folder gets the same bytes.
-  fs::create_directories(Root / "again");
-  ASSERT_EQ(Run("--records " + (Root / "again").string()), 0);
-  EXPECT_EQ(Tree(Root / "again"), Files);
-}
+  const fs::path Again = Root / "again", Player = Root / "player";
+  fs::create_directories(Again);
+  ASSERT_EQ(Run("--records " + Again.string()), 0);
+  EXPECT_EQ(Tree(Again), Files);
 
-// catches: a later build replacing a player's records, or writing a second file beside them.
-TEST_F(Generated, APlayersRecordsSurviveLaterBuilds) {
-  // Saved under another spelling of the names (an older build's).
-  {
-    ScopedEndHookThrows NoExit;
-    Rng Random(11);
-    ScoreBook Book;
-    RankScores(Book.ScoreList);
-    EnterResult(Root / "RD.DAT", Book, "ALICE", 420, 7, Random);
-    GameKeys Keys = DefaultGameKeys();
-    Keys(5) = 'X';
-    SaveControls(Root / "CT.DAT", Keys, Random);
-  }
-  const auto Before = Tree(Root);
+  // A player's records, saved under another spelling of the names (an older build's).
+  fs::create_directories(Player);
+  EnterResult(Player / "RD.DAT", Book, "ALICE", 420, 7, Random);
+  Keys(5) = 'X';
+  SaveControls(Player / "CT.DAT", Keys, Random);
+  const auto Before = Tree(Player);
   ASSERT_EQ(Before.size(), 2u);
-  for (int Build = 0; Build < 2; ++Build) ASSERT_EQ(Run("--records " + Root.string()), 0);
-  // Byte for byte the same files, and no second file beside them.
-  EXPECT_EQ(Tree(Root), Before);
-
+  for (int Build = 0; Build < 2; ++Build) ASSERT_EQ(Run("--records " + Player.string()), 0);
+  EXPECT_EQ(Tree(Player), Before);
   // One record missing: only that one is written, the other stays as it was.
-  fs::remove(Root / "RD.DAT");
-  ASSERT_EQ(Run("--records " + Root.string()), 0);
-  const auto After = Tree(Root);
+  fs::remove(Player / "RD.DAT");
+  ASSERT_EQ(Run("--records " + Player.string()), 0);
+  const auto After = Tree(Player);
   EXPECT_EQ(After.size(), 2u);
   EXPECT_TRUE(After.count("RD.dat"));
   EXPECT_EQ(After.at("CT.DAT"), Before.at("CT.DAT"));
-  ASSERT_EQ(Run("--records " + Root.string()), 0);
-  EXPECT_EQ(Tree(Root), After);
+  ASSERT_EQ(Run("--records " + Player.string()), 0);
+  EXPECT_EQ(Tree(Player), After);
 }
 
 // catches: bad arguments or a file in the folder's place taken as success.

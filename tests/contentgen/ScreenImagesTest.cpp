@@ -47,16 +47,10 @@ Sheet Load(const std::string& Name, int Size) {
 
 }  // namespace
 
-// catches: a screen image that does not fill its picture exactly, or overflows it.
-TEST(ScreenImages, EachFileHoldsExactlyItsPicture) {
-  EXPECT_EQ(ReadFile("BG.RB").size(), 20u * 256 * 256 * 3);
-  for (const char* Name : {"OA.RB", "OB.RB", "SA.RB", "SB.RB", "CS.RB"}) Load(Name, 512);
-  Load("ME.RB", 1024);
-}
-
-// catches: glyphs outside the rectangles the HUD cuts them from, or two glyphs alike.
-TEST(ScreenImages, HudDigitsAndLettersSitInTheirRectangles) {
-  Sheet SA = Load("SA.RB", 512);
+// catches: glyphs outside the rectangles the HUD cuts them from, or two glyphs alike; an empty HUD panel,
+// or one with see-through holes.
+TEST(ScreenImages, HudGlyphsSitInTheirRectanglesAndPanelsAreFilledAndOpaque) {
+  Sheet SA = Load("SA.RB", 512), SB = Load("SB.RB", 512);
   std::vector<Bytes> Small, Score, Big;
   for (int d = 0; d < 10; ++d) {
     SCOPED_TRACE(d);
@@ -79,11 +73,6 @@ TEST(ScreenImages, HudDigitsAndLettersSitInTheirRectangles) {
   }
   EXPECT_EQ(SA.Content(15 * 26, 345, 15 * 27 - 1, 360), 0);  // letter 27 is the space
   EXPECT_GT(SA.Content(0, 82, 20, 110), 30);                 // the pop-up's sign
-}
-
-// catches: an empty HUD panel, or one with see-through holes.
-TEST(ScreenImages, HudPanelsAreFilledAndOpaque) {
-  Sheet SA = Load("SA.RB", 512), SB = Load("SB.RB", 512);
   struct R {
     const Sheet* S;
     int l, t, r, b, MinContent;
@@ -126,8 +115,10 @@ TEST(ScreenImages, IconSheetHoldsAnIconForEveryPictureAndKind) {
     for (std::size_t j = 0; j < i; ++j) EXPECT_NE(Specials[i], Specials[j]);
 }
 
-// catches: intro halves that leave a gap where they meet; a strip whose frames repeat.
+// catches: intro halves that leave a gap where they meet; a strip whose frames repeat; backgrounds that do
+// not fill their twenty pictures exactly.
 TEST(ScreenImages, IntroHalvesMeetAndTheStripAnimates) {
+  EXPECT_EQ(ReadFile("BG.RB").size(), 20u * 256 * 256 * 3);
   Sheet OA = Load("OA.RB", 512), OB = Load("OB.RB", 512);
   EXPECT_GT(OA.Content(0, 0, 240, 360), 10000);
   EXPECT_GT(OA.Content(241, 0, 423, 360), 10000);
@@ -149,8 +140,9 @@ TEST(ScreenImages, IntroHalvesMeetAndTheStripAnimates) {
   EXPECT_EQ(OB.Content(0, 0, 512, 8), 0);
 }
 
-// catches: a missing menu picture, labels without gaps for the cursor bar, volume bars not rising.
-TEST(ScreenImages, MenuSheetHasEveryPicture) {
+// catches: a missing menu picture, labels without gaps for the cursor bar, volume bars not rising; a help
+// page drawn over the window's bright border or the gap beside it.
+TEST(ScreenImages, MenuSheetHasEveryPictureAndHelpPagesStayInsideTheRightHandWindow) {
   Sheet ME = Load("ME.RB", 1024);
   const int Rects[][5] = {
       {0, 0, 639, 479, 100000},    {0, 480, 319, 514, 8000},   {0, 520, 230, 745, 2000},
@@ -176,11 +168,6 @@ TEST(ScreenImages, MenuSheetHasEveryPicture) {
     Previous = Height;
   }
   EXPECT_GE(Previous, 170);
-}
-
-// catches: a help page drawn over the window's bright border or the gap beside it.
-TEST(ScreenImages, HelpPagesStayInsideTheRightHandWindow) {
-  Sheet ME = Load("ME.RB", 1024);
   // The panel (0, 0, 639, 479) lies at frame point (0, 0); pages are centred on (480, 240), the
   // third on (480, 220): under each page pixel must lie the window's dark inside.
   const int Pages[][5] = {{640, 0, 955, 321, 240}, {0, 751, 248, 958, 240}, {600, 510, 849, 909, 220}};
