@@ -1,7 +1,9 @@
 // Matrices and quaternions worked out by hand (row vectors, left-handed), 2D placement, value builders.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 #include "platform/D3DXMath.h"
@@ -11,6 +13,9 @@
 namespace quarnix {
 namespace {
 
+using ::testing::FloatEq;
+using ::testing::FloatNear;
+using ::testing::Pointwise;
 constexpr float Pi = 3.14159265358979f;
 
 void ExpectNear(const D3DVECTOR& v, float x, float y, float z, float eps = 1e-5f) {
@@ -57,16 +62,9 @@ TEST(D3DXMath, ElementaryMatricesTheOrderOfAProductLookAtAndPerspective) {
 
 TEST(D3DXMath, QuaternionsTurnRollThenPitchThenYawAndAffineTurnsAboutTheCentre) {
   const float yaw = 0.3f, pitch = 0.2f, roll = 0.1f;
-  const float sy = std::sin(yaw / 2), cy = std::cos(yaw / 2), sp = std::sin(pitch / 2),
-              cp = std::cos(pitch / 2), sr = std::sin(roll / 2), cr = std::cos(roll / 2);
-  const D3DXQUATERNION q = D3DXQuaternionRotationYawPitchRoll(yaw, pitch, roll);
-  EXPECT_NEAR(q.x, sy * cp * sr + cy * sp * cr, 1e-6);
-  EXPECT_NEAR(q.y, sy * cp * cr - cy * sp * sr, 1e-6);
-  EXPECT_NEAR(q.z, cy * cp * sr - sy * sp * cr, 1e-6);
-  EXPECT_NEAR(q.w, cy * cp * cr + sy * sp * sr, 1e-6);
   const D3DMATRIX axes = D3DXMatrixMultiply(
       D3DXMatrixMultiply(D3DXMatrixRotationZ(roll), D3DXMatrixRotationX(pitch)), D3DXMatrixRotationY(yaw));
-  const D3DMATRIX fromQ = D3DXMatrixRotationQuaternion(q);
+  const D3DMATRIX fromQ = D3DXMatrixRotationQuaternion(D3DXQuaternionRotationYawPitchRoll(yaw, pitch, roll));
   for (int r = 0; r < 4; ++r)
     for (int c = 0; c < 4; ++c) EXPECT_NEAR(fromQ(r, c), axes(r, c), 1e-5);
   const D3DXQUATERNION quarterY = D3DXQuaternionRotationYawPitchRoll(Pi / 2, 0, 0);
@@ -82,25 +80,18 @@ TEST(Draw2D, SpriteQuadsCutScaledTurnedMovedClippedPicturesLetterboxedTextAligne
   const D3DVECTOR2 scale{0.5f, 2.0f}, at{100, 50};
   const auto q = SpriteQuad(64, 32, &src, &scale, nullptr, 0, &at, 0x80402010);
   // Top-left first, bottom-right last: x y u v.
-  for (auto [got, want] : {std::pair{q[0].x, 100.0f},
-                           {q[0].y, 50},
-                           {q[0].u, 0.25f},
-                           {q[0].v, 0.25f},
-                           {q[5].x, 116},
-                           {q[5].y, 82},
-                           {q[5].u, 0.75f},
-                           {q[5].v, 0.75f}})
-    EXPECT_FLOAT_EQ(got, want);
+  EXPECT_THAT((std::array{q[0].x, q[0].y, q[0].u, q[0].v, q[5].x, q[5].y, q[5].u, q[5].v}),
+              Pointwise(FloatEq(), std::array{100.0f, 50.0f, 0.25f, 0.25f, 116.0f, 82.0f, 0.75f, 0.75f}));
   EXPECT_EQ(q[0].rgba, 0x80102040u);  // r, g, b, a in memory
   // A quarter turn clockwise about the middle: the top-left corner goes to the top-right.
   const D3DVECTOR2 centre{5, 5};
   const auto t = SpriteQuad(10, 10, nullptr, nullptr, &centre, Pi / 2, nullptr, 0xFFFFFFFF);
-  for (auto [got, want] : {std::pair{t[0].x, 10.0f}, {t[0].y, 0}, {t[5].x, 0}, {t[5].y, 10}})
-    EXPECT_NEAR(got, want, 1e-4);
+  EXPECT_THAT((std::array{t[0].x, t[0].y, t[5].x, t[5].y}),
+              Pointwise(FloatNear(1e-4), std::array{10.0f, 0.0f, 0.0f, 10.0f}));
   AxisQuad cut{0, 0, 10, 10, 0, 0, 1, 1}, outside = cut;
   ASSERT_TRUE(ClipQuad(cut, RECT{5, 0, 20, 8}));
-  for (auto [got, want] : {std::pair{cut.x0, 5.0f}, {cut.u0, 0.5f}, {cut.y1, 8}, {cut.v1, 0.8f}})
-    EXPECT_FLOAT_EQ(got, want);
+  EXPECT_THAT((std::array{cut.x0, cut.u0, cut.y1, cut.v1}),
+              Pointwise(FloatEq(), std::array{5.0f, 0.5f, 8.0f, 0.8f}));
   EXPECT_FALSE(ClipQuad(outside, RECT{10, 0, 20, 10}));
   // Pictures letterboxed, text lines aligned in their rectangle.
   EXPECT_EQ(LetterboxRect(1024, 768, 1920, 1080), (RECT{240, 0, 1680, 1080}));  // bars left and right
@@ -129,8 +120,8 @@ TEST(PublicX8, RectsRoundHalvesToEvenColoursSplitIntoChannelsBlinkRestampsEachPh
   EXPECT_EQ(MakeRect(0.5f, 1.5f, 2.5f, -3.5f), (RECT{0, 2, -4, 2}));
   EXPECT_THROW(MakeRect(3e9f, 0, 0, 0), std::out_of_range);
   const D3DCOLORVALUE c = ColorValueFromArgb(0x80FF0033);
-  for (auto [got, want] : {std::pair{c.r, 1.0f}, {c.g, 0.0f}, {c.b, 0x33 / 255.0f}, {c.a, 0x80 / 255.0f}})
-    EXPECT_FLOAT_EQ(got, want);
+  EXPECT_THAT((std::array{c.r, c.g, c.b, c.a}),
+              Pointwise(FloatEq(), std::array{1.0f, 0.0f, 0x33 / 255.0f, 0x80 / 255.0f}));
   // Blink is false for one phase, then true, then restamps.
   VirtualClock clock(10000);
   BlinkTimer blink(clock);
