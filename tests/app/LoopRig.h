@@ -1,13 +1,14 @@
 #pragma once
-// The game loop on a virtual clock, scripted keys, recorded sounds, the null screen, a recording
-// camera and a scores file in a temporary folder; a probe runs the test's code after each frame. A
-// recording rig reads the clock, keys and window through the recorder and keeps replays beside the table.
+// The game loop on a virtual clock, scripted keys, recorded sounds, the null screen and a scores file in a
+// temporary folder; a probe runs the test's code after each frame. A recording rig keeps replays.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <set>
+#include <string>
 
 #include "../storage/TempFolder.h"
 #include "app/GameLoop.h"
@@ -28,6 +29,8 @@ namespace quarnix::test {
 // Default bindings: Left, Right, Up, Down, Space, "Z", "A".
 inline constexpr int KeyLeft = 37, KeyRight = 39, KeyUp = 38, KeyDown = 40, KeySpace = 32, KeyZ = 90,
                      KeyA = 65, KeyEnter = 13, KeyEscape = 27, KeyY = 89, KeyN = 78, KeyBack = 8;
+
+inline std::string Padded(const std::string& s) { return s + std::string(GameNameLength - s.size(), ' '); }
 
 using Cells = std::set<std::pair<int, int>>;  // the falling piece's
 inline Cells PieceCells(const GameState& s) {
@@ -80,23 +83,28 @@ struct LoopRig {
 
   // Holds vk down until the loop has read it, then lets it go (called each frame).
   void TapKeys() {
-    if (held != 0 && keys.KeyTable(held).KeyLatch()) {
-      source.Release(held);
-      held = 0;
-    }
+    if (held != 0 && keys.KeyTable(held).KeyLatch()) source.Release(std::exchange(held, 0));
     if (held == 0 && !taps.empty() && !keys.KeyTable(taps.front()).KeyLatch()) {
-      held = taps.front();
+      source.Press(held = taps.front());
       taps.pop_front();
-      source.Press(held);
     }
   }
   void Tap(std::initializer_list<int> vks) { taps.insert(taps.end(), vks); }
+  bool Idle() const { return taps.empty() && held == 0; }
   // At the end of a frame: the next pass reads the keys.
   bool NormalPlay() const {
     return shown[Display::PieceShow] && !shown[Display::LevelShow] && !s.QuitShow && !s.GameOverShow &&
            !shown[Display::TurnShow] && !s.DropFlag && !s.LandFlag && !s.MatchFlag && !s.ClearFlag;
   }
   void CloseWindow() { events.Quit = true; }  // PlayGame ends with QuitRequest
+  int TracksPlaying() const {
+    return int(std::count_if(music.begin(), music.end(), [](auto& m) { return m.Playing(); }));
+  }
+  ScoreBook ReadBack() {
+    ScoreBook back;
+    ReadScores(file, back, random);
+    return back;
+  }
 
   TempFolder dir{TempFolder::InMemory};
   std::filesystem::path file = dir / "RD.dat";
