@@ -10,12 +10,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Colour = std::array<int, 4>;
 
-Bytes Stored(ITexture* texture) {
-  const auto bytes = texture->LockRect();
-  Bytes copy(bytes.begin(), bytes.end());
-  texture->UnlockRect();
-  return copy;
-}
+using test::Stored;
 Bytes Part(const Bytes& b, std::ptrdiff_t from, std::ptrdiff_t count) {
   const auto start = b.begin() + (from < 0 ? std::ssize(b) + from : from);
   return Bytes(start, start + count);

@@ -49,6 +49,13 @@ inline void WriteBytes(const std::filesystem::path& path, const std::vector<std:
   WriteText(path, std::string(bytes.begin(), bytes.end()));
 }
 
+inline std::vector<std::uint8_t> Stored(ITexture* texture) {
+  const auto bytes = texture->LockRect();
+  std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
+  texture->UnlockRect();
+  return copy;
+}
+
 inline std::string EndMessage(const std::function<void()>& action) {
   ScopedEndHookThrows hook;
   ::testing::internal::CaptureStderr();
