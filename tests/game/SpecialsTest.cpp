@@ -1,6 +1,8 @@
 // Special cubes, landing effects, particle bursts, the field turn and the cube shower.
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <tuple>
 #include <vector>
 
@@ -12,8 +14,16 @@ using std::tuple;
 
 namespace {
 
+struct Watch final : IGameEvents {
+  void OnLandingEffect(CellKind kind) override { kinds.push_back(kind); }
+  void OnCubeShower(int placed) override { showered = placed; }
+  std::vector<CellKind> kinds;
+  int showered = -1;
+};
+
 class Specials : public RulesTest {
  protected:
+  Specials() { rules.SetEvents(&watch); }
   int FirstPass() {
     rules.LandingStep();
     if (!s.MatchFlag) return 0;
@@ -22,6 +32,7 @@ class Specials : public RulesTest {
     return s.GameScore - before;
   }
   Rng any{23};
+  Watch watch;
 };
 
 struct FrameLog final : IFrameStep {
@@ -76,10 +87,9 @@ TEST_F(Specials, StackedCubesRaiseTheirColumnAndTurnIntoAColour) {
   column += " z=8 ..6..";
   SetField(s, column);
   rules.CountHeights();
-  s.SpecialKind = CellKind::Stack, s.SpecialX = 3, s.SpecialY = 1, s.SpecialZ = 8;
+  Landed(CellKind::Stack, 3, 1, 8);
   Script({0.99f, 0.0f, 0.99f});  // one cube; it is red; the special becomes yellow
   random.SetFallback(&any);      // the next piece's draws
-  s.MatchFlag = false;
   const int drawn = random.Drawn();
   rules.CheckLanding();
   EXPECT_EQ(random.Drawn() - drawn, 3 + 6);  // then the next piece: a, b, shape, three cubes
@@ -89,35 +99,32 @@ TEST_F(Specials, StackedCubesRaiseTheirColumnAndTurnIntoAColour) {
   // On a lower column: up to 8 - h + 1 cubes, here 6, ending at 8.
   SetField(s, "z=1 R.... z=2 6....");
   rules.CountHeights();
-  s.SpecialKind = CellKind::Stack, s.SpecialX = 1, s.SpecialY = 1, s.SpecialZ = 2;
-  random.SetFallback(nullptr);
+  Landed(CellKind::Stack, 1, 1, 2);
   Script({0.99f, 0.3f, 0.6f, 0.3f, 0.6f, 0.3f, 0.6f, 0.3f});
-  random.SetFallback(&any);
   rules.CheckLanding();
   EXPECT_EQ(s.HeightArray(1, 1), 8);
   EXPECT_EQ(FieldText(s),
             Board("z=1 R.... z=2 G.... z=3 G.... z=4 B.... z=5 G.... z=6 B.... z=7 G.... z=8 B...."));
 }
 
-TEST_F(Specials, LandingEffectsBurstSoundAndPause) {
+TEST_F(Specials, LandingEffectsBurstSoundAndPauseAndBurstsFollowTheDeviceClass) {
+  const int sizes[] = {200, 200, 100, 66, 50};
+  for (int kind = 1; kind <= 5; ++kind) {
+    s.DeviceKind = kind;
+    EXPECT_EQ(rules.BurstCount(200), sizes[kind - 1]) << kind;
+  }
   random.SetFallback(&any);
-  struct Case {
+  s.DeviceKind = 3;  // halves every burst
+  const struct {
     CellKind kind;
     int particles;
     Effect effect;
     int volume, pauseMs;
-  };
-  s.DeviceKind = 3;  // halves every burst
-  const Case cases[] = {{CellKind::FourColor, 100, Effect::SameColor, -500, 1000},
-                        {CellKind::Stack, 50, Effect::Thund, -1100, 500},
-                        {CellKind::ClearLayer, 75, Effect::OkExpo, -300, 0},
-                        {CellKind::Tund, 50, Effect::OkExpo, -300, 0}};
-  struct Watch final : IGameEvents {
-    void OnLandingEffect(CellKind kind) override { kinds.push_back(kind); }
-    std::vector<CellKind> kinds;
-  } watch;
-  rules.SetEvents(&watch);
-  for (const Case& c : cases) {
+  } cases[] = {{CellKind::FourColor, 100, Effect::SameColor, -500, 1000},
+               {CellKind::Stack, 50, Effect::Thund, -1100, 500},
+               {CellKind::ClearLayer, 75, Effect::OkExpo, -300, 0},
+               {CellKind::Tund, 50, Effect::OkExpo, -300, 0}};
+  for (const auto& c : cases) {
     SetField(s, "z=1 R.... z=2 " + std::string(1, char('0' + Index(c.kind))) + "....");
     for (auto& w : waves) w.ClearCalls();
     Landed(c.kind, 1, 1, 2);
@@ -129,46 +136,36 @@ TEST_F(Specials, LandingEffectsBurstSoundAndPause) {
     EXPECT_EQ(tuple(shown.EffectKind, shown[Display::EffectShow], shown.Stars.ParticleCount),
               tuple(c.kind, true, c.particles));
     EXPECT_EQ(waves(c.effect).Volume(), c.volume);
-    EXPECT_GE(waited, static_cast<unsigned>(c.pauseMs));
-    EXPECT_LT(waited, static_cast<unsigned>(c.pauseMs) + 15u);
+    EXPECT_TRUE(waited >= unsigned(c.pauseMs) && waited < unsigned(c.pauseMs) + 15u) << waited;
   }
   EXPECT_EQ(watch.kinds, (std::vector<CellKind>{CellKind::FourColor, CellKind::Stack, CellKind::ClearLayer,
                                                 CellKind::Tund}));
-}
-
-TEST_F(Specials, BurstSizesFollowTheDeviceClass) {
-  const int expected[] = {200, 200, 100, 66, 50};
-  for (int kind = 1; kind <= 5; ++kind) {
-    s.DeviceKind = kind;
-    EXPECT_EQ(rules.BurstCount(200), expected[kind - 1]) << kind;
-  }
 }
 
 TEST_F(Specials, ParticlesDrawSignThenNumberInFieldOrder) {
   // X: sign +, r .5; Y: r .5; Z: sign - (0.5 is not above 0.5), r .25; VY: r .5; Life: r .125.
   Script({0.9f, 0.5f, 0.5f, 0.5f, 0.25f, 0.5f, 0.125f});
   const ParticleBurst rise = rules.MakeParticleRise(1, 1, 7, 2, 10, 3, 4);
-  EXPECT_EQ(random.Remaining(), 0u);
   const ParticleRec& p = rise.Particle(1);
   EXPECT_EQ(tuple(p.X, p.Y, p.Z, p.VX + p.VZ), tuple(6.0f, 1.5f, 1.0f, 0.0f));  // the Y argument is unused
   EXPECT_FLOAT_EQ(p.VY, 0.075f);
-  EXPECT_EQ(tuple(p.Life, rise.ParticleCount), tuple(112, 1));  // 12.5 rounds to the even 12
+  EXPECT_EQ(tuple(p.Life, rise.ParticleCount, random.Remaining()),
+            tuple(112, 1, 0u));  // 12.5 rounds to the even 12
   Script({0.9f, 0.1f, 0.1f, 0.2f, 0.9f, 0.4f, 0.1f, 0.2f, 0.9f, 0.6f, 0.375f});
   const ParticleRec blast = rules.MakeParticleBlast(1, 0, 5, 0, 1, 1, 1).Particle(1);
-  EXPECT_EQ(random.Remaining(), 0u);
   const float got[] = {blast.X, blast.Y, blast.Z, blast.VX, blast.VZ},
               want[] = {0.1f, 4.8f, 0.4f, -0.07f, 0.21f};
   for (int i = 0; i < 5; ++i) EXPECT_FLOAT_EQ(got[i], want[i]) << i;
-  EXPECT_EQ(blast.Life, 138);  // 37.5 rounds to 38
+  EXPECT_EQ(tuple(blast.Life, random.Remaining()), tuple(138, 0u));  // 37.5 rounds to 38
   Rng counted(1);
   random.SetFallback(&counted);
   int drawn = random.Drawn();
   const ParticleBurst drift = rules.MakeParticleDrift(3, 0, 0, 0, 1, 1, 1);
   EXPECT_EQ(random.Drawn() - drawn, 3 * 9);
-  for (int i = 1; i <= 3; ++i) {
-    EXPECT_TRUE(drift.Particle(i).Life >= 100 && drift.Particle(i).Life <= 200) << drift.Particle(i).Life;
-    EXPECT_LT(std::abs(drift.Particle(i).VY), 0.1f);
-  }
+  for (int i = 1; i <= 3; ++i)
+    EXPECT_TRUE(drift.Particle(i).Life >= 100 && drift.Particle(i).Life <= 200 &&
+                std::abs(drift.Particle(i).VY) < 0.1f)
+        << i;
   drawn = random.Drawn();
   rules.MakeParticleBlast(2, 0, 0, 0, 1, 1, 1);
   EXPECT_EQ(random.Drawn() - drawn, 2 * 11);
@@ -182,10 +179,9 @@ TEST_F(Specials, FieldTurnEasesInFortyFramesAndTurnsTheData) {
   rules.TurnField();
   ASSERT_EQ(log.angles.size(), 40u);
   EXPECT_FLOAT_EQ(log.angles.front(), 9.812f);
-  for (std::size_t i = 1; i < 39; ++i) EXPECT_GT(log.angles[i], log.angles[i - 1]);
-  EXPECT_LT(log.angles[38], 89.9f);
-  EXPECT_EQ(log.angles[39], 90.0f);
-  for (bool spinning : log.spinning) EXPECT_TRUE(spinning);
+  EXPECT_EQ(std::ranges::adjacent_find(log.angles, std::greater_equal<>()), log.angles.end());  // rising
+  EXPECT_EQ(tuple(log.angles[38] < 89.9f, log.angles[39], std::ranges::count(log.spinning, false)),
+            tuple(true, 90.0f, 0));
   EXPECT_TRUE(!shown[Display::FieldSpinShow] && shown[Display::PlayShow]);
   // (x, y) goes to (y, 6 - x), as the piece turns; the heights follow.
   EXPECT_EQ(FieldText(s), Board("z=1 ..... ..... ..... G.... R.... z=2 ..... ..... ..... ..... B...."));
@@ -204,11 +200,6 @@ TEST_F(Specials, ShowerDropsUpToTwoCubesPerRowOntoTheStacks) {
         " z=" + std::to_string(z) + " ..... ..... .." + (z % 2 ? "RGR" : "GRG") + (z == 1 ? " .Y..." : "");
   SetField(s, board);
   rules.CountHeights();
-  struct Watch final : IGameEvents {
-    void OnCubeShower(int placed) override { count = placed; }
-    int count = -1;
-  } watch;
-  rules.SetEvents(&watch);
   Script({
       0.0f, 0.0f, 0.0f, 0.0f, 0.3f, 0.5f,  // row 1: column 1 twice, the later colour (G) wins
       0.7f, 0.6f, 0.0f, 0.8f, 0.9f, 0.0f,  // row 2: B into column 2 (on the yellow), Y into column 5
@@ -217,11 +208,10 @@ TEST_F(Specials, ShowerDropsUpToTwoCubesPerRowOntoTheStacks) {
       0.5f, 0.0f, 0.0f, 0.5f, 0.0f, 0.0f,  //
   });
   rules.CubeShower();
-  EXPECT_EQ(random.Remaining(), 0u);
   EXPECT_EQ(tuple(s.CubeArray(1, 1, 1), s.CubeArray(2, 4, 2), s.CubeArray(2, 5, 1)),
             tuple(CellKind::Green, CellKind::Blue, CellKind::Yellow));
-  for (int x : {3, 4, 5}) EXPECT_FALSE(IsCube(s.CubeArray(x, 3, 9))) << x;
-  EXPECT_EQ(tuple(Played(Effect::OkExCubeDown), watch.count), tuple(3, 3));
-  for (CellKind v : s.RainCube) EXPECT_FALSE(IsCube(v));
-  EXPECT_EQ(s.HeightArray(1, 1), 0);  // the landing that follows counts again
+  // Three cubes fell, none of them on the full columns; the heights wait for the landing that follows.
+  EXPECT_EQ(tuple(std::ranges::count_if(s.CubeArray, IsCube), std::ranges::count_if(s.RainCube, IsCube),
+                  Played(Effect::OkExCubeDown), watch.showered, s.HeightArray(1, 1), random.Remaining()),
+            tuple(3 * 8 + 1 + 3, 0, 3, 3, 0, 0u));
 }

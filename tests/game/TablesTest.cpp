@@ -1,5 +1,6 @@
 // The tables a game starts from: shapes, levels, cell positions, random orders, array groups.
 
+#include <algorithm>
 #include <set>
 #include <tuple>
 
@@ -12,28 +13,20 @@ using std::tuple;
 using Tables = RulesTest;
 
 TEST_F(Tables, ShapesHoldTheCubeCountOfTheirGroup) {
+  auto rows = [&](int shape) {  // rows y of cells x: '#' a cube, '.' none, '?' any other value
+    std::string text;
+    for (int y = 1; y <= 3; ++y)
+      for (int x = 1; x <= 3; ++x) text += "?.#?"[std::clamp(s.ShapeTable(x, y, shape), -1, 2) + 1];
+    return text;
+  };
   // Shapes 1..4 have 3 cubes, 5..8 four, 9..12 five, 13..16 six, 17..19 seven, 20..22 eight, 23 nine.
   const int firstOfGroup[] = {1, 5, 9, 13, 17, 20, 23, 24};
   for (int g = 0; g < 7; ++g)
-    for (int shape = firstOfGroup[g]; shape < firstOfGroup[g + 1]; ++shape) {
-      int cubes = 0;
-      for (int x = 1; x <= 3; ++x)
-        for (int y = 1; y <= 3; ++y) {
-          const int v = s.ShapeTable(x, y, shape);
-          ASSERT_TRUE(v == 0 || v == 1) << "shape " << shape;
-          cubes += v;
-        }
-      EXPECT_EQ(cubes, g + 3) << "shape " << shape;
-    }
-  // Shape 1 is the diagonal; shape 14 is "### / ..# / .##" (rows y, cells x).
-  auto rows = [&](int shape) {
-    std::string text;
-    for (int y = 1; y <= 3; ++y)
-      for (int x = 1; x <= 3; ++x) text += s.ShapeTable(x, y, shape) ? '#' : '.';
-    return text;
-  };
-  EXPECT_EQ(rows(14), "###..#.##");
-  EXPECT_EQ(s.ShapeTable(1, 1, 1) + s.ShapeTable(2, 2, 1) + s.ShapeTable(3, 3, 1), 3);
+    for (int shape = firstOfGroup[g]; shape < firstOfGroup[g + 1]; ++shape)
+      EXPECT_EQ(tuple(std::ranges::count(rows(shape), '#'), std::ranges::count(rows(shape), '.')),
+                tuple(g + 3, 6 - g))
+          << shape;
+  EXPECT_EQ(tuple(rows(1), rows(14)), tuple("#...#...#", "###..#.##"));  // the diagonal; shape 14
 }
 
 TEST_F(Tables, RandomOrderRedrawsRepeatsAndCoversTheRange) {
@@ -46,16 +39,9 @@ TEST_F(Tables, RandomOrderRedrawsRepeatsAndCoversTheRange) {
   Rng any(5);
   random.SetFallback(&any);
   const auto thirteen = rules.RandomOrder(13);
-  std::set<int> seen;
-  for (int i = 1; i <= 13; ++i) seen.insert(thirteen(i));
-  EXPECT_EQ(seen, (std::set<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
+  EXPECT_EQ(std::set<int>(thirteen.begin(), thirteen.end()),
+            (std::set<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
   for (int bad : {0, 14}) EXPECT_THROW(rules.RandomOrder(bad), std::out_of_range) << bad;
-}
-
-// Pushes the draws that make an order of 1..n come out as the given list.
-static void ScriptOrder(ScriptedRandom& random, std::initializer_list<int> order) {
-  const float n = static_cast<float>(order.size());
-  for (int v : order) random.Push((static_cast<float>(v) - 0.5f) / n);
 }
 
 TEST_F(Tables, LevelTableDrawsItsOrdersInTurnAndSpreadsThem) {
@@ -70,7 +56,7 @@ TEST_F(Tables, LevelTableDrawsItsOrdersInTurnAndSpreadsThem) {
                      {1, 2, 3, 4},
                      {13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1},
                      std::initializer_list<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}})
-    ScriptOrder(random, order);
+    for (int v : order) random.Push((static_cast<float>(v) - 0.5f) / static_cast<float>(order.size()));
   rules.InitLevelTable();
   EXPECT_EQ(random.Remaining(), 0u);
   const auto& L = s.LevelTable;
@@ -79,10 +65,9 @@ TEST_F(Tables, LevelTableDrawsItsOrdersInTurnAndSpreadsThem) {
                                            {6, 5, -1},   {7, 10, -1},  {9, 8, 12},   {10, -1, 15},
                                            {12, 13, -1}, {13, -1, 16}, {14, -1, 21}, {17, 16, 18},
                                            {18, -1, 22}, {19, -1, 23}, {20, 19, 24}};
-  for (auto [level, back, cube] : pictures) {
-    EXPECT_TRUE(back < 0 || L(level).BackPicture == back) << level;
-    EXPECT_TRUE(cube < 0 || L(level).CubePicture == cube) << level;
-  }
+  for (auto [level, back, cube] : pictures)
+    EXPECT_TRUE((back < 0 || L(level).BackPicture == back) && (cube < 0 || L(level).CubePicture == cube))
+        << level;
   EXPECT_EQ(tuple(L(1).MusicNo, L(13).MusicNo, L(14).MusicNo, L(20).MusicNo),
             tuple(LevelMusic(13), LevelMusic(1), LevelMusic(1), LevelMusic(7)));  // M(1), M(13), N(1), N(7)
   EXPECT_EQ(tuple(L(3).PlanPicture, L(10).SpeedRate, L(17).MaxScore, L(18).MinScore, L(20).MaxScore),
@@ -90,7 +75,7 @@ TEST_F(Tables, LevelTableDrawsItsOrdersInTurnAndSpreadsThem) {
   EXPECT_EQ(tuple(L(18).CubeCount, L(19).CubeCount, L(20).CubeCount), tuple(8, 9, 3));
 }
 
-TEST_F(Tables, LevelFollowsTheScoreAndKeepsItInTheGap) {
+TEST_F(Tables, LevelAndDropIntervalFollowTheScore) {
   // 10100..10999 belong to no level: the level held (17) stays.
   const tuple<int, int, int> cases[] = {{0, 1, 1},       {199, 1, 1},     {200, 1, 2},
                                         {799, 1, 3},     {10099, 1, 17},  {13000, 1, 20},
@@ -99,9 +84,16 @@ TEST_F(Tables, LevelFollowsTheScoreAndKeepsItInTheGap) {
     s.GameScore = score, s.ScoreLevel = held;
     EXPECT_EQ(rules.LevelFromScore(), level) << score;
   }
+  // The interval shrinks with the points scored in the level.
+  const tuple<int, int, int> intervals[] = {
+      {1, 199, 1005}, {7, 2001, 1998}, {7, 2003, 1996}, {18, 11999, 2000}};
+  for (auto [level, score, interval] : intervals) {
+    s.GameLevel = level, s.GameScore = score;
+    EXPECT_EQ(rules.DropIntervalForScore(), interval) << score;
+  }
 }
 
-TEST_F(Tables, ClearGameArraysEmptiesOnlyItsGroup) {
+TEST_F(Tables, ClearGameArraysEmptiesOnlyItsGroupAndCellPositionsSpanTheWell) {
   // Field, heights, marks, piece, turn scratch, next piece: which each group empties.
   const std::pair<ArrayGroup, std::array<bool, 6>> groups[] = {
       {ArrayGroup::Field, {true, true, false, false, false, false}},
@@ -109,26 +101,23 @@ TEST_F(Tables, ClearGameArraysEmptiesOnlyItsGroup) {
       {ArrayGroup::Piece, {false, false, false, true, true, false}},
       {ArrayGroup::Next, {false, false, false, false, false, true}}};
   for (const auto& [group, emptied] : groups) {
-    s.CubeArray.Fill(CellKind::Red);
-    s.HeightArray.Fill(1);
-    s.MarkArray.Fill(1);
     s.NowCube.Fill(CellKind::Red);
     s.TurnArray.Fill(CellKind::Red);
     s.NextCube.Fill(CellKind::Red);
+    s.CubeArray.Fill(CellKind::Red);
+    s.HeightArray.Fill(1);
+    s.MarkArray.Fill(1);
     rules.ClearGameArrays(group);
     const std::array<bool, 6> empty = {!IsCube(s.CubeArray(5, 5, 10)), s.HeightArray(1, 1) == 0,
                                        s.MarkArray(5, 5, 10) == 0,     !IsCube(s.NowCube(3, 3)),
                                        !IsCube(s.TurnArray(5, 5)),     !IsCube(s.NextCube(2, 2))};
     EXPECT_EQ(empty, emptied) << static_cast<int>(group);
   }
-}
-
-TEST_F(Tables, CellPositionsSpanTheWell) {
-  const float xs[] = {4, 2, 0, -2, -4}, ys[] = {-4, -2, 0, 2, 4};
   for (int x = 1; x <= 5; ++x)
     for (int y = 1; y <= 5; ++y) {
-      EXPECT_EQ(s.AreaPos(x, y), (Vec3{xs[x - 1], ys[y - 1], 0}));
-      for (int z = 1; z <= 10; ++z) EXPECT_EQ(s.CubePos(x, y, z), (Vec3{xs[x - 1], ys[y - 1], float(z - 1)}));
+      EXPECT_EQ(s.AreaPos(x, y), (Vec3{6.0f - 2 * x, 2.0f * y - 6, 0}));
+      for (int z = 1; z <= 10; ++z)
+        EXPECT_EQ(s.CubePos(x, y, z), (Vec3{6.0f - 2 * x, 2.0f * y - 6, z - 1.0f}));
     }
 }
 
@@ -142,16 +131,11 @@ TEST_F(Tables, NewGameStartsFromAnEmptyWellWithTwoPieces) {
   EXPECT_EQ(FieldText(s), "");
   EXPECT_EQ(tuple(s.GameScore, s.LandFlag, s.GameLevel, s.NowCubeZ, s.PreviousScoreStep),
             tuple(0, false, 1, 10, -1.0f));
-  int inPlay = 0, next = 0;
-  for (int x = 1; x <= 5; ++x)
-    for (int y = 1; y <= 5; ++y)
-      if (IsCube(s.NowCube(x, y))) {
-        ++inPlay;
-        EXPECT_TRUE(x >= 2 && x <= 4 && y >= 2 && y <= 4);  // the centre block
-        EXPECT_TRUE(IsColour(s.NowCube(x, y)));             // no special under 30 points
-      }
-  for (CellKind v : s.NextCube) next += IsCube(v);
-  EXPECT_EQ(tuple(inPlay, next), tuple(3, 3));
+  int good = 0;  // colours (no special under 30 points) in the centre block
+  for (int x = 2; x <= 4; ++x)
+    for (int y = 2; y <= 4; ++y) good += IsColour(s.NowCube(x, y));
+  EXPECT_EQ(tuple(good, std::ranges::count_if(s.NowCube, IsCube), std::ranges::count_if(s.NextCube, IsCube)),
+            tuple(3, 3, 3));
   EXPECT_TRUE(shown[Display::StartShow] && shown[Display::BackShow] && shown[Display::PanelShow]);
   EXPECT_FALSE(shown[Display::PieceShow] || shown[Display::PlayShow] || shown[Display::HudShow]);
 }
