@@ -1,6 +1,6 @@
 // The 1-based arrays, the program-end hook, the random source and the file helpers.
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,7 +36,7 @@ std::string ErrorOf(F f) {
   }
   return "";
 }
-bool Holds(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
+using ::testing::HasSubstr;
 
 }  // namespace
 
@@ -50,9 +50,7 @@ TEST(FixedArray, CellsAreDistinctZeroedAndBoundsChecked) {
         EXPECT_EQ(field(x, y, z), 0);
         offsets.insert(&field(x, y, z) - &*field.begin());
       }
-  EXPECT_EQ(offsets.size(), 250u);
-  EXPECT_EQ(*offsets.begin(), 0);
-  EXPECT_EQ(*offsets.rbegin(), 249);
+  EXPECT_TRUE(offsets.size() == 250u && *offsets.begin() == 0 && *offsets.rbegin() == 249);
   EXPECT_EQ(decltype(field)::Extent(3), 10);
   field.Fill(7);
   EXPECT_EQ(std::count(field.begin(), field.end(), 7), 250);
@@ -73,10 +71,6 @@ TEST(ProgramEnd, TheHookSeesTheCodeTheCallerNeverContinuesTheDefaultExits) {
   }
   SetEndHook(std::move(previous));
   EXPECT_EQ(seen, 3);
-  {
-    ScopedEndHookThrows guard;
-    EXPECT_THROW(EndProgram(1), ProgramEndRequested);
-  }
   EXPECT_EXIT(EndProgram(4), testing::ExitedWithCode(4), "");
 }
 
@@ -101,8 +95,7 @@ TEST(Random, DrawsCoverTheRangeAndScriptsReportAnUnscriptedDraw) {
     differs |= x != c.Next();
     tenths.insert(static_cast<int>(x * 10));
   }
-  EXPECT_TRUE(differs);
-  EXPECT_EQ(tenths.size(), 10u);
+  EXPECT_TRUE(differs && tenths.size() == 10u);
 }
 
 // catches: case-sensitive lookups, a non-byte-order pick, folders taken for files, relative names lost.
@@ -119,8 +112,7 @@ TEST(FindFile, ExactElseCaseInsensitiveInEachFolderFirstInByteOrder) {
   EXPECT_TRUE(FileExist(dir / "data" / "CUBE1.car"));
   for (const fs::path& missing : {dir / "CT.dat", dir / "RD.da", dir / "Nowhere" / "RD.dat", fs::path()})
     EXPECT_FALSE(FindFile(missing)) << missing;
-  EXPECT_FALSE(FileExist(dir / "Data"));
-  EXPECT_FALSE(FileExist(dir / "data"));
+  EXPECT_FALSE(FileExist(dir / "Data") || FileExist(dir / "data"));
   EXPECT_EQ(FindFolder(dir / "dAtA"), dir / "Data");
   EXPECT_FALSE(FindFolder(dir / "RD.DAT"));
   const fs::path previous = fs::current_path();
@@ -138,7 +130,7 @@ TEST(ReadFile, ReadsUpToTheLimitAndRefusesWhatIsNoRegularFileOrTooLongNamingIt) 
   EXPECT_EQ(ReadFileBytes(dir / "a.bin"), Bytes(std::string("ab\0cd", 5)));
   EXPECT_EQ(ReadFileBytes(dir / "a.bin", 3), Bytes(std::string("ab\0", 3)));
   EXPECT_EQ(ReadFileBytes(dir / "a.bin", 0), Bytes(""));
-  EXPECT_TRUE(Holds(ErrorOf([&] { ReadFileBytes(dir / "missing.bin"); }), "missing.bin"));
+  EXPECT_THAT(ErrorOf([&] { ReadFileBytes(dir / "missing.bin"); }), HasSubstr("missing.bin"));
   EXPECT_THROW(ReadFileBytes(dir.Path()), std::runtime_error);
   WriteText(dir / "small", "12345");
   EXPECT_EQ(ReadWholeFile(dir / "small", 5, "a test file"), Bytes("12345"));
@@ -150,32 +142,42 @@ TEST(ReadFile, ReadsUpToTheLimitAndRefusesWhatIsNoRegularFileOrTooLongNamingIt) 
                             {dir / "huge", "1073741824 bytes, more than the 4 bytes"},
                             {dir / "fifo", "is a fifo, not a regular file"},  // would block without a writer
                             {dir / "zero", "is a character device"},          // would never end
-                            {dir.Path(), "is a folder"}}) {
-    const std::string e = ErrorOf([&] { ReadWholeFile(file, 4, "a test file"); });
-    EXPECT_TRUE(Holds(e, file.string()) && Holds(e, says)) << file << ": " << e;
-  }
+                            {dir.Path(), "is a folder"}})
+    EXPECT_THAT(ErrorOf([&] { ReadWholeFile(file, 4, "a test file"); }),
+                AllOf(HasSubstr(file.string()), HasSubstr(says)));
 }
 
-// catches: a partial write left in place, permissions reset, temporaries left, a bad folder accepted.
-TEST(WriteFileAtomic, CreatesAndReplacesKeepingThePermissionsAndNoTemporaryFiles) {
+// catches: a partial write left in place, permissions reset, temporaries left, a link replaced by a file,
+// a fifo or folder replaced, a bad folder accepted, a vague refusal.
+TEST(WriteFileAtomic, CreatesAndReplacesRegularFilesOnlyKeepingThePermissionsAndWritingThroughLinks) {
   TempFolder dir;
   for (const char* text : {"first, longer content", "second", ""}) {
     WriteFileAtomic(dir / "f.dat", Bytes(text));
     EXPECT_EQ(ReadText(dir / "f.dat"), text);
     if (*text == 'f') ::chmod((dir / "f.dat").c_str(), 0640);
   }
-  struct stat st {};
-  ASSERT_EQ(::stat((dir / "f.dat").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
-  EXPECT_EQ(dir.Names(), std::vector<std::string>{"f.dat"});
+  EXPECT_EQ(fs::status(dir / "f.dat").permissions(), fs::perms{0640});
   EXPECT_THROW(WriteFileAtomic(dir / "no" / "f.dat", Bytes("x")), std::runtime_error);
+  fs::create_directory(dir / "elsewhere");
+  WriteText(dir / "elsewhere" / "RD.DAT", "old");
+  fs::create_symlink(fs::path("elsewhere") / "RD.DAT", dir / "RD.DAT");
+  WriteFileAtomic(dir / "RD.DAT", Bytes("new"));
+  EXPECT_TRUE(fs::is_symlink(dir / "RD.DAT") && ReadText(dir / "elsewhere" / "RD.DAT") == "new");
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"RD.DAT", "elsewhere", "f.dat"}));
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  fs::create_symlink("fifo", dir / "to-fifo");
+  fs::create_directory(dir / "folder");
+  for (const std::string name : {"fifo", "to-fifo", "folder"})
+    EXPECT_THAT(ErrorOf([&] { WriteFileAtomic(dir / name, Bytes("x")); }),
+                HasSubstr(name == "folder" ? "is a folder" : "is a fifo"));
+  EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir / "fifo")) && fs::is_directory(dir / "folder"));
 }
 
 // catches: writing into the target, a failed or killed save unreported, damaging it or blocking the next.
 TEST(WriteFileAtomic, AFailedSaveLeavesTheOldFileWhole) {
+  TempFolder dir;
+  WriteText(dir / "f.dat", "the old content");
   for (WriteStage failAt : {WriteStage::PartWritten, WriteStage::Flushed}) {
-    TempFolder dir;
-    WriteText(dir / "f.dat", "the old content");
     fs::path seenTemporary;
     WriteFaultHook previous = SetWriteFaultHook([&](WriteStage stage, const fs::path& temporary) {
       if (stage != failAt) return;
@@ -191,8 +193,7 @@ TEST(WriteFileAtomic, AFailedSaveLeavesTheOldFileWhole) {
     EXPECT_EQ(ReadText(dir / "f.dat"), "the old content");
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"f.dat"});
   }
-  TempFolder dir;  // killed mid-save: the old file whole, and the leftover temporary blocks no later save
-  WriteText(dir / "f.dat", "the old content");
+  // Killed mid-save: the old file whole, and the leftover temporary blocks no later save.
   EXPECT_EXIT(
       {
         SetWriteFaultHook([](WriteStage stage, const fs::path&) {
@@ -204,28 +205,6 @@ TEST(WriteFileAtomic, AFailedSaveLeavesTheOldFileWhole) {
   EXPECT_EQ(ReadText(dir / "f.dat"), "the old content");
   WriteFileAtomic(dir / "f.dat", Bytes("saved"));
   EXPECT_EQ(ReadText(dir / "f.dat"), "saved");
-}
-
-// catches: a link replaced by a file, a fifo or folder replaced, a vague refusal.
-TEST(WriteFileAtomic, WritesThroughLinksAndReplacesOnlyRegularFiles) {
-  TempFolder dir;
-  fs::create_directory(dir / "elsewhere");
-  WriteText(dir / "elsewhere" / "RD.DAT", "old");
-  fs::create_symlink(fs::path("elsewhere") / "RD.DAT", dir / "RD.DAT");
-  WriteFileAtomic(dir / "RD.DAT", Bytes("new"));
-  EXPECT_TRUE(fs::is_symlink(dir / "RD.DAT"));
-  EXPECT_EQ(ReadText(dir / "elsewhere" / "RD.DAT"), "new");
-  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"RD.DAT", "elsewhere"}));
-  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-  fs::create_symlink("fifo", dir / "to-fifo");
-  fs::create_directory(dir / "folder");
-  for (const std::string name : {"fifo", "to-fifo", "folder"}) {
-    EXPECT_TRUE(Holds(ErrorOf([&] { WriteFileAtomic(dir / name, Bytes("x")); }),
-                      name == "folder" ? "is a folder" : "is a fifo"))
-        << name;
-  }
-  EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir / "fifo")));
-  EXPECT_TRUE(fs::is_directory(dir / "folder"));
 }
 
 // catches: removing a running save's or another file's temporaries, keeping a dead one's, copies moved over.
