@@ -72,41 +72,35 @@ void ExpectRefusal(const std::function<void()>& action, const std::string& name)
   }
 }
 
-// What each slot must hold, by picture name ("" = empty), object by object.
-std::map<std::string, std::vector<std::string>> ExpectedSlots(bool fileRoute) {
-  std::map<std::string, std::vector<std::string>> e;
-  e["XBuildPlan"] = {"Buildplan1", "Buildplan2", "Buildplan3", "Buildplan4",
-                     "Buildplan5", "Buildplan6", "Buildplan7"};
-  e["XSelectArea"] = {""};
-  e["XBackGround"] = std::vector<std::string>(20, "");
-  e["XBackGround"][0] = fileRoute ? "GREENBG" : "BG";
+// What each slot must hold, by picture name ("" = empty), by built-in mesh number (0: the marker).
+std::map<int, std::vector<std::string>> ExpectedSlots(bool fileRoute) {
+  std::map<int, std::vector<std::string>> e{
+      {1, {"Buildplan1", "Buildplan2", "Buildplan3", "Buildplan4", "Buildplan5", "Buildplan6", "Buildplan7"}},
+      {0, {""}},
+      {2, std::vector<std::string>(20, "")}};
+  e[2][0] = fileRoute ? "GREENBG" : "BG";
   const char* colours[] = {"CubeRed", "CubeGreen", "CubeBlue", "CubeYellow"};
   const char* pieces[] = {"4A", "4B", "4C", "4D", "4E", "4F", "4G", "4H", "4I", "4J", "4K", "5A",
                           "5B", "5C", "5D", "5E", "5F", "6A", "6B", "6C", "6D", "7A", "7B", "8A"};
   for (int c = 1; c <= 4; ++c) {
-    auto& s = e["XCube(" + std::to_string(c) + ")"];
+    auto& s = e[CubeMeshNumber(c)];
     s.push_back(colours[c - 1]);
     for (const char* p : pieces) s.push_back(p + std::to_string(c));
     s.push_back(colours[c - 1]);
   }
   const char* specials[] = {"4Color", "2x2x2",    "ClearLayer", "Diamond",
                             "Tund",   "FallCube", "CubeClear",  "SpecialBox"};
-  for (int k = 5; k <= 12; ++k) e["XCube(" + std::to_string(k) + ")"] = {specials[k - 5]};
+  for (int k = 5; k <= 12; ++k) e[CubeMeshNumber(k)] = {specials[k - 5]};
   for (int f = 1; f <= 30; ++f)
-    e["XStar(" + std::to_string((f + 9) / 10) + ")"].push_back((f < 10 ? "Star0" : "Star") +
-                                                               std::to_string(f));
+    e[StarMeshNumber((f + 9) / 10)].push_back((f < 10 ? "Star0" : "Star") + std::to_string(f));
   return e;
 }
-const XObject& ObjectNamed(const GameAssets& a, const std::string& name) {
-  if (name == "XBuildPlan") return a.XBuildPlan;
-  if (name == "XSelectArea") return a.XSelectArea;
-  if (name == "XBackGround") return a.XBackGround;
-  const int n = std::stoi(name.substr(name.find('(') + 1));
-  return name.rfind("XCube", 0) == 0 ? a.XCube(n) : a.XStar(n);
+const XObject& Slotted(const GameAssets& a, int mesh) {
+  return mesh ? BuiltinMeshObject(a, mesh) : a.XSelectArea;
 }
 std::vector<std::string> AllPictureNames() {
   std::vector<std::string> names{"GREENBG"};
-  for (const auto& [object, slots] : ExpectedSlots(false))
+  for (const auto& [mesh, slots] : ExpectedSlots(false))
     for (const std::string& s : slots)
       if (!s.empty()) names.push_back(s);
   return names;
@@ -120,11 +114,11 @@ const std::pair<std::string, std::string> MeshNames[] = {
 
 // Every slot holds the picture of its expected name; stars keyed, the rest not.
 void ExpectSlots(const GameAssets& a, bool fileRoute) {
-  for (const auto& [object, slots] : ExpectedSlots(fileRoute)) {
-    const XObject& x = ObjectNamed(a, object);
-    ASSERT_GE(x.TextureSlots(), static_cast<int>(slots.size())) << object;
+  for (const auto& [mesh, slots] : ExpectedSlots(fileRoute)) {
+    const XObject& x = Slotted(a, mesh);
+    ASSERT_GE(x.TextureSlots(), static_cast<int>(slots.size())) << mesh;
     for (std::size_t i = 0; i < slots.size(); ++i) {
-      SCOPED_TRACE(object + " slot " + std::to_string(i) + " (" + slots[i] + ")");
+      SCOPED_TRACE("mesh " + std::to_string(mesh) + " slot " + std::to_string(i) + " (" + slots[i] + ")");
       ITexture* t = x.Textures(static_cast<int>(i));
       if (slots[i].empty()) {
         EXPECT_EQ(t, nullptr);
@@ -155,16 +149,25 @@ class Assets : public ::testing::Test {
   BitmapResources embedded_, none_;
 };
 
-// catches: a slot given the wrong picture, a case-sensitive name lookup, a wrong colour key or star timing.
+// catches: a slot given the wrong picture, a case-sensitive name lookup, a wrong colour key or star timing;
+// a linked-in bitmap missing or of the wrong size.
 TEST_F(Assets, ResourceRouteFillsEverySlotFromTheProgramBitmapsWhateverTheirCase) {
-  BitmapResources resources;
+  BitmapResources resources, counted;
   for (const std::string& name : AllPictureNames())
     resources.RegisterCopy(Cased(name, true), NamePicture(name));
-  GameAssets a(device_, resources);
+  GameAssets a(device_, resources), linked(device_, embedded_);
   LoadGame(a);
   ExpectSlots(a, false);
   EXPECT_EQ(a.XBackGround.NumVertices(), 275);
   EXPECT_GT(a.XSelectArea.NumVertices(), 0);
+  EXPECT_EQ(std::pair(RegisterEmbeddedBitmaps(counted), embedded_.Count()), std::pair(146ul, 146ul));
+  LoadGame(linked);
+  for (const auto& [mesh, slots] : ExpectedSlots(false))
+    for (std::size_t i = 0; i < slots.size(); ++i)
+      EXPECT_EQ(Slotted(linked, mesh).Textures(static_cast<int>(i)) != nullptr, !slots[i].empty())
+          << mesh << " slot " << i;
+  EXPECT_EQ(std::pair(linked.XBackGround.Textures(0)->Width(), linked.XCube(3).Textures(25)->Width()),
+            std::pair(256, 64));
 }
 
 // catches: the file route reading the resource names, or finding files in one case only.
@@ -183,33 +186,6 @@ TEST_F(Assets, FileRouteReadsTheAuthoringMeshesAndBitmapsWhateverTheirCase) {
   EXPECT_EQ(a.XCube(11).NumVertices(), 24);
 }
 
-// catches: a linked-in bitmap missing or of the wrong size.
-TEST_F(Assets, TheLinkedInBitmapsServeTheWholeResourceRoute) {
-  BitmapResources resources;
-  EXPECT_EQ(RegisterEmbeddedBitmaps(resources), 146u);
-  EXPECT_EQ(resources.Count(), 146u);
-  GameAssets a(device_, resources);
-  LoadGame(a);
-  for (const auto& [object, slots] : ExpectedSlots(false))
-    for (std::size_t i = 0; i < slots.size(); ++i)
-      EXPECT_EQ(ObjectNamed(a, object).Textures(static_cast<int>(i)) != nullptr, !slots[i].empty())
-          << object << " slot " << i;
-  EXPECT_EQ(std::pair(a.XBackGround.Textures(0)->Width(), a.XCube(3).Textures(25)->Width()),
-            std::pair(256, 64));
-}
-
-// catches: a missing mesh passed over, or the end message not naming the file.
-TEST_F(Assets, AMissingMeshFileEndsTheProgramNamingIt) {
-  test::TempFolder game;
-  fs::create_directories(game / "Data");
-  for (const auto& [res, file] : MeshNames)
-    if (res != "C07") fs::copy_file(GameDir() / "Data" / (res + ".CAR"), game / "Data" / (res + ".CAR"));
-  GameAssets a(device_, embedded_);
-  const std::string said = test::EndMessage([&] { LoadGame(a, game.Path()); });
-  EXPECT_THAT(said, ::testing::AllOf(::testing::HasSubstr("Error loading Obj-File: "),
-                                     ::testing::HasSubstr("C07.CAR")));
-}
-
 // The vertices the object's mesh holds now (not its editable copy).
 Vertices MeshVertices(XObject& x) {
   EXPECT_TRUE(x.GetMeshVertex());
@@ -225,8 +201,8 @@ fs::path OneVertexMesh(const fs::path& path, const D3DVERTEX& v) {
   return test::WriteMesh(path, m);
 }
 // catches: a mesh built into the wrong object or cut short, the marker overwritten, a reset that leaves
-// vertices.
-TEST_F(Assets, BuildWritesEveryMeshsBuiltInVerticesAndResetClearsThemButNotTheMarker) {
+// vertices; a one-vertex-short mesh written (into the spare record) or refused after others were changed.
+TEST_F(Assets, BuildWritesEveryMeshsBuiltInVerticesResetClearsThemButNotTheMarker) {
   GameAssets a(device_, embedded_);
   LoadGame(a);
   XObject* objects[17] = {&a.XBuildPlan, &a.XBackGround};
@@ -245,15 +221,7 @@ TEST_F(Assets, BuildWritesEveryMeshsBuiltInVerticesAndResetClearsThemButNotTheMa
   ResetAllMeshes(a);
   for (int n = 1; n <= 17; ++n) EXPECT_TRUE(AllZero(MeshVertices(*objects[n - 1]))) << n;
   EXPECT_EQ(MeshVertices(a.XSelectArea), marker);
-}
-
-// catches: a one-vertex-short mesh written (into the spare record) or refused after others were changed.
-TEST_F(Assets, AMeshTooSmallForItsShapeIsRefusedBeforeAnythingChanges) {
-  test::TempFolder folder;
-  GameAssets a(device_, embedded_);
-  LoadGame(a);
-  a.XBuildPlan.ResetMesh();
-  a.XBuildPlan.SetMeshVertex();  // all zero: BuildMeshes would change it
+  test::TempFolder folder;  // the build plan is all zero now: a build would change it
   XMesh small = test::CubeMesh();
   small.Vertices.resize(23);
   for (auto& i : small.Indices) i = std::min(i, 22u);
@@ -266,13 +234,14 @@ TEST_F(Assets, AMeshTooSmallForItsShapeIsRefusedBeforeAnythingChanges) {
 TEST_F(Assets, ExportPrintsEachVertexAsStatementsInTheFixedOrder) {
   test::TempFolder folder;
   GameAssets a(device_, embedded_);
-  const fs::path one = OneVertexMesh(folder / "one.x", {1, 2, 3, 0, 1, 0, 0.5f, 0.25f});
-  a.XBuildPlan.LoadXFile(one, 0, "", 0, 0, 1);
-  a.XCube(1).LoadXFile(OneVertexMesh(folder / "neg.x", {-1.5f, 0, 12345.5f, 0, 0, -1, 1, 0.125f}), 0, "", 0,
-                       0, 1);
-  a.XStar(3).LoadXFile(one, 0, "", 0, 0, 1);
-  a.XSelectArea.LoadXFile(OneVertexMesh(folder / "sel.x", {7, 7, 7, 0, 1, 0, 0, 0}), 0, "", 0, 0, 1);
-  for (XObject* x : {&a.XBuildPlan, &a.XCube(1), &a.XStar(3), &a.XSelectArea}) x->GetMeshVertex();
+  const auto load = [&](XObject& x, const char* name, const D3DVERTEX& v) {
+    x.LoadXFile(OneVertexMesh(folder / name, v), 0, "", 0, 0, 1);
+    x.GetMeshVertex();
+  };
+  load(a.XBuildPlan, "one.x", {1, 2, 3, 0, 1, 0, 0.5f, 0.25f});
+  load(a.XCube(1), "neg.x", {-1.5f, 0, 12345.5f, 0, 0, -1, 1, 0.125f});
+  load(a.XStar(3), "one.x", {1, 2, 3, 0, 1, 0, 0.5f, 0.25f});
+  load(a.XSelectArea, "sel.x", {7, 7, 7, 0, 1, 0, 0, 0});
   WriteFileAtomic(folder / "ObjMeshProgramText.txt", Bytes(5000, 'x'));
   ExportMeshSource(a, folder.Path());
   std::vector<std::string> want = {
@@ -299,7 +268,8 @@ TEST_F(Assets, ExportPrintsEachVertexAsStatementsInTheFixedOrder) {
   EXPECT_EQ(MeshSourceIndex(12) + MeshSourceIndex(-3), " 12-3");
 }
 
-// catches: a mesh file missing, misnamed, doubled in another case, or not holding the edited vertices.
+// catches: a mesh file missing, misnamed, doubled in another case, or not holding the edited vertices; a
+// missing mesh passed over, or the end message not naming the file.
 TEST_F(Assets, SavedMeshFilesLoadBackThroughTheResourceRoute) {
   test::TempFolder game;
   fs::create_directories(game / "Data");
@@ -323,6 +293,11 @@ TEST_F(Assets, SavedMeshFilesLoadBackThroughTheResourceRoute) {
   EXPECT_EQ(MeshVertices(b.XCube(5))[3], (D3DVERTEX{9, 8, 7, 0, 1, 0, 0.5f, 0.5f}));
   EXPECT_EQ(b.XSelectArea.NumVertices(), a.XSelectArea.NumVertices());
   EXPECT_EQ(b.XCube(1).MaterialCount(), a.XCube(1).MaterialCount());
+  fs::remove(game / "Data" / "C07.car");
+  GameAssets c(device_, embedded_);
+  EXPECT_THAT(
+      test::EndMessage([&] { LoadGame(c, game.Path()); }),
+      ::testing::AllOf(::testing::HasSubstr("Error loading Obj-File: "), ::testing::HasSubstr("C07.CAR")));
 }
 
 // catches: the decoder reading past its count or past its input.
@@ -397,9 +372,7 @@ TEST_F(ScreenImageLoading, ABadFileIsRefusedByNameAndTheImagesAfterItStayEmpty) 
   Sheet("SA.RB", 4, 1);  // one pixel byte too many
   auto a = Fresh();
   ExpectRefusal([&] { LoadScreenImages(*a, data_); }, "SA.RB");
-  EXPECT_NE(a->ScreenME.Texture(), nullptr);
-  EXPECT_EQ(a->ScreenSA.Texture(), nullptr);
-  EXPECT_EQ(a->ScreenCS.Texture(), nullptr);
+  EXPECT_TRUE(a->ScreenME.Texture() && !a->ScreenSA.Texture() && !a->ScreenCS.Texture());
   Sheet("SA.RB", 4);
   const Bytes me = ReadFileBytes(data_ / "ME.RB");
   const std::pair<const char*, Bytes> cut[] = {{"CS.RB", {}},

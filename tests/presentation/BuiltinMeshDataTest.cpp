@@ -130,17 +130,21 @@ TEST(BuiltinMeshData, BoxFacesLieOnTheBoxAndFaceOutward) {
   }
 }
 
-// catches: a triangle out of range, degenerate or facing against its normals; a vertex no triangle uses; a
-// normal left unnormalised.
-TEST(BuiltinMeshData, TrianglesUseEveryVertexAndFaceTheirNormals) {
+// The device drops the inside faces of opaque convex solids (most of the well's cost on the software
+// renderer). catches: a triangle out of range, degenerate or facing against its normals; a vertex no triangle
+// uses; a normal left unnormalised; an open edge or flipped triangle in a solid; a cube no longer culled, or
+// the tunnel, a star or the marker culled.
+TEST(BuiltinMeshData, TrianglesUseEveryVertexFaceTheirNormalsAndCloseTheCulledSolids) {
   for (int mesh = 1; mesh <= BuiltinMeshCount + 1; ++mesh) {
-    const bool marker = mesh > BuiltinMeshCount;
+    const bool marker = mesh > BuiltinMeshCount, solid = mesh == 1 || (mesh >= 3 && mesh <= 14);
     const auto v = marker ? SelectAreaVertices() : BuiltinVertices(mesh);
     const auto t = marker ? SelectAreaTriangles() : BuiltinTriangles(mesh);
     ASSERT_EQ(t.size() % 3, 0u);
     ASSERT_FALSE(t.empty()) << mesh;
+    EXPECT_EQ(ConvexSolidInsideFaces(v, t), solid ? D3DCULL_CCW : D3DCULL_NONE) << mesh;
     std::vector<bool> used(v.size());
     for (const D3DVERTEX& p : v) EXPECT_NEAR(Len(Nrm(p)), 1.0, 1e-5) << mesh;
+    std::map<std::pair<P, P>, int> edges;  // in a solid each is shared by two triangles going opposite ways
     for (std::size_t i = 0; i < t.size(); i += 3) {
       ASSERT_TRUE(t[i] < v.size() && t[i + 1] < v.size() && t[i + 2] < v.size()) << mesh;
       const P a = Pos(v[t[i]]), face = Cross(Sub(Pos(v[t[i + 1]]), a), Sub(Pos(v[t[i + 2]]), a));
@@ -148,45 +152,20 @@ TEST(BuiltinMeshData, TrianglesUseEveryVertexAndFaceTheirNormals) {
       for (int k = 0; k < 3; ++k) {
         EXPECT_GT(Dot(face, Nrm(v[t[i + k]])), 0) << "mesh " << mesh << " triangle " << i / 3;
         used[t[i + k]] = true;
+        ++edges[{Pos(v[t[i + k]]), Pos(v[t[i + (k + 1) % 3]])}];
       }
     }
     EXPECT_EQ(std::count(used.begin(), used.end(), false), 0) << "unused vertex in mesh " << mesh;
+    if (!solid) continue;
+    EXPECT_GT(SignedVolume(mesh), 0.3) << mesh;
+    for (const auto& [edge, count] : edges)
+      EXPECT_TRUE(count == 1 && edges.count({edge.second, edge.first}) == 1) << "open edge in mesh " << mesh;
   }
 }
 
-// catches: an open edge or a flipped triangle in the gem or the lightning.
-TEST(BuiltinMeshData, GemAndLightningAreClosedSolids) {
-  for (int kind : {8, 9}) {
-    const int mesh = CubeMeshNumber(kind);
-    EXPECT_GT(SignedVolume(mesh), 0.3) << kind;
-    const auto v = BuiltinVertices(mesh);
-    const auto t = BuiltinTriangles(mesh);
-    std::map<std::pair<P, P>, int> edges;  // each shared by two triangles going opposite ways
-    for (std::size_t i = 0; i < t.size(); i += 3)
-      for (int k = 0; k < 3; ++k) ++edges[{Pos(v[t[i + k]]), Pos(v[t[i + (k + 1) % 3]])}];
-    for (const auto& [edge, count] : edges) {
-      EXPECT_EQ(count, 1) << kind;
-      EXPECT_EQ(edges.count({edge.second, edge.first}), 1u) << "open edge in kind " << kind;
-    }
-  }
-}
-
-// The device drops the inside faces of opaque convex solids (most of the well's cost on the
-// software renderer). catches: a cube no longer culled, or the tunnel, a star or the marker culled.
-TEST(BuiltinMeshData, CubesAndTheFloorAreConvexSolidsTheRestIsNot) {
-  const auto inside = [](int mesh) {
-    return ConvexSolidInsideFaces(BuiltinVertices(mesh), BuiltinTriangles(mesh));
-  };
-  EXPECT_EQ(inside(1), D3DCULL_CCW) << "build plan";
-  for (int kind = 1; kind <= 12; ++kind) EXPECT_EQ(inside(CubeMeshNumber(kind)), D3DCULL_CCW) << kind;
-  EXPECT_EQ(inside(2), D3DCULL_NONE) << "background";
-  for (int star = 1; star <= 3; ++star) EXPECT_EQ(inside(StarMeshNumber(star)), D3DCULL_NONE) << star;
-  EXPECT_EQ(ConvexSolidInsideFaces(SelectAreaVertices(), SelectAreaTriangles()), D3DCULL_NONE);
-}
-
-// catches: a special reaching out of its glass box as it spins, or glass and glow not a touch larger than a
-// cube.
-TEST(BuiltinMeshData, SpinningSpecialsStayInsideTheirGlassBox) {
+// catches: a special reaching out of its glass box as it spins, glass and glow not a touch larger than a
+// cube; a marker tilted, outside its cell, or under the floor tile's top (or above a cube's).
+TEST(BuiltinMeshData, SpecialsStayInsideTheirGlassBoxAndTheMarkerLiesFlatInItsCell) {
   const Bounds glass = MeshBounds(CubeMeshNumber(12)), cube = MeshBounds(CubeMeshNumber(1));
   for (int kind : {11, 12}) {
     const Bounds b = MeshBounds(CubeMeshNumber(kind));
@@ -201,6 +180,10 @@ TEST(BuiltinMeshData, SpinningSpecialsStayInsideTheirGlassBox) {
       EXPECT_LT(std::hypot(v.x, v.z), room) << "kind " << kind;
       EXPECT_TRUE(v.y > glass[2] && v.y < glass[3]) << "kind " << kind;
     }
+  const auto marker = SelectAreaVertices();
+  for (const D3DVERTEX& p : marker)
+    EXPECT_TRUE(p.y == marker[0].y && Nrm(p)[1] == 1.0 && std::max(std::abs(p.x), std::abs(p.z)) < 1.0f);
+  EXPECT_TRUE(marker[0].y > MeshBounds(1)[3] && marker[0].y < 0.05f) << marker[0].y;
 }
 
 // catches: a star not flat, not facing the camera, of the wrong size, or with its picture on its side.
@@ -246,31 +229,13 @@ TEST(BuiltinMeshData, BackgroundIsATunnelSeenFromInside) {
     previous = r.second;
   }
   EXPECT_EQ(std::count(seen.begin(), seen.end(), false), 0);
-  const auto [minU, maxU] =
-      std::minmax_element(v.begin(), v.end(), [](auto& a, auto& b) { return a.tu < b.tu; });
-  const auto [minV, maxV] =
-      std::minmax_element(v.begin(), v.end(), [](auto& a, auto& b) { return a.tv < b.tv; });
-  EXPECT_EQ(minU->tu, 0.0f);
-  EXPECT_EQ(minV->tv, 0.0f);
-  EXPECT_EQ(maxU->tu, std::round(maxU->tu));
-  EXPECT_EQ(maxV->tv, std::round(maxV->tv));
-  EXPECT_GE(maxU->tu, 2.0f);
+  const auto u = std::ranges::minmax(v, {}, &D3DVERTEX::tu), w = std::ranges::minmax(v, {}, &D3DVERTEX::tv);
+  EXPECT_EQ(std::tuple(u.min.tu, w.min.tv, u.max.tu - std::round(u.max.tu), w.max.tv - std::round(w.max.tv)),
+            std::tuple(0.0f, 0.0f, 0.0f, 0.0f));
+  EXPECT_GE(u.max.tu, 2.0f);
   for (const D3DVERTEX& p : v)
-    EXPECT_TRUE((p.tu != minU->tu && p.tu != maxU->tu) || (std::abs(p.x) < 1e-5 && p.y > 0.2f))
+    EXPECT_TRUE((p.tu != u.min.tu && p.tu != u.max.tu) || (std::abs(p.x) < 1e-5 && p.y > 0.2f))
         << "the seam is not at the top";
-}
-
-// catches: a marker tilted, outside its cell, or under the floor tile's top (or above a cube's).
-TEST(BuiltinMeshData, LandingMarkerLiesFlatInsideItsCell) {
-  const auto v = SelectAreaVertices();
-  ASSERT_FALSE(v.empty());
-  for (const D3DVERTEX& p : v) {
-    EXPECT_EQ(p.y, v[0].y);
-    EXPECT_EQ(Nrm(p)[1], 1.0);
-    EXPECT_LT(std::max(std::abs(p.x), std::abs(p.z)), 1.0f);
-  }
-  EXPECT_GT(v[0].y, MeshBounds(1)[3]);
-  EXPECT_LT(v[0].y, 0.05f);
 }
 
 }  // namespace

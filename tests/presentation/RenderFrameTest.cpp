@@ -23,44 +23,44 @@ constexpr std::uint32_t PanelColour = 0xA0FFFFFF;
 TEST(HudLayout, PositionsScaleFromTheirAnchorsSheetRectanglesAndDigitsDoNot) {
   EXPECT_THROW(ScreenModeFor(3), std::out_of_range);
   const ScreenMode m = ScreenModeFor(1);
-  ASSERT_EQ(m.ScreenWidth, 800);
-  ASSERT_EQ(m.ScreenHeight, 600);
-  const float r = 0.78125f;
-  ASSERT_FLOAT_EQ(m.ScreenRatio, r);
+  ASSERT_EQ(std::tuple(m.ScreenWidth, m.ScreenHeight, m.ScreenRatio), std::tuple(800, 600, 0.78125f));
+  const float r = m.ScreenRatio;
   const HudLayout h = SetupHudLayout(m);
-  EXPECT_EQ(h.ScorePos(1), vec2(400 - 100 * r, 36 * r));
-  EXPECT_EQ(h.ScorePos(5), vec2(400 + 60 * r, 36 * r));
-  EXPECT_EQ(h.ChainPos(5), vec2(600 - 9 * r, 40 * r));
-  EXPECT_EQ(h.LevelPos(2), vec2(200 + 32 * r, 40 * r));
+  EXPECT_EQ((std::vector{h.ScorePos(1), h.ScorePos(5), h.ChainPos(5), h.LevelPos(2), h.NextPos(2, 3),
+                         h.OverPos, h.NamePos(26)}),
+            (std::vector{vec2(400 - 100 * r, 36 * r), vec2(400 + 60 * r, 36 * r), vec2(600 - 9 * r, 40 * r),
+                         vec2(200 + 32 * r, 40 * r), vec2(96 * r, 72 * r), vec2(400 - 240 * r, 300 - 180 * r),
+                         vec2(400 - 240 * r + 45 * r + 375 * r, 300 - 180 * r + 312 * r)}));
   EXPECT_FLOAT_EQ(h.LevelShowPos(1), 400 + 40 * r);
   EXPECT_FLOAT_EQ(h.LevelShowPos(2), 400 + 80 * r);
-  EXPECT_EQ(h.NextPos(2, 3), vec2(96 * r, 72 * r));
-  EXPECT_EQ(h.OverPos, vec2(400 - 240 * r, 300 - 180 * r));
-  EXPECT_EQ(h.NamePos(26), vec2(400 - 240 * r + 45 * r + 375 * r, 300 - 180 * r + 312 * r));
   const HudLayout s = SetupHudLayout(ScreenModeFor(2));
   EXPECT_FLOAT_EQ(s.LevelPos(1).x, 160 + 17 * 0.625f);
   EXPECT_FLOAT_EQ(s.ChainPos(1).x, 480 - 69 * 0.625f);
   for (int mode = 0; mode <= 2; ++mode) {  // the sheet rectangles do not depend on the mode
     const HudLayout h = SetupHudLayout(ScreenModeFor(mode));
-    EXPECT_EQ(h.DigitRect.at(7), (RECT{105, 330, 119, 344}));
-    EXPECT_EQ(h.ScoreDigitRect.at(0), (RECT{60, 0, 100, 25}));
-    EXPECT_EQ(h.LevelDigitRect.at(9), (RECT{380, 81, 420, 109}));
-    EXPECT_EQ(h.LetterRect(1), (RECT{0, 345, 14, 360}));
-    EXPECT_EQ(h.LetterRect(27), (RECT{390, 345, 404, 360}));  // the space
-    EXPECT_EQ(h.CubeIconRect(3, CellKind::Red), (RECT{0, 96, 31, 127}));
-    EXPECT_EQ(h.CubeIconRect(16, CellKind::Yellow), (RECT{224, 0, 255, 31}));
-    EXPECT_EQ(h.CubeIconRect(24, CellKind::Green), (RECT{160, 256, 191, 287}));
-    EXPECT_EQ(h.CubeIconRect(0, CellKind::FourColor), (RECT{128, 320, 159, 351}));
-    EXPECT_EQ(h.CubeIconRect(17, CellKind::Diamond), (RECT{224, 320, 255, 351}));
-    EXPECT_EQ(h.CubeIconRect(9, CellKind::FallCube), (RECT{160, 352, 191, 383}));
+    EXPECT_EQ(
+        (std::vector{h.DigitRect.at(7), h.ScoreDigitRect.at(0), h.LevelDigitRect.at(9), h.LetterRect(1),
+                     h.LetterRect(27), h.CubeIconRect(3, CellKind::Red), h.CubeIconRect(16, CellKind::Yellow),
+                     h.CubeIconRect(24, CellKind::Green), h.CubeIconRect(0, CellKind::FourColor),
+                     h.CubeIconRect(17, CellKind::Diamond), h.CubeIconRect(9, CellKind::FallCube)}),
+        (std::vector<RECT>{{105, 330, 119, 344},
+                           {60, 0, 100, 25},
+                           {380, 81, 420, 109},
+                           {0, 345, 14, 360},
+                           {390, 345, 404, 360},
+                           {0, 96, 31, 127},
+                           {224, 0, 255, 31},
+                           {160, 256, 191, 287},
+                           {128, 320, 159, 351},
+                           {224, 320, 255, 351},
+                           {160, 352, 191, 383}}))
+        << mode;  // letter 27 is the space
     EXPECT_THROW(h.CubeIconRect(25, CellKind::Red), std::out_of_range);
     EXPECT_THROW(h.CubeIconRect(0, CellKind::CubeClear), std::out_of_range);
   }
   // digits pad to the width and are never cut
-  EXPECT_EQ(HudDigits(42, 5), "00042");
-  EXPECT_EQ(HudDigits(7, 1), "7");
-  EXPECT_EQ(HudDigits(123456, 5), "123456");
-  EXPECT_EQ(HudDigits(-3, 2), "00");
+  EXPECT_EQ((std::vector{HudDigits(42, 5), HudDigits(7, 1), HudDigits(123456, 5), HudDigits(-3, 2)}),
+            (std::vector<std::string>{"00042", "7", "123456", "00"}));
 }
 
 class NullScreen : public ::testing::Test {
@@ -121,11 +121,8 @@ TEST_F(NullScreen, FirstFrameDrawsTheSwayLimitsAndTheSpinWrapsAt360) {
   V().SpinAngle = 356;
   Frame();
   const BackMotionRec& m = V().BackMotion;
-  EXPECT_FLOAT_EQ(m.LimitX, 0.5f * 325 + 45);
-  EXPECT_FLOAT_EQ(m.LimitY, 0.25f * 20 + 25);
-  EXPECT_FLOAT_EQ(m.LimitZ, 20);
-  EXPECT_FLOAT_EQ(m.StepZ, 0.05f);
-  EXPECT_EQ(random_.Drawn(), 3);
+  EXPECT_EQ(std::tuple(m.LimitX, m.LimitY, m.LimitZ, m.StepZ, random_.Drawn()),
+            std::tuple(0.5f * 325 + 45, 0.25f * 20 + 25, 20.0f, 0.05f, 3));
   std::vector<float> spins{V().SpinAngle};
   for (int i = 0; i < 3; ++i) Frame(), spins.push_back(V().SpinAngle);
   EXPECT_EQ(spins, (std::vector<float>{358, 360, 0, 2}));
@@ -312,21 +309,39 @@ TEST_F(NullScreen, LevelAnnouncementRisesToMidScreenWithoutALeadingZero) {
   EXPECT_EQ(Sources(SpritesAt(244)), (std::vector<RECT>{{0, 50, 140, 80}, digits.at(1), digits.at(2)}));
 }
 
-TEST_F(NullScreen, EachScreenModeScalesTheHudAboutItsAnchors) {
+// catches: a HUD part not scaled about its anchor; a corner number at the wrong place, from the wrong digits,
+// or not zero-padded.
+TEST_F(NullScreen, EachScreenModeScalesTheHudAboutItsAnchorsAndShowsTheCornerNumbers) {
   for (int mode = 0; mode <= 2; ++mode) {
     Use(mode);
     const ScreenMode m = ScreenModeFor(mode);
     const float r = m.ScreenRatio;
+    const HudLayout& h = scene_->layout;
     Show({Display::PanelShow, Display::HudShow});
     S().QuitShow = true;
     S().NextCube(1, 1) = CellKind::Green;
+    S().GameScore = 40719;
+    S().ChainScore = 386;
+    S().GameLevel = 7;
     Frame();
     const auto prompt = Drawn(RECT{0, 260, 499, 330}),
-               icon = Drawn(scene_->layout.CubeIconRect(S().LevelTable(1).CubePicture, CellKind::Green));
+               icon = Drawn(h.CubeIconRect(S().LevelTable(7).CubePicture, CellKind::Green));
     EXPECT_EQ(prompt.translation,
               vec2(float(m.ScreenWidth / 2) - 250 * r, float(m.ScreenHeight / 2) - 35 * r));
     EXPECT_EQ(std::tuple(icon.translation, prompt.scaling, icon.scaling),
               std::tuple(vec2(32 * r, 40 * r), vec2(r, r), vec2(r, r)))
+        << mode;
+    const auto shown = [&](const std::array<RECT, 10>& table, const auto& pos, int count) {
+      std::string s;
+      for (int n = 1; n <= count; ++n)
+        for (const auto& d : device_->SpriteDraws())
+          if (d.translation == pos(n))
+            s += std::to_string(std::ranges::find(table, d.source) - table.begin());
+      return s;
+    };
+    EXPECT_EQ(shown(h.ScoreDigitRect, h.ScorePos, 5) + shown(h.DigitRect, h.ChainPos, 5) +
+                  shown(h.DigitRect, h.LevelPos, 2),
+              "407190038607")  // score, chain score, two-digit level
         << mode;
   }
 }
@@ -337,10 +352,7 @@ TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
   S().GameScore = 120;
   S().ChainScore = 35;
   S().GameLevel = 4;
-  for (int& c : S().GameName) c = 32;
-  S().GameName(1) = 'A';
-  S().GameName(2) = '1';
-  S().GameName(3) = 'Z';
+  for (int i = 1; i <= GameNameLength; ++i) S().GameName(i) = i <= 3 ? "A1Z"[i - 1] : 32;
   S().NameLength = 3;  // the cursor stands in the fourth slot
   const HudLayout& h = scene_->layout;
   const float nameY = h.OverPos.y + 312;
@@ -351,14 +363,16 @@ TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
   EXPECT_EQ(Sources({name.begin() + 1, name.begin() + 5}),
             (std::vector<RECT>{h.LetterRect(1), h.DigitRect.at(1), h.LetterRect(26), h.LetterRect(27)}));
   for (const auto& d : name) EXPECT_EQ(d.colour, PanelColour);
-  ASSERT_EQ(SpritesAt(nameY + 2).size(), 1u);
-  EXPECT_EQ(SpritesAt(nameY + 2)[0].colour, 0u);
-  EXPECT_FLOAT_EQ(SpritesAt(nameY + 2)[0].translation.x, h.NamePos(4).x);
+  const auto cursor = [&] {
+    const auto at = SpritesAt(nameY + 2);
+    EXPECT_EQ(at.size(), 1u);
+    return at.empty() ? std::pair(1u, -1.0f) : std::pair(at[0].colour, at[0].translation.x);
+  };
+  EXPECT_EQ(cursor(), std::pair(0u, h.NamePos(4).x));
   scene_->clock.Advance(100);
   S().NameLength = GameNameLength;  // a full name: the cursor stays on the last slot
   Frame();
-  EXPECT_EQ(SpritesAt(nameY + 2)[0].colour, PanelColour);
-  EXPECT_FLOAT_EQ(SpritesAt(nameY + 2)[0].translation.x, h.NamePos(GameNameLength).x);
+  EXPECT_EQ(cursor(), std::pair(PanelColour, h.NamePos(GameNameLength).x));
   const auto notice = SpritesAt(nameY - 36);
   EXPECT_EQ(Sources(notice),
             (std::vector<RECT>{h.LetterRect(14), h.LetterRect(15), h.LetterRect(27), h.DigitRect.at(7)}));
@@ -368,11 +382,7 @@ TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
   ASSERT_EQ(totals.size(), 17u);
   std::string shown;
   for (const auto& d : totals) shown += static_cast<char>('0' + d.source.left / 15);
-  EXPECT_EQ(shown,
-            "00120"
-            "00035"
-            "00155"
-            "04");
+  EXPECT_EQ(shown, "00120000350015504");  // score, chain score, their total, level
   EXPECT_FLOAT_EQ(totals[10].translation.x, h.OverPos.x + 250);
 }
 
@@ -401,11 +411,7 @@ TEST(DrawOrder, OpaqueDrawsMoveForwardOnlyWhereNoPixelCanChange) {
       {"beside it on the screen, farther: passes",
        Draw(false, 0, 20, {4, 0, 2}, {6, 1, 4}, 201.5f, 260, 18, 21), first},
       {"reaching behind the eye: stays",
-       [&] {
-         OrderedDraw d = Draw(false, 0, 12, {0, 0, -2}, {2, 1, 0.01f}, 90, 210, 11, 13);
-         d.Extent.Anywhere = true;
-         return d;
-       }(),
+       {false, 0, 12, {90, 0, 210, 100, 11, 13, true, {0, 0, -2}, {2, 1, 0.01f}}},
        kept},
   };
   for (const Case& c : cases) {
