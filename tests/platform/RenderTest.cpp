@@ -259,37 +259,6 @@ TEST_F(Render, UntexturedDrawsShowTheLitColourEachDrawKeepsItsStateSpecularAddsA
   }
 }
 
-TEST_F(Render, SpritesLandOnTheExactPixelsOfTheirSourceRectAndKeyedTexelsShowTheBackground) {
-  // Every texel different (red 16 x, green 16 y), the last column keyed.
-  std::vector<std::uint32_t> pixels(16 * 16);
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x)
-      pixels[y * 16 + x] = x == 15 ? 0xFF0000FF : D3DCOLOR_ARGB(255, 16 * x, 16 * y, 0);
-  auto texture = CreateTextureFromImage(*d_, Image{16, 16, pixels}, D3DX_FILTER_NONE, 0xFF0000FF);
-  auto sprite = d_->CreateSprite();
-  const int bgB = 200;
-  const auto p = Scene(D3DCOLOR_ARGB(255, 0, 0, bgB), [&] {
-    sprite->Begin();
-    const RECT src{4, 4, 12, 10};
-    const D3DVECTOR2 at{20, 30}, keyedAt{100, 30};
-    sprite->Draw(texture.get(), &src, nullptr, nullptr, 0, &at, 0xA0FFFFFF);
-    sprite->Draw(texture.get(), nullptr, nullptr, nullptr, 0, &keyedAt, 0xFFFFFFFF);
-    sprite->End();
-  });
-  const float a = 0xA0 / 255.0f;
-  for (int y = 30; y < 36; ++y)
-    for (int x = 20; x < 28; ++x) {
-      const int tx = x - 20 + 4, ty = y - 30 + 4;
-      ExpectColour(
-          p, x, y,
-          {int(std::lround(16 * tx * a)), int(std::lround(16 * ty * a)), int(std::lround(bgB * (1 - a)))});
-    }
-  for (auto [x, y] : {std::pair{19, 30}, {28, 30}, {20, 29}, {20, 36}, {27, 36}})
-    ExpectColour(p, x, y, {0, 0, bgB}, 0);
-  ExpectColour(p, 114, 33, {224, 48, 0}, 0);
-  ExpectColour(p, 115, 33, {0, 0, bgB}, 0);
-}
-
 TEST_F(Render, PresentScalesThePictureIntoTheWindowKeepingItsShape) {
   graphics_.reset();  // a new window, made at the first device's size and kept for the second
   ASSERT_NO_FATAL_FAILURE(SetUpTestSuite());
@@ -329,7 +298,35 @@ RECT LitBox(const std::vector<std::uint8_t>& p, int threshold = 60) {
   return b;
 }
 
-TEST_F(Render, TextIsPlacedInItsRectangleClippedToItAndDrawnInOrderWithSprites) {
+TEST_F(Render, SpritesLandOnTheirSourcePixelsKeyedTexelsShowTheBackgroundTextIsPlacedClippedAndOrdered) {
+  // Every texel different (red 16 x, green 16 y), the last column keyed.
+  std::vector<std::uint32_t> pixels(16 * 16);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x)
+      pixels[y * 16 + x] = x == 15 ? 0xFF0000FF : D3DCOLOR_ARGB(255, 16 * x, 16 * y, 0);
+  auto texture = CreateTextureFromImage(*d_, Image{16, 16, pixels}, D3DX_FILTER_NONE, 0xFF0000FF);
+  auto sprite = d_->CreateSprite();
+  const int bgB = 200;
+  const auto sprites = Scene(D3DCOLOR_ARGB(255, 0, 0, bgB), [&] {
+    sprite->Begin();
+    const RECT src{4, 4, 12, 10};
+    const D3DVECTOR2 at{20, 30}, keyedAt{100, 30};
+    sprite->Draw(texture.get(), &src, nullptr, nullptr, 0, &at, 0xA0FFFFFF);
+    sprite->Draw(texture.get(), nullptr, nullptr, nullptr, 0, &keyedAt, 0xFFFFFFFF);
+    sprite->End();
+  });
+  const float a = 0xA0 / 255.0f;
+  for (int y = 30; y < 36; ++y)
+    for (int x = 20; x < 28; ++x) {
+      const int tx = x - 20 + 4, ty = y - 30 + 4;
+      ExpectColour(
+          sprites, x, y,
+          {int(std::lround(16 * tx * a)), int(std::lround(16 * ty * a)), int(std::lround(bgB * (1 - a)))});
+    }
+  for (auto [x, y] : {std::pair{19, 30}, {28, 30}, {20, 29}, {20, 36}, {27, 36}})
+    ExpectColour(sprites, x, y, {0, 0, bgB}, 0);
+  ExpectColour(sprites, 114, 33, {224, 48, 0}, 0);
+  ExpectColour(sprites, 115, 33, {0, 0, bgB}, 0);
   auto font = MakeFont(*d_, "Arial", 16, false, false, false);
   const RECT rect{20, 20, 140, 70};
   auto draw = [&](const RECT& r, std::uint32_t format) {
@@ -356,7 +353,6 @@ TEST_F(Render, TextIsPlacedInItsRectangleClippedToItAndDrawnInOrderWithSprites) 
   EXPECT_LT(LitBox(draw(narrow, DT_CENTER | DT_NOCLIP).second, 0).left, narrow.left);
   auto bold = MakeFont(*d_, "Arial", 16, true, false, false);
   auto panel = Solid(40, 40, 0xFF0000FF);
-  auto sprite = d_->CreateSprite();
   const auto onTop = Scene(0xFF000000, [&] {  // text drawn after a sprite lies on top of it
     sprite->Begin();
     const D3DVECTOR2 at{20, 20};
