@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# The tools (with "demo", the demo) on devices, fifos, folders, links, endless and cut-off
-# inputs, damaged records: refused with a message, or done without losing a byte.
-#   hostile.sh tools QUARNIX_TOOL GAME_DIR
-#   hostile.sh demo QUARNIX GAME_DIR        (SDL_VIDEODRIVER=offscreen)
+# hostile.sh tools|demo PROGRAM GAME_DIR: the tools (or the demo) on devices, fifos, folders, links, endless
+# and cut-off inputs, damaged records: refused with a message, or done without losing a byte.
 set -u
 mode=$1
 program=$(realpath "$2")
@@ -39,8 +37,7 @@ ended_pid() { sh -c 'echo $$' & wait; }  # a process id that has certainly ended
 if [ "$mode" = demo ]; then
   mkdir shots
   mkfifo shots/frame-000002.png
-  refused "demo screenshots onto a fifo" "frame-000002.png" \
-    env SDL_AUDIODRIVER=dummy "$program" --demo --frames 4 --every 2 --screenshots shots
+  refused "demo screenshots onto a fifo" "frame-000002.png" "$program" --demo --frames 4 --every 2 --screenshots shots
   [ -p shots/frame-000002.png ] || fail "the demo replaced the fifo"
   [ "$failures" -eq 0 ] && echo "hostile demo: all checks passed"
   exit "$failures"
@@ -57,7 +54,6 @@ refused "rb unpack of a 1 GB file" "1073741824 bytes, more than" "$tool" rb unpa
 head -c 100000 "$game/Data/ME.RB" >half.RB
 refused "rb unpack of a cut-off sheet" "bytes of pixels, not the" "$tool" rb unpack half.RB 1024 half.png
 [ ! -e huge.png ] && [ ! -e half.png ] || fail "a refused unpack left a picture"
-
 # ---- Writers: only regular files are replaced; links are written through.
 mkfifo fifo
 mkdir folder
@@ -70,7 +66,6 @@ ln -s real/mesh.x link.x
 "$tool" xconvert "$mesh" link.x --format binary >/dev/null || fail "xconvert through a link"
 [ -L link.x ] || fail "the link was replaced by a file"
 "$tool" xinfo real/mesh.x >/dev/null || fail "the link's target holds no mesh"
-
 # ---- Records: a table that cannot be read is kept aside before a new one is written.
 for i in $(seq 1 19); do "$tool" scores RD.DAT --add "PLAYER$i" $((100 + i)) 2 >/dev/null; done
 old=$(get32 RD.DAT 40)
