@@ -42,18 +42,14 @@ TEST(D3DXMath, ElementaryMatricesTheOrderOfAProductLookAtAndPerspective) {
   ExpectNear(D3DXVec3TransformNormal({1, 0, 0}, m), 0, 0, -1);
   ExpectNear(D3DXVec3TransformCoord(D3DXVec3TransformCoord({1, 2, 3}, m), D3DXMatrixInverse(m)), 1, 2, 3);
   EXPECT_THROW(D3DXMatrixInverse(D3DXMatrixScaling(1, 0, 1)), std::domain_error);
-  // The game's view and perspective.
+  // The game's view: the eye to the origin, the target straight ahead (|at - eye|^2 = 208.5), the side
+  // up x forward = (8.5, 0, 2) to +x, up to forward x side = (-23, 76.25, 97.75) over both lengths.
   const D3DMATRIX v = D3DXMatrixLookAtLH({2.0f, 15.0f, -8.5f}, {0, 3.5f, 0}, {0, 1, 0});
-  // z = at - eye = (-2, -11.5, 8.5), |z|^2 = 208.5; x = up x z = (8.5, 0, 2), |x|^2 = 76.25;
-  // y = z x x = (-23, 76.25, 97.75), |y| = |z| |x|.
-  const float lz = std::sqrt(208.5f), lx = std::sqrt(76.25f), ly = lz * lx;
-  const float x[3] = {8.5f / lx, 0, 2 / lx}, y[3] = {-23 / ly, 76.25f / ly, 97.75f / ly},
-              z[3] = {-2 / lz, -11.5f / lz, 8.5f / lz};
-  auto dot = [&](const float* a) { return a[0] * 2 + a[1] * 15 + a[2] * -8.5f; };
-  ExpectMatrix(
-      v,
-      {{x[0], y[0], z[0], 0}, {x[1], y[1], z[1], 0}, {x[2], y[2], z[2], 0}, {-dot(x), -dot(y), -dot(z), 1}},
-      1e-4f);
+  const float lz = std::sqrt(208.5f), lx = std::sqrt(76.25f);
+  ExpectNear(D3DXVec3TransformCoord({2.0f, 15.0f, -8.5f}, v), 0, 0, 0, 1e-4f);
+  ExpectNear(D3DXVec3TransformCoord({0, 3.5f, 0}, v), 0, 0, lz, 1e-4f);
+  ExpectNear(D3DXVec3TransformNormal({8.5f, 0, 2}, v), lx, 0, 0, 1e-4f);
+  ExpectNear(D3DXVec3TransformNormal({0, 1, 0}, v), 0, 76.25f / (lz * lx), -11.5f / lz);
   const D3DMATRIX p = D3DXMatrixPerspectiveFovLH(60 * Pi / 180, 1.0f, 1.0f, 1000.0f);
   const float ys = 1 / std::tan(30 * Pi / 180);  // sqrt(3)
   ExpectMatrix(p, {{ys, 0, 0, 0}, {0, ys, 0, 0}, {0, 0, 1000.0f / 999, 1}, {0, 0, -1000.0f / 999, 0}});

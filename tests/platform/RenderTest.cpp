@@ -49,7 +49,8 @@ class Render : public test::GlTest {
 // The picture x of a point at x in front of the camera at depth z (60 degrees high).
 int ScreenX(float x, float z) { return int(W / 2 * (1 + std::sqrt(3.0f) * x / z)); }
 
-TEST_F(Render, ClearFillsPictureAndDepthTexturesKeepWhatWasWrittenObjectsOutlivingTheirDeviceRefuseWork) {
+TEST_F(Render,
+       ClearTextureLocksDeadDeviceObjectsThenALitTexturedCubeIsTextureTimesLightingAndScreenshotHoldsIt) {
   EXPECT_EQ(kind_, DeviceKindForRenderer(d_->Info().Renderer));
   d_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF336699, 0.25f);
   ExpectColour(d_->ReadPixels(), 0, 0, {0x33, 0x66, 0x99}, 0);
@@ -76,22 +77,18 @@ TEST_F(Render, ClearFillsPictureAndDepthTexturesKeepWhatWasWrittenObjectsOutlivi
   d_->EndScene();
   EXPECT_THROW(texture->LockRect(), std::logic_error);
   EXPECT_THROW(texture->UnlockRect(), std::logic_error);
-}
-
-TEST_F(Render, LitTexturedCubeIsTextureTimesLightingAndTheScreenshotHoldsIt) {
   Camera(true);
   Light(0x00333333, 0.6f);  // 0.2 ambient
-  auto texture = Solid(4, 4, 0xFFFF8040);
+  auto orange = Solid(4, 4, 0xFFFF8040);
   auto cube = Box({-1, -1, -1}, {1, 1, 1}).Mesh(*d_);
   const auto p = Scene(0, [&] {
     d_->SetMaterial(White());
-    d_->SetTexture(0, texture.get());
+    d_->SetTexture(0, orange.get());
     d_->SetTransform(D3DTS_WORLD, D3DXMatrixRotationY(Pi / 6));
     cube->DrawSubset(0);
   });
-  // Turned 30 degrees: the front face (normal (-0.5, 0, -0.866)) lies left of the
-  // middle, the right face (normal (0.866, 0, -0.5)) right of it. The light
-  // shines along +z, so N.L is 0.866 and 0.5; lighting = 0.2 ambient + 0.6 N.L.
+  // Turned 30 degrees: the front face (normal (-0.5, 0, -0.866)) lies left of the middle, the right face
+  // (normal (0.866, 0, -0.5)) right of it; the light along +z gives 0.2 ambient + 0.6 N.L.
   auto lit = [](float l) {
     return Rgb{int(std::lround(255 * l)), int(std::lround(128 * l)), int(std::lround(64 * l))};
   };
