@@ -8,7 +8,7 @@ using Player = quarnix::test::RulesTest;
 
 static constexpr PlayFlag Once = PlayFlag::Once, Looping = PlayFlag::Looping;
 
-TEST_F(Player, EachEffectStepTakesThreeDecibelsOff) {
+TEST_F(Player, EachStepTakesThreeDecibelsOffAndMusicIsRememberedEvenWhenTooQuietToPlay) {
   sound.SoundLevel = 9;
   sound.PlayWave(Effect::OkRotBuild, Once, -1500);
   EXPECT_EQ(waves(Effect::OkRotBuild).Calls(),
@@ -24,12 +24,9 @@ TEST_F(Player, EachEffectStepTakesThreeDecibelsOff) {
   sound.SoundLevel = 9;
   sound.PlayWave(Effect::CubeDown, Once, 0);
   sound.PlayWave(Effect::CubeCross, Once, 0);
-  EXPECT_TRUE(waves(Effect::CubeDown).Playing() && waves(Effect::CubeCross).Playing());
-  sound.StopWave(Effect::CubeDown);
-  EXPECT_FALSE(waves(Effect::CubeDown).Playing());
-}
-
-TEST_F(Player, MusicIsRememberedEvenWhenTooQuietToPlay) {
+  sound.StopWave(Effect::CubeCross);
+  EXPECT_EQ(std::pair(waves(Effect::CubeDown).Playing(), waves(Effect::CubeCross).Playing()),
+            std::pair(true, false));
   sound.MusicLevel = 1;
   sound.PlayMusic(LevelMusic(5), Looping, -500);
   EXPECT_EQ(music(5).Calls(), (std::vector<Call>{{Call::Stop, 0}}));
@@ -43,23 +40,18 @@ TEST_F(Player, MusicIsRememberedEvenWhenTooQuietToPlay) {
   EXPECT_FALSE(music(Music::Menu).Playing());
 }
 
-TEST_F(Player, WithoutASoundDeviceNothingHappens) {
+TEST_F(Player, WithoutASoundDeviceNothingHappensButNumbersOutsideTheTablesAreRefused) {
   sound.SoundOn = 0;
   sound.PlayWave(Effect::NoWay, Once, 0);
   sound.StopWave(Effect::NoWay);
   sound.PlayMusic(LevelMusic(2), Looping, 0);
   sound.StopMusic(LevelMusic(2));
   EXPECT_TRUE(waves(Effect::NoWay).Calls().empty() && music(2).Calls().empty() && !sound.MusicNow);
-}
-
-TEST_F(Player, NumbersOutsideTheTablesAreRefused) {
-  EXPECT_THROW(sound.PlayMusic(Music{15}, Looping, 0), std::out_of_range);
-  EXPECT_THROW(LevelMusic(14), std::out_of_range);  // the menu's track is no level's
-  sound.SoundOn = 0;  // refused even with sound off: the caller is wrong either way
-  EXPECT_THROW(sound.PlayWave(Effect{0}, Once, 0), std::out_of_range);
+  EXPECT_THROW(sound.PlayWave(Effect{0}, Once, 0), std::out_of_range);  // wrong with sound off too
   EXPECT_THROW(sound.StopMusic(Music{0}), std::out_of_range);
-  // A sound that was not loaded is skipped.
   sound.SoundOn = 1;
-  sound.WaveBuffer(Effect::OkMenuSelect) = nullptr;
+  EXPECT_THROW(sound.PlayMusic(Music{15}, Looping, 0), std::out_of_range);
+  EXPECT_THROW(LevelMusic(14), std::out_of_range);   // the menu's track is no level's
+  sound.WaveBuffer(Effect::OkMenuSelect) = nullptr;  // a sound that was not loaded is skipped
   EXPECT_NO_THROW(sound.PlayWave(Effect::OkMenuSelect, Once, 0));
 }
