@@ -38,23 +38,17 @@ TEST(HudLayout, PositionsScaleFromTheirAnchorsSheetRectanglesAndDigitsDoNot) {
   EXPECT_FLOAT_EQ(s.ChainPos(1).x, 480 - 69 * 0.625f);
   for (int mode = 0; mode <= 2; ++mode) {  // the sheet rectangles do not depend on the mode
     const HudLayout h = SetupHudLayout(ScreenModeFor(mode));
-    EXPECT_EQ(
-        (std::vector{h.DigitRect.at(7), h.ScoreDigitRect.at(0), h.LevelDigitRect.at(9), h.LetterRect(1),
-                     h.LetterRect(27), h.CubeIconRect(3, CellKind::Red), h.CubeIconRect(16, CellKind::Yellow),
-                     h.CubeIconRect(24, CellKind::Green), h.CubeIconRect(0, CellKind::FourColor),
-                     h.CubeIconRect(17, CellKind::Diamond), h.CubeIconRect(9, CellKind::FallCube)}),
-        (std::vector<RECT>{{105, 330, 119, 344},
-                           {60, 0, 100, 25},
-                           {380, 81, 420, 109},
-                           {0, 345, 14, 360},
-                           {390, 345, 404, 360},
-                           {0, 96, 31, 127},
-                           {224, 0, 255, 31},
-                           {160, 256, 191, 287},
-                           {128, 320, 159, 351},
-                           {224, 320, 255, 351},
-                           {160, 352, 191, 383}}))
-        << mode;  // letter 27 is the space
+    EXPECT_EQ(h.DigitRect.at(7), (RECT{105, 330, 119, 344}));
+    EXPECT_EQ(h.ScoreDigitRect.at(0), (RECT{60, 0, 100, 25}));
+    EXPECT_EQ(h.LevelDigitRect.at(9), (RECT{380, 81, 420, 109}));
+    EXPECT_EQ(h.LetterRect(1), (RECT{0, 345, 14, 360}));
+    EXPECT_EQ(h.LetterRect(27), (RECT{390, 345, 404, 360}));  // the space
+    EXPECT_EQ(h.CubeIconRect(3, CellKind::Red), (RECT{0, 96, 31, 127}));
+    EXPECT_EQ(h.CubeIconRect(16, CellKind::Yellow), (RECT{224, 0, 255, 31}));
+    EXPECT_EQ(h.CubeIconRect(24, CellKind::Green), (RECT{160, 256, 191, 287}));
+    EXPECT_EQ(h.CubeIconRect(0, CellKind::FourColor), (RECT{128, 320, 159, 351}));
+    EXPECT_EQ(h.CubeIconRect(17, CellKind::Diamond), (RECT{224, 320, 255, 351}));
+    EXPECT_EQ(h.CubeIconRect(9, CellKind::FallCube), (RECT{160, 352, 191, 383}));
     EXPECT_THROW(h.CubeIconRect(25, CellKind::Red), std::out_of_range);
     EXPECT_THROW(h.CubeIconRect(0, CellKind::CubeClear), std::out_of_range);
   }
