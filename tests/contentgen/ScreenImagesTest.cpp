@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -51,39 +52,35 @@ Sheet Load(const std::string& Name, int Size) {
 // or one with see-through holes.
 TEST(ScreenImages, HudGlyphsSitInTheirRectanglesAndPanelsAreFilledAndOpaque) {
   Sheet SA = Load("SA.RB", 512), SB = Load("SB.RB", 512);
-  std::vector<Bytes> Small, Score, Big;
-  for (int d = 0; d < 10; ++d) {
-    SCOPED_TRACE(d);
-    EXPECT_GT(SA.Content(15 * d, 330, 15 * d + 14, 344), 15);      // DigitRect
-    EXPECT_EQ(SA.Content(15 * d + 14, 330, 15 * d + 15, 344), 0);  // gutter column
-    EXPECT_GT(SA.Content(40 * d + 60, 0, 40 * d + 100, 25), 300);  // ScoreDigitRect
-    EXPECT_GT(SA.Content(40 * d + 20, 81, 40 * d + 60, 109), 60);  // LevelDigitRect
-    EXPECT_EQ(SA.Content(40 * d + 20, 81, 40 * d + 60, 83), 0);    // rows 81..82 free: the pop-up
-    EXPECT_EQ(SA.Content(40 * d + 20, 108, 40 * d + 60, 110), 0);  // starts at 82, the level at 81
-    Small.push_back(SA.Cut(15 * d, 330, 15 * d + 14, 344));
-    Score.push_back(SA.Cut(40 * d + 60, 0, 40 * d + 100, 25));
-    Big.push_back(SA.Cut(40 * d + 20, 82, 40 * d + 60, 108));
-    for (int e = 0; e < d; ++e)
-      EXPECT_TRUE(Small[d] != Small[e] && Score[d] != Score[e] && Big[d] != Big[e]) << e;
+  // Small digits and letters (15 apart, a free gutter column after each), score digits, level digits.
+  for (auto [Count, Left, Pitch, Width, Top, Bottom, Min] : {std::array{10, 0, 15, 14, 330, 344, 15},
+                                                             {26, 0, 15, 14, 345, 360, 15},
+                                                             {10, 60, 40, 40, 0, 25, 300},
+                                                             {10, 20, 40, 40, 83, 108, 60}}) {
+    std::vector<Bytes> Seen;
+    for (int i = 0; i < Count; ++i) {
+      SCOPED_TRACE(std::to_string(Top) + ": glyph " + std::to_string(i));
+      const int l = Left + Pitch * i;
+      EXPECT_GT(SA.Content(l, Top, l + Width, Bottom), Min);
+      EXPECT_TRUE(Pitch == Width || SA.Content(l + Width, Top, l + Width + 1, Bottom) == 0);
+      Seen.push_back(SA.Cut(l, Top, l + Width, Bottom));
+      for (int e = 0; e < i; ++e) EXPECT_NE(Seen[i], Seen[e]) << "same as glyph " << e;
+    }
   }
-  EXPECT_EQ(SA.Content(150, 330, 512, 345), 0);  // nothing beside the ten digits
-  for (int n = 1; n <= 26; ++n) {
-    EXPECT_GT(SA.Content(15 * (n - 1), 345, 15 * n - 1, 360), 15) << char('A' + n - 1);
-    EXPECT_EQ(SA.Content(15 * n - 1, 345, 15 * n, 360), 0) << "gutter after " << char('A' + n - 1);
-  }
+  // Level digits keep rows 81..82 and 108..109 free: the pop-up starts at 82, the level at 81.
+  for (int l = 20; l < 420; l += 40)
+    EXPECT_EQ(SA.Content(l, 81, l + 40, 83) + SA.Content(l, 108, l + 40, 110), 0) << l;
+  EXPECT_EQ(SA.Content(150, 330, 512, 345), 0);              // nothing beside the ten digits
   EXPECT_EQ(SA.Content(15 * 26, 345, 15 * 27 - 1, 360), 0);  // letter 27 is the space
   EXPECT_GT(SA.Content(0, 82, 20, 110), 30);                 // the pop-up's sign
-  struct R {
-    const Sheet* S;
-    int l, t, r, b, MinContent;
-  };
-  const R Rects[] = {
+  const std::tuple<const Sheet*, int, int, int, int, int> Rects[] = {
       {&SA, 123, 200, 224, 230, 1500}, {&SA, 346, 200, 457, 230, 1500}, {&SA, 0, 200, 122, 230, 1500},
       {&SA, 0, 230, 122, 260, 1500},   {&SA, 226, 200, 344, 230, 1500}, {&SA, 447, 50, 487, 199, 2500},
       {&SA, 0, 50, 140, 80, 300},      {&SA, 150, 50, 320, 80, 300},    {&SA, 0, 260, 499, 330, 20000},
       {&SB, 0, 0, 479, 359, 100000},   {&SB, 165, 330, 234, 344, 200},  {&SB, 0, 365, 389, 380, 5000},
       {&SB, 240, 330, 254, 344, 10},   {&SB, 0, 370, 511, 399, 14000},  {&SB, 0, 410, 511, 439, 14000}};
-  for (const R& r : Rects) EXPECT_GE(r.S->Content(r.l, r.t, r.r, r.b), r.MinContent) << r.l << "," << r.t;
+  for (auto [S, l, t, r, b, MinContent] : Rects)
+    EXPECT_GE(S->Content(l, t, r, b), MinContent) << l << "," << t;
   // The height bar is solid: it is stretched to show the stack's height.
   EXPECT_EQ(SA.Content(420, 50, 446, 184), 26 * 134);
   // Panels have no see-through holes inside their border.
@@ -107,12 +104,11 @@ TEST(ScreenImages, IconSheetHoldsAnIconForEveryPictureAndKind) {
   }
   std::vector<Bytes> Specials;
   for (int Kind = 5; Kind <= 10; ++Kind) {
-    int l = Kind <= 8 ? 128 + 32 * (Kind - 5) : 128 + 32 * (Kind - 9), t = Kind <= 8 ? 320 : 352;
+    const int l = 128 + 32 * ((Kind - 5) % 4), t = Kind <= 8 ? 320 : 352;
     EXPECT_GT(CS.Content(l, t, l + 31, t + 31), 800) << Kind;
+    for (const Bytes& Other : Specials) EXPECT_NE(Icon(l, t), Other) << Kind;
     Specials.push_back(Icon(l, t));
   }
-  for (std::size_t i = 0; i < Specials.size(); ++i)
-    for (std::size_t j = 0; j < i; ++j) EXPECT_NE(Specials[i], Specials[j]);
 }
 
 // catches: intro halves that leave a gap where they meet; a strip whose frames repeat; backgrounds that do
@@ -144,11 +140,12 @@ TEST(ScreenImages, IntroHalvesMeetAndTheStripAnimates) {
 // page drawn over the window's bright border or the gap beside it.
 TEST(ScreenImages, MenuSheetHasEveryPictureAndHelpPagesStayInsideTheRightHandWindow) {
   Sheet ME = Load("ME.RB", 1024);
-  const int Rects[][5] = {
-      {0, 0, 639, 479, 100000},    {0, 480, 319, 514, 8000},   {0, 520, 230, 745, 2000},
-      {640, 0, 955, 321, 80000},   {0, 751, 248, 958, 40000},  {600, 510, 849, 909, 80000},
-      {480, 521, 586, 810, 25000}, {320, 480, 639, 514, 8000}, {259, 868, 476, 928, 10000},
-      {259, 803, 476, 863, 10000}, {260, 554, 319, 586, 1200}, {260, 520, 319, 552, 1200}};
+  // The help pages (their last column: the row of the frame they are centred on) come first.
+  const int Rects[][6] = {
+      {640, 0, 955, 321, 80000, 240}, {0, 751, 248, 958, 40000, 240}, {600, 510, 849, 909, 80000, 220},
+      {0, 0, 639, 479, 100000},       {0, 480, 319, 514, 8000},       {0, 520, 230, 745, 2000},
+      {480, 521, 586, 810, 25000},    {320, 480, 639, 514, 8000},     {259, 868, 476, 928, 10000},
+      {259, 803, 476, 863, 10000},    {260, 554, 319, 586, 1200},     {260, 520, 319, 552, 1200}};
   for (auto& r : Rects) EXPECT_GE(ME.Content(r[0], r[1], r[2], r[3]), r[4]) << r[0] << "," << r[1];
   // Side panel: one label per item, centred near 5 + 35 (n - 1) rows below its top,
   // with see-through rows between labels so the cursor bar shows.
@@ -168,11 +165,10 @@ TEST(ScreenImages, MenuSheetHasEveryPictureAndHelpPagesStayInsideTheRightHandWin
     Previous = Height;
   }
   EXPECT_GE(Previous, 170);
-  // The panel (0, 0, 639, 479) lies at frame point (0, 0); pages are centred on (480, 240), the
-  // third on (480, 220): under each page pixel must lie the window's dark inside.
-  const int Pages[][5] = {{640, 0, 955, 321, 240}, {0, 751, 248, 958, 240}, {600, 510, 849, 909, 220}};
-  for (auto& p : Pages) {
-    const int u0 = 480 - (p[2] - p[0]) / 2, v0 = p[4] - (p[3] - p[1]) / 2;
+  // The panel (0, 0, 639, 479) lies at frame point (0, 0); pages are centred on column 480: under each
+  // page pixel must lie the window's dark inside.
+  for (auto& p : std::span(Rects).first(3)) {
+    const int u0 = 480 - (p[2] - p[0]) / 2, v0 = p[5] - (p[3] - p[1]) / 2;
     int Covered = 0;
     for (int y = p[1]; y < p[3]; ++y)
       for (int x = p[0]; x < p[2]; ++x) {
