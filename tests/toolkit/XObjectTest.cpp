@@ -231,9 +231,11 @@ TEST_F(XObjectTest, AMovedObjectTakesItsMeshSlotsAndLockAlong) {
   EXPECT_THROW(source->UnLockTexture(2, 0), std::logic_error);
 }
 
-TEST_F(XObjectTest, TheVertexCopyIsWrittenBackOnRequestChecksItsIndicesAndSavesInEachFormat) {
+TEST_F(XObjectTest, TheVertexCopyIsWrittenBackOnRequestChecksItsIndicesAndVertexAndXFilesHoldIt) {
   const auto object = Cube(2, 1);
   XObject& o = *object;
+  o.SaveMesh(folder_ / "fresh.dat");
+  EXPECT_EQ(ReadFileBytes(folder_ / "fresh.dat"), std::vector<std::uint8_t>(800, 0));
   EXPECT_EQ(o.Get1MeshVertexValue(5), D3DVERTEX{});
   ASSERT_TRUE(o.GetMeshVertex());
   const auto original = MeshVertices(o);
@@ -268,6 +270,17 @@ TEST_F(XObjectTest, TheVertexCopyIsWrittenBackOnRequestChecksItsIndicesAndSavesI
   }
   EXPECT_THROW(o.SaveXFile(folder_ / "bad.x", 3), std::invalid_argument);
   EXPECT_FALSE(std::filesystem::exists(folder_ / "bad.x"));
+  o.SetMeshUV(24, 1.5f, -2.0f);  // vertex files hold every record of the copy, the spare too
+  test::WriteText(folder_ / "full.dat", std::string(1000, 'x'));
+  o.SaveMesh(folder_ / "full.dat");
+  const auto full = ReadFileBytes(folder_ / "full.dat");
+  ASSERT_EQ(full.size(), 800u);
+  EXPECT_EQ(std::memcmp(full.data(), o.Vertices().data(), 800), 0);
+  EXPECT_EQ(full[24 * 32 + 27], 0x3F);  // 1.5f = 0x3FC00000, high byte last
+  o.ResetMesh();
+  o.LoadMesh(folder_ / "FULL.DAT");
+  ASSERT_TRUE(o.Vertices().size() == 25u && o.SetMeshVertex());
+  EXPECT_EQ(MeshVertices(o), edited);
   EXPECT_NO_THROW(o.SetMeshXYZ(24, 3, 3, 3));
   EXPECT_THROW(o.SetMeshXYZ(25, 1, 1, 1), std::out_of_range);
   EXPECT_THROW(o.SetMeshUV(-1, 0, 0), std::out_of_range);
@@ -278,26 +291,6 @@ TEST_F(XObjectTest, TheVertexCopyIsWrittenBackOnRequestChecksItsIndicesAndSavesI
   EXPECT_TRUE(MeshVertices(o) == edited && o.Get1MeshVertexValue(24).x == 3);
   ASSERT_TRUE(o.SetMeshVertex());
   EXPECT_EQ(MeshVertices(o), std::vector<D3DVERTEX>(24));
-}
-
-TEST_F(XObjectTest, VertexFilesHoldEveryRecordOfTheCopyAndSetItsLength) {
-  XObject o(device_);  // the program's own bitmaps: none needed
-  o.LoadXFile(WriteMesh(folder_ / "cube.car", CubeMesh(2)), 1, "", 0, 0, 1);
-  o.SaveMesh(folder_ / "fresh.dat");
-  EXPECT_EQ(ReadFileBytes(folder_ / "fresh.dat"), std::vector<std::uint8_t>(800, 0));
-  ASSERT_TRUE(o.GetMeshVertex());
-  const auto original = MeshVertices(o);
-  o.SetMeshUV(24, 1.5f, -2.0f);
-  test::WriteText(folder_ / "full.dat", std::string(1000, 'x'));
-  o.SaveMesh(folder_ / "full.dat");
-  const auto full = ReadFileBytes(folder_ / "full.dat");
-  ASSERT_EQ(full.size(), 800u);
-  EXPECT_EQ(std::memcmp(full.data(), o.Vertices().data(), 800), 0);
-  EXPECT_EQ(full[24 * 32 + 27], 0x3F);  // 1.5f = 0x3FC00000, high byte last
-  o.ResetMesh();
-  o.LoadMesh(folder_ / "FULL.DAT");
-  ASSERT_TRUE(o.Vertices().size() == 25u && o.SetMeshVertex());
-  EXPECT_EQ(MeshVertices(o), original);
   std::vector<D3DVERTEX> longer(30);
   for (int i = 0; i < 30; ++i) longer[i] = D3DVERTEX{float(i), 0, 0, 0, 0, 0, 0, float(-i)};
   test::WriteText(folder_ / "longer.dat",  // a partial record at the end is ignored
