@@ -20,7 +20,7 @@ std::vector<D3DVERTEX> Corners(int n) {
   return v;
 }
 
-TEST(NullGraphics, DevicesStartInTheGamesStateTheScreensSetProjectionAndLightTexturesKeepTheirBytes) {
+TEST(NullGraphics, DevicesStartInTheGamesStateTexturesKeepBytesMeshesGroupBySubsetDrawsAreRecordedWithState) {
   NullGraphics graphics;
   ASSERT_TRUE(graphics.InitD3D());
   EXPECT_EQ(graphics.InitDevice(800, 600, 1, 0x505050), DeviceKindSoftware);
@@ -66,44 +66,41 @@ TEST(NullGraphics, DevicesStartInTheGamesStateTheScreensSetProjectionAndLightTex
   e.SetTexture(0, texture.get());
   graphics.InitDevice(64, 64, 1, 0);  // the first device is released
   EXPECT_THROW(mesh->DrawSubset(0), std::logic_error);
-}
-
-TEST(NullGraphics, MeshesGroupTheirFacesBySubsetAndDrawsAreRecordedWithTheirState) {
-  NullDevice d(64, 64);
+  NullDevice& n = *graphics.Null();  // draws are recorded on the next device
   // Faces with attributes 1, 0, 1: subset 0 holds the second face, subset 1 the first and the third.
-  auto mesh = d.CreateMesh(Corners(5), {0, 1, 2, 1, 2, 3, 2, 3, 4}, {1, 0, 1});
-  EXPECT_EQ(mesh->GetNumFaces(), 3);
-  EXPECT_EQ(mesh->GetNumSubsets(), 2);
-  EXPECT_EQ(std::vector<std::uint32_t>(mesh->Indices().begin(), mesh->Indices().end()),
+  auto grouped = n.CreateMesh(Corners(5), {0, 1, 2, 1, 2, 3, 2, 3, 4}, {1, 0, 1});
+  EXPECT_EQ(grouped->GetNumFaces(), 3);
+  EXPECT_EQ(grouped->GetNumSubsets(), 2);
+  EXPECT_EQ(std::vector<std::uint32_t>(grouped->Indices().begin(), grouped->Indices().end()),
             (std::vector<std::uint32_t>{1, 2, 3, 0, 1, 2, 2, 3, 4}));
-  EXPECT_THROW(d.CreateMesh(Corners(3), {0, 1, 3}, {0}), std::invalid_argument);
-  EXPECT_THROW(d.CreateMesh(Corners(3), {0, 1}, {0}), std::invalid_argument);
-  EXPECT_THROW(d.CreateMesh(Corners(3), {0, 1, 2}, {0xFFFFFFFF}), std::invalid_argument);
-  auto gapped = d.CreateMesh(Corners(4), {0, 1, 2, 1, 2, 3}, {0, 2});
-  auto texture = d.CreateTexture(4, 4);
+  EXPECT_THROW(n.CreateMesh(Corners(3), {0, 1, 3}, {0}), std::invalid_argument);
+  EXPECT_THROW(n.CreateMesh(Corners(3), {0, 1}, {0}), std::invalid_argument);
+  EXPECT_THROW(n.CreateMesh(Corners(3), {0, 1, 2}, {0xFFFFFFFF}), std::invalid_argument);
+  auto gapped = n.CreateMesh(Corners(4), {0, 1, 2, 1, 2, 3}, {0, 2});
+  auto bound = n.CreateTexture(4, 4);
   D3DMATERIAL8 red{};
   red.Diffuse = {1, 0, 0, 1};
   EXPECT_THROW(gapped->DrawSubset(0), std::logic_error);  // outside a scene
-  d.BeginScene();
-  d.SetMaterial(red);
-  d.SetTexture(0, texture.get());
-  d.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-  d.SetTransform(D3DTS_WORLD, D3DXMatrixTranslation(0, 5, 0));
+  n.BeginScene();
+  n.SetMaterial(red);
+  n.SetTexture(0, bound.get());
+  n.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+  n.SetTransform(D3DTS_WORLD, D3DXMatrixTranslation(0, 5, 0));
   for (int subset : {0, 1, 2}) gapped->DrawSubset(subset);  // subset 1 has no faces: nothing drawn
-  d.EndScene();
-  ASSERT_EQ(d.MeshDraws().size(), 2u);
-  const auto& draw = d.MeshDraws()[0];
-  EXPECT_EQ(d.MeshDraws()[1].subset, 2);
-  EXPECT_TRUE(draw.texture == texture.get() && draw.material == red && draw.alphaBlend == 1u &&
+  n.EndScene();
+  ASSERT_EQ(n.MeshDraws().size(), 2u);
+  const auto& draw = n.MeshDraws()[0];
+  EXPECT_EQ(n.MeshDraws()[1].subset, 2);
+  EXPECT_TRUE(draw.texture == bound.get() && draw.material == red && draw.alphaBlend == 1u &&
               draw.world(3, 1) == 5.0f);
-  texture.reset();  // a texture that goes away is no longer set on the device
-  EXPECT_EQ(d.Texture(), nullptr);
-  EXPECT_THROW(d.EndScene(), std::logic_error);
-  auto sprite = d.CreateSprite();
-  auto font = MakeFont(d, "Arial", 9, false, false, false);
-  auto picture = d.CreateTexture(8, 8);
-  d.BeginScene();
-  EXPECT_TRUE(d.MeshDraws().empty());
+  bound.reset();  // a texture that goes away is no longer set on the device
+  EXPECT_EQ(n.Texture(), nullptr);
+  EXPECT_THROW(n.EndScene(), std::logic_error);
+  auto sprite = n.CreateSprite();
+  auto font = MakeFont(n, "Arial", 9, false, false, false);
+  auto picture = n.CreateTexture(8, 8);
+  n.BeginScene();
+  EXPECT_TRUE(n.MeshDraws().empty());
   EXPECT_THROW(sprite->Draw(picture.get(), nullptr, nullptr, nullptr, 0, nullptr, 0xFFFFFFFF),
                std::logic_error);
   sprite->Begin();
@@ -112,13 +109,13 @@ TEST(NullGraphics, MeshesGroupTheirFacesBySubsetAndDrawsAreRecordedWithTheirStat
   sprite->Draw(picture.get(), &src, nullptr, nullptr, 0, &at, 0xA0FFFFFF);
   sprite->End();
   font->DrawText("Hi", RECT{0, 0, 50, 20}, DT_CENTER, 0xFF00FF00);
-  d.EndScene();
-  d.Present();
-  ASSERT_EQ(d.SpriteDraws().size(), 1u);
-  ASSERT_EQ(d.TextDraws().size(), 1u);
-  const auto& sprited = d.SpriteDraws()[0];
+  n.EndScene();
+  n.Present();
+  ASSERT_EQ(n.SpriteDraws().size(), 1u);
+  ASSERT_EQ(n.TextDraws().size(), 1u);
+  const auto& sprited = n.SpriteDraws()[0];
   EXPECT_TRUE(sprited.source == src && sprited.translation == at && sprited.colour == 0xA0FFFFFFu);
-  EXPECT_TRUE(d.TextDraws()[0].text == "Hi" && d.Presents() == 1);
+  EXPECT_TRUE(n.TextDraws()[0].text == "Hi" && n.Presents() == 1);
 }
 
 TEST(TextureImage, PicturesDecodeOpaqueKeyedPixelsTurnTransparentBlackAndFitTheTexture) {

@@ -273,8 +273,7 @@ TEST_F(Render, PresentScalesThePictureIntoTheWindowKeepingItsShape) {
   d_->Present();
   int w = 0, h = 0;
   const auto p = graphics_->ReadWindowPixels(w, h);
-  ASSERT_EQ(w, 400);
-  ASSERT_EQ(h, 200);
+  ASSERT_TRUE(w == 400 && h == 200) << w << " x " << h;
   // 160 x 120 scaled by 200/120 is 267 x 200, centred: bars of 66 pixels each side.
   auto shown = [&](int x, int y) {
     return p[(static_cast<std::size_t>(y) * w + x) * 4] * 2 + p[(y * w + x) * 4 + 1];
