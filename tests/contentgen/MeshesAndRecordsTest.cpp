@@ -63,7 +63,6 @@ TEST(GameFolderMeshes, EveryFileReadsBackWithTheBuiltInVertices) {
     ASSERT_EQ(m.Materials.size(), 1u);
     EXPECT_TRUE(m.Materials[0].TextureFileName.empty());
     EXPECT_THAT(m.Attributes, ::testing::Each(0u));
-    // The game writes the built-in vertices over the file's: the same ones, so nothing changes shape.
     EXPECT_THAT(m.Vertices,
                 ::testing::ElementsAreArray(s.Builtin ? BuiltinVertices(s.Builtin) : SelectAreaVertices()));
     EXPECT_THAT(m.Indices,
@@ -76,14 +75,12 @@ TEST(GameFolderMeshes, EveryFileReadsBackWithTheBuiltInVertices) {
   }
 }
 
-// catches: output that depends on the run; authoring meshes that differ from the game's; authoring bitmaps
-// under the resource names or at the wrong size.
+// catches: output that depends on the run; authoring meshes or bitmaps unlike the game's or misnamed.
 TEST_F(Generated, TwoRunsWriteTheSameBytesAndTheAuthoringFilesUnderTheFileRouteNames) {
   for (const char* Out : {"a", "b"})
     ASSERT_EQ(Run((Root / Out).string() + " --authoring " + (Root / Out / "authoring").string()), 0);
   auto A = Tree(Root / "a"), B = Tree(Root / "b");
-  // Screen images, the pack, the bitmaps, the meshes under both names; no records.
-  EXPECT_EQ(A.size(), 7u + 1u + 146u + 18u + 18u);
+  EXPECT_EQ(A.size(), 7u + 1u + 146u + 18u + 18u);  // sheets, pack, bitmaps, meshes twice; no records
   EXPECT_TRUE(A == B) << "the runs differ";
   for (const Stem& s : Stems())
     EXPECT_EQ(A.at("Data/" + s.Resource + ".CAR"), A.at("authoring/" + s.Authoring + ".CAR")) << s.Authoring;
@@ -95,13 +92,11 @@ TEST_F(Generated, TwoRunsWriteTheSameBytesAndTheAuthoringFilesUnderTheFileRouteN
   EXPECT_FALSE(A.count("authoring/BG.BMP"));
 }
 
-// catches: fresh records the game's readers refuse or read as anything but the defaults; a later build
-// replacing a player's records, or writing a second file beside them.
+// catches: fresh records unread as the defaults; a later build replacing a player's records or adding some.
 TEST_F(Generated, FreshRecordsReadBackAsTheDefaultsAndAPlayersRecordsSurviveLaterBuilds) {
   ASSERT_EQ(Run("--records " + Root.string()), 0);
   EXPECT_EQ(std::pair(fs::file_size(Root / "CT.dat"), fs::file_size(Root / "RD.dat")),
             std::pair(400ul, 2648ul));
-  // Read as the game names them; a damaged file would end the program here.
   ScopedEndHookThrows NoExit;
   Rng Random(7);
   GameKeys Keys;
@@ -111,17 +106,14 @@ TEST_F(Generated, FreshRecordsReadBackAsTheDefaultsAndAPlayersRecordsSurviveLate
   Book.ScoreList(1).Name = "SENTINEL";
   ReadScores(Root / ScoresFileName, Book, Random);
   for (int r = 1; r <= TableLength; ++r) EXPECT_EQ(Book.ScoreList(r), (ScoreRec{StoredName(""), 0, 0, r}));
-  // Reading changed nothing on disk (the files were whole), and wrote no event message.
   const auto Files = Tree(Root);
-  EXPECT_EQ(Files.size(), 2u);
-  // Another folder gets the same bytes.
+  EXPECT_EQ(Files.size(), 2u);  // no event message: the files were whole
   const fs::path Again = Root / "again", Player = Root / "player";
   fs::create_directories(Again);
   ASSERT_EQ(Run("--records " + Again.string()), 0);
   EXPECT_EQ(Tree(Again), Files);
 
-  // A player's records, saved under another spelling of the names (an older build's).
-  fs::create_directories(Player);
+  fs::create_directories(Player);  // the player's records under an older build's spelling
   EnterResult(Player / "RD.DAT", Book, "ALICE", 420, 7, Random);
   Keys(5) = 'X';
   SaveControls(Player / "CT.DAT", Keys, Random);
@@ -129,8 +121,7 @@ TEST_F(Generated, FreshRecordsReadBackAsTheDefaultsAndAPlayersRecordsSurviveLate
   ASSERT_EQ(Before.size(), 2u);
   for (int Build = 0; Build < 2; ++Build) ASSERT_EQ(Run("--records " + Player.string()), 0);
   EXPECT_EQ(Tree(Player), Before);
-  // One record missing: only that one is written, the other stays as it was.
-  fs::remove(Player / "RD.DAT");
+  fs::remove(Player / "RD.DAT");  // only the missing one is written
   ASSERT_EQ(Run("--records " + Player.string()), 0);
   const auto After = Tree(Player);
   EXPECT_EQ(After.size(), 2u);

@@ -14,8 +14,7 @@ using namespace quarnix;
 
 namespace {
 
-// The 24 piece pictures' stems (4A .. 4K, 5A .. 5F, 6A .. 6D, 7A, 7B, 8A), as the game's asset table names
-// them.
+// The 24 piece pictures' stems, as the game's asset table names them.
 std::vector<std::string> PieceStems() {
   std::vector<std::string> n;
   for (auto [Digit, Last] : {std::pair{'4', 'K'}, {'5', 'F'}, {'6', 'D'}, {'7', 'B'}, {'8', 'A'}})
@@ -35,7 +34,6 @@ const char* const Plain[4] = {"CUBERED", "CUBEGREEN", "CUBEBLUE", "CUBEYELLOW"};
 
 const std::uint8_t* Px(const RgbPicture& p, int x, int y) { return &p.Rgb[3 * (y * p.Width + x)]; }
 
-// The mean red, green and blue.
 std::array<double, 3> Average(const RgbPicture& p) {
   std::array<double, 3> m{};
   for (std::size_t i = 0; i < p.Rgb.size(); ++i) m[i % 3] += p.Rgb[i] / (p.Rgb.size() / 3.0);
@@ -48,8 +46,7 @@ double Difference(const RgbPicture& a, const RgbPicture& b) {
   return d / a.Rgb.size();
 }
 
-// The dark outline of the emblem in the middle of a face, as a player without
-// colour vision sees it: pixels much darker than the face around them.
+// The emblem's outline as a player without colour vision sees it: pixels much darker than the face.
 std::vector<bool> Outline(const RgbPicture& p) {
   std::vector<double> Lum;
   for (int y = 12; y < 52; ++y)
@@ -94,8 +91,7 @@ TEST(EmbeddedResources, HoldExactlyTheCatalogueAsValidBitmaps) {
   EXPECT_EQ(FindEmbeddedResource("GREENBG"), nullptr);  // only the file route uses that name
 }
 
-// catches: a cube picture in the wrong colour, two pictures of a colour alike; plain cubes told apart by
-// colour alone (no distinct outlined emblem).
+// catches: a cube picture in the wrong colour or alike another; plain cubes told apart by colour alone.
 TEST(Textures, EachColourCubeReadsAsItsColourInAllItsPicturesAndHasItsOwnEmblem) {
   std::vector<std::vector<bool>> Masks;
   for (int c = 1; c <= 4; ++c) {
@@ -122,8 +118,8 @@ TEST(Textures, EachColourCubeReadsAsItsColourInAllItsPicturesAndHasItsOwnEmblem)
   }
 }
 
-// catches: star frames off the black colour key, blank, or repeating; two floor or special-cube pictures
-// alike; a glass box that brightens what is under it.
+// catches: stars off the colour key, blank or still; floor or special cubes alike; a glass box that
+// brightens.
 TEST(Textures, StarFramesAnimateOnTheColourKeyFloorsAndSpecialCubesAreDistinct) {
   for (int Set = 0; Set < 3; ++Set) {
     RgbPicture Previous;
@@ -147,7 +143,6 @@ TEST(Textures, StarFramesAnimateOnTheColourKeyFloorsAndSpecialCubesAreDistinct) 
   for (std::size_t i = 0; i < P.size(); ++i)
     for (std::size_t j = 0; j < i; ++j)
       EXPECT_GT(Difference(P[i], P[j]), 15.0) << Names[i] << " vs " << Names[j];
-  // The glass box is drawn additively over a special cube: its middle must add nothing.
-  for (int y = 32; y < 46; ++y)
+  for (int y = 32; y < 46; ++y)  // the glass box is drawn additively: its middle must add nothing
     for (int x = 32; x < 46; ++x) EXPECT_LT(Px(P[7], x, y)[0] + Px(P[7], x, y)[1], 40);
 }

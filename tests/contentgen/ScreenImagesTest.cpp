@@ -48,11 +48,10 @@ Sheet Load(const std::string& Name, int Size) {
 
 }  // namespace
 
-// catches: glyphs outside the rectangles the HUD cuts them from, or two glyphs alike; an empty HUD panel,
-// or one with see-through holes.
+// catches: HUD glyphs outside their rectangles or alike; an empty HUD panel, or one with holes.
 TEST(ScreenImages, HudGlyphsSitInTheirRectanglesAndPanelsAreFilledAndOpaque) {
   Sheet SA = Load("SA.RB", 512), SB = Load("SB.RB", 512);
-  // Small digits and letters (15 apart, a free gutter column after each), score digits, level digits.
+  // Small digits and letters (a free gutter column after each), score and level digits.
   for (auto [Count, Left, Pitch, Width, Top, Bottom, Min] : {std::array{10, 0, 15, 14, 330, 344, 15},
                                                              {26, 0, 15, 14, 345, 360, 15},
                                                              {10, 60, 40, 40, 0, 25, 300},
@@ -67,8 +66,7 @@ TEST(ScreenImages, HudGlyphsSitInTheirRectanglesAndPanelsAreFilledAndOpaque) {
       for (int e = 0; e < i; ++e) EXPECT_NE(Seen[i], Seen[e]) << "same as glyph " << e;
     }
   }
-  // Level digits keep rows 81..82 and 108..109 free: the pop-up starts at 82, the level at 81.
-  for (int l = 20; l < 420; l += 40)
+  for (int l = 20; l < 420; l += 40)  // the pop-up starts at 82, the level at 81
     EXPECT_EQ(SA.Content(l, 81, l + 40, 83) + SA.Content(l, 108, l + 40, 110), 0) << l;
   EXPECT_EQ(SA.Content(150, 330, 512, 345), 0);              // nothing beside the ten digits
   EXPECT_EQ(SA.Content(15 * 26, 345, 15 * 27 - 1, 360), 0);  // letter 27 is the space
@@ -81,9 +79,7 @@ TEST(ScreenImages, HudGlyphsSitInTheirRectanglesAndPanelsAreFilledAndOpaque) {
       {&SB, 240, 330, 254, 344, 10},   {&SB, 0, 370, 511, 399, 14000},  {&SB, 0, 410, 511, 439, 14000}};
   for (auto [S, l, t, r, b, MinContent] : Rects)
     EXPECT_GE(S->Content(l, t, r, b), MinContent) << l << "," << t;
-  // The height bar is solid: it is stretched to show the stack's height.
-  EXPECT_EQ(SA.Content(420, 50, 446, 184), 26 * 134);
-  // Panels have no see-through holes inside their border.
+  EXPECT_EQ(SA.Content(420, 50, 446, 184), 26 * 134);  // the height bar, stretched, is solid
   EXPECT_EQ(SA.Content(6, 266, 493, 324), 487 * 58);
   EXPECT_EQ(SB.Content(20, 20, 459, 339), 439 * 319);
 }
@@ -111,17 +107,13 @@ TEST(ScreenImages, IconSheetHoldsAnIconForEveryPictureAndKind) {
   }
 }
 
-// catches: intro halves that leave a gap where they meet; a strip whose frames repeat; backgrounds that do
-// not fill their twenty pictures exactly.
+// catches: intro halves with a gap where they meet; a strip whose frames repeat; backgrounds of a wrong size.
 TEST(ScreenImages, IntroHalvesMeetAndTheStripAnimates) {
   EXPECT_EQ(ReadFile("BG.RB").size(), 20u * 256 * 256 * 3);
   Sheet OA = Load("OA.RB", 512), OB = Load("OB.RB", 512);
   EXPECT_GT(OA.Content(0, 0, 240, 360), 10000);
   EXPECT_GT(OA.Content(241, 0, 423, 360), 10000);
-  // The halves come to rest 184 frame pixels apart: the left half shows columns
-  // 0..183 and the right half starts there, so nothing may lie in between.
-  EXPECT_EQ(OA.Content(184, 0, 241, 512), 0);
-  // The logo continues across the cut: both edge columns carry it.
+  EXPECT_EQ(OA.Content(184, 0, 241, 512), 0);  // the halves rest 184 pixels apart: nothing in between
   EXPECT_GT(OA.Content(183, 0, 184, 360), 20);
   EXPECT_GT(OA.Content(241, 0, 242, 360), 20);
   EXPECT_EQ(OA.Content(0, 360, 512, 512), 0);
@@ -136,26 +128,21 @@ TEST(ScreenImages, IntroHalvesMeetAndTheStripAnimates) {
   EXPECT_EQ(OB.Content(0, 0, 512, 8), 0);
 }
 
-// catches: a missing menu picture, labels without gaps for the cursor bar, volume bars not rising; a help
-// page drawn over the window's bright border or the gap beside it.
+// catches: a missing menu picture or label gap, volume bars not rising, help pages over the window's border.
 TEST(ScreenImages, MenuSheetHasEveryPictureAndHelpPagesStayInsideTheRightHandWindow) {
   Sheet ME = Load("ME.RB", 1024);
-  // The help pages (their last column: the row of the frame they are centred on) come first.
   const int Rects[][6] = {
+      // the help pages first, with the frame row they are centred on
       {640, 0, 955, 321, 80000, 240}, {0, 751, 248, 958, 40000, 240}, {600, 510, 849, 909, 80000, 220},
       {0, 0, 639, 479, 100000},       {0, 480, 319, 514, 8000},       {0, 520, 230, 745, 2000},
       {480, 521, 586, 810, 25000},    {320, 480, 639, 514, 8000},     {259, 868, 476, 928, 10000},
       {259, 803, 476, 863, 10000},    {260, 554, 319, 586, 1200},     {260, 520, 319, 552, 1200}};
   for (auto& r : Rects) EXPECT_GE(ME.Content(r[0], r[1], r[2], r[3]), r[4]) << r[0] << "," << r[1];
-  // Side panel: one label per item, centred near 5 + 35 (n - 1) rows below its top,
-  // with see-through rows between labels so the cursor bar shows.
   for (int n = 1; n <= 7; ++n) {
     int Mid = 520 + 5 + 35 * (n - 1);
     EXPECT_GT(ME.Content(0, std::max(520, Mid - 8), 230, Mid + 10), 150) << "item " << n;
     EXPECT_TRUE(n == 7 || ME.Content(0, Mid + 17, 230, Mid + 23) == 0) << "after item " << n;
   }
-  // Volume: step s shows columns 481 .. 490 + 11 (s - 1); each step adds one bar,
-  // and each bar is taller than the one before.
   int Previous = 0;
   for (int s = 1; s <= 9; ++s) {
     int l = 481 + 11 * (s - 1);
@@ -165,8 +152,7 @@ TEST(ScreenImages, MenuSheetHasEveryPictureAndHelpPagesStayInsideTheRightHandWin
     Previous = Height;
   }
   EXPECT_GE(Previous, 170);
-  // The panel (0, 0, 639, 479) lies at frame point (0, 0); pages are centred on column 480: under each
-  // page pixel must lie the window's dark inside.
+  // Pages centred on column 480 over the panel (at 0, 0) must lie on the window's dark inside.
   for (auto& p : std::span(Rects).first(3)) {
     const int u0 = 480 - (p[2] - p[0]) / 2, v0 = p[5] - (p[3] - p[1]) / 2;
     int Covered = 0;
