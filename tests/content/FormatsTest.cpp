@@ -15,10 +15,9 @@ std::uint32_t U32(const Bytes& b, std::size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
 }
 
-// catches: rows stored top-down, red first, unpadded, header fields at the wrong offsets; a reader that
-// trusts a cut file or a header it cannot decode.
+// catches: rows top-down, red first or unpadded; misplaced header fields; a reader trusting a cut or odd
+// file.
 TEST(Bmp, StoresRowsBottomUpBlueFirstWithPaddingAndRefusesWhatItCannotRead) {
-  // 3 x 2: rows of 9 bytes padded to 12.
   RgbPicture p{3, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}};
   Bytes b = EncodeBmp24(p);
   ASSERT_EQ(b.size(), 54u + 24u);
@@ -27,14 +26,12 @@ TEST(Bmp, StoresRowsBottomUpBlueFirstWithPaddingAndRefusesWhatItCannotRead) {
   for (auto [At, Value] :
        {std::pair<int, std::uint32_t>{2, 78}, {10, 54}, {14, 40}, {18, 3}, {22, 2}, {30, 0}})
     EXPECT_EQ(U32(b, At), Value) << "at " << At;
-  // First stored row is the bottom row (pixels 10..18), blue first.
   EXPECT_EQ((Bytes(b.begin() + 54, b.begin() + 66)), (Bytes{12, 11, 10, 15, 14, 13, 18, 17, 16, 0, 0, 0}));
   EXPECT_EQ((Bytes(b.begin() + 66, b.begin() + 69)), (Bytes{3, 2, 1}));
   RgbPicture q = DecodeBmp24(b);
   EXPECT_EQ(std::tie(q.Width, q.Height, q.Rgb), std::tie(p.Width, p.Height, p.Rgb));
   EXPECT_THROW(DecodeBmp24(Bytes(b.begin(), b.end() - 1)), std::runtime_error);
   EXPECT_THROW(DecodeBmp24(Bytes(b.begin(), b.begin() + 20)), std::runtime_error);
-  // The signature, 32 bits a pixel, compressed, a width far beyond the data.
   for (auto [At, Value] : {std::pair{0, 'X'}, {28, 32}, {30, 1}, {21, 0x7F}}) {
     Bytes Bad = b;
     Bad[At] = static_cast<std::uint8_t>(Value);
@@ -100,8 +97,7 @@ WaveLayout Layout(const Bytes& b) {
 
 }  // namespace
 
-// catches: a chunk walk that ignores padding, other chunks, the extensible format or a short data chunk;
-// a reader that plays a file whose layout it cannot trust.
+// catches: a chunk walk blind to padding, other chunks, the extensible format, a short data chunk, damage.
 TEST(WaveFormat, FindsTheSamplesBehindAnyOtherChunksAndRefusesWhatItCannotPlay) {
   Bytes extensible = Fmt(0xFFFE, 2, 48000, 32);
   extensible.resize(40, 0);

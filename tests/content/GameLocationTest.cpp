@@ -48,8 +48,7 @@ class LocateGameTest : public ::testing::Test {
   ScopedEnv xdg_{"XDG_DATA_HOME", (root_.Path() / "user").c_str()};
 };
 
-// catches: the wrong layout chosen (portable beside the program first, then the installed tree); records
-// written into a read-only portable folder.
+// catches: the wrong layout chosen (portable first, then installed); records kept in a read-only folder.
 TEST_F(LocateGameTest, FindsDataBesideTheProgramOrInTheInstalledTree) {
   // "build/data": a data folder's name in another case
   for (const char* f : {"build/data", "usr/bin", "usr/share/quarnix/Data", "both/bin/Data",

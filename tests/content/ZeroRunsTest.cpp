@@ -11,8 +11,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-// Decodes into Size bytes of 0xAA between four guard bytes (0xAA) on each side; returns the
-// whole store, guards included.
+// Decodes into Size bytes of 0xAA between four guard bytes of 0xAA on each side: the whole store.
 Bytes Unpack(std::span<const std::uint8_t> In, std::size_t Size, quarnix::UnpackResult* r = nullptr) {
   Bytes Store(Size + 8, 0xAA);
   const auto Result = quarnix::UnpackZeroRuns(In, std::span(Store).subspan(4, Size));
@@ -27,8 +26,8 @@ Bytes Guarded(const Bytes& Content) {
 
 }  // namespace
 
-// catches: a decoder that mishandles runs or trailing zeros, or writes past its buffer; a packer whose
-// last real byte falls into the final byte the game never decodes, or whose runs pass 255.
+// catches: bad runs or trailing zeros; writes past the buffer; the packer's last byte undecoded; runs past
+// 255.
 TEST(ZeroRuns, DecodeNeverWritesPastTheBufferAndRoundTripsWithoutTheFileLastByte) {
   const struct {
     Bytes In;

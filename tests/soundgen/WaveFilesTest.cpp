@@ -61,7 +61,6 @@ Wave Read(const fs::path& path) {
   return w;
 }
 
-// Files are read once per test process.
 const Wave& Load(const std::string& name) {
   static std::map<std::string, Wave> cache;
   auto it = cache.find(name);
@@ -125,7 +124,6 @@ TEST(SoundFiles, EveryFileIsPcmOfSensibleLengthAndLevel) {
     EXPECT_EQ(w.Rate, 44100);
     EXPECT_TRUE(effect ? w.Seconds() > 0.03 && w.Seconds() < 2.0 : w.Seconds() >= 30 && w.Seconds() < 60)
         << w.Seconds();
-    // Peaks below -1 dB, nothing silent; effects start and end quietly.
     EXPECT_LT(Peak(w.Mono), std::pow(10.0, -1.0 / 20.0));
     EXPECT_GT(Peak(w.Mono), std::pow(10.0, -12.0 / 20.0));
     EXPECT_GT(Rms(w.Mono), std::pow(10.0, -36.0 / 20.0));
@@ -140,7 +138,6 @@ TEST(SoundFiles, EachEffectHasTheShapeOfItsName) {
   for (const char* n : {"NoWay", "CubeDown"}) EXPECT_LT(Load(n).Seconds(), 0.5) << n;
   for (const char* n : {"Thund", "okExpo", "okOpen", "SameColor", "okBuildMove", "okRotBuild", "CubeCross"})
     EXPECT_GT(Load(n).Seconds(), 0.8) << n;
-  // A drop thud and a refusal buzz are low; the menu blip is high.
   EXPECT_LT(Crossings(Load("CubeDown").Mono, 0, 1), 250);
   EXPECT_LT(Crossings(Load("NoWay").Mono, 0, 1), 400);
   EXPECT_GT(Crossings(Load("okMenuSelect").Mono, 0, 1), 800);
@@ -173,7 +170,6 @@ TEST(SoundFiles, MusicLoopsWithoutAClickAtTheSeamAndEveryTrackIsItsOwnPiece) {
       step.push_back(std::abs(x[i] - x[i - 1]));
       bend.push_back(std::abs(x[i] - 2 * x[i - 1] + x[i - 2]));
     }
-    // The step from the last sample into the first does not stand out from the steps around it.
     EXPECT_LE(std::abs(x[0] - x[N - 1]), Quantile(step, 0.99));
     EXPECT_LE(std::abs(x[0] - 2 * x[N - 1] + x[N - 2]), Quantile(bend, 0.99));
     EXPECT_LE(std::abs(x[1] - 2 * x[0] + x[N - 1]), Quantile(bend, 0.99));
@@ -181,7 +177,6 @@ TEST(SoundFiles, MusicLoopsWithoutAClickAtTheSeamAndEveryTrackIsItsOwnPiece) {
     for (std::size_t i = 1; i < 64; ++i)
       nearby = std::max({nearby, std::abs(x[i] - x[i - 1]), std::abs(x[N - i] - x[N - i - 1])});
     EXPECT_LE(std::abs(x[0] - x[N - 1]), 1.5 * nearby);
-    // The menu music is calmer than every game track.
     EXPECT_TRUE(n == "okMenu" ||
                 (Rms(Load("okMenu").Mono) < Rms(x) && OnsetRate(Load("okMenu")) < OnsetRate(Load(n))));
   }
@@ -207,10 +202,8 @@ TEST(SoundGenerator, TwoRunsGiveTheSameBytesAsTheBuildAndBadArgumentsAreRefused)
                 quarnix::ReadFileBytes(WaveDir / (n + ".WAV")))
           << n;
   EXPECT_EQ(std::pair(RunGenerator(""), RunGenerator("a b")), std::pair(2, 2));
-  // A folder path that runs through a plain file cannot be created.
-  quarnix::test::WriteText(first / "file", "x");
+  quarnix::test::WriteText(first / "file", "x");  // a folder path through a plain file
   EXPECT_EQ(RunGenerator((first / "file" / "out").string()), 1);
-  // Samples are rounded to 16 bits, clamped beyond full scale rather than wrapped round.
   quarnix::soundgen::WriteWav(first / "t.WAV", {0.0f, 0.5f, -0.5f, 2.0f, -2.0f});
   EXPECT_EQ(Read(first / "t.WAV").Mono,
             (std::vector<double>{0, 16384 / 32768.0, -16384 / 32768.0, 32767 / 32768.0, -32767 / 32768.0}));
