@@ -17,9 +17,7 @@ std::string Text(const CodedArray<N>& image) {
 }
 template <int N>
 CodedArray<N> ReadImage(const std::filesystem::path& file) {
-  auto image = CodedFromBytes<N>(ReadFileBytes(file));
-  if (!image) throw std::runtime_error("file of the wrong size");
-  return *image;
+  return CodedFromBytes<N>(ReadFileBytes(file)).value();  // throws for a file of the wrong size
 }
 // The exit code the call asked the program to end with; -1 when it returned.
 template <typename F>
