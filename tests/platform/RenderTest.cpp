@@ -263,13 +263,12 @@ TEST_F(Render, PresentScalesThePictureIntoTheWindowKeepingItsShape) {
   ASSERT_NO_FATAL_FAILURE(OpenDevice(160, 120, 1, 0));
   auto green = Solid(1, 1, 0xFF00FF00);  // on the right half of red
   auto sprite = d_->CreateSprite();
-  d_->Clear(D3DCLEAR_TARGET, 0xFFFF0000, 1);
-  d_->BeginScene();
-  sprite->Begin();
   const D3DVECTOR2 scale{80, 120}, at{80, 0};
-  sprite->Draw(green.get(), nullptr, &scale, nullptr, 0, &at, 0xFFFFFFFF);
-  sprite->End();
-  d_->EndScene();
+  Scene(0xFFFF0000, [&] {
+    sprite->Begin();
+    sprite->Draw(green.get(), nullptr, &scale, nullptr, 0, &at, 0xFFFFFFFF);
+    sprite->End();
+  });
   d_->Present();
   int w = 0, h = 0;
   const auto p = graphics_->ReadWindowPixels(w, h);
@@ -313,24 +312,21 @@ TEST_F(Render, SpritesLandOnTheirSourcePixelsKeyedTexelsShowTheBackgroundTextIsP
   });
   const float a = 0xA0 / 255.0f;
   for (int y = 30; y < 36; ++y)
-    for (int x = 20; x < 28; ++x) {
-      const int tx = x - 20 + 4, ty = y - 30 + 4;
-      ExpectColour(
-          sprites, x, y,
-          {int(std::lround(16 * tx * a)), int(std::lround(16 * ty * a)), int(std::lround(bgB * (1 - a)))});
-    }
+    for (int x = 20; x < 28; ++x)  // texel (x - 16, y - 26)
+      ExpectColour(sprites, x, y,
+                   {int(std::lround(16 * (x - 16) * a)), int(std::lround(16 * (y - 26) * a)),
+                    int(std::lround(bgB * (1 - a)))});
   for (auto [x, y] : {std::pair{19, 30}, {28, 30}, {20, 29}, {20, 36}, {27, 36}})
     ExpectColour(sprites, x, y, {0, 0, bgB}, 0);
   ExpectColour(sprites, 114, 33, {224, 48, 0}, 0);
   ExpectColour(sprites, 115, 33, {0, 0, bgB}, 0);
   auto font = MakeFont(*d_, "Arial", 16, false, false, false);
   const RECT rect{20, 20, 140, 70};
+  int height = 0;
   auto draw = [&](const RECT& r, std::uint32_t format) {
-    int height = 0;
-    const auto p = Scene(0xFF000000, [&] { height = font->DrawText("Quarnix", r, format, 0xFFFFFF00); });
-    return std::pair{height, p};
+    return Scene(0xFF000000, [&] { height = font->DrawText("Quarnix", r, format, 0xFFFFFF00); });
   };
-  const auto [height, p] = draw(rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  const auto p = draw(rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   EXPECT_EQ(height, font->LineHeight());
   const RECT b = LitBox(p);
   ASSERT_GE(b.right, 0) << "no text drawn";
@@ -344,9 +340,9 @@ TEST_F(Render, SpritesLandOnTheirSourcePixelsKeyedTexelsShowTheBackgroundTextIsP
   EXPECT_GE(brightest, 250);
   // A rectangle too narrow for the word: nothing outside it, unless told not to clip.
   const RECT narrow{60, 20, 80, 70};
-  const RECT clipped = LitBox(draw(narrow, DT_CENTER).second, 0);
+  const RECT clipped = LitBox(draw(narrow, DT_CENTER), 0);
   EXPECT_TRUE(clipped.left >= narrow.left && clipped.right <= narrow.right - 1);
-  EXPECT_LT(LitBox(draw(narrow, DT_CENTER | DT_NOCLIP).second, 0).left, narrow.left);
+  EXPECT_LT(LitBox(draw(narrow, DT_CENTER | DT_NOCLIP), 0).left, narrow.left);
   auto bold = MakeFont(*d_, "Arial", 16, true, false, false);
   auto panel = Solid(40, 40, 0xFF0000FF);
   const auto onTop = Scene(0xFF000000, [&] {  // text drawn after a sprite lies on top of it

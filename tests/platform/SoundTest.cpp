@@ -48,11 +48,8 @@ class MixerOutput : public ::testing::TestWithParam<Kept> {
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
     fs::remove_all(dir_);
   }
-  // A stereo wave of one constant value (mixing adds values, so levels read off exactly).
-  fs::path Wave(const std::string& name, int ms, std::int16_t value) {
-    return Wave(name, Samples(static_cast<std::size_t>(ms * Ms), value), 2);
-  }
-  // A 16-bit wave of the given samples, all channels alike.
+  // A 16-bit wave of the given samples, all channels alike; constant values in stereo, as mixing adds
+  // values, read levels off exactly.
   fs::path Wave(const std::string& name, const Samples& samples, int channels) {
     const fs::path p = dir_ / name;
     const auto bytes = static_cast<std::uint32_t>(samples.size() * 2 * channels), align = 2u * channels;
@@ -93,14 +90,14 @@ class MixerOutput : public ::testing::TestWithParam<Kept> {
 
 // catches: volume ignored or mis-scaled, a replay not starting from the position set, Stop ignored.
 TEST_P(MixerOutput, MinusSixHundredIsAboutHalfTheAmplitudeAndStopCutsAWaveShort) {
-  ISoundBuffer& b = Load(Wave("tone.wav", 150, 8000));
+  ISoundBuffer& b = Load(Wave("tone.wav", Samples(150 * Ms, 8000), 2));
   for (int volume : {0, -600}) {
     b.SetVolume(volume);
     b.SetCurrentPosition(0);
     b.Play(0);
     Wait(350);
   }
-  ISoundBuffer& cut = Load(Wave("long.wav", 1000, 5000));
+  ISoundBuffer& cut = Load(Wave("long.wav", Samples(1000 * Ms, 5000), 2));
   cut.Play(0);
   Wait(150);
   cut.Stop();
@@ -116,8 +113,8 @@ TEST_P(MixerOutput, MinusSixHundredIsAboutHalfTheAmplitudeAndStopCutsAWaveShort)
 
 // catches: effects not mixed together, a restart that does not begin the wave again.
 TEST_P(MixerOutput, TwoEffectsOverlapAndARestartBeginsAgain) {
-  ISoundBuffer& a = Load(Wave("a.wav", 300, 6000));
-  ISoundBuffer& b = Load(Wave("b.wav", 300, 3000));
+  ISoundBuffer& a = Load(Wave("a.wav", Samples(300 * Ms, 6000), 2));
+  ISoundBuffer& b = Load(Wave("b.wav", Samples(300 * Ms, 3000), 2));
   a.Play(0);
   b.Play(0);
   Wait(150);
@@ -167,7 +164,7 @@ TEST_F(StreamedMusic, SoundsExactlyAsTheLoadedWaveAndTracksOverlap) {
   const fs::path file = Wave("track.wav", wave, 1);
   ISoundBuffer& loaded = Load(file, Kept::Loaded);
   ISoundBuffer& streamed = Load(file, Kept::Streamed);
-  ISoundBuffer& other = Load(Wave("other.wav", 200, 1000), Kept::Streamed);
+  ISoundBuffer& other = Load(Wave("other.wav", Samples(200 * Ms, 1000), 2), Kept::Streamed);
   for (ISoundBuffer* b : {&loaded, &streamed}) {
     b->SetVolume(-600);
     b->Play(0);
