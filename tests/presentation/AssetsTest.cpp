@@ -213,7 +213,7 @@ TEST_F(Assets, ExportPrintsEachVertexAsStatementsInTheFixedOrder) {
   test::TempFolder folder;
   GameAssets a(device_, embedded_);
   const auto load = [&](XObject& x, const char* name, const D3DVERTEX& v) {  // one vertex, one triangle
-    XMesh m = test::SquareMesh();
+    XMesh m = test::CubeMesh();
     m.Vertices = {v}, m.Indices = {0, 0, 0}, m.Attributes = {0};
     x.LoadXFile(test::WriteMesh(folder / name, m), 0, "", 0, 0, 1);
     x.GetMeshVertex();

@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <tuple>
@@ -78,9 +79,9 @@ TEST(BuiltinMeshData, CountsOrderAndNames) {
   for (int bad : {0, -1, 18}) EXPECT_THROW(BuiltinVertices(bad), std::out_of_range) << bad;
 }
 
-// catches: a changed number in the build plan's or a star's rows, or cubes, plate and tunnel of the wrong
-// size.
-TEST(BuiltinMeshData, KnownRowsHoldExactly) {
+// catches: a changed number in the build plan's or a star's rows; cubes, plate and tunnel of the wrong size;
+// a star not flat, not facing the camera, of the wrong size, or with its picture on its side.
+TEST(BuiltinMeshData, KnownRowsHoldExactlyAndStarsAreUprightSquares) {
   const D3DVERTEX plan[4] = {{-1.005556f, 0.002381f, -1.007937f, 0, 0, -1, 0, 0},
                              {-1.005556f, -2.00873f, -1.007937f, 0, 0, -1, 0, 1},
                              {1.005556f, 0.002381f, -1.007937f, 0, 0, -1, 1, 0},
@@ -98,6 +99,19 @@ TEST(BuiltinMeshData, KnownRowsHoldExactly) {
               (Bounds{plate[0], plate[1], 0.004048f, 1.009603f, plate[4], plate[5]}))
         << kind;
   EXPECT_EQ(MeshBounds(2), (Bounds{-20.0f, 20.0f, -19.8f, 20.2f, -22.4f, 86.6f}));
+  for (int s = 1; s <= 3; ++s) {
+    const auto v = BuiltinVertices(StarMeshNumber(s));
+    const Bounds b = BoundsOf(v);
+    EXPECT_TRUE(std::abs(b[1] - b[0] - 2.5) < 0.4 && std::abs(b[3] - b[2] - 2.5) < 0.4) << s;
+    std::set<std::pair<float, float>> corners;
+    for (const D3DVERTEX& p : v) {  // flat, facing the camera; u follows x, v runs against y: upright
+      EXPECT_EQ(std::tuple(p.z, p.nz, p.tu, p.tv),
+                std::tuple(0.0f, -1.0f, p.x > 0 ? 1.0f : 0.0f, p.y > 0 ? 0.0f : 1.0f))
+          << s;
+      corners.insert({p.tu, p.tv});
+    }
+    EXPECT_EQ(corners.size(), 4u) << s;
+  }
 }
 
 // catches: a box face off its side, facing in, with a stray normal or picture corner, missing, or out of
@@ -114,13 +128,11 @@ TEST(BuiltinMeshData, BoxFacesLieOnTheBoxAndFaceOutward) {
       const P n = Nrm(c[0]);
       ASSERT_NEAR(std::abs(n[0]) + std::abs(n[1]) + std::abs(n[2]), 1.0, 1e-6);
       const int axis = n[0] != 0 ? 0 : n[1] != 0 ? 1 : 2;
-      const float uv[4][2] = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
       for (int k = 0; k < 4; ++k) {
         EXPECT_EQ(Nrm(c[k]), n);
         EXPECT_GT(Dot(Sub(Pos(c[k]), centre), n), 0);
         EXPECT_EQ((&c[k].x)[axis], b[2 * axis + (n[axis] > 0)]) << "corner " << k;  // on the side it faces
-        EXPECT_EQ(c[k].tu, uv[k][0]);
-        EXPECT_EQ(c[k].tv, uv[k][1]);
+        EXPECT_EQ(std::pair(c[k].tu, c[k].tv), std::pair(float(k / 2), float(k % 2)));  // (0, 0), (0, 1), ...
       }
       ++faces[n];
     }
@@ -184,25 +196,6 @@ TEST(BuiltinMeshData, SpecialsStayInsideTheirGlassBoxAndTheMarkerLiesFlatInItsCe
   for (const D3DVERTEX& p : marker)
     EXPECT_TRUE(p.y == marker[0].y && Nrm(p)[1] == 1.0 && std::max(std::abs(p.x), std::abs(p.z)) < 1.0f);
   EXPECT_TRUE(marker[0].y > MeshBounds(1)[3] && marker[0].y < 0.05f) << marker[0].y;
-}
-
-// catches: a star not flat, not facing the camera, of the wrong size, or with its picture on its side.
-TEST(BuiltinMeshData, StarsAreSquaresFacingTheCamera) {
-  for (int s = 1; s <= 3; ++s) {
-    const auto v = BuiltinVertices(StarMeshNumber(s));
-    const Bounds b = BoundsOf(v);
-    EXPECT_NEAR(b[1] - b[0], 2.5, 0.4) << s;
-    EXPECT_NEAR(b[3] - b[2], 2.5, 0.4) << s;
-    std::map<std::pair<float, float>, int> corners;
-    for (const D3DVERTEX& p : v) {
-      EXPECT_EQ(p.z, 0.0f);
-      EXPECT_EQ(Nrm(p)[2], -1.0);
-      EXPECT_EQ(p.tu, p.x > 0 ? 1.0f : 0.0f) << s;  // u follows x, v runs against y: upright
-      EXPECT_EQ(p.tv, p.y > 0 ? 0.0f : 1.0f) << s;
-      ++corners[{p.tu, p.tv}];
-    }
-    EXPECT_EQ(corners.size(), 4u) << s;
-  }
 }
 
 // catches: a tunnel facing out, not round, widening away, too narrow for the well, with a gap, or a seam

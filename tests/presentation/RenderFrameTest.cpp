@@ -1,5 +1,6 @@
 // The play screen's frame on the null device (every draw recorded), its draw order and the HUD layout.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -88,15 +89,14 @@ class NullScreen : public ::testing::Test {
                  [&](const auto& d) { return std::abs(d.translation.y - y) < 1e-3f; });
   }
   static std::vector<RECT> Sources(const std::vector<NullDevice::SpriteDraw>& row) {
-    std::vector<RECT> s(row.size());
-    std::transform(row.begin(), row.end(), s.begin(), [](const auto& d) { return d.source; });
+    std::vector<RECT> s;
+    for (const auto& d : row) s.push_back(d.source);
     return s;
   }
   // The first sprite drawn from the source rectangle (none: a zero draw).
   NullDevice::SpriteDraw Drawn(const RECT& source) const {
-    const auto& all = device_->SpriteDraws();
-    const auto at = std::find_if(all.begin(), all.end(), [&](const auto& d) { return d.source == source; });
-    return at == all.end() ? NullDevice::SpriteDraw{} : *at;
+    const auto at = std::ranges::find(device_->SpriteDraws(), source, &NullDevice::SpriteDraw::source);
+    return at == device_->SpriteDraws().end() ? NullDevice::SpriteDraw{} : *at;
   }
   NullDevice::MeshDraw One(const XObject& o) const {
     const auto found = DrawsOf(o);
@@ -124,44 +124,36 @@ TEST_F(NullScreen, FirstFrameDrawsTheSwayLimitsAndTheSpinWrapsAt360) {
   EXPECT_EQ(device_->Presents(), 4);
 }
 
-TEST_F(NullScreen, FieldCellsAreExchangedAndSpecialCubesSpinUnderTheirBox) {
+// catches: field x and y not exchanged, a special not spinning under its unturned box, a see-through cube not
+// blended, an opaque cube passing a see-through one it meets (or not passing one it is in front of).
+TEST_F(NullScreen, FieldCellsAreExchangedSpecialsSpinUnderTheirBoxAndOpaqueCubesPassOnlyInFront) {
   Show({Display::PlayShow});
   V().SpinAngle = 28;  // becomes 30 in the frame
   S().CubeArray(1, 1, 1) = CellKind::Red;
   S().CubeArray(2, 3, 4) = CellKind::FourColor;
-  S().CubeArray(5, 5, 2) = CellKind::CubeClear;
+  S().CubeArray(1, 1, 2) = CellKind::CubeClear;
+  S().CubeArray(1, 1, 3) = CellKind::Green;
+  S().CubeArray(5, 1, 1) = CellKind::Blue;
   Frame();
-  EXPECT_EQ(scene_->renderer->LastFrame().MeshDraws, 25 + 1 + 2 + 1);
+  EXPECT_EQ(scene_->renderer->LastFrame().MeshDraws, 25 + 4 + 2);
   ASSERT_EQ(DrawsOf(A().XBuildPlan).size(), 25u);
   const auto red = One(A().XCube(CellKind::Red)), clearing = One(A().XCube(CellKind::CubeClear)),
              special = One(A().XCube(CellKind::FourColor)), box = One(A().XCube(CellKind::SpecialBox));
   EXPECT_EQ(Moved(red.world), (D3DVECTOR{2 * 1 - 6, 0, 6 - 2 * 1}));
-  EXPECT_EQ(Moved(clearing.world), (D3DVECTOR{2 * 5 - 6, 1, 6 - 2 * 5}));
+  EXPECT_EQ(Moved(One(A().XCube(CellKind::Blue)).world), (D3DVECTOR{2 * 1 - 6, 0, 6 - 2 * 5}));
+  EXPECT_EQ(Moved(clearing.world), (D3DVECTOR{2 * 1 - 6, 1, 6 - 2 * 1}));
   EXPECT_EQ(Moved(special.world), (D3DVECTOR{2 * 3 - 6, 3, 6 - 2 * 2}));
   EXPECT_NEAR(special.world(0, 0), std::cos(30 * 3.14159265f / 180), 1e-5);
   EXPECT_EQ(Moved(box.world), Moved(special.world));
   EXPECT_FLOAT_EQ(box.world(0, 0), 1.0f);  // the box does not turn
   EXPECT_EQ(std::tuple(red.alphaBlend, clearing.alphaBlend, box.alphaBlend), std::tuple(0u, 1u, 1u));
-}
-
-TEST_F(NullScreen, OpaqueCubesPassASeeThroughOneOnlyWhereTheyAreInFrontOfIt) {
-  Show({Display::PlayShow});
-  S().CubeArray(1, 1, 1) = CellKind::Red;
-  S().CubeArray(1, 1, 2) = CellKind::CubeClear;
-  S().CubeArray(1, 1, 3) = CellKind::Green;
-  S().CubeArray(5, 1, 1) = CellKind::Blue;
-  Frame();
   const auto& draws = device_->MeshDraws();
-  const auto first = [&](const XObject& o) {
-    return std::find_if(draws.begin(), draws.end(), [&](const auto& d) { return d.mesh == o.Mesh(); }) -
-           draws.begin();
+  const auto first = [&](CellKind k) {
+    return std::ranges::find(draws, A().XCube(k).Mesh(), &NullDevice::MeshDraw::mesh) - draws.begin();
   };
-  const auto red = first(A().XCube(CellKind::Red)), clearing = first(A().XCube(CellKind::CubeClear)),
-             green = first(A().XCube(CellKind::Green)), blue = first(A().XCube(CellKind::Blue));
-  EXPECT_TRUE(red < clearing && clearing < green && blue < clearing &&
-              blue < green)  // green meets it, blue passes
-      << red << " " << clearing << " " << green << " " << blue;
-  EXPECT_EQ(scene_->renderer->LastFrame().MeshDraws, 25 + 4);
+  const auto r = first(CellKind::Red), c = first(CellKind::CubeClear), g = first(CellKind::Green),
+             b = first(CellKind::Blue);
+  EXPECT_TRUE(r < c && c < g && b < c && b < g) << r << " " << c << " " << g << " " << b;  // green meets it
 }
 
 TEST_F(NullScreen, TurnedViewsTurnAboutTheOriginWithoutSpinningSpecials) {
@@ -434,17 +426,14 @@ TEST(DrawOrder, ExtentBoundsTheCornersOnTheScreenAndInDepth) {
   D3DMATRIX project{};
   project(0, 0) = project(1, 1) = project(2, 3) = 1;
   project(3, 3) = 5;
-  D3DMATRIX identity{};
-  for (int i = 0; i < 4; ++i) identity(i, i) = 1;
-  const std::vector<D3DVERTEX> square{{-1, -1, 0}, {1, 1, 0}, {0, 0, 5}};
-  const ScreenExtent e = ExtentOf(square, identity, project, 200, 100);
+  const D3DMATRIX identity = D3DXMatrixIdentity();
+  const ScreenExtent e =
+      ExtentOf(std::vector<D3DVERTEX>{{-1, -1, 0}, {1, 1, 0}, {0, 0, 5}}, identity, project, 200, 100);
   ASSERT_FALSE(e.Anywhere);
-  EXPECT_FLOAT_EQ(e.Near, 5);
-  EXPECT_FLOAT_EQ(e.Far, 10);
-  EXPECT_FLOAT_EQ(e.Left, 100 - 20 - 1);  // x / w = -0.2 at the nearest corners, a pixel's margin
-  EXPECT_FLOAT_EQ(e.Right, 100 + 20 + 1);
-  EXPECT_FLOAT_EQ(e.Top, 50 - 10 - 1);
-  EXPECT_EQ(e.High.z, 5);
+  // near, far, left, right, top (x / w = -0.2 at the nearest corners, a pixel's margin), the box's far side
+  EXPECT_THAT((std::vector{e.Near, e.Far, e.Left, e.Right, e.Top, e.High.z}),
+              ::testing::Pointwise(::testing::FloatEq(),
+                                   {5.0f, 10.0f, 100 - 20 - 1.0f, 100 + 20 + 1.0f, 50 - 10 - 1.0f, 5.0f}));
   EXPECT_TRUE(ExtentOf(std::vector<D3DVERTEX>{{0, 0, -6}, {0, 0, 1}}, identity, project, 200, 100).Anywhere);
 }
 

@@ -34,7 +34,6 @@ class PlayScreenGl : public ::testing::Test {
   static void TearDownTestSuite() { graphics_.reset(); }
   void TearDown() override { scene_.reset(); }
   void SetUp() override {
-    mode_ = ScreenModeFor(0);
     ASSERT_NE(graphics_->InitDevice(mode_.ScreenWidth, mode_.ScreenHeight, 1, 0x00505050), DeviceKindNone);
     device_ = graphics_->Device();
     scene_ = std::make_unique<PlayScene>(*device_, mode_, random_);
@@ -60,7 +59,7 @@ class PlayScreenGl : public ::testing::Test {
   }
   inline static std::unique_ptr<GlGraphics> graphics_;
   Rng random_{11};
-  ScreenMode mode_;
+  const ScreenMode mode_ = ScreenModeFor(0);
   IDevice* device_ = nullptr;
   std::unique_ptr<PlayScene> scene_;
   std::vector<std::uint8_t> pixels_;
@@ -156,16 +155,15 @@ TEST_F(PlayScreenGl, SheetsKeepBlackSeeThroughButCSStaysOpaque) {
 
 // catches: a draw moved forward where it changes a pixel (busy wells, each camera, against the reference).
 TEST_F(PlayScreenGl, TheDrawOrderLeavesEveryPixelAsTheReferenceOrderDoes) {
-  struct View {
-    D3DVECTOR eye, at;
-  };
+  using View = std::pair<D3DVECTOR, D3DVECTOR>;  // eye, looked at
   const View views[] = {{test::StartEye, test::StartLookAt},
                         {{2, 15, -8.5f}, {0, 3.5f, 0}},
                         {{-1.25f, 17, -3.5f}, {0, 3.5f, 0}}};
   const auto picture = [&](bool reference, std::uint64_t seed, const View& view, bool turning) {
     scene_.reset();  // a fresh scene: the same well for both orders
     SetUp();
-    scene_->cam.SetCamValue(0, 0, 0, view.eye.x, view.eye.y, view.eye.z, view.at.x, view.at.y, view.at.z);
+    const auto& [eye, at] = view;
+    scene_->cam.SetCamValue(0, 0, 0, eye.x, eye.y, eye.z, at.x, at.y, at.z);
     scene_->cam.SetCam();
     scene_->renderer->SetReferenceOrder(reference);
     Rng fill(seed);
