@@ -44,7 +44,7 @@ TEST_F(TextureTest, RegistryKeepsTheLatestOfANameInAnyCaseAndLoadersDecodeItsPic
   resources_.RegisterCopy("QUAD", bmp);
   object_.LoadResourceTexture(2, "Quad", 0, 0);
   EXPECT_EQ(Stored(object_.Textures(2)), want);
-  test::WriteBytes(folder_ / "quad.bmp", bmp);
+  test::WriteText(folder_ / "quad.bmp", std::string(bmp.begin(), bmp.end()));
   object_.LoadTexture(3, folder_ / "quad.bmp", 0, 0);
   EXPECT_EQ(Stored(object_.Textures(3)), want);
   object_.LoadTexture(1, folder_ / "QUAD.BMP", 0xFF00FF00, 0);
@@ -135,7 +135,7 @@ TEST_F(TextureTest, ScreenFillKeysEveryColourWithTheByteSumAndPicturesLoadPixelE
   screen_.ChangeTextureColor(14, 1, 2, 3, 4);
   EXPECT_TRUE(screen_.UnLockTexture(3));
   EXPECT_EQ(Part(Stored(screen_.Texture()), -4, 4), (Bytes{3, 2, 1, 4}));
-  test::WriteBytes(folder_ / "Panel.bmp", bmp);
+  test::WriteText(folder_ / "Panel.bmp", std::string(bmp.begin(), bmp.end()));
   screen_.LoadTexture(folder_ / "Panel.bmp", 0xFF000000 | rgb[4], 0);
   const Bytes keyed = Stored(screen_.Texture());
   EXPECT_TRUE(keyed[4 * 4 + 3] == 0 && keyed[5 * 4 + 3] == 255);

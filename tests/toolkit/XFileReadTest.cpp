@@ -12,31 +12,21 @@ using Ints = std::vector<std::uint32_t>;
 Ints Part(const Ints& v, std::size_t from, std::size_t count) {
   return Ints(v.begin() + static_cast<long>(from), v.begin() + static_cast<long>(from + count));
 }
-
 }  // namespace
 
-TEST(XFileSamples, MayaCubeInAnIdentityFrame) {
+TEST(XFileSamples, MayaCubeInAnIdentityFrameCubesSwappingYAndZInEachFormatAndAThreeMaterialBox) {
   const XFileContent c = ReadXFile(Sample("test.x"));
   EXPECT_TRUE(c.Header.FormatTag == "txt " && c.Header.FloatBits == 32 && c.MeshCount == 1);
-  const XMesh& m = c.Mesh;
-  ASSERT_TRUE(m.Vertices.size() == 24u && m.TriangleCount() == 12u);
-  ExpectNear(m.Vertices[0], {-0.820374f, -0.680440f, -0.820374f, 0, 0, -1, 0.047652f, -0.358017f});
-  ExpectNear(m.Vertices[23], {-0.820374f, 0.960307f, 0.820374f, -1, 0, 0, 0.371893f, -0.965625f});
-  EXPECT_EQ(Part(m.Indices, 0, 6), (Ints{0, 3, 1, 1, 3, 2}));
-  EXPECT_EQ(Part(m.Indices, 33, 3), (Ints{21, 23, 22}));
-  ASSERT_EQ(m.Materials.size(), 1u);
-  EXPECT_EQ(m.Materials[0], (XMaterial{{0.8f, 0.8f, 0.8f, 1.0f},
-                                       {},
-                                       {0, 0, 0, 1},
-                                       m.Materials[0].Emissive,
-                                       m.Materials[0].Power,
-                                       ".\\test.png"}));  // ".\\test.png" in the file
-  EXPECT_FALSE(m.Uses32BitIndices());
-}
-
-TEST(XFileSamples, TextBinaryAndCompressedCubesSwapYAndZThroughTheirRootFrame) {
-  const XFileContent text = ReadXFile(Sample("test_cube_text.x"));
-  const XMesh& m = text.Mesh;
+  ASSERT_TRUE(c.Mesh.Vertices.size() == 24u && c.Mesh.TriangleCount() == 12u && c.Mesh.Materials.size() == 1);
+  ExpectNear(c.Mesh.Vertices[0], {-0.820374f, -0.680440f, -0.820374f, 0, 0, -1, 0.047652f, -0.358017f});
+  ExpectNear(c.Mesh.Vertices[23], {-0.820374f, 0.960307f, 0.820374f, -1, 0, 0, 0.371893f, -0.965625f});
+  EXPECT_EQ(Part(c.Mesh.Indices, 0, 6), (Ints{0, 3, 1, 1, 3, 2}));
+  EXPECT_EQ(Part(c.Mesh.Indices, 33, 3), (Ints{21, 23, 22}));
+  const XMaterial& maya = c.Mesh.Materials[0];  // ".\\test.png" in the file
+  EXPECT_EQ(maya,
+            (XMaterial{{0.8f, 0.8f, 0.8f, 1}, {}, {0, 0, 0, 1}, maya.Emissive, maya.Power, ".\\test.png"}));
+  // The cubes' root frame swaps y and z.
+  const XMesh m = ReadXFile(Sample("test_cube_text.x")).Mesh;
   ASSERT_EQ(m.Vertices.size(), 24u);
   ExpectNear(m.Vertices[0], {-1, 1, -1, 0, 0, -1, 0, 0});
   ExpectNear(m.Vertices[4], {0.999999f, -1.000001f, 1, 0, 0, 1, 0, 0});
@@ -60,21 +50,18 @@ TEST(XFileSamples, TextBinaryAndCompressedCubesSwapYAndZThroughTheirRootFrame) {
   EXPECT_NEAR(binary.Mesh.Materials.at(0).Power, m.Materials[0].Power, 1e-4);
   ExpectSame(packed.Mesh, binary.Mesh);
   ExpectSame(ReadXFile(Sample("malformed_skinweights_oob.x")).Mesh, m);  // bad skin weights are skipped
-}
-
-TEST(XFileSamples, ThreeMaterialBoxWithVertexColoursAndDeclData) {
-  const XMesh m = ReadXFile(Sample("kwxport_test_cubewithvcolors.x")).Mesh;
-  ASSERT_TRUE(m.Vertices.size() == 24u && m.TriangleCount() == 12u);
-  ExpectNear(m.Vertices[0], {-0.492126f, -0.492126f, -0.492126f, 0, -1, 0, 0, 0});
-  ExpectNear(m.Vertices[4], {-0.492126f, 0.492126f, -0.492126f, 0, 1, 0, 0, 1});
-  EXPECT_EQ(m.Attributes, (Ints{0, 0, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2}));
-  ASSERT_EQ(m.Materials.size(), 3u);
-  EXPECT_EQ(m.Materials[2].TextureFileName,
+  // Three materials, vertex colours and DeclData.
+  const XMesh box = ReadXFile(Sample("kwxport_test_cubewithvcolors.x")).Mesh;
+  ASSERT_TRUE(box.Vertices.size() == 24u && box.TriangleCount() == 12u && box.Materials.size() == 3u);
+  ExpectNear(box.Vertices[0], {-0.492126f, -0.492126f, -0.492126f, 0, -1, 0, 0, 0});
+  ExpectNear(box.Vertices[4], {-0.492126f, 0.492126f, -0.492126f, 0, 1, 0, 0, 1});
+  EXPECT_EQ(box.Attributes, (Ints{0, 0, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2}));
+  EXPECT_EQ(box.Materials[2].TextureFileName,
             "C:\\code\\sourceforge\\kwxport\\trunkMerged\\test\\data\\updown.tga");
-  EXPECT_NEAR(m.Materials[1].Power, 52.999996f, 1e-5);
-  EXPECT_NEAR(m.Materials[1].Diffuse.g, 0.588235f, 1e-6);
-  EXPECT_NEAR(m.Materials[2].Specular.r, 0.7f, 1e-6);
-  EXPECT_EQ(m.Subsets(), (std::vector<XSubset>{{0, 0, 2, 0, 4}, {1, 2, 2, 4, 4}, {2, 4, 8, 8, 16}}));
+  EXPECT_NEAR(box.Materials[1].Power, 52.999996f, 1e-5);
+  EXPECT_NEAR(box.Materials[1].Diffuse.g, 0.588235f, 1e-6);
+  EXPECT_NEAR(box.Materials[2].Specular.r, 0.7f, 1e-6);
+  EXPECT_EQ(box.Subsets(), (std::vector<XSubset>{{0, 0, 2, 0, 4}, {1, 2, 2, 4, 4}, {2, 4, 8, 8, 16}}));
 }
 
 TEST(XFileReader, FacesAreFanTriangulatedAndAPositionWithTwoNormalsIsCopied) {

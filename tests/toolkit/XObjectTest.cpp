@@ -101,7 +101,8 @@ TEST_F(XObjectTest, LoadKeepsMaterialsWithAmbientFromDiffuseSlotsAsAskedAndKeysL
   // Mesh and picture names are found whatever their case.
   WriteMesh(folder_ / "CUBE.CAR", CubeMesh(1));
   std::filesystem::create_directory(folder_ / "Pics");
-  test::WriteBytes(folder_ / "Pics" / "RED.BMP", test::Bmp24(1, 1, {0xFF0000}));
+  const auto red = test::Bmp24(1, 1, {0xFF0000});
+  test::WriteText(folder_ / "Pics" / "RED.BMP", std::string(red.begin(), red.end()));
   object->LoadXFile(folder_ / "cube.car", 0, (folder_ / "pics" / "red.bmp").string(), 0, 0, 1);
   ASSERT_NE(object->Textures(0), nullptr);
   EXPECT_EQ(test::Stored(object->Textures(0))[2], 255);  // red, in the third byte
