@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <tuple>
 
@@ -13,6 +14,12 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 std::uint32_t U32(const Bytes& b, std::size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
+}
+// b with the byte at At set to Value; one byte longer when At is its size.
+Bytes With(Bytes b, std::size_t At, char Value) {
+  b.resize(std::max(b.size(), At + 1));
+  b[At] = static_cast<std::uint8_t>(Value);
+  return b;
 }
 
 // catches: rows top-down, red first or unpadded; misplaced header fields; a reader trusting a cut or odd
@@ -32,11 +39,8 @@ TEST(Bmp, StoresRowsBottomUpBlueFirstWithPaddingAndRefusesWhatItCannotRead) {
   EXPECT_EQ(std::tie(q.Width, q.Height, q.Rgb), std::tie(p.Width, p.Height, p.Rgb));
   EXPECT_THROW(DecodeBmp24(Bytes(b.begin(), b.end() - 1)), std::runtime_error);
   EXPECT_THROW(DecodeBmp24(Bytes(b.begin(), b.begin() + 20)), std::runtime_error);
-  for (auto [At, Value] : {std::pair{0, 'X'}, {28, 32}, {30, 1}, {21, 0x7F}}) {
-    Bytes Bad = b;
-    Bad[At] = static_cast<std::uint8_t>(Value);
-    EXPECT_THROW(DecodeBmp24(Bad), std::runtime_error) << "at " << At;
-  }
+  for (auto [At, Value] : {std::pair{0, 'X'}, {28, 32}, {30, 1}, {21, 0x7F}})
+    EXPECT_THROW(DecodeBmp24(With(b, At, Value)), std::runtime_error) << "at " << At;
 }
 
 // catches: a pack reader that accepts cut, lengthened or mislabelled packs.
@@ -50,14 +54,9 @@ TEST(ResourcePack, RoundTripsAndRefusesDamage) {
               std::pair(std::string_view(In[i].Name), In[i].Bytes));
   for (std::size_t Cut = 0; Cut < Pack.size(); Cut += 7)
     EXPECT_THROW(ReadResourcePack(std::span(Pack).first(Cut)), std::runtime_error) << Cut;
-  Bytes Longer = Pack;
-  Longer.push_back(0);
-  EXPECT_THROW(ReadResourcePack(Longer), std::runtime_error);
-  for (auto [At, Value] : {std::pair{0, 'X'}, {4, '\xFF'}}) {  // the magic; a count of 255 entries
-    Bytes Bad = Pack;
-    Bad[At] = static_cast<std::uint8_t>(Value);
-    EXPECT_THROW(ReadResourcePack(Bad), std::runtime_error) << At;
-  }
+  // The magic; a count of 255 entries; a byte more.
+  for (auto [At, Value] : {std::pair<std::size_t, char>{0, 'X'}, {4, '\xFF'}, {Pack.size(), 0}})
+    EXPECT_THROW(ReadResourcePack(With(Pack, At, Value)), std::runtime_error) << At;
 }
 
 // A wave file: RIFF header, the chunks given, in order.
@@ -123,11 +122,9 @@ TEST(WaveFormat, FindsTheSamplesBehindAnyOtherChunksAndRefusesWhatItCannotPlay) 
     EXPECT_EQ(std::tie(w.Sample, w.Channels, w.Rate, w.FrameBytes, w.DataOffset, w.DataBytes),
               std::tie(c.sample, c.channels, c.rate, c.frameBytes, c.offset, c.bytes));
   }
-  Bytes notWave = cases[0].file;
-  notWave[8] = 'X';
   const Bytes bad[] = {
       Bytes(cases[0].file.begin(), cases[0].file.begin() + 10),           // cut inside the header
-      notWave,                                                            // RIFF but not WAVE
+      With(cases[0].file, 8, 'X'),                                        // RIFF but not WAVE
       Riff({{"fmt ", Fmt(1, 1, 44100, 16)}}),                             // no data
       Riff({{"data", Bytes(10, 1)}, {"fmt ", Fmt(1, 1, 44100, 16)}}),     // data before its format
       Riff({{"fmt ", Fmt(1, 1, 44100, 16)}, {"data", Bytes(1, 1)}}),      // not one whole frame

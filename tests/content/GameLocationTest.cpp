@@ -79,7 +79,6 @@ TEST_F(LocateGameTest, CopiesTheDefaultsOnceAndNeverOverAPlayersFile) {
   PrepareRecords(where);
   EXPECT_EQ(ReadText(where.PathOf(FileRole::Controls)), "default keys");
   EXPECT_EQ(ReadText(where.PathOf(FileRole::Scores)), "empty table");
-
   WriteText(where.PathOf(FileRole::Scores), "the player's table");
   fs::remove(where.PathOf(FileRole::Controls));
   WriteText(At("home/records/ct.dat"), "the player's keys");  // their spelling of the name

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <random>
 #include <vector>
 
 #include "content/ZeroRuns.h"
@@ -51,11 +52,8 @@ TEST(ZeroRuns, DecodeNeverWritesPastTheBufferAndRoundTripsWithoutTheFileLastByte
   std::vector<Bytes> Data = {{}, {0}, {1, 2, 3}, {4, 0, 0}, {0, 0, 0, 7, 0, 8, 0, 0}, Bytes(600, 0)};
   Data.back().push_back(1);
   Bytes Mixed;  // long and short runs
-  std::uint32_t s = 12345;
-  for (int i = 0; i < 5000; ++i) {
-    s = s * 1103515245 + 12345;
-    Mixed.push_back((s >> 16) % 3 ? 0 : static_cast<std::uint8_t>(s >> 24));
-  }
+  std::minstd_rand Random(12345);
+  for (int i = 0; i < 5000; ++i) Mixed.push_back(Random() % 3 ? 0 : static_cast<std::uint8_t>(Random()));
   Mixed.insert(Mixed.end(), 700, 0);
   Data.push_back(Mixed);
   for (const Bytes& d : Data) {
