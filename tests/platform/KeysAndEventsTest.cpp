@@ -14,20 +14,19 @@ namespace quarnix {
 namespace {
 
 TEST(EventPump, KeysBecomeWindowsCodesSeenOnceQuitAndSignalsCaughtWhileItLivesTheClockWaitsMessagesToStderr) {
+  const std::pair<SDL_Scancode, int> codes[] = {{SDL_SCANCODE_A, 65},        {SDL_SCANCODE_Z, 90},
+                                                {SDL_SCANCODE_0, 48},        {SDL_SCANCODE_9, 57},
+                                                {SDL_SCANCODE_KP_0, 96},     {SDL_SCANCODE_KP_9, 105},
+                                                {SDL_SCANCODE_F1, 112},      {SDL_SCANCODE_F12, 123},
+                                                {SDL_SCANCODE_LEFT, 37},     {SDL_SCANCODE_DOWN, 40},
+                                                {SDL_SCANCODE_KP_ENTER, 13}, {SDL_SCANCODE_RSHIFT, 16},
+                                                {SDL_SCANCODE_KP_PLUS, 107}, {SDL_SCANCODE_NUMLOCKCLEAR, 144},
+                                                {SDL_SCANCODE_GRAVE, 0}};
+  for (auto [scancode, vk] : codes) EXPECT_EQ(VirtualKeyFromScancode(scancode), vk) << scancode;
   struct sigaction before {};
   sigaction(SIGTERM, nullptr, &before);
   {
     SdlKeySource keys;
-    const std::pair<SDL_Scancode, int> codes[] = {
-        {SDL_SCANCODE_A, 65},        {SDL_SCANCODE_Z, 90},
-        {SDL_SCANCODE_0, 48},        {SDL_SCANCODE_9, 57},
-        {SDL_SCANCODE_KP_0, 96},     {SDL_SCANCODE_KP_9, 105},
-        {SDL_SCANCODE_F1, 112},      {SDL_SCANCODE_F12, 123},
-        {SDL_SCANCODE_LEFT, 37},     {SDL_SCANCODE_DOWN, 40},
-        {SDL_SCANCODE_KP_ENTER, 13}, {SDL_SCANCODE_RSHIFT, 16},
-        {SDL_SCANCODE_KP_PLUS, 107}, {SDL_SCANCODE_NUMLOCKCLEAR, 144},
-        {SDL_SCANCODE_GRAVE, 0}};
-    for (auto [scancode, vk] : codes) EXPECT_EQ(VirtualKeyFromScancode(scancode), vk) << scancode;
     // Each step: scancodes pressed (+), released (-) or all released (0), then the queries of one key.
     const int Z = SDL_SCANCODE_Z, Space = SDL_SCANCODE_SPACE, Up = SDL_SCANCODE_UP,
               LShift = SDL_SCANCODE_LSHIFT, RShift = SDL_SCANCODE_RSHIFT;

@@ -38,9 +38,8 @@ TEST(NullGraphics, DevicesStartInTheGamesStateTexturesKeepBytesMeshesGroupBySubs
   EXPECT_EQ(none.InitDevice(640, 480, 1, 0), DeviceKindNone);
   EXPECT_EQ(none.Device(), nullptr);
   d.SetTransform(D3DTS_WORLD, D3DXMatrixTranslation(1, 2, 3));
-  SetProjection(d, 60);
-  EXPECT_EQ(d.GetTransform(D3DTS_WORLD),
-            D3DXMatrixIdentity());  // the projection is drawn by the render tests
+  SetProjection(d, 60);  // its matrix shows in the drawn pictures; here only the world it resets
+  EXPECT_EQ(d.GetTransform(D3DTS_WORLD), D3DXMatrixIdentity());
   SetDirLight(d, {1, 1, 1, 0}, {0.5f, -1, 0.5f}, 1, 0, 0, 1);
   const auto& slot = graphics.Null()->Lights().at(1);
   EXPECT_TRUE(slot.enabled && slot.light.Type == D3DLIGHT_DIRECTIONAL && slot.light.Attenuation0 == 1.0f);
@@ -78,21 +77,14 @@ TEST(NullGraphics, DevicesStartInTheGamesStateTexturesKeepBytesMeshesGroupBySubs
   EXPECT_THROW(n.CreateMesh(Corners(3), {0, 1, 2}, {0xFFFFFFFF}), std::invalid_argument);
   auto gapped = n.CreateMesh(Corners(4), {0, 1, 2, 1, 2, 3}, {0, 2});
   auto bound = n.CreateTexture(4, 4);
-  D3DMATERIAL8 red{};
-  red.Diffuse = {1, 0, 0, 1};
   EXPECT_THROW(gapped->DrawSubset(0), std::logic_error);  // outside a scene
   n.BeginScene();
-  n.SetMaterial(red);
   n.SetTexture(0, bound.get());
-  n.SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-  n.SetTransform(D3DTS_WORLD, D3DXMatrixTranslation(0, 5, 0));
   for (int subset : {0, 1, 2}) gapped->DrawSubset(subset);  // subset 1 has no faces: nothing drawn
   n.EndScene();
+  // The state each draw records is read by the toolkit and scene tests.
   ASSERT_EQ(n.MeshDraws().size(), 2u);
-  const auto& draw = n.MeshDraws()[0];
-  EXPECT_EQ(n.MeshDraws()[1].subset, 2);
-  EXPECT_TRUE(draw.texture == bound.get() && draw.material == red && draw.alphaBlend == 1u &&
-              draw.world(3, 1) == 5.0f);
+  EXPECT_TRUE(n.MeshDraws()[1].subset == 2 && n.MeshDraws()[0].texture == bound.get());
   bound.reset();  // a texture that goes away is no longer set on the device
   EXPECT_EQ(n.Texture(), nullptr);
   EXPECT_THROW(n.EndScene(), std::logic_error);
@@ -118,16 +110,9 @@ TEST(NullGraphics, DevicesStartInTheGamesStateTexturesKeepBytesMeshesGroupBySubs
   EXPECT_TRUE(n.TextDraws()[0].text == "Hi" && n.Presents() == 1);
 }
 
-TEST(TextureImage, PicturesDecodeOpaqueKeyedPixelsTurnTransparentBlackAndFitTheTexture) {
-  const Image image = DecodeImage(test::Bmp24(2, 2, {0x000000, 0x102030, 0xFF0000, 0x00FF00}));
-  ASSERT_EQ(image.Width, 2);
-  EXPECT_EQ(image.Argb, (std::vector<std::uint32_t>{0xFF000000, 0xFF102030, 0xFFFF0000, 0xFF00FF00}));
-  EXPECT_THROW(DecodeImage(std::vector<std::uint8_t>{'B', 'M', 1, 2, 3}), std::runtime_error);
+// Decoding bitmaps and keying are checked through the texture loaders (toolkit tests) and the drawn pictures.
+TEST(TextureImage, PicturesPadOrStretchIntoALargerTexturePngsKeepTheirAlphaMissingFilesAreRefused) {
   EXPECT_THROW(LoadImageFile("/nonexistent/picture.bmp"), std::runtime_error);
-  const Image two{2, 1, {0xFF000000, 0xFF112233}};
-  EXPECT_EQ(TexturePixels(two, D3DX_FILTER_LINEAR, 0xFF000000),
-            (std::vector<std::uint8_t>{0, 0, 0, 0, 0x33, 0x22, 0x11, 0xFF}));
-  EXPECT_EQ(TexturePixels(two, D3DX_FILTER_LINEAR, 0)[3], 0xFF);  // key 0 is no key
   // No filter pads a larger texture with transparent black; linear stretches.
   const Image one{1, 1, {0xFF405060}};
   EXPECT_EQ(TexturePixels(one, D3DX_FILTER_NONE, 0, 2, 2),
