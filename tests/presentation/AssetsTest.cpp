@@ -138,8 +138,7 @@ class Assets : public ::testing::Test {
   BitmapResources embedded_, none_;
 };
 
-// catches: a slot given the wrong picture, a case-sensitive name lookup, a wrong colour key or star timing;
-// a linked-in bitmap missing or of the wrong size.
+// catches: a slot's wrong picture, a case-bound lookup, a wrong key or star timing, a linked-in bitmap lost.
 TEST_F(Assets, ResourceRouteFillsEverySlotFromTheProgramBitmapsWhateverTheirCase) {
   BitmapResources resources, counted;
   for (const std::string& name : AllPictureNames())
@@ -178,8 +177,7 @@ Vertices MeshVertices(XObject& x) {
   return {x.Vertices().begin(), x.Vertices().begin() + x.NumVertices()};
 }
 bool AllZero(const Vertices& v) { return v == Vertices(v.size(), D3DVERTEX{}); }
-// catches: a mesh built into the wrong object or cut short, the marker overwritten, a reset that leaves
-// vertices; a one-vertex-short mesh written (into the spare record) or refused after others were changed.
+// catches: a mesh built into the wrong object or cut short, the marker lost, a partial reset or refusal.
 TEST_F(Assets, BuildWritesEveryMeshsBuiltInVerticesResetClearsThemButNotTheMarker) {
   GameAssets a(device_, embedded_);
   LoadGame(a);
@@ -248,8 +246,7 @@ TEST_F(Assets, ExportPrintsEachVertexAsStatementsInTheFixedOrder) {
   EXPECT_EQ(MeshSourceIndex(12) + MeshSourceIndex(-3), " 12-3");
 }
 
-// catches: a mesh file missing, misnamed, doubled in another case, or not holding the edited vertices; a
-// missing mesh passed over, or the end message not naming the file.
+// catches: a mesh file missing, misnamed, doubled or unedited; a missing one passed over or not named.
 TEST_F(Assets, SavedMeshFilesLoadBackThroughTheResourceRoute) {
   test::TempFolder game;
   fs::create_directories(game / "Data");
@@ -320,37 +317,32 @@ class ScreenImageLoading : public Assets {
   fs::path data_ = game_ / "Data";
 };
 
-// catches: a background or sheet in the wrong place, channel order or size; the key missing or kept on CS; a
-// case-sensitive lookup of the files.
-TEST_F(ScreenImageLoading, FillsTheBackgroundsAndTheSheetsBlackSeeThroughButOnCS) {
+// catches: an image's wrong place, channel order or size; a wrong key on CS or the rest; a case-bound lookup;
+// an oversized, cut-off or overlong file taken, an error not naming it, images after it loaded.
+TEST_F(ScreenImageLoading, FillsTheImagesBlackSeeThroughButOnCSAndRefusesABadFileByName) {
   fs::rename(data_ / "ME.RB", data_ / "me.rb");
   fs::rename(data_ / "BG.RB", data_ / "Bg.Rb");
   auto a = Fresh();
   LoadScreenImages(*a, data_);
   for (int i = 0; i < 20; ++i) {
     ITexture* t = a->XBackGround.Textures(i);
-    ASSERT_NE(t, nullptr) << i;
-    EXPECT_EQ(t->Width(), 256);
+    EXPECT_EQ(t ? t->Width() : 0, 256) << i;
     EXPECT_EQ(TexturePixel(t, 0), (std::array<int, 4>{3 * i + 1, 2 * i, i, 255})) << i;
   }
   ScreenObject* sheets[] = {&a->ScreenOA, &a->ScreenOB, &a->ScreenME,
                             &a->ScreenSA, &a->ScreenSB, &a->ScreenCS};
   for (int n = 1; n <= 6; ++n) {
     ITexture* t = sheets[n - 1]->Texture();
-    ASSERT_NE(t, nullptr) << n;
-    EXPECT_EQ(t->Width(), n == 3 ? 1024 : 512);
+    EXPECT_EQ(t ? t->Width() : 0, n == 3 ? 1024 : 512) << n;
     EXPECT_EQ(TexturePixel(t, 1), (std::array<int, 4>{30, 20, 10 * n, 255})) << n;
     EXPECT_EQ(TexturePixel(t, 0), (std::array<int, 4>{0, 0, 0, n == 6 ? 255 : 0})) << n;
   }
-}
-
-// catches: an oversized, cut-off or overlong file taken (shows black), an error not naming it, images after
-// it loaded.
-TEST_F(ScreenImageLoading, ABadFileIsRefusedByNameAndTheImagesAfterItStayEmpty) {
+  fs::rename(data_ / "me.rb", data_ / "ME.RB");
+  fs::rename(data_ / "Bg.Rb", data_ / "BG.RB");
   Sheet("SA.RB", 4, 1);  // one pixel byte too many
-  auto a = Fresh();
-  EXPECT_THAT([&] { LoadScreenImages(*a, data_); }, Refused("SA.RB"));
-  EXPECT_TRUE(a->ScreenME.Texture() && !a->ScreenSA.Texture() && !a->ScreenCS.Texture());
+  auto c = Fresh();
+  EXPECT_THAT([&] { LoadScreenImages(*c, data_); }, Refused("SA.RB"));
+  EXPECT_TRUE(c->ScreenME.Texture() && !c->ScreenSA.Texture() && !c->ScreenCS.Texture());
   Sheet("SA.RB", 4);
   const Bytes me = ReadFileBytes(data_ / "ME.RB");
   const std::pair<const char*, Bytes> cut[] = {{"CS.RB", {}},
@@ -379,8 +371,8 @@ struct Sounds {
   SoundBank bank;
 };
 
-// catches: a buffer of the wrong wave or number, the bank and player apart, files opened with sound off.
-TEST(SoundSetup, EachBufferHoldsTheWaveOfItsNumberAndWithoutADeviceNoFileIsOpened) {
+// catches: a wrong buffer, bank and player apart, files opened with sound off, a failing file passed over.
+TEST(SoundSetup, EachBufferHoldsTheWaveOfItsNumberUpToAFailingFileAndNoFileIsOpenedWithSoundOff) {
   NullSoundSystem sound;
   ASSERT_TRUE(sound.InitDSound());
   const auto Made = [&](std::string_view n) { return sound.Buffer(ResolveFile(WaveDir() / n).string()); };
@@ -398,15 +390,9 @@ TEST(SoundSetup, EachBufferHoldsTheWaveOfItsNumberAndWithoutADeviceNoFileIsOpene
     EXPECT_EQ(s.player.MusicBuffer(Music::Menu), Made("okMenu.WAV"));
   }
   EXPECT_NE(Made("okMenu.WAV"), nullptr);
-}
-
-// catches: a failing file passed over, buffers after it made, or the earlier set-up's buffers lost.
-TEST(SoundSetup, AFailingFileEndsTheSetUpThereAndKeepsWhatWasMade) {
-  test::TempFolder folder;
+  test::TempFolder folder;  // a failing file ends the set-up there and keeps what was made
   for (const auto& e : fs::directory_iterator(WaveDir()))
     fs::copy_file(e.path(), folder / e.path().filename().string());
-  NullSoundSystem sound;
-  ASSERT_TRUE(sound.InitDSound());
   Sounds s, fresh;
   s.Setup(sound, folder.Path());
   ISoundBuffer* firstMenu = s.player.MusicBuffer(14);

@@ -79,8 +79,7 @@ TEST(BuiltinMeshData, CountsOrderAndNames) {
   for (int bad : {0, -1, 18}) EXPECT_THROW(BuiltinVertices(bad), std::out_of_range) << bad;
 }
 
-// catches: a changed number in the build plan's or a star's rows; cubes, plate and tunnel of the wrong size;
-// a star not flat, not facing the camera, of the wrong size, or with its picture on its side.
+// catches: a changed number in a known row; a mesh of the wrong size; a star tilted, turned or on its side.
 TEST(BuiltinMeshData, KnownRowsHoldExactlyAndStarsAreUprightSquares) {
   const D3DVERTEX plan[4] = {{-1.005556f, 0.002381f, -1.007937f, 0, 0, -1, 0, 0},
                              {-1.005556f, -2.00873f, -1.007937f, 0, 0, -1, 0, 1},
@@ -114,8 +113,7 @@ TEST(BuiltinMeshData, KnownRowsHoldExactlyAndStarsAreUprightSquares) {
   }
 }
 
-// catches: a box face off its side, facing in, with a stray normal or picture corner, missing, or out of
-// order.
+// catches: a box face off its side, facing in, missing, out of order, or with a stray normal or corner.
 TEST(BuiltinMeshData, BoxFacesLieOnTheBoxAndFaceOutward) {
   for (int mesh : {1, 3, 4, 5, 6, 7, 8, 9, 12, 13, 14}) {
     const auto v = BuiltinVertices(mesh);
@@ -142,10 +140,7 @@ TEST(BuiltinMeshData, BoxFacesLieOnTheBoxAndFaceOutward) {
   }
 }
 
-// The device drops the inside faces of opaque convex solids (most of the well's cost on the software
-// renderer). catches: a triangle out of range, degenerate or facing against its normals; a vertex no triangle
-// uses; a normal left unnormalised; an open edge or flipped triangle in a solid; a cube no longer culled, or
-// the tunnel, a star or the marker culled.
+// catches: a stray, flat or flipped triangle, unused vertex, long normal, open solid, or wrong cull choice.
 TEST(BuiltinMeshData, TrianglesUseEveryVertexFaceTheirNormalsAndCloseTheCulledSolids) {
   for (int mesh = 1; mesh <= BuiltinMeshCount + 1; ++mesh) {
     const bool marker = mesh > BuiltinMeshCount, solid = mesh == 1 || (mesh >= 3 && mesh <= 14);
@@ -175,8 +170,7 @@ TEST(BuiltinMeshData, TrianglesUseEveryVertexFaceTheirNormalsAndCloseTheCulledSo
   }
 }
 
-// catches: a special reaching out of its glass box as it spins, glass and glow not a touch larger than a
-// cube; a marker tilted, outside its cell, or under the floor tile's top (or above a cube's).
+// catches: a special out of its glass box as it spins, a box too small, a marker tilted or out of its cell.
 TEST(BuiltinMeshData, SpecialsStayInsideTheirGlassBoxAndTheMarkerLiesFlatInItsCell) {
   const Bounds glass = MeshBounds(CubeMeshNumber(12)), cube = MeshBounds(CubeMeshNumber(1));
   for (int kind : {11, 12}) {
@@ -198,8 +192,7 @@ TEST(BuiltinMeshData, SpecialsStayInsideTheirGlassBoxAndTheMarkerLiesFlatInItsCe
   EXPECT_TRUE(marker[0].y > MeshBounds(1)[3] && marker[0].y < 0.05f) << marker[0].y;
 }
 
-// catches: a tunnel facing out, not round, widening away, too narrow for the well, with a gap, or a seam
-// that jumps (the picture must repeat in whole repeats, the seam at the top).
+// catches: a tunnel facing out, not round, widening, narrow, with a gap, or a seam that jumps or is off top.
 TEST(BuiltinMeshData, BackgroundIsATunnelSeenFromInside) {
   const auto v = BuiltinVertices(2);
   std::map<float, std::pair<double, double>> ringRadius;  // z -> least, most distance from the middle line
