@@ -3,15 +3,14 @@
 # and cut-off inputs, damaged records: refused with a message, or done without losing a byte.
 set -u
 mode=$1
-program=$(realpath "$2")
+tool=$(realpath "$2")
 game=$(realpath "$3")
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 cd "$dir" || exit 1
 failures=0
-
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-
+finish() { [ "$failures" -eq 0 ] && echo "hostile $mode: all checks passed"; exit "$failures"; }
 # refused WHAT PATTERN COMMAND...: COMMAND ends within 5 s with a non-zero status, saying PATTERN.
 refused() {
   local what=$1 pattern=$2
@@ -23,7 +22,6 @@ refused() {
     *) grep -q -- "$pattern" out.txt || { fail "$what: no '$pattern' in:"; cat out.txt >&2; } ;;
   esac
 }
-
 # put32 FILE ELEMENT VALUE: stores VALUE as the 32-bit little-endian element (1-based).
 put32() {
   local v=$(($3 & 0xFFFFFFFF)) bytes="" k
@@ -31,18 +29,15 @@ put32() {
   printf "$bytes" | dd of="$1" bs=1 seek=$((4 * ($2 - 1))) conv=notrunc 2>/dev/null
 }
 get32() { od -An -td4 -j $((4 * ($2 - 1))) -N4 "$1" | tr -d ' '; }
-
 ended_pid() { sh -c 'echo $$' & wait; }  # a process id that has certainly ended
 
 if [ "$mode" = demo ]; then
   mkdir shots
   mkfifo shots/frame-000002.png
-  refused "demo screenshots onto a fifo" "frame-000002.png" "$program" --demo --frames 4 --every 2 --screenshots shots
+  refused "demo screenshots onto a fifo" "frame-000002.png" "$tool" --demo --frames 4 --every 2 --screenshots shots
   [ -p shots/frame-000002.png ] || fail "the demo replaced the fifo"
-  [ "$failures" -eq 0 ] && echo "hostile demo: all checks passed"
-  exit "$failures"
+  finish
 fi
-tool=$program
 mesh=$game/Data/M1.CAR
 
 # ---- Readers: nothing but a regular file, never more than the format can be.
@@ -80,5 +75,4 @@ grep -q "RD.DAT.damaged" err.txt || fail "no message on stderr about RD.DAT.dama
 grep -q "RD.DAT.damaged" Event.dat || fail "no message in Event.dat about RD.DAT.damaged"
 "$tool" scores RD.DAT | grep -q " NEW " || fail "the new table does not read back"
 [ ! -e "$stale" ] || fail "a stale temporary file was left"
-[ "$failures" -eq 0 ] && echo "hostile tools: all checks passed"
-exit "$failures"
+finish
