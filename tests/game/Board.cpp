@@ -1,4 +1,4 @@
-#include "Board.h"
+#include "Rig.h"
 
 #include <iterator>
 #include <memory>

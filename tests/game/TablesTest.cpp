@@ -46,17 +46,11 @@ TEST_F(Tables, RandomOrderRedrawsRepeatsAndCoversTheRange) {
 
 TEST_F(Tables, LevelTableDrawsItsOrdersInTurnAndSpreadsThem) {
   // The orders F G H J A B C D M N, drawn in turn: an extra draw would throw.
-  for (auto order : {{6, 5, 4, 3, 2, 1},
-                     {1, 2, 3, 4, 5, 6, 7},
-                     {2, 1, 4, 3},
-                     {4, 3, 2, 1},
-                     {1, 2, 3, 4, 5},
-                     {5, 4, 3, 2, 1},
-                     {3, 1, 2, 5, 4},
-                     {1, 2, 3, 4},
-                     {13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1},
-                     std::initializer_list<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}})
-    for (int v : order) random.Push((static_cast<float>(v) - 0.5f) / static_cast<float>(order.size()));
+  for (std::string_view order : {"654321", "1234567", "2143", "4321", "12345", "54321", "31254", "1234",
+                                 "DCBA987654321", "123456789ABCD"})  // as hexadecimal digits
+    for (char v : order)
+      random.Push((static_cast<float>(std::stoi(std::string(1, v), nullptr, 16)) - 0.5f) /
+                  static_cast<float>(order.size()));
   rules.InitLevelTable();
   EXPECT_EQ(random.Remaining(), 0u);
   const auto& L = s.LevelTable;
