@@ -6,6 +6,8 @@ using namespace quarnix::test;
 namespace {
 // Two materials, a texture name with the characters text files escape, values needing every digit.
 XMesh SampleMesh() {
+  const XMaterial named{{0.8f, 0.1f, 0.2f, 0.5f}, {},    {0.3f, 0.3f, 0.3f, 1},
+                        {0, 0, 0.01f, 1},         12.5f, "C:\\maps\\cube \"one\".bmp"};
   return {{{0, 0, 0, 0, 0, -1, 0, 0},
            {1.0f / 3, 0, 0, 0, 0, -1, 1, 0},
            {1, 12345.678f, -0.0f, 0.1f, 0.2f, -0.97467943f, 1, 1},
@@ -13,13 +15,7 @@ XMesh SampleMesh() {
            {-5, -6, -7, 0, 1, 0, 0.25f, 0.125f}},
           {0, 1, 2, 0, 2, 3, 1, 3, 4},
           {0, 0, 1},
-          {{{0.8f, 0.1f, 0.2f, 0.5f},
-            {},
-            {0.3f, 0.3f, 0.3f, 1},
-            {0, 0, 0.01f, 1},
-            12.5f,
-            "C:\\maps\\cube \"one\".bmp"},
-           {{0, 1, 0, 1}, {}, {0, 0, 0, 1}, {0, 0, 0, 1}, 0, ""}}};
+          {named, {{0, 1, 0, 1}, {}, {0, 0, 0, 1}, {0, 0, 0, 1}, 0, ""}}};
 }
 }  // namespace
 
@@ -29,17 +25,12 @@ TEST(XFileWriter, EveryFormatReadsBackAsTheSameMeshWithStableBytes) {
                                 {XFileFormat::Compressed, "xof 0303bzip0032"}}) {
     SCOPED_TRACE(header);
     for (const bool withFrame : {false, true}) {
-      XWriteOptions options;
-      options.FrameName = withFrame ? "Root" : "", options.MeshName = "Cube_1";
+      const XWriteOptions options{.MeshName = "Cube_1", .FrameName = withFrame ? "Root" : ""};
       const auto bytes = WriteXFile(SampleMesh(), format, options);
       EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 16), header);
       EXPECT_EQ(ReadXFile(bytes).MeshCount, 1);
       ExpectSame(ReadXFile(bytes).Mesh, SampleMesh());
       EXPECT_EQ(WriteXFile(SampleMesh(), format, options), bytes) << "output must not vary";
-    }
-    for (const char* name : {"test.x", "kwxport_test_cubewithvcolors.x", "test_cube_binary.x"}) {
-      const XMesh original = ReadXFile(Sample(name)).Mesh;
-      ExpectSame(ReadXFile(WriteXFile(original, format)).Mesh, original);
     }
   }
 }
@@ -49,9 +40,7 @@ TEST(XFileWriter, TextAndBinaryFilesHaveTheUsualLayout) {
                 {0, 1, 2},
                 {},
                 {{{1, 0.5f, 0.25f, 1}, {}, {}, {}, 0, "a\\b.bmp"}}};
-  XWriteOptions bare;
-  bare.Templates = false;
-  const auto bytes = WriteXFile(m, XFileFormat::Text, bare);
+  const auto bytes = WriteXFile(m, XFileFormat::Text, {.MeshName = "", .FrameName = "", .Templates = false});
   const std::string text(bytes.begin(), bytes.end());
   EXPECT_EQ(text.find("template"), std::string::npos);
   for (const char* part : {"Mesh {\n 3;\n 0.000000;0.000000;0.000000;,\n 1.000000;0.000000;0.000000;,\n"
@@ -104,10 +93,9 @@ TEST(XFileWriter, MeshesPast65535VerticesNeed32BitIndices) {
     ExpectSame(back, m);
     EXPECT_TRUE(back.Subsets()[0] == (XSubset{0, 0, 1, 0, count}) &&
                 back.Uses32BitIndices() == (count > 65535));
-    try {
-      EXPECT_TRUE(back.Indices16() == (std::vector<std::uint16_t>{0, 65533, 65534}) && count == 65535u);
-    } catch (const std::length_error&) {
-      EXPECT_EQ(count, 65536u);
-    }
+    if (count == 65535u)
+      EXPECT_EQ(back.Indices16(), (std::vector<std::uint16_t>{0, 65533, 65534}));
+    else
+      EXPECT_THROW(back.Indices16(), std::length_error);
   }
 }
