@@ -89,7 +89,6 @@ TEST(Draw2D, SpriteQuadsCutScaledTurnedMovedClippedPicturesLetterboxedTextAligne
   EXPECT_THAT((std::array{cut.x0, cut.u0, cut.y1, cut.v1}),
               Pointwise(FloatEq(), std::array{5.0f, 0.5f, 8.0f, 0.8f}));
   EXPECT_FALSE(ClipQuad(outside, RECT{10, 0, 20, 10}));
-  // Pictures letterboxed, text lines aligned in their rectangle.
   EXPECT_EQ(LetterboxRect(1024, 768, 1920, 1080), (RECT{240, 0, 1680, 1080}));  // bars left and right
   EXPECT_EQ(LetterboxRect(640, 480, 800, 1000), (RECT{0, 200, 800, 800}));      // above and below
   EXPECT_EQ(LetterboxRect(800, 600, 800, 600), (RECT{0, 0, 800, 600}));
@@ -118,10 +117,9 @@ TEST(PublicX8, RectsRoundHalvesToEvenColoursSplitIntoChannelsBlinkRestampsEachPh
   const D3DCOLORVALUE c = ColorValueFromArgb(0x80FF0033);
   EXPECT_THAT((std::array{c.r, c.g, c.b, c.a}),
               Pointwise(FloatEq(), std::array{1.0f, 0.0f, 0x33 / 255.0f, 0x80 / 255.0f}));
-  // Blink is false for one phase, then true, then restamps.
   VirtualClock clock(10000);
   BlinkTimer blink(clock);
-  // The stamp starts at 0: the first call is true and stamps now (10000).
+  // The stamp starts at 0: the first call is true and stamps now; then false for a phase, true, restamped.
   for (auto [advance, shown] :
        {std::pair{0, true}, {1, false}, {499, false}, {1, true}, {499, true}, {1, true}, {100, false}}) {
     clock.Advance(advance);

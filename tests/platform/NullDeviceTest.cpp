@@ -131,40 +131,31 @@ TEST(TextureImage, PicturesPadOrStretchIntoALargerTexturePngsKeepTheirAlphaMissi
 D3DCULL Inside(const Faces& f) { return ConvexSolidInsideFaces(f.vertices, f.indices); }
 
 TEST(MeshShape, ClosedConvexSolidsTellWhichFacesAreInsideAnythingElseHasNone) {
-  Faces box = Box({-1, -1, -1}, {1, 1, 1});
-  EXPECT_EQ(Inside(box), D3DCULL_CCW);
-  box.Reverse();
-  EXPECT_EQ(Inside(box), D3DCULL_CW);
-  // Far from the origin and flat-ish.
-  EXPECT_EQ(Inside(Box({100, 5, 7}, {101, 5.25f, 9})), D3DCULL_CCW);
-  // A tetrahedron of shared vertices.
-  const std::vector<D3DVERTEX> t = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-  EXPECT_EQ(ConvexSolidInsideFaces(t, std::vector<std::uint32_t>{0, 2, 1, 0, 1, 3, 0, 3, 2, 1, 2, 3}),
-            D3DCULL_CCW);
-  EXPECT_EQ(ConvexSolidInsideFaces(t, std::vector<std::uint32_t>{0, 1, 2, 0, 3, 1, 0, 2, 3, 1, 3, 2}),
-            D3DCULL_CW);
+  Faces tetra;  // of shared vertices
+  tetra.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  tetra.indices = {0, 2, 1, 0, 1, 3, 0, 3, 2, 1, 2, 3};
+  for (Faces f : {Box({-1, -1, -1}, {1, 1, 1}), Box({100, 5, 7}, {101, 5.25f, 9}), tetra}) {
+    EXPECT_EQ(Inside(f), D3DCULL_CCW);
+    f.Reverse();
+    EXPECT_EQ(Inside(f), D3DCULL_CW);
+  }
   // MeshData answers for a mesh of one subset only: several subsets may be drawn with different states.
   const Faces cube = Box({-1, -1, -1}, {1, 1, 1});
   std::vector<std::uint32_t> attributes(12, 0);
   EXPECT_EQ(MeshData(cube.vertices, cube.indices, attributes).InsideFaces(), D3DCULL_CCW);
   attributes[11] = 1;
   EXPECT_EQ(MeshData(cube.vertices, cube.indices, attributes).InsideFaces(), D3DCULL_NONE);
-  // Anything else has none.
-  Faces mixed = cube, pair = Box({0, 0, 0}, {1, 1, 1}), flat, cracked = cube, broken = cube;
-  // One face turned the wrong way.
-  std::swap(mixed.indices[1], mixed.indices[2]);
+  Faces mixed = cube, pair = Box({0, 0, 0}, {1, 1, 1}), flat, cracked = cube, broken = cube, triangle;
+  std::swap(mixed.indices[1], mixed.indices[2]);  // one face turned the wrong way
   std::swap(mixed.indices[4], mixed.indices[5]);
-  // Two closed boxes side by side: together no convex solid.
-  const Faces other = Box({3, 0, 0}, {4, 1, 1});
+  const Faces other = Box({3, 0, 0}, {4, 1, 1});  // side by side: together no convex solid
   const auto base = static_cast<std::uint32_t>(pair.vertices.size());
   pair.vertices.insert(pair.vertices.end(), other.vertices.begin(), other.vertices.end());
   for (std::uint32_t i : other.indices) pair.indices.push_back(base + i);
-  // A flat, double-sided square: closed edge-wise, but it has no inside.
-  flat.Quad({{{0, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, 0, 0}}});
+  flat.Quad({{{0, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, 0, 0}}});  // closed edge-wise, but with no inside
   flat.Quad({{{1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 0}}});
   cracked.vertices[16].x += 0.01f;  // one corner of the lid moved off the walls
   broken.vertices[0].y = std::numeric_limits<float>::quiet_NaN();
-  Faces triangle;
   triangle.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
   triangle.indices = {0, 1, 2, 0, 2, 1};
   for (const Faces& f :

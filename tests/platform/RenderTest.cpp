@@ -66,8 +66,7 @@ TEST_F(Render,
   bytes = texture->LockRect();
   EXPECT_TRUE(bytes[20] == 0x30 && bytes[23] == 0x44);
   texture->UnlockRect();
-  // Objects outliving their device refuse work and die quietly.
-  auto mesh = test::Square().Mesh(*d_);
+  auto mesh = test::Square().Mesh(*d_);  // objects outliving their device refuse work and die quietly
   auto font = MakeFont(*d_, "Arial", 9, false, false, false);
   d_->SetTexture(0, texture.get());
   ASSERT_NO_FATAL_FAILURE(OpenDevice(W, H, 1, 0));
@@ -116,8 +115,7 @@ TEST_F(Render, UnlitSquaresNearerHideFartherCullModesDropFacesOneOneBlendingAdds
     d_->SetTransform(D3DTS_WORLD, D3DXMatrixTranslation(1.5f, 0, 1));  // farther, drawn later
     square->DrawSubset(0);
   });
-  // Red spans x 45..114, green 92..137.
-  ExpectColour(p, 100, H / 2, {255, 0, 0}, 0);
+  ExpectColour(p, 100, H / 2, {255, 0, 0}, 0);  // red spans x 45..114, green 92..137
   ExpectColour(p, 125, H / 2, {0, 255, 0}, 0);
   for (bool write : {false, true}) {
     const auto drawn = Scene(0, [&] {
@@ -134,8 +132,7 @@ TEST_F(Render, UnlitSquaresNearerHideFartherCullModesDropFacesOneOneBlendingAdds
     d_->SetRenderState(D3DRS_CULLMODE, mode);
     EXPECT_EQ(Scene(0, [&] { square->DrawSubset(0); })[Centre * 4], shown ? 255 : 0) << "cull mode " << mode;
   }
-  // Left half keyed (opaque black becomes transparent black), right half a colour.
-  std::vector<std::uint32_t> pixels(8 * 8);
+  std::vector<std::uint32_t> pixels(8 * 8);  // the left half keyed, the right half a colour
   for (int i = 0; i < 64; ++i) pixels[i] = i % 8 < 4 ? 0xFF000000 : 0xFF302010;
   auto texture = CreateTextureFromImage(*d_, Image{8, 8, pixels}, D3DX_FILTER_NONE, 0xFF000000);
   for (auto filter : {D3DTSS_MAGFILTER, D3DTSS_MINFILTER}) d_->SetTextureStageState(0, filter, D3DTEXF_POINT);
@@ -178,11 +175,9 @@ TEST_F(Render, InsideFacesOfOpaqueSolidsAreDroppedAndThePictureStaysTheSame) {
       {"mirrored", D3DXMatrixMultiply(D3DXMatrixScaling(-1, 1, 1), turned), false, true},
       // The near plane (1 in front of the eye at z -5) cuts the cube: its inside shows.
       {"cut by the near plane", D3DXMatrixMultiply(turned, D3DXMatrixTranslation(0, 0, -3.6f)), false, false},
-      // Added light shows the far faces through the near ones.
-      {"blended", turned, true, false},
+      {"blended", turned, true, false},  // added light shows the far faces through the near ones
   };
-  // The same faces in one subset, and in two (which the device never treats as one solid).
-  const std::vector<std::uint32_t> split = {0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1};
+  const std::vector<std::uint32_t> split = {0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1};  // never one solid
   for (const auto& [name, world, blended, dropped] : scenes)
     for (bool reversed : {false, true}) {
       SCOPED_TRACE(std::string(name) + (reversed ? ", reversed" : ""));
@@ -194,8 +189,7 @@ TEST_F(Render, InsideFacesOfOpaqueSolidsAreDroppedAndThePictureStaysTheSame) {
       const auto reference = draw(*faces.Mesh(*d_, split), world);
       EXPECT_EQ(graphics_->LastMeshCull(), D3DCULL_NONE);
       EXPECT_EQ(cull != D3DCULL_NONE, dropped);
-      // Only pixels on the outline, where an inside and an outside face tie in depth, may differ.
-      EXPECT_LE(differing(whole, reference), 3);
+      EXPECT_LE(differing(whole, reference), 3);  // on the outline inside and outside faces tie in depth
       EXPECT_GT(differing(reference, std::vector<std::uint8_t>(reference.size(), 0)), W * H / 20);
     }
 }
@@ -214,8 +208,7 @@ TEST_F(Render, UntexturedDrawsShowTheLitColourEachDrawKeepsItsStateSpecularAddsA
     d_->SetTexture(0, red.get());
     d_->SetTransform(D3DTS_WORLD, D3DXMatrixMultiply(small, D3DXMatrixTranslation(-1.5f, 0, 0)));
     square->DrawSubset(0);
-    // Only the texture and the material change: the grey lands on the red, not on the first grey.
-    d_->SetTexture(0, nullptr);
+    d_->SetTexture(0, nullptr);  // only the texture and the material change: the grey lands on the red
     d_->SetMaterial(grey);
     square->DrawSubset(0);
     d_->SetMaterial(White());
@@ -224,8 +217,7 @@ TEST_F(Render, UntexturedDrawsShowTheLitColourEachDrawKeepsItsStateSpecularAddsA
     square->DrawSubset(0);
   });
   const int left = ScreenX(-1.5f, 5), top = int(H / 2 * (1 - std::sqrt(3.0f) * 1.5f / 5));
-  // No texture: the material's lit colour as it is (not multiplied by itself).
-  for (int x : {left, W - left}) ExpectColour(p, x, H / 2, {128, 64, 191});
+  for (int x : {left, W - left}) ExpectColour(p, x, H / 2, {128, 64, 191});  // the lit material, once
   ExpectColour(p, W / 2, top, {0, 255, 0});
   ExpectColour(p, W / 2, H / 2, {0, 0, 0}, 0);
   d_->SetTransform(D3DTS_WORLD, D3DXMatrixIdentity());  // the square alone, lit straight on
@@ -294,8 +286,7 @@ RECT LitBox(const std::vector<std::uint8_t>& p, int threshold = 60) {
 }
 
 TEST_F(Render, SpritesLandOnTheirSourcePixelsKeyedTexelsShowTheBackgroundTextIsPlacedClippedAndOrdered) {
-  // Every texel different (red 16 x, green 16 y), the last column keyed.
-  std::vector<std::uint32_t> pixels(16 * 16);
+  std::vector<std::uint32_t> pixels(16 * 16);  // every texel different (red 16 x, green 16 y), x 15 keyed
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 16; ++x)
       pixels[y * 16 + x] = x == 15 ? 0xFF0000FF : D3DCOLOR_ARGB(255, 16 * x, 16 * y, 0);
@@ -338,8 +329,7 @@ TEST_F(Render, SpritesLandOnTheirSourcePixelsKeyedTexelsShowTheBackgroundTextIsP
     blue = std::max<int>(blue, p[i + 2]), brightest = std::max<int>(brightest, p[i]);
   EXPECT_LE(blue, 1);
   EXPECT_GE(brightest, 250);
-  // A rectangle too narrow for the word: nothing outside it, unless told not to clip.
-  const RECT narrow{60, 20, 80, 70};
+  const RECT narrow{60, 20, 80, 70};  // too narrow for the word: nothing outside it unless told not to clip
   const RECT clipped = LitBox(draw(narrow, DT_CENTER), 0);
   EXPECT_TRUE(clipped.left >= narrow.left && clipped.right <= narrow.right - 1);
   EXPECT_LT(LitBox(draw(narrow, DT_CENTER | DT_NOCLIP), 0).left, narrow.left);

@@ -29,8 +29,7 @@ TEST(SoundVolume, HundredthsOfADecibelToGain) {
     EXPECT_EQ(MixerLevelFromVolume(volume), level) << volume;
 }
 
-// Effects are loaded whole, music is read as it plays: both must sound alike.
-enum class Kept { Loaded, Streamed };
+enum class Kept { Loaded, Streamed };  // effects are loaded whole, music is read as it plays: alike
 
 class MixerOutput : public ::testing::TestWithParam<Kept> {
  protected:
