@@ -29,17 +29,6 @@ struct ScopedEnv {
   std::optional<std::string> old_;
 };
 
-// catches: an unset, empty or relative XDG_DATA_HOME taken as the records' folder.
-TEST(UserRecordFolder, FollowsXdgDataHomeElseHome) {
-  for (auto [xdg, expected] : {std::pair<const char*, const char*>{"/x/data", "/x/data/quarnix"},
-                               {nullptr, "/home/ann/.local/share/quarnix"},
-                               {"", "/home/ann/.local/share/quarnix"},
-                               {"relative/data", "/home/ann/.local/share/quarnix"}}) {
-    ScopedEnv x("XDG_DATA_HOME", xdg), home("HOME", "/home/ann");
-    EXPECT_EQ(UserRecordFolder(), fs::path(expected)) << (xdg ? xdg : "(unset)");
-  }
-}
-
 class LocateGameTest : public ::testing::Test {
  protected:
   void Make(const std::string& folder) { fs::create_directories(root_ / folder); }
@@ -48,11 +37,19 @@ class LocateGameTest : public ::testing::Test {
   ScopedEnv xdg_{"XDG_DATA_HOME", (root_.Path() / "user").c_str()};
 };
 
-// catches: the wrong layout chosen (portable first, then installed); records kept in a read-only folder.
-TEST_F(LocateGameTest, FindsDataBesideTheProgramOrInTheInstalledTree) {
-  // "build/data": a data folder's name in another case
-  for (const char* f : {"build/data", "usr/bin", "usr/share/quarnix/Data", "both/bin/Data",
-                        "both/share/quarnix/Data", "none/bin", "cd/Data"})
+// catches: a bad XDG_DATA_HOME followed; the wrong layout (portable first, then installed); read-only
+// records.
+TEST_F(LocateGameTest, RecordsFollowXdgDataHomeAndDataLiesBesideTheProgramOrInTheInstalledTree) {
+  for (auto [xdg, expected] : {std::pair<const char*, const char*>{"/x/data", "/x/data/quarnix"},
+                               {nullptr, "/home/ann/.local/share/quarnix"},
+                               {"", "/home/ann/.local/share/quarnix"},
+                               {"relative/data", "/home/ann/.local/share/quarnix"}}) {
+    ScopedEnv x("XDG_DATA_HOME", xdg), home("HOME", "/home/ann");
+    EXPECT_EQ(UserRecordFolder(), fs::path(expected)) << (xdg ? xdg : "(unset)");
+  }
+  for (const char* f : {"build/data",  // a data folder's name in another case
+                        "usr/bin", "usr/share/quarnix/Data", "both/bin/Data", "both/share/quarnix/Data",
+                        "none/bin", "cd/Data"})
     Make(f);
   const bool root = geteuid() == 0;  // root writes into read-only folders
   fs::permissions(At("cd"), fs::perms::owner_write, fs::perm_options::remove);

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../storage/TempFolder.h"
@@ -32,10 +33,7 @@ std::map<std::string, std::string> Tree(const fs::path& Dir) {
 }
 
 // The 18 meshes: the game's file, the authoring name, the built-in mesh number (0: the marker).
-struct Stem {
-  std::string Resource, Authoring;
-  int Builtin;
-};
+using Stem = std::tuple<std::string, std::string, int>;
 std::vector<Stem> Stems() {
   std::vector<Stem> s{{std::string(MeshFile(SelectAreaMesh).Stem()), std::string(SelectAreaFileStem), 0}};
   for (int n = 1; n <= BuiltinMeshCount; ++n)
@@ -54,10 +52,9 @@ class Generated : public ::testing::Test {
 
 // catches: mesh files that differ from the built-in vertices, triangles or materials.
 TEST(GameFolderMeshes, EveryFileReadsBackWithTheBuiltInVertices) {
-  for (const Stem& s : Stems()) {
-    SCOPED_TRACE(s.Resource);
-    const XFileContent Content =
-        LoadXFileContent(fs::path(QUARNIX_GAME_DIR) / "Data" / (s.Resource + ".CAR"));
+  for (const auto& [Resource, Authoring, Builtin] : Stems()) {
+    SCOPED_TRACE(Resource);
+    const XFileContent Content = LoadXFileContent(fs::path(QUARNIX_GAME_DIR) / "Data" / (Resource + ".CAR"));
     EXPECT_EQ(Content.Header.FormatTag, "bin ");
     ASSERT_EQ(Content.MeshCount, 1);
     const XMesh& m = Content.Mesh;
@@ -65,11 +62,11 @@ TEST(GameFolderMeshes, EveryFileReadsBackWithTheBuiltInVertices) {
     EXPECT_TRUE(m.Materials[0].TextureFileName.empty());
     EXPECT_THAT(m.Attributes, ::testing::Each(0u));
     EXPECT_THAT(m.Vertices,
-                ::testing::ElementsAreArray(s.Builtin ? BuiltinVertices(s.Builtin) : SelectAreaVertices()));
+                ::testing::ElementsAreArray(Builtin ? BuiltinVertices(Builtin) : SelectAreaVertices()));
     EXPECT_THAT(m.Indices,
-                ::testing::ElementsAreArray(s.Builtin ? BuiltinTriangles(s.Builtin) : SelectAreaTriangles()));
+                ::testing::ElementsAreArray(Builtin ? BuiltinTriangles(Builtin) : SelectAreaTriangles()));
     const XMaterial& Mat = m.Materials[0];
-    if (s.Builtin)  // white, so the picture shows its own colours
+    if (Builtin)  // white, so the picture shows its own colours
       EXPECT_EQ(Mat.Diffuse, (XColor{1, 1, 1, 1}));
     else  // the marker has no picture: it must shine by itself
       EXPECT_TRUE(Mat.Emissive.r + Mat.Emissive.g + Mat.Emissive.b > 1.5f && Mat.Diffuse.a == 1.0f);
@@ -83,8 +80,8 @@ TEST_F(Generated, TwoRunsWriteTheSameBytesAndTheAuthoringFilesUnderTheFileRouteN
   auto A = Tree(Root / "a"), B = Tree(Root / "b");
   EXPECT_EQ(A.size(), 7u + 1u + 146u + 18u + 18u);  // sheets, pack, bitmaps, meshes twice; no records
   EXPECT_TRUE(A == B) << "the runs differ";
-  for (const Stem& s : Stems())
-    EXPECT_EQ(A.at("Data/" + s.Resource + ".CAR"), A.at("authoring/" + s.Authoring + ".CAR")) << s.Authoring;
+  for (const auto& [Resource, Authoring, Builtin] : Stems())
+    EXPECT_EQ(A.at("Data/" + Resource + ".CAR"), A.at("authoring/" + Authoring + ".CAR")) << Authoring;
   for (const char* Name :
        {"CubeRed", "CubeYellow", "4Color", "2x2x2", "ClearLayer", "Diamond", "Tund", "FallCube", "CubeClear",
         "SpecialBox", "Buildplan1", "Buildplan7", "Star01", "Star30", "4A1", "4K4", "8A4"})

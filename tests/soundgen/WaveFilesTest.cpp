@@ -115,8 +115,8 @@ int RunGenerator(const std::string& args) {
 
 }  // namespace
 
-// catches: a file of the wrong format, length or level; an effect that clicks in or out.
-TEST(SoundFiles, EveryFileIsPcmOfSensibleLengthAndLevel) {
+// catches: a file of the wrong format, length or level; an effect that clicks, or has another's shape.
+TEST(SoundFiles, EveryFileIsPcmOfSensibleLengthAndLevelAndEachEffectHasTheShapeOfItsName) {
   ASSERT_EQ(All.size(), 27u);
   for (const auto& [n, effect] : All) {
     SCOPED_TRACE(n);
@@ -129,10 +129,6 @@ TEST(SoundFiles, EveryFileIsPcmOfSensibleLengthAndLevel) {
     EXPECT_GT(Rms(w.Mono), std::pow(10.0, -36.0 / 20.0));
     EXPECT_TRUE(!effect || std::max(std::abs(w.Mono.front()), std::abs(w.Mono.back())) < 0.01);
   }
-}
-
-// catches: an effect rendered with another's length, pitch or sweep.
-TEST(SoundFiles, EachEffectHasTheShapeOfItsName) {
   for (const char* n : {"okMenuSelect", "okMenuDefKey", "okExCubeDown", "CubeRotate"})
     EXPECT_LT(Load(n).Seconds(), 0.25) << n;
   for (const char* n : {"NoWay", "CubeDown"}) EXPECT_LT(Load(n).Seconds(), 0.5) << n;
