@@ -1,7 +1,6 @@
 #include "Rig.h"
 
 #include <iterator>
-#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
@@ -35,13 +34,16 @@ std::size_t ReadRows(const std::vector<std::string>& words, std::size_t at, Cell
   }
   return at;
 }
-// The 5 x 5 cells of a layer as rows of symbols; true when any holds a cube.
+// The 5 x 5 cells of a layer as " row row ...", trailing empty rows left out: empty when all are.
 template <typename Cell>
-bool WriteRows(std::string& text, Cell cell) {
-  bool any = false;
-  for (int y = 1; y <= MaxFieldY; ++y, text += '\n')
-    for (int x = 1; x <= MaxFieldX; ++x) any |= IsCube(cell(x, y)), text += SymbolOf(cell(x, y));
-  return any;
+std::string WriteRows(Cell cell) {
+  std::string text;
+  for (int y = 1; y <= MaxFieldY; ++y) {
+    text += ' ';
+    for (int x = 1; x <= MaxFieldX; ++x) text += SymbolOf(cell(x, y));
+  }
+  while (text.ends_with(" .....")) text.resize(text.size() - 6);
+  return text;
 }
 
 }  // namespace
@@ -58,17 +60,10 @@ void SetField(GameState& state, std::string_view board) {
 }
 std::string FieldText(const GameState& state) {
   std::string text;
-  for (int z = 1; z <= MaxFieldZ; ++z) {
-    std::string layer;
-    if (WriteRows(layer, [&](int x, int y) { return state.CubeArray(x, y, z); }))
-      text += "z=" + std::to_string(z) + "\n" + layer;
-  }
+  for (int z = 1; z <= MaxFieldZ; ++z)
+    if (const auto rows = WriteRows([&](int x, int y) { return state.CubeArray(x, y, z); }); !rows.empty())
+      text += (text.empty() ? "z=" : " z=") + std::to_string(z) + rows;
   return text;
-}
-std::string Board(std::string_view board) {
-  auto state = std::make_unique<GameState>();
-  SetField(*state, board);
-  return FieldText(*state);
 }
 void SetLayer(FieldLayer& layer, std::string_view rows) {
   layer.Fill(CellKind::Empty);
@@ -77,14 +72,8 @@ void SetLayer(FieldLayer& layer, std::string_view rows) {
     throw std::invalid_argument("layer: more than 5 rows");
 }
 std::string LayerText(const FieldLayer& layer) {
-  std::string text;
-  WriteRows(text, [&](int x, int y) { return layer(x, y); });
-  return text;
-}
-std::string Layer(std::string_view rows) {
-  FieldLayer layer;
-  SetLayer(layer, rows);
-  return LayerText(layer);
+  const auto rows = WriteRows([&](int x, int y) { return layer(x, y); });
+  return rows.empty() ? rows : rows.substr(1);
 }
 
 }  // namespace quarnix::test

@@ -44,14 +44,14 @@ TEST_F(Landing, ALineClearsThenTheSunkCubesClearInAChain) {
   const auto before = clock.Ticks();
   step = rules.LandingStep();  // shown as clearing cubes for a second, scored
   EXPECT_TRUE(step.Marked);
-  EXPECT_EQ(FieldText(s), Board("z=1 *.... *GG.. *.... z=2 ..... G...."));
+  EXPECT_EQ(FieldText(s), "z=1 *.... *GG.. *.... z=2 ..... G....");
   EXPECT_TRUE(clock.Ticks() - before >= 1000u && clock.Ticks() - before < 1015u + 15u)
       << clock.Ticks() - before;
   EXPECT_FALSE(shown[Display::ClearShow]);
   EXPECT_EQ(tuple(s.GameScore, s.ChainScore, Played(Effect::CubeCross)), tuple(3, 0, 1));
   step = rules.LandingStep();  // removed; the green sinks into a line
   EXPECT_TRUE(step.Removed && step.Checked && s.MatchFlag);
-  EXPECT_EQ(FieldText(s), Board("z=1 ..... GGG.."));
+  EXPECT_EQ(FieldText(s), "z=1 ..... GGG..");
   EXPECT_EQ(s.PendingDropInterval, 2000 - 15);  // 5 ms per point in level 1
   rules.LandingStep();                          // the chain pass counts twice
   EXPECT_EQ(tuple(s.ChainCount, s.GameScore, s.ChainScore, Played(Effect::CubeCross)), tuple(2, 6, 3, 2));
@@ -61,7 +61,7 @@ TEST_F(Landing, ALineClearsThenTheSunkCubesClearInAChain) {
   step = rules.LandingStep();
   EXPECT_TRUE(step.Removed && step.Checked && !step.GameOver && !(s.LandFlag || s.MatchFlag || s.ClearFlag));
   EXPECT_EQ(tuple(FieldText(s), s.NowCubeZ, s.PendingDropInterval, LayerText(s.NowCube)),
-            tuple("", 10, 2000 - 30, Layer("..... ..Y..")));
+            tuple("", 10, 2000 - 30, "..... ..Y.."));
   EXPECT_EQ(tuple(s.NextCube(1, 1), s.NextCube(2, 2), s.NextCube(3, 3)),
             tuple(CellKind::Red, CellKind::Green, CellKind::Blue));
 }
@@ -77,12 +77,12 @@ TEST_F(Landing, OnlyStraightTriplesOfOneColourMatchEachCubeCountedOnceAndTheRest
                                                {"z=1 R.... z=2 R.... z=3 G....", 0}};
   for (auto [board, cleared] : cases) {
     EXPECT_EQ(ClearedBySearch(board), cleared) << board;
-    EXPECT_TRUE(cleared || FieldText(s) == Board(board)) << board;
+    EXPECT_TRUE(cleared || FieldText(s) == board) << board;
   }
   SetField(s, "z=1 RRR.. z=2 GBY.. z=3 BYG..");  // removal sinks each cube by the cleared cubes below it
   Landed();
   for (int i = 0; i < 3; ++i) rules.LandingStep();
-  EXPECT_EQ(FieldText(s), Board("z=1 GBY.. z=2 BYG.."));
+  EXPECT_EQ(FieldText(s), "z=1 GBY.. z=2 BYG..");
 }
 
 TEST_F(Landing, ALineMadeWithASpecialPieceClearsWithoutTheCrossSound) {

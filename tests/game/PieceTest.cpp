@@ -26,7 +26,7 @@ TEST_F(Piece, NextPieceDrawsSpecialShapeThenOneKindPerCubeAndEntersInTheCentreBl
   EXPECT_EQ(tuple(random.Remaining(), NextText(s)), tuple(0u, "R..9..B.."));
   SetLayer(s.NowCube, "YYYYY YYYYY YYYYY YYYYY YYYYY");
   rules.PutNextCube();
-  EXPECT_EQ(LayerText(s.NowCube), Layer("..... .R... .9... .B..."));
+  EXPECT_EQ(LayerText(s.NowCube), "..... .R... .9... .B...");
   // Below 30 points the same draws give no special: the second cube is a colour.
   s.GameScore = 29;
   Script({0.0f, 0.5f, 0.3f, 0.0f, 0.9f, 0.6f});
@@ -39,7 +39,7 @@ TEST_F(Piece, NextPieceDrawsSpecialShapeThenOneKindPerCubeAndEntersInTheCentreBl
   rules.MakeNextCube(9);
   EXPECT_EQ(tuple(random.Remaining(), NextText(s)), tuple(0u, "RRRRRRRR7"));
   rules.PutNextCube();
-  EXPECT_EQ(LayerText(s.NowCube), Layer("..... .RRR. .RRR. .RR7."));
+  EXPECT_EQ(LayerText(s.NowCube), "..... .RRR. .RRR. .RR7.");
   const int drawn = random.Drawn();
   for (int bad : {2, 10}) EXPECT_THROW(rules.MakeNextCube(bad), std::invalid_argument) << bad;
   EXPECT_EQ(random.Drawn(), drawn);
@@ -50,17 +50,17 @@ TEST_F(Piece, ShiftsStopAtTheWallAndAtCubesOfItsLayer) {
   SetLayer(s.NowCube, "R.... G....");
   for (Dir d : {Dir::XMinus, Dir::YMinus}) {  // touching the wall: no wrap-around
     rules.MoveNowCube(d);
-    EXPECT_EQ(LayerText(s.NowCube), Layer("R.... G...."));
+    EXPECT_EQ(LayerText(s.NowCube), "R.... G....");
   }
   rules.MoveNowCube(Dir::YPlus);
-  EXPECT_EQ(LayerText(s.NowCube), Layer("..... R.... G...."));
+  EXPECT_EQ(LayerText(s.NowCube), "..... R.... G....");
   // A cube of the piece's own layer blocks; one a layer lower does not.
   s.CubeArray(2, 3, 3) = CellKind::Blue;
   rules.MoveNowCube(Dir::XPlus);
-  EXPECT_EQ(LayerText(s.NowCube), Layer("..... .R... .G..."));
+  EXPECT_EQ(LayerText(s.NowCube), "..... .R... .G...");
   s.CubeArray(3, 3, 4) = CellKind::Blue;
   rules.MoveNowCube(Dir::XPlus);
-  EXPECT_EQ(LayerText(s.NowCube), Layer("..... .R... .G..."));
+  EXPECT_EQ(LayerText(s.NowCube), "..... .R... .G...");
   for (const auto& w : waves) EXPECT_EQ(w.Plays(), 0);  // moves are silent
 }
 
@@ -69,19 +69,19 @@ TEST_F(Piece, TurnCarriesThePieceAroundTheCentreUnlessACellOfItsLayerIsTaken) {
   // In the centre block it stays there: (x, y) goes to (y, 6 - x).
   SetLayer(s.NowCube, "..... .RG.. ..B..");
   rules.TurnNowCube();
-  EXPECT_EQ(LayerText(s.NowCube), Layer("..... ..... .GB.. .R..."));
+  EXPECT_EQ(LayerText(s.NowCube), "..... ..... .GB.. .R...");
   // From the corner block x, y = 1..3 to x = 1..3, y = 3..5; cubes below or above the targets do not matter.
   s.CubeArray(1, 5, 5) = s.CubeArray(2, 4, 7) = CellKind::Green;
   SetLayer(s.NowCube, "RG... .B...");
   rules.TurnNowCube();
-  EXPECT_EQ(LayerText(s.NowCube), Layer("..... ..... ..... GB... R...."));
+  EXPECT_EQ(LayerText(s.NowCube), "..... ..... ..... GB... R....");
   for (int i = 0; i < 3; ++i) rules.TurnNowCube();  // four turns: where it started
-  EXPECT_EQ(LayerText(s.NowCube), Layer("RG... .B..."));
+  EXPECT_EQ(LayerText(s.NowCube), "RG... .B...");
   EXPECT_EQ(tuple(Played(Effect::CubeRotate), waves(Effect::CubeRotate).Volume(), Played(Effect::NoWay)),
             tuple(5, -900, 0));             // -600 at effect step 9
   s.CubeArray(1, 4, 6) = CellKind::Yellow;  // where G would go
   rules.TurnNowCube();
-  EXPECT_EQ(LayerText(s.NowCube), Layer("RG... .B..."));
+  EXPECT_EQ(LayerText(s.NowCube), "RG... .B...");
   EXPECT_EQ(tuple(Played(Effect::NoWay), waves(Effect::NoWay).Volume()), tuple(1, -1500));
 }
 

@@ -21,11 +21,9 @@ namespace quarnix::test {
 // Boards: "z=N" then up to five rows y = 1..5 of cells x = 1..5, e.g. "z=1 R.... .GG.. z=3 ..B..".
 // '.' empty, RGBY colours 1..4, 5..9 specials, 'F' 10, '*' clearing (11).
 void SetField(GameState& state, std::string_view board);  // empties the field first
-std::string FieldText(const GameState& state);            // every non-empty layer, bottom first
-std::string Board(std::string_view board);                // a board as FieldText writes it
+std::string FieldText(const GameState& state);            // every non-empty layer, bottom first, as a board
 void SetLayer(FieldLayer& layer, std::string_view rows);  // one 5 x 5 layer, rows without a header
-std::string LayerText(const FieldLayer& layer);
-std::string Layer(std::string_view rows);
+std::string LayerText(const FieldLayer& layer);           // its rows, as SetLayer takes them
 
 struct ShownScreen final : DisplayFlags {
   void StartEffect(CellKind kind, const ParticleBurst& stars) override {

@@ -73,7 +73,7 @@ TEST_F(Specials, AllColoursLayerAndLightningClearTheirCubes) {
     if (c.after[0] == '-') continue;
     EXPECT_EQ(tuple(Played(c.effect), Played(Effect::CubeCross)), tuple(c.played, 0)) << c.field;
     rules.LandingStep();
-    EXPECT_EQ(FieldText(s), Board(c.after)) << c.field;
+    EXPECT_EQ(FieldText(s), c.after) << c.field;
   }
 }
 
@@ -99,8 +99,7 @@ TEST_F(Specials, StackedCubesRaiseTheirColumnAndTurnIntoAColour) {
   Script({0.99f, 0.3f, 0.6f, 0.3f, 0.6f, 0.3f, 0.6f, 0.3f});
   rules.CheckLanding();
   EXPECT_EQ(s.HeightArray(1, 1), 8);
-  EXPECT_EQ(FieldText(s),
-            Board("z=1 R.... z=2 G.... z=3 G.... z=4 B.... z=5 G.... z=6 B.... z=7 G.... z=8 B...."));
+  EXPECT_EQ(FieldText(s), "z=1 R.... z=2 G.... z=3 G.... z=4 B.... z=5 G.... z=6 B.... z=7 G.... z=8 B....");
 }
 
 TEST_F(Specials, LandingEffectsBurstSoundAndPauseAndBurstsFollowTheDeviceClass) {
@@ -180,12 +179,12 @@ TEST_F(Specials, FieldTurnEasesInFortyFramesAndTurnsTheData) {
             tuple(true, 90.0f, 0));
   EXPECT_TRUE(!shown[Display::FieldSpinShow] && shown[Display::PlayShow]);
   // (x, y) goes to (y, 6 - x), as the piece turns; the heights follow.
-  EXPECT_EQ(FieldText(s), Board("z=1 ..... ..... ..... G.... R.... z=2 ..... ..... ..... ..... B...."));
+  EXPECT_EQ(FieldText(s), "z=1 ..... ..... ..... G.... R.... z=2 ..... ..... ..... ..... B....");
   EXPECT_EQ(tuple(s.HeightArray(1, 5), s.HeightArray(1, 1)), tuple(2, 0));
   rules.TurnField();
   EXPECT_EQ(s.CubeArray(5, 5, 2), CellKind::Blue);  // two turns: (1, 1) to (5, 5)
   for (int i = 0; i < 2; ++i) rules.TurnField();
-  EXPECT_EQ(FieldText(s), Board("z=1 RG... z=2 B...."));
+  EXPECT_EQ(FieldText(s), "z=1 RG... z=2 B....");
 }
 
 TEST_F(Specials, ShowerDropsUpToTwoCubesPerRowOntoTheStacks) {
