@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <numeric>
 #include <set>
 #include <string>
 
@@ -53,7 +54,25 @@ struct Probe final : IPlayObserver {
   std::function<void(const LandingResult&, CellKind)> onLanding;
 };
 
-struct LoopRig {
+// The game's effects and music into recording buffers, sound on.
+struct RecordedSound {
+  RecordedSound() {
+    for (int i = 1; i <= EffectCount; ++i) sound.WaveBuffer(i) = &waves(i);
+    for (int i = 1; i <= MusicCount; ++i) sound.MusicBuffer(i) = &music(i);
+    sound.SoundOn = 1;
+  }
+  int TracksPlaying() const {
+    return int(std::count_if(music.begin(), music.end(), [](auto& m) { return m.Playing(); }));
+  }
+  int EffectPlays() const {
+    return std::accumulate(waves.begin(), waves.end(), 0, [](int n, auto& w) { return n + w.Plays(); });
+  }
+  FixedArray<RecordingSoundBuffer, EffectCount> waves;
+  FixedArray<RecordingSoundBuffer, MusicCount> music;
+  SoundPlayer sound;
+};
+
+struct LoopRig : RecordedSound {
   // Keys and events from SDL's own source and pump when given.
   explicit LoopRig(IKeyStateSource* keySource = nullptr, IEventPump* pump = nullptr, std::uint64_t seed = 11,
                    bool record = false)
@@ -70,9 +89,6 @@ struct LoopRig {
               : record ? recorder.Events()
                        : events,
               record ? static_cast<IScoreStore&>(kept) : scores, shown}) {
-    for (int i = 1; i <= EffectCount; ++i) sound.WaveBuffer(i) = &waves(i);
-    for (int i = 1; i <= MusicCount; ++i) sound.MusicBuffer(i) = &music(i);
-    sound.SoundOn = 1;
     keys.InitKeyTable();
     rules.InitCubePos();
     if (record) recorder.Attach(random, keys, gameKey, s, 2), loop.AddObserver(&recorder);
@@ -97,9 +113,6 @@ struct LoopRig {
            !shown[Display::TurnShow] && !s.DropFlag && !s.LandFlag && !s.MatchFlag && !s.ClearFlag;
   }
   void CloseWindow() { events.Quit = true; }  // PlayGame ends with QuitRequest
-  int TracksPlaying() const {
-    return int(std::count_if(music.begin(), music.end(), [](auto& m) { return m.Playing(); }));
-  }
   ScoreBook ReadBack() {
     ScoreBook back;
     ReadScores(file, back, random);
@@ -111,9 +124,6 @@ struct LoopRig {
   std::unique_ptr<GameState> state = std::make_unique<GameState>();
   GameState& s;
   Rng random;
-  SoundPlayer sound;
-  FixedArray<RecordingSoundBuffer, EffectCount> waves;
-  FixedArray<RecordingSoundBuffer, MusicCount> music;
   GameRules rules;
   VirtualClock clock;
   ScriptedKeySource source;
