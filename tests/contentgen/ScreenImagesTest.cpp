@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "content/ZeroRuns.h"
@@ -13,9 +14,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-Bytes ReadFile(const std::string& Name) {
-  return quarnix::ReadFileBytes(std::filesystem::path(QUARNIX_GAME_DIR) / "Data" / Name);
-}
+const std::filesystem::path Data = std::filesystem::path(QUARNIX_GAME_DIR) / "Data";
 
 struct Sheet {
   int Size = 0;
@@ -38,7 +37,7 @@ struct Sheet {
 
 // As the game loads a packed sheet: all bytes but the last, into a zeroed buffer.
 Sheet Load(const std::string& Name, int Size) {
-  Bytes File = ReadFile(Name);
+  const Bytes File = quarnix::ReadFileBytes(Data / Name);
   Sheet s{Size, Bytes(static_cast<std::size_t>(Size) * Size * 3, 0)};
   auto r = quarnix::UnpackZeroRuns(std::span(File).first(File.size() - 1), s.Rgb);
   EXPECT_EQ(std::pair(r.Written, r.Overflow), std::pair(s.Rgb.size(), false))
@@ -109,7 +108,7 @@ TEST(ScreenImages, IconSheetHoldsAnIconForEveryPictureAndKind) {
 
 // catches: intro halves with a gap where they meet; a strip whose frames repeat; backgrounds of a wrong size.
 TEST(ScreenImages, IntroHalvesMeetAndTheStripAnimates) {
-  EXPECT_EQ(ReadFile("BG.RB").size(), 20u * 256 * 256 * 3);
+  EXPECT_EQ(std::filesystem::file_size(Data / "BG.RB"), 20u * 256 * 256 * 3);
   Sheet OA = Load("OA.RB", 512), OB = Load("OB.RB", 512);
   EXPECT_GT(OA.Content(0, 0, 240, 360), 10000);
   EXPECT_GT(OA.Content(241, 0, 423, 360), 10000);
@@ -117,12 +116,11 @@ TEST(ScreenImages, IntroHalvesMeetAndTheStripAnimates) {
   EXPECT_GT(OA.Content(183, 0, 184, 360), 20);
   EXPECT_GT(OA.Content(241, 0, 242, 360), 20);
   EXPECT_EQ(OA.Content(0, 360, 512, 512), 0);
-  std::vector<Bytes> Frames;
-  for (int k = 0; k < 8; ++k) {
-    int Top = 8 + 62 * k;
-    EXPECT_GT(OB.Content(0, Top, 400, Top + 62), 500) << "frame " << k;
-    Frames.push_back(OB.Cut(0, Top, 400, Top + 62));
-    EXPECT_TRUE(k == 0 || Frames[k] != Frames[k - 1]) << "frame " << k;
+  Bytes Previous;
+  for (int Top = 8; Top < 504; Top += 62) {
+    EXPECT_GT(OB.Content(0, Top, 400, Top + 62), 500) << "frame at " << Top;
+    EXPECT_NE(OB.Cut(0, Top, 400, Top + 62), Previous) << "frame at " << Top;
+    Previous = OB.Cut(0, Top, 400, Top + 62);
   }
   EXPECT_GT(OB.Content(0, 442, 400, 504), OB.Content(0, 8, 400, 70)) << "the last frame shows the most";
   EXPECT_EQ(OB.Content(0, 0, 512, 8), 0);
@@ -144,12 +142,10 @@ TEST(ScreenImages, MenuSheetHasEveryPictureAndHelpPagesStayInsideTheRightHandWin
     EXPECT_TRUE(n == 7 || ME.Content(0, Mid + 17, 230, Mid + 23) == 0) << "after item " << n;
   }
   int Previous = 0;
-  for (int s = 1; s <= 9; ++s) {
-    int l = 481 + 11 * (s - 1);
-    int Height = ME.Content(l, 838, l + 10, 1016) / 10;
-    EXPECT_GT(Height, Previous) << "bar " << s;
-    EXPECT_EQ(ME.Content(l + 10, 838, l + 11, 1016), 0) << "gap after bar " << s;
-    Previous = Height;
+  for (int l = 481; l < 580; l += 11) {  // nine volume bars, each taller than the one before
+    const int Height = ME.Content(l, 838, l + 10, 1016) / 10;
+    EXPECT_GT(Height, std::exchange(Previous, Height)) << "bar at " << l;
+    EXPECT_EQ(ME.Content(l + 10, 838, l + 11, 1016), 0) << "gap after bar at " << l;
   }
   EXPECT_GE(Previous, 170);
   // Pages centred on column 480 over the panel (at 0, 0) must lie on the window's dark inside.
