@@ -19,9 +19,8 @@ template <int N>
 CodedArray<N> ReadImage(const std::filesystem::path& file) {
   return CodedFromBytes<N>(ReadFileBytes(file)).value();  // throws for a file of the wrong size
 }
-// The exit code the call asked the program to end with; -1 when it returned.
 template <typename F>
-int ExitCodeOf(F call) {
+int ExitCodeOf(F call) {  // the exit code the call asked the program to end with; -1 when it returned
   ScopedEndHookThrows hook;
   try {
     call();
