@@ -101,30 +101,24 @@ TEST(WaveFormat, FindsTheSamplesBehindAnyOtherChunksAndRefusesWhatItCannotPlay) 
   Bytes extensible = Fmt(0xFFFE, 2, 48000, 32);
   extensible.resize(40, 0);
   extensible[24] = 3;  // its sub-format: floats
-  struct Case {
-    Bytes file;
-    WaveSample sample;
-    int channels, rate, frameBytes;
-    std::uint64_t offset, bytes;
-  } cases[] = {
-      {Riff({{"fmt ", Fmt(1, 1, 44100, 16)}, {"data", Bytes(10, 1)}}), WaveSample::Signed16, 1, 44100, 2, 44,
-       10},
-      // A list chunk of odd length (padded) before the data; a trailing byte that is no frame.
+  // The sample, channels, rate, frame bytes, data offset and bytes each file gives.
+  const std::pair<Bytes, std::tuple<WaveSample, int, int, int, std::uint64_t, std::uint64_t>> cases[] = {
+      {Riff({{"fmt ", Fmt(1, 1, 44100, 16)}, {"data", Bytes(10, 1)}}),
+       {WaveSample::Signed16, 1, 44100, 2, 44, 10}},
       {Riff({{"fmt ", Fmt(1, 2, 22050, 8)}, {"LIST", Bytes(3, 0)}, {"data", Bytes(9, 1)}}),
-       WaveSample::Unsigned8, 2, 22050, 2, 56, 8},
-      {Riff({{"fmt ", extensible}, {"data", Bytes(16, 1)}}), WaveSample::Float32, 2, 48000, 8, 68, 16},
-      // A data chunk that claims more than the file holds plays what is there.
-      {Riff({{"fmt ", Fmt(1, 1, 8000, 32)}, {"data", Bytes(8, 1)}}, 1000), WaveSample::Signed32, 1, 8000, 4,
-       44, 8},
+       {WaveSample::Unsigned8, 2, 22050, 2, 56, 8}},  // an odd list chunk, padded; a byte that is no frame
+      {Riff({{"fmt ", extensible}, {"data", Bytes(16, 1)}}), {WaveSample::Float32, 2, 48000, 8, 68, 16}},
+      {Riff({{"fmt ", Fmt(1, 1, 8000, 32)}, {"data", Bytes(8, 1)}}, 1000),
+       {WaveSample::Signed32, 1, 8000, 4, 44,
+        8}},  // data claiming more than the file holds plays what is there
   };
-  for (const Case& c : cases) {
-    const WaveLayout w = Layout(c.file);
-    EXPECT_EQ(std::tie(w.Sample, w.Channels, w.Rate, w.FrameBytes, w.DataOffset, w.DataBytes),
-              std::tie(c.sample, c.channels, c.rate, c.frameBytes, c.offset, c.bytes));
+  for (const auto& [file, want] : cases) {
+    const WaveLayout w = Layout(file);
+    EXPECT_EQ(std::tie(w.Sample, w.Channels, w.Rate, w.FrameBytes, w.DataOffset, w.DataBytes), want);
   }
   const Bytes bad[] = {
-      Bytes(cases[0].file.begin(), cases[0].file.begin() + 10),           // cut inside the header
-      With(cases[0].file, 8, 'X'),                                        // RIFF but not WAVE
+      Bytes(cases[0].first.begin(), cases[0].first.begin() + 10),         // cut inside the header
+      With(cases[0].first, 8, 'X'),                                       // RIFF but not WAVE
       Riff({{"fmt ", Fmt(1, 1, 44100, 16)}}),                             // no data
       Riff({{"data", Bytes(10, 1)}, {"fmt ", Fmt(1, 1, 44100, 16)}}),     // data before its format
       Riff({{"fmt ", Fmt(1, 1, 44100, 16)}, {"data", Bytes(1, 1)}}),      // not one whole frame

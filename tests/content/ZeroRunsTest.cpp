@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "content/ZeroRuns.h"
@@ -27,16 +28,10 @@ Bytes Guarded(const Bytes& Content) {
 
 }  // namespace
 
-// catches: bad runs or trailing zeros; writes past the buffer; the packer's last byte undecoded; runs past
-// 255.
+// catches: bad runs or trailing zeros; writes past the buffer; the packer's last byte undecoded; long runs.
 TEST(ZeroRuns, DecodeNeverWritesPastTheBufferAndRoundTripsWithoutTheFileLastByte) {
-  const struct {
-    Bytes In;
-    std::size_t Size;
-    Bytes Content;
-    std::size_t Written;
-    bool Overflow;
-  } Cases[] = {
+  const std::tuple<Bytes, std::size_t, Bytes, std::size_t, bool> Cases[] = {
+      // in, size, content, written
       {{7, 0, 3, 9}, 5, {7, 0, 0, 0, 9}, 5, false},
       {{5, 0}, 3, {5, 0xAA, 0xAA}, 1, false},  // a trailing 0 writes nothing
       {{0, 0, 2, 4}, 3, {0, 0, 4}, 3, false},  // two zeros act as one
@@ -44,10 +39,10 @@ TEST(ZeroRuns, DecodeNeverWritesPastTheBufferAndRoundTripsWithoutTheFileLastByte
       {{1, 2, 3, 4, 5, 6}, 4, {1, 2, 3, 4}, 4, true},
       {{9, 0, 1}, 0, {}, 0, true},
   };
-  for (const auto& c : Cases) {
+  for (const auto& [In, Size, Content, Written, Overflow] : Cases) {
     quarnix::UnpackResult r;
-    EXPECT_EQ(Unpack(c.In, c.Size, &r), Guarded(c.Content));
-    EXPECT_EQ(std::pair(r.Written, r.Overflow), std::pair(c.Written, c.Overflow));
+    EXPECT_EQ(Unpack(In, Size, &r), Guarded(Content));
+    EXPECT_EQ(std::pair(r.Written, r.Overflow), std::pair(Written, Overflow));
   }
   std::vector<Bytes> Data = {{}, {0}, {1, 2, 3}, {4, 0, 0}, {0, 0, 0, 7, 0, 8, 0, 0}, Bytes(600, 0)};
   Data.back().push_back(1);
