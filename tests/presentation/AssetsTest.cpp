@@ -131,19 +131,18 @@ void ExpectSlots(const GameAssets& a, bool fileRoute, bool namedColours = true) 
 class Assets : public ::testing::Test {
  protected:
   Assets() { RegisterEmbeddedBitmaps(embedded_); }
-  void LoadGame(GameAssets& a, const fs::path& dir = GameDir()) {
-    LoadResourceAssets(a, GameFolders::In(dir));
-  }
+  void LoadGame(GameAssets& a, const fs::path& d = GameDir()) { LoadResourceAssets(a, GameFolders::In(d)); }
   NullDevice device_{640, 480};
   BitmapResources embedded_, none_;
 };
 
-// catches: a slot's wrong picture, a case-bound lookup, a wrong key or star timing, a linked-in bitmap lost.
-TEST_F(Assets, ResourceRouteFillsEverySlotFromTheProgramBitmapsWhateverTheirCase) {
+// catches: a slot's wrong picture, a case-bound lookup, a wrong key or star timing, a linked-in bitmap lost,
+// the file route reading the resource names.
+TEST_F(Assets, BothRoutesFillEverySlotWhateverTheCaseOfTheNames) {
   BitmapResources resources, counted;
   for (const std::string& name : AllPictureNames())
     resources.RegisterCopy(Cased(name, true), NamePicture(name));
-  GameAssets a(device_, resources), linked(device_, embedded_);
+  GameAssets a(device_, resources), linked(device_, embedded_), files(device_, none_);
   LoadGame(a);
   ExpectSlots(a, false);
   EXPECT_EQ(a.XBackGround.NumVertices(), 275);
@@ -153,11 +152,7 @@ TEST_F(Assets, ResourceRouteFillsEverySlotFromTheProgramBitmapsWhateverTheirCase
   ExpectSlots(linked, false, false);
   EXPECT_EQ(std::pair(linked.XBackGround.Textures(0)->Width(), linked.XCube(3).Textures(25)->Width()),
             std::pair(256, 64));
-}
-
-// catches: the file route reading the resource names, or finding files in one case only.
-TEST_F(Assets, FileRouteReadsTheAuthoringMeshesAndBitmapsWhateverTheirCase) {
-  test::TempFolder game;
+  test::TempFolder game;  // the file route: authoring names in either case
   const fs::path data = game / "Data";
   fs::create_directories(data);
   int i = 0;
@@ -165,10 +160,9 @@ TEST_F(Assets, FileRouteReadsTheAuthoringMeshesAndBitmapsWhateverTheirCase) {
     fs::copy_file(GameDir() / "Data" / (res + ".CAR"), data / (Cased(file, i++ % 2) + ".car"));
   for (const std::string& name : AllPictureNames())
     WriteFileAtomic(data / (Cased(name, i++ % 2) + ".bmp"), NamePicture(name));
-  GameAssets a(device_, none_);
-  LoadFileAssets(a, GameFolders::In(game.Path()));
-  ExpectSlots(a, true);
-  EXPECT_EQ(a.XCube(11).NumVertices(), 24);
+  LoadFileAssets(files, GameFolders::In(game.Path()));
+  ExpectSlots(files, true);
+  EXPECT_EQ(files.XCube(11).NumVertices(), 24);
 }
 
 // The vertices the object's mesh holds now (not its editable copy).
@@ -177,35 +171,6 @@ Vertices MeshVertices(XObject& x) {
   return {x.Vertices().begin(), x.Vertices().begin() + x.NumVertices()};
 }
 bool AllZero(const Vertices& v) { return v == Vertices(v.size(), D3DVERTEX{}); }
-// catches: a mesh built into the wrong object or cut short, the marker lost, a partial reset or refusal.
-TEST_F(Assets, BuildWritesEveryMeshsBuiltInVerticesResetClearsThemButNotTheMarker) {
-  GameAssets a(device_, embedded_);
-  LoadGame(a);
-  XObject* objects[17] = {&a.XBuildPlan, &a.XBackGround};
-  for (int k = 1; k <= 12; ++k) objects[k + 1] = &a.XCube(k);
-  for (int s = 1; s <= 3; ++s) objects[s + 13] = &a.XStar(s);
-  const Vertices marker = MeshVertices(a.XSelectArea);
-  BuildMeshes(a);
-  for (int n = 1; n <= 17; ++n) {
-    const auto want = BuiltinVertices(n);
-    Vertices got = MeshVertices(*objects[n - 1]);
-    got.resize(std::min(got.size(), want.size()));
-    EXPECT_EQ(&BuiltinMeshObject(a, n), objects[n - 1]) << n;
-    EXPECT_EQ(got, Vertices(want.begin(), want.end())) << BuiltinMesh(n).Object;
-  }
-  EXPECT_EQ(MeshVertices(a.XSelectArea), marker);
-  ResetAllMeshes(a);
-  for (int n = 1; n <= 17; ++n) EXPECT_TRUE(AllZero(MeshVertices(*objects[n - 1]))) << n;
-  EXPECT_EQ(MeshVertices(a.XSelectArea), marker);
-  test::TempFolder folder;  // the build plan is all zero now: a build would change it
-  XMesh small = test::CubeMesh();
-  small.Vertices.resize(23);
-  for (auto& i : small.Indices) i = std::min(i, 22u);
-  a.XCube(10).LoadXFile(test::WriteMesh(folder / "small.x", small), 0, "", 0, 0, 1);
-  EXPECT_THAT([&] { BuildMeshes(a); }, Refused("XCube(10)"));
-  EXPECT_TRUE(AllZero(MeshVertices(a.XBuildPlan)));
-}
-
 // catches: a wrong number format, field order, object order or line end in the mesh source; an appended file.
 TEST_F(Assets, ExportPrintsEachVertexAsStatementsInTheFixedOrder) {
   test::TempFolder folder;
@@ -246,14 +211,27 @@ TEST_F(Assets, ExportPrintsEachVertexAsStatementsInTheFixedOrder) {
   EXPECT_EQ(MeshSourceIndex(12) + MeshSourceIndex(-3), " 12-3");
 }
 
-// catches: a mesh file missing, misnamed, doubled or unedited; a missing one passed over or not named.
-TEST_F(Assets, SavedMeshFilesLoadBackThroughTheResourceRoute) {
+// catches: a mesh built into the wrong object or cut short, the marker lost; a mesh file missing, misnamed,
+// doubled or unedited; a missing one passed over or not named; a partial reset or refusal.
+TEST_F(Assets, BuiltMeshesHoldTheBuiltInVerticesSaveLoadBackAndReset) {
+  GameAssets a(device_, embedded_);
+  LoadGame(a);
+  XObject* objects[17] = {&a.XBuildPlan, &a.XBackGround};
+  for (int k = 1; k <= 12; ++k) objects[k + 1] = &a.XCube(k);
+  for (int s = 1; s <= 3; ++s) objects[s + 13] = &a.XStar(s);
+  const Vertices marker = MeshVertices(a.XSelectArea);
+  BuildMeshes(a);
+  for (int n = 1; n <= 17; ++n) {
+    const auto want = BuiltinVertices(n);
+    Vertices got = MeshVertices(*objects[n - 1]);
+    got.resize(std::min(got.size(), want.size()));
+    EXPECT_EQ(&BuiltinMeshObject(a, n), objects[n - 1]) << n;
+    EXPECT_EQ(got, Vertices(want.begin(), want.end())) << BuiltinMesh(n).Object;
+  }
+  EXPECT_EQ(MeshVertices(a.XSelectArea), marker);
   test::TempFolder game;
   fs::create_directories(game / "Data");
   WriteFileAtomic(game / "Data" / "C05.CAR", Bytes{'x'});
-  GameAssets a(device_, embedded_);
-  LoadGame(a);
-  BuildMeshes(a);
   a.XCube(5).Set1MeshVertexValue(3, {9, 8, 7, 0, 1, 0, 0.5f, 0.5f});
   a.XCube(5).SetMeshVertex();
   SaveCarFiles(a, game / "Data");
@@ -261,7 +239,7 @@ TEST_F(Assets, SavedMeshFilesLoadBackThroughTheResourceRoute) {
   for (const auto& e : fs::directory_iterator(game / "Data")) names.insert(e.path().filename().string());
   for (const auto& [res, file] : MeshNames) want.insert(res + (res == "C05" ? ".CAR" : ".car"));
   EXPECT_EQ(names, want);
-  GameAssets b(device_, embedded_);
+  GameAssets b(device_, embedded_), c(device_, embedded_);
   LoadGame(b, game.Path());  // no BuildMeshes: the files' own vertices
   for (int n = 1; n <= 17; ++n)
     EXPECT_EQ(MeshVertices(BuiltinMeshObject(b, n)), MeshVertices(BuiltinMeshObject(a, n))) << n;
@@ -269,10 +247,18 @@ TEST_F(Assets, SavedMeshFilesLoadBackThroughTheResourceRoute) {
   EXPECT_EQ(b.XSelectArea.NumVertices(), a.XSelectArea.NumVertices());
   EXPECT_EQ(b.XCube(1).MaterialCount(), a.XCube(1).MaterialCount());
   fs::remove(game / "Data" / "C07.car");
-  GameAssets c(device_, embedded_);
   EXPECT_THAT(
       test::EndMessage([&] { LoadGame(c, game.Path()); }),
       ::testing::AllOf(::testing::HasSubstr("Error loading Obj-File: "), ::testing::HasSubstr("C07.CAR")));
+  ResetAllMeshes(a);
+  for (int n = 1; n <= 17; ++n) EXPECT_TRUE(AllZero(MeshVertices(*objects[n - 1]))) << n;
+  EXPECT_EQ(MeshVertices(a.XSelectArea), marker);
+  XMesh small = test::CubeMesh();  // the build plan is all zero now: a build would change it
+  small.Vertices.resize(23);
+  for (auto& i : small.Indices) i = std::min(i, 22u);
+  a.XCube(10).LoadXFile(test::WriteMesh(game / "small.x", small), 0, "", 0, 0, 1);
+  EXPECT_THAT([&] { BuildMeshes(a); }, Refused("XCube(10)"));
+  EXPECT_TRUE(AllZero(MeshVertices(a.XBuildPlan)));
 }
 
 // catches: the decoder reading past its count or past its input.
@@ -416,8 +402,7 @@ TEST(SoundSetup, EveryWaveLoadsInTheMixer) {
     std::set<ISoundBuffer*> distinct;
     for (int No = 1; No <= 13; ++No) distinct.insert(s.player.WaveBuffer(No));
     for (int No = 1; No <= 14; ++No) distinct.insert(s.player.MusicBuffer(No));
-    distinct.erase(nullptr);
-    EXPECT_EQ(distinct.size(), 27u);
+    EXPECT_EQ(distinct.size() - distinct.count(nullptr), 27u);
     s.player.PlayMusic(Music::Menu, PlayFlag::Looping, 0);
     s.player.PlayWave(Effect::OkExCubeDown, PlayFlag::Once, -1500);
     s.player.StopMusic(Music::Menu);
