@@ -8,10 +8,6 @@ using namespace quarnix::test;
 
 namespace {
 using Ints = std::vector<std::uint32_t>;
-
-Ints Part(const Ints& v, std::size_t from, std::size_t count) {
-  return Ints(v.begin() + static_cast<long>(from), v.begin() + static_cast<long>(from + count));
-}
 // Two materials, a texture name with the characters text files escape, values needing every digit.
 XMesh SampleMesh() {
   const XMaterial named{{0.8f, 0.1f, 0.2f, 0.5f}, {},    {0.3f, 0.3f, 0.3f, 1},
@@ -56,8 +52,8 @@ TEST(XFileSamples, MayaCubeInAnIdentityFrameCubesSwappingYAndZInEachFormatAndATh
   ASSERT_TRUE(c.Mesh.Vertices.size() == 24u && c.Mesh.TriangleCount() == 12u && c.Mesh.Materials.size() == 1);
   ExpectNear(c.Mesh.Vertices[0], {-0.820374f, -0.680440f, -0.820374f, 0, 0, -1, 0.047652f, -0.358017f});
   ExpectNear(c.Mesh.Vertices[23], {-0.820374f, 0.960307f, 0.820374f, -1, 0, 0, 0.371893f, -0.965625f});
-  EXPECT_EQ(Part(c.Mesh.Indices, 0, 6), (Ints{0, 3, 1, 1, 3, 2}));
-  EXPECT_EQ(Part(c.Mesh.Indices, 33, 3), (Ints{21, 23, 22}));
+  EXPECT_EQ(Ints(c.Mesh.Indices.begin(), c.Mesh.Indices.begin() + 6), (Ints{0, 3, 1, 1, 3, 2}));
+  EXPECT_EQ(Ints(c.Mesh.Indices.begin() + 33, c.Mesh.Indices.end()), (Ints{21, 23, 22}));
   const XMaterial& maya = c.Mesh.Materials[0];  // ".\\test.png" in the file
   EXPECT_EQ(maya,
             (XMaterial{{0.8f, 0.8f, 0.8f, 1}, {}, {0, 0, 0, 1}, maya.Emissive, maya.Power, ".\\test.png"}));
@@ -67,7 +63,7 @@ TEST(XFileSamples, MayaCubeInAnIdentityFrameCubesSwappingYAndZInEachFormatAndATh
   ExpectNear(m.Vertices[0], {-1, 1, -1, 0, 0, -1, 0, 0});
   ExpectNear(m.Vertices[4], {0.999999f, -1.000001f, 1, 0, 0, 1, 0, 0});
   ExpectNear(m.Vertices[8], {1, -1, -1, -1, 0, 0, 0, 0});
-  EXPECT_EQ(Part(m.Indices, 0, 6), (Ints{0, 2, 1, 0, 1, 3}));
+  EXPECT_EQ(Ints(m.Indices.begin(), m.Indices.begin() + 6), (Ints{0, 2, 1, 0, 1, 3}));
   ASSERT_EQ(m.Materials.size(), 1u);
   EXPECT_NEAR(m.Materials[0].Diffuse.r, 0.639216f, 1e-6);
   EXPECT_EQ(m.Materials[0].Diffuse.a, 1.0f);
@@ -218,7 +214,7 @@ TEST(XFileMszip, CompressedTextBlocksHoldAtMost32KiBEachLeaningOnThePreviousOne)
   EXPECT_EQ(c.Mesh.Indices[4 * 36], once.Indices[0] + 96);
 }
 
-TEST(XFileWriter, EveryFormatReadsBackAsTheSameMeshWithStableBytes) {
+TEST(XFileWriter, EveryFormatReadsBackAsTheSameMeshWithStableBytesAndBigMeshesKeepTheirIndices) {
   for (auto [format, header] : {std::pair{XFileFormat::Text, "xof 0303txt 0032"},
                                 {XFileFormat::Binary, "xof 0303bin 0032"},
                                 {XFileFormat::Compressed, "xof 0303bzip0032"}}) {
@@ -231,6 +227,19 @@ TEST(XFileWriter, EveryFormatReadsBackAsTheSameMeshWithStableBytes) {
       ExpectSame(ReadXFile(bytes).Mesh, SampleMesh());
       EXPECT_EQ(WriteXFile(SampleMesh(), format, options), bytes) << "output must not vary";
     }
+  }
+  // Meshes past 65535 vertices need 32-bit indices.
+  for (const std::uint32_t count : {65535u, 65536u}) {
+    XMesh m{std::vector<D3DVERTEX>(count), {0, count - 2, count - 1}, {0}, {}};
+    for (std::uint32_t i = 0; i < count; ++i) m.Vertices[i].x = static_cast<float>(i);
+    const XMesh back = ReadXFile(WriteXFile(m, XFileFormat::Binary)).Mesh;
+    ExpectSame(back, m);
+    EXPECT_TRUE(back.Subsets()[0] == (XSubset{0, 0, 1, 0, count}) &&
+                back.Uses32BitIndices() == (count > 65535));
+    if (count == 65535u)
+      EXPECT_EQ(back.Indices16(), (std::vector<std::uint16_t>{0, 65533, 65534}));
+    else
+      EXPECT_THROW(back.Indices16(), std::length_error);
   }
 }
 
@@ -282,21 +291,6 @@ TEST(XFileWriter, RefusesMeshesItCannotWriteAndASaveReplacesTheFileWhole) {
   ExpectSame(LoadXFileContent(path).Mesh, SampleMesh());
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"M1.car"});
   EXPECT_THROW(SaveXFileMesh(dir / "missing" / "x.car", SampleMesh(), XFileFormat::Text), XFileError);
-}
-
-TEST(XFileWriter, MeshesPast65535VerticesNeed32BitIndices) {
-  for (const std::uint32_t count : {65535u, 65536u}) {
-    XMesh m{std::vector<D3DVERTEX>(count), {0, count - 2, count - 1}, {0}, {}};
-    for (std::uint32_t i = 0; i < count; ++i) m.Vertices[i].x = static_cast<float>(i);
-    const XMesh back = ReadXFile(WriteXFile(m, XFileFormat::Binary)).Mesh;
-    ExpectSame(back, m);
-    EXPECT_TRUE(back.Subsets()[0] == (XSubset{0, 0, 1, 0, count}) &&
-                back.Uses32BitIndices() == (count > 65535));
-    if (count == 65535u)
-      EXPECT_EQ(back.Indices16(), (std::vector<std::uint16_t>{0, 65533, 65534}));
-    else
-      EXPECT_THROW(back.Indices16(), std::length_error);
-  }
 }
 
 // catches: a reader that crashes, throws something else or accepts a cut or flipped file.
