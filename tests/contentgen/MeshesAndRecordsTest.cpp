@@ -55,10 +55,9 @@ TEST(GameFolderMeshes, EveryFileReadsBackWithTheBuiltInVertices) {
   for (const auto& [Resource, Authoring, Builtin] : Stems()) {
     SCOPED_TRACE(Resource);
     const XFileContent Content = LoadXFileContent(fs::path(QUARNIX_GAME_DIR) / "Data" / (Resource + ".CAR"));
-    EXPECT_EQ(Content.Header.FormatTag, "bin ");
-    ASSERT_EQ(Content.MeshCount, 1);
     const XMesh& m = Content.Mesh;
-    ASSERT_EQ(m.Materials.size(), 1u);
+    ASSERT_EQ(std::tuple(Content.Header.FormatTag, Content.MeshCount, m.Materials.size()),
+              std::tuple("bin ", 1, 1u));
     EXPECT_TRUE(m.Materials[0].TextureFileName.empty());
     EXPECT_THAT(m.Attributes, ::testing::Each(0u));
     EXPECT_THAT(m.Vertices,
