@@ -82,7 +82,7 @@ TEST_F(LoopTest, ThePromptHoldsTheDropNoDropsAtOnceAndTakesTheLastAnswerOfAFrame
   EXPECT_EQ(std::tuple(loop.PlayGame(), sawPanel, s.QuitShow), std::tuple(GameEnd::Quit, true, false));
 }
 
-TEST_F(LoopTest, BindingsMoveTurnAndSwitchTheCamera) {
+TEST_F(LoopTest, BindingsMoveTurnAndSwitchTheCameraAndRedefinedOnesApplyToTheNextGame) {
   Cells before, turned;
   std::vector<float> turnAngles;
   std::vector<int> cameras;
@@ -116,6 +116,26 @@ TEST_F(LoopTest, BindingsMoveTurnAndSwitchTheCamera) {
   EXPECT_THROW(loop.PlayGame(), QuitRequest);
   EXPECT_EQ(std::tuple(phase, camera.SetCams, cameras), std::tuple(8u, 3, std::vector<int>{1, 2, 3}));
   EXPECT_EQ(turnAngles, (std::vector<float>{1, 16, 31, 46, 61, 76}));
+  // Redefined as the menu leaves them, for the next game: "A" held over a pass is no longer read, "C" is.
+  gameKey(7) = 'C';
+  events.Quit = false;
+  phase = 0;
+  probe.onFrame = [&] {
+    TapKeys();
+    if (!NormalPlay() || !Idle()) return;
+    switch (phase++) {
+      case 0:
+        return source.Press(KeyA);
+      case 1:
+        EXPECT_EQ(camera.SetCams, 3);
+        source.Release(KeyA);
+        return Tap({'C'});
+      default:
+        CloseWindow();
+    }
+  };
+  EXPECT_THROW(loop.PlayGame(), QuitRequest);
+  EXPECT_EQ(std::tuple(phase, camera.SetCams, camera.Shown), std::tuple(3u, 4, 1));
 }
 
 TEST_F(LoopTest, TheDropIntervalChangesOnlyAfterAClearPassAndTheDropKeyFallsEveryFrame) {
@@ -150,7 +170,11 @@ TEST_F(LoopTest, TheDropIntervalChangesOnlyAfterAClearPassAndTheDropKeyFallsEver
   EXPECT_LE(mostStillFrames, 1);
 }
 
-TEST_F(LoopTest, AFullFieldEndsTheGameAtThePanel) {
+TEST_F(LoopTest, ACloseRequestLeavesTheGameAndThePanelAFullFieldEndsTheGameAtThePanel) {
+  events.QuitAtPump = 50;
+  EXPECT_THROW(loop.PlayGame(), QuitRequest);
+  EXPECT_EQ(loop.Frames(), 50);
+  events = {};
   bool musicAtPanel = true;
   probe.onFrame = [&] {
     TapKeys();
@@ -163,42 +187,13 @@ TEST_F(LoopTest, AFullFieldEndsTheGameAtThePanel) {
   EXPECT_FALSE(musicAtPanel || shown[Display::PieceShow] || shown[Display::PlayShow] ||
                shown[Display::HudShow]);
   EXPECT_TRUE(shown[Display::FieldSpinShow]);
-}
-
-TEST_F(LoopTest, ACloseRequestLeavesTheGameAndThePanel) {
-  events.QuitAtPump = 50;
-  EXPECT_THROW(loop.PlayGame(), QuitRequest);
-  EXPECT_EQ(loop.Frames(), 50);
-  // At the panel: the table stays as it was.
+  // Closed at the panel: the table stays as it was.
   const auto saved = ReadText(file);
   s.GameScore = 9;
-  events.Quit = false;
+  probe.onFrame = nullptr;
   events.QuitAtPump = events.Pumps + 3;
   EXPECT_THROW(loop.GameOverEntry(), QuitRequest);
   EXPECT_EQ(ReadText(file), saved);
-}
-
-TEST_F(LoopTest, RedefinedBindingsApplyToTheNextGame) {
-  gameKey(7) = 'C';  // as the menu's redefinition leaves it
-  int phase = 0;
-  probe.onFrame = [&] {
-    TapKeys();
-    if (!NormalPlay() || !Idle()) return;
-    switch (phase++) {
-      case 0:
-        source.Press(KeyA);  // held over a pass: the loop no longer reads it
-        break;
-      case 1:
-        EXPECT_EQ(camera.SetCams, 0);  // "A" is no longer the camera key
-        source.Release(KeyA);
-        Tap({'C'});
-        break;
-      default:
-        CloseWindow();
-    }
-  };
-  EXPECT_THROW(loop.PlayGame(), QuitRequest);
-  EXPECT_EQ(std::tuple(phase, camera.SetCams, camera.Shown), std::tuple(3, 1, 1));  // "C" was read
 }
 
 TEST(BotLoop, PlaysItsPiecesThenQuitsThroughThePromptAndEntersItsName) {

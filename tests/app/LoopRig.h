@@ -143,10 +143,8 @@ struct LoopRig : RecordedSound {
   int held = 0;
 };
 
-class LoopTest : public ::testing::Test, public LoopRig {
- protected:
-  explicit LoopTest(IKeyStateSource* keySource = nullptr, IEventPump* pump = nullptr)
-      : LoopRig(keySource, pump) {}
+struct LoopTest : ::testing::Test, LoopRig {
+  using LoopRig::LoopRig;
 };
 
 }  // namespace quarnix::test

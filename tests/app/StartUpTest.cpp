@@ -20,17 +20,15 @@ namespace {
 namespace fs = std::filesystem;
 using test::Padded;
 
+// Keyboard keys and the pad's picker keys, as the panel applies both: the name and the cursor after them.
 struct Name {
   FixedArray<int, GameNameLength> codes;
   int length = 0;
   Name() { std::fill(codes.begin(), codes.end(), 32); }
-  // Keyboard keys and the pad's picker keys, as the panel applies both.
-  Name& Type(const std::vector<int>& keys) {
+  std::pair<std::string, int> Type(const std::vector<int>& keys) {
     for (int k : keys) length = ApplyPadNameKey(codes, ApplyNameKey(codes, length, k), k);
-    return *this;
+    return {std::string(codes.begin(), codes.end()), length};
   }
-  std::string Text() const { return std::string(codes.begin(), codes.end()); }
-  std::pair<std::string, int> Got() const { return {Text(), length}; }
 };
 
 TEST(CheckFilesTest, FindsNamesWhateverTheirCaseInTheFolderOfTheirKind) {
@@ -115,7 +113,7 @@ TEST(NameEntry, KeysAddAndRemoveAndThePadPickerTurnsTheCharacterAtTheCursorAndMo
   Name typed;  // 103 is keypad 7; keys that are no characters change nothing
   for (const Case& c : {Case{{'A', 'B', 8, 'C'}, "AC", 2}, Case{{'0', ' ', '9', 46}, "AC0 ", 4},
                         Case{{103}, "AC0 7", 5}, Case{{13, 27, 112, 190, 37, 106}, "AC0 7", 5}})
-    EXPECT_EQ(typed.Type(c.keys).Got(), std::pair(Padded(c.text), c.length)) << c.text;
+    EXPECT_EQ(typed.Type(c.keys), std::pair(Padded(c.text), c.length)) << c.text;
   constexpr int U = VirtualKey::PadUp, D = VirtualKey::PadDown, L = VirtualKey::PadLeft,
                 R = VirtualKey::PadRight;
   const Case picker[] = {
@@ -126,13 +124,14 @@ TEST(NameEntry, KeysAddAndRemoveAndThePadPickerTurnsTheCharacterAtTheCursorAndMo
       {{'A', 'B', 'C', L, L, 8}, " BC", 0},  // Backspace still takes the character before the cursor
       {{8, 46}, "", 0},                      // removing from nothing stays at nothing
   };
-  for (const Case& c : picker)
-    EXPECT_EQ(Name().Type(c.keys).Got(), std::pair(Padded(c.text), c.length)) << c.text;
+  for (const Case& c : picker) EXPECT_EQ(Name().Type(c.keys), std::pair(Padded(c.text), c.length)) << c.text;
   // A full name: the cursor stands on the last slot, turns it, and steps back from there.
   const std::string full = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  std::vector<int> keys(full.begin(), full.end());
+  keys.insert(keys.end(), {R, U});
   Name n;
-  EXPECT_EQ(n.Type(std::vector<int>(full.begin(), full.end())).Type({R, U}).Text(), full.substr(0, 25) + "0");
-  EXPECT_EQ(n.Type({L, D}).Got(), std::pair(full.substr(0, 24) + "X0", 24));
+  EXPECT_EQ(n.Type(keys).first, full.substr(0, 25) + "0");
+  EXPECT_EQ(n.Type({L, D}), std::pair(full.substr(0, 24) + "X0", 24));
 }
 
 }  // namespace
