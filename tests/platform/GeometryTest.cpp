@@ -90,17 +90,12 @@ TEST(Draw2D, SpriteQuadsCutScaledTurnedMovedClippedPicturesLetterboxedTextAligne
   const RECT r{10, 20, 110, 80};
   for (auto [format, x] : {std::pair{DT_CENTER, 10 + (100 - 28) / 2}, {DT_RIGHT, 110 - 28}, {DT_LEFT, 10}}) {
     const auto lines = LayoutText("abcd", r, format, width, 12);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].x, x);
-    EXPECT_EQ(lines[0].y, 20);
+    EXPECT_TRUE(lines.size() == 1u && lines[0].x == x && lines[0].y == 20) << format;
   }
   const auto two = LayoutText("ab\r\ncdef", r, DT_LEFT, width, 12);
-  ASSERT_EQ(two.size(), 2u);
-  EXPECT_EQ(two[1].text, "cdef");
-  EXPECT_EQ(two[1].y, 32);
+  EXPECT_TRUE(two.size() == 2u && two[1].text == "cdef" && two[1].y == 32);
   const auto single = LayoutText("ab\ncd", r, DT_SINGLELINE | DT_VCENTER, width, 12);  // breaks ignored
-  ASSERT_EQ(single.size(), 1u);
-  EXPECT_EQ(single[0].y, 20 + (60 - 12) / 2);
+  EXPECT_TRUE(single.size() == 1u && single[0].y == 20 + (60 - 12) / 2);
 }
 
 TEST(PublicX8, RectsRoundHalvesToEvenColoursSplitIntoChannelsBlinkRestampsEachPhase) {
