@@ -79,8 +79,9 @@ TEST(BuiltinMeshData, CountsOrderAndNames) {
   for (int bad : {0, -1, 18}) EXPECT_THROW(BuiltinVertices(bad), std::out_of_range) << bad;
 }
 
-// catches: a changed number in a known row; a mesh of the wrong size; a star tilted, turned or on its side.
-TEST(BuiltinMeshData, KnownRowsHoldExactlyAndStarsAreUprightSquares) {
+// catches: a changed number in a known row; a mesh of the wrong size; a box face off its side, facing in,
+// missing, out of order, or with a stray normal or corner; a star tilted, turned or on its side.
+TEST(BuiltinMeshData, KnownRowsHoldExactlyBoxFacesFaceOutwardAndStarsAreUprightSquares) {
   const D3DVERTEX plan[4] = {{-1.005556f, 0.002381f, -1.007937f, 0, 0, -1, 0, 0},
                              {-1.005556f, -2.00873f, -1.007937f, 0, 0, -1, 0, 1},
                              {1.005556f, 0.002381f, -1.007937f, 0, 0, -1, 1, 0},
@@ -98,23 +99,6 @@ TEST(BuiltinMeshData, KnownRowsHoldExactlyAndStarsAreUprightSquares) {
               (Bounds{plate[0], plate[1], 0.004048f, 1.009603f, plate[4], plate[5]}))
         << kind;
   EXPECT_EQ(MeshBounds(2), (Bounds{-20.0f, 20.0f, -19.8f, 20.2f, -22.4f, 86.6f}));
-  for (int s = 1; s <= 3; ++s) {
-    const auto v = BuiltinVertices(StarMeshNumber(s));
-    const Bounds b = BoundsOf(v);
-    EXPECT_TRUE(std::abs(b[1] - b[0] - 2.5) < 0.4 && std::abs(b[3] - b[2] - 2.5) < 0.4) << s;
-    std::set<std::pair<float, float>> corners;
-    for (const D3DVERTEX& p : v) {  // flat, facing the camera; u follows x, v runs against y: upright
-      EXPECT_EQ(std::tuple(p.z, p.nz, p.tu, p.tv),
-                std::tuple(0.0f, -1.0f, p.x > 0 ? 1.0f : 0.0f, p.y > 0 ? 0.0f : 1.0f))
-          << s;
-      corners.insert({p.tu, p.tv});
-    }
-    EXPECT_EQ(corners.size(), 4u) << s;
-  }
-}
-
-// catches: a box face off its side, facing in, missing, out of order, or with a stray normal or corner.
-TEST(BuiltinMeshData, BoxFacesLieOnTheBoxAndFaceOutward) {
   for (int mesh : {1, 3, 4, 5, 6, 7, 8, 9, 12, 13, 14}) {
     const auto v = BuiltinVertices(mesh);
     const Bounds b = MeshBounds(mesh);
@@ -137,6 +121,19 @@ TEST(BuiltinMeshData, BoxFacesLieOnTheBoxAndFaceOutward) {
     EXPECT_EQ(faces.size(), 6u) << "mesh " << mesh << " lacks a side";
     EXPECT_EQ(v[0].nz, -1.0f) << mesh;  // the face the cameras look at first
     EXPECT_NEAR(SignedVolume(mesh), double(b[1] - b[0]) * (b[3] - b[2]) * (b[5] - b[4]), 1e-4) << mesh;
+  }
+  for (int s = 1; s <= 3; ++s) {
+    const auto v = BuiltinVertices(StarMeshNumber(s));
+    const Bounds b = BoundsOf(v);
+    EXPECT_TRUE(std::abs(b[1] - b[0] - 2.5) < 0.4 && std::abs(b[3] - b[2] - 2.5) < 0.4) << s;
+    std::set<std::pair<float, float>> corners;
+    for (const D3DVERTEX& p : v) {  // flat, facing the camera; u follows x, v runs against y: upright
+      EXPECT_EQ(std::tuple(p.z, p.nz, p.tu, p.tv),
+                std::tuple(0.0f, -1.0f, p.x > 0 ? 1.0f : 0.0f, p.y > 0 ? 0.0f : 1.0f))
+          << s;
+      corners.insert({p.tu, p.tv});
+    }
+    EXPECT_EQ(corners.size(), 4u) << s;
   }
 }
 

@@ -362,14 +362,10 @@ OrderedDraw Draw(bool seeThrough, int group, float depth, D3DVECTOR lo, D3DVECTO
   return {seeThrough, group, depth, {x0, 0, x1, 100, near, far, false, lo, hi}};
 }
 
-TEST(DrawOrder, OpaqueDrawsMoveForwardOnlyWhereNoPixelCanChange) {
+TEST(DrawOrder, OpaqueDrawsMoveForwardOnlyWhereNoPixelCanChangeAndGroupsGoOutTogether) {
   const OrderedDraw box = Draw(true, 9, 14, {0, 0, 0}, {2, 1, 2}, 100, 200, 13, 15);
   const std::vector<std::size_t> first{1, 0}, kept{0, 1};
-  struct Case {
-    const char* what;
-    OrderedDraw opaque;
-    std::vector<std::size_t> order;
-  } cases[] = {
+  const std::tuple<const char*, OrderedDraw, std::vector<std::size_t>> cases[] = {
       {"in the cell nearer the eye: passes", Draw(false, 0, 12, {0, 0, -2}, {2, 1, 0}, 90, 210, 11, 13),
        first},
       {"in the cell above (the eye looks down): passes",
@@ -383,14 +379,12 @@ TEST(DrawOrder, OpaqueDrawsMoveForwardOnlyWhereNoPixelCanChange) {
        {false, 0, 12, {90, 0, 210, 100, 11, 13, true, {0, 0, -2}, {2, 1, 0.01f}}},
        kept},
   };
-  for (const Case& c : cases) {
-    const std::vector<OrderedDraw> draws{box, c.opaque};
-    EXPECT_EQ(DrawOrder(draws, test::StartEye), c.order) << c.what;
-    EXPECT_EQ(ReferenceOrder(draws), kept) << c.what;
+  for (const auto& [what, opaque, order] : cases) {
+    const std::vector<OrderedDraw> draws{box, opaque};
+    EXPECT_EQ(DrawOrder(draws, test::StartEye), order) << what;
+    EXPECT_EQ(ReferenceOrder(draws), kept) << what;
   }
-}
-
-TEST(DrawOrder, GroupsGoOutTogetherNearestFirstButTouchingDrawsKeepTheirOrder) {
+  // groups go out together, nearest first, but touching draws keep their order
   const std::vector<OrderedDraw> apart{Draw(false, 1, 30, {0, 0, 10}, {2, 1, 12}, 0, 10, 29, 31),
                                        Draw(false, 0, 20, {0, 0, 0}, {2, 1, 2}, 20, 30, 19, 21),
                                        Draw(false, 1, 10, {0, 0, -10}, {2, 1, -8}, 40, 50, 9, 11)};
