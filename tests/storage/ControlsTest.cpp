@@ -1,4 +1,5 @@
 #include "storage/Controls.h"
+#include "storage/EventFile.h"
 
 #include <algorithm>
 #include <tuple>
@@ -21,19 +22,8 @@ GameKeys Keys7(std::initializer_list<int> codes) {
 }
 const GameKeys Wasd = Keys7({65, 68, 87, 83, 32, 81, 69});
 
-struct ControlsTest : testing::Test {
-  TempFolder dir{TempFolder::InMemory};
-  std::filesystem::path file = dir / "CT.dat";
-  Rng random{11};
-  ScopedEndHookThrows hook;
-  bool ReadEnds(GameKeys& keys) {
-    return ExitCodeOf([&] { ReadControls(file, keys, random); }) != -1;
-  }
-  GameKeys Read() {
-    GameKeys keys;
-    if (ReadEnds(keys)) ADD_FAILURE() << "the reader ended the program";
-    return keys;
-  }
+struct ControlsTest : RecordFileTest<GameKeys, ReadControls> {
+  ControlsTest() : RecordFileTest("CT.dat") {}
 };
 
 }  // namespace
@@ -125,4 +115,27 @@ TEST_F(ControlsTest, SavingRefusesBindingsItCouldNotReadBackAndAnInterruptedSave
   }
   EXPECT_EQ(Read(), Wasd);
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"CT.dat"});
+}
+
+TEST(LogEvent, TheFileHoldsExactlyTheLastMessageUnderItsOwnNameAndTheProgramEndsEvenWithoutIt) {
+  TempFolder dir;
+  auto logEnds = [](const std::filesystem::path& folder, std::string_view message) {
+    return ExitCodeOf([&] { LogEvent(folder, message); });
+  };
+  EXPECT_NE(EventExitCode, 0);
+  EXPECT_EQ(logEnds(dir.Path(), "Control File Reading Error."), EventExitCode);
+  EXPECT_EQ(ReadText(dir / "Event.dat"), "Control File Reading Error.");
+  // One character shorter: no stale "." of the earlier message may remain.
+  EXPECT_EQ(logEnds(dir.Path(), "Scores File Reading Error."), EventExitCode);
+  EXPECT_EQ(ReadText(dir / "Event.dat"), "Scores File Reading Error.");
+  // A file of another case is replaced, not joined by a second one.
+  std::filesystem::rename(dir / "Event.dat", dir / "EVENT.DAT");
+  logEnds(dir.Path(), "Control File Reading Error.");
+  EXPECT_EQ(std::pair(dir.Names(), ReadText(dir / "EVENT.DAT")),
+            std::pair(std::vector<std::string>{"EVENT.DAT"}, std::string("Control File Reading Error.")));
+  // Where the file cannot be written the message goes to stderr.
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(logEnds(dir / "EVENT.DAT", "Scores File Reading Error."), EventExitCode);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("Scores File Reading Error."), std::string::npos);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"EVENT.DAT"});
 }

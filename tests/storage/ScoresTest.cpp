@@ -29,20 +29,9 @@ void WriteRecords(const std::filesystem::path& file, const std::vector<std::stri
   WriteText(file, Text(image));
 }
 
-struct ScoresTest : testing::Test {
-  TempFolder dir{TempFolder::InMemory};
-  std::filesystem::path file = dir / "RD.dat";
-  Rng random{21};
-  ScopedEndHookThrows hook;
+struct ScoresTest : RecordFileTest<ScoreBook, ReadScores> {
+  ScoresTest() : RecordFileTest("RD.dat") {}
   ScoreBook book;
-  bool ReadEnds(ScoreBook& into) {
-    return ExitCodeOf([&] { ReadScores(file, into, random); }) != -1;
-  }
-  ScoreBook Reread() {
-    ScoreBook fresh;
-    if (ReadEnds(fresh)) ADD_FAILURE() << "the reader ended the program";
-    return fresh;
-  }
 };
 
 }  // namespace
@@ -68,7 +57,7 @@ TEST_F(ScoresTest, TheTableKeepsTheTwentyBestAndAResultEqualToTheLastPushesItOut
       EnterResult(file, book, results.back().second, results.back().first, 1 + n % 20, random);
   }
   std::sort(results.rbegin(), results.rend());
-  const ScoreBook fromFile = Reread();
+  const ScoreBook fromFile = Read();
   for (int r = 1; r <= 20; ++r) {
     EXPECT_EQ(std::pair(book.ScoreList(r).Score, book.ScoreList(r).Name),
               std::pair(results[r - 1].first, Pad(results[r - 1].second)));
@@ -80,7 +69,7 @@ TEST_F(ScoresTest, TheTableKeepsTheTwentyBestAndAResultEqualToTheLastPushesItOut
   EnterResult(file, book, "NEW", last.Score, 2, random);
   EXPECT_EQ(std::pair(book.ScoreList(20), book.ScoreList(19)),
             std::pair(ScoreRec{Pad("NEW"), last.Score, 2, 20}, above));
-  for (int r = 1; r <= 20; ++r) EXPECT_NE(Reread().ScoreList(r).Name, last.Name);
+  for (int r = 1; r <= 20; ++r) EXPECT_NE(Read().ScoreList(r).Name, last.Name);
 }
 
 TEST_F(ScoresTest, NamesScoresAndLevelsAsStoredUnderAFileOfAnyCase) {
@@ -88,7 +77,7 @@ TEST_F(ScoresTest, NamesScoresAndLevelsAsStoredUnderAFileOfAnyCase) {
   EnterResult(file, book, "A VERY LONG NAME THAT GOES ON", 60, 4, random);
   EnterResult(file, book, "BIG", 123456, 120, random);
   EnterResult(file, book, "EDGE", 99999, 99, random);
-  const ScoreBook read = Reread();  // too large for five digits: the largest they show
+  const ScoreBook read = Read();  // too large for five digits: the largest they show
   const ScoreRec want[] = {{Pad("EDGE"), 99999, 99, 1},
                            {Pad("BIG"), 99999, 99, 2},
                            {"NO NAME                   ", 70, 2, 3},
@@ -102,7 +91,7 @@ TEST_F(ScoresTest, TheReaderTakesEachRecordApart) {
       file,
       {Pad("BOB") + "00042" + "07", Pad("  spaced  ") + "     " + "  ", Pad("\x01\xff") + "99999" + "20"},
       41);
-  ScoreBook read = Reread();
+  ScoreBook read = Read();
   const ScoreRec want[] = {{Pad("BOB"), 42, 7, 1},
                            {Pad("  spaced  "), 0, 0, 2},
                            {Pad("\x01\xff"), 99999, 20, 3},
@@ -120,13 +109,13 @@ TEST_F(ScoresTest, TwoSavesDifferButReadTheSameAndUnrankedRecordsStayAsTheyWere)
   int differing = 0;
   for (int i = 1; i <= 660; ++i) differing += first(i) != second(i);
   EXPECT_EQ(std::pair(differing > 600, second(661)), std::pair(true, first(661) + 1));
-  for (int r = 1; r <= 20; ++r) EXPECT_EQ(Reread().ScoreList(r), book.ScoreList(r));
+  for (int r = 1; r <= 20; ++r) EXPECT_EQ(Read().ScoreList(r), book.ScoreList(r));
   EnterResult(file, book, "BOB", 90, 2, random);
   book.ScoreList(2).Name = Pad("CHANGED");
   book.ScoreList(2).Rank = 0;
   book.ScoreList(1).Name = Pad("ALICIA");
   SaveScores(file, book, random);
-  EXPECT_EQ(std::pair(Reread().ScoreList(1).Name, Reread().ScoreList(2).Name),
+  EXPECT_EQ(std::pair(Read().ScoreList(1).Name, Read().ScoreList(2).Name),
             std::pair(Pad("ALICIA"), Pad("BOB")));
 }
 
@@ -157,7 +146,7 @@ TEST_F(ScoresTest, AFileWrittenFromAnEmptyListFailsToDecodeAndKeepsTheList) {
   EXPECT_TRUE(kept.ScoreList == before);
   // The next result writes every record; a table that never held a result is not kept aside.
   EnterResult(file, kept, "NEXT", 50, 2, random);
-  EXPECT_EQ(Reread().ScoreList(1), (ScoreRec{Pad("NEXT"), 50, 2, 1}));
+  EXPECT_EQ(Read().ScoreList(1), (ScoreRec{Pad("NEXT"), 50, 2, 1}));
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"RD.dat"});
 }
 
@@ -184,7 +173,7 @@ TEST_F(ScoresTest, ATableThatCannotBeReadIsKeptAsideBeforeANewOneIsWritten) {
     EnterResult(file, game, "NEW", 5, 1, random);
     const auto kept = (c.linked ? dir / "elsewhere" : dir.Path()) / "RD.dat.damaged";
     EXPECT_EQ(std::pair(ReadText(kept), std::filesystem::is_symlink(file)), std::pair(damaged, c.linked));
-    EXPECT_EQ(Reread().ScoreList(1).Name, Pad("NEW"));
+    EXPECT_EQ(Read().ScoreList(1).Name, Pad("NEW"));
     EXPECT_NE(ReadText(dir / "Event.dat").find(kept.string()), std::string::npos);
   }
 }

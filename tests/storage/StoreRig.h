@@ -42,6 +42,23 @@ std::vector<std::string> Damaged(const std::string& text, int delta, std::vector
   }
   return more;
 }
+// A file named name in a folder in memory, and its reader run with the program's end caught.
+template <typename Value, auto Reader>
+struct RecordFileTest : testing::Test {
+  explicit RecordFileTest(const char* name) : file(dir / name) {}
+  bool ReadEnds(Value& into) {
+    return ExitCodeOf([&] { Reader(file, into, random); }) != -1;
+  }
+  Value Read() {
+    Value fresh;
+    if (ReadEnds(fresh)) ADD_FAILURE() << "the reader ended the program";
+    return fresh;
+  }
+  TempFolder dir{TempFolder::InMemory};
+  std::filesystem::path file;
+  Rng random{11};
+  ScopedEndHookThrows hook;
+};
 // Makes the next save fail at the stage given, for the life of this object.
 struct WriteFault {
   explicit WriteFault(WriteStage at)
