@@ -5,11 +5,14 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "../storage/TempFolder.h"
+#include "content/GameFiles.h"
+#include "core/Files.h"
 #include "core/ProgramEnd.h"
 #include "core/Random.h"
 #include "presentation/BuiltinMeshData.h"
@@ -49,6 +52,21 @@ class Generated : public ::testing::Test {
   test::TempFolder Tmp;
   const fs::path Root = Tmp.Path();
 };
+
+// catches: a file the game reads missing from the build, or data the table does not list.
+TEST(GameFolder, HoldsEveryListedFileAndNoOtherData) {
+  const fs::path game = QUARNIX_GAME_DIR;
+  std::set<fs::path> listed;  // as found, whatever the case of their names
+  for (const GameFile& f : GameFiles) {
+    const auto found = FindFile(game / f.Path());
+    EXPECT_TRUE(found) << f.Path() << " is missing";
+    if (found) listed.insert(*found);
+  }
+  EXPECT_EQ(listed.size(), std::size(GameFiles)) << "two rows name one file";
+  for (std::string_view folder : {DataFolder, WaveFolder})
+    for (const auto& e : fs::directory_iterator(game / folder))
+      EXPECT_TRUE(listed.count(e.path())) << e.path() << " is not in the file table";
+}
 
 // catches: mesh files that differ from the built-in vertices, triangles or materials.
 TEST(GameFolderMeshes, EveryFileReadsBackWithTheBuiltInVertices) {
