@@ -36,6 +36,7 @@ class XObjectTest : public ::testing::Test {
   XObjectTest() {
     device_.BeginScene();  // draws belong in a scene
     resources_.RegisterCopy("STAR", test::Bmp24(2, 2, {0x000000, 0xFFFF00, 0xFFFF00, 0x000000}));
+    object_.LoadXFile(WriteMesh(folder_ / "cube.car", CubeMesh(1)), 1, "", 0, 0, 4);
   }
   std::unique_ptr<XObject> Cube(int materialCount, int textureCount, const std::string& texture = "",
                                 D3DCOLOR key = 0) {
@@ -71,6 +72,8 @@ class XObjectTest : public ::testing::Test {
   NullDevice device_{640, 480};
   BitmapResources resources_;
   test::TempFolder folder_;
+  XObject object_{device_, resources_};
+  ScreenObject screen_{device_, resources_};
 };
 
 TEST_F(XObjectTest, LoadKeepsMaterialsWithAmbientFromDiffuseSlotsAsAskedAndKeysLikeTheSlotLoader) {
@@ -107,11 +110,11 @@ TEST_F(XObjectTest, LoadKeepsMaterialsWithAmbientFromDiffuseSlotsAsAskedAndKeysL
                        object->DelayCount()),
             std::tuple(0.0f, 0.0f, true, 1, 3));
   // Mesh and picture names are found whatever their case.
-  WriteMesh(folder_ / "CUBE.CAR", CubeMesh(1));
+  WriteMesh(folder_ / "BOX.CAR", CubeMesh(1));
   std::filesystem::create_directory(folder_ / "Pics");
   const auto red = test::Bmp24(1, 1, {0xFF0000});
   test::WriteText(folder_ / "Pics" / "RED.BMP", std::string(red.begin(), red.end()));
-  object->LoadXFile(folder_ / "cube.car", 0, (folder_ / "pics" / "red.bmp").string(), 0, 0, 1);
+  object->LoadXFile(folder_ / "box.car", 0, (folder_ / "pics" / "red.bmp").string(), 0, 0, 1);
   ASSERT_NE(object->Textures(0), nullptr);
   EXPECT_EQ(Stored(object->Textures(0))[2], 255);  // red, in the third byte
 }
@@ -352,15 +355,7 @@ TEST_F(XObjectTest, DriftAndSwayMoveEveryCoordinateSwayTurnsAtItsLimitsAndDriftS
             (std::vector<float>{0, 0, 1, 2.0e7f + 1, 0, 6}));
 }
 
-class TextureTest : public ::testing::Test {
- protected:
-  TextureTest() { object_.LoadXFile(WriteMesh(folder_ / "cube.car", CubeMesh(1)), 1, "", 0, 0, 4); }
-  test::TempFolder folder_;
-  NullDevice device_{64, 64};
-  BitmapResources resources_;
-  XObject object_{device_, resources_};
-  ScreenObject screen_{device_, resources_};
-};
+using TextureTest = XObjectTest;  // the same object, registry and folder
 
 TEST_F(TextureTest, RegistryKeepsTheLatestOfANameInAnyCaseAndLoadersDecodeItsPicturesKeyed) {
   static const std::uint8_t linked[] = {1, 2, 3};
@@ -370,7 +365,7 @@ TEST_F(TextureTest, RegistryKeepsTheLatestOfANameInAnyCaseAndLoadersDecodeItsPic
   EXPECT_EQ(resources_.Find("4color")->data(), linked);
   EXPECT_TRUE((*resources_.Find("2X2X2"))[0] == 9 && !resources_.Find("4Colour"));
   resources_.RegisterCopy("4color", Bytes{7, 7});
-  EXPECT_TRUE(resources_.Find("4COLOR")->size() == 2u && resources_.Count() == 2u);
+  EXPECT_TRUE(resources_.Find("4COLOR")->size() == 2u && resources_.Count() == 3u);
   const Bytes bmp = test::Bmp24(2, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF});
   const Bytes want{0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255, 255, 255, 255, 255};
   resources_.RegisterCopy("QUAD", bmp);
