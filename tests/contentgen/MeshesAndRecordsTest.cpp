@@ -21,8 +21,7 @@
 #include "toolkit/XFile.h"
 
 namespace fs = std::filesystem;
-using ::testing::ElementsAre;
-using ::testing::Pair;
+using namespace ::testing;
 
 namespace quarnix {
 namespace {
@@ -53,8 +52,8 @@ class Generated : public ::testing::Test {
   const fs::path Root = Tmp.Path();
 };
 
-// catches: a file the game reads missing from the build, or data the table does not list.
-TEST(GameFolder, HoldsEveryListedFileAndNoOtherData) {
+// catches: a file the game reads missing, data the table does not list; meshes unlike the built-in ones.
+TEST(GameFolder, HoldsEveryListedFileAndNoOtherDataAndMeshesReadBackWithTheBuiltInVertices) {
   const fs::path game = QUARNIX_GAME_DIR;
   std::set<fs::path> listed;  // as found, whatever the case of their names
   for (const GameFile& f : GameFiles) {
@@ -66,22 +65,16 @@ TEST(GameFolder, HoldsEveryListedFileAndNoOtherData) {
   for (std::string_view folder : {DataFolder, WaveFolder})
     for (const auto& e : fs::directory_iterator(game / folder))
       EXPECT_TRUE(listed.count(e.path())) << e.path() << " is not in the file table";
-}
-
-// catches: mesh files that differ from the built-in vertices, triangles or materials.
-TEST(GameFolderMeshes, EveryFileReadsBackWithTheBuiltInVertices) {
   for (const auto& [Resource, Authoring, Builtin] : Stems()) {
     SCOPED_TRACE(Resource);
-    const XFileContent Content = LoadXFileContent(fs::path(QUARNIX_GAME_DIR) / "Data" / (Resource + ".CAR"));
+    const XFileContent Content = LoadXFileContent(game / "Data" / (Resource + ".CAR"));
     const XMesh& m = Content.Mesh;
     ASSERT_EQ(std::tuple(Content.Header.FormatTag, Content.MeshCount, m.Materials.size()),
               std::tuple("bin ", 1, 1u));
     EXPECT_TRUE(m.Materials[0].TextureFileName.empty());
-    EXPECT_THAT(m.Attributes, ::testing::Each(0u));
-    EXPECT_THAT(m.Vertices,
-                ::testing::ElementsAreArray(Builtin ? BuiltinVertices(Builtin) : SelectAreaVertices()));
-    EXPECT_THAT(m.Indices,
-                ::testing::ElementsAreArray(Builtin ? BuiltinTriangles(Builtin) : SelectAreaTriangles()));
+    EXPECT_THAT(m.Attributes, Each(0u));
+    EXPECT_THAT(m.Vertices, ElementsAreArray(Builtin ? BuiltinVertices(Builtin) : SelectAreaVertices()));
+    EXPECT_THAT(m.Indices, ElementsAreArray(Builtin ? BuiltinTriangles(Builtin) : SelectAreaTriangles()));
     const XMaterial& Mat = m.Materials[0];
     if (Builtin)  // white, so the picture shows its own colours
       EXPECT_EQ(Mat.Diffuse, (XColor{1, 1, 1, 1}));

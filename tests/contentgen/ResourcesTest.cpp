@@ -21,17 +21,14 @@ std::vector<std::string> PieceStems() {
     for (char Letter = 'A'; Letter <= Last; ++Letter) n.push_back(std::string{Digit, Letter});
   return n;
 }
-
 std::string StarName(int n) { return (n < 10 ? "STAR0" : "STAR") + std::to_string(n); }
 
 RgbPicture Load(const std::string& Name) {
   const EmbeddedResource* r = FindEmbeddedResource(Name);
-  if (!r) throw std::runtime_error("missing " + Name);
-  return DecodeBmp24(r->Bytes);
+  return r ? DecodeBmp24(r->Bytes) : throw std::runtime_error("missing " + Name);
 }
 
 const char* const Plain[4] = {"CUBERED", "CUBEGREEN", "CUBEBLUE", "CUBEYELLOW"};
-
 const std::uint8_t* Px(const RgbPicture& p, int x, int y) { return &p.Rgb[3 * (y * p.Width + x)]; }
 
 std::array<double, 3> Average(const RgbPicture& p) {
