@@ -193,25 +193,23 @@ TEST(BuiltinMeshData, SpecialsStayInsideTheirGlassBoxAndTheMarkerLiesFlatInItsCe
 TEST(BuiltinMeshData, BackgroundIsATunnelSeenFromInside) {
   const auto v = BuiltinVertices(2);
   std::map<float, std::pair<double, double>> ringRadius;  // z -> least, most distance from the middle line
-  std::vector<bool> seen(24);                             // every 15 degrees about the middle line
+  std::set<long> seen;                                    // every 15 degrees about the middle line
   for (const D3DVERTEX& p : v) {
     const P axis{0, 0.2, p.z};
     EXPECT_GT(Dot(Nrm(p), Sub(axis, Pos(p))), 0) << p.x << "," << p.y << "," << p.z;
     const double r = Len(Sub(Pos(p), axis));
     auto [it, fresh] = ringRadius.try_emplace(p.z, r, r);
     it->second = {std::min(it->second.first, r), std::max(it->second.second, r)};
-    seen[static_cast<std::size_t>(std::lround(std::atan2(p.x, p.y - 0.2) / 3.14159265358979 * 12 + 12)) %
-         24] = true;
+    seen.insert(std::lround(std::atan2(p.x, p.y - 0.2) / 3.14159265358979 * 12 + 12) % 24);
   }
   EXPECT_EQ(ringRadius.size(), 11u);
   double previous = 1e9;
   for (const auto& [z, r] : ringRadius) {
-    EXPECT_NEAR(r.first, r.second, 1e-4) << "ring at z " << z;
-    EXPECT_LE(r.second, previous + 1e-6) << "ring at z " << z;
-    EXPECT_TRUE(z >= 30 || r.first > 12) << "ring at z " << z;
+    // round, never widening away, wide enough for the well near it
+    EXPECT_TRUE(r.second - r.first < 1e-4 && r.second <= previous + 1e-6 && (z >= 30 || r.first > 12)) << z;
     previous = r.second;
   }
-  EXPECT_EQ(std::count(seen.begin(), seen.end(), false), 0);
+  EXPECT_EQ(seen.size(), 24u);
   const auto u = std::ranges::minmax(v, {}, &D3DVERTEX::tu), w = std::ranges::minmax(v, {}, &D3DVERTEX::tv);
   EXPECT_EQ(std::tuple(u.min.tu, w.min.tv, u.max.tu - std::round(u.max.tu), w.max.tv - std::round(w.max.tv)),
             std::tuple(0.0f, 0.0f, 0.0f, 0.0f));

@@ -146,7 +146,7 @@ TEST_F(NullScreen, FallingPieceSpinsItsSpecialsAndMarksWhereEachColumnLands) {
   const auto markers = DrawsOf(A().XSelectArea);
   ASSERT_EQ(markers.size(), 2u);
   std::vector<D3DVECTOR> at{Moved(markers[0].world), Moved(markers[1].world)};
-  std::sort(at.begin(), at.end(), [](auto& a, auto& b) { return a.x < b.x; });
+  std::ranges::sort(at, {}, &D3DVECTOR::x);
   EXPECT_EQ(at, (std::vector<D3DVECTOR>{{-4, 0, -2}, {-2, 3, 2}}));  // one on top of the column's three cubes
 }
 
@@ -157,9 +157,8 @@ TEST_F(NullScreen, BuildPlanSlidesInAndTheBackgroundSwaysWithinItsLimits) {
   Frame();
   const auto plan = DrawsOf(A().XBuildPlan);
   ASSERT_EQ(plan.size(), 25u);
-  float farthest = -100;
-  for (const auto& d : plan) farthest = std::max(farthest, Moved(d.world).z);
-  EXPECT_FLOAT_EQ(farthest, 4 - 10.0f);  // the back row, 10 nearer than its place
+  const auto far = [&](const auto& d) { return Moved(d.world).z; };
+  EXPECT_FLOAT_EQ(far(std::ranges::max(plan, {}, far)), 4 - 10.0f);  // the back row, 10 nearer than its place
   float lowX = 0, highX = 0, lowY = 0, highY = 0;
   for (int i = 1; i < 100; ++i) Frame();
   EXPECT_NEAR(V().StartOffset, 10 * std::pow(0.95, 100), 1e-3);
