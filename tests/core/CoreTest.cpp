@@ -98,8 +98,9 @@ TEST(Random, DrawsCoverTheRangeAndScriptsReportAnUnscriptedDraw) {
   EXPECT_TRUE(differs && tenths.size() == 10u);
 }
 
-// catches: case-sensitive lookups, a non-byte-order pick, folders taken for files, relative names lost.
-TEST(FindFile, ExactElseCaseInsensitiveInEachFolderFirstInByteOrder) {
+// catches: case-sensitive lookups, a non-byte-order pick, folders taken for files, relative names lost,
+// reads stopping at a NUL or past the limit, failures without the file's name, special files read.
+TEST(FindFile, ExactElseCaseInsensitiveFirstInByteOrderAndReadsRefuseWhatIsNoRegularFileOrTooLong) {
   TempFolder dir;
   fs::create_directory(dir / "Data");
   WriteText(dir / "Data" / "Cube1.CAR", "x");
@@ -113,19 +114,13 @@ TEST(FindFile, ExactElseCaseInsensitiveInEachFolderFirstInByteOrder) {
   for (const fs::path& missing : {dir / "CT.dat", dir / "RD.da", dir / "Nowhere" / "RD.dat", fs::path()})
     EXPECT_FALSE(FindFile(missing)) << missing;
   EXPECT_FALSE(FileExist(dir / "Data") || FileExist(dir / "data"));
-  EXPECT_EQ(FindFolder(dir / "dAtA"), dir / "Data");
-  EXPECT_FALSE(FindFolder(dir / "RD.DAT"));
+  EXPECT_TRUE(FindFolder(dir / "dAtA") == dir / "Data" && !FindFolder(dir / "RD.DAT"));
   const fs::path previous = fs::current_path();
   fs::current_path(dir.Path());
   const auto scores = FindFile("RD.dat"), mesh = FindFile("data/cube1.car");
   fs::current_path(previous);
-  EXPECT_EQ(scores, fs::path("RD.DAT"));
-  EXPECT_EQ(mesh, fs::path("Data") / "Cube1.CAR");
-}
-
-// catches: reads stopping at a NUL or past the limit, failures without the file's name, special files read.
-TEST(ReadFile, ReadsUpToTheLimitAndRefusesWhatIsNoRegularFileOrTooLongNamingIt) {
-  TempFolder dir;
+  EXPECT_TRUE(scores == fs::path("RD.DAT") && mesh == fs::path("Data") / "Cube1.CAR");
+  // Reads stop at the limit, not at a NUL; what is no regular file or too long is refused by name.
   WriteText(dir / "a.bin", std::string("ab\0cd", 5));
   EXPECT_EQ(ReadFileBytes(dir / "a.bin"), Bytes(std::string("ab\0cd", 5)));
   EXPECT_EQ(ReadFileBytes(dir / "a.bin", 3), Bytes(std::string("ab\0", 3)));
@@ -173,8 +168,9 @@ TEST(WriteFileAtomic, CreatesAndReplacesRegularFilesOnlyKeepingThePermissionsAnd
   EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir / "fifo")) && fs::is_directory(dir / "folder"));
 }
 
-// catches: writing into the target, a failed or killed save unreported, damaging it or blocking the next.
-TEST(WriteFileAtomic, AFailedSaveLeavesTheOldFileWhole) {
+// catches: writing into the target, a failed or killed save unreported, damaging it or blocking the next,
+// removing a running save's or another file's temporaries, keeping a dead one's, copies moved over.
+TEST(WriteFileAtomic, AFailedSaveLeavesTheOldFileWholeEndedSavesTemporariesGoAndMoveAsideKeepsEachCopy) {
   TempFolder dir;
   WriteText(dir / "f.dat", "the old content");
   for (WriteStage failAt : {WriteStage::PartWritten, WriteStage::Flushed}) {
@@ -205,11 +201,7 @@ TEST(WriteFileAtomic, AFailedSaveLeavesTheOldFileWhole) {
   EXPECT_EQ(ReadText(dir / "f.dat"), "the old content");
   WriteFileAtomic(dir / "f.dat", Bytes("saved"));
   EXPECT_EQ(ReadText(dir / "f.dat"), "saved");
-}
-
-// catches: removing a running save's or another file's temporaries, keeping a dead one's, copies moved over.
-TEST(WriteFileAtomic, RemovesTemporariesOfEndedSavesOfTheSameFileOnlyAndMoveAsideKeepsEachCopy) {
-  TempFolder dir;
+  // Temporaries of ended saves of the same file go; a running save's and another file's stay.
   const pid_t ended = ::fork();
   if (ended == 0) std::_Exit(0);
   ASSERT_GT(ended, 0);
@@ -221,7 +213,7 @@ TEST(WriteFileAtomic, RemovesTemporariesOfEndedSavesOfTheSameFileOnlyAndMoveAsid
   for (const auto& name : kept) WriteText(dir / name, "x");
   for (const char* n : {"-0", "-17"}) WriteText(dir / (".RD.DAT.tmp" + dead + n), "left by a killed save");
   WriteFileAtomic(dir / "RD.DAT", Bytes("table"));
-  kept.push_back("RD.DAT");
+  kept.insert(kept.end(), {"RD.DAT", "f.dat"});
   std::sort(kept.begin(), kept.end());
   EXPECT_EQ(dir.Names(), kept);
   // Moved aside, never over an earlier copy.
