@@ -36,7 +36,7 @@ class Bot : public RulesTest {
 
 }  // namespace
 
-TEST(BotGames, GamesKeepEveryInvariantAndUseEveryRule) {
+TEST(BotGames, GamesKeepEveryInvariantTheCheckerCatchesAndUseEveryRule) {
   SimStats total;
   for (std::uint64_t g = 0; g < 4; ++g)
     total.Add(PlayBotGame({.GameSeed = 100 + g, .BotSeed = 200 + g, .MaxPieces = 500}));
@@ -46,20 +46,6 @@ TEST(BotGames, GamesKeepEveryInvariantAndUseEveryRule) {
   EXPECT_EQ(std::ranges::count(total.Specials, 0), 0);  // every special kind landed
   // Every piece that entered landed, unless the game was cut off with it in play.
   EXPECT_TRUE(total.Landings >= total.Pieces - total.Games && total.Landings <= total.Pieces);
-}
-
-TEST_F(Bot, LooksAheadWithoutTouchingTheGameThenTakesThePlacementThatClearsElseKeepsTheStackLow) {
-  // Two reds on the floor: a single red cube can make the line at (3, 1).
-  EXPECT_EQ(PlayOne("z=1 RR...", "..... ..... ..... ...R.").Cleared, 3);
-  EXPECT_EQ(std::tuple(s.GameScore, FieldText(s)), std::tuple(3, ""));
-  // A tower in the centre, the piece right above it: nothing to clear.
-  const Placement p =
-      PlayOne("z=1 ..... ..... ..R.. z=2 ..... ..... ..G.. z=3 ..... ..... ..R..", "..... ..... ..B..");
-  EXPECT_EQ(std::tuple(p.Cleared, p.MaxHeight, s.MaxHeight, s.CubeArray(3, 3, 4)),
-            std::tuple(0, 3, 3, CellKind::Empty));
-}
-
-TEST(BotGames, InvariantCheckerReportsBrokenFields) {
   auto s = std::make_unique<GameState>();
   SetField(*s, "z=1 R.... z=2 G....");
   s->HeightArray(1, 1) = 2;
@@ -74,6 +60,17 @@ TEST(BotGames, InvariantCheckerReportsBrokenFields) {
   EXPECT_FALSE(CheckFieldInvariants(*s, false).empty());  // a clearing cube outside a clear pass
   s->ClearFlag = true;
   EXPECT_TRUE(CheckFieldInvariants(*s, true).empty());
+}
+
+TEST_F(Bot, LooksAheadWithoutTouchingTheGameThenTakesThePlacementThatClearsElseKeepsTheStackLow) {
+  // Two reds on the floor: a single red cube can make the line at (3, 1).
+  EXPECT_EQ(PlayOne("z=1 RR...", "..... ..... ..... ...R.").Cleared, 3);
+  EXPECT_EQ(std::tuple(s.GameScore, FieldText(s)), std::tuple(3, ""));
+  // A tower in the centre, the piece right above it: nothing to clear.
+  const Placement p =
+      PlayOne("z=1 ..... ..... ..R.. z=2 ..... ..... ..G.. z=3 ..... ..... ..R..", "..... ..... ..B..");
+  EXPECT_EQ(std::tuple(p.Cleared, p.MaxHeight, s.MaxHeight, s.CubeArray(3, 3, 4)),
+            std::tuple(0, 3, 3, CellKind::Empty));
 }
 
 // The report's "key: number" lines by key, and every line but the timing one.

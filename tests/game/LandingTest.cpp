@@ -122,7 +122,7 @@ TEST_F(Landing, ALineMadeWithASpecialPieceClearsWithoutTheCrossSound) {
   EXPECT_EQ(tuple(s.ChainCount, Played(Effect::CubeCross), s.GameScore), tuple(2, 1, 3 + 3));
 }
 
-TEST_F(Landing, GameEndsOnlyWhenNothingMatchesAndTheTopIsOccupied) {
+TEST_F(Landing, GameEndsOnlyWhenNothingMatchesAndTheTopIsOccupiedAndDamagedKindsAreReported) {
   std::string column;
   for (int z = 1; z <= 10; ++z) column += " z=" + std::to_string(z) + (z % 2 ? " R...." : " G....");
   for (int c : {0, 1, 2}) {  // the full column as it is, with a line on the floor, with its top cell empty
@@ -133,9 +133,17 @@ TEST_F(Landing, GameEndsOnlyWhenNothingMatchesAndTheTopIsOccupied) {
     const bool over = Resolve().GameOver;
     EXPECT_EQ(tuple(over, rules.IsFieldFull(), s.GameScore), tuple(c == 0, c == 0, c ? 3 : 0)) << c;
   }
+  SetField(s, "z=1 R....");
+  s.CubeArray(3, 3, 2) = static_cast<CellKind>(13);
+  Landed();
+  EXPECT_THROW(rules.LandingStep(), std::invalid_argument);
+  s.CubeArray(3, 3, 2) = static_cast<CellKind>(-1);
+  EXPECT_THROW(rules.CountHeights(), std::invalid_argument);
+  s.FieldSizeZ = 11;
+  EXPECT_THROW(rules.CountHeights(), std::out_of_range);
 }
 
-TEST_F(Landing, FieldTurnsWhenTheScorePassesAMultipleOfFifty) {
+TEST_F(Landing, FieldTurnsPastAMultipleOfFiftyAndANewLevelIsAnnouncedWithItsMusic) {
   auto removeAt = [&](int score, float previous) {
     SetField(s, "z=1 *....");
     rules.CountHeights();
@@ -154,9 +162,6 @@ TEST_F(Landing, FieldTurnsWhenTheScorePassesAMultipleOfFifty) {
   removeAt(70, 10 / 50.0f);  // the remainder only grew: no turn
   EXPECT_EQ(Played(Effect::OkRotBuild), 1);
   EXPECT_FLOAT_EQ(s.PreviousScoreStep, 0.4f);
-}
-
-TEST_F(Landing, NewLevelIsAnnouncedWithItsMusic) {
   s.GameLevel = s.GameScore = 0;
   sound.MusicNow.reset();
   const auto before = clock.Ticks();
@@ -177,18 +182,7 @@ TEST_F(Landing, NewLevelIsAnnouncedWithItsMusic) {
             tuple(2, false, std::optional(next), true));
 }
 
-TEST_F(Landing, DamagedCellKindsAreReportedNotUsed) {
-  SetField(s, "z=1 R....");
-  s.CubeArray(3, 3, 2) = static_cast<CellKind>(13);
-  Landed();
-  EXPECT_THROW(rules.LandingStep(), std::invalid_argument);
-  s.CubeArray(3, 3, 2) = static_cast<CellKind>(-1);
-  EXPECT_THROW(rules.CountHeights(), std::invalid_argument);
-  s.FieldSizeZ = 11;
-  EXPECT_THROW(rules.CountHeights(), std::out_of_range);
-}
-
-TEST_F(Specials, AllColoursLayerAndLightningClearTheirCubes) {
+TEST_F(Specials, SpecialsClearTheirCubesOrRaiseTheirColumn) {
   const struct {
     const char *field, *after;  // after: the field once the cleared cubes are gone ("-": not checked)
     CellKind kind;
@@ -220,9 +214,6 @@ TEST_F(Specials, AllColoursLayerAndLightningClearTheirCubes) {
     rules.LandingStep();
     EXPECT_EQ(FieldText(s), c.after) << c.field;
   }
-}
-
-TEST_F(Specials, StackedCubesRaiseTheirColumnAndTurnIntoAColour) {
   std::string column;
   for (int z = 1; z <= 7; ++z) column += " z=" + std::to_string(z) + (z % 2 ? " ..G.." : " ..B..");
   column += " z=8 ..6..";
@@ -246,7 +237,7 @@ TEST_F(Specials, StackedCubesRaiseTheirColumnAndTurnIntoAColour) {
   EXPECT_EQ(FieldText(s), "z=1 R.... z=2 G.... z=3 G.... z=4 B.... z=5 G.... z=6 B.... z=7 G.... z=8 B....");
 }
 
-TEST_F(Specials, LandingEffectsBurstSoundAndPauseAndBurstsFollowTheDeviceClass) {
+TEST_F(Specials, LandingEffectsBurstSoundAndPauseAndParticlesDrawInFieldOrder) {
   const int sizes[] = {200, 200, 100, 66, 50};
   for (int kind = 1; kind <= 5; ++kind) {
     s.DeviceKind = kind;
@@ -278,9 +269,6 @@ TEST_F(Specials, LandingEffectsBurstSoundAndPauseAndBurstsFollowTheDeviceClass) 
   }
   EXPECT_EQ(watch.kinds, (std::vector<CellKind>{CellKind::FourColor, CellKind::Stack, CellKind::ClearLayer,
                                                 CellKind::Tund}));
-}
-
-TEST_F(Specials, ParticlesDrawSignThenNumberInFieldOrder) {
   random.SetFallback(nullptr);
   // X: sign +, r .5; Y: r .5; Z: sign - (0.5 is not above 0.5), r .25; VY: r .5; Life: r .125.
   Script({0.9f, 0.5f, 0.5f, 0.5f, 0.25f, 0.5f, 0.125f});
@@ -311,27 +299,7 @@ TEST_F(Specials, ParticlesDrawSignThenNumberInFieldOrder) {
   EXPECT_THROW(rules.MakeParticleRise(301, 0, 0, 0, 1, 1, 1), std::out_of_range);
 }
 
-TEST_F(Specials, FieldTurnEasesInFortyFramesAndTurnsTheData) {
-  FrameLog log(s, shown);
-  rules.SetFrameStep(&log, &clock);
-  SetField(s, "z=1 RG... z=2 B....");
-  rules.TurnField();
-  ASSERT_EQ(log.angles.size(), 40u);
-  EXPECT_FLOAT_EQ(log.angles.front(), 9.812f);
-  EXPECT_EQ(std::ranges::adjacent_find(log.angles, std::greater_equal<>()), log.angles.end());  // rising
-  EXPECT_EQ(tuple(log.angles[38] < 89.9f, log.angles[39], std::ranges::count(log.spinning, false)),
-            tuple(true, 90.0f, 0));
-  EXPECT_TRUE(!shown[Display::FieldSpinShow] && shown[Display::PlayShow]);
-  // (x, y) goes to (y, 6 - x), as the piece turns; the heights follow.
-  EXPECT_EQ(FieldText(s), "z=1 ..... ..... ..... G.... R.... z=2 ..... ..... ..... ..... B....");
-  EXPECT_EQ(tuple(s.HeightArray(1, 5), s.HeightArray(1, 1)), tuple(2, 0));
-  rules.TurnField();
-  EXPECT_EQ(s.CubeArray(5, 5, 2), CellKind::Blue);  // two turns: (1, 1) to (5, 5)
-  for (int i = 0; i < 2; ++i) rules.TurnField();
-  EXPECT_EQ(FieldText(s), "z=1 RG... z=2 B....");
-}
-
-TEST_F(Specials, ShowerDropsUpToTwoCubesPerRowOntoTheStacks) {
+TEST_F(Specials, ShowerDropsUpToTwoCubesPerRowAndTheFieldTurnEasesInFortyFrames) {
   // Columns (3, 3), (4, 3) and (5, 3) hold 8 cubes: nothing more goes there.
   std::string board;
   for (int z = 1; z <= 8; ++z)
@@ -354,4 +322,21 @@ TEST_F(Specials, ShowerDropsUpToTwoCubesPerRowOntoTheStacks) {
   EXPECT_EQ(tuple(std::ranges::count_if(s.CubeArray, IsCube), std::ranges::count_if(s.RainCube, IsCube),
                   Played(Effect::OkExCubeDown), watch.showered, s.HeightArray(1, 1), random.Remaining()),
             tuple(3 * 8 + 1 + 3, 0, 3, 3, 0, 0u));
+  FrameLog log(s, shown);
+  rules.SetFrameStep(&log, &clock);
+  SetField(s, "z=1 RG... z=2 B....");
+  rules.TurnField();
+  ASSERT_EQ(log.angles.size(), 40u);
+  EXPECT_FLOAT_EQ(log.angles.front(), 9.812f);
+  EXPECT_EQ(std::ranges::adjacent_find(log.angles, std::greater_equal<>()), log.angles.end());  // rising
+  EXPECT_EQ(tuple(log.angles[38] < 89.9f, log.angles[39], std::ranges::count(log.spinning, false)),
+            tuple(true, 90.0f, 0));
+  EXPECT_TRUE(!shown[Display::FieldSpinShow] && shown[Display::PlayShow]);
+  // (x, y) goes to (y, 6 - x), as the piece turns; the heights follow.
+  EXPECT_EQ(FieldText(s), "z=1 ..... ..... ..... G.... R.... z=2 ..... ..... ..... ..... B....");
+  EXPECT_EQ(tuple(s.HeightArray(1, 5), s.HeightArray(1, 1)), tuple(2, 0));
+  rules.TurnField();
+  EXPECT_EQ(s.CubeArray(5, 5, 2), CellKind::Blue);  // two turns: (1, 1) to (5, 5)
+  for (int i = 0; i < 2; ++i) rules.TurnField();
+  EXPECT_EQ(FieldText(s), "z=1 RG... z=2 B....");
 }

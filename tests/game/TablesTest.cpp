@@ -18,7 +18,7 @@ using Player = RulesTest;
 using Call = RecordingSoundBuffer::Call;
 static constexpr PlayFlag Once = PlayFlag::Once, Looping = PlayFlag::Looping;
 
-TEST_F(Tables, ShapesHoldTheCubeCountOfTheirGroup) {
+TEST_F(Tables, ShapesHoldTheirGroupsCubesArrayGroupsEmptyAloneAndCellPositionsSpanTheWell) {
   auto rows = [&](int shape) {  // rows y of cells x: '#' a cube, '.' none, '?' any other value
     std::string text;
     for (int y = 1; y <= 3; ++y)
@@ -33,67 +33,6 @@ TEST_F(Tables, ShapesHoldTheCubeCountOfTheirGroup) {
                 tuple(g + 3, 6 - g))
           << shape;
   EXPECT_EQ(tuple(rows(1), rows(14)), tuple("#...#...#", "###..#.##"));  // the diagonal; shape 14
-}
-
-TEST_F(Tables, RandomOrderRedrawsRepeatsAndCoversTheRange) {
-  Script({0.1f, 0.2f, 0.9f, 0.5f});  // 1, 1 again (drawn anew), 3, 2
-  const int drawn = random.Drawn();
-  const auto order = rules.RandomOrder(3);
-  EXPECT_EQ(tuple(order(1), order(2), order(3), order(4), random.Drawn() - drawn), tuple(1, 3, 2, 0, 4));
-  Script({0.7f});
-  EXPECT_EQ(rules.RandomOrder(1)(1), 1);
-  Rng any(5);
-  random.SetFallback(&any);
-  const auto thirteen = rules.RandomOrder(13);
-  EXPECT_EQ(std::set<int>(thirteen.begin(), thirteen.end()),
-            (std::set<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
-  for (int bad : {0, 14}) EXPECT_THROW(rules.RandomOrder(bad), std::out_of_range) << bad;
-}
-
-TEST_F(Tables, LevelTableDrawsItsOrdersInTurnAndSpreadsThem) {
-  // The orders F G H J A B C D M N, drawn in turn: an extra draw would throw.
-  for (std::string_view order : {"654321", "1234567", "2143", "4321", "12345", "54321", "31254", "1234",
-                                 "DCBA987654321", "123456789ABCD"})  // as hexadecimal digits
-    for (char v : order)
-      random.Push((static_cast<float>(std::stoi(std::string(1, v), nullptr, 16)) - 0.5f) /
-                  static_cast<float>(order.size()));
-  rules.InitLevelTable();
-  EXPECT_EQ(random.Remaining(), 0u);
-  const auto& L = s.LevelTable;
-  // level, back picture, cube picture (-1: not checked), e.g. 9: B(3) + 5, G(6) + 6
-  const tuple<int, int, int> pictures[] = {{1, 0, 0},    {2, 1, 6},    {3, -1, 5},   {4, -1, 7},
-                                           {6, 5, -1},   {7, 10, -1},  {9, 8, 12},   {10, -1, 15},
-                                           {12, 13, -1}, {13, -1, 16}, {14, -1, 21}, {17, 16, 18},
-                                           {18, -1, 22}, {19, -1, 23}, {20, 19, 24}};
-  for (auto [level, back, cube] : pictures)
-    EXPECT_TRUE((back < 0 || L(level).BackPicture == back) && (cube < 0 || L(level).CubePicture == cube))
-        << level;
-  EXPECT_EQ(tuple(L(1).MusicNo, L(13).MusicNo, L(14).MusicNo, L(20).MusicNo),
-            tuple(LevelMusic(13), LevelMusic(1), LevelMusic(1), LevelMusic(7)));  // M(1), M(13), N(1), N(7)
-  EXPECT_EQ(tuple(L(3).PlanPicture, L(10).SpeedRate, L(17).MaxScore, L(18).MinScore, L(20).MaxScore),
-            tuple(1, 0.8f, 10099, 11000, 99999999));
-  EXPECT_EQ(tuple(L(18).CubeCount, L(19).CubeCount, L(20).CubeCount), tuple(8, 9, 3));
-}
-
-TEST_F(Tables, LevelAndDropIntervalFollowTheScore) {
-  // 10100..10999 belong to no level: the level held (17) stays.
-  const tuple<int, int, int> cases[] = {{0, 1, 1},       {199, 1, 1},     {200, 1, 2},
-                                        {799, 1, 3},     {10099, 1, 17},  {13000, 1, 20},
-                                        {10100, 17, 17}, {10999, 17, 17}, {11000, 17, 18}};
-  for (auto [score, held, level] : cases) {
-    s.GameScore = score, s.ScoreLevel = held;
-    EXPECT_EQ(rules.LevelFromScore(), level) << score;
-  }
-  // The interval shrinks with the points scored in the level.
-  const tuple<int, int, int> intervals[] = {
-      {1, 199, 1005}, {7, 2001, 1998}, {7, 2003, 1996}, {18, 11999, 2000}};
-  for (auto [level, score, interval] : intervals) {
-    s.GameLevel = level, s.GameScore = score;
-    EXPECT_EQ(rules.DropIntervalForScore(), interval) << score;
-  }
-}
-
-TEST_F(Tables, ClearGameArraysEmptiesOnlyItsGroupAndCellPositionsSpanTheWell) {
   // Field, heights, marks, piece, turn scratch, next piece: which each group empties.
   const std::pair<ArrayGroup, std::array<bool, 6>> groups[] = {
       {ArrayGroup::Field, {true, true, false, false, false, false}},
@@ -119,6 +58,61 @@ TEST_F(Tables, ClearGameArraysEmptiesOnlyItsGroupAndCellPositionsSpanTheWell) {
       for (int z = 1; z <= 10; ++z)
         EXPECT_EQ(s.CubePos(x, y, z), (Vec3{6.0f - 2 * x, 2.0f * y - 6, z - 1.0f}));
     }
+}
+
+TEST_F(Tables, LevelTableDrawsItsOrdersInTurnAndRandomOrdersRedrawRepeats) {
+  // The orders F G H J A B C D M N, drawn in turn: an extra draw would throw.
+  for (std::string_view order : {"654321", "1234567", "2143", "4321", "12345", "54321", "31254", "1234",
+                                 "DCBA987654321", "123456789ABCD"})  // as hexadecimal digits
+    for (char v : order)
+      random.Push((static_cast<float>(std::stoi(std::string(1, v), nullptr, 16)) - 0.5f) /
+                  static_cast<float>(order.size()));
+  rules.InitLevelTable();
+  EXPECT_EQ(random.Remaining(), 0u);
+  const auto& L = s.LevelTable;
+  // level, back picture, cube picture (-1: not checked), e.g. 9: B(3) + 5, G(6) + 6
+  const tuple<int, int, int> pictures[] = {{1, 0, 0},    {2, 1, 6},    {3, -1, 5},   {4, -1, 7},
+                                           {6, 5, -1},   {7, 10, -1},  {9, 8, 12},   {10, -1, 15},
+                                           {12, 13, -1}, {13, -1, 16}, {14, -1, 21}, {17, 16, 18},
+                                           {18, -1, 22}, {19, -1, 23}, {20, 19, 24}};
+  for (auto [level, back, cube] : pictures)
+    EXPECT_TRUE((back < 0 || L(level).BackPicture == back) && (cube < 0 || L(level).CubePicture == cube))
+        << level;
+  EXPECT_EQ(tuple(L(1).MusicNo, L(13).MusicNo, L(14).MusicNo, L(20).MusicNo),
+            tuple(LevelMusic(13), LevelMusic(1), LevelMusic(1), LevelMusic(7)));  // M(1), M(13), N(1), N(7)
+  EXPECT_EQ(tuple(L(3).PlanPicture, L(10).SpeedRate, L(17).MaxScore, L(18).MinScore, L(20).MaxScore),
+            tuple(1, 0.8f, 10099, 11000, 99999999));
+  EXPECT_EQ(tuple(L(18).CubeCount, L(19).CubeCount, L(20).CubeCount), tuple(8, 9, 3));
+  Script({0.1f, 0.2f, 0.9f, 0.5f});  // 1, 1 again (drawn anew), 3, 2
+  const int drawn = random.Drawn();
+  const auto order = rules.RandomOrder(3);
+  EXPECT_EQ(tuple(order(1), order(2), order(3), order(4), random.Drawn() - drawn), tuple(1, 3, 2, 0, 4));
+  Script({0.7f});
+  EXPECT_EQ(rules.RandomOrder(1)(1), 1);
+  Rng any(5);
+  random.SetFallback(&any);
+  const auto thirteen = rules.RandomOrder(13);
+  EXPECT_EQ(std::set<int>(thirteen.begin(), thirteen.end()),
+            (std::set<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
+  for (int bad : {0, 14}) EXPECT_THROW(rules.RandomOrder(bad), std::out_of_range) << bad;
+}
+
+TEST_F(Tables, LevelAndDropIntervalFollowTheScore) {
+  // 10100..10999 belong to no level: the level held (17) stays.
+  const tuple<int, int, int> cases[] = {{0, 1, 1},       {199, 1, 1},     {200, 1, 2},
+                                        {799, 1, 3},     {10099, 1, 17},  {13000, 1, 20},
+                                        {10100, 17, 17}, {10999, 17, 17}, {11000, 17, 18}};
+  for (auto [score, held, level] : cases) {
+    s.GameScore = score, s.ScoreLevel = held;
+    EXPECT_EQ(rules.LevelFromScore(), level) << score;
+  }
+  // The interval shrinks with the points scored in the level.
+  const tuple<int, int, int> intervals[] = {
+      {1, 199, 1005}, {7, 2001, 1998}, {7, 2003, 1996}, {18, 11999, 2000}};
+  for (auto [level, score, interval] : intervals) {
+    s.GameLevel = level, s.GameScore = score;
+    EXPECT_EQ(rules.DropIntervalForScore(), interval) << score;
+  }
 }
 
 TEST_F(Tables, NewGameStartsFromAnEmptyWellWithTwoPieces) {
@@ -175,7 +169,7 @@ TEST_F(Piece, NextPieceDrawsSpecialShapeThenOneKindPerCubeAndEntersInTheCentreBl
   EXPECT_EQ(random.Drawn(), drawn);
 }
 
-TEST_F(Piece, ShiftsStopAtTheWallAndAtCubesOfItsLayer) {
+TEST_F(Piece, ShiftsAndTurnsStopAtTheWallAndAtCubesOfItsLayer) {
   s.NowCubeZ = 4;
   SetLayer(s.NowCube, "R.... G....");
   for (Dir d : {Dir::XMinus, Dir::YMinus}) {  // touching the wall: no wrap-around
@@ -192,9 +186,6 @@ TEST_F(Piece, ShiftsStopAtTheWallAndAtCubesOfItsLayer) {
   rules.MoveNowCube(Dir::XPlus);
   EXPECT_EQ(LayerText(s.NowCube), "..... .R... .G...");
   for (const auto& w : waves) EXPECT_EQ(w.Plays(), 0);  // moves are silent
-}
-
-TEST_F(Piece, TurnCarriesThePieceAroundTheCentreUnlessACellOfItsLayerIsTaken) {
   s.NowCubeZ = 6;
   // In the centre block it stays there: (x, y) goes to (y, 6 - x).
   SetLayer(s.NowCube, "..... .RG.. ..B..");
@@ -265,7 +256,20 @@ TEST_F(Piece, AutomaticDropWaitsForTheIntervalAndHoldsDuringLandings) {
   }
 }
 
-TEST_F(Player, EachStepTakesThreeDecibelsOffAndMusicIsRememberedEvenWhenTooQuietToPlay) {
+TEST_F(Player, StepsTakeThreeDecibelsOffMusicIsRememberedAndWithoutADeviceNothingHappens) {
+  sound.SoundOn = 0;
+  sound.PlayWave(Effect::NoWay, Once, 0);
+  sound.StopWave(Effect::NoWay);
+  sound.PlayMusic(LevelMusic(2), Looping, 0);
+  sound.StopMusic(LevelMusic(2));
+  EXPECT_TRUE(waves(Effect::NoWay).Calls().empty() && music(2).Calls().empty() && !sound.MusicNow);
+  EXPECT_THROW(sound.PlayWave(Effect{0}, Once, 0), std::out_of_range);  // wrong with sound off too
+  EXPECT_THROW(sound.StopMusic(Music{0}), std::out_of_range);
+  sound.SoundOn = 1;
+  EXPECT_THROW(sound.PlayMusic(Music{15}, Looping, 0), std::out_of_range);
+  EXPECT_THROW(LevelMusic(14), std::out_of_range);   // the menu's track is no level's
+  sound.WaveBuffer(Effect::OkMenuSelect) = nullptr;  // a sound that was not loaded is skipped
+  EXPECT_NO_THROW(sound.PlayWave(Effect::OkMenuSelect, Once, 0));
   sound.SoundLevel = 9;
   sound.PlayWave(Effect::OkRotBuild, Once, -1500);
   EXPECT_EQ(waves(Effect::OkRotBuild).Calls(),
@@ -295,20 +299,4 @@ TEST_F(Player, EachStepTakesThreeDecibelsOffAndMusicIsRememberedEvenWhenTooQuiet
       std::tuple(true, -800, true));
   sound.StopMusicNow();
   EXPECT_FALSE(music(Music::Menu).Playing());
-}
-
-TEST_F(Player, WithoutASoundDeviceNothingHappensButNumbersOutsideTheTablesAreRefused) {
-  sound.SoundOn = 0;
-  sound.PlayWave(Effect::NoWay, Once, 0);
-  sound.StopWave(Effect::NoWay);
-  sound.PlayMusic(LevelMusic(2), Looping, 0);
-  sound.StopMusic(LevelMusic(2));
-  EXPECT_TRUE(waves(Effect::NoWay).Calls().empty() && music(2).Calls().empty() && !sound.MusicNow);
-  EXPECT_THROW(sound.PlayWave(Effect{0}, Once, 0), std::out_of_range);  // wrong with sound off too
-  EXPECT_THROW(sound.StopMusic(Music{0}), std::out_of_range);
-  sound.SoundOn = 1;
-  EXPECT_THROW(sound.PlayMusic(Music{15}, Looping, 0), std::out_of_range);
-  EXPECT_THROW(LevelMusic(14), std::out_of_range);   // the menu's track is no level's
-  sound.WaveBuffer(Effect::OkMenuSelect) = nullptr;  // a sound that was not loaded is skipped
-  EXPECT_NO_THROW(sound.PlayWave(Effect::OkMenuSelect, Once, 0));
 }
