@@ -1,5 +1,4 @@
-// Whole games on a virtual clock: start pause, announcement, drops, bindings, prompt, close, bot;
-// the game's end: the panel, the typed name and a qualifying result saved.
+// Whole games on a virtual clock: timings, keys, the prompt, the endings, the bot, the name entered.
 
 #include <cmath>
 
@@ -28,11 +27,10 @@ TEST_P(LoopClock, StartPauseThenLevelOneAnnouncedWithItsMusicThenThePieceFallsAL
     } else if (!steps.empty() && played == 0) {
       played = s.FrameTime - GetParam();
       const RecordingSoundBuffer& track = music(s.LevelTable(1).MusicNo);
-      // Music step 9 takes 3 dB off.
       EXPECT_EQ(std::tuple(tracksDuringAnnouncement, track.Playing(), track.Looping(), track.Volume(),
                            TracksPlaying(), waves(Effect::OkBuildMove).Plays(),
                            waves(Effect::OkBuildMove).Volume(), renderer.BackgroundResets),
-                std::tuple(0, true, true, -500 - 300, 1, 1, -200 - 300, 1));
+                std::tuple(0, true, true, -500 - 300, 1, 1, -200 - 300, 1));  // step 9: 3 dB off
       EXPECT_TRUE(shown[Display::PieceShow] && shown[Display::PlayShow] && shown[Display::HudShow] &&
                   !shown[Display::StartShow]);
     }
@@ -49,8 +47,7 @@ TEST_P(LoopClock, StartPauseThenLevelOneAnnouncedWithItsMusicThenThePieceFallsAL
 }
 
 TEST_F(LoopTest, ThePromptHoldsTheDropNoDropsAtOnceAndTakesTheLastAnswerOfAFrame) {
-  // Each step waits for its screen with no key pending: ask; six seconds (three drop intervals) on, "Y"
-  // and "N" in one frame ("N" is tested after "Y"); ask again; Escape answers; ask and say "Y".
+  // Ask; three drop intervals on, "Y" and "N" in one frame; ask, Escape answers; ask and say "Y".
   int zAtPrompt = 0, promptFrames = 0;
   const std::function<bool()> play = [&] { return NormalPlay(); };
   const std::pair<std::function<bool()>, std::function<void()>> steps[] = {
@@ -166,8 +163,7 @@ TEST_F(LoopTest, TheDropIntervalChangesOnlyAfterAClearPassAndTheDropKeyFallsEver
   };
   EXPECT_EQ(loop.PlayGame(), GameEnd::Quit);
   EXPECT_TRUE(removals > 20 && levelsSeen >= 2 && samples > 150) << removals << levelsSeen << samples;
-  // After the drop key the piece falls a layer every frame (the key's own frame aside).
-  EXPECT_LE(mostStillFrames, 1);
+  EXPECT_LE(mostStillFrames, 1);  // after the drop key a layer every frame
 }
 
 TEST_F(LoopTest, ACloseRequestLeavesTheGameAndThePanelAFullFieldEndsTheGameAtThePanel) {
@@ -187,7 +183,6 @@ TEST_F(LoopTest, ACloseRequestLeavesTheGameAndThePanelAFullFieldEndsTheGameAtThe
   EXPECT_FALSE(musicAtPanel || shown[Display::PieceShow] || shown[Display::PlayShow] ||
                shown[Display::HudShow]);
   EXPECT_TRUE(shown[Display::FieldSpinShow]);
-  // Closed at the panel: the table stays as it was.
   const auto saved = ReadText(file);
   s.GameScore = 9;
   probe.onFrame = nullptr;
@@ -203,7 +198,6 @@ TEST(BotLoop, PlaysItsPiecesThenQuitsThroughThePromptAndEntersItsName) {
   EXPECT_EQ(std::tuple(game.Quit, game.Stats.Pieces, game.Stats.Landings, game.Stats.GameOvers),
             std::tuple(true, 80, 80, 0));
   EXPECT_GT(game.Stats.CubesCleared, 0);
-  // Frames of at least 15 ms; the start pause and announcement take 5 s, each drop key two frames.
   EXPECT_GE(game.VirtualMs, std::max<std::uint64_t>(game.Frames * 15, 5000u + 80 * 2 * 15));
   EXPECT_EQ(scores.Scores()(1).Name, "BOT" + std::string(23, ' '));
   EXPECT_GE(scores.Scores()(1).Score, game.Stats.CubesCleared);
@@ -239,7 +233,6 @@ TEST_F(GameEndTest, YesAtThePromptEntersTheTypedNameEscapeAnEmptyOneAndTheNameSt
   const std::int32_t saves = book.File(661);
   EXPECT_EQ(QuitWith(5, 2, {'A', 'B', KeyBack, 'C', KeyEnter}), GameEnd::Quit);
   const ScoreBook back = ReadBack();
-  // The cursor after "AC"; the row has the cubes and chain bonus; the table in play was read back too.
   EXPECT_EQ(std::tuple(s.NameEntryOn, s.NameLength, back.ScoreList(2).Score, back.File(661), TracksPlaying()),
             std::tuple(true, 2, 0, saves + 1, 0));
   EXPECT_EQ(std::pair(back.ScoreList(1), book.ScoreList(1)),
@@ -249,7 +242,6 @@ TEST_F(GameEndTest, YesAtThePromptEntersTheTypedNameEscapeAnEmptyOneAndTheNameSt
   std::vector<int> keys(30, 'Q');
   keys.insert(keys.end(), {'Z', KeyEnter});
   EXPECT_EQ(QuitWith(4, 0, keys), GameEnd::Quit);
-  // The 27th character replaced the 26th.
   EXPECT_EQ(
       std::tuple(ReadBack().ScoreList(2).Name, s.NameLength, s.GameOverShow, shown[Display::FieldSpinShow]),
       std::tuple(std::string(25, 'Q') + "Z", GameNameLength, true, true));
@@ -261,7 +253,6 @@ TEST_F(GameEndTest, AResultTheFileDoesNotTakeIsToldOnThePanelUntilEnter) {
   std::filesystem::create_directory(file);  // nothing can be saved in its place
   EXPECT_EQ(QuitWith(5, 0, {'A', KeyEnter, 'B', KeyEnter}), GameEnd::Quit);
   EXPECT_GT(renderer.NoticeFrames, 0);
-  // The panel took no more name.
   EXPECT_EQ(
       std::tuple(renderer.Notice, s.GameName(2), book.ScoreList(1).Name, std::filesystem::is_directory(file)),
       std::tuple("", 32, Padded("A"), true));
@@ -269,7 +260,6 @@ TEST_F(GameEndTest, AResultTheFileDoesNotTakeIsToldOnThePanelUntilEnter) {
 
 TEST_F(GameEndTest, ResultsBelowTheTableOrOfZeroAreNotEnteredOneEqualToTheLastEntersAboveIt) {
   const std::string empty = ReadText(file);
-  // Keys are not taken as a name.
   EXPECT_EQ(QuitWith(0, 0, {'A', KeyEnter}), GameEnd::Quit);
   EXPECT_EQ(std::tuple(s.NameEntryOn, s.GameName(1), ReadText(file)), std::tuple(false, 32, empty));
   for (int r = 1; r <= 20; ++r) book.ScoreList(r) = ScoreRec{Padded("OLD"), 50, 2, r};

@@ -40,7 +40,6 @@ struct VirtualPad {
     for (int i = 0; i < SDL_NumJoysticks(); ++i)
       if (SDL_JoystickGetDeviceInstanceID(i) == id_) SDL_JoystickDetachVirtual(i);
   }
-  // This kind's mapping line as mapping files write it (no name checksum), A and B swapped.
   std::string SwappedMapping() const {
     SDL_JoystickGUID guid = SDL_JoystickGetGUID(joystick_);
     guid.data[2] = guid.data[3] = 0;
@@ -66,7 +65,6 @@ struct SdlInput {
       : Pads(Source, mappings, [this](InputScreen sc, PadButton b) { return PadKey(sc, b, *Bindings); }) {
     MenuKeys.InitKeyTable();
   }
-  // A button or the stick set, one pump, then what the menu's poll finds.
   int Button(VirtualPad& pad, SDL_GameControllerButton b, bool down = true) {
     pad.Button(b, down);
     return Poll();
@@ -90,7 +88,6 @@ struct SdlInput {
   Keys MenuKeys{Source};
 };
 
-// Whole games: the script runs one input a frame; each step waits for its moment.
 class PadGame : protected SdlInput, public LoopTest {
  protected:
   PadGame() : LoopTest(&Source, &Events) {
@@ -163,7 +160,6 @@ TEST(Gamepads, AtTheMenuThePadIsTheArrowsEnterAndEscapeAndNothingDuringARedefini
   for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b)
     EXPECT_EQ(in.Button(pad, static_cast<SDL_GameControllerButton>(b)), 0) << b;
   EXPECT_EQ(in.Stick(pad, X, 32767), 0);
-  // Losing the focus in the menus releases everything and stops nothing.
   Push(SDL_SCANCODE_UNKNOWN), in.Poll();
   EXPECT_FALSE(in.Pump.TakePauseRequest());
   EXPECT_EQ(in.Source.Query(VirtualKey::Down), 0);  // the stick's push of the menu screen
@@ -185,7 +181,6 @@ TEST(Gamepads, MappingsComeFromTheDataFolderAndFromTheEnvironment) {
                                                << mapping << "platform:Linux,\n";
     else
       ::setenv("SDL_GAMECONTROLLERCONFIG", mapping.c_str(), 1);
-    // SDL counts the joystick layer's starts: this one keeps a pad plugged in before the game's start.
     sdl::Subsystem joysticks(SDL_INIT_JOYSTICK);
     auto early = fromFile ? std::make_unique<VirtualPad>(false) : nullptr;
     {
@@ -193,7 +188,6 @@ TEST(Gamepads, MappingsComeFromTheDataFolderAndFromTheEnvironment) {
       auto pad = early ? std::move(early) : std::make_unique<VirtualPad>(false);
       in.Poll();
       ASSERT_EQ(in.Pads.Count(), 1);
-      // A is where the mapping puts B.
       EXPECT_EQ(in.Button(*pad, SDL_CONTROLLER_BUTTON_A), VirtualKey::Escape);
       EXPECT_EQ(in.Button(*pad, SDL_CONTROLLER_BUTTON_B), VirtualKey::Enter);
     }
@@ -201,16 +195,13 @@ TEST(Gamepads, MappingsComeFromTheDataFolderAndFromTheEnvironment) {
   }
 }
 
-// catches: a pad button or the stick not moving, turning, switching the camera, asking, answering or
-// typing; a pad not in use unplugged taken as a pause, the one in use not; the focus lost not pausing or
-// not releasing the keys; the keyboard not working beside the pads.
+// catches: a pad input not played or typed, an unplugged pad or the focus lost mishandled, the keyboard lost.
 TEST_F(PadGame, ThreePadsAndTheKeyboardPlayAGameFromTheFirstShiftToTheNameInTheTable) {
   VirtualPad pad;
   auto spare = std::make_unique<VirtualPad>(), other = std::make_unique<VirtualPad>();
   Cells at;
   int turnFrames = 0, promptsSeen = 0, framesToWait = 0;
   bool dropped = false;
-  // Checks, then taps b on the pad given or the first.
   const auto act = [&](const std::function<void()>& check, SDL_GameControllerButton b,
                        VirtualPad* on = nullptr) {
     return [&, check, b, on] {

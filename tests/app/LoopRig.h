@@ -73,7 +73,6 @@ struct RecordedSound {
 };
 
 struct LoopRig : RecordedSound {
-  // Keys and events from SDL's own source and pump when given.
   explicit LoopRig(IKeyStateSource* keySource = nullptr, IEventPump* pump = nullptr, std::uint64_t seed = 11,
                    bool record = false)
       : s(*state),
@@ -107,7 +106,6 @@ struct LoopRig : RecordedSound {
   }
   void Tap(std::initializer_list<int> vks) { taps.insert(taps.end(), vks); }
   bool Idle() const { return taps.empty() && held == 0; }
-  // At the end of a frame: the next pass reads the keys.
   bool NormalPlay() const {
     return shown[Display::PieceShow] && !shown[Display::LevelShow] && !s.QuitShow && !s.GameOverShow &&
            !shown[Display::TurnShow] && !s.DropFlag && !s.LandFlag && !s.MatchFlag && !s.ClearFlag;

@@ -1,5 +1,6 @@
 // The intro and the main menu headless: scripted keys, a virtual clock, recorded sounds.
 
+#include <optional>
 #include <set>
 
 #include "../toolkit/ToolkitTestUtil.h"
@@ -14,7 +15,6 @@ namespace {
 
 using Call = RecordingSoundBuffer::Call;
 
-// Runs the test's code at each pump.
 struct Pump final : IEventPump {
   std::function<void()> onPump;
   std::uint64_t inputs = 0;
@@ -33,11 +33,9 @@ TEST(MenuLayoutTest, FrameRowsAndPicturesPlacedByHand) {
     EXPECT_NEAR(L.At(640, 480).x + x, w, 1.0f);
     EXPECT_NEAR(L.At(640, 480).y + y, h, 1.0f);
   }
-  // At 1024 x 768 the binding panel's corner (427, 96) is (619, 240) on screen; binding k's left and top: 1
-  // and 2 beside each other, 3 to 7 in a column.
   const MenuLayout L = SetupMenuLayout(1024, 768, 1.0f);
   const int lefts[] = {-65, 100, 18, 18, 18, 18, 18}, tops[] = {18, 18, -20, 60, 140, 218, 300};
-  for (int k = 1; k <= 7; ++k) {
+  for (int k = 1; k <= 7; ++k) {  // the binding panel's corner (427, 96) at (619, 240)
     const int x = 619 + lefts[k - 1], y = 240 + tops[k - 1];
     EXPECT_EQ(L.KeyNameRect(k), (RECT{x, y, x + 70, y + 15})) << k;
   }
@@ -45,7 +43,6 @@ TEST(MenuLayoutTest, FrameRowsAndPicturesPlacedByHand) {
             std::tuple(RECT{192 + 329, 144 + 40, 192 + 540, 144 + 59},
                        RECT{192 + 540, 144 + 420, 192 + 590, 144 + 439},
                        RECT{192 + 606, 144 + 160, 192 + 625, 144 + 179}));
-  // At 800 x 600 rows are 15.625 pixels apart: rounding never opens a gap or overlaps.
   const MenuLayout S = SetupMenuLayout(800, 600, 0.78125f);
   EXPECT_EQ(S.ScoreNameRect(1).top, 113 + 31);
   for (int i = 1; i < TableLength; ++i)
@@ -56,7 +53,6 @@ TEST(MenuLayoutTest, FrameRowsAndPicturesPlacedByHand) {
   EXPECT_THROW(MenuSheet::Page(4), std::out_of_range);
 }
 
-// Everything the menu and the intro need, headless.
 class MenuFixture : public ::testing::Test, protected test::RecordedSound {
  protected:
   MenuFixture() {
@@ -79,7 +75,6 @@ class MenuFixture : public ::testing::Test, protected test::RecordedSound {
             random_,  shutdown, attract};
   }
 
-  // A frame with the key held, then one that sees it up (unless a game started).
   bool Tap(int vk, int times = 1) {
     bool started = false;
     for (int i = 0; i < times; ++i) {
@@ -89,6 +84,30 @@ class MenuFixture : public ::testing::Test, protected test::RecordedSound {
       if (!started) menu_->Frame();
     }
     return started;
+  }
+  struct Frame {
+    std::uint32_t at;
+    std::vector<NullDevice::SpriteDraw> draws;
+  };
+  std::vector<Frame> Intro(int w, int h, float r) {
+    graphics_.InitDevice(w, h, 1, 0x505050);
+    device_ = graphics_.Null();
+    sprite_ = device_->CreateSprite();
+    oa_ = std::make_unique<ScreenObject>(*device_);
+    ob_ = std::make_unique<ScreenObject>(*device_);
+    oa_->CreateEmptyTexture(16, 0);
+    ob_->CreateEmptyTexture(16, 0);
+    std::vector<Frame> frames;
+    Pump recorder;
+    std::uint32_t last = clock_.Ticks();
+    recorder.onPump = [&] {
+      frames.push_back({last, device_->SpriteDraws()});
+      last = clock_.Ticks();
+    };
+    ShowIntro(IntroParts{*device_, *sprite_, *oa_, *ob_, sound, clock_, recorder}, IntroScreen{w, h, r});
+    EXPECT_GE(frames.back().at - frames.front().at, 6000u);
+    EXPECT_LT(frames[frames.size() - 2].at - frames.front().at, 6000u);
+    return frames;
   }
   int Clicks() { return waves(Effect::OkMenuSelect).Plays(); }
   const NullDevice::SpriteDraw* DrawOf(const RECT& source) const {
@@ -103,7 +122,7 @@ class MenuFixture : public ::testing::Test, protected test::RecordedSound {
   std::unique_ptr<ISprite> sprite_;
   std::unique_ptr<IFont> font_;
   std::unique_ptr<XObject> back_;
-  std::unique_ptr<ScreenObject> screenME_;
+  std::unique_ptr<ScreenObject> screenME_, oa_, ob_;
   ScriptedKeySource source_;
   Keys keys_{source_};
   GameState state_;
@@ -130,7 +149,7 @@ TEST_F(MenuFixture, AFrameThatFailsClosesItsSceneAndSpriteBatch) {
   EXPECT_NO_THROW(menu_->Frame());
 }
 
-TEST_F(MenuFixture, EveryFrameKeepsItsFloorIsShownAndMovesTheSwayTheCursorWrapsAndEachMoveClicks) {
+TEST_F(MenuFixture, EveryFrameKeepsItsFloorIsShownAndMovesTheSwayTheCursorWrapsEachMoveClicksVolumesStop) {
   const std::uint32_t start = clock_.Ticks();
   std::vector<float> sway;  // the background's texture before each frame and after the last
   for (int i = 0; i <= 10; ++i) {
@@ -140,7 +159,6 @@ TEST_F(MenuFixture, EveryFrameKeepsItsFloorIsShownAndMovesTheSwayTheCursorWrapsA
   }
   EXPECT_EQ(std::pair(device_->Presents(), clock_.Ticks() - start), std::pair(10, 10 * 20u));
   EXPECT_EQ(std::adjacent_find(sway.begin(), sway.end()), sway.end());
-  // The background stands at (0, 8, 0), lit for the next frame.
   EXPECT_EQ(std::tuple(device_->MeshDraws().at(0).world.m[3][1], device_->Lights().at(1).enabled,
                        device_->Lights().at(1).light.Direction.z),
             std::tuple(8.0f, true, -1.0f));
@@ -153,24 +171,18 @@ TEST_F(MenuFixture, EveryFrameKeepsItsFloorIsShownAndMovesTheSwayTheCursorWrapsA
   }
   EXPECT_EQ(Clicks(), 4);
   EXPECT_EQ(waves(Effect::OkMenuSelect).Calls().front(), (Call{Call::SetVolume, -1000 - 300}));
-  // The cursor bar follows the item: 35 frame pixels a row under y 120.
-  const auto* bar = DrawOf(MenuSheet::CursorBar);
+  const NullDevice::SpriteDraw* bar = DrawOf(MenuSheet::CursorBar);
   ASSERT_NE(bar, nullptr);
-  EXPECT_FLOAT_EQ(bar->translation.y, 144 + 120 + 35 * 5);
+  EXPECT_FLOAT_EQ(bar->translation.y, 144 + 120 + 35 * 5);  // 35 pixels a row under y 120
   EXPECT_EQ(std::pair(bar->texture, bar->colour), std::pair(screenME_->Texture(), MenuSheetColour));
-}
-
-TEST_F(MenuFixture, VolumeStepsStopAtTheEndsAndMusicRestartsAtItsStep) {
+  SCOPED_TRACE("volume steps stop at the ends, music restarts at its step");
   sound.PlayMusic(Music::Menu, PlayFlag::Looping, 0);
-  Tap(MenuKeyCode::Down);  // effects
-  const int clicks = Clicks();
+  Tap(MenuKeyCode::Down, 3);  // effects
   Tap(MenuKeyCode::Right);
-  EXPECT_EQ(sound.SoundLevel, 9);
-  EXPECT_EQ(Clicks(), clicks);  // nothing changed, nothing to hear
+  EXPECT_EQ(std::pair(sound.SoundLevel, Clicks()), std::pair(9, 4 + 3));  // nothing changed, nothing to hear
   Tap(MenuKeyCode::Left, 10);
-  EXPECT_EQ(sound.SoundLevel, 1);
-  EXPECT_EQ(Clicks(), clicks + 7);  // eight steps; at step 1 the last click is silent
-  const auto* bar = DrawOf(MenuSheet::Volume(1));
+  EXPECT_EQ(std::pair(sound.SoundLevel, Clicks()), std::pair(1, 4 + 3 + 7));
+  bar = DrawOf(MenuSheet::Volume(1));
   ASSERT_NE(bar, nullptr);
   EXPECT_FLOAT_EQ(bar->translation.x, 192 + 430);
   Tap(MenuKeyCode::Right);
@@ -190,17 +202,14 @@ TEST_F(MenuFixture, RedefinitionTakesSevenDistinctKeysInDisplayOrderAndSavesThem
   menu_->Frame();
   const MenuLayout L = Layout();
   ASSERT_EQ(device_->TextDraws().size(), 7u);
-  // The fifth shown entry is binding 6, the turn key.
-  const auto& fifth = device_->TextDraws()[4];
+  const auto& fifth = device_->TextDraws()[4];  // binding 6, the turn key
   EXPECT_EQ(std::tuple(fifth.text, fifth.rect, fifth.format & DT_CENTER),
             std::tuple(KeyName(DefaultGameKeys()(6)), L.KeyNameRect(5), std::uint32_t(DT_CENTER)));
   const int clicks = Clicks();
   Tap(MenuKeyCode::Enter);
-  // A gamepad presses nothing now.
   EXPECT_EQ(std::tuple(menu_->DefKeyStep, events_.Screen, Clicks(), waves(Effect::OkMenuSelect).Volume()),
             std::tuple(1, InputScreen::KeyRedefinition, clicks + 1, -1200 - 300));
-  // Over a second the waiting entry shows both colours; the others stay steady.
-  std::set<D3DCOLOR> first, second;
+  std::set<D3DCOLOR> first, second;  // the waiting entry blinks, the others stay
   for (int i = 0; i < 60; ++i) {
     menu_->Frame();
     first.insert(device_->TextDraws()[0].colour);
@@ -208,7 +217,6 @@ TEST_F(MenuFixture, RedefinitionTakesSevenDistinctKeysInDisplayOrderAndSavesThem
   }
   EXPECT_EQ(std::pair(first, second),
             std::pair(std::set{KeyNameColour, KeyNameBlinkColour}, std::set{KeyNameColour}));
-  // Menu keys can be bound too; 'Q' twice: the second is refused silently.
   int accepted = 0;
   for (int vk :
        std::initializer_list<int>{'Q', 'Q', MenuKeyCode::Up, MenuKeyCode::Enter, 'W', 'E', 'R', 'T'}) {
@@ -218,10 +226,8 @@ TEST_F(MenuFixture, RedefinitionTakesSevenDistinctKeysInDisplayOrderAndSavesThem
     accepted += took;
     EXPECT_TRUE(took || EffectPlays() == all) << "a refused key is silent";
   }
-  // Up was a binding, not a cursor move.
   EXPECT_EQ(std::tuple(accepted, menu_->DefKeyStep, events_.Screen, menu_->MenuItem),
             std::tuple(7, 0, InputScreen::Menu, MenuEntry::KeyBindings));
-  // Shown order 1, 2, 3, 4, 6, 5, 7: the fifth key pressed turns, the sixth drops.
   const int expected[] = {'Q', MenuKeyCode::Up, MenuKeyCode::Enter, 'W', 'R', 'E', 'T'};
   GameKeys read = DefaultGameKeys();
   ReadControls(folder_ / "CT.dat", read, random_);
@@ -238,7 +244,6 @@ TEST_F(MenuFixture, ScoreTableHidesEmptyRowsAndHelpPagesTurnBothWays) {
   Tap(MenuKeyCode::Down, 5);                         // best results
   const auto& t = device_->TextDraws();
   ASSERT_EQ(t.size(), 9u);
-  // CY keeps its own row.
   EXPECT_EQ(std::pair(t[0].text + t[1].text + t[2].text + t[6].text, t[6].rect),
             std::pair(std::string("ANNA4207CY"), Layout().ScoreNameRect(4)));
   EXPECT_EQ(std::tuple(t[6].colour, t[0].format & DT_RIGHT, t[1].format & DT_RIGHT),
@@ -287,8 +292,7 @@ TEST_F(MenuFixture, EnterOnTheFirstItemStartsAGameExitShutsDownCloseLeaves) {
   EXPECT_EQ(shutdowns_, 1);
 }
 
-// catches: the menu otherwise before the demonstration (frame, sound, key), the idle time not
-// reset by a press, the menu changed after it, the press that ended it taken as the menu's.
+// catches: the menu otherwise before it, the idle time not reset, the menu changed, its ending press taken.
 TEST_F(MenuFixture, TheDemonstrationComesAfterAMinuteWithoutAPressAndLeavesTheMenuAsItWas) {
   struct Seen {
     int presents, effects;
@@ -296,7 +300,6 @@ TEST_F(MenuFixture, TheDemonstrationComesAfterAMinuteWithoutAPressAndLeavesTheMe
     std::uint32_t end;
     std::vector<std::uint32_t> shows;
   };
-  // A press of Down 30 s in; the window closed at stopAt.
   const auto run = [&](bool attract, std::uint32_t stopAt) {
     Pump pump;
     const std::uint32_t open = clock_.Ticks();
@@ -312,23 +315,22 @@ TEST_F(MenuFixture, TheDemonstrationComesAfterAMinuteWithoutAPressAndLeavesTheMe
       }
       pump.quit = t >= stopAt;
     };
-    MenuEntry item{};
-    MainMenu menu(Parts(
-                      pump, [] {},
-                      attract ? std::function<void()>([&] {
-                        seen.shows.push_back(clock_.Ticks() - open);
-                        item = menu.MenuItem;
-                        source_.Press(MenuKeyCode::Enter);  // the press that ends it
-                        pump.inputs += 2;
-                        clock_.Advance(10000);
-                      })
-                              : nullptr),
-                  Layout());
-    EXPECT_THROW(menu.Run(), QuitRequest);  // no game started, not even by the Enter
-    EXPECT_TRUE(seen.shows.empty() || menu.MenuItem == item);
+    std::optional<MainMenu> menu;
+    const std::function<void()> show = [&] {
+      seen.shows.push_back(clock_.Ticks() - open);
+      seen.item = menu->MenuItem;
+      source_.Press(MenuKeyCode::Enter);  // the press that ends it
+      pump.inputs += 2;
+      clock_.Advance(10000);
+    };
+    menu.emplace(Parts(
+                     pump, [] {}, attract ? show : nullptr),
+                 Layout());
+    EXPECT_THROW(menu->Run(), QuitRequest);  // no game started, not even by the Enter
+    EXPECT_TRUE(seen.shows.empty() || menu->MenuItem == seen.item);
     source_.ReleaseAll();
-    return Seen{device_->Presents() - presents, EffectPlays() - effects, menu.MenuItem, clock_.Ticks() - open,
-                seen.shows};
+    return Seen{device_->Presents() - presents, EffectPlays() - effects, menu->MenuItem,
+                clock_.Ticks() - open, seen.shows};
   };
   const Seen plain = run(false, 89000), waiting = run(true, 89000);
   EXPECT_TRUE(waiting.shows.empty());
@@ -336,48 +338,15 @@ TEST_F(MenuFixture, TheDemonstrationComesAfterAMinuteWithoutAPressAndLeavesTheMe
             std::tie(plain.presents, plain.effects, plain.item, plain.end));
   const Seen shown = run(true, 200000);
   ASSERT_EQ(shown.shows.size(), 2u);
-  // Within two menu frames of 90 s, and of the idle time after the 10 s demonstration.
   EXPECT_LT(shown.shows[0] - 90000u, 2u * 20) << shown.shows[0];
   EXPECT_LT(shown.shows[1] - (shown.shows[0] + 10000 + AttractIdleMs), 2u * 20) << shown.shows[1];
   EXPECT_EQ(shown.item, plain.item);
 }
 
-// Runs the intro, recording each presented frame's sprite draws and start time.
-class IntroFixture : public MenuFixture {
- protected:
-  struct Frame {
-    std::uint32_t at;
-    std::vector<NullDevice::SpriteDraw> draws;
-  };
-  std::vector<Frame> Run(int w, int h, float r) {
-    graphics_.InitDevice(w, h, 1, 0x505050);
-    device_ = graphics_.Null();
-    sprite_ = device_->CreateSprite();
-    oa_ = std::make_unique<ScreenObject>(*device_);
-    ob_ = std::make_unique<ScreenObject>(*device_);
-    oa_->CreateEmptyTexture(16, 0);
-    ob_->CreateEmptyTexture(16, 0);
-    std::vector<Frame> frames;
-    Pump recorder;
-    std::uint32_t last = clock_.Ticks();
-    recorder.onPump = [&] {
-      frames.push_back({last, device_->SpriteDraws()});
-      last = clock_.Ticks();
-    };
-    ShowIntro(IntroParts{*device_, *sprite_, *oa_, *ob_, sound, clock_, recorder}, IntroScreen{w, h, r});
-    // Six seconds: it ends with the first frame that began after them.
-    EXPECT_GE(frames.back().at - frames.front().at, 6000u);
-    EXPECT_LT(frames[frames.size() - 2].at - frames.front().at, 6000u);
-    return frames;
-  }
-  std::unique_ptr<ScreenObject> oa_, ob_;
-};
-
-TEST_F(IntroFixture, HalvesMeetThenTheTitlePlaysScaledWithTheModeAcrossTheTickWrap) {
-  const auto frames = Run(1024, 768, 1.0f);
+TEST_F(MenuFixture, TheIntrosHalvesMeetThenTheTitlePlaysScaledWithTheModeAcrossTheTickWrap) {
+  const auto frames = Intro(1024, 768, 1.0f);
   ASSERT_GT(frames.size(), 40u);
-  // Sliding: 10 pixels a side every 15 ms until the halves are 202 apart.
-  std::size_t sliding = 0;
+  std::size_t sliding = 0;  // 10 pixels a side every 15 ms until 202 apart
   while (sliding < frames.size() && frames[sliding].draws.size() == 2) ++sliding;
   ASSERT_GT(sliding, 1u);
   EXPECT_EQ(std::tuple(frames[0].draws[0].translation.x, frames[0].draws[1].translation.x,
@@ -388,8 +357,7 @@ TEST_F(IntroFixture, HalvesMeetThenTheTitlePlaysScaledWithTheModeAcrossTheTickWr
   const auto& before = frames[sliding - 1].draws;
   EXPECT_GE(met[0].translation.x + 202, met[1].translation.x);
   EXPECT_LT(before[0].translation.x + 202, before[1].translation.x);
-  // Then the strip plays 8, 70, ..., 442 and holds, at 50 ms a frame.
-  std::vector<int> tops;
+  std::vector<int> tops;  // the strip: 8, 70, ..., 442 and holds, at 50 ms a frame
   for (std::size_t i = sliding; i < frames.size(); ++i) {
     ASSERT_EQ(frames[i].draws.size(), 3u);
     const auto& strip = frames[i].draws[2];
@@ -401,13 +369,12 @@ TEST_F(IntroFixture, HalvesMeetThenTheTitlePlaysScaledWithTheModeAcrossTheTickWr
   EXPECT_EQ(tops.back(), 442);
   tops.resize(9);
   EXPECT_EQ(tops, (std::vector<int>{8, 70, 132, 194, 256, 318, 380, 442, 442}));
-  // One chime, at full volume, when they meet.
   EXPECT_EQ(waves(Effect::OkOpen).Plays(), 1);
   EXPECT_EQ(waves(Effect::OkOpen).Calls().front(), (Call{Call::SetVolume, -300}));
 
   SCOPED_TRACE("scaled with the screen mode, across the tick wrap");
   clock_ = VirtualClock(0xFFFFFFFFu - 3000);
-  const auto small = Run(640, 480, 0.625f);
+  const auto small = Intro(640, 480, 0.625f);
   const auto& first = small.front().draws;
   EXPECT_EQ(std::tuple(first[1].translation.x, first[0].translation.y, first[0].scaling.x,
                        small[1].draws[0].translation.x, small.back().draws[2].translation.x),

@@ -1,5 +1,4 @@
-// Games recorded through the real loop and played back headless; damaged files;
-// the replays kept beside the table; the demonstration leaving on a press.
+// Games recorded through the real loop and played back; damaged files; kept replays; the demonstration.
 
 #include <gmock/gmock.h>
 
@@ -12,7 +11,6 @@
 namespace quarnix::test {
 namespace {
 
-// A game whose loop reads the clock, the keys and the window through the recorder.
 struct RecordedGame : LoopRig {
   explicit RecordedGame(std::uint64_t seed) : LoopRig(nullptr, nullptr, seed, true) {}
   // The bot plays through its name entry, or until the window closes (the recording stops there).
@@ -53,9 +51,8 @@ void PlayDrops(RecordedGame& game) {
   game.loop.PlayGame();
 }
 
-// catches: a read missed or answered out of order, the random state taken late, latches or
-// pauses not kept, an ending (full field, prompt, closed window) not stopped at; the replay of a result
-// the table took not kept, not named after its row or not giving its score.
+// catches: a read missed or out of order, a late random state, latches, pauses or an ending lost, a kept
+// replay missing, misnamed or not giving its row's score.
 TEST(Replay, GamesReplayToTheirRecordedEndAndAnEnteredResultKeepsItsReplay) {
   struct Case {
     std::uint64_t seed;
@@ -128,7 +125,6 @@ TEST(Replay, AResultThatEntersTheTableKeepsItsReplayAndOnePushedOutLosesIt) {
     game.recorder.OnGameOver();
     ASSERT_TRUE(game.kept.Enter(name, score, 3));
   };
-  // How many files are kept, and how many of them start with prefix.
   const auto kept = [&](const std::string& prefix) {
     int all = 0, named = 0;
     for (const auto& e : std::filesystem::directory_iterator(folder))
@@ -140,7 +136,6 @@ TEST(Replay, AResultThatEntersTheTableKeepsItsReplayAndOnePushedOutLosesIt) {
   enter("NEW", 150);                                     // pushes 100 out
   EXPECT_EQ(kept("100-"), std::pair(TableLength, 0));
   EXPECT_EQ(kept("150-"), std::pair(TableLength, 1));
-  // Two equal rows keep a replay each (beside the other row of 1000).
   enter("TWIN", 1000);
   enter("TWIN", 1000);
   EXPECT_EQ(kept("1000-"), std::pair(TableLength, 3));

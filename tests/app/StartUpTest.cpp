@@ -1,5 +1,4 @@
-// The start-up file check, set-up steps' errors, play's content from a game folder, the demo's frame
-// times, the name entry's keys.
+// The start-up file check, set-up errors, play's content, the demo's frame times, the name entry's keys.
 
 #include <fstream>
 #include <numeric>
@@ -34,7 +33,6 @@ struct Name {
 TEST(CheckFilesTest, FindsNamesWhateverTheirCaseInTheFolderOfTheirKind) {
   test::TempFolder folder;
   const fs::path& f = folder.Path();
-  // The game folder as the build makes it: names in mixed case.
   for (const auto& name : RequiredFiles()) {
     std::string file = name.filename().string();
     std::transform(file.begin() + 1, file.end(), file.begin() + 1, ::tolower);
@@ -43,14 +41,12 @@ TEST(CheckFilesTest, FindsNamesWhateverTheirCaseInTheFolderOfTheirKind) {
   }
   const GameLocation here{f, f, f};
   EXPECT_TRUE(CheckFiles(here).empty());
-  // An installed game: the program, the data and the records in three folders.
   const GameLocation split{f / "bin", f, f / "records"};
   for (const fs::path& d : {split.ProgramFolder, split.RecordPath}) fs::create_directory(d);
   fs::rename(f / "quarnix", split.ProgramFolder / "quarnix");
   for (const char* record : {"Ct.dat", "Rd.dat"}) fs::rename(f / record, split.RecordPath / record);
   EXPECT_TRUE(CheckFiles(split).empty());
   EXPECT_EQ(CheckFiles(here), (std::vector<fs::path>{f / "quarnix", f / "CT.dat", f / "RD.dat"}));
-  // Every missing file is reported, under the name the game asks for.
   for (const char* gone : {"Data/C07.car", "Wave/Thund.wav"}) fs::remove(f / gone);
   EXPECT_EQ(CheckFiles(split), (std::vector<fs::path>{f / "Data/C07.CAR", f / "Wave/Thund.WAV"}));
 }
@@ -88,7 +84,6 @@ TEST(DemoStats, PercentilesAreNearestRankAndTheFloorCountsOnlyLongerFrames) {
   std::iota(ms.begin(), ms.end(), 1.0);
   std::shuffle(ms.begin(), ms.end(), std::mt19937(3));
   const FrameTimeStats s = SummariseFrameTimes(ms);
-  // A frame of exactly 15 ms is inside the floor.
   EXPECT_EQ(std::tuple(s.Frames, s.P50, s.P95, s.P99, s.Max, s.Over15),
             std::tuple(std::size_t{100}, 50.0, 95.0, 99.0, 100.0, std::size_t{85}));
 
@@ -125,7 +120,6 @@ TEST(NameEntry, KeysAddAndRemoveAndThePadPickerTurnsTheCharacterAtTheCursorAndMo
       {{8, 46}, "", 0},                      // removing from nothing stays at nothing
   };
   for (const Case& c : picker) EXPECT_EQ(Name().Type(c.keys), std::pair(Padded(c.text), c.length)) << c.text;
-  // A full name: the cursor stands on the last slot, turns it, and steps back from there.
   const std::string full = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
   std::vector<int> keys(full.begin(), full.end());
   keys.insert(keys.end(), {R, U});
