@@ -1,6 +1,5 @@
 #include "ToolkitTestUtil.h"
 #include "platform/D3DXMath.h"
-#include "toolkit/CamObject.h"
 #include "toolkit/ScreenObject.h"
 #include "toolkit/XObject.h"
 
@@ -22,11 +21,7 @@ class ToolkitRender : public test::GlTest {
   }
   void LookFrom(const D3DVECTOR& eye, float fov) {
     SetProjection(*d_, fov);
-    CamObject cam(*d_);
-    cam.SetNumStaticPosition(1);
-    cam.SetCamStaticPosition(1, 0, 0, 0, eye.x, eye.y, eye.z, 0, 0, 0);
-    cam.SetNowStaticPosition(1);
-    cam.SetCam();
+    d_->SetTransform(D3DTS_VIEW, D3DXMatrixLookAtLH(eye, {0, 0, 0}, {0, 1, 0}));
   }
   void ExpectAt(const std::vector<std::uint8_t>& picture, const D3DVECTOR& p, test::Rgb want) {
     const D3DVECTOR ndc = D3DXVec3TransformCoord(
