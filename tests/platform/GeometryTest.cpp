@@ -28,7 +28,7 @@ void ExpectMatrix(const D3DMATRIX& m, const float (&expected)[4][4], float eps =
     for (int c = 0; c < 4; ++c) EXPECT_NEAR(m(r, c), expected[r][c], eps) << "row " << r << " col " << c;
 }
 
-TEST(D3DXMath, ElementaryMatricesTheOrderOfAProductInverseAndLookAt) {
+TEST(D3DXMath, ProductsInversesLookAtQuaternionTurnsRollPitchYawAffineTurnsAboutTheCentre) {
   ExpectMatrix(D3DXMatrixTranslation(1, 2, 3), {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {1, 2, 3, 1}});
   ExpectMatrix(D3DXMatrixScaling(2, 3, 4), {{2, 0, 0, 0}, {0, 3, 0, 0}, {0, 0, 4, 0}, {0, 0, 0, 1}});
   ExpectMatrix(D3DXMatrixIdentity(), {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}});
@@ -46,10 +46,7 @@ TEST(D3DXMath, ElementaryMatricesTheOrderOfAProductInverseAndLookAt) {
   ExpectNear(D3DXVec3TransformCoord({0, 3.5f, 0}, v), 0, 0, lz, 1e-4f);
   ExpectNear(D3DXVec3TransformNormal({8.5f, 0, 2}, v), lx, 0, 0, 1e-4f);
   ExpectNear(D3DXVec3TransformNormal({0, 1, 0}, v), 0, 76.25f / (lz * lx), -11.5f / lz);
-}
-
-// The turns about each axis are read against the quaternion's; the perspective in the drawn pictures.
-TEST(D3DXMath, QuaternionsTurnRollThenPitchThenYawAndAffineTurnsAboutTheCentre) {
+  // The turns about each axis read against the quaternion turn; the perspective shows in the drawn pictures.
   const float yaw = 0.3f, pitch = 0.2f, roll = 0.1f;
   const D3DMATRIX axes = D3DXMatrixMultiply(
       D3DXMatrixMultiply(D3DXMatrixRotationZ(roll), D3DXMatrixRotationX(pitch)), D3DXMatrixRotationY(yaw));
@@ -57,11 +54,11 @@ TEST(D3DXMath, QuaternionsTurnRollThenPitchThenYawAndAffineTurnsAboutTheCentre) 
   for (int r = 0; r < 4; ++r)
     for (int c = 0; c < 4; ++c) EXPECT_NEAR(fromQ(r, c), axes(r, c), 1e-5);
   const D3DXQUATERNION quarterY = D3DXQuaternionRotationYawPitchRoll(Pi / 2, 0, 0);
-  const D3DMATRIX m = D3DXMatrixAffineTransformation(2.0f, {1, 0, 0}, quarterY, {0, 0, 5});
+  const D3DMATRIX affine = D3DXMatrixAffineTransformation(2.0f, {1, 0, 0}, quarterY, {0, 0, 5});
   // (1,0,0): scaled (2,0,0), about the centre (1,0,0), turned to (0,0,-1), back (1,0,-1), moved (1,0,4).
-  ExpectNear(D3DXVec3TransformCoord({1, 0, 0}, m), 1, 0, 4);
-  ExpectNear(D3DXVec3TransformCoord({0, 0, 0}, m), 1, 0, 6);
-  ExpectNear(D3DXVec3TransformNormal({0, 0, 1}, m), 2, 0, 0);  // directions are not moved
+  ExpectNear(D3DXVec3TransformCoord({1, 0, 0}, affine), 1, 0, 4);
+  ExpectNear(D3DXVec3TransformCoord({0, 0, 0}, affine), 1, 0, 6);
+  ExpectNear(D3DXVec3TransformNormal({0, 0, 1}, affine), 2, 0, 0);  // directions are not moved
 }
 
 TEST(Draw2D, SpriteQuadsCutScaledTurnedMovedClippedPicturesLetterboxedTextAligned) {

@@ -157,8 +157,20 @@ INSTANTIATE_TEST_SUITE_P(LoadedAndStreamed, MixerOutput, ::testing::Values(Kept:
 
 using StreamedMusic = MixerOutput;
 
-// catches: streamed music rounded or levelled unlike effects, one track's volume applied to another.
-TEST_F(StreamedMusic, SoundsExactlyAsTheLoadedWaveAndTracksOverlap) {
+// catches: a closed or null system accepting files, errors without the file's name, bad waves accepted,
+// streamed music rounded or levelled unlike effects, one track's volume applied to another.
+TEST_F(StreamedMusic, WhatIsNoWaveIsRefusedWithItsNameMusicSoundsExactlyAsTheLoadedWaveTracksOverlap) {
+  EXPECT_THROW(MixerSoundSystem().CreateSoundBufferFromFile("x.wav"), std::runtime_error);
+  NullSoundSystem null, silent(false);
+  ASSERT_TRUE(null.InitDSound());
+  EXPECT_FALSE(silent.InitDSound());
+  std::ofstream(dir_ / "text.wav") << "RIFF....WAVEfmt and nothing more";
+  for (const fs::path& path : {dir_ / "missing.wav", dir_ / "text.wav", fs::path("/dev/null"), dir_,
+                               fs::path("/nonexistent/NoWay.WAV")}) {
+    ISoundSystem& from = path.filename() == "NoWay.WAV" ? static_cast<ISoundSystem&>(null) : *system_;
+    EXPECT_THAT([&] { from.CreateStreamingBufferFromFile(path.string()); },
+                ::testing::ThrowsMessage<std::runtime_error>(::testing::HasSubstr(path.string())));
+  }
   const auto wave = Ramp(60 * Ms);
   const fs::path file = Wave("track.wav", wave, 1);
   ISoundBuffer& loaded = Load(file, Kept::Loaded);
@@ -193,21 +205,6 @@ TEST_F(StreamedMusic, SoundsExactlyAsTheLoadedWaveAndTracksOverlap) {
   ASSERT_GE(runs[2].end() - both, static_cast<long>(2 * wave.size()));
   for (std::size_t i = 0; i < 2 * wave.size(); ++i)
     ASSERT_NEAR(both[static_cast<long>(i)], wave[i % wave.size()] + 100, 2) << "sample " << i;
-}
-
-// catches: a closed or null system accepting files, errors without the file's name, bad waves accepted.
-TEST_F(StreamedMusic, WhatIsNoWaveFileIsRefusedWithItsName) {
-  EXPECT_THROW(MixerSoundSystem().CreateSoundBufferFromFile("x.wav"), std::runtime_error);
-  NullSoundSystem null, silent(false);
-  ASSERT_TRUE(null.InitDSound());
-  EXPECT_FALSE(silent.InitDSound());
-  std::ofstream(dir_ / "text.wav") << "RIFF....WAVEfmt and nothing more";
-  for (const fs::path& path : {dir_ / "missing.wav", dir_ / "text.wav", fs::path("/dev/null"), dir_,
-                               fs::path("/nonexistent/NoWay.WAV")}) {
-    ISoundSystem& from = path.filename() == "NoWay.WAV" ? static_cast<ISoundSystem&>(null) : *system_;
-    EXPECT_THAT([&] { from.CreateStreamingBufferFromFile(path.string()); },
-                ::testing::ThrowsMessage<std::runtime_error>(::testing::HasSubstr(path.string())));
-  }
 }
 
 }  // namespace
