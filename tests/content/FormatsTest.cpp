@@ -22,8 +22,7 @@ Bytes With(Bytes b, std::size_t At, char Value) {
   return b;
 }
 
-// catches: rows top-down, red first or unpadded; misplaced header fields; a reader trusting a cut or odd
-// file.
+// catches: rows top-down, red first or unpadded; misplaced header fields; a reader trusting odd files.
 TEST(Bmp, StoresRowsBottomUpBlueFirstWithPaddingAndRefusesWhatItCannotRead) {
   RgbPicture p{3, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}};
   Bytes b = EncodeBmp24(p);

@@ -37,9 +37,8 @@ class LocateGameTest : public ::testing::Test {
   ScopedEnv xdg_{"XDG_DATA_HOME", (root_.Path() / "user").c_str()};
 };
 
-// catches: a bad XDG_DATA_HOME followed; the wrong layout (portable first, then installed); read-only
-// records.
-TEST_F(LocateGameTest, RecordsFollowXdgDataHomeAndDataLiesBesideTheProgramOrInTheInstalledTree) {
+// catches: a bad XDG_DATA_HOME followed; the wrong layout; read-only records; a player's records replaced.
+TEST_F(LocateGameTest, FindsTheFoldersAndCopiesTheDefaultRecordsOnceNeverOverAPlayersFile) {
   for (auto [xdg, expected] : {std::pair<const char*, const char*>{"/x/data", "/x/data/quarnix"},
                                {nullptr, "/home/ann/.local/share/quarnix"},
                                {"", "/home/ann/.local/share/quarnix"},
@@ -65,10 +64,6 @@ TEST_F(LocateGameTest, RecordsFollowXdgDataHomeAndDataLiesBesideTheProgramOrInTh
     EXPECT_EQ(FindDataFolder(At(program)), data) << program;
   }
   fs::permissions(At("cd"), fs::perms::owner_write, fs::perm_options::add);
-}
-
-// catches: defaults copied over a player's file, or beside it under another spelling.
-TEST_F(LocateGameTest, CopiesTheDefaultsOnceAndNeverOverAPlayersFile) {
   Make("share/Data");
   WriteText(At("share/CT.DAT"), "default keys");
   WriteText(At("share/RD.dat"), "empty table");

@@ -100,8 +100,7 @@ TEST_F(Generated, TwoRunsWriteTheSameBytesAndTheAuthoringFilesUnderTheFileRouteN
   EXPECT_FALSE(A.count("authoring/BG.BMP"));
 }
 
-// catches: fresh records unread as the defaults; a player's records replaced or doubled; bad arguments
-// passed.
+// catches: fresh records unread as defaults; a player's records replaced or doubled; bad arguments passed.
 TEST_F(Generated, FreshRecordsReadBackAsTheDefaultsPlayersRecordsSurviveAndBadArgumentsAreRefused) {
   ASSERT_EQ(Run("--records " + Root.string()), 0);
   EXPECT_EQ(std::pair(fs::file_size(Root / "CT.dat"), fs::file_size(Root / "RD.dat")),

@@ -83,8 +83,8 @@ TEST(EmbeddedResources, HoldExactlyTheCatalogueAsValidBitmaps) {
   EXPECT_EQ(FindEmbeddedResource("GREENBG"), nullptr);  // only the file route uses that name
 }
 
-// catches: a cube picture in the wrong colour or alike another; plain cubes told apart by colour alone.
-TEST(Textures, EachColourCubeReadsAsItsColourInAllItsPicturesAndHasItsOwnEmblem) {
+// catches: cubes off colour, alike or plain; stars off key, blank or still; floors alike; a brightening box.
+TEST(Textures, CubesStarsFloorsAndSpecialCubesAreDrawnAndDistinct) {
   std::vector<std::vector<bool>> Masks;
   for (int c = 1; c <= 4; ++c) {
     std::vector<RgbPicture> Set = {Load(Plain[c - 1])};
@@ -108,11 +108,6 @@ TEST(Textures, EachColourCubeReadsAsItsColourInAllItsPicturesAndHasItsOwnEmblem)
           << Plain[c - 1] << " and " << Plain[b] << " have the same outline";
     }
   }
-}
-
-// catches: stars off the colour key, blank or still; floor or special cubes alike; a glass box that
-// brightens.
-TEST(Textures, StarFramesAnimateOnTheColourKeyFloorsAndSpecialCubesAreDistinct) {
   for (int Set = 0; Set < 3; ++Set) {
     RgbPicture Previous;
     for (int f = 1; f <= 10; ++f) {
