@@ -71,7 +71,9 @@ class NullScreen : public ::testing::Test {
   std::unique_ptr<PlayScene> scene_;
 };
 
-TEST_F(NullScreen, FirstFrameDrawsTheSwayLimitsAndTheSpinWrapsAt360) {
+// catches: sway limits drawn wrong or again, a spin not wrapping, the plan not sliding in, a sway off its
+// limits.
+TEST_F(NullScreen, FirstFrameDrawsTheSwayLimitsTheSpinWrapsThePlanSlidesInAndTheBackgroundSways) {
   Use(0, {0.5f, 0.25f, 0.0f});
   V().SpinAngle = 356;
   Frame();
@@ -82,6 +84,27 @@ TEST_F(NullScreen, FirstFrameDrawsTheSwayLimitsAndTheSpinWrapsAt360) {
   for (int i = 0; i < 3; ++i) Frame(), spins.push_back(V().SpinAngle);
   EXPECT_EQ(spins, (std::vector<float>{358, 360, 0, 2}));
   EXPECT_EQ(std::pair(random_.Drawn(), device_->Presents()), std::pair(3, 4));  // the limits are drawn once
+  Use(0, {0, 0, 0});                                                            // limits 45, 25, 20
+  Show({Display::StartShow, Display::BackShow});
+  V().StartOffset = 10;
+  Frame();
+  const auto plan = DrawsOf(A().XBuildPlan);
+  ASSERT_EQ(plan.size(), 25u);
+  const auto far = [&](const auto& d) { return Moved(d.world).z; };
+  EXPECT_FLOAT_EQ(far(std::ranges::max(plan, {}, far)), 4 - 10.0f);  // the back row, 10 nearer than its place
+  float lowX = 0, highX = 0, lowY = 0, highY = 0;
+  for (int i = 1; i < 100; ++i) Frame();
+  EXPECT_NEAR(V().StartOffset, 10 * std::pow(0.95, 100), 1e-3);
+  V().Show(Display::StartShow, false);
+  for (int i = 0; i < 8000; ++i) {
+    Frame();
+    const BackMotionRec& m = V().BackMotion;
+    lowX = std::min(lowX, m.PosX), highX = std::max(highX, m.PosX);
+    lowY = std::min(lowY, m.PosY), highY = std::max(highY, m.PosY);
+  }
+  EXPECT_TRUE(lowY >= -0.021f && highY <= 25.021f && highY > 24.9f) << lowY << " to " << highY;
+  EXPECT_TRUE(std::abs(highX - 45) < 0.05 && std::abs(lowX + 45) < 0.05) << lowX << " to " << highX;
+  EXPECT_EQ(DrawsOf(A().XBackGround).size(), 1u);
 }
 
 // catches: x and y not exchanged, a special not spun under its box, a wrong blend, an opaque cube misordered.
@@ -150,30 +173,6 @@ TEST_F(NullScreen, FallingPieceSpinsItsSpecialsAndMarksWhereEachColumnLands) {
   EXPECT_EQ(at, (std::vector<D3DVECTOR>{{-4, 0, -2}, {-2, 3, 2}}));  // one on top of the column's three cubes
 }
 
-TEST_F(NullScreen, BuildPlanSlidesInAndTheBackgroundSwaysWithinItsLimits) {
-  Use(0, {0, 0, 0});  // limits 45, 25, 20
-  Show({Display::StartShow, Display::BackShow});
-  V().StartOffset = 10;
-  Frame();
-  const auto plan = DrawsOf(A().XBuildPlan);
-  ASSERT_EQ(plan.size(), 25u);
-  const auto far = [&](const auto& d) { return Moved(d.world).z; };
-  EXPECT_FLOAT_EQ(far(std::ranges::max(plan, {}, far)), 4 - 10.0f);  // the back row, 10 nearer than its place
-  float lowX = 0, highX = 0, lowY = 0, highY = 0;
-  for (int i = 1; i < 100; ++i) Frame();
-  EXPECT_NEAR(V().StartOffset, 10 * std::pow(0.95, 100), 1e-3);
-  V().Show(Display::StartShow, false);
-  for (int i = 0; i < 8000; ++i) {
-    Frame();
-    const BackMotionRec& m = V().BackMotion;
-    lowX = std::min(lowX, m.PosX), highX = std::max(highX, m.PosX);
-    lowY = std::min(lowY, m.PosY), highY = std::max(highY, m.PosY);
-  }
-  EXPECT_TRUE(lowY >= -0.021f && highY <= 25.021f && highY > 24.9f) << lowY << " to " << highY;
-  EXPECT_TRUE(std::abs(highX - 45) < 0.05 && std::abs(lowX + 45) < 0.05) << lowX << " to " << highX;
-  EXPECT_EQ(DrawsOf(A().XBackGround).size(), 1u);
-}
-
 TEST_F(NullScreen, StarsMoveAgeAndEndTheEffectByThemselves) {
   Show({Display::EffectShow});
   V().EffectKind = CellKind::Stack;
@@ -198,7 +197,9 @@ TEST_F(NullScreen, StarsMoveAgeAndEndTheEffectByThemselves) {
   EXPECT_EQ(std::pair(V()[Display::EffectShow], V().Particle(3).Life), std::pair(false, 3));
 }
 
-TEST_F(NullScreen, ClearPopupRisesFadesAndShowsTheChainWordOnlyInChainsAndTheGaugeGrowsUp) {
+// catches: a popup not rising, fading or stopping, a chain word out of chains, a leading zero, a sinking
+// gauge.
+TEST_F(NullScreen, PopupsRiseFadeAndShowTheirDigitsTheChainWordOnlyInChainsAndTheGaugeGrowsUp) {
   Show({Display::PanelShow, Display::ClearShow});
   S().ClearCount = 42;
   S().ChainCount = 2;
@@ -227,22 +228,19 @@ TEST_F(NullScreen, ClearPopupRisesFadesAndShowsTheChainWordOnlyInChainsAndTheGau
     EXPECT_FLOAT_EQ(bar.scaling.y, height / 10.0f);
     EXPECT_FLOAT_EQ(bar.translation.y + 134 * bar.scaling.y, 134 + 48);  // the bottom edge stays put
   }
-}
-
-TEST_F(NullScreen, LevelAnnouncementRisesToMidScreenWithoutALeadingZero) {
   Use(2);  // 640 x 480: rises by 6 a frame
   Show({Display::PanelShow, Display::LevelShow});
   S().ScoreLevel = 7;
   V().PopupRise = 232;
   Frame();
-  auto row = SpritesAt(238);  // risen by 6: the word and one digit
-  EXPECT_EQ(Sources(row), (std::vector<RECT>{{0, 50, 140, 80}, scene_->layout.LevelDigitRect.at(7)}));
-  ASSERT_EQ(row.size(), 2u);
-  EXPECT_FLOAT_EQ(row[0].translation.x, 320 - 110 * 0.625f);
-  EXPECT_FLOAT_EQ(row[1].translation.x, scene_->layout.LevelShowPos(2));
+  const auto level = SpritesAt(238);  // risen by 6: the word and one digit
+  const auto& digits = scene_->layout.LevelDigitRect;
+  EXPECT_EQ(Sources(level), (std::vector<RECT>{{0, 50, 140, 80}, digits.at(7)}));
+  ASSERT_EQ(level.size(), 2u);
+  EXPECT_EQ(std::pair(level[0].translation.x, level[1].translation.x),
+            std::pair(320 - 110 * 0.625f, scene_->layout.LevelShowPos(2)));
   S().ScoreLevel = 12;
   for (int i = 0; i < 3; ++i) Frame();  // stops once past the middle
-  const auto& digits = scene_->layout.LevelDigitRect;
   EXPECT_EQ(Sources(SpritesAt(244)), (std::vector<RECT>{{0, 50, 140, 80}, digits.at(1), digits.at(2)}));
 }
 
