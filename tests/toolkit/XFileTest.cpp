@@ -96,18 +96,17 @@ TEST(XFileSamples, MayaCubeInAnIdentityFrameCubesSwappingYAndZInEachFormatAndATh
   EXPECT_EQ(box.Subsets(), (std::vector<XSubset>{{0, 0, 2, 0, 4}, {1, 2, 2, 4, 4}, {2, 4, 8, 8, 16}}));
 }
 
-TEST(XFileReader, FacesAreFanTriangulatedAndAPositionWithTwoNormalsIsCopied) {
-  const XMesh fan = ReadTextFile(R"(
+TEST(XFileReader, FacesAreFanTriangulatedPositionsWithTwoNormalsCopiedAndMeshesMovedByTheirFramesAndMerged) {
+  const auto [fanHeader, fanCount, fan] = ReadTextFile(R"(
 Mesh {
   6; 0;0;0;, 1;0;0;, 2;1;0;, 1;2;0;, 0;1;0;, 5;5;5;;
   3; 5;0,1,2,3,4;, 4;4,3,1,5;, 2;0,1;;
-})")
-                        .Mesh;
+})");
   EXPECT_EQ(fan.Indices, (Ints{0, 1, 2, 0, 2, 3, 0, 3, 4, 4, 3, 1, 4, 1, 5}));
   EXPECT_EQ(fan.Attributes, Ints(5, 0));
   EXPECT_TRUE(fan.Materials.empty());
   ExpectNear(fan.Vertices.at(2), {2, 1, 0, 0, 0, 0, 0, 0});  // no normals, no uv: zeros
-  const XMesh m = ReadTextFile(R"(
+  const auto [header, count, m] = ReadTextFile(R"(
 Mesh {
   4; 0;0;0;, 1;0;0;, 1;1;0;, 0;1;0;;
   3; 3;0,1,2;, 3;0,2,3;, 3;0,1,2;;
@@ -116,17 +115,14 @@ Mesh {
     3; 3;0,0,0;, 3;1,1,1;, 3;2,0,2;;
   }
   MeshTextureCoords { 4; 0;0;, 1;0;, 1;1;, 0;1;; }
-})")
-                      .Mesh;
+})");
   ASSERT_EQ(m.Vertices.size(), 6u);
   EXPECT_EQ(m.Indices, (Ints{0, 1, 2, 4, 5, 3, 0, 1, 2}));
   ExpectNear(m.Vertices[2], {1, 1, 0, 0, 0, 1, 1, 1});
   ExpectNear(m.Vertices[3], {0, 1, 0, 0, 1, 0, 0, 1});
   ExpectNear(m.Vertices[4], {0, 0, 0, 0, 1, 0, 0, 0});
   ExpectNear(m.Vertices[5], {1, 1, 0, 0, 1, 0, 1, 1});
-}
-
-TEST(XFileReader, MeshesAreMovedByTheirFramesMergedAndGroupedByMaterial) {
+  // Meshes are moved by their frames, merged and grouped by material.
   const XFileContent c = ReadTextFile(R"(
 // comments of both kinds are skipped
 # here too
@@ -155,19 +151,17 @@ Frame outer {
 }
 )");
   EXPECT_EQ(c.MeshCount, 3);
-  const XMesh& m = c.Mesh;
-  ASSERT_EQ(m.Vertices.size(), 10u);
-  ExpectNear(m.Vertices[6], {2, 0, 0}, 1e-6f);
-  ExpectNear(m.Vertices[8], {4, 1, 0}, 1e-6f);
-  EXPECT_NEAR(m.Vertices[6].nx, 0.5f / std::sqrt(1.25f), 1e-6);
-  EXPECT_NEAR(m.Vertices[6].ny, 1.0f / std::sqrt(1.25f), 1e-6);
-  ASSERT_EQ(m.Materials.size(), 4u);
-  EXPECT_TRUE(m.Materials[0].Diffuse == (XColor{1, 0, 0, 1}) && m.Materials[1].TextureFileName == "g.bmp" &&
-              m.Materials[2].Diffuse == (XColor{1, 0, 0, 1}) &&
-              m.Materials[3].Diffuse == (XColor{1, 1, 1, 1}));
-  EXPECT_EQ(m.Attributes, (Ints{0, 1, 1, 2, 3}));
-  EXPECT_EQ(m.Indices, (Ints{3, 4, 5, 6, 8, 9, 7, 8, 9, 6, 7, 8, 0, 1, 2}));
-  EXPECT_EQ(m.Subsets().at(1), (XSubset{1, 1, 2, 6, 4}));
+  const XMesh& merged = c.Mesh;
+  ASSERT_TRUE(merged.Vertices.size() == 10u && merged.Materials.size() == 4u);
+  ExpectNear(merged.Vertices[6], {2, 0, 0, 0.5f / std::sqrt(1.25f), 1 / std::sqrt(1.25f)});
+  ExpectNear(merged.Vertices[8], {4, 1, 0});
+  EXPECT_TRUE(merged.Materials[0].Diffuse == (XColor{1, 0, 0, 1}) &&
+              merged.Materials[1].TextureFileName == "g.bmp" &&
+              merged.Materials[2].Diffuse == (XColor{1, 0, 0, 1}) &&
+              merged.Materials[3].Diffuse == (XColor{1, 1, 1, 1}));
+  EXPECT_EQ(merged.Attributes, (Ints{0, 1, 1, 2, 3}));
+  EXPECT_EQ(merged.Indices, (Ints{3, 4, 5, 6, 8, 9, 7, 8, 9, 6, 7, 8, 0, 1, 2}));
+  EXPECT_EQ(merged.Subsets().at(1), (XSubset{1, 1, 2, 6, 4}));
   const XFileContent none =
       ReadTextFile("template Foo { <01234567-89ab-cdef-0123-456789abcdef> DWORD a; }\nFoo { 3; }\n");
   EXPECT_TRUE(none.MeshCount == 0 && none.Mesh.Vertices.empty() && none.Mesh.Subsets().empty());
