@@ -22,8 +22,8 @@ Bytes With(Bytes b, std::size_t At, char Value) {
   return b;
 }
 
-// catches: rows top-down, red first or unpadded; misplaced header fields; a reader trusting odd files.
-TEST(Bmp, StoresRowsBottomUpBlueFirstWithPaddingAndRefusesWhatItCannotRead) {
+// catches: bitmap rows top-down, red first, unpadded; misplaced fields; damaged bitmaps or packs taken.
+TEST(PictureFormats, BitmapsAndPacksRoundTripAndRefuseDamage) {
   RgbPicture p{3, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}};
   Bytes b = EncodeBmp24(p);
   ASSERT_EQ(b.size(), 54u + 24u);
@@ -40,10 +40,6 @@ TEST(Bmp, StoresRowsBottomUpBlueFirstWithPaddingAndRefusesWhatItCannotRead) {
   EXPECT_THROW(DecodeBmp24(Bytes(b.begin(), b.begin() + 20)), std::runtime_error);
   for (auto [At, Value] : {std::pair{0, 'X'}, {28, 32}, {30, 1}, {21, 0x7F}})
     EXPECT_THROW(DecodeBmp24(With(b, At, Value)), std::runtime_error) << "at " << At;
-}
-
-// catches: a pack reader that accepts cut, lengthened or mislabelled packs.
-TEST(ResourcePack, RoundTripsAndRefusesDamage) {
   std::vector<PackEntry> In = {{"CUBERED", {1, 2, 3}}, {"BG", {}}, {"STAR01", Bytes(300, 9)}};
   Bytes Pack = WriteResourcePack(In);
   auto Out = ReadResourcePack(Pack);

@@ -83,8 +83,8 @@ TEST(ScreenImages, HudGlyphsSitInTheirRectanglesAndPanelsAreFilledAndOpaque) {
   EXPECT_EQ(SB.Content(20, 20, 459, 339), 439 * 319);
 }
 
-// catches: a missing icon, or icons for different pictures alike.
-TEST(ScreenImages, IconSheetHoldsAnIconForEveryPictureAndKind) {
+// catches: a missing icon or two alike; a gap between intro halves; still frames; wrong background size.
+TEST(ScreenImages, IconsForEveryPictureAndKindIntroHalvesMeetAndTheStripAnimates) {
   Sheet CS = Load("CS.RB", 512);
   auto Icon = [&](int l, int t) { return CS.Cut(l, t, l + 31, t + 31); };
   for (int Kind = 1; Kind <= 4; ++Kind) {
@@ -104,10 +104,6 @@ TEST(ScreenImages, IconSheetHoldsAnIconForEveryPictureAndKind) {
     for (const Bytes& Other : Specials) EXPECT_NE(Icon(l, t), Other) << Kind;
     Specials.push_back(Icon(l, t));
   }
-}
-
-// catches: intro halves with a gap where they meet; a strip whose frames repeat; backgrounds of a wrong size.
-TEST(ScreenImages, IntroHalvesMeetAndTheStripAnimates) {
   EXPECT_EQ(std::filesystem::file_size(Data / "BG.RB"), 20u * 256 * 256 * 3);
   Sheet OA = Load("OA.RB", 512), OB = Load("OB.RB", 512);
   EXPECT_GT(OA.Content(0, 0, 240, 360), 10000);

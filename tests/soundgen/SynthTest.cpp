@@ -11,8 +11,8 @@
 
 using namespace quarnix::soundgen;
 
-// catches: loops, echoes or rooms that drop or misplace what crosses the seam; reflections too loud.
-TEST(SoundSynth, LoopsCarryWhatPassesTheEndToTheStartEchoesAndReflectionsAcrossTheSeam) {
+// catches: what crosses a loop's seam dropped or misplaced; loud reflections; normalising past its limits.
+TEST(SoundSynth, LoopsEchoesAndReflectionsCrossTheSeamAndNormalisingKeepsItsLimits) {
   LoopBuffer loop(10);
   loop.Add(8, Signal{1, 2, 3, 4}, 0.5);
   loop.Add(-1, Signal{7});  // before the start is the end
@@ -79,10 +79,6 @@ TEST(SoundSynth, EnvelopesFallToSilenceOscillatorsAndNotesSoundAtTheirPitchWitho
     EXPECT_NEAR(static_cast<double>(SampleRate) / Period(s, Samples(0.1), Samples(0.3)), 220.0, 2.5);
     EXPECT_TRUE(std::abs(s.back()) <= 1e-3 && Peak(s) > 0.1);
   }
-}
-
-// catches: loudness normalising that lets peaks past the limit; peak normalising off scale.
-TEST(SoundSynth, LoudnessNormalisingNeverPassesThePeakLimit) {
   Signal s(1000);
   for (std::size_t i = 0; i < s.size(); ++i) s[i] = (i % 100 == 0) ? 5.0f : 0.01f * std::sin(0.1f * i);
   NormaliseLoudness(s, -10.0, -1.5);
