@@ -35,15 +35,6 @@ class Landing : public RulesTest {
         return last;
     throw std::logic_error("landing does not end");
   }
-  int ClearedBySearch(const char* board) {  // cubes one search and clear would take
-    SetField(s, board);
-    rules.CountHeights();
-    s.MatchFlag = false;
-    rules.CheckLanding();
-    if (!s.MatchFlag) return 0;
-    rules.MarkClearing();
-    return s.ClearCount;
-  }
   Rng any{17};
   Watch watch;
 };
@@ -101,7 +92,12 @@ TEST_F(Landing, OnlyStraightTriplesOfOneColourMatchEachCubeCountedOnceAndTheRest
       "z=1 RGR..", "z=1 R.... .R... ..R..", "z=1 R.... z=2 R.... z=3 G...."};
   const int cleared[] = {4, 5, 3, 0, 0, 0, 0, 0};  // cubes one search and clear take; none: the field stays
   for (int i = 0; i < 8; ++i) {
-    EXPECT_EQ(ClearedBySearch(boards[i]), cleared[i]) << boards[i];
+    SetField(s, boards[i]);
+    rules.CountHeights();
+    s.MatchFlag = false;
+    rules.CheckLanding();
+    if (s.MatchFlag) rules.MarkClearing();
+    EXPECT_EQ(s.MatchFlag ? s.ClearCount : 0, cleared[i]) << boards[i];
     EXPECT_TRUE(cleared[i] || FieldText(s) == boards[i]) << boards[i];
   }
   SetField(s, "z=1 RRR.. z=2 GBY.. z=3 BYG..");  // removal sinks each cube by the cleared cubes below it
@@ -183,12 +179,9 @@ TEST_F(Landing, FieldTurnsPastAMultipleOfFiftyAndANewLevelIsAnnouncedWithItsMusi
 }
 
 TEST_F(Specials, SpecialsClearTheirCubesOrRaiseTheirColumn) {
-  const struct {
-    const char *field, *after;  // after: the field once the cleared cubes are gone ("-": not checked)
-    CellKind kind;
-    int x, y, z, cleared, played;  // played: the effect's plays so far (checked with after)
-    Effect effect;
-  } cases[] = {
+  // The field; after: the field once the cleared cubes are gone ("-": not checked); the special and where
+  // it is; the cubes cleared; played: the effect's plays so far (checked with after).
+  const tuple<const char*, const char*, CellKind, int, int, int, int, int, Effect> cases[] = {
       // All colours: its colour everywhere (three blues and itself); on a diamond, or the floor, only itself.
       {"z=1 B.R.. ..B.. ..... ....B z=2 5.... ..G..", "z=1 ..R.. ..G..", CellKind::FourColor, 1, 1, 2, 4, 1,
        Effect::SameColor},
@@ -202,17 +195,17 @@ TEST_F(Specials, SpecialsClearTheirCubesOrRaiseTheirColumn) {
       {"z=1 ....R ..B.. z=2 ....G z=3 ....B z=4 ....Y z=5 ....R z=6 ....G z=7 ....9", "z=1 ..... ..B..",
        CellKind::Tund, 5, 1, 7, 7, 2, Effect::OkExpo},
   };
-  for (const auto& c : cases) {
-    SetField(s, c.field);
-    Landed(c.kind, c.x, c.y, c.z);
+  for (const auto& [field, after, kind, x, y, z, cleared, played, effect] : cases) {
+    SetField(s, field);
+    Landed(kind, x, y, z);
     rules.LandingStep();
     const int before = s.GameScore;
     if (s.MatchFlag) rules.LandingStep();
-    EXPECT_EQ(s.GameScore - before, c.cleared) << c.field;
-    if (c.after[0] == '-') continue;
-    EXPECT_EQ(tuple(Played(c.effect), Played(Effect::CubeCross)), tuple(c.played, 0)) << c.field;
+    EXPECT_EQ(s.GameScore - before, cleared) << field;
+    if (after[0] == '-') continue;
+    EXPECT_EQ(tuple(Played(effect), Played(Effect::CubeCross)), tuple(played, 0)) << field;
     rules.LandingStep();
-    EXPECT_EQ(FieldText(s), c.after) << c.field;
+    EXPECT_EQ(FieldText(s), after) << field;
   }
   std::string column;
   for (int z = 1; z <= 7; ++z) column += " z=" + std::to_string(z) + (z % 2 ? " ..G.." : " ..B..");
@@ -244,28 +237,24 @@ TEST_F(Specials, LandingEffectsBurstSoundAndPauseAndParticlesDrawInFieldOrder) {
     EXPECT_EQ(rules.BurstCount(200), sizes[kind - 1]) << kind;
   }
   s.DeviceKind = 3;  // halves every burst
-  const struct {
-    CellKind kind;
-    int particles;
-    Effect effect;
-    int volume, pauseMs;
-  } cases[] = {{CellKind::FourColor, 100, Effect::SameColor, -500, 1000},
-               {CellKind::Stack, 50, Effect::Thund, -1100, 500},
-               {CellKind::ClearLayer, 75, Effect::OkExpo, -300, 0},
-               {CellKind::Tund, 50, Effect::OkExpo, -300, 0}};
-  for (const auto& c : cases) {
-    SetField(s, "z=1 R.... z=2 " + std::string(1, char('0' + Index(c.kind))) + "....");
+  const tuple<CellKind, int, Effect, int, int> effects[] = {
+      {CellKind::FourColor, 100, Effect::SameColor, -500, 1000},
+      {CellKind::Stack, 50, Effect::Thund, -1100, 500},
+      {CellKind::ClearLayer, 75, Effect::OkExpo, -300, 0},
+      {CellKind::Tund, 50, Effect::OkExpo, -300, 0}};
+  for (const auto& [kind, particles, effect, volume, pauseMs] : effects) {
+    SetField(s, "z=1 R.... z=2 " + std::string(1, char('0' + Index(kind))) + "....");
     for (auto& w : waves) w.ClearCalls();
-    Landed(c.kind, 1, 1, 2);
+    Landed(kind, 1, 1, 2);
     shown.Show(Display::EffectShow, false);
     const auto before = clock.Ticks();
     rules.LandingStep();
     const auto waited = clock.Ticks() - before;
-    SCOPED_TRACE(Index(c.kind));
+    SCOPED_TRACE(Index(kind));
     EXPECT_EQ(tuple(shown.EffectKind, shown[Display::EffectShow], shown.Stars.ParticleCount),
-              tuple(c.kind, true, c.particles));
-    EXPECT_EQ(waves(c.effect).Volume(), c.volume);
-    EXPECT_TRUE(waited >= unsigned(c.pauseMs) && waited < unsigned(c.pauseMs) + 15u) << waited;
+              tuple(kind, true, particles));
+    EXPECT_EQ(waves(effect).Volume(), volume);
+    EXPECT_TRUE(waited >= unsigned(pauseMs) && waited < unsigned(pauseMs) + 15u) << waited;
   }
   EXPECT_EQ(watch.kinds, (std::vector<CellKind>{CellKind::FourColor, CellKind::Stack, CellKind::ClearLayer,
                                                 CellKind::Tund}));

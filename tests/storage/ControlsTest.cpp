@@ -28,7 +28,7 @@ struct ControlsTest : RecordFileTest<GameKeys, ReadControls> {
 
 }  // namespace
 
-TEST_F(ControlsTest, AMissingFileGivesTheDefaultsAndIsWrittenAndAFileOfAnyCaseIsFoundAndReplaced) {
+TEST_F(ControlsTest, AMissingFileGivesTheDefaultsAnyCaseIsFoundAndASaveRefusedOrInterruptedKeepsTheOld) {
   const GameKeys defaults = Keys7({37, 39, 38, 40, 32, 90, 65});
   EXPECT_EQ(DefaultGameKeys(), defaults);
   EXPECT_EQ(Read(), defaults);
@@ -40,6 +40,19 @@ TEST_F(ControlsTest, AMissingFileGivesTheDefaultsAndIsWrittenAndAFileOfAnyCaseIs
   SaveControls(file, Wasd, random);
   EXPECT_EQ(Read(), Wasd);
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"ct.DAT"});
+  std::filesystem::rename(dir / "ct.DAT", file);
+  const std::string before = ReadText(file);
+  for (const GameKeys& bad : {Keys7({112, 68, 87, 83, 32, 81, 69}), Keys7({65, 68, 87, 83, 32, 81, 65}),
+                              Keys7({65, 68, 87, 83, 32, 81, 0}), Keys7({65, 68, 87, 83, 32, 81, 1000})}) {
+    EXPECT_THROW(SaveControls(file, bad, random), std::invalid_argument);
+    EXPECT_EQ(ReadText(file), before);
+  }
+  {
+    WriteFault fault(WriteStage::PartWritten);
+    EXPECT_THROW(SaveControls(file, DefaultGameKeys(), random), std::runtime_error);
+  }
+  EXPECT_EQ(Read(), Wasd);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"CT.dat"});
 }
 
 TEST_F(ControlsTest, BindingsComeBackTwoSavesDifferAndFillerAndDigitsAreDrawnPerElementInOrder) {
@@ -61,20 +74,7 @@ TEST_F(ControlsTest, BindingsComeBackTwoSavesDifferAndFillerAndDigitsAreDrawnPer
             std::tuple(2 * 100 + 7, 100010, '\x7f', 0));
 }
 
-TEST_F(ControlsTest, AnyChangedElementOrAWrongSizeEndsTheProgramWithTheEvent) {
-  SaveControls(file, DefaultGameKeys(), random);
-  const std::string text = ReadText(file);
-  for (const std::string& damaged : Damaged<100>(text, 1, {text + '\0', text + text})) {
-    WriteText(file, damaged);
-    WriteText(dir / "Event.dat", "an earlier, longer message that must not show through");
-    GameKeys keys = Keys7({1, 2, 3, 4, 5, 6, 7});
-    EXPECT_TRUE(ReadEnds(keys)) << damaged.size();
-    EXPECT_EQ(ReadText(dir / "Event.dat"), "Control File Reading Error.");
-    EXPECT_EQ(ReadText(file), damaged) << "the reader must not touch the damaged file";
-  }
-}
-
-TEST_F(ControlsTest, BindingsThatCannotBeUsedGiveTheDefaultsAndAreKeptAside) {
+TEST_F(ControlsTest, UnusableBindingsGiveTheDefaultsAndAreKeptAsideAnyOtherDamageEndsTheProgram) {
   SaveControls(file, Wasd, random);
   const ControlsImage good = ReadImage<100>(file);
   auto coded = [&](int code) { return EncodeChar(std::string(1, static_cast<char>(code)), random); };
@@ -99,22 +99,16 @@ TEST_F(ControlsTest, BindingsThatCannotBeUsedGiveTheDefaultsAndAreKeptAside) {
     EXPECT_EQ(Read(), DefaultGameKeys());
     std::filesystem::remove(dir / "CT.dat.damaged");
   }
-}
-
-TEST_F(ControlsTest, SavingRefusesBindingsItCouldNotReadBackAndAnInterruptedSaveKeepsTheOld) {
-  SaveControls(file, Wasd, random);
-  const std::string before = ReadText(file);
-  for (const GameKeys& bad : {Keys7({112, 68, 87, 83, 32, 81, 69}), Keys7({65, 68, 87, 83, 32, 81, 65}),
-                              Keys7({65, 68, 87, 83, 32, 81, 0}), Keys7({65, 68, 87, 83, 32, 81, 1000})}) {
-    EXPECT_THROW(SaveControls(file, bad, random), std::invalid_argument);
-    EXPECT_EQ(ReadText(file), before);
+  SaveControls(file, DefaultGameKeys(), random);
+  const std::string text = ReadText(file);
+  for (const std::string& damaged : Damaged<100>(text, 1, {text + '\0', text + text})) {
+    WriteText(file, damaged);
+    WriteText(dir / "Event.dat", "an earlier, longer message that must not show through");
+    GameKeys keys = Keys7({1, 2, 3, 4, 5, 6, 7});
+    EXPECT_TRUE(ReadEnds(keys)) << damaged.size();
+    EXPECT_EQ(ReadText(dir / "Event.dat"), "Control File Reading Error.");
+    EXPECT_EQ(ReadText(file), damaged) << "the reader must not touch the damaged file";
   }
-  {
-    WriteFault fault(WriteStage::PartWritten);
-    EXPECT_THROW(SaveControls(file, DefaultGameKeys(), random), std::runtime_error);
-  }
-  EXPECT_EQ(Read(), Wasd);
-  EXPECT_EQ(dir.Names(), std::vector<std::string>{"CT.dat"});
 }
 
 TEST(LogEvent, TheFileHoldsExactlyTheLastMessageUnderItsOwnNameAndTheProgramEndsEvenWithoutIt) {

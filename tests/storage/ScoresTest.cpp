@@ -19,11 +19,10 @@ void WriteRecords(const std::filesystem::path& file, const std::vector<std::stri
                   std::int32_t count) {
   Rng random(5);
   ScoreFile image;
-  for (int r = 1; r <= 20; ++r) {
-    const std::string text =
-        r <= static_cast<int>(records.size()) ? records[r - 1] : Pad("") + "00000" + "00";
-    for (int i = 1; i <= 33; ++i) image((r - 1) * 33 + i) = EncodeChar(text.substr(i - 1, 1), random);
-  }
+  std::string text;
+  for (int r = 1; r <= 20; ++r)
+    text += r <= static_cast<int>(records.size()) ? records[r - 1] : Pad("") + "0000000";
+  for (int i = 1; i <= 660; ++i) image(i) = EncodeChar(text.substr(i - 1, 1), random);
   image(661) = count;
   image(662) = CodedSum(image, 660);
   WriteText(file, Text(image));
@@ -101,7 +100,8 @@ TEST_F(ScoresTest, TheReaderTakesEachRecordApart) {
   EXPECT_EQ(Image(file)(661), 42);  // the save count goes on from the file's
 }
 
-TEST_F(ScoresTest, TwoSavesDifferButReadTheSameAndUnrankedRecordsStayAsTheyWere) {
+TEST_F(ScoresTest,
+       TwoSavesDifferUnrankedRecordsStayAnInterruptedSaveLeavesTheOldAndBadValuesAreRefusedFirst) {
   EnterResult(file, book, "ALICE", 120, 3, random);
   const ScoreFile first = Image(file);
   SaveScores(file, book, random);
@@ -117,6 +117,22 @@ TEST_F(ScoresTest, TwoSavesDifferButReadTheSameAndUnrankedRecordsStayAsTheyWere)
   SaveScores(file, book, random);
   EXPECT_EQ(std::pair(Read().ScoreList(1).Name, Read().ScoreList(2).Name),
             std::pair(Pad("ALICIA"), Pad("BOB")));
+  const std::string before = ReadText(file);
+  const ScoreFile imageBefore = book.File;
+  {
+    WriteFault fault(WriteStage::Flushed);
+    EXPECT_THROW(EnterResult(file, book, "BOB", 300, 5, random), std::runtime_error);
+  }
+  EXPECT_EQ(std::tuple(ReadText(file), book.File == imageBefore, dir.Names()),
+            std::tuple(before, true, std::vector<std::string>{"RD.dat"}));
+  // Values are decoded before the sum is checked: no event, the list kept.
+  ScoreFile bad = Image(file);
+  bad(5) = 999999;  // codes no character, and the sum no longer matches
+  WriteText(file, Text(bad));
+  ScoreBook into = book;
+  EXPECT_THROW(ReadScores(file, into, random), DecodeError);
+  EXPECT_EQ(std::pair(std::filesystem::exists(dir / "Event.dat"), into.ScoreList(1)),
+            std::pair(false, book.ScoreList(1)));
 }
 
 TEST_F(ScoresTest, AnyChangedSummedElementOrAWrongSizeEndsTheProgramWithTheEvent) {
@@ -136,7 +152,7 @@ TEST_F(ScoresTest, AnyChangedSummedElementOrAWrongSizeEndsTheProgramWithTheEvent
   }
 }
 
-TEST_F(ScoresTest, AFileWrittenFromAnEmptyListFailsToDecodeAndKeepsTheList) {
+TEST_F(ScoresTest, AFileFromAnEmptyListFailsToDecodeAndAnUnreadableTableIsKeptAsideBeforeANewOne) {
   ReadScores(file, book, random);  // missing: the empty, unranked list is written
   EXPECT_EQ(std::pair(Image(file)(661), Image(file)(1)), std::pair(1, 0));
   ScoreBook kept;
@@ -148,9 +164,6 @@ TEST_F(ScoresTest, AFileWrittenFromAnEmptyListFailsToDecodeAndKeepsTheList) {
   EnterResult(file, kept, "NEXT", 50, 2, random);
   EXPECT_EQ(Read().ScoreList(1), (ScoreRec{Pad("NEXT"), 50, 2, 1}));
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"RD.dat"});
-}
-
-TEST_F(ScoresTest, ATableThatCannotBeReadIsKeptAsideBeforeANewOneIsWritten) {
   const std::filesystem::path elsewhere = dir / "elsewhere" / "RD.dat";
   // element 40 set to value: one that codes no character (sum fixed), the same behind a link, a wrong sum
   const struct {
@@ -176,24 +189,4 @@ TEST_F(ScoresTest, ATableThatCannotBeReadIsKeptAsideBeforeANewOneIsWritten) {
     EXPECT_EQ(Read().ScoreList(1).Name, Pad("NEW"));
     EXPECT_NE(ReadText(dir / "Event.dat").find(kept.string()), std::string::npos);
   }
-}
-
-TEST_F(ScoresTest, AnInterruptedSaveLeavesTheOldTableAndBadValuesAreRefusedBeforeTheSum) {
-  EnterResult(file, book, "ALICE", 120, 3, random);
-  const std::string before = ReadText(file);
-  const ScoreFile imageBefore = book.File;
-  {
-    WriteFault fault(WriteStage::Flushed);
-    EXPECT_THROW(EnterResult(file, book, "BOB", 300, 5, random), std::runtime_error);
-  }
-  EXPECT_EQ(std::tuple(ReadText(file), book.File == imageBefore, dir.Names()),
-            std::tuple(before, true, std::vector<std::string>{"RD.dat"}));
-  // Values are decoded before the sum is checked: no event, the list kept.
-  ScoreFile bad = Image(file);
-  bad(5) = 999999;  // codes no character, and the sum no longer matches
-  WriteText(file, Text(bad));
-  ScoreBook into = book;
-  EXPECT_THROW(ReadScores(file, into, random), DecodeError);
-  EXPECT_EQ(std::pair(std::filesystem::exists(dir / "Event.dat"), into.ScoreList(1)),
-            std::pair(false, book.ScoreList(1)));
 }
