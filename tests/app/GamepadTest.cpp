@@ -31,7 +31,9 @@ struct VirtualPad {
     id_ = SDL_JoystickInstanceID(joystick_);
   }
   ~VirtualPad() { Unplug(); }
-  void Button(SDL_GameControllerButton b, bool down) { SDL_JoystickSetVirtualButton(joystick_, b, down); }
+  void Button(SDL_GameControllerButton b, bool down = true) {
+    SDL_JoystickSetVirtualButton(joystick_, b, down);
+  }
   void Axis(SDL_GameControllerAxis a, int v) { SDL_JoystickSetVirtualAxis(joystick_, a, Sint16(v)); }
   void Unplug() {
     if (!joystick_) return;
@@ -65,15 +67,9 @@ struct SdlInput {
       : Pads(Source, mappings, [this](InputScreen sc, PadButton b) { return PadKey(sc, b, *Bindings); }) {
     MenuKeys.InitKeyTable();
   }
-  int Button(VirtualPad& pad, SDL_GameControllerButton b, bool down = true) {
-    pad.Button(b, down);
-    return Poll();
-  }
-  int Stick(VirtualPad& pad, SDL_GameControllerAxis a, int v) {
-    pad.Axis(a, v);
-    return Poll();
-  }
-  int Poll() {
+  // An input, one pump, then what the menu's poll finds.
+  int Poll(const std::function<void()>& input = [] {}) {
+    input();
     Pump.Pump();
     return MenuKeys.GetPressedKey();
   }
@@ -136,42 +132,37 @@ TEST(Gamepads, AtTheMenuThePadIsTheArrowsEnterAndEscapeAndNothingDuringARedefini
                         {SDL_CONTROLLER_BUTTON_B, VirtualKey::Escape},
                         {SDL_CONTROLLER_BUTTON_Y, 0},
                         {SDL_CONTROLLER_BUTTON_START, 0}})
-    EXPECT_EQ(in.Button(pad, b, i++ != 1), key) << i;
+    EXPECT_EQ(in.Poll([&] { pad.Button(b, i++ != 1); }), key) << i;
   // The stick: a push is one press however it wavers, until it comes back past the dead zone.
   const auto Y = SDL_CONTROLLER_AXIS_LEFTY, X = SDL_CONTROLLER_AXIS_LEFTX;
-  for (auto [axis, value, key] : {std::tuple{Y, -9000, 0},
-                                  {Y, -30000, VirtualKey::Up},
-                                  {Y, -12000, 0},
-                                  {Y, -32768, 0},
-                                  {Y, -3000, 0},
-                                  {Y, -20000, VirtualKey::Up},
-                                  {Y, 20000, VirtualKey::Down},
-                                  {X, 32767, VirtualKey::Right},
-                                  {X, 0, 0},
-                                  {X, -32768, VirtualKey::Left},
-                                  {SDL_CONTROLLER_AXIS_RIGHTX, 32767, 0}})
-    EXPECT_EQ(in.Stick(pad, axis, value), key) << axis << " at " << value;
+  const auto stick = [&](SDL_GameControllerAxis a, std::vector<int> values) {  // the keys they press
+    for (int& v : values) v = in.Poll([&] { pad.Axis(a, v); });
+    return values;
+  };
+  EXPECT_EQ(stick(Y, {-9000, -30000, -12000, -32768, -3000, -20000, 20000}),
+            (std::vector<int>{0, VirtualKey::Up, 0, 0, 0, VirtualKey::Up, VirtualKey::Down}));
+  EXPECT_EQ(stick(X, {32767, 0, -32768}), (std::vector<int>{VirtualKey::Right, 0, VirtualKey::Left}));
+  EXPECT_EQ(stick(SDL_CONTROLLER_AXIS_RIGHTX, {32767}), std::vector<int>{0});
   EXPECT_NE(in.Source.Query(VirtualKey::Left), 0);  // still pushed
-  in.Stick(pad, X, 0);
+  stick(X, {0});
   EXPECT_EQ(in.Source.Query(VirtualKey::Left), 0);
   // Bindings are keyboard keys: while the menu waits for them the pad presses nothing.
-  for (auto b : {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B}) in.Button(pad, b, false);
+  for (auto b : {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B}) in.Poll([&] { pad.Button(b, false); });
   in.Pump.SetScreen(InputScreen::KeyRedefinition);
   for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b)
-    EXPECT_EQ(in.Button(pad, static_cast<SDL_GameControllerButton>(b)), 0) << b;
-  EXPECT_EQ(in.Stick(pad, X, 32767), 0);
-  Push(SDL_SCANCODE_UNKNOWN), in.Poll();
+    EXPECT_EQ(in.Poll([&] { pad.Button(SDL_GameControllerButton(b)); }), 0) << b;
+  EXPECT_EQ(stick(X, {32767}), std::vector<int>{0});
+  in.Poll([] { Push(SDL_SCANCODE_UNKNOWN); });
   EXPECT_FALSE(in.Pump.TakePauseRequest());
   EXPECT_EQ(in.Source.Query(VirtualKey::Down), 0);  // the stick's push of the menu screen
 }
 
 // A pad SDL does not know, mapped with A and B swapped.
 TEST(Gamepads, MappingsComeFromTheDataFolderAndFromTheEnvironment) {
-  std::string mapping;
-  {
+  const std::string mapping = [] {  // SDL reads the environment's mappings when its joystick layer starts
     sdl::Subsystem joysticks(SDL_INIT_JOYSTICK);
-    mapping = VirtualPad(false).SwappedMapping();
-  }  // SDL reads the environment's mappings when its joystick layer starts
+    return VirtualPad(false).SwappedMapping();
+  }();
   for (const bool fromFile : {true, false}) {  // the file's pad also plugged in before the start
     TempFolder dir;
     SCOPED_TRACE(fromFile);
@@ -188,8 +179,8 @@ TEST(Gamepads, MappingsComeFromTheDataFolderAndFromTheEnvironment) {
       auto pad = early ? std::move(early) : std::make_unique<VirtualPad>(false);
       in.Poll();
       ASSERT_EQ(in.Pads.Count(), 1);
-      EXPECT_EQ(in.Button(*pad, SDL_CONTROLLER_BUTTON_A), VirtualKey::Escape);
-      EXPECT_EQ(in.Button(*pad, SDL_CONTROLLER_BUTTON_B), VirtualKey::Enter);
+      EXPECT_EQ(in.Poll([&] { pad->Button(SDL_CONTROLLER_BUTTON_A); }), VirtualKey::Escape);
+      EXPECT_EQ(in.Poll([&] { pad->Button(SDL_CONTROLLER_BUTTON_B); }), VirtualKey::Enter);
     }
     ::unsetenv("SDL_GAMECONTROLLERCONFIG");
   }
