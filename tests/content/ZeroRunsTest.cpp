@@ -13,12 +13,12 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-// Decodes into Size bytes of 0xAA between four guard bytes of 0xAA on each side: the whole store.
-Bytes Unpack(std::span<const std::uint8_t> In, std::size_t Size, quarnix::UnpackResult* r = nullptr) {
+// Decodes into Size bytes of 0xAA between four guard bytes of 0xAA on each side: the whole store, the bytes
+// written and whether the input overflowed.
+std::tuple<Bytes, std::size_t, bool> Unpack(std::span<const std::uint8_t> In, std::size_t Size) {
   Bytes Store(Size + 8, 0xAA);
-  const auto Result = quarnix::UnpackZeroRuns(In, std::span(Store).subspan(4, Size));
-  if (r) *r = Result;
-  return Store;
+  const auto r = quarnix::UnpackZeroRuns(In, std::span(Store).subspan(4, Size));
+  return {Store, r.Written, r.Overflow};
 }
 Bytes Guarded(const Bytes& Content) {
   Bytes b(Content.size() + 8, 0xAA);
@@ -39,11 +39,8 @@ TEST(ZeroRuns, DecodeNeverWritesPastTheBufferAndRoundTripsWithoutTheFileLastByte
       {{1, 2, 3, 4, 5, 6}, 4, {1, 2, 3, 4}, 4, true},
       {{9, 0, 1}, 0, {}, 0, true},
   };
-  for (const auto& [In, Size, Content, Written, Overflow] : Cases) {
-    quarnix::UnpackResult r;
-    EXPECT_EQ(Unpack(In, Size, &r), Guarded(Content));
-    EXPECT_EQ(std::pair(r.Written, r.Overflow), std::pair(Written, Overflow));
-  }
+  for (const auto& [In, Size, Content, Written, Overflow] : Cases)
+    EXPECT_EQ(Unpack(In, Size), std::tuple(Guarded(Content), Written, Overflow));
   std::vector<Bytes> Data = {{}, {0}, {1, 2, 3}, {4, 0, 0}, {0, 0, 0, 7, 0, 8, 0, 0}, Bytes(600, 0)};
   Data.back().push_back(1);
   Bytes Mixed;  // long and short runs
@@ -54,10 +51,9 @@ TEST(ZeroRuns, DecodeNeverWritesPastTheBufferAndRoundTripsWithoutTheFileLastByte
   for (const Bytes& d : Data) {
     const Bytes Packed = PackZeroRuns(d);
     ASSERT_FALSE(Packed.empty());
-    quarnix::UnpackResult r;
-    EXPECT_EQ(Unpack(std::span(Packed).first(Packed.size() - 1), d.size(), &r), Guarded(d));
-    EXPECT_EQ(Unpack(Packed, d.size()), Guarded(d));
-    EXPECT_EQ(std::pair(r.Written, r.Overflow), std::pair(d.size(), false));
+    EXPECT_EQ(Unpack(std::span(Packed).first(Packed.size() - 1), d.size()),
+              std::tuple(Guarded(d), d.size(), false));
+    EXPECT_EQ(std::get<0>(Unpack(Packed, d.size())), Guarded(d));
   }
   const Bytes Long = PackZeroRuns(Data[5]);
   EXPECT_EQ(Long, (Bytes{0, 255, 0, 255, 0, 90, 1, Long.back()}));

@@ -29,7 +29,6 @@ put32() {
   printf "$bytes" | dd of="$1" bs=1 seek=$((4 * ($2 - 1))) conv=notrunc 2>/dev/null
 }
 get32() { od -An -td4 -j $((4 * ($2 - 1))) -N4 "$1" | tr -d ' '; }
-ended_pid() { sh -c 'echo $$' & wait; }  # a process id that has certainly ended
 
 if [ "$mode" = demo ]; then
   mkdir shots
@@ -50,13 +49,11 @@ head -c 100000 "$game/Data/ME.RB" >half.RB
 refused "rb unpack of a cut-off sheet" "bytes of pixels, not the" "$tool" rb unpack half.RB 1024 half.png
 [ ! -e huge.png ] && [ ! -e half.png ] || fail "a refused unpack left a picture"
 # ---- Writers: only regular files are replaced; links are written through.
-mkfifo fifo
-mkdir folder
+mkfifo fifo && mkdir folder real
 refused "xconvert onto a fifo" "is a fifo" "$tool" xconvert "$mesh" fifo --format text
 refused "rb unpack onto a fifo" "is a fifo" "$tool" rb unpack "$game/Data/ME.RB" 1024 fifo
 refused "xconvert onto a folder" "is a folder" "$tool" xconvert "$mesh" folder --format binary
 [ -p fifo ] && [ -d folder ] || fail "a fifo or folder was replaced"
-mkdir real
 ln -s real/mesh.x link.x
 "$tool" xconvert "$mesh" link.x --format binary >/dev/null || fail "xconvert through a link"
 [ -L link.x ] || fail "the link was replaced by a file"
@@ -67,7 +64,7 @@ old=$(get32 RD.DAT 40)
 put32 RD.DAT 40 999999 # codes no character; the sum is made to match
 put32 RD.DAT 662 $(($(get32 RD.DAT 662) - old + 999999))
 cp RD.DAT damaged.copy
-stale=".RD.DAT.tmp$(ended_pid)-0"
+stale=".RD.DAT.tmp$(sh -c 'echo $$' & wait)-0"  # left by a process that has certainly ended
 echo "left by a killed save" >"$stale"
 "$tool" scores RD.DAT --add NEW 5 1 >/dev/null 2>err.txt || fail "scores --add after a failed read"
 cmp -s RD.DAT.damaged damaged.copy || fail "the unreadable table was not kept as RD.DAT.damaged"
