@@ -274,42 +274,32 @@ TEST(UnpackZeroRuns, DecodesOnlyTheFirstCountBytes) {
   EXPECT_THROW(unpack({1, 2}, -1, 4), std::out_of_range);
 }
 
-// A game folder of pictures made here: every sheet's first pixel black, its
-// second one colour of its own; background i starts with (i, 2i, 3i + 1).
-class ScreenImageLoading : public Assets {
- protected:
-  ScreenImageLoading() {
-    fs::create_directories(data_);
-    Bytes bg(20 * 196608, 0);
-    for (int i = 0; i < 20; ++i)
-      for (int c = 0; c < 3; ++c) bg[i * 196608 + c] = static_cast<std::uint8_t>((c + 1) * i + c / 2);
-    WriteFileAtomic(data_ / "BG.RB", bg);
-    int n = 0;
-    for (const char* name : {"OA", "OB", "ME", "SA", "SB", "CS"}) Sheet(std::string(name) + ".RB", ++n);
-  }
-  void Sheet(const std::string& name, int n, std::size_t extra = 0) {
-    const std::size_t side = name == "ME.RB" ? 1024 : 512;
-    Bytes pixels(side * side * 3 + extra, 0);
+// catches: an image's wrong place, channel order or size; a wrong key on CS or the rest; a case-bound lookup;
+// an oversized, cut-off or overlong file taken, an error not naming it, images after it loaded.
+TEST_F(Assets, ScreenImagesFillBlackSeeThroughButOnCSAndABadFileIsRefusedByName) {
+  test::TempFolder game;  // every sheet's first pixel black, its second one colour of its own
+  const fs::path data = game / "Data";
+  const auto sheet = [&](const std::string& name, int n, std::size_t extra = 0) {
+    Bytes pixels((name == "ME.RB" ? 1024 * 1024 : 512 * 512) * 3 + extra, 0);
     pixels[3] = static_cast<std::uint8_t>(10 * n), pixels[4] = 20, pixels[5] = 30;
-    WriteFileAtomic(data_ / name, PackZeroRuns(pixels));
-  }
-  // A fresh catalogue whose background has its 20 slots (they come with its mesh).
-  std::unique_ptr<GameAssets> Fresh() {
+    WriteFileAtomic(data / name, PackZeroRuns(pixels));
+  };
+  const auto fresh = [&] {  // a fresh catalogue whose background has its 20 slots (they come with its mesh)
     auto a = std::make_unique<GameAssets>(device_, none_);
     a->XBackGround.LoadXFile(GameDir() / "Data" / "M3.CAR", 0, "", 0, 0, 20);
     return a;
-  }
-  test::TempFolder game_;
-  fs::path data_ = game_ / "Data";
-};
-
-// catches: an image's wrong place, channel order or size; a wrong key on CS or the rest; a case-bound lookup;
-// an oversized, cut-off or overlong file taken, an error not naming it, images after it loaded.
-TEST_F(ScreenImageLoading, FillsTheImagesBlackSeeThroughButOnCSAndRefusesABadFileByName) {
-  fs::rename(data_ / "ME.RB", data_ / "me.rb");
-  fs::rename(data_ / "BG.RB", data_ / "Bg.Rb");
-  auto a = Fresh();
-  LoadScreenImages(*a, data_);
+  };
+  fs::create_directories(data);
+  Bytes bg(20 * 196608, 0);  // background i starts with (i, 2i, 3i + 1)
+  for (int i = 0; i < 20; ++i)
+    for (int c = 0; c < 3; ++c) bg[i * 196608 + c] = static_cast<std::uint8_t>((c + 1) * i + c / 2);
+  WriteFileAtomic(data / "BG.RB", bg);
+  int n = 0;
+  for (const char* name : {"OA", "OB", "ME", "SA", "SB", "CS"}) sheet(std::string(name) + ".RB", ++n);
+  fs::rename(data / "ME.RB", data / "me.rb");
+  fs::rename(data / "BG.RB", data / "Bg.Rb");
+  auto a = fresh();
+  LoadScreenImages(*a, data);
   for (int i = 0; i < 20; ++i) {
     ITexture* t = a->XBackGround.Textures(i);
     EXPECT_EQ(t ? t->Width() : 0, 256) << i;
@@ -323,30 +313,30 @@ TEST_F(ScreenImageLoading, FillsTheImagesBlackSeeThroughButOnCSAndRefusesABadFil
     EXPECT_EQ(TexturePixel(t, 1), (std::array<int, 4>{30, 20, 10 * n, 255})) << n;
     EXPECT_EQ(TexturePixel(t, 0), (std::array<int, 4>{0, 0, 0, n == 6 ? 255 : 0})) << n;
   }
-  fs::rename(data_ / "me.rb", data_ / "ME.RB");
-  fs::rename(data_ / "Bg.Rb", data_ / "BG.RB");
-  Sheet("SA.RB", 4, 1);  // one pixel byte too many
-  auto c = Fresh();
-  EXPECT_THAT([&] { LoadScreenImages(*c, data_); }, Refused("SA.RB"));
+  fs::rename(data / "me.rb", data / "ME.RB");
+  fs::rename(data / "Bg.Rb", data / "BG.RB");
+  sheet("SA.RB", 4, 1);  // one pixel byte too many
+  auto c = fresh();
+  EXPECT_THAT([&] { LoadScreenImages(*c, data); }, Refused("SA.RB"));
   EXPECT_TRUE(c->ScreenME.Texture() && !c->ScreenSA.Texture() && !c->ScreenCS.Texture());
-  Sheet("SA.RB", 4);
-  const Bytes me = ReadFileBytes(data_ / "ME.RB");
+  sheet("SA.RB", 4);
+  const Bytes me = ReadFileBytes(data / "ME.RB");
   const std::pair<const char*, Bytes> cut[] = {{"CS.RB", {}},
                                                {"CS.RB", {7}},
                                                {"ME.RB", Bytes(me.begin(), me.begin() + me.size() / 2)},
                                                {"ME.RB", Bytes(2 * 3145728 + 1, 0)}};
   for (const auto& [name, bytes] : cut) {
-    const Bytes good = ReadFileBytes(data_ / name);
-    WriteFileAtomic(data_ / name, bytes);
-    EXPECT_THAT([&] { LoadScreenImages(*Fresh(), data_); }, Refused(name));
-    WriteFileAtomic(data_ / name, good);
+    const Bytes good = ReadFileBytes(data / name);
+    WriteFileAtomic(data / name, bytes);
+    EXPECT_THAT([&] { LoadScreenImages(*fresh(), data); }, Refused(name));
+    WriteFileAtomic(data / name, good);
   }
-  WriteFileAtomic(data_ / "BG.RB", Bytes(20 * 196608 - 1, 1));
-  auto b = Fresh();
-  EXPECT_THROW(LoadScreenImages(*b, data_), std::runtime_error);
+  WriteFileAtomic(data / "BG.RB", Bytes(20 * 196608 - 1, 1));
+  auto b = fresh();
+  EXPECT_THROW(LoadScreenImages(*b, data), std::runtime_error);
   EXPECT_EQ(b->XBackGround.Textures(0), nullptr);
-  fs::remove(data_ / "BG.RB");
-  EXPECT_THROW(LoadScreenImages(*b, data_), std::runtime_error);
+  fs::remove(data / "BG.RB");
+  EXPECT_THROW(LoadScreenImages(*b, data), std::runtime_error);
 }
 
 fs::path WaveDir() { return GameDir() / "Wave"; }
