@@ -20,24 +20,12 @@ using namespace quarnix;
 using quarnix::test::ReadText;
 using quarnix::test::TempFolder;
 using quarnix::test::WriteText;
+using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
 namespace fs = std::filesystem;
 
 namespace {
-
 std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
-
-// The message of the E that f throws, "" when it throws none.
-template <typename E = std::runtime_error, typename F>
-std::string ErrorOf(F f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.what();
-  }
-  return "";
-}
-using ::testing::HasSubstr;
-
 }  // namespace
 
 // catches: cells overlapping or off by one, no zeroing, Fill missing cells, no bounds check, a vague message.
@@ -55,8 +43,8 @@ TEST(FixedArray, CellsAreDistinctZeroedAndBoundsChecked) {
   field.Fill(7);
   EXPECT_EQ(std::count(field.begin(), field.end(), 7), 250);
   for (auto [x, y] : {std::pair{0, 1}, {1, 6}, {6, 2}}) EXPECT_THROW(field(x, y, 1), std::out_of_range);
-  EXPECT_EQ(ErrorOf<std::out_of_range>([] { FixedArray<int, 5, 5>{}(6, 2); }),
-            "array index (6, 2) outside (1..5, 1..5)");
+  EXPECT_THAT(([] { FixedArray<int, 5, 5>{}(6, 2); }),
+              ThrowsMessage<std::out_of_range>("array index (6, 2) outside (1..5, 1..5)"));
 }
 
 // catches: a hook not called or given the wrong code, the caller running on, the default not exiting.
@@ -125,7 +113,8 @@ TEST(FindFile, ExactElseCaseInsensitiveFirstInByteOrderAndReadsRefuseWhatIsNoReg
   EXPECT_EQ(ReadFileBytes(dir / "a.bin"), Bytes(std::string("ab\0cd", 5)));
   EXPECT_EQ(ReadFileBytes(dir / "a.bin", 3), Bytes(std::string("ab\0", 3)));
   EXPECT_EQ(ReadFileBytes(dir / "a.bin", 0), Bytes(""));
-  EXPECT_THAT(ErrorOf([&] { ReadFileBytes(dir / "missing.bin"); }), HasSubstr("missing.bin"));
+  EXPECT_THAT([&] { ReadFileBytes(dir / "missing.bin"); },
+              ThrowsMessage<std::runtime_error>(HasSubstr("missing.bin")));
   EXPECT_THROW(ReadFileBytes(dir.Path()), std::runtime_error);
   WriteText(dir / "small", "12345");
   EXPECT_EQ(ReadWholeFile(dir / "small", 5, "a test file"), Bytes("12345"));
@@ -138,8 +127,8 @@ TEST(FindFile, ExactElseCaseInsensitiveFirstInByteOrderAndReadsRefuseWhatIsNoReg
                             {dir / "fifo", "is a fifo, not a regular file"},  // would block without a writer
                             {dir / "zero", "is a character device"},          // would never end
                             {dir.Path(), "is a folder"}})
-    EXPECT_THAT(ErrorOf([&] { ReadWholeFile(file, 4, "a test file"); }),
-                AllOf(HasSubstr(file.string()), HasSubstr(says)));
+    EXPECT_THAT([&] { ReadWholeFile(file, 4, "a test file"); },
+                ThrowsMessage<std::runtime_error>(AllOf(HasSubstr(file.string()), HasSubstr(says))));
 }
 
 // catches: a partial write left in place, permissions reset, temporaries left, a link replaced by a file,
@@ -163,8 +152,8 @@ TEST(WriteFileAtomic, CreatesAndReplacesRegularFilesOnlyKeepingThePermissionsAnd
   fs::create_symlink("fifo", dir / "to-fifo");
   fs::create_directory(dir / "folder");
   for (const std::string name : {"fifo", "to-fifo", "folder"})
-    EXPECT_THAT(ErrorOf([&] { WriteFileAtomic(dir / name, Bytes("x")); }),
-                HasSubstr(name == "folder" ? "is a folder" : "is a fifo"));
+    EXPECT_THAT([&] { WriteFileAtomic(dir / name, Bytes("x")); },
+                ThrowsMessage<std::runtime_error>(HasSubstr(name == "folder" ? "is a folder" : "is a fifo")));
   EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir / "fifo")) && fs::is_directory(dir / "folder"));
 }
 
