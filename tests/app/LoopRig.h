@@ -14,16 +14,7 @@
 #include "../storage/TempFolder.h"
 #include "app/GameLoop.h"
 #include "app/GameRecording.h"
-#include "app/PlayParts.h"
-#include "core/Clock.h"
-#include "core/KeySource.h"
-#include "core/Random.h"
 #include "core/SoundBuffer.h"
-#include "game/GameRules.h"
-#include "game/SoundPlayer.h"
-#include "input/Keys.h"
-#include "storage/Controls.h"
-#include "storage/Scores.h"
 
 namespace quarnix::test {
 

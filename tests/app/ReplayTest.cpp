@@ -5,7 +5,6 @@
 #include "LoopRig.h"
 #include "app/Attract.h"
 #include "app/BotKeyDriver.h"
-#include "app/GameRecording.h"
 #include "core/Files.h"
 
 namespace quarnix::test {
