@@ -56,10 +56,9 @@ class XObjectTest : public ::testing::Test {
     for (int frame = 0; frame < frames; ++frame) object.DisplayXfile(texIndex, blend, 1, 0, 0, 0, 0, 0, 0, 0);
     std::vector<int> slots;
     for (const auto& draw : device_.MeshDraws()) {
-      int found = -1;
+      slots.push_back(-1);
       for (int i = 0; i < object.TextureSlots(); ++i)
-        if (draw.texture != nullptr && object.Textures(i) == draw.texture) found = i;
-      slots.push_back(found);
+        if (draw.texture != nullptr && object.Textures(i) == draw.texture) slots.back() = i;
     }
     return slots;
   }
@@ -76,7 +75,7 @@ class XObjectTest : public ::testing::Test {
   ScreenObject screen_{device_, resources_};
 };
 
-TEST_F(XObjectTest, LoadKeepsMaterialsWithAmbientFromDiffuseSlotsAsAskedAndKeysLikeTheSlotLoader) {
+TEST_F(XObjectTest, LoadKeepsMaterialsAndSlotsKeysLikeTheSlotLoaderFindsNamesInAnyCaseAndFailsWithAMessage) {
   const auto object = Cube(2, 5, "star", 0xFF000000);
   EXPECT_TRUE(object->MaterialCount() == 2 && object->TextureSlots() == 6 && object->MaxTexture() == 4);
   for (int i = 0; i < 2; ++i) {
@@ -116,10 +115,8 @@ TEST_F(XObjectTest, LoadKeepsMaterialsWithAmbientFromDiffuseSlotsAsAskedAndKeysL
   object->LoadXFile(folder_ / "box.car", 0, (folder_ / "pics" / "red.bmp").string(), 0, 0, 1);
   ASSERT_NE(object->Textures(0), nullptr);
   EXPECT_EQ(Stored(object->Textures(0))[2], 255);  // red, in the third byte
-}
-
-TEST_F(XObjectTest, LoadFailuresShowTheirMessageAndEndTheProgram) {
-  XObject object(device_, resources_);
+  // Load failures show their message and end the program.
+  XObject failed(device_, resources_);
   const auto missing = folder_ / "NoSuch.CAR", damaged = folder_ / "Damaged.CAR",
              noMesh = folder_ / "NoMesh.CAR";
   test::WriteText(damaged, "xof 0303txt 0032\nMesh { 3; 0.0; 0.0;");
@@ -138,11 +135,11 @@ TEST_F(XObjectTest, LoadFailuresShowTheirMessageAndEndTheProgram) {
       {two, 1, "Star", 0, "Error loading Obj-File: "},
   };
   for (const auto& [file, fromResource, texture, slots, message] : cases)
-    EXPECT_THAT(EndMessage([&] { object.LoadXFile(file, fromResource, texture, 0, 0, slots); }),
+    EXPECT_THAT(EndMessage([&] { failed.LoadXFile(file, fromResource, texture, 0, 0, slots); }),
                 ::testing::HasSubstr(message))
         << texture;
-  EXPECT_TRUE(object.Mesh() == nullptr && !object.GetMeshVertex());
-  EXPECT_THROW(object.SaveXFile(folder_ / "x.x", 0), std::logic_error);
+  EXPECT_TRUE(failed.Mesh() == nullptr && !failed.GetMeshVertex());
+  EXPECT_THROW(failed.SaveXFile(folder_ / "x.x", 0), std::logic_error);
 }
 
 TEST_F(XObjectTest, DrawsTurnMoveAndScaleQuaternionDrawsTurnAboutTheCentreAndAutoDrawsAddTheirAngles) {
