@@ -1,5 +1,4 @@
-// The landing passes (lines, clearing, sinking, chains, score, speed, level, field turn, game over), the
-// special cubes and their effects, particle bursts, the field turn and the cube shower.
+// The landing passes, the special cubes and their effects, particle bursts, the field turn, the shower.
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,5 @@
-// The tables a game starts from (shapes, levels, cell positions, random orders, array groups); making,
-// moving, turning and dropping the falling piece; effects and music through the volume steps and the
-// sound switch.
+// The tables a game starts from; making, moving, turning and dropping the falling piece; effects and
+// music through the volume steps and the sound switch.
 
 #include <algorithm>
 #include <set>
@@ -18,7 +17,7 @@ using Player = RulesTest;
 using Call = RecordingSoundBuffer::Call;
 static constexpr PlayFlag Once = PlayFlag::Once, Looping = PlayFlag::Looping;
 
-TEST_F(Tables, ShapesHoldTheirGroupsCubesArrayGroupsEmptyAloneAndCellPositionsSpanTheWell) {
+TEST_F(Tables, StartTablesHoldTheirValuesAndANewGameStartsFromAnEmptyWellWithTwoPieces) {
   auto rows = [&](int shape) {  // rows y of cells x: '#' a cube, '.' none, '?' any other value
     std::string text;
     for (int y = 1; y <= 3; ++y)
@@ -53,14 +52,29 @@ TEST_F(Tables, ShapesHoldTheirGroupsCubesArrayGroupsEmptyAloneAndCellPositionsSp
     EXPECT_EQ(empty, emptied) << static_cast<int>(group);
   }
   for (int x = 1; x <= 5; ++x)
-    for (int y = 1; y <= 5; ++y) {
-      EXPECT_EQ(s.AreaPos(x, y), (Vec3{6.0f - 2 * x, 2.0f * y - 6, 0}));
+    for (int y = 1; y <= 5; ++y)
       for (int z = 1; z <= 10; ++z)
-        EXPECT_EQ(s.CubePos(x, y, z), (Vec3{6.0f - 2 * x, 2.0f * y - 6, z - 1.0f}));
-    }
+        EXPECT_EQ(tuple(s.AreaPos(x, y), s.CubePos(x, y, z)),
+                  tuple(Vec3{6.0f - 2 * x, 2.0f * y - 6, 0}, Vec3{6.0f - 2 * x, 2.0f * y - 6, z - 1.0f}));
+  Rng any(3);
+  random.SetFallback(&any);
+  s.CubeArray(2, 2, 2) = CellKind::Blue;
+  s.GameScore = 77;
+  s.LandFlag = true;
+  rules.NewGame();
+  EXPECT_EQ(FieldText(s), "");
+  EXPECT_EQ(tuple(s.GameScore, s.LandFlag, s.GameLevel, s.NowCubeZ, s.PreviousScoreStep),
+            tuple(0, false, 1, 10, -1.0f));
+  int good = 0;  // colours (no special under 30 points) in the centre block
+  for (int x = 2; x <= 4; ++x)
+    for (int y = 2; y <= 4; ++y) good += IsColour(s.NowCube(x, y));
+  EXPECT_EQ(tuple(good, std::ranges::count_if(s.NowCube, IsCube), std::ranges::count_if(s.NextCube, IsCube)),
+            tuple(3, 3, 3));
+  EXPECT_TRUE(shown[Display::StartShow] && shown[Display::BackShow] && shown[Display::PanelShow]);
+  EXPECT_FALSE(shown[Display::PieceShow] || shown[Display::PlayShow] || shown[Display::HudShow]);
 }
 
-TEST_F(Tables, LevelTableDrawsItsOrdersInTurnAndRandomOrdersRedrawRepeats) {
+TEST_F(Tables, LevelTableDrawsItsOrdersInTurnLevelAndIntervalFollowTheScoreAndRandomOrdersRedrawRepeats) {
   // The orders F G H J A B C D M N, drawn in turn: an extra draw would throw.
   for (std::string_view order : {"654321", "1234567", "2143", "4321", "12345", "54321", "31254", "1234",
                                  "DCBA987654321", "123456789ABCD"})  // as hexadecimal digits
@@ -95,9 +109,6 @@ TEST_F(Tables, LevelTableDrawsItsOrdersInTurnAndRandomOrdersRedrawRepeats) {
   EXPECT_EQ(std::set<int>(thirteen.begin(), thirteen.end()),
             (std::set<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
   for (int bad : {0, 14}) EXPECT_THROW(rules.RandomOrder(bad), std::out_of_range) << bad;
-}
-
-TEST_F(Tables, LevelAndDropIntervalFollowTheScore) {
   // 10100..10999 belong to no level: the level held (17) stays.
   const tuple<int, int, int> cases[] = {{0, 1, 1},       {199, 1, 1},     {200, 1, 2},
                                         {799, 1, 3},     {10099, 1, 17},  {13000, 1, 20},
@@ -115,27 +126,7 @@ TEST_F(Tables, LevelAndDropIntervalFollowTheScore) {
   }
 }
 
-TEST_F(Tables, NewGameStartsFromAnEmptyWellWithTwoPieces) {
-  Rng any(3);
-  random.SetFallback(&any);
-  s.CubeArray(2, 2, 2) = CellKind::Blue;
-  s.GameScore = 77;
-  s.LandFlag = true;
-  rules.NewGame();
-  EXPECT_EQ(FieldText(s), "");
-  EXPECT_EQ(tuple(s.GameScore, s.LandFlag, s.GameLevel, s.NowCubeZ, s.PreviousScoreStep),
-            tuple(0, false, 1, 10, -1.0f));
-  int good = 0;  // colours (no special under 30 points) in the centre block
-  for (int x = 2; x <= 4; ++x)
-    for (int y = 2; y <= 4; ++y) good += IsColour(s.NowCube(x, y));
-  EXPECT_EQ(tuple(good, std::ranges::count_if(s.NowCube, IsCube), std::ranges::count_if(s.NextCube, IsCube)),
-            tuple(3, 3, 3));
-  EXPECT_TRUE(shown[Display::StartShow] && shown[Display::BackShow] && shown[Display::PanelShow]);
-  EXPECT_FALSE(shown[Display::PieceShow] || shown[Display::PlayShow] || shown[Display::HudShow]);
-}
-
-// The next piece's 3 x 3 cells as board symbols, row by row.
-static std::string NextText(const GameState& s) {
+static std::string NextText(const GameState& s) {  // the next piece's 3 x 3 cells, row by row
   std::string text;
   for (int y = 1; y <= 3; ++y)
     for (int x = 1; x <= 3; ++x) text += ".RGBY56789F*"[Index(s.NextCube(x, y))];

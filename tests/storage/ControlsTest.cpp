@@ -55,7 +55,7 @@ TEST_F(ControlsTest, AMissingFileGivesTheDefaultsAnyCaseIsFoundAndASaveRefusedOr
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"CT.dat"});
 }
 
-TEST_F(ControlsTest, BindingsComeBackTwoSavesDifferAndFillerAndDigitsAreDrawnPerElementInOrder) {
+TEST_F(ControlsTest, BindingsComeBackTwoSavesDifferUnusableOnesGiveTheDefaultsAndOtherDamageEndsTheProgram) {
   const GameKeys keys = Keys7({8, 106, 96, 46, 48, 18, 111});  // BackSpace, NumPad *, NumPad 0, ...
   SaveControls(file, keys, random);
   const std::string first = ReadText(file);
@@ -72,9 +72,6 @@ TEST_F(ControlsTest, BindingsComeBackTwoSavesDifferAndFillerAndDigitsAreDrawnPer
   const ControlsImage image = ReadImage<100>(file);
   EXPECT_EQ(std::tuple(scripted.Drawn(), image(1), DecodeChar(image(2)), image(2) % 10),
             std::tuple(2 * 100 + 7, 100010, '\x7f', 0));
-}
-
-TEST_F(ControlsTest, UnusableBindingsGiveTheDefaultsAndAreKeptAsideAnyOtherDamageEndsTheProgram) {
   SaveControls(file, Wasd, random);
   const ControlsImage good = ReadImage<100>(file);
   auto coded = [&](int code) { return EncodeChar(std::string(1, static_cast<char>(code)), random); };

@@ -10,7 +10,7 @@ using namespace quarnix;
 
 static float DrawFor(int R) { return (static_cast<float>(R) + 0.5f) / 999.0f; }
 
-TEST(EncodeChar, InterleavesTheCodeWithTheRandomDigitsEveryByteComesBackAndOthersAreRefused) {
+TEST(XFunc, CharactersInterleaveWithRandomDigitsComeBackOrAreRefusedAndArraysSumAndStoreLittleEndian) {
   // "A" is 65, so C = 134: C1 R3 C2 R2 C3 R1.
   ScriptedRandom random{DrawFor(42), DrawFor(123), DrawFor(0), DrawFor(998)};
   for (int want : {123440, 133241, 103040, 183949}) EXPECT_EQ(EncodeChar("A", random), want);
@@ -30,9 +30,6 @@ TEST(EncodeChar, InterleavesTheCodeWithTheRandomDigitsEveryByteComesBackAndOther
   for (int bad : {0, 96989, 302050, 909090, -123440, 1000000, INT_MIN, INT_MAX})
     EXPECT_THROW(DecodeChar(bad), DecodeError) << bad;
   EXPECT_EQ(std::pair(DecodeChar(96999), DecodeChar(302040)), std::pair('\0', '\xff'));  // C = 069, 324
-}
-
-TEST(CodedArray, SumWrapsAndBytesAreLittleEndian) {
   CodedArray<4> a;
   a(1) = INT_MAX, a(2) = 1, a(3) = -2, a(4) = 0x01020304;
   EXPECT_EQ(std::tuple(CodedSum(a, 2), CodedSum(a, 3), CodedSum(a, 0)), std::tuple(INT_MIN, INT_MAX - 1, 0));
