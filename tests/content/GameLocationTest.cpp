@@ -29,16 +29,11 @@ struct ScopedEnv {
   std::optional<std::string> old_;
 };
 
-class LocateGameTest : public ::testing::Test {
- protected:
-  void Make(const std::string& folder) { fs::create_directories(root_ / folder); }
-  fs::path At(const std::string& folder) const { return root_ / folder; }
-  TempFolder root_;
-  ScopedEnv xdg_{"XDG_DATA_HOME", (root_.Path() / "user").c_str()};
-};
-
 // catches: a bad XDG_DATA_HOME followed; the wrong layout; read-only records; a player's records replaced.
-TEST_F(LocateGameTest, FindsTheFoldersAndCopiesTheDefaultRecordsOnceNeverOverAPlayersFile) {
+TEST(GameLocation, FindsTheFoldersAndCopiesTheDefaultRecordsOnceNeverOverAPlayersFile) {
+  TempFolder root;
+  const auto At = [&](const std::string& folder) { return root / folder; };
+  ScopedEnv userData("XDG_DATA_HOME", At("user").c_str());
   for (auto [xdg, expected] : {std::pair<const char*, const char*>{"/x/data", "/x/data/quarnix"},
                                {nullptr, "/home/ann/.local/share/quarnix"},
                                {"", "/home/ann/.local/share/quarnix"},
@@ -49,8 +44,8 @@ TEST_F(LocateGameTest, FindsTheFoldersAndCopiesTheDefaultRecordsOnceNeverOverAPl
   for (const char* f : {"build/data",  // a data folder's name in another case
                         "usr/bin", "usr/share/quarnix/Data", "both/bin/Data", "both/share/quarnix/Data",
                         "none/bin", "cd/Data"})
-    Make(f);
-  const bool root = geteuid() == 0;  // root writes into read-only folders
+    fs::create_directories(At(f));
+  const bool superuser = geteuid() == 0;  // root writes into read-only folders
   fs::permissions(At("cd"), fs::perms::owner_write, fs::perm_options::remove);
   const fs::path user = At("user/quarnix");
   for (auto [program, data, records] : {std::tuple{"build", At("build"), At("build")},
@@ -58,13 +53,13 @@ TEST_F(LocateGameTest, FindsTheFoldersAndCopiesTheDefaultRecordsOnceNeverOverAPl
                                         {"both/bin", At("both/bin"), At("both/bin")},
                                         {"none/bin", At("none/bin"), At("none/bin")},
                                         {"cd", At("cd"), user}}) {
-    if (root && program == std::string("cd")) continue;
+    if (superuser && program == std::string("cd")) continue;
     const GameLocation w = LocateGame(At(program));
     EXPECT_EQ(std::tuple(w.ProgramFolder, w.AppPath, w.RecordPath), std::tuple(At(program), data, records));
     EXPECT_EQ(FindDataFolder(At(program)), data) << program;
   }
   fs::permissions(At("cd"), fs::perms::owner_write, fs::perm_options::add);
-  Make("share/Data");
+  fs::create_directories(At("share/Data"));
   WriteText(At("share/CT.DAT"), "default keys");
   WriteText(At("share/RD.dat"), "empty table");
   const GameLocation where{At("bin"), At("share"), At("home/records")};
