@@ -78,9 +78,7 @@ TEST_F(Tables, LevelTableDrawsItsOrdersInTurnLevelAndIntervalFollowTheScoreAndRa
   // The orders F G H J A B C D M N, drawn in turn: an extra draw would throw.
   for (std::string_view order : {"654321", "1234567", "2143", "4321", "12345", "54321", "31254", "1234",
                                  "DCBA987654321", "123456789ABCD"})  // as hexadecimal digits
-    for (char v : order)
-      random.Push((static_cast<float>(std::stoi(std::string(1, v), nullptr, 16)) - 0.5f) /
-                  static_cast<float>(order.size()));
+    for (char v : order) random.Push((std::stoi(std::string(1, v), nullptr, 16) - 0.5f) / order.size());
   rules.InitLevelTable();
   EXPECT_EQ(random.Remaining(), 0u);
   const auto& L = s.LevelTable;

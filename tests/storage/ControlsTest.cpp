@@ -64,6 +64,10 @@ TEST_F(ControlsTest, BindingsComeBackTwoSavesDifferUnusableOnesGiveTheDefaultsAn
   EXPECT_EQ(Read(), keys);
   WriteText(file, first);
   EXPECT_EQ(Read(), keys);
+  for (int i = 1; i <= 99; ++i)  // the filler between the bindings: codes 32..127
+    EXPECT_TRUE(std::ranges::count(BindingAt, i) ||
+                static_cast<signed char>(DecodeChar(ReadImage<100>(file)(i))) >= 32)
+        << i;
   // Element 1: filler draw 0 (code 32), R draw; element 2: the largest filler draw (code 127), R = 0 again.
   Rng rest(3);
   ScriptedRandom scripted{0.0f, 0.0f, 0.99999994f, 0.0f};
