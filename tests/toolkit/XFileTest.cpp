@@ -59,12 +59,11 @@ TEST(XFileSamples, MayaCubeInAnIdentityFrameCubesSwappingYAndZInEachFormatAndATh
             (XMaterial{{0.8f, 0.8f, 0.8f, 1}, {}, {0, 0, 0, 1}, maya.Emissive, maya.Power, ".\\test.png"}));
   // The cubes' root frame swaps y and z.
   const XMesh m = ReadXFile(Sample("test_cube_text.x")).Mesh;
-  ASSERT_EQ(m.Vertices.size(), 24u);
+  ASSERT_TRUE(m.Vertices.size() == 24u && m.Materials.size() == 1u);
   ExpectNear(m.Vertices[0], {-1, 1, -1, 0, 0, -1, 0, 0});
   ExpectNear(m.Vertices[4], {0.999999f, -1.000001f, 1, 0, 0, 1, 0, 0});
   ExpectNear(m.Vertices[8], {1, -1, -1, -1, 0, 0, 0, 0});
   EXPECT_EQ(Ints(m.Indices.begin(), m.Indices.begin() + 6), (Ints{0, 2, 1, 0, 1, 3}));
-  ASSERT_EQ(m.Materials.size(), 1u);
   EXPECT_NEAR(m.Materials[0].Diffuse.r, 0.639216f, 1e-6);
   EXPECT_EQ(m.Materials[0].Diffuse.a, 1.0f);
   EXPECT_NEAR(m.Materials[0].Power, 96.078430f, 1e-4);
@@ -96,7 +95,7 @@ TEST(XFileSamples, MayaCubeInAnIdentityFrameCubesSwappingYAndZInEachFormatAndATh
   EXPECT_EQ(box.Subsets(), (std::vector<XSubset>{{0, 0, 2, 0, 4}, {1, 2, 2, 4, 4}, {2, 4, 8, 8, 16}}));
 }
 
-TEST(XFileReader, FacesAreFanTriangulatedPositionsWithTwoNormalsCopiedAndMeshesMovedByTheirFramesAndMerged) {
+TEST(XFileReader, FansSplitNormalsFramesAndReferencedMaterialsReadInTextAndInBinaryWith64BitFloats) {
   const auto [fanHeader, fanCount, fan] = ReadTextFile(R"(
 Mesh {
   6; 0;0;0;, 1;0;0;, 2;1;0;, 1;2;0;, 0;1;0;, 5;5;5;;
@@ -165,9 +164,7 @@ Frame outer {
   const XFileContent none =
       ReadTextFile("template Foo { <01234567-89ab-cdef-0123-456789abcdef> DWORD a; }\nFoo { 3; }\n");
   EXPECT_TRUE(none.MeshCount == 0 && none.Mesh.Vertices.empty() && none.Mesh.Subsets().empty());
-}
-
-TEST(XFileReader, BinaryWith64BitFloatsAndAReference) {
+  // Binary with 64-bit floats and a material referenced by name.
   Tokens t("xof 0302bin 0064");
   t.Name("Material").Name("Blue").Open().Doubles({0, 0, 1, 0.5, 7, 0.25, 0.25, 0.25, 0, 0, 0});
   t.Name("TextureFilename").Open().String("b.png").Close().Close();
@@ -175,13 +172,12 @@ TEST(XFileReader, BinaryWith64BitFloatsAndAReference) {
   t.Ints({1, 4, 0, 1, 2, 3});
   t.Name("MeshMaterialList").Open().Ints({1, 1, 0}).Open().Name("Blue").Close().Close();
   t.Close();
-  const XFileContent c = ReadXFile(t.out);
-  EXPECT_TRUE(c.Header.FloatBits == 64 && c.Header.MinorVersion == 2);
-  const XMesh& m = c.Mesh;
-  ASSERT_TRUE(m.Vertices.size() == 4u && m.Materials.size() == 1u);
-  EXPECT_EQ(m.Vertices[3].z, 0.125f);
-  EXPECT_EQ(m.Indices, (Ints{0, 1, 2, 0, 2, 3}));
-  EXPECT_EQ(m.Materials[0],
+  const auto [wideHeader, wideCount, wide] = ReadXFile(t.out);
+  EXPECT_TRUE(wideHeader.FloatBits == 64 && wideHeader.MinorVersion == 2);
+  ASSERT_TRUE(wide.Vertices.size() == 4u && wide.Materials.size() == 1u);
+  EXPECT_EQ(wide.Vertices[3].z, 0.125f);
+  EXPECT_EQ(wide.Indices, (Ints{0, 1, 2, 0, 2, 3}));
+  EXPECT_EQ(wide.Materials[0],
             (XMaterial{{0, 0, 1, 0.5f}, {}, {0.25f, 0.25f, 0.25f, 1}, {0, 0, 0, 1}, 7, "b.png"}));
 }
 
