@@ -203,14 +203,12 @@ TEST(BotLoop, PlaysItsPiecesThenQuitsThroughThePromptAndEntersItsName) {
   EXPECT_GE(scores.Scores()(1).Score, game.Stats.CubesCleared);
 }
 
-namespace {
-
-class GameEndTest : public LoopTest {
- protected:
+// catches: a result entered wrongly or not at all, a name typed or cut wrongly, a failed save not told.
+TEST_F(LoopTest, AResultEntersTheTableByTheTypedNameFromTheLastRowUpAndAFailedSaveIsToldOnThePanel) {
   // Gives the game a result in normal play, quits with "Y", presses panelKeys at the panel.
-  GameEnd QuitWith(int score, int chain, std::vector<int> panelKeys) {
+  const auto quitWith = [&](int score, int chain, std::vector<int> panelKeys) {
     bool asked = false, typing = false;
-    probe.onFrame = [&, score, chain] {
+    probe.onFrame = [&] {
       TapKeys();
       if (!asked && NormalPlay()) {
         s.GameScore = score;  // as if cubes had been cleared
@@ -223,55 +221,44 @@ class GameEndTest : public LoopTest {
         taps.insert(taps.end(), panelKeys.begin(), panelKeys.end());
       }
     };
-    return loop.PlayGame();
-  }
-};
-
-}  // namespace
-
-TEST_F(GameEndTest, YesAtThePromptEntersTheTypedNameEscapeAnEmptyOneAndTheNameStopsAtTwentySix) {
+    EXPECT_EQ(loop.PlayGame(), GameEnd::Quit);
+  };
   const std::int32_t saves = book.File(661);
-  EXPECT_EQ(QuitWith(5, 2, {'A', 'B', KeyBack, 'C', KeyEnter}), GameEnd::Quit);
-  const ScoreBook back = ReadBack();
+  const std::string empty = ReadText(file);
+  quitWith(0, 0, {'A', KeyEnter});  // keys are not taken as a name
+  EXPECT_EQ(std::tuple(s.NameEntryOn, s.GameName(1), ReadText(file)), std::tuple(false, 32, empty));
+  quitWith(5, 2, {'A', 'B', KeyBack, 'C', KeyEnter});
+  ScoreBook back = ReadBack();
   EXPECT_EQ(std::tuple(s.NameEntryOn, s.NameLength, back.ScoreList(2).Score, back.File(661), TracksPlaying()),
             std::tuple(true, 2, 0, saves + 1, 0));
   EXPECT_EQ(std::pair(back.ScoreList(1), book.ScoreList(1)),
             std::pair(ScoreRec{Padded("AC"), 7, 1, back.ScoreList(1).Rank}, back.ScoreList(1)));
-  EXPECT_EQ(QuitWith(3, 0, {' ', KeyEscape}), GameEnd::Quit);
+  quitWith(3, 0, {' ', KeyEscape});
   EXPECT_EQ(ReadBack().ScoreList(2).Name, Padded("NO NAME"));
   std::vector<int> keys(30, 'Q');
   keys.insert(keys.end(), {'Z', KeyEnter});
-  EXPECT_EQ(QuitWith(4, 0, keys), GameEnd::Quit);
+  quitWith(4, 0, keys);
   EXPECT_EQ(
       std::tuple(ReadBack().ScoreList(2).Name, s.NameLength, s.GameOverShow, shown[Display::FieldSpinShow]),
       std::tuple(std::string(25, 'Q') + "Z", GameNameLength, true, true));
   EXPECT_GT(s.TurnAngle, 0.05f * 31);  // a turn step per frame, a frame per key at least
-}
-
-TEST_F(GameEndTest, AResultTheFileDoesNotTakeIsToldOnThePanelUntilEnter) {
+  for (int r = 1; r <= 20; ++r) book.ScoreList(r) = ScoreRec{Padded("OLD"), 50, 2, r};
+  SaveScores(file, book, random);
+  const std::string full = ReadText(file);
+  quitWith(49, 0, {'A', KeyEnter});
+  EXPECT_EQ(std::pair(s.NameEntryOn, ReadText(file)), std::pair(false, full));
+  for (int r = 1; r <= 20; ++r) book.ScoreList(r) = ScoreRec{Padded("OLD" + std::to_string(r)), 60 - r, 1, r};
+  SaveScores(file, book, random);
+  quitWith(35, 5, {'N', 'E', 'W', KeyEnter});  // the 20th has 40
+  back = ReadBack();
+  EXPECT_EQ(std::tuple(back.ScoreList(19).Name, back.ScoreList(20).Name, back.ScoreList(20).Score),
+            std::tuple(Padded("OLD19"), Padded("NEW"), 40));
+  for (int r = 1; r <= 20; ++r) EXPECT_NE(back.ScoreList(r).Name, Padded("OLD20"));
   std::filesystem::remove(file);
   std::filesystem::create_directory(file);  // nothing can be saved in its place
-  EXPECT_EQ(QuitWith(5, 0, {'A', KeyEnter, 'B', KeyEnter}), GameEnd::Quit);
+  quitWith(70, 0, {'A', KeyEnter, 'B', KeyEnter});
   EXPECT_GT(renderer.NoticeFrames, 0);
   EXPECT_EQ(
       std::tuple(renderer.Notice, s.GameName(2), book.ScoreList(1).Name, std::filesystem::is_directory(file)),
       std::tuple("", 32, Padded("A"), true));
-}
-
-TEST_F(GameEndTest, ResultsBelowTheTableOrOfZeroAreNotEnteredOneEqualToTheLastEntersAboveIt) {
-  const std::string empty = ReadText(file);
-  EXPECT_EQ(QuitWith(0, 0, {'A', KeyEnter}), GameEnd::Quit);
-  EXPECT_EQ(std::tuple(s.NameEntryOn, s.GameName(1), ReadText(file)), std::tuple(false, 32, empty));
-  for (int r = 1; r <= 20; ++r) book.ScoreList(r) = ScoreRec{Padded("OLD"), 50, 2, r};
-  SaveScores(file, book, random);
-  const std::string full = ReadText(file);
-  EXPECT_EQ(QuitWith(49, 0, {'A', KeyEnter}), GameEnd::Quit);
-  EXPECT_EQ(std::pair(s.NameEntryOn, ReadText(file)), std::pair(false, full));
-  for (int r = 1; r <= 20; ++r) book.ScoreList(r) = ScoreRec{Padded("OLD" + std::to_string(r)), 60 - r, 1, r};
-  SaveScores(file, book, random);
-  EXPECT_EQ(QuitWith(35, 5, {'N', 'E', 'W', KeyEnter}), GameEnd::Quit);  // the 20th has 40
-  const ScoreBook back = ReadBack();
-  EXPECT_EQ(std::tuple(back.ScoreList(19).Name, back.ScoreList(20).Name, back.ScoreList(20).Score),
-            std::tuple(Padded("OLD19"), Padded("NEW"), 40));
-  for (int r = 1; r <= 20; ++r) EXPECT_NE(back.ScoreList(r).Name, Padded("OLD20"));
 }

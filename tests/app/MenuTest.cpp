@@ -196,8 +196,34 @@ TEST_F(MenuFixture, EveryFrameKeepsItsFloorIsShownAndMovesTheSwayTheCursorWrapsE
             std::tuple(8, 2, 2, true, -(10 - 8) * 300));
 }
 
-TEST_F(MenuFixture, RedefinitionTakesSevenDistinctKeysInDisplayOrderAndSavesThem) {
-  Tap(MenuKeyCode::Down, 3);  // key bindings
+TEST_F(MenuFixture,
+       ScoreTableHidesEmptyRowsHelpPagesTurnBothWaysRedefinitionTakesSevenDistinctKeysAndSavesThem) {
+  scores_(1) = ScoreRec{StoredName("ANNA"), 420, 7, 1};
+  scores_(2) = ScoreRec{StoredName("BO"), 35, 1, 2};
+  scores_(4) = ScoreRec{StoredName("CY"), 5, 1, 4};  // row 3 empty
+  Tap(MenuKeyCode::Down, 5);                         // best results
+  const auto& t = device_->TextDraws();
+  ASSERT_EQ(t.size(), 9u);
+  EXPECT_EQ(std::pair(t[0].text + t[1].text + t[2].text + t[6].text, t[6].rect),
+            std::pair(std::string("ANNA4207CY"), Layout().ScoreNameRect(4)));
+  EXPECT_EQ(std::tuple(t[6].colour, t[0].format & DT_RIGHT, t[1].format & DT_RIGHT),
+            std::tuple(0xA0FF0000u + 2815u * 4, 0u, std::uint32_t(DT_RIGHT)));
+  EXPECT_TRUE(DrawOf(MenuSheet::ScoreTitle) && !DrawOf(MenuSheet::EnterHint) &&
+              !DrawOf(MenuSheet::LeftRightHint));
+  for (auto [vk, page] : {std::pair{MenuKeyCode::Up, 1},
+                          {MenuKeyCode::Right, 2},
+                          {MenuKeyCode::Enter, 3},
+                          {MenuKeyCode::Space, 1},
+                          {MenuKeyCode::Left, 3}}) {
+    Tap(vk);  // up to help, then its pages both ways
+    EXPECT_EQ(menu_->MenuPage, page);
+  }
+  const auto* page = DrawOf(MenuSheet::Page(3));  // 249 x 399, centred on (480, 220)
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(page->translation, (D3DVECTOR2{192 + 480 - 124, 144 + 220 - 199}));
+  EXPECT_NE(DrawOf(MenuSheet::LeftRightHint), nullptr);
+  SCOPED_TRACE("the redefinition");
+  Tap(MenuKeyCode::Up);  // key bindings
   menu_->Frame();
   ASSERT_EQ(device_->TextDraws().size(), 7u);
   const auto& fifth = device_->TextDraws()[4];  // binding 6, the turn key
@@ -233,33 +259,6 @@ TEST_F(MenuFixture, RedefinitionTakesSevenDistinctKeysInDisplayOrderAndSavesThem
     EXPECT_EQ(std::pair(gameKey_(b), read(b)), std::pair(expected[b - 1], expected[b - 1])) << b;
   Tap(MenuKeyCode::Enter);  // a menu key again
   EXPECT_EQ(menu_->DefKeyStep, 1);
-}
-
-TEST_F(MenuFixture, ScoreTableHidesEmptyRowsAndHelpPagesTurnBothWays) {
-  scores_(1) = ScoreRec{StoredName("ANNA"), 420, 7, 1};
-  scores_(2) = ScoreRec{StoredName("BO"), 35, 1, 2};
-  scores_(4) = ScoreRec{StoredName("CY"), 5, 1, 4};  // row 3 empty
-  Tap(MenuKeyCode::Down, 5);                         // best results
-  const auto& t = device_->TextDraws();
-  ASSERT_EQ(t.size(), 9u);
-  EXPECT_EQ(std::pair(t[0].text + t[1].text + t[2].text + t[6].text, t[6].rect),
-            std::pair(std::string("ANNA4207CY"), Layout().ScoreNameRect(4)));
-  EXPECT_EQ(std::tuple(t[6].colour, t[0].format & DT_RIGHT, t[1].format & DT_RIGHT),
-            std::tuple(0xA0FF0000u + 2815u * 4, 0u, std::uint32_t(DT_RIGHT)));
-  EXPECT_TRUE(DrawOf(MenuSheet::ScoreTitle) && !DrawOf(MenuSheet::EnterHint) &&
-              !DrawOf(MenuSheet::LeftRightHint));
-  for (auto [vk, page] : {std::pair{MenuKeyCode::Up, 1},
-                          {MenuKeyCode::Right, 2},
-                          {MenuKeyCode::Enter, 3},
-                          {MenuKeyCode::Space, 1},
-                          {MenuKeyCode::Left, 3}}) {
-    Tap(vk);  // up to help, then its pages both ways
-    EXPECT_EQ(menu_->MenuPage, page);
-  }
-  const auto* page = DrawOf(MenuSheet::Page(3));  // 249 x 399, centred on (480, 220)
-  ASSERT_NE(page, nullptr);
-  EXPECT_EQ(page->translation, (D3DVECTOR2{192 + 480 - 124, 144 + 220 - 199}));
-  EXPECT_NE(DrawOf(MenuSheet::LeftRightHint), nullptr);
 }
 
 TEST_F(MenuFixture, EnterOnTheFirstItemStartsAGameExitShutsDownCloseLeaves) {

@@ -89,8 +89,9 @@ TEST(Replay, GamesReplayToTheirRecordedEndAndAnEnteredResultKeepsItsReplay) {
   }
 }
 
-// catches: a damaged, cut or newer file read as a game, an error not naming the file, a lying header.
-TEST(Replay, ChangedCutAndNewerFilesAreRefusedAndALyingHeaderFailsVerification) {
+// catches: a damaged, cut or newer file read as a game, an error not naming the file, a lying header; a press
+// that does not end the demonstration, the camera moved, a close taken for a press.
+TEST(Replay, ChangedCutAndNewerFilesAreRefusedALyingHeaderFailsAndTheDemonstrationEndsAtTheFirstPress) {
   RecordedGame game(10);
   game.PlayBot(11, 12);
   const std::vector<std::uint8_t> good = EncodeReplay(game.Last());
@@ -112,6 +113,30 @@ TEST(Replay, ChangedCutAndNewerFilesAreRefusedAndALyingHeaderFailsVerification) 
   Replay lying = game.Last();
   lying.Header.Score += 1;
   EXPECT_NE(PlayReplayHeadless(lying).Mismatch.find("score"), std::string::npos);
+  struct PressingScreen final : IPlayRenderer {
+    void RenderFrame() override {
+      if (++frames == pressAt) window.Inputs++;
+    }
+    std::int64_t frames = 0, pressAt = 400;
+    ScriptedEventPump window;
+  };
+  for (const Replay* replay : {static_cast<const Replay*>(nullptr), &game.Last()}) {
+    auto state = std::make_unique<GameState>();
+    SoundPlayer sound;
+    RecordingCamera camera;
+    camera.Now = 2;
+    DisplayFlags shown;
+    VirtualClock clock;
+    PressingScreen screen;
+    const auto play = [&] {
+      PlayAttract({*state, sound, screen, camera, screen.window, shown, shown, nullptr, clock}, replay, 3);
+    };
+    play();
+    EXPECT_EQ(std::pair(screen.frames, camera.Shown), std::pair(std::int64_t{400}, 2));
+    screen.frames = screen.pressAt = 0;
+    screen.window.QuitAtPump = screen.window.Pumps + 50;
+    EXPECT_THROW(play(), QuitRequest);
+  }
 }
 
 // catches: a replay not kept, misnamed, left behind when its row leaves, or lost to an equal row.
@@ -139,36 +164,6 @@ TEST(Replay, AResultThatEntersTheTableKeepsItsReplayAndOnePushedOutLosesIt) {
   enter("TWIN", 1000);
   EXPECT_EQ(kept("1000-"), std::pair(TableLength, 3));
   EXPECT_EQ(BestReplay(folder, game.kept.Scores()).filename().string().rfind("2000-", 0), 0u);
-}
-
-// catches: a press that does not end the demonstration, the camera moved, a close taken for a press.
-TEST(Replay, TheDemonstrationEndsAtTheFirstPress) {
-  RecordedGame recorded(13);
-  recorded.PlayBot(14, 0);
-  struct PressingScreen final : IPlayRenderer {
-    void RenderFrame() override {
-      if (++frames == pressAt) window.Inputs++;
-    }
-    std::int64_t frames = 0, pressAt = 400;
-    ScriptedEventPump window;
-  };
-  for (const Replay* replay : {static_cast<const Replay*>(nullptr), &recorded.Last()}) {
-    auto state = std::make_unique<GameState>();
-    SoundPlayer sound;
-    RecordingCamera camera;
-    camera.Now = 2;
-    DisplayFlags shown;
-    VirtualClock clock;
-    PressingScreen screen;
-    const auto play = [&] {
-      PlayAttract({*state, sound, screen, camera, screen.window, shown, shown, nullptr, clock}, replay, 3);
-    };
-    play();
-    EXPECT_EQ(std::pair(screen.frames, camera.Shown), std::pair(std::int64_t{400}, 2));
-    screen.frames = screen.pressAt = 0;
-    screen.window.QuitAtPump = screen.window.Pumps + 50;
-    EXPECT_THROW(play(), QuitRequest);
-  }
 }
 
 }  // namespace
