@@ -43,14 +43,9 @@ std::vector<Stem> Stems() {
   return s;
 }
 
-class Generated : public ::testing::Test {
- protected:
-  int Run(const std::string& Args) {
-    return std::system((std::string(QUARNIX_CONTENTGEN) + " " + Args + " 2>/dev/null").c_str());
-  }
-  test::TempFolder Tmp;
-  const fs::path Root = Tmp.Path();
-};
+int Generate(const std::string& Args) {
+  return std::system((std::string(QUARNIX_CONTENTGEN) + " " + Args + " 2>/dev/null").c_str());
+}
 
 // catches: a file the game reads missing, data the table does not list; meshes unlike the built-in ones.
 TEST(GameFolder, HoldsEveryListedFileAndNoOtherDataAndMeshesReadBackWithTheBuiltInVertices) {
@@ -83,10 +78,12 @@ TEST(GameFolder, HoldsEveryListedFileAndNoOtherDataAndMeshesReadBackWithTheBuilt
   }
 }
 
-// catches: output that depends on the run; authoring meshes or bitmaps unlike the game's or misnamed.
-TEST_F(Generated, TwoRunsWriteTheSameBytesAndTheAuthoringFilesUnderTheFileRouteNames) {
+// catches: run-dependent output; misnamed authoring files; records unread, replaced, doubled; bad arguments.
+TEST(Generated, RunsRepeatThemselvesNameAuthoringFilesKeepPlayersRecordsAndRefuseBadArguments) {
+  test::TempFolder Tmp;
+  const fs::path Root = Tmp.Path(), Fresh = Root / "fresh", Again = Root / "again", Player = Root / "player";
   for (const char* Out : {"a", "b"})
-    ASSERT_EQ(Run((Root / Out).string() + " --authoring " + (Root / Out / "authoring").string()), 0);
+    ASSERT_EQ(Generate((Root / Out).string() + " --authoring " + (Root / Out / "authoring").string()), 0);
   auto A = Tree(Root / "a"), B = Tree(Root / "b");
   EXPECT_EQ(A.size(), 7u + 1u + 146u + 18u + 18u);  // sheets, pack, bitmaps, meshes twice; no records
   EXPECT_TRUE(A == B) << "the runs differ";
@@ -98,27 +95,23 @@ TEST_F(Generated, TwoRunsWriteTheSameBytesAndTheAuthoringFilesUnderTheFileRouteN
     EXPECT_EQ(A["authoring/" + std::string(Name) + ".BMP"].size(), 54u + 64 * 64 * 3) << Name;
   EXPECT_EQ(A["authoring/GREENBG.BMP"].size(), 54u + 256 * 256 * 3);
   EXPECT_FALSE(A.count("authoring/BG.BMP"));
-}
-
-// catches: fresh records unread as defaults; a player's records replaced or doubled; bad arguments passed.
-TEST_F(Generated, FreshRecordsReadBackAsTheDefaultsPlayersRecordsSurviveAndBadArgumentsAreRefused) {
-  ASSERT_EQ(Run("--records " + Root.string()), 0);
-  EXPECT_EQ(std::pair(fs::file_size(Root / "CT.dat"), fs::file_size(Root / "RD.dat")),
+  fs::create_directories(Fresh);
+  ASSERT_EQ(Generate("--records " + Fresh.string()), 0);
+  EXPECT_EQ(std::pair(fs::file_size(Fresh / "CT.dat"), fs::file_size(Fresh / "RD.dat")),
             std::pair(400ul, 2648ul));
   ScopedEndHookThrows NoExit;
   Rng Random(7);
   GameKeys Keys;
-  ReadControls(Root / ControlsFileName, Keys, Random);
+  ReadControls(Fresh / ControlsFileName, Keys, Random);
   EXPECT_EQ(Keys, DefaultGameKeys());
   ScoreBook Book;
   Book.ScoreList(1).Name = "SENTINEL";
-  ReadScores(Root / ScoresFileName, Book, Random);
+  ReadScores(Fresh / ScoresFileName, Book, Random);
   for (int r = 1; r <= TableLength; ++r) EXPECT_EQ(Book.ScoreList(r), (ScoreRec{StoredName(""), 0, 0, r}));
-  const auto Files = Tree(Root);
+  const auto Files = Tree(Fresh);
   EXPECT_EQ(Files.size(), 2u);  // no event message: the files were whole
-  const fs::path Again = Root / "again", Player = Root / "player";
   fs::create_directories(Again);
-  ASSERT_EQ(Run("--records " + Again.string()), 0);
+  ASSERT_EQ(Generate("--records " + Again.string()), 0);
   EXPECT_EQ(Tree(Again), Files);
   fs::create_directories(Player);  // the player's records under an older build's spelling
   EnterResult(Player / "RD.DAT", Book, "ALICE", 420, 7, Random);
@@ -126,20 +119,20 @@ TEST_F(Generated, FreshRecordsReadBackAsTheDefaultsPlayersRecordsSurviveAndBadAr
   SaveControls(Player / "CT.DAT", Keys, Random);
   const auto Before = Tree(Player);
   ASSERT_EQ(Before.size(), 2u);
-  for (int Build = 0; Build < 2; ++Build) ASSERT_EQ(Run("--records " + Player.string()), 0);
+  for (int Build = 0; Build < 2; ++Build) ASSERT_EQ(Generate("--records " + Player.string()), 0);
   EXPECT_EQ(Tree(Player), Before);
   fs::remove(Player / "RD.DAT");  // only the missing one is written
-  ASSERT_EQ(Run("--records " + Player.string()), 0);
+  ASSERT_EQ(Generate("--records " + Player.string()), 0);
   const auto After = Tree(Player);
   EXPECT_THAT(After, ElementsAre(Pair("CT.DAT", Before.at("CT.DAT")), Pair("RD.dat", Files.at("RD.dat"))));
-  ASSERT_EQ(Run("--records " + Player.string()), 0);
+  ASSERT_EQ(Generate("--records " + Player.string()), 0);
   EXPECT_EQ(Tree(Player), After);
   std::ofstream(Root / "file") << "x";
   for (const std::string& Args :
        {Root.string() + " --preview", Root.string() + " --colour red", std::string(),
         std::string("--records"), "--records " + Root.string() + " extra",
         "--records " + (Root / "file").string()})
-    EXPECT_NE(Run(Args), 0) << Args;
+    EXPECT_NE(Generate(Args), 0) << Args;
   EXPECT_EQ(test::ReadText(Root / "file"), "x");
 }
 
