@@ -197,12 +197,11 @@ TEST_F(XObjectTest, SubsetsDrawWithTheirMaterialsBlendOnlyForTheDrawAndAnimateTh
   EXPECT_EQ(device_.MeshDraws().back().texture, object->Textures(5));
   EXPECT_THROW(object->DisplayXfile(-1, 0, 1, 0, 0, 0, 0, 0, 0, 0), std::out_of_range);
   // Each slot shows for delay + 1 draws; the last one stays unless the animation repeats.
+  FillSlots(object_);
   for (const bool repeat : {true, false}) {
-    const auto animated = Cube(1, 4);
-    FillSlots(*animated);
-    animated->SetAutoTexture(true, 0, 2, repeat);
+    object_.SetAutoTexture(true, 0, 2, repeat);
     const int last = repeat ? 0 : 3;
-    EXPECT_EQ(DrawnSlots(*animated, 15, 9),
+    EXPECT_EQ(DrawnSlots(object_, 15, 9),
               (std::vector<int>{0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, last, last, last}));
   }
   object->SetAutoTexture(true, 1, 0, true);
@@ -224,8 +223,7 @@ TEST_F(XObjectTest, AMovedObjectTakesItsMeshSlotsAndLockAlong) {
   XObject& moved = objects.emplace_back(std::move(*source));
   EXPECT_EQ(moved.Textures(0), slot0);
   moved.ChangeTextureColor(0, 1, 2, 3, 4);
-  EXPECT_TRUE(moved.UnLockTexture(2, 0));
-  EXPECT_FALSE(slot0->IsLocked());
+  EXPECT_TRUE(moved.UnLockTexture(2, 0) && !slot0->IsLocked());
   moved.DisplayXfile(0, 0, 1, 0, 0, 0, 0, 0, 0, 0);
   EXPECT_EQ(device_.MeshDraws().size(), 1u);
   EXPECT_EQ(source->Mesh(), nullptr);  // the moved-from object refuses to draw
@@ -353,8 +351,8 @@ TEST_F(TextureTest, RegistryKeepsTheLatestOfANameInAnyCaseAndLoadersDecodeItsPic
   static const std::uint8_t linked[] = {1, 2, 3};
   resources_.Register("4COLOR", linked);
   resources_.RegisterCopy("2x2x2", Bytes{9});
-  ASSERT_TRUE(resources_.Find("4Color") && resources_.Find("2X2X2"));
-  EXPECT_EQ(resources_.Find("4color")->data(), linked);
+  ASSERT_TRUE(resources_.Find("4Color") && resources_.Find("2X2X2") &&
+              resources_.Find("4color")->data() == linked);
   EXPECT_TRUE((*resources_.Find("2X2X2"))[0] == 9 && !resources_.Find("4Colour"));
   resources_.RegisterCopy("4color", Bytes{7, 7});
   EXPECT_TRUE(resources_.Find("4COLOR")->size() == 2u && resources_.Count() == 3u);
