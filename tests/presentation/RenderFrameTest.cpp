@@ -15,10 +15,6 @@
 namespace quarnix {
 namespace {
 
-using test::PlayScene;
-
-constexpr std::uint32_t PanelColour = 0xA0FFFFFF;
-
 class NullScreen : public ::testing::Test {
  protected:
   void Use(int mode, std::initializer_list<float> draws = {}) {
@@ -26,7 +22,7 @@ class NullScreen : public ::testing::Test {
     random_.SetFallback(&fallback_);
     const ScreenMode m = ScreenModeFor(mode);
     device_ = std::make_unique<NullDevice>(m.ScreenWidth, m.ScreenHeight);
-    scene_ = std::make_unique<PlayScene>(*device_, m, random_);
+    scene_ = std::make_unique<test::PlayScene>(*device_, m, random_);
   }
   void SetUp() override { Use(0); }
   void Show(std::initializer_list<Display> parts) {
@@ -68,7 +64,7 @@ class NullScreen : public ::testing::Test {
   Rng fallback_{5};
   ScriptedRandom random_;
   std::unique_ptr<NullDevice> device_;
-  std::unique_ptr<PlayScene> scene_;
+  std::unique_ptr<test::PlayScene> scene_;
 };
 
 // catches: sway limits drawn wrong or again, a spin not wrapping, the plan not sliding in, a sway off its
@@ -322,13 +318,14 @@ TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
   S().NameLength = 3;  // the cursor stands in the fourth slot
   const HudLayout& h = scene_->layout;
   const float nameY = h.OverPos.y + 312;
+  const std::uint32_t panel = 0xA0FFFFFF;
   scene_->renderer->SetNotice("NO 7");  // in the free row above the name, lined up with it
   Frame();                              // the blink timer's first call is true: the cursor is hidden
   auto name = SpritesAt(nameY);
   ASSERT_EQ(name.size(), 27u);
   EXPECT_EQ(Sources({name.begin() + 1, name.begin() + 5}),
             (std::vector<RECT>{h.LetterRect(1), h.DigitRect.at(1), h.LetterRect(26), h.LetterRect(27)}));
-  for (const auto& d : name) EXPECT_EQ(d.colour, PanelColour);
+  for (const auto& d : name) EXPECT_EQ(d.colour, panel);
   const auto cursor = [&] {
     const auto at = SpritesAt(nameY + 2);
     EXPECT_EQ(at.size(), 1u);
@@ -338,7 +335,7 @@ TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
   scene_->clock.Advance(100);
   S().NameLength = GameNameLength;  // a full name: the cursor stays on the last slot
   Frame();
-  EXPECT_EQ(cursor(), std::pair(PanelColour, h.NamePos(GameNameLength).x));
+  EXPECT_EQ(cursor(), std::pair(panel, h.NamePos(GameNameLength).x));
   const auto notice = SpritesAt(nameY - 36);
   EXPECT_EQ(Sources(notice),
             (std::vector<RECT>{h.LetterRect(14), h.LetterRect(15), h.LetterRect(27), h.DigitRect.at(7)}));

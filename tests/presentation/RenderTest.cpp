@@ -18,8 +18,6 @@
 namespace quarnix {
 namespace {
 
-using test::PlayScene;
-
 struct Rgb {
   double r = 0, g = 0, b = 0;
 };
@@ -36,7 +34,7 @@ class PlayScreenGl : public ::testing::Test {
   void SetUp() override {
     ASSERT_NE(graphics_->InitDevice(mode_.ScreenWidth, mode_.ScreenHeight, 1, 0x00505050), DeviceKindNone);
     device_ = graphics_->Device();
-    scene_ = std::make_unique<PlayScene>(*device_, mode_, random_);
+    scene_ = std::make_unique<test::PlayScene>(*device_, mode_, random_);
   }
   GameState& S() { return *scene_->state; }
   ScreenState& V() { return scene_->renderer->Screen(); }
@@ -61,7 +59,7 @@ class PlayScreenGl : public ::testing::Test {
   Rng random_{11};
   const ScreenMode mode_ = ScreenModeFor(0);
   IDevice* device_ = nullptr;
-  std::unique_ptr<PlayScene> scene_;
+  std::unique_ptr<test::PlayScene> scene_;
   std::vector<std::uint8_t> pixels_;
 };
 
