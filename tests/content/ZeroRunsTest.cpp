@@ -13,8 +13,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-// Decodes into Size bytes of 0xAA between four guard bytes of 0xAA on each side: the whole store, the bytes
-// written and whether the input overflowed.
+// Decodes into Size bytes between four guard bytes each side (all 0xAA): the store, bytes written, overflow.
 std::tuple<Bytes, std::size_t, bool> Unpack(std::span<const std::uint8_t> In, std::size_t Size) {
   Bytes Store(Size + 8, 0xAA);
   const auto r = quarnix::UnpackZeroRuns(In, std::span(Store).subspan(4, Size));

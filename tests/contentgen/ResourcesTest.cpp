@@ -57,8 +57,8 @@ std::vector<bool> Outline(const RgbPicture& p) {
 
 }  // namespace
 
-// catches: a missing, extra, misnamed or malformed bitmap; a case-sensitive look-up.
-TEST(EmbeddedResources, HoldExactlyTheCatalogueAsValidBitmaps) {
+// catches: bitmaps missing, extra, misnamed, malformed, off colour, alike, plain, blank, still or too bright.
+TEST(EmbeddedResources, HoldTheCatalogueAsValidDistinctPicturesOfTheirColours) {
   std::vector<std::string> Names = {"2X2X2",     "4COLOR",     "BG",      "CLEARLAYER", "CUBEBLUE",
                                     "CUBECLEAR", "CUBEGREEN",  "CUBERED", "CUBEYELLOW", "DIAMOND",
                                     "FALLCUBE",  "SPECIALBOX", "TUND"};
@@ -81,10 +81,6 @@ TEST(EmbeddedResources, HoldExactlyTheCatalogueAsValidBitmaps) {
     EXPECT_EQ(FindEmbeddedResource(Mixed), FindEmbeddedResource(Upper)) << Mixed;
   EXPECT_EQ(FindEmbeddedResource("CubeRe"), nullptr);
   EXPECT_EQ(FindEmbeddedResource("GREENBG"), nullptr);  // only the file route uses that name
-}
-
-// catches: cubes off colour, alike or plain; stars off key, blank or still; floors alike; a brightening box.
-TEST(Textures, CubesStarsFloorsAndSpecialCubesAreDrawnAndDistinct) {
   std::vector<std::vector<bool>> Masks;
   for (int c = 1; c <= 4; ++c) {
     std::vector<RgbPicture> Set = {Load(Plain[c - 1])};
@@ -122,14 +118,14 @@ TEST(Textures, CubesStarsFloorsAndSpecialCubesAreDrawnAndDistinct) {
       Previous = p;
     }
   }
-  std::vector<std::string> Names = {"4COLOR",   "2X2X2",     "CLEARLAYER", "DIAMOND", "TUND",
-                                    "FALLCUBE", "CUBECLEAR", "SPECIALBOX", "CUBERED"};
-  for (int i = 1; i <= 7; ++i) Names.push_back("BUILDPLAN" + std::to_string(i));
+  std::vector<std::string> Floors = {"4COLOR",   "2X2X2",     "CLEARLAYER", "DIAMOND", "TUND",
+                                     "FALLCUBE", "CUBECLEAR", "SPECIALBOX", "CUBERED"};
+  for (int i = 1; i <= 7; ++i) Floors.push_back("BUILDPLAN" + std::to_string(i));
   std::vector<RgbPicture> P;
-  for (const std::string& n : Names) P.push_back(Load(n));
+  for (const std::string& n : Floors) P.push_back(Load(n));
   for (std::size_t i = 0; i < P.size(); ++i)
     for (std::size_t j = 0; j < i; ++j)
-      EXPECT_GT(Difference(P[i], P[j]), 15.0) << Names[i] << " vs " << Names[j];
+      EXPECT_GT(Difference(P[i], P[j]), 15.0) << Floors[i] << " vs " << Floors[j];
   for (int y = 32; y < 46; ++y)  // the glass box is drawn additively: its middle must add nothing
     for (int x = 32; x < 46; ++x) EXPECT_LT(Px(P[7], x, y)[0] + Px(P[7], x, y)[1], 40);
 }

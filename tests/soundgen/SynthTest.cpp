@@ -11,8 +11,21 @@
 
 using namespace quarnix::soundgen;
 
-// catches: what crosses a loop's seam dropped or misplaced; loud reflections; normalising past its limits.
-TEST(SoundSynth, LoopsEchoesAndReflectionsCrossTheSeamAndNormalisingKeepsItsLimits) {
+// The period (in samples, 30 to 300) that best matches the signal with itself one period later.
+int Period(const Signal& s, long from, long to) {
+  int best = 0;
+  double bestScore = -1e300;
+  for (int lag = 30; lag <= 300; ++lag) {
+    double score = 0.0, energy = 1e-12;
+    for (long i = from; i < to; ++i) score += s[i] * s[i + lag], energy += s[i + lag] * s[i + lag];
+    score /= std::sqrt(energy);
+    if (score > bestScore) bestScore = score, best = lag;
+  }
+  return best;
+}
+
+// catches: seams, envelopes, oscillators, notes or normalising that drop, click, detune, offset or overshoot.
+TEST(SoundSynth, LoopsEnvelopesOscillatorsNotesAndNormalisingKeepTheirSeamsPitchesAndLimits) {
   LoopBuffer loop(10);
   loop.Add(8, Signal{1, 2, 3, 4}, 0.5);
   loop.Add(-1, Signal{7});  // before the start is the end
@@ -35,23 +48,6 @@ TEST(SoundSynth, LoopsEchoesAndReflectionsCrossTheSeamAndNormalisingKeepsItsLimi
   EXPECT_GT(wrapped, 0.1);
   EXPECT_LT(std::max(before, late), 1e-3 * wrapped);
   EXPECT_LT(Peak(room), 0.5);  // reflections are quieter than the sound
-}
-
-// The period (in samples, 30 to 300) that best matches the signal with itself one period later.
-int Period(const Signal& s, long from, long to) {
-  int best = 0;
-  double bestScore = -1e300;
-  for (int lag = 30; lag <= 300; ++lag) {
-    double score = 0.0, energy = 1e-12;
-    for (long i = from; i < to; ++i) score += s[i] * s[i + lag], energy += s[i + lag] * s[i + lag];
-    score /= std::sqrt(energy);
-    if (score > bestScore) bestScore = score, best = lag;
-  }
-  return best;
-}
-
-// catches: envelopes that jump or never end; oscillators or instruments off pitch, offset or never silent.
-TEST(SoundSynth, EnvelopesFallToSilenceOscillatorsAndNotesSoundAtTheirPitchWithoutOffset) {
   const Envelope e{0.01, 0.05, 0.5, 0.2};
   EXPECT_DOUBLE_EQ(e.At(0.0, 1.0), 0.0);
   EXPECT_NEAR(e.At(0.01, 1.0), 1.0, 1e-9);
