@@ -22,38 +22,6 @@ Bytes With(Bytes b, std::size_t At, char Value) {
   return b;
 }
 
-// catches: bitmap rows top-down, red first, unpadded; misplaced fields; damaged bitmaps or packs taken.
-TEST(PictureFormats, BitmapsAndPacksRoundTripAndRefuseDamage) {
-  RgbPicture p{3, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}};
-  Bytes b = EncodeBmp24(p);
-  ASSERT_EQ(b.size(), 54u + 24u);
-  EXPECT_EQ(std::string(b.begin(), b.begin() + 2), "BM");
-  EXPECT_EQ(b[28], 24);
-  for (auto [At, Value] :
-       {std::pair<int, std::uint32_t>{2, 78}, {10, 54}, {14, 40}, {18, 3}, {22, 2}, {30, 0}})
-    EXPECT_EQ(U32(b, At), Value) << "at " << At;
-  EXPECT_EQ((Bytes(b.begin() + 54, b.begin() + 66)), (Bytes{12, 11, 10, 15, 14, 13, 18, 17, 16, 0, 0, 0}));
-  EXPECT_EQ((Bytes(b.begin() + 66, b.begin() + 69)), (Bytes{3, 2, 1}));
-  RgbPicture q = DecodeBmp24(b);
-  EXPECT_EQ(std::tie(q.Width, q.Height, q.Rgb), std::tie(p.Width, p.Height, p.Rgb));
-  EXPECT_THROW(DecodeBmp24(Bytes(b.begin(), b.end() - 1)), std::runtime_error);
-  EXPECT_THROW(DecodeBmp24(Bytes(b.begin(), b.begin() + 20)), std::runtime_error);
-  for (auto [At, Value] : {std::pair{0, 'X'}, {28, 32}, {30, 1}, {21, 0x7F}})
-    EXPECT_THROW(DecodeBmp24(With(b, At, Value)), std::runtime_error) << "at " << At;
-  std::vector<PackEntry> In = {{"CUBERED", {1, 2, 3}}, {"BG", {}}, {"STAR01", Bytes(300, 9)}};
-  Bytes Pack = WriteResourcePack(In);
-  auto Out = ReadResourcePack(Pack);
-  ASSERT_EQ(Out.size(), 3u);
-  for (std::size_t i = 0; i < 3; ++i)
-    EXPECT_EQ(std::pair(Out[i].Name, Bytes(Out[i].Bytes.begin(), Out[i].Bytes.end())),
-              std::pair(std::string_view(In[i].Name), In[i].Bytes));
-  for (std::size_t Cut = 0; Cut < Pack.size(); Cut += 7)
-    EXPECT_THROW(ReadResourcePack(std::span(Pack).first(Cut)), std::runtime_error) << Cut;
-  // The magic; a count of 255 entries; a byte more.
-  for (auto [At, Value] : {std::pair<std::size_t, char>{0, 'X'}, {4, '\xFF'}, {Pack.size(), 0}})
-    EXPECT_THROW(ReadResourcePack(With(Pack, At, Value)), std::runtime_error) << At;
-}
-
 // A wave file: RIFF header, the chunks given, in order.
 Bytes Riff(const std::vector<std::pair<std::string, Bytes>>& chunks, std::uint32_t dataSizeExtra = 0) {
   Bytes b{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
@@ -91,8 +59,36 @@ WaveLayout Layout(const Bytes& b) {
 
 }  // namespace
 
-// catches: a chunk walk blind to padding, other chunks, the extensible format, a short data chunk, damage.
-TEST(WaveFormat, FindsTheSamplesBehindAnyOtherChunksAndRefusesWhatItCannotPlay) {
+// catches: bitmap rows or fields misplaced; wave chunks, padding or formats misread; damaged files taken.
+TEST(ContentFormats, BitmapsPacksAndWaveLayoutsRoundTripAndRefuseDamage) {
+  RgbPicture p{3, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}};
+  Bytes b = EncodeBmp24(p);
+  ASSERT_EQ(b.size(), 54u + 24u);
+  EXPECT_EQ(std::string(b.begin(), b.begin() + 2), "BM");
+  EXPECT_EQ(b[28], 24);
+  for (auto [At, Value] :
+       {std::pair<int, std::uint32_t>{2, 78}, {10, 54}, {14, 40}, {18, 3}, {22, 2}, {30, 0}})
+    EXPECT_EQ(U32(b, At), Value) << "at " << At;
+  EXPECT_EQ((Bytes(b.begin() + 54, b.begin() + 66)), (Bytes{12, 11, 10, 15, 14, 13, 18, 17, 16, 0, 0, 0}));
+  EXPECT_EQ((Bytes(b.begin() + 66, b.begin() + 69)), (Bytes{3, 2, 1}));
+  RgbPicture q = DecodeBmp24(b);
+  EXPECT_EQ(std::tie(q.Width, q.Height, q.Rgb), std::tie(p.Width, p.Height, p.Rgb));
+  EXPECT_THROW(DecodeBmp24(Bytes(b.begin(), b.end() - 1)), std::runtime_error);
+  EXPECT_THROW(DecodeBmp24(Bytes(b.begin(), b.begin() + 20)), std::runtime_error);
+  for (auto [At, Value] : {std::pair{0, 'X'}, {28, 32}, {30, 1}, {21, 0x7F}})
+    EXPECT_THROW(DecodeBmp24(With(b, At, Value)), std::runtime_error) << "at " << At;
+  std::vector<PackEntry> In = {{"CUBERED", {1, 2, 3}}, {"BG", {}}, {"STAR01", Bytes(300, 9)}};
+  Bytes Pack = WriteResourcePack(In);
+  auto Out = ReadResourcePack(Pack);
+  ASSERT_EQ(Out.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i)
+    EXPECT_EQ(std::pair(Out[i].Name, Bytes(Out[i].Bytes.begin(), Out[i].Bytes.end())),
+              std::pair(std::string_view(In[i].Name), In[i].Bytes));
+  for (std::size_t Cut = 0; Cut < Pack.size(); Cut += 7)
+    EXPECT_THROW(ReadResourcePack(std::span(Pack).first(Cut)), std::runtime_error) << Cut;
+  // The magic; a count of 255 entries; a byte more.
+  for (auto [At, Value] : {std::pair<std::size_t, char>{0, 'X'}, {4, '\xFF'}, {Pack.size(), 0}})
+    EXPECT_THROW(ReadResourcePack(With(Pack, At, Value)), std::runtime_error) << At;
   Bytes extensible = Fmt(0xFFFE, 2, 48000, 32);
   extensible.resize(40, 0);
   extensible[24] = 3;  // its sub-format: floats

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# hostile.sh tools|demo PROGRAM GAME_DIR: the tools (or the demo) on devices, fifos, folders, links, endless
-# and cut-off inputs, damaged records: refused with a message, or done without losing a byte.
+# hostile.sh tools|demo PROGRAM GAME_DIR: hostile targets and inputs refused with a message, no byte lost.
 set -u
 mode=$1
 tool=$(realpath "$2")
