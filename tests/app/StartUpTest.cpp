@@ -86,14 +86,11 @@ TEST(DemoStats, PercentilesAreNearestRankAndTheFloorCountsOnlyLongerFrames) {
   const FrameTimeStats s = SummariseFrameTimes(ms);
   EXPECT_EQ(std::tuple(s.Frames, s.P50, s.P95, s.P99, s.Max, s.Over15),
             std::tuple(std::size_t{100}, 50.0, 95.0, 99.0, 100.0, std::size_t{85}));
-
-  struct Case {
-    std::vector<double> ms;
-    double p50, p99;
-  };
-  for (const Case& c : {Case{{7}, 7, 7}, Case{{4, 2}, 2, 4}, Case{{3, 1, 2}, 2, 3}}) {
-    const FrameTimeStats t = SummariseFrameTimes(c.ms);
-    EXPECT_EQ(std::pair(t.P50, t.P99), std::pair(c.p50, c.p99)) << c.ms.size() << " frames";
+  for (auto [few, p50, p99] : {std::tuple{std::vector<double>{7}, 7.0, 7.0},
+                               {std::vector<double>{4, 2}, 2.0, 4.0},
+                               {std::vector<double>{3, 1, 2}, 2.0, 3.0}}) {
+    const FrameTimeStats t = SummariseFrameTimes(few);
+    EXPECT_EQ(std::pair(t.P50, t.P99), std::pair(p50, p99)) << few.size() << " frames";
   }
   EXPECT_EQ(SummariseFrameTimes({}).Frames, 0u);
 }
