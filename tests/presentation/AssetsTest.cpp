@@ -104,8 +104,7 @@ const std::pair<std::string, std::string> MeshNames[] = {
     {"C08", "Diamond"},  {"C09", "Tund"},      {"C10", "FallCube"}, {"C11", "Cross"}, {"C12", "SpecialBox"},
     {"S1", "star1"},     {"S2", "star2"},      {"S3", "star3"}};
 
-// Every slot holds a picture where one is expected, of its expected name's colour (stars keyed, the rest
-// not) where the pictures were made by NamePicture.
+// Every expected slot filled (with NamePicture's colours and keys where `namedColours`), no other.
 void ExpectSlots(const GameAssets& a, bool fileRoute, bool namedColours = true) {
   for (const auto& [mesh, slots] : ExpectedSlots(fileRoute)) {
     const XObject& x = Slotted(a, mesh);
@@ -136,8 +135,7 @@ class Assets : public ::testing::Test {
   BitmapResources embedded_, none_;
 };
 
-// catches: a slot's wrong picture, a case-bound lookup, a wrong key or star timing, a linked-in bitmap lost,
-// the file route reading the resource names.
+// catches: a slot's wrong picture, key or star timing, a case-bound lookup, a lost bitmap, a route mixed up.
 TEST_F(Assets, BothRoutesFillEverySlotWhateverTheCaseOfTheNames) {
   BitmapResources resources, counted;
   for (const std::string& name : AllPictureNames())
@@ -211,8 +209,7 @@ TEST_F(Assets, ExportPrintsEachVertexAsStatementsInTheFixedOrder) {
   EXPECT_EQ(MeshSourceIndex(12) + MeshSourceIndex(-3), " 12-3");
 }
 
-// catches: a mesh built into the wrong object or cut short, the marker lost; a mesh file missing, misnamed,
-// doubled or unedited; a missing one passed over or not named; a partial reset or refusal.
+// catches: a mesh built or saved wrong, short or misnamed, the marker lost, a partial reset or refusal.
 TEST_F(Assets, BuiltMeshesHoldTheBuiltInVerticesSaveLoadBackAndReset) {
   GameAssets a(device_, embedded_);
   LoadGame(a);
@@ -274,8 +271,7 @@ TEST(UnpackZeroRuns, DecodesOnlyTheFirstCountBytes) {
   EXPECT_THROW(unpack({1, 2}, -1, 4), std::out_of_range);
 }
 
-// catches: an image's wrong place, channel order or size; a wrong key on CS or the rest; a case-bound lookup;
-// an oversized, cut-off or overlong file taken, an error not naming it, images after it loaded.
+// catches: an image misplaced, mis-sized or miscoloured, a wrong key, a bad file taken or not named.
 TEST_F(Assets, ScreenImagesFillBlackSeeThroughButOnCSAndABadFileIsRefusedByName) {
   test::TempFolder game;  // every sheet's first pixel black, its second one colour of its own
   const fs::path data = game / "Data";

@@ -80,8 +80,7 @@ TEST(BuiltinMeshData, CountsOrderAndNames) {
   for (int bad : {0, -1, 18}) EXPECT_THROW(BuiltinVertices(bad), std::out_of_range) << bad;
 }
 
-// catches: a changed number in a known row; a mesh of the wrong size; a box face off its side, facing in,
-// missing, out of order, or with a stray normal or corner; a star tilted, turned or on its side.
+// catches: a changed known row, a mesh of the wrong size, a box face astray, a star tilted or on its side.
 TEST(BuiltinMeshData, KnownRowsHoldExactlyBoxFacesFaceOutwardAndStarsAreUprightSquares) {
   const D3DVERTEX plan[4] = {{-1.005556f, 0.002381f, -1.007937f, 0, 0, -1, 0, 0},
                              {-1.005556f, -2.00873f, -1.007937f, 0, 0, -1, 0, 1},

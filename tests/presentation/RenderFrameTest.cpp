@@ -67,8 +67,7 @@ class NullScreen : public ::testing::Test {
   std::unique_ptr<test::PlayScene> scene_;
 };
 
-// catches: sway limits drawn wrong or again, a spin not wrapping, the plan not sliding in, a sway off its
-// limits.
+// catches: sway limits drawn wrong or again, a spin not wrapping, the plan not sliding, a sway off limits.
 TEST_F(NullScreen, FirstFrameDrawsTheSwayLimitsTheSpinWrapsThePlanSlidesInAndTheBackgroundSways) {
   Use(0, {0.5f, 0.25f, 0.0f});
   V().SpinAngle = 356;
@@ -134,8 +133,7 @@ TEST_F(NullScreen, FieldCellsAreExchangedSpecialsSpinUnderTheirBoxAndOpaqueCubes
   EXPECT_TRUE(r < c && c < g && b < c && b < g) << r << " " << c << " " << g << " " << b;  // green meets it
 }
 
-// catches: a piece's special unspun or misplaced, a marker off its column, a turned view off the origin or
-// spun.
+// catches: a piece's special unspun or misplaced, a marker off its column, a turned view off or spun.
 TEST_F(NullScreen, FallingPieceSpinsItsSpecialsAndMarksWhereEachColumnLandsButTurnedViewsDoNotSpin) {
   Show({Display::PieceShow});
   V().SpinAngle = 58;
@@ -193,8 +191,7 @@ TEST_F(NullScreen, StarsMoveAgeAndEndTheEffectByThemselves) {
   EXPECT_EQ(std::pair(V()[Display::EffectShow], V().Particle(3).Life), std::pair(false, 3));
 }
 
-// catches: a popup not rising, fading or stopping, a chain word out of chains, a leading zero, a sinking
-// gauge.
+// catches: a popup not rising, fading or stopping, a stray chain word or leading zero, a sinking gauge.
 TEST_F(NullScreen, PopupsRiseFadeAndShowTheirDigitsTheChainWordOnlyInChainsAndTheGaugeGrowsUp) {
   Show({Display::PanelShow, Display::ClearShow});
   S().ClearCount = 42;
@@ -240,8 +237,7 @@ TEST_F(NullScreen, PopupsRiseFadeAndShowTheirDigitsTheChainWordOnlyInChainsAndTh
   EXPECT_EQ(Sources(SpritesAt(244)), (std::vector<RECT>{{0, 50, 140, 80}, digits.at(1), digits.at(2)}));
 }
 
-// catches: a position not scaled about its anchor, a sheet rectangle moved by the mode, digits cut/unpadded,
-// a corner number misplaced or of wrong digits.
+// catches: a HUD part not scaled about its anchor, a sheet rectangle moved, a number cut, unpadded or wrong.
 TEST_F(NullScreen, EachScreenModeScalesTheHudAboutItsAnchorsButNotItsSheetRectangles) {
   EXPECT_THROW(ScreenModeFor(3), std::out_of_range);
   // digits pad to the width and are never cut
