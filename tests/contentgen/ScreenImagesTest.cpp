@@ -126,16 +126,14 @@ TEST(ScreenImages, IconsForEveryPictureAndKindIntroHalvesMeetAndTheStripAnimates
 TEST(ScreenImages, MenuSheetHasEveryPictureAndHelpPagesStayInsideTheRightHandWindow) {
   Sheet ME = Load("ME.RB", 1024);
   const int Rects[][6] = {
-      // the help pages first, with the frame row they are centred on
       {640, 0, 955, 321, 80000, 240}, {0, 751, 248, 958, 40000, 240}, {600, 510, 849, 909, 80000, 220},
       {0, 0, 639, 479, 100000},       {0, 480, 319, 514, 8000},       {0, 520, 230, 745, 2000},
       {480, 521, 586, 810, 25000},    {320, 480, 639, 514, 8000},     {259, 868, 476, 928, 10000},
       {259, 803, 476, 863, 10000},    {260, 554, 319, 586, 1200},     {260, 520, 319, 552, 1200}};
   for (auto& r : Rects) EXPECT_GE(ME.Content(r[0], r[1], r[2], r[3]), r[4]) << r[0] << "," << r[1];
-  for (int n = 1; n <= 7; ++n) {
-    int Mid = 520 + 5 + 35 * (n - 1);
-    EXPECT_GT(ME.Content(0, std::max(520, Mid - 8), 230, Mid + 10), 150) << "item " << n;
-    EXPECT_TRUE(n == 7 || ME.Content(0, Mid + 17, 230, Mid + 23) == 0) << "after item " << n;
+  for (int Mid = 525; Mid <= 735; Mid += 35) {  // seven labels, free rows between them for the cursor bar
+    EXPECT_GT(ME.Content(0, std::max(520, Mid - 8), 230, Mid + 10), 150) << "label at " << Mid;
+    EXPECT_TRUE(Mid == 735 || ME.Content(0, Mid + 17, 230, Mid + 23) == 0) << "after the label at " << Mid;
   }
   int Previous = 0;
   for (int l = 481; l < 580; l += 11) {  // nine volume bars, each taller than the one before
@@ -144,7 +142,7 @@ TEST(ScreenImages, MenuSheetHasEveryPictureAndHelpPagesStayInsideTheRightHandWin
     EXPECT_EQ(ME.Content(l + 10, 838, l + 11, 1016), 0) << "gap after bar at " << l;
   }
   EXPECT_GE(Previous, 170);
-  // Pages centred on column 480 over the panel (at 0, 0) must lie on the window's dark inside.
+  // The help pages, centred on (480, their last number) over the panel at (0, 0), lie on the window's inside.
   for (auto& p : std::span(Rects).first(3)) {
     const int u0 = 480 - (p[2] - p[0]) / 2, v0 = p[5] - (p[3] - p[1]) / 2;
     int Covered = 0;
