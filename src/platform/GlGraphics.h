@@ -19,6 +19,10 @@ enum class WindowMode { Fullscreen, Windowed, Hidden };
 struct GraphicsOptions {
   WindowMode Mode = WindowMode::Fullscreen;
   std::string Title = "Quarnix";
+  // Frames drawn straight into the window when it shows them one to one,
+  // which saves a copy a frame; the picture can then be read back only
+  // between the last draw and Present (screenshots want it off).
+  bool DrawInWindow = false;
 };
 
 class GlGraphics final : public IGraphics {
