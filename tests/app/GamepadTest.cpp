@@ -1,7 +1,6 @@
 // Gamepads on SDL's real controller path (its virtual joysticks), fed into the keyboard's key-state source.
 
 #include <SDL.h>
-#include <gtest/gtest.h>
 
 #include <fstream>
 
@@ -16,8 +15,7 @@ using namespace quarnix::test;
 namespace {
 
 // Button i is controller button i, axis j axis j; one SDL does not know needs a mapping.
-class VirtualPad {
- public:
+struct VirtualPad {
   explicit VirtualPad(bool SdlKnowsIt = true) {
     SDL_VirtualJoystickDesc d{};
     d.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
@@ -33,7 +31,9 @@ class VirtualPad {
     id_ = SDL_JoystickInstanceID(joystick_);
   }
   ~VirtualPad() { Unplug(); }
-  void Button(SDL_GameControllerButton b, bool down) { SDL_JoystickSetVirtualButton(joystick_, b, down); }
+  void Button(SDL_GameControllerButton b, bool down = true) {
+    SDL_JoystickSetVirtualButton(joystick_, b, down);
+  }
   void Axis(SDL_GameControllerAxis a, int v) { SDL_JoystickSetVirtualAxis(joystick_, a, Sint16(v)); }
   void Unplug() {
     if (!joystick_) return;
@@ -42,7 +42,6 @@ class VirtualPad {
     for (int i = 0; i < SDL_NumJoysticks(); ++i)
       if (SDL_JoystickGetDeviceInstanceID(i) == id_) SDL_JoystickDetachVirtual(i);
   }
-  // This kind's mapping line as mapping files write it (no name checksum), A and B swapped.
   std::string SwappedMapping() const {
     SDL_JoystickGUID guid = SDL_JoystickGetGUID(joystick_);
     guid.data[2] = guid.data[3] = 0;
@@ -54,19 +53,6 @@ class VirtualPad {
   SDL_JoystickID id_ = -1;
 };
 
-struct SdlInput {
-  explicit SdlInput(const std::filesystem::path& mappings = {})
-      : Pads(Source, mappings, [this](InputScreen sc, PadButton b) { return PadKey(sc, b, *Bindings); }) {}
-  // No window has the focus in a test; SDL would drop the pads' events.
-  bool Hinted = SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
-  SdlKeySource Source;
-  GameKeys Defaults = DefaultGameKeys();
-  const GameKeys* Bindings = &Defaults;
-  SdlGamepads Pads;
-  EventPump Pump{&Source, &Pads};
-  WindowEvents Events{Pump};
-};
-
 // A key event, or the focus lost when key is 0.
 void Push(SDL_Scancode key, bool down = false) {
   SDL_Event e{};
@@ -76,18 +62,34 @@ void Push(SDL_Scancode key, bool down = false) {
   SDL_PushEvent(&e);
 }
 
-// Whole games: the script runs one input a frame; each step waits for its moment.
+struct SdlInput {
+  explicit SdlInput(const std::filesystem::path& mappings = {})
+      : Pads(Source, mappings, [this](InputScreen sc, PadButton b) { return PadKey(sc, b, *Bindings); }) {
+    MenuKeys.InitKeyTable();
+  }
+  // An input, one pump, then what the menu's poll finds.
+  int Poll(const std::function<void()>& input = [] {}) {
+    input();
+    Pump.Pump();
+    return MenuKeys.GetPressedKey();
+  }
+  // No window has the focus in a test; SDL would drop the pads' events.
+  bool Hinted = SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  SdlKeySource Source;
+  GameKeys Defaults = DefaultGameKeys();
+  const GameKeys* Bindings = &Defaults;
+  SdlGamepads Pads;
+  EventPump Pump{&Source, &Pads};
+  WindowEvents Events{Pump};
+  Keys MenuKeys{Source};
+};
+
 class PadGame : protected SdlInput, public LoopTest {
  protected:
   PadGame() : LoopTest(&Source, &Events) {
     Bindings = &gameKey;
     probe.onFrame = [this] { Run(); };
   }
-
-  struct Step {
-    std::function<bool()> When;
-    std::function<void()> Then;
-  };
   void Tap(VirtualPad& pad, SDL_GameControllerButton b) {
     for (bool down : {true, false}) script.push_back([&pad, b, down] { pad.Button(b, down); });
   }
@@ -99,34 +101,29 @@ class PadGame : protected SdlInput, public LoopTest {
     if (!script.empty()) {
       script.front()();
       script.pop_front();
-    } else if (next < steps.size() && steps[next].When()) {
-      steps[next++].Then();
+    } else if (next < steps.size() && steps[next].first()) {
+      steps[next++].second();
     }
   }
   const std::function<bool()> ready = [this] { return NormalPlay(); }, prompt = [this] { return s.QuitShow; };
 
-  std::vector<Step> steps;
+  std::vector<std::pair<std::function<bool()>, std::function<void()>>> steps;
   std::size_t next = 0;
   std::deque<std::function<void()>> script;
 };
 
 }  // namespace
 
+// A file far too large for a mapping file is refused on stderr; the pads work as SDL maps them.
 TEST(Gamepads, AtTheMenuThePadIsTheArrowsEnterAndEscapeAndNothingDuringARedefinition) {
-  SdlInput in;
-  Keys keys(in.Source);
-  keys.InitKeyTable();
+  TempFolder dir;
+  std::ofstream(dir / PadMappingsFileName).close();
+  std::filesystem::resize_file(dir / PadMappingsFileName, PadMappingsLimit + 1);
+  testing::internal::CaptureStderr();
+  SdlInput in(dir / PadMappingsFileName);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find(PadMappingsFileName), std::string::npos);
   VirtualPad pad;  // plugged in with the menu open
-  // One input per pump, then what the menu's poll finds.
-  const auto button = [&](SDL_GameControllerButton b, bool down) {
-    pad.Button(b, down), in.Pump.Pump();
-    return keys.GetPressedKey();
-  };
-  const auto stick = [&](SDL_GameControllerAxis a, int v) {
-    pad.Axis(a, v), in.Pump.Pump();
-    return keys.GetPressedKey();
-  };
-  in.Pump.Pump();
+  in.Poll();
   EXPECT_EQ(in.Pads.Count(), 1);
   int i = 0;
   for (auto [b, key] : {std::pair{SDL_CONTROLLER_BUTTON_DPAD_DOWN, VirtualKey::Down},
@@ -135,44 +132,37 @@ TEST(Gamepads, AtTheMenuThePadIsTheArrowsEnterAndEscapeAndNothingDuringARedefini
                         {SDL_CONTROLLER_BUTTON_B, VirtualKey::Escape},
                         {SDL_CONTROLLER_BUTTON_Y, 0},
                         {SDL_CONTROLLER_BUTTON_START, 0}})
-    EXPECT_EQ(button(b, i++ != 1), key) << i;
+    EXPECT_EQ(in.Poll([&] { pad.Button(b, i++ != 1); }), key) << i;
   // The stick: a push is one press however it wavers, until it comes back past the dead zone.
   const auto Y = SDL_CONTROLLER_AXIS_LEFTY, X = SDL_CONTROLLER_AXIS_LEFTX;
-  for (auto [axis, value, key] : {std::tuple{Y, -9000, 0},
-                                  {Y, -30000, VirtualKey::Up},
-                                  {Y, -12000, 0},
-                                  {Y, -32768, 0},
-                                  {Y, -3000, 0},
-                                  {Y, -20000, VirtualKey::Up},
-                                  {Y, 20000, VirtualKey::Down},
-                                  {X, 32767, VirtualKey::Right},
-                                  {X, 0, 0},
-                                  {X, -32768, VirtualKey::Left},
-                                  {SDL_CONTROLLER_AXIS_RIGHTX, 32767, 0}})
-    EXPECT_EQ(stick(axis, value), key) << axis << " at " << value;
+  const auto stick = [&](SDL_GameControllerAxis a, std::vector<int> values) {  // the keys they press
+    for (int& v : values) v = in.Poll([&] { pad.Axis(a, v); });
+    return values;
+  };
+  EXPECT_EQ(stick(Y, {-9000, -30000, -12000, -32768, -3000, -20000, 20000}),
+            (std::vector<int>{0, VirtualKey::Up, 0, 0, 0, VirtualKey::Up, VirtualKey::Down}));
+  EXPECT_EQ(stick(X, {32767, 0, -32768}), (std::vector<int>{VirtualKey::Right, 0, VirtualKey::Left}));
+  EXPECT_EQ(stick(SDL_CONTROLLER_AXIS_RIGHTX, {32767}), std::vector<int>{0});
   EXPECT_NE(in.Source.Query(VirtualKey::Left), 0);  // still pushed
-  stick(SDL_CONTROLLER_AXIS_LEFTX, 0);
+  stick(X, {0});
   EXPECT_EQ(in.Source.Query(VirtualKey::Left), 0);
-
   // Bindings are keyboard keys: while the menu waits for them the pad presses nothing.
-  for (auto b : {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B}) button(b, false);
+  for (auto b : {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B}) in.Poll([&] { pad.Button(b, false); });
   in.Pump.SetScreen(InputScreen::KeyRedefinition);
   for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b)
-    EXPECT_EQ(button(static_cast<SDL_GameControllerButton>(b), true), 0) << b;
-  EXPECT_EQ(stick(SDL_CONTROLLER_AXIS_LEFTX, 32767), 0);
-  // Losing the focus in the menus releases everything and stops nothing.
-  Push(SDL_SCANCODE_UNKNOWN), in.Pump.Pump();
+    EXPECT_EQ(in.Poll([&] { pad.Button(SDL_GameControllerButton(b)); }), 0) << b;
+  EXPECT_EQ(stick(X, {32767}), std::vector<int>{0});
+  in.Poll([] { Push(SDL_SCANCODE_UNKNOWN); });
   EXPECT_FALSE(in.Pump.TakePauseRequest());
   EXPECT_EQ(in.Source.Query(VirtualKey::Down), 0);  // the stick's push of the menu screen
 }
 
 // A pad SDL does not know, mapped with A and B swapped.
 TEST(Gamepads, MappingsComeFromTheDataFolderAndFromTheEnvironment) {
-  std::string mapping;
-  {
+  const std::string mapping = [] {  // SDL reads the environment's mappings when its joystick layer starts
     sdl::Subsystem joysticks(SDL_INIT_JOYSTICK);
-    mapping = VirtualPad(false).SwappedMapping();
-  }  // SDL reads the environment's mappings when its joystick layer starts
+    return VirtualPad(false).SwappedMapping();
+  }();
   for (const bool fromFile : {true, false}) {  // the file's pad also plugged in before the start
     TempFolder dir;
     SCOPED_TRACE(fromFile);
@@ -182,49 +172,36 @@ TEST(Gamepads, MappingsComeFromTheDataFolderAndFromTheEnvironment) {
                                                << mapping << "platform:Linux,\n";
     else
       ::setenv("SDL_GAMECONTROLLERCONFIG", mapping.c_str(), 1);
-    // SDL counts the joystick layer's starts: this one keeps a pad plugged in before the game's start.
     sdl::Subsystem joysticks(SDL_INIT_JOYSTICK);
     auto early = fromFile ? std::make_unique<VirtualPad>(false) : nullptr;
     {
       SdlInput in(dir / PadMappingsFileName);
-      Keys keys(in.Source);
-      keys.InitKeyTable();
       auto pad = early ? std::move(early) : std::make_unique<VirtualPad>(false);
-      in.Pump.Pump();
+      in.Poll();
       ASSERT_EQ(in.Pads.Count(), 1);
-      // A is where the mapping puts B.
-      for (auto [b, vk] : {std::pair{SDL_CONTROLLER_BUTTON_A, VirtualKey::Escape},
-                           {SDL_CONTROLLER_BUTTON_B, VirtualKey::Enter}}) {
-        pad->Button(b, true), in.Pump.Pump();
-        EXPECT_EQ(keys.GetPressedKey(), vk);
-      }
+      EXPECT_EQ(in.Poll([&] { pad->Button(SDL_CONTROLLER_BUTTON_A); }), VirtualKey::Escape);
+      EXPECT_EQ(in.Poll([&] { pad->Button(SDL_CONTROLLER_BUTTON_B); }), VirtualKey::Enter);
     }
     ::unsetenv("SDL_GAMECONTROLLERCONFIG");
   }
-  // A file far too large for a mapping file is refused on stderr; the pads work as SDL maps them.
-  TempFolder dir;
-  std::ofstream(dir / PadMappingsFileName).close();
-  std::filesystem::resize_file(dir / PadMappingsFileName, PadMappingsLimit + 1);
-  testing::internal::CaptureStderr();
-  SdlInput in(dir / PadMappingsFileName);
-  EXPECT_NE(testing::internal::GetCapturedStderr().find(PadMappingsFileName), std::string::npos);
-  VirtualPad pad;
-  in.Pump.Pump();
-  EXPECT_EQ(in.Pads.Count(), 1);
 }
 
-TEST_F(PadGame, AShortGameWithThePadFromTheFirstShiftToTheNameInTheTable) {
+// catches: a pad input not played or typed, an unplugged pad or the focus lost mishandled, the keyboard lost.
+TEST_F(PadGame, ThreePadsAndTheKeyboardPlayAGameFromTheFirstShiftToTheNameInTheTable) {
   VirtualPad pad;
+  auto spare = std::make_unique<VirtualPad>(), other = std::make_unique<VirtualPad>();
   Cells at;
-  int turnFrames = 0, promptsSeen = 0;
+  int turnFrames = 0, promptsSeen = 0, framesToWait = 0;
   bool dropped = false;
-  const auto act = [&](const std::function<void()>& check, SDL_GameControllerButton b) {
-    return [&, check, b] {
+  const auto act = [&](const std::function<void()>& check, SDL_GameControllerButton b,
+                       VirtualPad* on = nullptr) {
+    return [&, check, b, on] {
       check();
       at = PieceCells(s);
-      Tap(pad, b);
+      Tap(on ? *on : pad, b);
     };
   };
+  const auto waited = [&] { return NormalPlay() && --framesToWait < 0; };
   probe.onFrame = [&] {
     turnFrames += shown[Display::TurnShow];
     dropped = dropped || s.DropFlag;
@@ -243,7 +220,33 @@ TEST_F(PadGame, AShortGameWithThePadFromTheFirstShiftToTheNameInTheTable) {
       {ready, act([&] { EXPECT_EQ(PieceCells(s), Shifted(at, 0, -1)); }, SDL_CONTROLLER_BUTTON_DPAD_UP)},
       {ready, act([&] { EXPECT_EQ(PieceCells(s), Shifted(at, -1, 0)); }, SDL_CONTROLLER_BUTTON_A)},  // turn
       {ready, act([&] { EXPECT_EQ(turnFrames, 6); }, SDL_CONTROLLER_BUTTON_Y)},                      // camera
-      {ready, act([&] { EXPECT_EQ(camera.Shown, 1); }, SDL_CONTROLLER_BUTTON_START)},
+      {ready, act([&] { EXPECT_EQ(camera.Shown, 1); }, SDL_CONTROLLER_BUTTON_Y, other.get())},  // now in use
+      {ready,
+       [&] {
+         EXPECT_EQ(camera.Shown, 2);
+         script.push_back([&] { spare->Unplug(); });
+         framesToWait = 3;
+       }},
+      {waited,
+       [&] {
+         EXPECT_FALSE(s.QuitShow);  // it was not the pad in use
+         EXPECT_EQ(Pads.Count(), 2);
+         script.push_back([&] { other->Unplug(); });
+       }},
+      {prompt, [&] { Key(SDL_SCANCODE_N); }},  // the keyboard resumes
+      {ready,
+       [&] {
+         Key(SDL_SCANCODE_A);                                      // the camera key beside the pads
+         script.push_back([] { Push(SDL_SCANCODE_LEFT, true); });  // held as the focus goes
+         script.push_back([] { Push(SDL_SCANCODE_UNKNOWN); });
+       }},
+      {prompt,
+       [&] {
+         EXPECT_EQ(camera.Shown, 3);
+         EXPECT_EQ(Source.Query(VirtualKey::Left), 0);  // released with the focus
+         Key(SDL_SCANCODE_ESCAPE);                      // resumes
+       }},
+      {ready, act([] {}, SDL_CONTROLLER_BUTTON_START)},
       {prompt, [&] { Tap(pad, SDL_CONTROLLER_BUTTON_B); }},  // no: play on
       {ready, act([&] { ++promptsSeen; }, SDL_CONTROLLER_BUTTON_START)},
       {prompt, [&] { Tap(pad, SDL_CONTROLLER_BUTTON_START); }},       // no again
@@ -265,54 +268,7 @@ TEST_F(PadGame, AShortGameWithThePadFromTheFirstShiftToTheNameInTheTable) {
        }},
   };
   EXPECT_EQ(loop.PlayGame(), GameEnd::Quit);
-  EXPECT_EQ(std::pair(next, promptsSeen), std::pair(steps.size(), 2));
-  ScoreBook back;
-  ReadScores(file, back, random);
-  EXPECT_EQ(std::pair(back.ScoreList(1).Name, back.ScoreList(1).Score),
-            std::pair("B9D" + std::string(23, ' '), 7));
-}
-
-TEST_F(PadGame, UnpluggingThePadInUseOrLosingTheFocusStopsPlayAndTheKeyboardWorksBeside) {
-  auto first = std::make_unique<VirtualPad>();
-  VirtualPad second;
-  int framesToWait = 0;
-  const auto waited = [&] { return NormalPlay() && --framesToWait < 0; };
-  steps = {
-      {ready, [&] { Tap(*first, SDL_CONTROLLER_BUTTON_Y); }},
-      {ready,
-       [&] {
-         EXPECT_EQ(camera.Shown, 1);
-         Tap(second, SDL_CONTROLLER_BUTTON_Y);
-       }},  // now in use
-      {ready,
-       [&] {
-         EXPECT_EQ(camera.Shown, 2);
-         script.push_back([&] { first->Unplug(); });
-         framesToWait = 3;
-       }},
-      {waited,
-       [&] {
-         EXPECT_FALSE(s.QuitShow);  // it was not the pad in use
-         EXPECT_EQ(Pads.Count(), 1);
-         script.push_back([&] { second.Unplug(); });
-       }},
-      {prompt, [&] { Key(SDL_SCANCODE_N); }},  // the keyboard resumes
-      {ready,
-       [&] {
-         Key(SDL_SCANCODE_A);                                      // the camera key beside the pads
-         script.push_back([] { Push(SDL_SCANCODE_LEFT, true); });  // held as the focus goes
-         script.push_back([] { Push(SDL_SCANCODE_UNKNOWN); });
-       }},
-      {prompt,
-       [&] {
-         EXPECT_EQ(camera.Shown, 3);
-         EXPECT_EQ(Source.Query(VirtualKey::Left), 0);  // released with the focus
-         Key(SDL_SCANCODE_ESCAPE);                      // resumes
-       }},
-      {ready, [&] { Key(SDL_SCANCODE_ESCAPE); }},
-      {prompt, [&] { Key(SDL_SCANCODE_Y); }},
-      {[&] { return s.GameOverShow; }, [&] { Key(SDL_SCANCODE_RETURN); }},
-  };
-  EXPECT_EQ(loop.PlayGame(), GameEnd::Quit);
-  EXPECT_EQ(std::pair(next, Pads.Count()), std::pair(steps.size(), 0));
+  EXPECT_EQ(std::tuple(next, promptsSeen, Pads.Count()), std::tuple(steps.size(), 2, 1));
+  const ScoreRec row = ReadBack().ScoreList(1);
+  EXPECT_EQ(std::pair(row.Name, row.Score), std::pair(Padded("B9D"), 7));
 }

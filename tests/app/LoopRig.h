@@ -1,33 +1,28 @@
 #pragma once
-// The game loop on a virtual clock, scripted keys, recorded sounds, the null screen, a recording
-// camera and a scores file in a temporary folder; a probe runs the test's code after each frame. A
-// recording rig reads the clock, keys and window through the recorder and keeps replays beside the table.
+// The game loop on a virtual clock, scripted keys, recorded sounds, the null screen and a scores file in a
+// temporary folder; a probe runs the test's code after each frame. A recording rig keeps replays.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
+#include <numeric>
 #include <set>
+#include <string>
 
 #include "../storage/TempFolder.h"
 #include "app/GameLoop.h"
 #include "app/GameRecording.h"
-#include "app/PlayParts.h"
-#include "core/Clock.h"
-#include "core/KeySource.h"
-#include "core/Random.h"
 #include "core/SoundBuffer.h"
-#include "game/GameRules.h"
-#include "game/SoundPlayer.h"
-#include "input/Keys.h"
-#include "storage/Controls.h"
-#include "storage/Scores.h"
 
 namespace quarnix::test {
 
 // Default bindings: Left, Right, Up, Down, Space, "Z", "A".
 inline constexpr int KeyLeft = 37, KeyRight = 39, KeyUp = 38, KeyDown = 40, KeySpace = 32, KeyZ = 90,
                      KeyA = 65, KeyEnter = 13, KeyEscape = 27, KeyY = 89, KeyN = 78, KeyBack = 8;
+
+inline std::string Padded(const std::string& s) { return s + std::string(GameNameLength - s.size(), ' '); }
 
 using Cells = std::set<std::pair<int, int>>;  // the falling piece's
 inline Cells PieceCells(const GameState& s) {
@@ -50,8 +45,25 @@ struct Probe final : IPlayObserver {
   std::function<void(const LandingResult&, CellKind)> onLanding;
 };
 
-struct LoopRig {
-  // Keys and events from SDL's own source and pump when given.
+// The game's effects and music into recording buffers, sound on.
+struct RecordedSound {
+  RecordedSound() {
+    for (int i = 1; i <= EffectCount; ++i) sound.WaveBuffer(i) = &waves(i);
+    for (int i = 1; i <= MusicCount; ++i) sound.MusicBuffer(i) = &music(i);
+    sound.SoundOn = 1;
+  }
+  int TracksPlaying() const {
+    return int(std::count_if(music.begin(), music.end(), [](auto& m) { return m.Playing(); }));
+  }
+  int EffectPlays() const {
+    return std::accumulate(waves.begin(), waves.end(), 0, [](int n, auto& w) { return n + w.Plays(); });
+  }
+  FixedArray<RecordingSoundBuffer, EffectCount> waves;
+  FixedArray<RecordingSoundBuffer, MusicCount> music;
+  SoundPlayer sound;
+};
+
+struct LoopRig : RecordedSound {
   explicit LoopRig(IKeyStateSource* keySource = nullptr, IEventPump* pump = nullptr, std::uint64_t seed = 11,
                    bool record = false)
       : s(*state),
@@ -67,9 +79,6 @@ struct LoopRig {
               : record ? recorder.Events()
                        : events,
               record ? static_cast<IScoreStore&>(kept) : scores, shown}) {
-    for (int i = 1; i <= EffectCount; ++i) sound.WaveBuffer(i) = &waves(i);
-    for (int i = 1; i <= MusicCount; ++i) sound.MusicBuffer(i) = &music(i);
-    sound.SoundOn = 1;
     keys.InitKeyTable();
     rules.InitCubePos();
     if (record) recorder.Attach(random, keys, gameKey, s, 2), loop.AddObserver(&recorder);
@@ -80,32 +89,30 @@ struct LoopRig {
 
   // Holds vk down until the loop has read it, then lets it go (called each frame).
   void TapKeys() {
-    if (held != 0 && keys.KeyTable(held).KeyLatch()) {
-      source.Release(held);
-      held = 0;
-    }
+    if (held != 0 && keys.KeyTable(held).KeyLatch()) source.Release(std::exchange(held, 0));
     if (held == 0 && !taps.empty() && !keys.KeyTable(taps.front()).KeyLatch()) {
-      held = taps.front();
+      source.Press(held = taps.front());
       taps.pop_front();
-      source.Press(held);
     }
   }
   void Tap(std::initializer_list<int> vks) { taps.insert(taps.end(), vks); }
-  // At the end of a frame: the next pass reads the keys.
+  bool Idle() const { return taps.empty() && held == 0; }
   bool NormalPlay() const {
     return shown[Display::PieceShow] && !shown[Display::LevelShow] && !s.QuitShow && !s.GameOverShow &&
            !shown[Display::TurnShow] && !s.DropFlag && !s.LandFlag && !s.MatchFlag && !s.ClearFlag;
   }
   void CloseWindow() { events.Quit = true; }  // PlayGame ends with QuitRequest
+  ScoreBook ReadBack() {
+    ScoreBook back;
+    ReadScores(file, back, random);
+    return back;
+  }
 
   TempFolder dir{TempFolder::InMemory};
   std::filesystem::path file = dir / "RD.dat";
   std::unique_ptr<GameState> state = std::make_unique<GameState>();
   GameState& s;
   Rng random;
-  SoundPlayer sound;
-  FixedArray<RecordingSoundBuffer, EffectCount> waves;
-  FixedArray<RecordingSoundBuffer, MusicCount> music;
   GameRules rules;
   VirtualClock clock;
   ScriptedKeySource source;
@@ -125,10 +132,8 @@ struct LoopRig {
   int held = 0;
 };
 
-class LoopTest : public ::testing::Test, public LoopRig {
- protected:
-  explicit LoopTest(IKeyStateSource* keySource = nullptr, IEventPump* pump = nullptr)
-      : LoopRig(keySource, pump) {}
+struct LoopTest : ::testing::Test, LoopRig {
+  using LoopRig::LoopRig;
 };
 
 }  // namespace quarnix::test

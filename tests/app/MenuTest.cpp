@@ -1,16 +1,10 @@
 // The intro and the main menu headless: scripted keys, a virtual clock, recorded sounds.
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <functional>
-#include <memory>
-#include <numeric>
-#include <string>
-#include <vector>
+#include <optional>
+#include <set>
 
 #include "../toolkit/ToolkitTestUtil.h"
+#include "LoopRig.h"
 #include "app/Intro.h"
 #include "app/Menu.h"
 #include "core/ProgramEnd.h"
@@ -21,7 +15,6 @@ namespace {
 
 using Call = RecordingSoundBuffer::Call;
 
-// Runs the test's code at each pump.
 struct Pump final : IEventPump {
   std::function<void()> onPump;
   std::uint64_t inputs = 0;
@@ -33,23 +26,16 @@ struct Pump final : IEventPump {
 
 TEST(MenuLayoutTest, FrameRowsAndPicturesPlacedByHand) {
   // x = W \ 2 - R(640 r) \ 2, y = H \ 2 - R(480 r) \ 2; the far corner meets the screen's.
-  struct Mode {
-    int w, h;
-    float r;
-    int x, y;
-  };
-  for (const Mode m : {Mode{1024, 768, 1.0f, 192, 144}, Mode{800, 600, 0.78125f, 150, 113},
-                       Mode{640, 480, 0.625f, 120, 90}}) {
-    const MenuLayout L = SetupMenuLayout(m.w, m.h, m.r);
-    EXPECT_EQ(std::pair(L.MenuOriginX, L.MenuOriginY), std::pair(m.x, m.y)) << m.w;
-    EXPECT_NEAR(L.At(640, 480).x + m.x, m.w, 1.0f);
-    EXPECT_NEAR(L.At(640, 480).y + m.y, m.h, 1.0f);
+  for (auto [w, h, r, x, y] :
+       {std::tuple{1024, 768, 1.0f, 192, 144}, {800, 600, 0.78125f, 150, 113}, {640, 480, 0.625f, 120, 90}}) {
+    const MenuLayout L = SetupMenuLayout(w, h, r);
+    EXPECT_EQ(std::pair(L.MenuOriginX, L.MenuOriginY), std::pair(x, y)) << w;
+    EXPECT_NEAR(L.At(640, 480).x + x, w, 1.0f);
+    EXPECT_NEAR(L.At(640, 480).y + y, h, 1.0f);
   }
-  // At 1024 x 768 the binding panel's corner (427, 96) is (619, 240) on screen.
   const MenuLayout L = SetupMenuLayout(1024, 768, 1.0f);
-  // Binding k's left and top: 1 and 2 beside each other, 3 to 7 in a column.
   const int lefts[] = {-65, 100, 18, 18, 18, 18, 18}, tops[] = {18, 18, -20, 60, 140, 218, 300};
-  for (int k = 1; k <= 7; ++k) {
+  for (int k = 1; k <= 7; ++k) {  // the binding panel's corner (427, 96) at (619, 240)
     const int x = 619 + lefts[k - 1], y = 240 + tops[k - 1];
     EXPECT_EQ(L.KeyNameRect(k), (RECT{x, y, x + 70, y + 15})) << k;
   }
@@ -57,7 +43,6 @@ TEST(MenuLayoutTest, FrameRowsAndPicturesPlacedByHand) {
             std::tuple(RECT{192 + 329, 144 + 40, 192 + 540, 144 + 59},
                        RECT{192 + 540, 144 + 420, 192 + 590, 144 + 439},
                        RECT{192 + 606, 144 + 160, 192 + 625, 144 + 179}));
-  // At 800 x 600 rows are 15.625 pixels apart: rounding never opens a gap or overlaps.
   const MenuLayout S = SetupMenuLayout(800, 600, 0.78125f);
   EXPECT_EQ(S.ScoreNameRect(1).top, 113 + 31);
   for (int i = 1; i < TableLength; ++i)
@@ -68,8 +53,7 @@ TEST(MenuLayoutTest, FrameRowsAndPicturesPlacedByHand) {
   EXPECT_THROW(MenuSheet::Page(4), std::out_of_range);
 }
 
-// Everything the menu and the intro need, headless.
-class MenuFixture : public ::testing::Test {
+class MenuFixture : public ::testing::Test, protected test::RecordedSound {
  protected:
   MenuFixture() {
     graphics_.InitDevice(1024, 768, 1, 0x505050);
@@ -77,25 +61,20 @@ class MenuFixture : public ::testing::Test {
     sprite_ = device_->CreateSprite();
     font_ = device_->CreateFont(FontDesc{});
     back_ = std::make_unique<XObject>(*device_);
-    back_->LoadXFile(test::WriteMesh(folder_ / "back.car", test::SquareMesh()), 1, "", 0, 0, 1);
+    back_->LoadXFile(test::WriteMesh(folder_ / "back.car", test::CubeMesh()), 1, "", 0, 0, 1);
     screenME_ = std::make_unique<ScreenObject>(*device_);
     screenME_->CreateEmptyTexture(64, 0);
     keys_.InitKeyTable();
-    sound_.SoundOn = 1;
-    for (int i = 1; i <= EffectCount; ++i) sound_.WaveBuffer(i) = &waves_(i);
-    for (int i = 1; i <= MusicCount; ++i) sound_.MusicBuffer(i) = &music_(i);
-    gameKey_ = DefaultGameKeys();
     menu_ = std::make_unique<MainMenu>(Parts(events_, [this] { ++shutdowns_, EndProgram(0); }), Layout());
     menu_->Open();
   }
   static MenuLayout Layout() { return SetupMenuLayout(1024, 768, 1.0f); }
   MenuParts Parts(IEventPump& pump, std::function<void()> shutdown, std::function<void()> attract = {}) {
-    return {*device_, *sprite_, *font_,  *screenME_, *back_, keys_,  sound_,
+    return {*device_, *sprite_, *font_,  *screenME_, *back_, keys_,  sound,
             state_,   gameKey_, scores_, clock_,     pump,   blink_, folder_ / "CT.dat",
             random_,  shutdown, attract};
   }
 
-  // A frame with the key held, then one that sees it up (unless a game started).
   bool Tap(int vk, int times = 1) {
     bool started = false;
     for (int i = 0; i < times; ++i) {
@@ -106,10 +85,31 @@ class MenuFixture : public ::testing::Test {
     }
     return started;
   }
-  int Clicks() { return waves_(Effect::OkMenuSelect).Plays(); }
-  int PlaysOfAnyEffect() const {
-    return std::accumulate(waves_.begin(), waves_.end(), 0, [](int n, auto& w) { return n + w.Plays(); });
+  struct Frame {
+    std::uint32_t at;
+    std::vector<NullDevice::SpriteDraw> draws;
+  };
+  std::vector<Frame> Intro(int w, int h, float r) {
+    graphics_.InitDevice(w, h, 1, 0x505050);
+    device_ = graphics_.Null();
+    sprite_ = device_->CreateSprite();
+    oa_ = std::make_unique<ScreenObject>(*device_);
+    ob_ = std::make_unique<ScreenObject>(*device_);
+    oa_->CreateEmptyTexture(16, 0);
+    ob_->CreateEmptyTexture(16, 0);
+    std::vector<Frame> frames;
+    Pump recorder;
+    std::uint32_t last = clock_.Ticks();
+    recorder.onPump = [&] {
+      frames.push_back({last, device_->SpriteDraws()});
+      last = clock_.Ticks();
+    };
+    ShowIntro(IntroParts{*device_, *sprite_, *oa_, *ob_, sound, clock_, recorder}, IntroScreen{w, h, r});
+    EXPECT_GE(frames.back().at - frames.front().at, 6000u);
+    EXPECT_LT(frames[frames.size() - 2].at - frames.front().at, 6000u);
+    return frames;
   }
+  int Clicks() { return waves(Effect::OkMenuSelect).Plays(); }
   const NullDevice::SpriteDraw* DrawOf(const RECT& source) const {
     for (const auto& d : device_->SpriteDraws())
       if (d.source == source) return &d;
@@ -122,14 +122,11 @@ class MenuFixture : public ::testing::Test {
   std::unique_ptr<ISprite> sprite_;
   std::unique_ptr<IFont> font_;
   std::unique_ptr<XObject> back_;
-  std::unique_ptr<ScreenObject> screenME_;
+  std::unique_ptr<ScreenObject> screenME_, oa_, ob_;
   ScriptedKeySource source_;
   Keys keys_{source_};
-  FixedArray<RecordingSoundBuffer, EffectCount> waves_;
-  FixedArray<RecordingSoundBuffer, MusicCount> music_;
-  SoundPlayer sound_;
   GameState state_;
-  GameKeys gameKey_;
+  GameKeys gameKey_ = DefaultGameKeys();
   ScoreTable scores_;
   VirtualClock clock_{1000};
   ScriptedEventPump events_;
@@ -144,30 +141,25 @@ TEST_F(MenuFixture, AFrameThatFailsClosesItsSceneAndSpriteBatch) {
   EXPECT_THROW(menu_->Frame(), std::logic_error);
   EXPECT_FALSE(device_->InScene());
   sprite_->End();
-  sound_.SoundLevel = 0;  // a volume step without a picture fails inside the batch
+  sound.SoundLevel = 0;  // a volume step without a picture fails inside the batch
   source_.Press(MenuKeyCode::Down);
   EXPECT_THROW(menu_->Frame(), std::out_of_range);
   source_.Release(MenuKeyCode::Down);
-  sound_.SoundLevel = 5;
+  sound.SoundLevel = 5;
   EXPECT_NO_THROW(menu_->Frame());
 }
 
-TEST_F(MenuFixture, EveryFrameKeepsItsFloorIsShownAndMovesTheSwayTheCursorWrapsAndEachMoveClicks) {
+TEST_F(MenuFixture, EveryFrameKeepsItsFloorIsShownAndMovesTheSwayTheCursorWrapsEachMoveClicksVolumesStop) {
   const std::uint32_t start = clock_.Ticks();
-  for (int i = 0; i < 10; ++i) {
-    const int presents = device_->Presents();
-    const float u = back_->Mesh()->LockVertexBuffer()[0].tu;
+  std::vector<float> sway;  // the background's texture before each frame and after the last
+  for (int i = 0; i <= 10; ++i) {
+    sway.push_back(back_->Mesh()->LockVertexBuffer()[0].tu);
     back_->Mesh()->UnlockVertexBuffer();
-    menu_->Frame();
-    EXPECT_EQ(device_->Presents(), presents + 1) << "frame " << i;
-    EXPECT_NE(back_->Mesh()->LockVertexBuffer()[0].tu, u) << "frame " << i;
-    back_->Mesh()->UnlockVertexBuffer();
+    if (i < 10) menu_->Frame();
   }
-  EXPECT_EQ(clock_.Ticks() - start, 10 * 20u);
-  // The background stands at (0, 8, 0), lit for the next frame.
-  ASSERT_FALSE(device_->MeshDraws().empty());
-  ASSERT_TRUE(device_->Lights().count(1));
-  EXPECT_EQ(std::tuple(device_->MeshDraws()[0].world.m[3][1], device_->Lights().at(1).enabled,
+  EXPECT_EQ(std::pair(device_->Presents(), clock_.Ticks() - start), std::pair(10, 10 * 20u));
+  EXPECT_EQ(std::adjacent_find(sway.begin(), sway.end()), sway.end());
+  EXPECT_EQ(std::tuple(device_->MeshDraws().at(0).world.m[3][1], device_->Lights().at(1).enabled,
                        device_->Lights().at(1).light.Direction.z),
             std::tuple(8.0f, true, -1.0f));
   SCOPED_TRACE("the cursor");
@@ -178,118 +170,95 @@ TEST_F(MenuFixture, EveryFrameKeepsItsFloorIsShownAndMovesTheSwayTheCursorWrapsA
     EXPECT_EQ(menu_->MenuItem, item);
   }
   EXPECT_EQ(Clicks(), 4);
-  EXPECT_EQ(waves_(Effect::OkMenuSelect).Calls().front(), (Call{Call::SetVolume, -1000 - 300}));
-  // The cursor bar follows the item: 35 frame pixels a row under y 120.
-  const auto* bar = DrawOf(MenuSheet::CursorBar);
+  EXPECT_EQ(waves(Effect::OkMenuSelect).Calls().front(), (Call{Call::SetVolume, -1000 - 300}));
+  const NullDevice::SpriteDraw* bar = DrawOf(MenuSheet::CursorBar);
   ASSERT_NE(bar, nullptr);
-  EXPECT_FLOAT_EQ(bar->translation.y, 144 + 120 + 35 * 5);
+  EXPECT_FLOAT_EQ(bar->translation.y, 144 + 120 + 35 * 5);  // 35 pixels a row under y 120
   EXPECT_EQ(std::pair(bar->texture, bar->colour), std::pair(screenME_->Texture(), MenuSheetColour));
-}
-
-TEST_F(MenuFixture, VolumeStepsStopAtTheEndsAndMusicRestartsAtItsStep) {
-  sound_.PlayMusic(Music::Menu, PlayFlag::Looping, 0);
-  Tap(MenuKeyCode::Down);  // effects
-  const int clicks = Clicks();
+  SCOPED_TRACE("volume steps stop at the ends, music restarts at its step");
+  sound.PlayMusic(Music::Menu, PlayFlag::Looping, 0);
+  Tap(MenuKeyCode::Down, 3);  // effects
   Tap(MenuKeyCode::Right);
-  EXPECT_EQ(sound_.SoundLevel, 9);
-  EXPECT_EQ(Clicks(), clicks);  // nothing changed, nothing to hear
+  EXPECT_EQ(std::pair(sound.SoundLevel, Clicks()), std::pair(9, 4 + 3));  // nothing changed, nothing to hear
   Tap(MenuKeyCode::Left, 10);
-  EXPECT_EQ(sound_.SoundLevel, 1);
-  EXPECT_EQ(Clicks(), clicks + 7);  // eight steps; at step 1 the last click is silent
-  const auto* bar = DrawOf(MenuSheet::Volume(1));
+  EXPECT_EQ(std::pair(sound.SoundLevel, Clicks()), std::pair(1, 4 + 3 + 7));
+  bar = DrawOf(MenuSheet::Volume(1));
   ASSERT_NE(bar, nullptr);
   EXPECT_FLOAT_EQ(bar->translation.x, 192 + 430);
   Tap(MenuKeyCode::Right);
-  EXPECT_EQ(sound_.SoundLevel, 2);
-
-  RecordingSoundBuffer& track = music_(Music::Menu);
+  RecordingSoundBuffer& track = music(Music::Menu);
   Tap(MenuKeyCode::Down);  // music
   track.ClearCalls();
   Tap(MenuKeyCode::Right);  // already 9
   EXPECT_TRUE(track.Calls().empty());
   Tap(MenuKeyCode::Left);
-  EXPECT_EQ(std::tuple(sound_.MusicLevel, sound_.SoundLevel, track.Plays(), track.Looping(), track.Volume()),
+  EXPECT_EQ(std::tuple(sound.MusicLevel, sound.SoundLevel, track.Plays(), track.Looping(), track.Volume()),
             std::tuple(8, 2, 2, true, -(10 - 8) * 300));
 }
 
-TEST_F(MenuFixture, RedefinitionTakesSevenDistinctKeysInDisplayOrderAndSavesThem) {
-  Tap(MenuKeyCode::Down, 3);  // key bindings
-  menu_->Frame();
-  const MenuLayout L = Layout();
-  ASSERT_EQ(device_->TextDraws().size(), 7u);
-  // The fifth shown entry is binding 6, the turn key.
-  const auto& fifth = device_->TextDraws()[4];
-  EXPECT_EQ(std::tuple(fifth.text, fifth.rect, fifth.format & DT_CENTER),
-            std::tuple(KeyName(DefaultGameKeys()(6)), L.KeyNameRect(5), std::uint32_t(DT_CENTER)));
-  const int clicks = Clicks();
-  Tap(MenuKeyCode::Enter);
-  // A gamepad presses nothing now.
-  EXPECT_EQ(std::tuple(menu_->DefKeyStep, events_.Screen, Clicks(), waves_(Effect::OkMenuSelect).Volume()),
-            std::tuple(1, InputScreen::KeyRedefinition, clicks + 1, -1200 - 300));
-  // Over a second the waiting entry shows both colours; the others stay steady.
-  std::vector<D3DCOLOR> first, second;
-  for (int i = 0; i < 60; ++i) {
-    menu_->Frame();
-    first.push_back(device_->TextDraws()[0].colour);
-    second.push_back(device_->TextDraws()[1].colour);
-  }
-  EXPECT_NE(std::count(first.begin(), first.end(), KeyNameColour), 0);
-  EXPECT_TRUE(std::count(first.begin(), first.end(), KeyNameBlinkColour) &&
-              std::count(second.begin(), second.end(), KeyNameColour) == 60);
-
-  // Menu keys can be bound too; 'Q' twice: the second is refused silently.
-  int accepted = 0;
-  for (int vk :
-       std::initializer_list<int>{'Q', 'Q', MenuKeyCode::Up, MenuKeyCode::Enter, 'W', 'E', 'R', 'T'}) {
-    const int plays = waves_(Effect::OkMenuDefKey).Plays(), all = PlaysOfAnyEffect();
-    Tap(vk);
-    if (waves_(Effect::OkMenuDefKey).Plays() > plays)
-      ++accepted;
-    else
-      EXPECT_EQ(PlaysOfAnyEffect(), all) << "a refused key is silent";
-  }
-  // Up was a binding, not a cursor move.
-  EXPECT_EQ(std::tuple(accepted, menu_->DefKeyStep, events_.Screen, menu_->MenuItem),
-            std::tuple(7, 0, InputScreen::Menu, MenuEntry::KeyBindings));
-  // Shown order 1, 2, 3, 4, 6, 5, 7: the fifth key pressed turns, the sixth drops.
-  const int expected[] = {'Q', MenuKeyCode::Up, MenuKeyCode::Enter, 'W', 'R', 'E', 'T'};
-  GameKeys read = DefaultGameKeys();
-  ReadControls(folder_ / "CT.dat", read, random_);
-  for (int b = 1; b <= 7; ++b) {
-    EXPECT_EQ(std::pair(gameKey_(b), read(b)), std::pair(expected[b - 1], expected[b - 1])) << b;
-  }
-  Tap(MenuKeyCode::Enter);  // a menu key again
-  EXPECT_EQ(menu_->DefKeyStep, 1);
-}
-
-TEST_F(MenuFixture, ScoreTableHidesEmptyRowsAndHelpPagesTurnBothWays) {
+TEST_F(MenuFixture,
+       ScoreTableHidesEmptyRowsHelpPagesTurnBothWaysRedefinitionTakesSevenDistinctKeysAndSavesThem) {
   scores_(1) = ScoreRec{StoredName("ANNA"), 420, 7, 1};
   scores_(2) = ScoreRec{StoredName("BO"), 35, 1, 2};
   scores_(4) = ScoreRec{StoredName("CY"), 5, 1, 4};  // row 3 empty
   Tap(MenuKeyCode::Down, 5);                         // best results
   const auto& t = device_->TextDraws();
   ASSERT_EQ(t.size(), 9u);
-  // CY keeps its own row.
   EXPECT_EQ(std::pair(t[0].text + t[1].text + t[2].text + t[6].text, t[6].rect),
             std::pair(std::string("ANNA4207CY"), Layout().ScoreNameRect(4)));
   EXPECT_EQ(std::tuple(t[6].colour, t[0].format & DT_RIGHT, t[1].format & DT_RIGHT),
             std::tuple(0xA0FF0000u + 2815u * 4, 0u, std::uint32_t(DT_RIGHT)));
   EXPECT_TRUE(DrawOf(MenuSheet::ScoreTitle) && !DrawOf(MenuSheet::EnterHint) &&
               !DrawOf(MenuSheet::LeftRightHint));
-
-  for (auto [vk, page] : {std::pair{MenuKeyCode::Up, 1}, {MenuKeyCode::Right, 2}, {MenuKeyCode::Enter, 3}}) {
-    Tap(vk);  // up to help, then its pages
+  for (auto [vk, page] : {std::pair{MenuKeyCode::Up, 1},
+                          {MenuKeyCode::Right, 2},
+                          {MenuKeyCode::Enter, 3},
+                          {MenuKeyCode::Space, 1},
+                          {MenuKeyCode::Left, 3}}) {
+    Tap(vk);  // up to help, then its pages both ways
     EXPECT_EQ(menu_->MenuPage, page);
   }
   const auto* page = DrawOf(MenuSheet::Page(3));  // 249 x 399, centred on (480, 220)
   ASSERT_NE(page, nullptr);
-  EXPECT_FLOAT_EQ(page->translation.x, 192 + 480 - 124);
-  EXPECT_FLOAT_EQ(page->translation.y, 144 + 220 - 199);
-  for (auto [vk, page] : {std::pair{MenuKeyCode::Space, 1}, {MenuKeyCode::Left, 3}}) {
-    Tap(vk);
-    EXPECT_EQ(menu_->MenuPage, page);
-  }
+  EXPECT_EQ(page->translation, (D3DVECTOR2{192 + 480 - 124, 144 + 220 - 199}));
   EXPECT_NE(DrawOf(MenuSheet::LeftRightHint), nullptr);
+  SCOPED_TRACE("the redefinition");
+  Tap(MenuKeyCode::Up);  // key bindings
+  menu_->Frame();
+  ASSERT_EQ(device_->TextDraws().size(), 7u);
+  const auto& fifth = device_->TextDraws()[4];  // binding 6, the turn key
+  EXPECT_EQ(std::tuple(fifth.text, fifth.rect, fifth.format & DT_CENTER),
+            std::tuple(KeyName(DefaultGameKeys()(6)), Layout().KeyNameRect(5), std::uint32_t(DT_CENTER)));
+  const int clicks = Clicks();
+  Tap(MenuKeyCode::Enter);
+  EXPECT_EQ(std::tuple(menu_->DefKeyStep, events_.Screen, Clicks(), waves(Effect::OkMenuSelect).Volume()),
+            std::tuple(1, InputScreen::KeyRedefinition, clicks + 1, -1200 - 300));
+  std::set<D3DCOLOR> first, second;  // the waiting entry blinks, the others stay
+  for (int i = 0; i < 60; ++i) {
+    menu_->Frame();
+    first.insert(device_->TextDraws()[0].colour);
+    second.insert(device_->TextDraws()[1].colour);
+  }
+  EXPECT_EQ(std::pair(first, second),
+            std::pair(std::set{KeyNameColour, KeyNameBlinkColour}, std::set{KeyNameColour}));
+  int accepted = 0;
+  for (int vk :
+       std::initializer_list<int>{'Q', 'Q', MenuKeyCode::Up, MenuKeyCode::Enter, 'W', 'E', 'R', 'T'}) {
+    const int plays = waves(Effect::OkMenuDefKey).Plays(), all = EffectPlays();
+    Tap(vk);
+    const bool took = waves(Effect::OkMenuDefKey).Plays() > plays;
+    accepted += took;
+    EXPECT_TRUE(took || EffectPlays() == all) << "a refused key is silent";
+  }
+  EXPECT_EQ(std::tuple(accepted, menu_->DefKeyStep, events_.Screen, menu_->MenuItem),
+            std::tuple(7, 0, InputScreen::Menu, MenuEntry::KeyBindings));
+  const int expected[] = {'Q', MenuKeyCode::Up, MenuKeyCode::Enter, 'W', 'R', 'E', 'T'};
+  GameKeys read = DefaultGameKeys();
+  ReadControls(folder_ / "CT.dat", read, random_);
+  for (int b = 1; b <= 7; ++b)
+    EXPECT_EQ(std::pair(gameKey_(b), read(b)), std::pair(expected[b - 1], expected[b - 1])) << b;
+  Tap(MenuKeyCode::Enter);  // a menu key again
+  EXPECT_EQ(menu_->DefKeyStep, 1);
 }
 
 TEST_F(MenuFixture, EnterOnTheFirstItemStartsAGameExitShutsDownCloseLeaves) {
@@ -307,11 +276,9 @@ TEST_F(MenuFixture, EnterOnTheFirstItemStartsAGameExitShutsDownCloseLeaves) {
   EXPECT_FALSE(Tap(MenuKeyCode::Enter));
   EXPECT_FALSE(Tap(MenuKeyCode::Up));
   EXPECT_TRUE(Tap(MenuKeyCode::Space));
-
   ScopedEndHookThrows ends;
   menu_->Open();
   Tap(MenuKeyCode::Up);
-  ASSERT_EQ(shutdowns_, 0);
   EXPECT_THROW(Tap(MenuKeyCode::Enter), ProgramEndRequested);
   EXPECT_EQ(shutdowns_, 1);
   events_.QuitAtPump = events_.Pumps + 3;
@@ -319,8 +286,7 @@ TEST_F(MenuFixture, EnterOnTheFirstItemStartsAGameExitShutsDownCloseLeaves) {
   EXPECT_EQ(shutdowns_, 1);
 }
 
-// catches: the menu otherwise before the demonstration (frame, sound, key), the idle time not
-// reset by a press, the menu changed after it, the press that ended it taken as the menu's.
+// catches: the menu otherwise before it, the idle time not reset, the menu changed, its ending press taken.
 TEST_F(MenuFixture, TheDemonstrationComesAfterAMinuteWithoutAPressAndLeavesTheMenuAsItWas) {
   struct Seen {
     int presents, effects;
@@ -328,11 +294,10 @@ TEST_F(MenuFixture, TheDemonstrationComesAfterAMinuteWithoutAPressAndLeavesTheMe
     std::uint32_t end;
     std::vector<std::uint32_t> shows;
   };
-  // A press of Down 30 s in; the window closed at stopAt.
   const auto run = [&](bool attract, std::uint32_t stopAt) {
     Pump pump;
     const std::uint32_t open = clock_.Ticks();
-    const int presents = device_->Presents(), effects = PlaysOfAnyEffect();
+    const int presents = device_->Presents(), effects = EffectPlays();
     Seen seen{};
     pump.onPump = [&] {
       const std::uint32_t t = clock_.Ticks() - open;
@@ -344,74 +309,35 @@ TEST_F(MenuFixture, TheDemonstrationComesAfterAMinuteWithoutAPressAndLeavesTheMe
       }
       pump.quit = t >= stopAt;
     };
-    MenuEntry item{};
-    MainMenu menu(Parts(
-                      pump, [] {},
-                      attract ? std::function<void()>([&] {
-                        seen.shows.push_back(clock_.Ticks() - open);
-                        item = menu.MenuItem;
-                        source_.Press(MenuKeyCode::Enter);  // the press that ends it
-                        pump.inputs += 2;
-                        clock_.Advance(10000);
-                      })
-                              : nullptr),
-                  Layout());
-    EXPECT_THROW(menu.Run(), QuitRequest);  // no game started, not even by the Enter
-    if (!seen.shows.empty()) {
-      EXPECT_EQ(menu.MenuItem, item);
-    }
+    std::optional<MainMenu> menu;
+    const std::function<void()> show = [&] {
+      seen.shows.push_back(clock_.Ticks() - open);
+      seen.item = menu->MenuItem;
+      source_.Press(MenuKeyCode::Enter);  // the press that ends it
+      pump.inputs += 2;
+      clock_.Advance(10000);
+    };
+    menu.emplace(Parts(pump, {}, attract ? show : nullptr), Layout());
+    EXPECT_THROW(menu->Run(), QuitRequest);  // no game started, not even by the Enter
+    EXPECT_TRUE(seen.shows.empty() || menu->MenuItem == seen.item);
     source_.ReleaseAll();
-    return Seen{device_->Presents() - presents, PlaysOfAnyEffect() - effects, menu.MenuItem,
+    return Seen{device_->Presents() - presents, EffectPlays() - effects, menu->MenuItem,
                 clock_.Ticks() - open, seen.shows};
   };
   const Seen plain = run(false, 89000), waiting = run(true, 89000);
-  EXPECT_TRUE(waiting.shows.empty());
-  EXPECT_EQ(std::tie(waiting.presents, waiting.effects, waiting.item, waiting.end),
-            std::tie(plain.presents, plain.effects, plain.item, plain.end));
+  EXPECT_EQ(std::tie(waiting.presents, waiting.effects, waiting.item, waiting.end, waiting.shows),
+            std::tie(plain.presents, plain.effects, plain.item, plain.end, plain.shows));
   const Seen shown = run(true, 200000);
   ASSERT_EQ(shown.shows.size(), 2u);
-  // Within two menu frames of 90 s, and of the idle time after the 10 s demonstration.
   EXPECT_LT(shown.shows[0] - 90000u, 2u * 20) << shown.shows[0];
   EXPECT_LT(shown.shows[1] - (shown.shows[0] + 10000 + AttractIdleMs), 2u * 20) << shown.shows[1];
   EXPECT_EQ(shown.item, plain.item);
 }
 
-// Runs the intro, recording each presented frame's sprite draws and start time.
-class IntroFixture : public MenuFixture {
- protected:
-  struct Frame {
-    std::uint32_t at;
-    std::vector<NullDevice::SpriteDraw> draws;
-  };
-  std::vector<Frame> Run(int w, int h, float r) {
-    graphics_.InitDevice(w, h, 1, 0x505050);
-    device_ = graphics_.Null();
-    sprite_ = device_->CreateSprite();
-    oa_ = std::make_unique<ScreenObject>(*device_);
-    ob_ = std::make_unique<ScreenObject>(*device_);
-    oa_->CreateEmptyTexture(16, 0);
-    ob_->CreateEmptyTexture(16, 0);
-    std::vector<Frame> frames;
-    Pump recorder;
-    std::uint32_t last = clock_.Ticks();
-    recorder.onPump = [&] {
-      frames.push_back({last, device_->SpriteDraws()});
-      last = clock_.Ticks();
-    };
-    ShowIntro(IntroParts{*device_, *sprite_, *oa_, *ob_, sound_, clock_, recorder}, IntroScreen{w, h, r});
-    // Six seconds: it ends with the first frame that began after them.
-    EXPECT_GE(frames.back().at - frames.front().at, 6000u);
-    EXPECT_LT(frames[frames.size() - 2].at - frames.front().at, 6000u);
-    return frames;
-  }
-  std::unique_ptr<ScreenObject> oa_, ob_;
-};
-
-TEST_F(IntroFixture, HalvesMeetThenTheTitlePlaysScaledWithTheModeAcrossTheTickWrap) {
-  const auto frames = Run(1024, 768, 1.0f);
+TEST_F(MenuFixture, TheIntrosHalvesMeetThenTheTitlePlaysScaledWithTheModeAcrossTheTickWrap) {
+  const auto frames = Intro(1024, 768, 1.0f);
   ASSERT_GT(frames.size(), 40u);
-  // Sliding: 10 pixels a side every 15 ms until the halves are 202 apart.
-  std::size_t sliding = 0;
+  std::size_t sliding = 0;  // 10 pixels a side every 15 ms until 202 apart
   while (sliding < frames.size() && frames[sliding].draws.size() == 2) ++sliding;
   ASSERT_GT(sliding, 1u);
   EXPECT_EQ(std::tuple(frames[0].draws[0].translation.x, frames[0].draws[1].translation.x,
@@ -422,8 +348,7 @@ TEST_F(IntroFixture, HalvesMeetThenTheTitlePlaysScaledWithTheModeAcrossTheTickWr
   const auto& before = frames[sliding - 1].draws;
   EXPECT_GE(met[0].translation.x + 202, met[1].translation.x);
   EXPECT_LT(before[0].translation.x + 202, before[1].translation.x);
-  // Then the strip plays 8, 70, ..., 442 and holds, at 50 ms a frame.
-  std::vector<int> tops;
+  std::vector<int> tops;  // the strip: 8, 70, ..., 442 and holds, at 50 ms a frame
   for (std::size_t i = sliding; i < frames.size(); ++i) {
     ASSERT_EQ(frames[i].draws.size(), 3u);
     const auto& strip = frames[i].draws[2];
@@ -435,13 +360,12 @@ TEST_F(IntroFixture, HalvesMeetThenTheTitlePlaysScaledWithTheModeAcrossTheTickWr
   EXPECT_EQ(tops.back(), 442);
   tops.resize(9);
   EXPECT_EQ(tops, (std::vector<int>{8, 70, 132, 194, 256, 318, 380, 442, 442}));
-  // One chime, at full volume, when they meet.
-  EXPECT_EQ(waves_(Effect::OkOpen).Plays(), 1);
-  EXPECT_EQ(waves_(Effect::OkOpen).Calls().front(), (Call{Call::SetVolume, -300}));
+  EXPECT_EQ(waves(Effect::OkOpen).Plays(), 1);
+  EXPECT_EQ(waves(Effect::OkOpen).Calls().front(), (Call{Call::SetVolume, -300}));
 
   SCOPED_TRACE("scaled with the screen mode, across the tick wrap");
   clock_ = VirtualClock(0xFFFFFFFFu - 3000);
-  const auto small = Run(640, 480, 0.625f);
+  const auto small = Intro(640, 480, 0.625f);
   const auto& first = small.front().draws;
   EXPECT_EQ(std::tuple(first[1].translation.x, first[0].translation.y, first[0].scaling.x,
                        small[1].draws[0].translation.x, small.back().draws[2].translation.x),

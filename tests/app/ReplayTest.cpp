@@ -1,21 +1,15 @@
-// Games recorded through the real loop and played back headless; damaged files;
-// the replays kept beside the table; the demonstration leaving on a press.
+// Games recorded through the real loop and played back; damaged files; kept replays; the demonstration.
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <memory>
+#include <gmock/gmock.h>
 
 #include "LoopRig.h"
 #include "app/Attract.h"
 #include "app/BotKeyDriver.h"
-#include "app/GameRecording.h"
 #include "core/Files.h"
 
 namespace quarnix::test {
 namespace {
 
-// A game whose loop reads the clock, the keys and the window through the recorder.
 struct RecordedGame : LoopRig {
   explicit RecordedGame(std::uint64_t seed) : LoopRig(nullptr, nullptr, seed, true) {}
   // The bot plays through its name entry, or until the window closes (the recording stops there).
@@ -42,9 +36,8 @@ struct RecordedGame : LoopRig {
 void PlayDrops(RecordedGame& game) {
   game.source.Press(KeySpace);
   game.keys.KeyTable(KeySpace).isKeyPress();  // the menu saw it
-  int frames = 0, played = 0;                 // frames, and frames of normal play
+  int played = 0;                             // frames of normal play
   game.probe.onFrame = [&] {
-    ++frames;
     played += game.shown[Display::PieceShow] && !game.s.QuitShow;
     if (played == 30) game.events.Pause = true;
     // Space is let go once play has read it for 20 frames.
@@ -57,118 +50,69 @@ void PlayDrops(RecordedGame& game) {
   game.loop.PlayGame();
 }
 
-// catches: a read missed or answered out of order, the random state taken late, latches or
-// pauses not kept, an ending (full field, prompt, closed window) not stopped at.
-TEST(Replay, GamesReplayToTheirRecordedEnd) {
+// catches: a read missed or out of order, a late random state, latches, pauses or an ending lost, a kept
+// replay missing, misnamed or not giving its row's score.
+TEST(Replay, GamesReplayToTheirRecordedEndAndAnEnteredResultKeepsItsReplay) {
   struct Case {
     std::uint64_t seed;
     std::int64_t pieces;       // the bot quits at the prompt after these; 0: scripted drops
     std::int64_t closeAtPump;  // the window is closed then; 0: never
     ReplayEnd end;
+    std::string name;  // the row the table took; none: no row
   };
-  for (const Case c : {Case{5, 0, 0, ReplayEnd::GameOver}, Case{6, 25, 0, ReplayEnd::GameOver},
-                       Case{7, 1000, 900, ReplayEnd::Stopped}}) {
+  for (const Case& c :
+       {Case{5, 0, 0, ReplayEnd::GameOver, "NO NAME"}, Case{8, 40, 0, ReplayEnd::GameOver, "BOT"},
+        Case{7, 1000, 900, ReplayEnd::Stopped, ""}}) {
     SCOPED_TRACE(c.seed);
     RecordedGame game(c.seed);
     if (c.closeAtPump) game.events.QuitAtPump = c.closeAtPump;
-    if (c.pieces == 0) {
-      PlayDrops(game);
-    } else {
-      game.PlayBot(c.seed + 100, c.pieces);
-    }
+    c.pieces == 0 ? PlayDrops(game) : game.PlayBot(c.seed + 100, c.pieces);
     const Replay& replay = game.Last();
     EXPECT_EQ(replay.Header.End, c.end);
     if (c.pieces == 0) {
       EXPECT_EQ(replay.LatchedKeys, std::vector<int>{KeySpace});
       EXPECT_NE(std::find(replay.Pauses.begin(), replay.Pauses.end(), 1), replay.Pauses.end());
     }
-    const ReplayOutcome o = PlayReplayHeadless(DecodeReplay(EncodeReplay(replay), "game.qrp"));
+    const std::filesystem::path folder = ReplaysFolderFor(game.file);
+    std::error_code none;  // no folder: no replays
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder, none), {}), int(!c.name.empty()));
+    const std::filesystem::path kept = BestReplay(folder, game.kept.Scores());
+    const ReplayOutcome o = PlayReplayHeadless(
+        !c.name.empty() ? ReadReplay(kept) : DecodeReplay(EncodeReplay(replay), "game.qrp"));
     EXPECT_EQ(std::tuple(o.Mismatch, o.Score, o.Bonus, o.Level, o.WellHash),
               std::tuple("", game.s.GameScore, game.s.ChainScore, game.s.GameLevel, WellHash(game.s)));
+    if (c.name.empty()) continue;
+    const ScoreRec row = game.ReadBack().ScoreList(1);
+    EXPECT_EQ(std::tuple(ReadReplay(kept).Header.Name, row.Name, row.Score),
+              std::tuple(c.name, Padded(c.name), o.Score + o.Bonus));
+    EXPECT_EQ(kept.filename().string().rfind(std::to_string(row.Score) + "-", 0), 0u);
   }
 }
 
-// catches: the kept replay missing, not named after its row or not giving its score.
-TEST(Replay, AKeyboardGameThatEntersTheTableKeepsAReplayThatVerifiesToItsRow) {
-  RecordedGame game(8);
-  game.PlayBot(9, 40);
-  const std::filesystem::path folder = ReplaysFolderFor(game.file);
-  std::vector<std::filesystem::path> files;
-  for (const auto& e : std::filesystem::directory_iterator(folder)) files.push_back(e.path());
-  ASSERT_EQ(files.size(), 1u);
-  const Replay replay = ReadReplay(files[0]);
-  EXPECT_EQ(replay.Header.Name, "BOT");
-  const ReplayOutcome o = PlayReplayHeadless(replay);
-  EXPECT_EQ(o.Mismatch, "");
-  ScoreBook read;
-  ReadScores(game.file, read, game.random);
-  EXPECT_EQ(std::pair(read.ScoreList(1).Name.substr(0, 3), read.ScoreList(1).Score),
-            std::pair(std::string("BOT"), o.Score + o.Bonus));
-  EXPECT_EQ(files[0].filename().string().rfind(std::to_string(o.Score + o.Bonus) + "-", 0), 0u);
-}
-
-// catches: a damaged, cut or newer file read as a game, an error not naming the file, a lying header.
-TEST(Replay, ChangedCutAndNewerFilesAreRefusedAndALyingHeaderFailsVerification) {
+// catches: a damaged, cut or newer file read as a game, an error not naming the file, a lying header; a press
+// that does not end the demonstration, the camera moved, a close taken for a press.
+TEST(Replay, ChangedCutAndNewerFilesAreRefusedALyingHeaderFailsAndTheDemonstrationEndsAtTheFirstPress) {
   RecordedGame game(10);
   game.PlayBot(11, 12);
   const std::vector<std::uint8_t> good = EncodeReplay(game.Last());
-  const auto refused = [](std::vector<std::uint8_t> bytes) -> std::string {
-    try {
-      DecodeReplay(bytes, "r.qrp");
-    } catch (const ReplayError& e) {
-      return e.what();
-    }
-    return "";
+  const auto refused = [](const std::vector<std::uint8_t>& bytes, const char* saying) {
+    EXPECT_THAT([&] { DecodeReplay(bytes, "r.qrp"); },
+                testing::ThrowsMessage<ReplayError>(testing::HasSubstr(saying)));
   };
   for (const std::size_t at :
        {std::size_t{0}, std::size_t{10}, std::size_t{20}, good.size() / 2, good.size() - 1}) {
+    SCOPED_TRACE(at);
     std::vector<std::uint8_t> changed = good, cut(good.begin(), good.begin() + std::ptrdiff_t(at));
     changed[at] ^= 0x20;
-    EXPECT_NE(refused(changed).find("r.qrp"), std::string::npos) << at;
-    EXPECT_NE(refused(cut).find("r.qrp"), std::string::npos) << at;
+    refused(changed, "r.qrp");
+    refused(cut, "r.qrp");
   }
   std::vector<std::uint8_t> newer = good;
   newer[8] = static_cast<std::uint8_t>(ReplayFormatVersion + 1);
-  EXPECT_NE(refused(newer).find("newer"), std::string::npos);
-
+  refused(newer, "newer");
   Replay lying = game.Last();
   lying.Header.Score += 1;
   EXPECT_NE(PlayReplayHeadless(lying).Mismatch.find("score"), std::string::npos);
-}
-
-// catches: a replay not kept, misnamed, left behind when its row leaves, or lost to an equal row.
-TEST(Replay, AResultThatEntersTheTableKeepsItsReplayAndOnePushedOutLosesIt) {
-  RecordedGame game(12);
-  const std::filesystem::path folder = ReplaysFolderFor(game.file);
-  const auto enter = [&](const char* name, std::int32_t score) {
-    game.s.GameScore = score;
-    game.recorder.OnGameStart();  // a game with no frames: its result is all that counts here
-    game.recorder.OnGameOver();
-    ASSERT_TRUE(game.kept.Enter(name, score, 3));
-  };
-  // How many files are kept, and how many of them start with prefix.
-  const auto kept = [&](const std::string& prefix) {
-    int all = 0, named = 0;
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-      ++all, named += e.path().filename().string().rfind(prefix, 0) == 0;
-    return std::pair(all, named);
-  };
-  for (int i = 1; i <= TableLength; ++i) enter("P", 100 * i);
-  ASSERT_EQ(kept("100-3-"), std::pair(TableLength, 1));  // the lowest row's
-  enter("NEW", 150);                                     // pushes 100 out
-  EXPECT_EQ(kept("100-"), std::pair(TableLength, 0));
-  EXPECT_EQ(kept("150-"), std::pair(TableLength, 1));
-  // Two equal rows keep a replay each (beside the other row of 1000).
-  enter("TWIN", 1000);
-  enter("TWIN", 1000);
-  EXPECT_EQ(kept("1000-"), std::pair(TableLength, 3));
-  EXPECT_EQ(BestReplay(folder, game.kept.Scores()).filename().string().rfind("2000-", 0), 0u);
-}
-
-// catches: a press that does not end the demonstration, the camera moved, a close taken for a press.
-TEST(Replay, TheDemonstrationEndsAtTheFirstPress) {
-  RecordedGame recorded(13);
-  recorded.PlayBot(14, 0);
   struct PressingScreen final : IPlayRenderer {
     void RenderFrame() override {
       if (++frames == pressAt) window.Inputs++;
@@ -176,7 +120,7 @@ TEST(Replay, TheDemonstrationEndsAtTheFirstPress) {
     std::int64_t frames = 0, pressAt = 400;
     ScriptedEventPump window;
   };
-  for (const Replay* replay : {static_cast<const Replay*>(nullptr), &recorded.Last()}) {
+  for (const Replay* replay : {static_cast<const Replay*>(nullptr), &game.Last()}) {
     auto state = std::make_unique<GameState>();
     SoundPlayer sound;
     RecordingCamera camera;
@@ -193,6 +137,33 @@ TEST(Replay, TheDemonstrationEndsAtTheFirstPress) {
     screen.window.QuitAtPump = screen.window.Pumps + 50;
     EXPECT_THROW(play(), QuitRequest);
   }
+}
+
+// catches: a replay not kept, misnamed, left behind when its row leaves, or lost to an equal row.
+TEST(Replay, AResultThatEntersTheTableKeepsItsReplayAndOnePushedOutLosesIt) {
+  RecordedGame game(12);
+  const std::filesystem::path folder = ReplaysFolderFor(game.file);
+  const auto enter = [&](const char* name, std::int32_t score) {
+    game.s.GameScore = score;
+    game.recorder.OnGameStart();  // a game with no frames: its result is all that counts here
+    game.recorder.OnGameOver();
+    ASSERT_TRUE(game.kept.Enter(name, score, 3));
+  };
+  const auto kept = [&](const std::string& prefix) {
+    int all = 0, named = 0;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+      ++all, named += e.path().filename().string().rfind(prefix, 0) == 0;
+    return std::pair(all, named);
+  };
+  for (int i = 1; i <= TableLength; ++i) enter("P", 100 * i);
+  ASSERT_EQ(kept("100-3-"), std::pair(TableLength, 1));  // the lowest row's
+  enter("NEW", 150);                                     // pushes 100 out
+  EXPECT_EQ(kept("100-"), std::pair(TableLength, 0));
+  EXPECT_EQ(kept("150-"), std::pair(TableLength, 1));
+  enter("TWIN", 1000);
+  enter("TWIN", 1000);
+  EXPECT_EQ(kept("1000-"), std::pair(TableLength, 3));
+  EXPECT_EQ(BestReplay(folder, game.kept.Scores()).filename().string().rfind("2000-", 0), 0u);
 }
 
 }  // namespace

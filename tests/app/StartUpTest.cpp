@@ -1,23 +1,14 @@
-// The start-up file check, set-up steps' errors, play's content from a game folder, the demo's frame
-// times, the name entry's keys.
+// The start-up file check, set-up errors, play's content, the demo's frame times, the name entry's keys.
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <fstream>
-#include <iostream>
 #include <numeric>
 #include <random>
-#include <sstream>
 
-#include "../storage/TempFolder.h"
+#include "LoopRig.h"
 #include "app/Demo.h"
-#include "app/GameLoop.h"
-#include "app/PlayParts.h"
 #include "app/PlaySetup.h"
 #include "app/StartUp.h"
 #include "core/ProgramEnd.h"
-#include "input/Keys.h"
 #include "platform/NullGraphics.h"
 #include "presentation/BuiltinMeshData.h"
 #include "toolkit/XFile.h"
@@ -26,25 +17,22 @@ namespace quarnix {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Padded;
 
+// Keyboard keys and the pad's picker keys, as the panel applies both: the name and the cursor after them.
 struct Name {
   FixedArray<int, GameNameLength> codes;
   int length = 0;
   Name() { std::fill(codes.begin(), codes.end(), 32); }
-  // Keyboard keys and the pad's picker keys, as the panel applies both.
-  Name& Type(const std::vector<int>& keys) {
+  std::pair<std::string, int> Type(const std::vector<int>& keys) {
     for (int k : keys) length = ApplyPadNameKey(codes, ApplyNameKey(codes, length, k), k);
-    return *this;
+    return {std::string(codes.begin(), codes.end()), length};
   }
-  std::string Text() const { return std::string(codes.begin(), codes.end()); }
 };
-
-std::string Padded(const std::string& s) { return s + std::string(26 - s.size(), ' '); }
 
 TEST(CheckFilesTest, FindsNamesWhateverTheirCaseInTheFolderOfTheirKind) {
   test::TempFolder folder;
   const fs::path& f = folder.Path();
-  // The game folder as the build makes it: names in mixed case.
   for (const auto& name : RequiredFiles()) {
     std::string file = name.filename().string();
     std::transform(file.begin() + 1, file.end(), file.begin() + 1, ::tolower);
@@ -53,28 +41,23 @@ TEST(CheckFilesTest, FindsNamesWhateverTheirCaseInTheFolderOfTheirKind) {
   }
   const GameLocation here{f, f, f};
   EXPECT_TRUE(CheckFiles(here).empty());
-  // An installed game: the program, the data and the records in three folders.
   const GameLocation split{f / "bin", f, f / "records"};
-  fs::create_directory(split.ProgramFolder);
-  fs::create_directory(split.RecordPath);
+  for (const fs::path& d : {split.ProgramFolder, split.RecordPath}) fs::create_directory(d);
   fs::rename(f / "quarnix", split.ProgramFolder / "quarnix");
   for (const char* record : {"Ct.dat", "Rd.dat"}) fs::rename(f / record, split.RecordPath / record);
   EXPECT_TRUE(CheckFiles(split).empty());
   EXPECT_EQ(CheckFiles(here), (std::vector<fs::path>{f / "quarnix", f / "CT.dat", f / "RD.dat"}));
-  // Every missing file is reported, under the name the game asks for.
   for (const char* gone : {"Data/C07.car", "Wave/Thund.wav"}) fs::remove(f / gone);
   EXPECT_EQ(CheckFiles(split), (std::vector<fs::path>{f / "Data/C07.CAR", f / "Wave/Thund.WAV"}));
 }
 
 TEST(RunStepTest, AnErrorIsReportedAndTheNextStepRunsButCloseAndEndPassThrough) {
-  std::ostringstream err;
-  auto* old = std::cerr.rdbuf(err.rdbuf());
   int ran = 0;
+  testing::internal::CaptureStderr();
   RunStep("textures", [] { throw std::runtime_error("no such bitmap"); });
   RunStep("sounds", [&] { ++ran; });
-  std::cerr.rdbuf(old);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("textures: no such bitmap"), std::string::npos);
   EXPECT_EQ(ran, 1);
-  EXPECT_NE(err.str().find("textures: no such bitmap"), std::string::npos);
   EXPECT_THROW(RunStep("menu", [] { throw QuitRequest(); }), QuitRequest);
   ScopedEndHookThrows ends;
   EXPECT_THROW(RunStep("scores", [] { EndProgram(3); }), ProgramEndRequested);
@@ -101,7 +84,6 @@ TEST(DemoStats, PercentilesAreNearestRankAndTheFloorCountsOnlyLongerFrames) {
   std::iota(ms.begin(), ms.end(), 1.0);
   std::shuffle(ms.begin(), ms.end(), std::mt19937(3));
   const FrameTimeStats s = SummariseFrameTimes(ms);
-  // A frame of exactly 15 ms is inside the floor.
   EXPECT_EQ(std::tuple(s.Frames, s.P50, s.P95, s.P99, s.Max, s.Over15),
             std::tuple(std::size_t{100}, 50.0, 95.0, 99.0, 100.0, std::size_t{85}));
 
@@ -118,23 +100,18 @@ TEST(DemoStats, PercentilesAreNearestRankAndTheFloorCountsOnlyLongerFrames) {
 
 // catches: a key typed, removed or ignored wrongly; the picker turning or moving the wrong slot.
 TEST(NameEntry, KeysAddAndRemoveAndThePadPickerTurnsTheCharacterAtTheCursorAndMovesIt) {
-  Name typed;
-  // 103 is keypad 7; keys that are no characters change nothing.
-  for (auto [keys, text, length] : {std::tuple{std::vector<int>{'A', 'B', 8, 'C'}, "AC", 2},
-                                    {{'0', ' ', '9', 46}, "AC0 ", 4},
-                                    {{103}, "AC0 7", 5},
-                                    {{13, 27, 112, 190, 37, 106}, "AC0 7", 5}}) {
-    typed.Type(keys);
-    EXPECT_EQ(std::pair(typed.Text(), typed.length), std::pair(Padded(text), length)) << text;
-  }
-  constexpr int U = VirtualKey::PadUp, D = VirtualKey::PadDown, L = VirtualKey::PadLeft,
-                R = VirtualKey::PadRight;
-  const std::string full = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
   struct Case {
     std::vector<int> keys;
     std::string text;
     int length;
-  } cases[] = {
+  };
+  Name typed;  // 103 is keypad 7; keys that are no characters change nothing
+  for (const Case& c : {Case{{'A', 'B', 8, 'C'}, "AC", 2}, Case{{'0', ' ', '9', 46}, "AC0 ", 4},
+                        Case{{103}, "AC0 7", 5}, Case{{13, 27, 112, 190, 37, 106}, "AC0 7", 5}})
+    EXPECT_EQ(typed.Type(c.keys), std::pair(Padded(c.text), c.length)) << c.text;
+  constexpr int U = VirtualKey::PadUp, D = VirtualKey::PadDown, L = VirtualKey::PadLeft,
+                R = VirtualKey::PadRight;
+  const Case picker[] = {
       {{U, U, R, D, R, D, D}, "B98", 2},     // A-Z, then 0-9 and the space; down runs back
       {{D, U, U}, "A", 0},                   // round from the space to A and back
       {{L, U, R, R, U, L, L, L}, "A A", 0},  // the cursor stops at the first slot; moving keeps the slots
@@ -142,18 +119,13 @@ TEST(NameEntry, KeysAddAndRemoveAndThePadPickerTurnsTheCharacterAtTheCursorAndMo
       {{'A', 'B', 'C', L, L, 8}, " BC", 0},  // Backspace still takes the character before the cursor
       {{8, 46}, "", 0},                      // removing from nothing stays at nothing
   };
-  for (const Case& c : cases) {
-    Name n;
-    n.Type(c.keys);
-    EXPECT_EQ(std::pair(n.Text(), n.length), std::pair(Padded(c.text), c.length)) << c.text;
-  }
-  // A full name: the cursor stands on the last slot, turns it, and steps back from there.
+  for (const Case& c : picker) EXPECT_EQ(Name().Type(c.keys), std::pair(Padded(c.text), c.length)) << c.text;
+  const std::string full = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  std::vector<int> keys(full.begin(), full.end());
+  keys.insert(keys.end(), {R, U});
   Name n;
-  n.Type(std::vector<int>(full.begin(), full.end())).Type({R, U});
-  EXPECT_EQ(n.Text(), full.substr(0, 25) + "0");
-  n.Type({L, D});
-  EXPECT_EQ(n.Text(), full.substr(0, 24) + "X0");
-  EXPECT_EQ(n.length, 24);
+  EXPECT_EQ(n.Type(keys).first, full.substr(0, 25) + "0");
+  EXPECT_EQ(n.Type({L, D}), std::pair(full.substr(0, 24) + "X0", 24));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <tuple>
 
@@ -14,11 +15,15 @@ namespace {
 std::uint32_t U32(const Bytes& b, std::size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
 }
+// b with the byte at At set to Value; one byte longer when At is its size.
+Bytes With(Bytes b, std::size_t At, char Value) {
+  b.resize(std::max(b.size(), At + 1));
+  b[At] = static_cast<std::uint8_t>(Value);
+  return b;
+}
 
-// catches: rows stored top-down, red first, unpadded, header fields at the wrong offsets; a reader that
-// trusts a cut file or a header it cannot decode.
-TEST(Bmp, StoresRowsBottomUpBlueFirstWithPaddingAndRefusesWhatItCannotRead) {
-  // 3 x 2: rows of 9 bytes padded to 12.
+// catches: bitmap rows top-down, red first, unpadded; misplaced fields; damaged bitmaps or packs taken.
+TEST(PictureFormats, BitmapsAndPacksRoundTripAndRefuseDamage) {
   RgbPicture p{3, 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}};
   Bytes b = EncodeBmp24(p);
   ASSERT_EQ(b.size(), 54u + 24u);
@@ -27,23 +32,14 @@ TEST(Bmp, StoresRowsBottomUpBlueFirstWithPaddingAndRefusesWhatItCannotRead) {
   for (auto [At, Value] :
        {std::pair<int, std::uint32_t>{2, 78}, {10, 54}, {14, 40}, {18, 3}, {22, 2}, {30, 0}})
     EXPECT_EQ(U32(b, At), Value) << "at " << At;
-  // First stored row is the bottom row (pixels 10..18), blue first.
   EXPECT_EQ((Bytes(b.begin() + 54, b.begin() + 66)), (Bytes{12, 11, 10, 15, 14, 13, 18, 17, 16, 0, 0, 0}));
   EXPECT_EQ((Bytes(b.begin() + 66, b.begin() + 69)), (Bytes{3, 2, 1}));
   RgbPicture q = DecodeBmp24(b);
   EXPECT_EQ(std::tie(q.Width, q.Height, q.Rgb), std::tie(p.Width, p.Height, p.Rgb));
   EXPECT_THROW(DecodeBmp24(Bytes(b.begin(), b.end() - 1)), std::runtime_error);
   EXPECT_THROW(DecodeBmp24(Bytes(b.begin(), b.begin() + 20)), std::runtime_error);
-  // The signature, 32 bits a pixel, compressed, a width far beyond the data.
-  for (auto [At, Value] : {std::pair{0, 'X'}, {28, 32}, {30, 1}, {21, 0x7F}}) {
-    Bytes Bad = b;
-    Bad[At] = static_cast<std::uint8_t>(Value);
-    EXPECT_THROW(DecodeBmp24(Bad), std::runtime_error) << "at " << At;
-  }
-}
-
-// catches: a pack reader that accepts cut, lengthened or mislabelled packs.
-TEST(ResourcePack, RoundTripsAndRefusesDamage) {
+  for (auto [At, Value] : {std::pair{0, 'X'}, {28, 32}, {30, 1}, {21, 0x7F}})
+    EXPECT_THROW(DecodeBmp24(With(b, At, Value)), std::runtime_error) << "at " << At;
   std::vector<PackEntry> In = {{"CUBERED", {1, 2, 3}}, {"BG", {}}, {"STAR01", Bytes(300, 9)}};
   Bytes Pack = WriteResourcePack(In);
   auto Out = ReadResourcePack(Pack);
@@ -53,14 +49,9 @@ TEST(ResourcePack, RoundTripsAndRefusesDamage) {
               std::pair(std::string_view(In[i].Name), In[i].Bytes));
   for (std::size_t Cut = 0; Cut < Pack.size(); Cut += 7)
     EXPECT_THROW(ReadResourcePack(std::span(Pack).first(Cut)), std::runtime_error) << Cut;
-  Bytes Longer = Pack;
-  Longer.push_back(0);
-  EXPECT_THROW(ReadResourcePack(Longer), std::runtime_error);
-  for (auto [At, Value] : {std::pair{0, 'X'}, {4, '\xFF'}}) {  // the magic; a count of 255 entries
-    Bytes Bad = Pack;
-    Bad[At] = static_cast<std::uint8_t>(Value);
-    EXPECT_THROW(ReadResourcePack(Bad), std::runtime_error) << At;
-  }
+  // The magic; a count of 255 entries; a byte more.
+  for (auto [At, Value] : {std::pair<std::size_t, char>{0, 'X'}, {4, '\xFF'}, {Pack.size(), 0}})
+    EXPECT_THROW(ReadResourcePack(With(Pack, At, Value)), std::runtime_error) << At;
 }
 
 // A wave file: RIFF header, the chunks given, in order.
@@ -100,38 +91,29 @@ WaveLayout Layout(const Bytes& b) {
 
 }  // namespace
 
-// catches: a chunk walk that ignores padding, other chunks, the extensible format or a short data chunk;
-// a reader that plays a file whose layout it cannot trust.
+// catches: a chunk walk blind to padding, other chunks, the extensible format, a short data chunk, damage.
 TEST(WaveFormat, FindsTheSamplesBehindAnyOtherChunksAndRefusesWhatItCannotPlay) {
   Bytes extensible = Fmt(0xFFFE, 2, 48000, 32);
   extensible.resize(40, 0);
   extensible[24] = 3;  // its sub-format: floats
-  struct Case {
-    Bytes file;
-    WaveSample sample;
-    int channels, rate, frameBytes;
-    std::uint64_t offset, bytes;
-  } cases[] = {
-      {Riff({{"fmt ", Fmt(1, 1, 44100, 16)}, {"data", Bytes(10, 1)}}), WaveSample::Signed16, 1, 44100, 2, 44,
-       10},
-      // A list chunk of odd length (padded) before the data; a trailing byte that is no frame.
+  // The sample, channels, rate, frame bytes, data offset and bytes each file gives.
+  const std::pair<Bytes, std::tuple<WaveSample, int, int, int, std::uint64_t, std::uint64_t>> cases[] = {
+      {Riff({{"fmt ", Fmt(1, 1, 44100, 16)}, {"data", Bytes(10, 1)}}),
+       {WaveSample::Signed16, 1, 44100, 2, 44, 10}},
       {Riff({{"fmt ", Fmt(1, 2, 22050, 8)}, {"LIST", Bytes(3, 0)}, {"data", Bytes(9, 1)}}),
-       WaveSample::Unsigned8, 2, 22050, 2, 56, 8},
-      {Riff({{"fmt ", extensible}, {"data", Bytes(16, 1)}}), WaveSample::Float32, 2, 48000, 8, 68, 16},
-      // A data chunk that claims more than the file holds plays what is there.
-      {Riff({{"fmt ", Fmt(1, 1, 8000, 32)}, {"data", Bytes(8, 1)}}, 1000), WaveSample::Signed32, 1, 8000, 4,
-       44, 8},
+       {WaveSample::Unsigned8, 2, 22050, 2, 56, 8}},  // an odd list chunk, padded; a byte that is no frame
+      {Riff({{"fmt ", extensible}, {"data", Bytes(16, 1)}}), {WaveSample::Float32, 2, 48000, 8, 68, 16}},
+      {Riff({{"fmt ", Fmt(1, 1, 8000, 32)}, {"data", Bytes(8, 1)}}, 1000),
+       {WaveSample::Signed32, 1, 8000, 4, 44,
+        8}},  // data claiming more than the file holds plays what is there
   };
-  for (const Case& c : cases) {
-    const WaveLayout w = Layout(c.file);
-    EXPECT_EQ(std::tie(w.Sample, w.Channels, w.Rate, w.FrameBytes, w.DataOffset, w.DataBytes),
-              std::tie(c.sample, c.channels, c.rate, c.frameBytes, c.offset, c.bytes));
+  for (const auto& [file, want] : cases) {
+    const WaveLayout w = Layout(file);
+    EXPECT_EQ(std::tie(w.Sample, w.Channels, w.Rate, w.FrameBytes, w.DataOffset, w.DataBytes), want);
   }
-  Bytes notWave = cases[0].file;
-  notWave[8] = 'X';
   const Bytes bad[] = {
-      Bytes(cases[0].file.begin(), cases[0].file.begin() + 10),           // cut inside the header
-      notWave,                                                            // RIFF but not WAVE
+      Bytes(cases[0].first.begin(), cases[0].first.begin() + 10),         // cut inside the header
+      With(cases[0].first, 8, 'X'),                                       // RIFF but not WAVE
       Riff({{"fmt ", Fmt(1, 1, 44100, 16)}}),                             // no data
       Riff({{"data", Bytes(10, 1)}, {"fmt ", Fmt(1, 1, 44100, 16)}}),     // data before its format
       Riff({{"fmt ", Fmt(1, 1, 44100, 16)}, {"data", Bytes(1, 1)}}),      // not one whole frame

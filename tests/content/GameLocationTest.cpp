@@ -29,8 +29,11 @@ struct ScopedEnv {
   std::optional<std::string> old_;
 };
 
-// catches: an unset, empty or relative XDG_DATA_HOME taken as the records' folder.
-TEST(UserRecordFolder, FollowsXdgDataHomeElseHome) {
+// catches: a bad XDG_DATA_HOME followed; the wrong layout; read-only records; a player's records replaced.
+TEST(GameLocation, FindsTheFoldersAndCopiesTheDefaultRecordsOnceNeverOverAPlayersFile) {
+  TempFolder root;
+  const auto At = [&](const std::string& folder) { return root / folder; };
+  ScopedEnv userData("XDG_DATA_HOME", At("user").c_str());
   for (auto [xdg, expected] : {std::pair<const char*, const char*>{"/x/data", "/x/data/quarnix"},
                                {nullptr, "/home/ann/.local/share/quarnix"},
                                {"", "/home/ann/.local/share/quarnix"},
@@ -38,24 +41,11 @@ TEST(UserRecordFolder, FollowsXdgDataHomeElseHome) {
     ScopedEnv x("XDG_DATA_HOME", xdg), home("HOME", "/home/ann");
     EXPECT_EQ(UserRecordFolder(), fs::path(expected)) << (xdg ? xdg : "(unset)");
   }
-}
-
-class LocateGameTest : public ::testing::Test {
- protected:
-  void Make(const std::string& folder) { fs::create_directories(root_ / folder); }
-  fs::path At(const std::string& folder) const { return root_ / folder; }
-  TempFolder root_;
-  ScopedEnv xdg_{"XDG_DATA_HOME", (root_.Path() / "user").c_str()};
-};
-
-// catches: the wrong layout chosen (portable beside the program first, then the installed tree); records
-// written into a read-only portable folder.
-TEST_F(LocateGameTest, FindsDataBesideTheProgramOrInTheInstalledTree) {
-  // "build/data": a data folder's name in another case
-  for (const char* f : {"build/data", "usr/bin", "usr/share/quarnix/Data", "both/bin/Data",
-                        "both/share/quarnix/Data", "none/bin", "cd/Data"})
-    Make(f);
-  const bool root = geteuid() == 0;  // root writes into read-only folders
+  for (const char* f : {"build/data",  // a data folder's name in another case
+                        "usr/bin", "usr/share/quarnix/Data", "both/bin/Data", "both/share/quarnix/Data",
+                        "none/bin", "cd/Data"})
+    fs::create_directories(At(f));
+  const bool superuser = geteuid() == 0;  // root writes into read-only folders
   fs::permissions(At("cd"), fs::perms::owner_write, fs::perm_options::remove);
   const fs::path user = At("user/quarnix");
   for (auto [program, data, records] : {std::tuple{"build", At("build"), At("build")},
@@ -63,24 +53,19 @@ TEST_F(LocateGameTest, FindsDataBesideTheProgramOrInTheInstalledTree) {
                                         {"both/bin", At("both/bin"), At("both/bin")},
                                         {"none/bin", At("none/bin"), At("none/bin")},
                                         {"cd", At("cd"), user}}) {
-    if (root && program == std::string("cd")) continue;
+    if (superuser && program == std::string("cd")) continue;
     const GameLocation w = LocateGame(At(program));
     EXPECT_EQ(std::tuple(w.ProgramFolder, w.AppPath, w.RecordPath), std::tuple(At(program), data, records));
     EXPECT_EQ(FindDataFolder(At(program)), data) << program;
   }
   fs::permissions(At("cd"), fs::perms::owner_write, fs::perm_options::add);
-}
-
-// catches: defaults copied over a player's file, or beside it under another spelling.
-TEST_F(LocateGameTest, CopiesTheDefaultsOnceAndNeverOverAPlayersFile) {
-  Make("share/Data");
+  fs::create_directories(At("share/Data"));
   WriteText(At("share/CT.DAT"), "default keys");
   WriteText(At("share/RD.dat"), "empty table");
   const GameLocation where{At("bin"), At("share"), At("home/records")};
   PrepareRecords(where);
   EXPECT_EQ(ReadText(where.PathOf(FileRole::Controls)), "default keys");
   EXPECT_EQ(ReadText(where.PathOf(FileRole::Scores)), "empty table");
-
   WriteText(where.PathOf(FileRole::Scores), "the player's table");
   fs::remove(where.PathOf(FileRole::Controls));
   WriteText(At("home/records/ct.dat"), "the player's keys");  // their spelling of the name

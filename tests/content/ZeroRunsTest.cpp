@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <random>
+#include <tuple>
 #include <vector>
 
 #include "content/ZeroRuns.h"
@@ -11,13 +13,12 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-// Decodes into Size bytes of 0xAA between four guard bytes (0xAA) on each side; returns the
-// whole store, guards included.
-Bytes Unpack(std::span<const std::uint8_t> In, std::size_t Size, quarnix::UnpackResult* r = nullptr) {
+// Decodes into Size bytes of 0xAA between four guard bytes of 0xAA on each side: the whole store, the bytes
+// written and whether the input overflowed.
+std::tuple<Bytes, std::size_t, bool> Unpack(std::span<const std::uint8_t> In, std::size_t Size) {
   Bytes Store(Size + 8, 0xAA);
-  const auto Result = quarnix::UnpackZeroRuns(In, std::span(Store).subspan(4, Size));
-  if (r) *r = Result;
-  return Store;
+  const auto r = quarnix::UnpackZeroRuns(In, std::span(Store).subspan(4, Size));
+  return {Store, r.Written, r.Overflow};
 }
 Bytes Guarded(const Bytes& Content) {
   Bytes b(Content.size() + 8, 0xAA);
@@ -27,16 +28,10 @@ Bytes Guarded(const Bytes& Content) {
 
 }  // namespace
 
-// catches: a decoder that mishandles runs or trailing zeros, or writes past its buffer; a packer whose
-// last real byte falls into the final byte the game never decodes, or whose runs pass 255.
+// catches: bad runs or trailing zeros; writes past the buffer; the packer's last byte undecoded; long runs.
 TEST(ZeroRuns, DecodeNeverWritesPastTheBufferAndRoundTripsWithoutTheFileLastByte) {
-  const struct {
-    Bytes In;
-    std::size_t Size;
-    Bytes Content;
-    std::size_t Written;
-    bool Overflow;
-  } Cases[] = {
+  const std::tuple<Bytes, std::size_t, Bytes, std::size_t, bool> Cases[] = {
+      // in, size, content, written
       {{7, 0, 3, 9}, 5, {7, 0, 0, 0, 9}, 5, false},
       {{5, 0}, 3, {5, 0xAA, 0xAA}, 1, false},  // a trailing 0 writes nothing
       {{0, 0, 2, 4}, 3, {0, 0, 4}, 3, false},  // two zeros act as one
@@ -44,28 +39,21 @@ TEST(ZeroRuns, DecodeNeverWritesPastTheBufferAndRoundTripsWithoutTheFileLastByte
       {{1, 2, 3, 4, 5, 6}, 4, {1, 2, 3, 4}, 4, true},
       {{9, 0, 1}, 0, {}, 0, true},
   };
-  for (const auto& c : Cases) {
-    quarnix::UnpackResult r;
-    EXPECT_EQ(Unpack(c.In, c.Size, &r), Guarded(c.Content));
-    EXPECT_EQ(std::pair(r.Written, r.Overflow), std::pair(c.Written, c.Overflow));
-  }
+  for (const auto& [In, Size, Content, Written, Overflow] : Cases)
+    EXPECT_EQ(Unpack(In, Size), std::tuple(Guarded(Content), Written, Overflow));
   std::vector<Bytes> Data = {{}, {0}, {1, 2, 3}, {4, 0, 0}, {0, 0, 0, 7, 0, 8, 0, 0}, Bytes(600, 0)};
   Data.back().push_back(1);
   Bytes Mixed;  // long and short runs
-  std::uint32_t s = 12345;
-  for (int i = 0; i < 5000; ++i) {
-    s = s * 1103515245 + 12345;
-    Mixed.push_back((s >> 16) % 3 ? 0 : static_cast<std::uint8_t>(s >> 24));
-  }
+  std::minstd_rand Random(12345);
+  for (int i = 0; i < 5000; ++i) Mixed.push_back(Random() % 3 ? 0 : static_cast<std::uint8_t>(Random()));
   Mixed.insert(Mixed.end(), 700, 0);
   Data.push_back(Mixed);
   for (const Bytes& d : Data) {
     const Bytes Packed = PackZeroRuns(d);
     ASSERT_FALSE(Packed.empty());
-    quarnix::UnpackResult r;
-    EXPECT_EQ(Unpack(std::span(Packed).first(Packed.size() - 1), d.size(), &r), Guarded(d));
-    EXPECT_EQ(Unpack(Packed, d.size()), Guarded(d));
-    EXPECT_EQ(std::pair(r.Written, r.Overflow), std::pair(d.size(), false));
+    EXPECT_EQ(Unpack(std::span(Packed).first(Packed.size() - 1), d.size()),
+              std::tuple(Guarded(d), d.size(), false));
+    EXPECT_EQ(std::get<0>(Unpack(Packed, d.size())), Guarded(d));
   }
   const Bytes Long = PackZeroRuns(Data[5]);
   EXPECT_EQ(Long, (Bytes{0, 255, 0, 255, 0, 90, 1, Long.back()}));

@@ -1,22 +1,27 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../storage/TempFolder.h"
+#include "content/GameFiles.h"
+#include "core/Files.h"
 #include "core/ProgramEnd.h"
 #include "core/Random.h"
 #include "presentation/BuiltinMeshData.h"
 #include "storage/Controls.h"
-#include "storage/EventFile.h"
 #include "storage/Scores.h"
 #include "toolkit/XFile.h"
 
 namespace fs = std::filesystem;
+using namespace ::testing;
 
 namespace quarnix {
 namespace {
@@ -30,10 +35,7 @@ std::map<std::string, std::string> Tree(const fs::path& Dir) {
 }
 
 // The 18 meshes: the game's file, the authoring name, the built-in mesh number (0: the marker).
-struct Stem {
-  std::string Resource, Authoring;
-  int Builtin;
-};
+using Stem = std::tuple<std::string, std::string, int>;
 std::vector<Stem> Stems() {
   std::vector<Stem> s{{std::string(MeshFile(SelectAreaMesh).Stem()), std::string(SelectAreaFileStem), 0}};
   for (int n = 1; n <= BuiltinMeshCount; ++n)
@@ -41,131 +43,96 @@ std::vector<Stem> Stems() {
   return s;
 }
 
-class Generated : public ::testing::Test {
- protected:
-  int Run(const std::string& Args) {
-    return std::system((std::string(QUARNIX_CONTENTGEN) + " " + Args + " 2>/dev/null").c_str());
+int Generate(const std::string& Args) {
+  return std::system((std::string(QUARNIX_CONTENTGEN) + " " + Args + " 2>/dev/null").c_str());
+}
+
+// catches: a file the game reads missing, data the table does not list; meshes unlike the built-in ones.
+TEST(GameFolder, HoldsEveryListedFileAndNoOtherDataAndMeshesReadBackWithTheBuiltInVertices) {
+  const fs::path game = QUARNIX_GAME_DIR;
+  std::set<fs::path> listed;  // as found, whatever the case of their names
+  for (const GameFile& f : GameFiles) {
+    const auto found = FindFile(game / f.Path());
+    EXPECT_TRUE(found) << f.Path() << " is missing";
+    if (found) listed.insert(*found);
   }
-  test::TempFolder Tmp;
-  const fs::path Root = Tmp.Path();
-};
-
-// catches: mesh files that differ from the built-in vertices, triangles or materials.
-TEST(GameFolderMeshes, EveryFileReadsBackWithTheBuiltInVertices) {
-  for (const Stem& s : Stems()) {
-    SCOPED_TRACE(s.Resource);
-    const fs::path File = fs::path(QUARNIX_GAME_DIR) / "Data" / (s.Resource + ".CAR");
-    const XFileContent Content = LoadXFileContent(File);
-    EXPECT_EQ(Content.Header.FormatTag, "bin ");
-    ASSERT_EQ(Content.MeshCount, 1);
+  EXPECT_EQ(listed.size(), std::size(GameFiles)) << "two rows name one file";
+  for (std::string_view folder : {DataFolder, WaveFolder})
+    for (const auto& e : fs::directory_iterator(game / folder))
+      EXPECT_TRUE(listed.count(e.path())) << e.path() << " is not in the file table";
+  for (const auto& [Resource, Authoring, Builtin] : Stems()) {
+    SCOPED_TRACE(Resource);
+    const XFileContent Content = LoadXFileContent(game / "Data" / (Resource + ".CAR"));
     const XMesh& m = Content.Mesh;
-    ASSERT_EQ(m.Materials.size(), 1u);
+    ASSERT_EQ(std::tuple(Content.Header.FormatTag, Content.MeshCount, m.Materials.size()),
+              std::tuple("bin ", 1, 1u));
     EXPECT_TRUE(m.Materials[0].TextureFileName.empty());
-    ASSERT_GT(m.TriangleCount(), 0u);
-    for (std::uint32_t a : m.Attributes) EXPECT_EQ(a, 0u);
-    const auto Want = s.Builtin ? BuiltinVertices(s.Builtin) : SelectAreaVertices();
-    // The game writes the built-in vertices over the file's: the same ones, so nothing changes shape.
-    ASSERT_EQ(m.Vertices.size(), Want.size());
-    for (std::size_t i = 0; i < Want.size(); ++i) EXPECT_EQ(m.Vertices[i], Want[i]) << "vertex " << i;
-    const auto Triangles = s.Builtin ? BuiltinTriangles(s.Builtin) : SelectAreaTriangles();
-    EXPECT_TRUE(std::equal(m.Indices.begin(), m.Indices.end(), Triangles.begin(), Triangles.end()));
-
+    EXPECT_THAT(m.Attributes, Each(0u));
+    EXPECT_THAT(m.Vertices, ElementsAreArray(Builtin ? BuiltinVertices(Builtin) : SelectAreaVertices()));
+    EXPECT_THAT(m.Indices, ElementsAreArray(Builtin ? BuiltinTriangles(Builtin) : SelectAreaTriangles()));
     const XMaterial& Mat = m.Materials[0];
-    if (s.Builtin)  // white, so the picture shows its own colours
+    if (Builtin)  // white, so the picture shows its own colours
       EXPECT_EQ(Mat.Diffuse, (XColor{1, 1, 1, 1}));
     else  // the marker has no picture: it must shine by itself
       EXPECT_TRUE(Mat.Emissive.r + Mat.Emissive.g + Mat.Emissive.b > 1.5f && Mat.Diffuse.a == 1.0f);
   }
 }
 
-// catches: output that depends on the run, or authoring meshes that differ from the game's.
-TEST_F(Generated, TwoRunsWriteTheSameBytesAndTheMeshesUnderBothNames) {
+// catches: run-dependent output; misnamed authoring files; records unread, replaced, doubled; bad arguments.
+TEST(Generated, RunsRepeatThemselvesNameAuthoringFilesKeepPlayersRecordsAndRefuseBadArguments) {
+  test::TempFolder Tmp;
+  const fs::path Root = Tmp.Path(), Fresh = Root / "fresh", Again = Root / "again", Player = Root / "player";
   for (const char* Out : {"a", "b"})
-    ASSERT_EQ(Run((Root / Out).string() + " --authoring " + (Root / Out / "authoring").string()), 0);
+    ASSERT_EQ(Generate((Root / Out).string() + " --authoring " + (Root / Out / "authoring").string()), 0);
   auto A = Tree(Root / "a"), B = Tree(Root / "b");
-  // Screen images, the pack, the bitmaps, the meshes under both names; no records.
-  EXPECT_EQ(A.size(), 7u + 1u + 146u + 18u + 18u);
+  EXPECT_EQ(A.size(), 7u + 1u + 146u + 18u + 18u);  // sheets, pack, bitmaps, meshes twice; no records
   EXPECT_TRUE(A == B) << "the runs differ";
-  for (const Stem& s : Stems())
-    EXPECT_EQ(A.at("Data/" + s.Resource + ".CAR"), A.at("authoring/" + s.Authoring + ".CAR")) << s.Authoring;
-}
-
-// catches: authoring bitmaps under the resource names or at the wrong size.
-TEST_F(Generated, AuthoringBitmapsUseTheFileRouteNames) {
-  ASSERT_EQ(Run(Root.string() + " --authoring " + (Root / "Data").string()), 0);
+  for (const auto& [Resource, Authoring, Builtin] : Stems())
+    EXPECT_EQ(A.at("Data/" + Resource + ".CAR"), A.at("authoring/" + Authoring + ".CAR")) << Authoring;
   for (const char* Name :
        {"CubeRed", "CubeYellow", "4Color", "2x2x2", "ClearLayer", "Diamond", "Tund", "FallCube", "CubeClear",
         "SpecialBox", "Buildplan1", "Buildplan7", "Star01", "Star30", "4A1", "4K4", "8A4"})
-    EXPECT_EQ(fs::file_size(Root / "Data" / (std::string(Name) + ".BMP")), 54u + 64 * 64 * 3) << Name;
-  EXPECT_EQ(fs::file_size(Root / "Data" / "GREENBG.BMP"), 54u + 256 * 256 * 3);
-  EXPECT_FALSE(fs::exists(Root / "Data" / "BG.BMP"));
-}
-
-// catches: fresh records the game's readers refuse or read as anything but the defaults.
-TEST_F(Generated, FreshRecordsReadBackWithTheGamesReaders) {
-  ASSERT_EQ(Run("--records " + Root.string()), 0);
-  ASSERT_TRUE(fs::exists(Root / "CT.dat") && fs::exists(Root / "RD.dat"));
-  EXPECT_EQ(std::pair(fs::file_size(Root / "CT.dat"), fs::file_size(Root / "RD.dat")),
+    EXPECT_EQ(A["authoring/" + std::string(Name) + ".BMP"].size(), 54u + 64 * 64 * 3) << Name;
+  EXPECT_EQ(A["authoring/GREENBG.BMP"].size(), 54u + 256 * 256 * 3);
+  EXPECT_FALSE(A.count("authoring/BG.BMP"));
+  fs::create_directories(Fresh);
+  ASSERT_EQ(Generate("--records " + Fresh.string()), 0);
+  EXPECT_EQ(std::pair(fs::file_size(Fresh / "CT.dat"), fs::file_size(Fresh / "RD.dat")),
             std::pair(400ul, 2648ul));
-  // Read as the game names them; a damaged file would end the program here.
   ScopedEndHookThrows NoExit;
   Rng Random(7);
   GameKeys Keys;
-  ReadControls(Root / ControlsFileName, Keys, Random);
+  ReadControls(Fresh / ControlsFileName, Keys, Random);
   EXPECT_EQ(Keys, DefaultGameKeys());
-
   ScoreBook Book;
   Book.ScoreList(1).Name = "SENTINEL";
-  ReadScores(Root / ScoresFileName, Book, Random);
+  ReadScores(Fresh / ScoresFileName, Book, Random);
   for (int r = 1; r <= TableLength; ++r) EXPECT_EQ(Book.ScoreList(r), (ScoreRec{StoredName(""), 0, 0, r}));
-  EXPECT_FALSE(fs::exists(Root / EventFileName));
-  // Reading changed nothing on disk: the files were whole.
-  const auto Files = Tree(Root);
-  EXPECT_EQ(Files.size(), 2u);
-  // Another folder gets the same bytes.
-  fs::create_directories(Root / "again");
-  ASSERT_EQ(Run("--records " + (Root / "again").string()), 0);
-  EXPECT_EQ(Tree(Root / "again"), Files);
-}
-
-// catches: a later build replacing a player's records, or writing a second file beside them.
-TEST_F(Generated, APlayersRecordsSurviveLaterBuilds) {
-  // Saved under another spelling of the names (an older build's).
-  {
-    ScopedEndHookThrows NoExit;
-    Rng Random(11);
-    ScoreBook Book;
-    RankScores(Book.ScoreList);
-    EnterResult(Root / "RD.DAT", Book, "ALICE", 420, 7, Random);
-    GameKeys Keys = DefaultGameKeys();
-    Keys(5) = 'X';
-    SaveControls(Root / "CT.DAT", Keys, Random);
-  }
-  const auto Before = Tree(Root);
+  const auto Files = Tree(Fresh);
+  EXPECT_EQ(Files.size(), 2u);  // no event message: the files were whole
+  fs::create_directories(Again);
+  ASSERT_EQ(Generate("--records " + Again.string()), 0);
+  EXPECT_EQ(Tree(Again), Files);
+  fs::create_directories(Player);  // the player's records under an older build's spelling
+  EnterResult(Player / "RD.DAT", Book, "ALICE", 420, 7, Random);
+  Keys(5) = 'X';
+  SaveControls(Player / "CT.DAT", Keys, Random);
+  const auto Before = Tree(Player);
   ASSERT_EQ(Before.size(), 2u);
-  for (int Build = 0; Build < 2; ++Build) ASSERT_EQ(Run("--records " + Root.string()), 0);
-  // Byte for byte the same files, and no second file beside them.
-  EXPECT_EQ(Tree(Root), Before);
-
-  // One record missing: only that one is written, the other stays as it was.
-  fs::remove(Root / "RD.DAT");
-  ASSERT_EQ(Run("--records " + Root.string()), 0);
-  const auto After = Tree(Root);
-  EXPECT_EQ(After.size(), 2u);
-  EXPECT_TRUE(After.count("RD.dat"));
-  EXPECT_EQ(After.at("CT.DAT"), Before.at("CT.DAT"));
-  ASSERT_EQ(Run("--records " + Root.string()), 0);
-  EXPECT_EQ(Tree(Root), After);
-}
-
-// catches: bad arguments or a file in the folder's place taken as success.
-TEST_F(Generated, RefusesBadArgumentsAndUnwritableFolders) {
+  for (int Build = 0; Build < 2; ++Build) ASSERT_EQ(Generate("--records " + Player.string()), 0);
+  EXPECT_EQ(Tree(Player), Before);
+  fs::remove(Player / "RD.DAT");  // only the missing one is written
+  ASSERT_EQ(Generate("--records " + Player.string()), 0);
+  const auto After = Tree(Player);
+  EXPECT_THAT(After, ElementsAre(Pair("CT.DAT", Before.at("CT.DAT")), Pair("RD.dat", Files.at("RD.dat"))));
+  ASSERT_EQ(Generate("--records " + Player.string()), 0);
+  EXPECT_EQ(Tree(Player), After);
   std::ofstream(Root / "file") << "x";
   for (const std::string& Args :
        {Root.string() + " --preview", Root.string() + " --colour red", std::string(),
         std::string("--records"), "--records " + Root.string() + " extra",
         "--records " + (Root / "file").string()})
-    EXPECT_NE(Run(Args), 0) << Args;
+    EXPECT_NE(Generate(Args), 0) << Args;
   EXPECT_EQ(test::ReadText(Root / "file"), "x");
 }
 

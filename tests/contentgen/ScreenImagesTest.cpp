@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "content/ZeroRuns.h"
@@ -12,9 +14,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-Bytes ReadFile(const std::string& Name) {
-  return quarnix::ReadFileBytes(std::filesystem::path(QUARNIX_GAME_DIR) / "Data" / Name);
-}
+const std::filesystem::path Data = std::filesystem::path(QUARNIX_GAME_DIR) / "Data";
 
 struct Sheet {
   int Size = 0;
@@ -37,7 +37,7 @@ struct Sheet {
 
 // As the game loads a packed sheet: all bytes but the last, into a zeroed buffer.
 Sheet Load(const std::string& Name, int Size) {
-  Bytes File = ReadFile(Name);
+  const Bytes File = quarnix::ReadFileBytes(Data / Name);
   Sheet s{Size, Bytes(static_cast<std::size_t>(Size) * Size * 3, 0)};
   auto r = quarnix::UnpackZeroRuns(std::span(File).first(File.size() - 1), s.Rgb);
   EXPECT_EQ(std::pair(r.Written, r.Overflow), std::pair(s.Rgb.size(), false))
@@ -47,63 +47,44 @@ Sheet Load(const std::string& Name, int Size) {
 
 }  // namespace
 
-// catches: a screen image that does not fill its picture exactly, or overflows it.
-TEST(ScreenImages, EachFileHoldsExactlyItsPicture) {
-  EXPECT_EQ(ReadFile("BG.RB").size(), 20u * 256 * 256 * 3);
-  for (const char* Name : {"OA.RB", "OB.RB", "SA.RB", "SB.RB", "CS.RB"}) Load(Name, 512);
-  Load("ME.RB", 1024);
-}
-
-// catches: glyphs outside the rectangles the HUD cuts them from, or two glyphs alike.
-TEST(ScreenImages, HudDigitsAndLettersSitInTheirRectangles) {
-  Sheet SA = Load("SA.RB", 512);
-  std::vector<Bytes> Small, Score, Big;
-  for (int d = 0; d < 10; ++d) {
-    SCOPED_TRACE(d);
-    EXPECT_GT(SA.Content(15 * d, 330, 15 * d + 14, 344), 15);      // DigitRect
-    EXPECT_EQ(SA.Content(15 * d + 14, 330, 15 * d + 15, 344), 0);  // gutter column
-    EXPECT_GT(SA.Content(40 * d + 60, 0, 40 * d + 100, 25), 300);  // ScoreDigitRect
-    EXPECT_GT(SA.Content(40 * d + 20, 81, 40 * d + 60, 109), 60);  // LevelDigitRect
-    EXPECT_EQ(SA.Content(40 * d + 20, 81, 40 * d + 60, 83), 0);    // rows 81..82 free: the pop-up
-    EXPECT_EQ(SA.Content(40 * d + 20, 108, 40 * d + 60, 110), 0);  // starts at 82, the level at 81
-    Small.push_back(SA.Cut(15 * d, 330, 15 * d + 14, 344));
-    Score.push_back(SA.Cut(40 * d + 60, 0, 40 * d + 100, 25));
-    Big.push_back(SA.Cut(40 * d + 20, 82, 40 * d + 60, 108));
-    for (int e = 0; e < d; ++e)
-      EXPECT_TRUE(Small[d] != Small[e] && Score[d] != Score[e] && Big[d] != Big[e]) << e;
+// catches: HUD glyphs outside their rectangles or alike; an empty HUD panel, or one with holes.
+TEST(ScreenImages, HudGlyphsSitInTheirRectanglesAndPanelsAreFilledAndOpaque) {
+  Sheet SA = Load("SA.RB", 512), SB = Load("SB.RB", 512);
+  // Small digits and letters (a free gutter column after each), score and level digits.
+  for (auto [Count, Left, Pitch, Width, Top, Bottom, Min] : {std::array{10, 0, 15, 14, 330, 344, 15},
+                                                             {26, 0, 15, 14, 345, 360, 15},
+                                                             {10, 60, 40, 40, 0, 25, 300},
+                                                             {10, 20, 40, 40, 83, 108, 60}}) {
+    std::vector<Bytes> Seen;
+    for (int i = 0; i < Count; ++i) {
+      SCOPED_TRACE(std::to_string(Top) + ": glyph " + std::to_string(i));
+      const int l = Left + Pitch * i;
+      EXPECT_GT(SA.Content(l, Top, l + Width, Bottom), Min);
+      EXPECT_TRUE(Pitch == Width || SA.Content(l + Width, Top, l + Width + 1, Bottom) == 0);
+      Seen.push_back(SA.Cut(l, Top, l + Width, Bottom));
+      for (int e = 0; e < i; ++e) EXPECT_NE(Seen[i], Seen[e]) << "same as glyph " << e;
+    }
   }
-  EXPECT_EQ(SA.Content(150, 330, 512, 345), 0);  // nothing beside the ten digits
-  for (int n = 1; n <= 26; ++n) {
-    EXPECT_GT(SA.Content(15 * (n - 1), 345, 15 * n - 1, 360), 15) << char('A' + n - 1);
-    EXPECT_EQ(SA.Content(15 * n - 1, 345, 15 * n, 360), 0) << "gutter after " << char('A' + n - 1);
-  }
+  for (int l = 20; l < 420; l += 40)  // the pop-up starts at 82, the level at 81
+    EXPECT_EQ(SA.Content(l, 81, l + 40, 83) + SA.Content(l, 108, l + 40, 110), 0) << l;
+  EXPECT_EQ(SA.Content(150, 330, 512, 345), 0);              // nothing beside the ten digits
   EXPECT_EQ(SA.Content(15 * 26, 345, 15 * 27 - 1, 360), 0);  // letter 27 is the space
   EXPECT_GT(SA.Content(0, 82, 20, 110), 30);                 // the pop-up's sign
-}
-
-// catches: an empty HUD panel, or one with see-through holes.
-TEST(ScreenImages, HudPanelsAreFilledAndOpaque) {
-  Sheet SA = Load("SA.RB", 512), SB = Load("SB.RB", 512);
-  struct R {
-    const Sheet* S;
-    int l, t, r, b, MinContent;
-  };
-  const R Rects[] = {
+  const std::tuple<const Sheet*, int, int, int, int, int> Rects[] = {
       {&SA, 123, 200, 224, 230, 1500}, {&SA, 346, 200, 457, 230, 1500}, {&SA, 0, 200, 122, 230, 1500},
       {&SA, 0, 230, 122, 260, 1500},   {&SA, 226, 200, 344, 230, 1500}, {&SA, 447, 50, 487, 199, 2500},
       {&SA, 0, 50, 140, 80, 300},      {&SA, 150, 50, 320, 80, 300},    {&SA, 0, 260, 499, 330, 20000},
       {&SB, 0, 0, 479, 359, 100000},   {&SB, 165, 330, 234, 344, 200},  {&SB, 0, 365, 389, 380, 5000},
       {&SB, 240, 330, 254, 344, 10},   {&SB, 0, 370, 511, 399, 14000},  {&SB, 0, 410, 511, 439, 14000}};
-  for (const R& r : Rects) EXPECT_GE(r.S->Content(r.l, r.t, r.r, r.b), r.MinContent) << r.l << "," << r.t;
-  // The height bar is solid: it is stretched to show the stack's height.
-  EXPECT_EQ(SA.Content(420, 50, 446, 184), 26 * 134);
-  // Panels have no see-through holes inside their border.
+  for (auto [S, l, t, r, b, MinContent] : Rects)
+    EXPECT_GE(S->Content(l, t, r, b), MinContent) << l << "," << t;
+  EXPECT_EQ(SA.Content(420, 50, 446, 184), 26 * 134);  // the height bar, stretched, is solid
   EXPECT_EQ(SA.Content(6, 266, 493, 324), 487 * 58);
   EXPECT_EQ(SB.Content(20, 20, 459, 339), 439 * 319);
 }
 
-// catches: a missing icon, or icons for different pictures alike.
-TEST(ScreenImages, IconSheetHoldsAnIconForEveryPictureAndKind) {
+// catches: a missing icon or two alike; a gap between intro halves; still frames; wrong background size.
+TEST(ScreenImages, IconsForEveryPictureAndKindIntroHalvesMeetAndTheStripAnimates) {
   Sheet CS = Load("CS.RB", 512);
   auto Icon = [&](int l, int t) { return CS.Cut(l, t, l + 31, t + 31); };
   for (int Kind = 1; Kind <= 4; ++Kind) {
@@ -118,74 +99,54 @@ TEST(ScreenImages, IconSheetHoldsAnIconForEveryPictureAndKind) {
   }
   std::vector<Bytes> Specials;
   for (int Kind = 5; Kind <= 10; ++Kind) {
-    int l = Kind <= 8 ? 128 + 32 * (Kind - 5) : 128 + 32 * (Kind - 9), t = Kind <= 8 ? 320 : 352;
+    const int l = 128 + 32 * ((Kind - 5) % 4), t = Kind <= 8 ? 320 : 352;
     EXPECT_GT(CS.Content(l, t, l + 31, t + 31), 800) << Kind;
+    for (const Bytes& Other : Specials) EXPECT_NE(Icon(l, t), Other) << Kind;
     Specials.push_back(Icon(l, t));
   }
-  for (std::size_t i = 0; i < Specials.size(); ++i)
-    for (std::size_t j = 0; j < i; ++j) EXPECT_NE(Specials[i], Specials[j]);
-}
-
-// catches: intro halves that leave a gap where they meet; a strip whose frames repeat.
-TEST(ScreenImages, IntroHalvesMeetAndTheStripAnimates) {
+  EXPECT_EQ(std::filesystem::file_size(Data / "BG.RB"), 20u * 256 * 256 * 3);
   Sheet OA = Load("OA.RB", 512), OB = Load("OB.RB", 512);
   EXPECT_GT(OA.Content(0, 0, 240, 360), 10000);
   EXPECT_GT(OA.Content(241, 0, 423, 360), 10000);
-  // The halves come to rest 184 frame pixels apart: the left half shows columns
-  // 0..183 and the right half starts there, so nothing may lie in between.
-  EXPECT_EQ(OA.Content(184, 0, 241, 512), 0);
-  // The logo continues across the cut: both edge columns carry it.
+  EXPECT_EQ(OA.Content(184, 0, 241, 512), 0);  // the halves rest 184 pixels apart: nothing in between
   EXPECT_GT(OA.Content(183, 0, 184, 360), 20);
   EXPECT_GT(OA.Content(241, 0, 242, 360), 20);
   EXPECT_EQ(OA.Content(0, 360, 512, 512), 0);
-  std::vector<Bytes> Frames;
-  for (int k = 0; k < 8; ++k) {
-    int Top = 8 + 62 * k;
-    EXPECT_GT(OB.Content(0, Top, 400, Top + 62), 500) << "frame " << k;
-    Frames.push_back(OB.Cut(0, Top, 400, Top + 62));
-    EXPECT_TRUE(k == 0 || Frames[k] != Frames[k - 1]) << "frame " << k;
+  Bytes Previous;
+  for (int Top = 8; Top < 504; Top += 62) {
+    EXPECT_GT(OB.Content(0, Top, 400, Top + 62), 500) << "frame at " << Top;
+    EXPECT_NE(OB.Cut(0, Top, 400, Top + 62), Previous) << "frame at " << Top;
+    Previous = OB.Cut(0, Top, 400, Top + 62);
   }
   EXPECT_GT(OB.Content(0, 442, 400, 504), OB.Content(0, 8, 400, 70)) << "the last frame shows the most";
   EXPECT_EQ(OB.Content(0, 0, 512, 8), 0);
 }
 
-// catches: a missing menu picture, labels without gaps for the cursor bar, volume bars not rising.
-TEST(ScreenImages, MenuSheetHasEveryPicture) {
+// catches: a missing menu picture or label gap, volume bars not rising, help pages over the window's border.
+TEST(ScreenImages, MenuSheetHasEveryPictureAndHelpPagesStayInsideTheRightHandWindow) {
   Sheet ME = Load("ME.RB", 1024);
-  const int Rects[][5] = {
-      {0, 0, 639, 479, 100000},    {0, 480, 319, 514, 8000},   {0, 520, 230, 745, 2000},
-      {640, 0, 955, 321, 80000},   {0, 751, 248, 958, 40000},  {600, 510, 849, 909, 80000},
-      {480, 521, 586, 810, 25000}, {320, 480, 639, 514, 8000}, {259, 868, 476, 928, 10000},
-      {259, 803, 476, 863, 10000}, {260, 554, 319, 586, 1200}, {260, 520, 319, 552, 1200}};
+  const int Rects[][6] = {
+      // the help pages first, with the frame row they are centred on
+      {640, 0, 955, 321, 80000, 240}, {0, 751, 248, 958, 40000, 240}, {600, 510, 849, 909, 80000, 220},
+      {0, 0, 639, 479, 100000},       {0, 480, 319, 514, 8000},       {0, 520, 230, 745, 2000},
+      {480, 521, 586, 810, 25000},    {320, 480, 639, 514, 8000},     {259, 868, 476, 928, 10000},
+      {259, 803, 476, 863, 10000},    {260, 554, 319, 586, 1200},     {260, 520, 319, 552, 1200}};
   for (auto& r : Rects) EXPECT_GE(ME.Content(r[0], r[1], r[2], r[3]), r[4]) << r[0] << "," << r[1];
-  // Side panel: one label per item, centred near 5 + 35 (n - 1) rows below its top,
-  // with see-through rows between labels so the cursor bar shows.
   for (int n = 1; n <= 7; ++n) {
     int Mid = 520 + 5 + 35 * (n - 1);
     EXPECT_GT(ME.Content(0, std::max(520, Mid - 8), 230, Mid + 10), 150) << "item " << n;
     EXPECT_TRUE(n == 7 || ME.Content(0, Mid + 17, 230, Mid + 23) == 0) << "after item " << n;
   }
-  // Volume: step s shows columns 481 .. 490 + 11 (s - 1); each step adds one bar,
-  // and each bar is taller than the one before.
   int Previous = 0;
-  for (int s = 1; s <= 9; ++s) {
-    int l = 481 + 11 * (s - 1);
-    int Height = ME.Content(l, 838, l + 10, 1016) / 10;
-    EXPECT_GT(Height, Previous) << "bar " << s;
-    EXPECT_EQ(ME.Content(l + 10, 838, l + 11, 1016), 0) << "gap after bar " << s;
-    Previous = Height;
+  for (int l = 481; l < 580; l += 11) {  // nine volume bars, each taller than the one before
+    const int Height = ME.Content(l, 838, l + 10, 1016) / 10;
+    EXPECT_GT(Height, std::exchange(Previous, Height)) << "bar at " << l;
+    EXPECT_EQ(ME.Content(l + 10, 838, l + 11, 1016), 0) << "gap after bar at " << l;
   }
   EXPECT_GE(Previous, 170);
-}
-
-// catches: a help page drawn over the window's bright border or the gap beside it.
-TEST(ScreenImages, HelpPagesStayInsideTheRightHandWindow) {
-  Sheet ME = Load("ME.RB", 1024);
-  // The panel (0, 0, 639, 479) lies at frame point (0, 0); pages are centred on (480, 240), the
-  // third on (480, 220): under each page pixel must lie the window's dark inside.
-  const int Pages[][5] = {{640, 0, 955, 321, 240}, {0, 751, 248, 958, 240}, {600, 510, 849, 909, 220}};
-  for (auto& p : Pages) {
-    const int u0 = 480 - (p[2] - p[0]) / 2, v0 = p[4] - (p[3] - p[1]) / 2;
+  // Pages centred on column 480 over the panel (at 0, 0) must lie on the window's dark inside.
+  for (auto& p : std::span(Rects).first(3)) {
+    const int u0 = 480 - (p[2] - p[0]) / 2, v0 = p[5] - (p[3] - p[1]) / 2;
     int Covered = 0;
     for (int y = p[1]; y < p[3]; ++y)
       for (int x = p[0]; x < p[2]; ++x) {

@@ -1,6 +1,6 @@
-#include "Board.h"
+#include "Rig.h"
 
-#include <memory>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
@@ -12,38 +12,38 @@ namespace {
 constexpr std::string_view Symbols = ".RGBY56789F*";
 
 CellKind KindOf(char c) {
-  const auto at = Symbols.find(c);
-  if (at == std::string_view::npos)
+  if (Symbols.find(c) == std::string_view::npos)
     throw std::invalid_argument(std::string("board: unknown cell '") + c + "'");
-  return static_cast<CellKind>(at);
+  return static_cast<CellKind>(Symbols.find(c));
 }
 char SymbolOf(CellKind kind) {
   const int k = Index(kind);
   return k >= 0 && k < static_cast<int>(Symbols.size()) ? Symbols[static_cast<std::size_t>(k)] : '?';
 }
 std::vector<std::string> Words(std::string_view text) {
-  std::vector<std::string> words;
   std::istringstream in{std::string(text)};
-  for (std::string w; in >> w;) words.push_back(w);
-  return words;
+  return {std::istream_iterator<std::string>(in), {}};
 }
 // Reads the rows from words[at] on, up to five, stopping at a layer header.
 template <typename Cell>
 std::size_t ReadRows(const std::vector<std::string>& words, std::size_t at, Cell cell) {
   for (int y = 1; y <= MaxFieldY && at < words.size() && words[at].rfind("z=", 0) != 0; ++y, ++at) {
-    const std::string& row = words[at];
-    if (row.size() != MaxFieldX) throw std::invalid_argument("board: row '" + row + "' is not 5 cells");
-    for (int x = 1; x <= MaxFieldX; ++x) cell(x, y, KindOf(row[x - 1]));
+    if (words[at].size() != MaxFieldX)
+      throw std::invalid_argument("board: row '" + words[at] + "' is not 5 cells");
+    for (int x = 1; x <= MaxFieldX; ++x) cell(x, y, KindOf(words[at][x - 1]));
   }
   return at;
 }
-// The 5 x 5 cells of a layer as rows of symbols; true when any holds a cube.
+// The 5 x 5 cells of a layer as " row row ...", trailing empty rows left out: empty when all are.
 template <typename Cell>
-bool WriteRows(std::string& text, Cell cell) {
-  bool any = false;
-  for (int y = 1; y <= MaxFieldY; ++y, text += '\n')
-    for (int x = 1; x <= MaxFieldX; ++x) any |= IsCube(cell(x, y)), text += SymbolOf(cell(x, y));
-  return any;
+std::string WriteRows(Cell cell) {
+  std::string text;
+  for (int y = 1; y <= MaxFieldY; ++y) {
+    text += ' ';
+    for (int x = 1; x <= MaxFieldX; ++x) text += SymbolOf(cell(x, y));
+  }
+  while (text.ends_with(" .....")) text.resize(text.size() - 6);
+  return text;
 }
 
 }  // namespace
@@ -54,25 +54,16 @@ void SetField(GameState& state, std::string_view board) {
   for (std::size_t i = 0; i < words.size();) {
     if (words[i].rfind("z=", 0) != 0)
       throw std::invalid_argument("board: expected 'z=N', got '" + words[i] + "'");
-    const int z = std::stoi(words[i].substr(2));
-    if (z < 1 || z > MaxFieldZ)
-      throw std::invalid_argument("board: layer " + std::to_string(z) + " outside 1..10");
+    const int z = std::stoi(words[i].substr(2));  // the field's bounds check catches a layer outside 1..10
     i = ReadRows(words, i + 1, [&](int x, int y, CellKind kind) { state.CubeArray(x, y, z) = kind; });
   }
 }
 std::string FieldText(const GameState& state) {
   std::string text;
-  for (int z = 1; z <= MaxFieldZ; ++z) {
-    std::string layer;
-    if (WriteRows(layer, [&](int x, int y) { return state.CubeArray(x, y, z); }))
-      text += "z=" + std::to_string(z) + "\n" + layer;
-  }
+  for (int z = 1; z <= MaxFieldZ; ++z)
+    if (const auto rows = WriteRows([&](int x, int y) { return state.CubeArray(x, y, z); }); !rows.empty())
+      text += (text.empty() ? "z=" : " z=") + std::to_string(z) + rows;
   return text;
-}
-std::string Board(std::string_view board) {
-  auto state = std::make_unique<GameState>();
-  SetField(*state, board);
-  return FieldText(*state);
 }
 void SetLayer(FieldLayer& layer, std::string_view rows) {
   layer.Fill(CellKind::Empty);
@@ -81,14 +72,8 @@ void SetLayer(FieldLayer& layer, std::string_view rows) {
     throw std::invalid_argument("layer: more than 5 rows");
 }
 std::string LayerText(const FieldLayer& layer) {
-  std::string text;
-  WriteRows(text, [&](int x, int y) { return layer(x, y); });
-  return text;
-}
-std::string Layer(std::string_view rows) {
-  FieldLayer layer;
-  SetLayer(layer, rows);
-  return LayerText(layer);
+  const auto rows = WriteRows([&](int x, int y) { return layer(x, y); });
+  return rows.empty() ? rows : rows.substr(1);
 }
 
 }  // namespace quarnix::test

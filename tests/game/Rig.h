@@ -1,13 +1,14 @@
 #pragma once
-// Rules over a game state: scripted draws, recorded sounds, a virtual clock.
+// Rules over a game state: scripted draws, recorded sounds, a virtual clock; fields as small boards.
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <initializer_list>
 #include <memory>
+#include <string>
+#include <string_view>
 
-#include "Board.h"
 #include "core/Clock.h"
 #include "core/Random.h"
 #include "core/SoundBuffer.h"
@@ -16,6 +17,13 @@
 #include "game/SoundPlayer.h"
 
 namespace quarnix::test {
+
+// Boards: "z=N" then up to five rows y = 1..5 of cells x = 1..5, e.g. "z=1 R.... .GG.. z=3 ..B..".
+// '.' empty, RGBY colours 1..4, 5..9 specials, 'F' 10, '*' clearing (11).
+void SetField(GameState& state, std::string_view board);  // empties the field first
+std::string FieldText(const GameState& state);            // every non-empty layer, bottom first, as a board
+void SetLayer(FieldLayer& layer, std::string_view rows);  // one 5 x 5 layer, rows without a header
+std::string LayerText(const FieldLayer& layer);           // its rows, as SetLayer takes them
 
 struct ShownScreen final : DisplayFlags {
   void StartEffect(CellKind kind, const ParticleBurst& stars) override {

@@ -45,7 +45,7 @@ TEST(KeyObject, APressIsReportedOnceUntilAPollSeesTheKeyUp) {
     for (KeyObject* k : {&unset, &unattached}) EXPECT_FALSE(k->isKeyPress() || k->isKeyHold());
 }
 
-TEST(Keys, TheTableHoldsCodes8To144AndTheSetUpGivesEachListedKeyItsCodeAndName) {
+TEST(Keys, TheTableHoldsCodes8To144TheSetUpGivesListedKeysCodesAndNamesThePollTakesTheHighestNewPress) {
   ScriptedKeySource keyboard;
   Keys keys(keyboard);
   const std::set<int> unnamed = {19, 20, 27, 112, 113, 114, 115, 116, 117, 118, 119, 120, 121, 122, 123, 144};
@@ -70,12 +70,6 @@ TEST(Keys, TheTableHoldsCodes8To144AndTheSetUpGivesEachListedKeyItsCodeAndName) 
       {35, "End"},       {36, "Home"},      {37, "Left"},      {38, "Up"},        {39, "Right"},
       {40, "Down"},      {45, "Insert"},    {46, "Delete"}};
   for (auto [code, name] : named) EXPECT_EQ(KeyName(code), name) << code;
-}
-
-TEST(Keys, ThePollReturnsTheHighestNewPressAndConsumesEveryPress) {
-  ScriptedKeySource keyboard;
-  Keys keys(keyboard);
-  keys.InitKeyTable();
   EXPECT_EQ(keys.GetPressedKey(), 0);
   keyboard.Press(KeyA), keyboard.Press(KeyZ);
   EXPECT_EQ((std::vector{keys.GetPressedKey(), keys.GetPressedKey()}), (std::vector{KeyZ, 0}));  // A consumed

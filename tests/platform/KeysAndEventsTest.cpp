@@ -13,7 +13,7 @@
 namespace quarnix {
 namespace {
 
-TEST(SdlKeySource, ScancodesBecomeWindowsCodesDownOrPressedSinceTheLastQueryMessagesGoToStderr) {
+TEST(EventPump, KeysBecomeWindowsCodesSeenOnceQuitAndSignalsCaughtWhileItLivesTheClockWaitsMessagesToStderr) {
   const std::pair<SDL_Scancode, int> codes[] = {{SDL_SCANCODE_A, 65},        {SDL_SCANCODE_Z, 90},
                                                 {SDL_SCANCODE_0, 48},        {SDL_SCANCODE_9, 57},
                                                 {SDL_SCANCODE_KP_0, 96},     {SDL_SCANCODE_KP_9, 105},
@@ -23,41 +23,37 @@ TEST(SdlKeySource, ScancodesBecomeWindowsCodesDownOrPressedSinceTheLastQueryMess
                                                 {SDL_SCANCODE_KP_PLUS, 107}, {SDL_SCANCODE_NUMLOCKCLEAR, 144},
                                                 {SDL_SCANCODE_GRAVE, 0}};
   for (auto [scancode, vk] : codes) EXPECT_EQ(VirtualKeyFromScancode(scancode), vk) << scancode;
-  // Each step: scancodes pressed (+), released (-) or all released (0), then the queries of one key.
-  const int Z = SDL_SCANCODE_Z, Space = SDL_SCANCODE_SPACE, Up = SDL_SCANCODE_UP,
-            LShift = SDL_SCANCODE_LSHIFT, RShift = SDL_SCANCODE_RSHIFT;
-  const std::tuple<std::vector<int>, int, std::vector<bool>> steps[] = {
-      {{}, 'Z', {false}},
-      {{Z}, 'Z', {true, true}},  // still down
-      {{-Z}, 'Z', {false}},
-      // Pressed and released between two queries: seen once. Auto-repeat is no second key down.
-      {{Space, -Space, Up, Up, -Up}, 32, {true, false}},
-      {{}, 38, {true, false}},
-      // Both Shift keys are one key; losing the focus releases everything.
-      {{LShift, RShift, -LShift}, 16, {true, true}},
-      {{-RShift}, 16, {false}},
-      {{SDL_SCANCODE_LEFT}, 37, {true}},
-      {{0}, 37, {false}},
-  };
-  SdlKeySource keys;
-  for (const auto& [events, vk, seen] : steps) {
-    for (int e : events)
-      e == 0 ? keys.ReleaseAll() : e > 0 ? keys.KeyDown(SDL_Scancode(e)) : keys.KeyUp(SDL_Scancode(-e));
-    for (bool down : seen) EXPECT_EQ(keys.Query(vk) != 0, down) << vk;
-  }
-  ::setenv("QUARNIX_NO_DIALOGS", "1", 1);  // never a box on a desktop running the tests
-  ::testing::internal::CaptureStderr();
-  ShowMessageBox("Quarnix", "Some files may be damaged! Please re-install this game.");
-  EXPECT_NE(::testing::internal::GetCapturedStderr().find(
-                "Quarnix: Some files may be damaged! Please re-install this game."),
-            std::string::npos);
-}
-
-TEST(EventPump, KeyEventsQuitRequestsAndSignalsCaughtOnlyWhileItLivesAndTheClockWaitsOnIt) {
   struct sigaction before {};
   sigaction(SIGTERM, nullptr, &before);
   {
     SdlKeySource keys;
+    // Each step: scancodes pressed (+), released (-) or all released (0), then the queries of one key.
+    const int Z = SDL_SCANCODE_Z, Space = SDL_SCANCODE_SPACE, Up = SDL_SCANCODE_UP,
+              LShift = SDL_SCANCODE_LSHIFT, RShift = SDL_SCANCODE_RSHIFT;
+    const std::tuple<std::vector<int>, int, std::vector<bool>> steps[] = {
+        {{}, 'Z', {false}},
+        {{Z}, 'Z', {true, true}},  // still down
+        {{-Z}, 'Z', {false}},
+        // Pressed and released between two queries: seen once. Auto-repeat is no second key down.
+        {{Space, -Space, Up, Up, -Up}, 32, {true, false}},
+        {{}, 38, {true, false}},
+        // Both Shift keys are one key; losing the focus releases everything.
+        {{LShift, RShift, -LShift}, 16, {true, true}},
+        {{-RShift}, 16, {false}},
+        {{SDL_SCANCODE_LEFT}, 37, {true}},
+        {{0}, 37, {false}},
+    };
+    for (const auto& [events, vk, seen] : steps) {
+      for (int e : events)
+        e == 0 ? keys.ReleaseAll() : e > 0 ? keys.KeyDown(SDL_Scancode(e)) : keys.KeyUp(SDL_Scancode(-e));
+      for (bool down : seen) EXPECT_EQ(keys.Query(vk) != 0, down) << vk;
+    }
+    ::setenv("QUARNIX_NO_DIALOGS", "1", 1);  // never a box on a desktop running the tests
+    ::testing::internal::CaptureStderr();
+    ShowMessageBox("Quarnix", "Some files may be damaged! Please re-install this game.");
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find(
+                  "Quarnix: Some files may be damaged! Please re-install this game."),
+              std::string::npos);
     EventPump pump(&keys);
     SDL_Event e{};
     e.type = SDL_KEYDOWN;

@@ -97,16 +97,6 @@ class GlTest : public ::testing::Test {
     ASSERT_NE(kind_, DeviceKindNone);
     d_ = graphics_->Device();
   }
-  // Keeps the picture of every test for a person to look at.
-  void TearDown() override {
-    const char* dir = std::getenv("QUARNIX_RENDER_OUT");
-    if (!dir || !d_) return;
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    SaveScreenshot(*d_, (std::filesystem::path(dir) /
-                         (std::string(test->test_suite_name()) + "_" + test->name() + ".png"))
-                            .string());
-  }
-
   // Clears, draws in one scene and returns the picture.
   template <typename F>
   std::vector<std::uint8_t> Scene(D3DCOLOR background, F draw) {

@@ -1,7 +1,6 @@
 #pragma once
-// A play screen for tests: the game's content from the built game folder on
-// a given device, loaded as play loads it; a game state with the field's cell
-// positions and level table; the renderer over them. Every display flag starts off.
+// A play screen for tests: the game's content from the built game folder loaded as play loads it, a game
+// state with the field's cell positions and level table, the renderer over them; every display flag off.
 
 #include <memory>
 

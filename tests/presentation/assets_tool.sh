@@ -20,9 +20,7 @@ done
 grep -q ': 256 x 5120' <("$tool" rb unpack "$game/Data/BG.RB" 256 "$work/bg2.png" --raw) ||
   fail "BG.RB is not 20 pictures of 256 x 256"
 # A sheet unpacked at a smaller size does not fit: refused, no picture.
-if "$tool" rb unpack "$game/Data/SA.RB" 256 "$work/small.png" >"$work/small.out" 2>&1; then
-  fail "SA.RB unpacked into a 256 x 256 picture"
-fi
+"$tool" rb unpack "$game/Data/SA.RB" 256 "$work/small.png" >"$work/small.out" 2>&1 && fail "SA.RB unpacked at 256"
 grep -q 'more than 196608 bytes' "$work/small.out" || fail "no reason given: $(cat "$work/small.out")"
 [ ! -e "$work/small.png" ] || fail "a picture was written for a refused file"
 
@@ -32,9 +30,6 @@ mkdir -p "$work/game" && cp -r "$game/Data" "$work/game/"
 "$tool" export-mesh-source --dir "$work/game" >/dev/null || fail "export-mesh-source --dir"
 text="$work/game/ObjMeshProgramText.txt"
 [ "$(wc -l <"$text")" -eq $((1 + 2 * 587 + 17)) ] || fail "mesh source has $(wc -l <"$text") lines"
-[ "$(head -1 "$text")" = $'Dim vv as D3DVERTEX\r' ] || fail "first line: $(head -1 "$text")"
-[ "$(grep -c $'\r$' "$text")" -eq "$(wc -l <"$text")" ] || fail "not every line ends in CR LF"
-grep -q $'^XStar( 3).SetMeshVertex\r$' "$text" || fail "no closing line for XStar( 3)"
 "$tool" export-mesh-source --dir "$work/nowhere" >/dev/null 2>&1 && fail "export-mesh-source without mesh files"
 
 # save-car-files: the authoring set (meshes and bitmaps under their authoring

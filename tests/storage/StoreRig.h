@@ -17,13 +17,10 @@ std::string Text(const CodedArray<N>& image) {
 }
 template <int N>
 CodedArray<N> ReadImage(const std::filesystem::path& file) {
-  auto image = CodedFromBytes<N>(ReadFileBytes(file));
-  if (!image) throw std::runtime_error("file of the wrong size");
-  return *image;
+  return CodedFromBytes<N>(ReadFileBytes(file)).value();  // throws for a file of the wrong size
 }
-// The exit code the call asked the program to end with; -1 when it returned.
 template <typename F>
-int ExitCodeOf(F call) {
+int ExitCodeOf(F call) {  // the exit code the call asked the program to end with; -1 when it returned
   ScopedEndHookThrows hook;
   try {
     call();
@@ -45,6 +42,23 @@ std::vector<std::string> Damaged(const std::string& text, int delta, std::vector
   }
   return more;
 }
+// A file named name in a folder in memory, and its reader run with the program's end caught.
+template <typename Value, auto Reader>
+struct RecordFileTest : testing::Test {
+  explicit RecordFileTest(const char* name) : file(dir / name) {}
+  bool ReadEnds(Value& into) {
+    return ExitCodeOf([&] { Reader(file, into, random); }) != -1;
+  }
+  Value Read() {
+    Value fresh;
+    if (ReadEnds(fresh)) ADD_FAILURE() << "the reader ended the program";
+    return fresh;
+  }
+  TempFolder dir{TempFolder::InMemory};
+  std::filesystem::path file;
+  Rng random{11};
+  ScopedEndHookThrows hook;
+};
 // Makes the next save fail at the stage given, for the life of this object.
 struct WriteFault {
   explicit WriteFault(WriteStage at)

@@ -29,15 +29,13 @@ class TempFolder {
   ~TempFolder() { std::filesystem::remove_all(path_, ec_); }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
-
   const std::filesystem::path& Path() const { return path_; }
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
   std::vector<std::string> Names() const {  // sorted
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(path_))
       names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
+    std::ranges::sort(names);
     return names;
   }
 
@@ -50,10 +48,8 @@ inline std::string ReadText(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
-
 inline void WriteText(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
 }  // namespace quarnix::test

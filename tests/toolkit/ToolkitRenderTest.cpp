@@ -1,6 +1,5 @@
 #include "ToolkitTestUtil.h"
 #include "platform/D3DXMath.h"
-#include "toolkit/CamObject.h"
 #include "toolkit/ScreenObject.h"
 #include "toolkit/XObject.h"
 
@@ -16,15 +15,13 @@ class ToolkitRender : public test::GlTest {
     for (int i = 0; i < 64; ++i) star[i] = i % 8 < 4 ? 0x000000 : 0xFFFF00;
     resources_.RegisterCopy("STAR", test::Bmp24(8, 8, star));
     resources_.RegisterCopy("GREEN", test::Bmp24(1, 1, {0x00FF00}));
-    square_ = test::WriteMesh(folder_ / "SQUARE.CAR", test::SquareMesh());
+    const XMaterial white{{1, 1, 1, 1}, {}, {0, 0, 0, 1}, {0, 0, 0, 1}, 0, ""};
+    square_ = test::WriteMesh(folder_ / "SQUARE.CAR",
+                              {test::Square().vertices, test::Square().indices, {0, 0}, {white}});
   }
   void LookFrom(const D3DVECTOR& eye, float fov) {
     SetProjection(*d_, fov);
-    CamObject cam(*d_);
-    cam.SetNumStaticPosition(1);
-    cam.SetCamStaticPosition(1, 0, 0, 0, eye.x, eye.y, eye.z, 0, 0, 0);
-    cam.SetNowStaticPosition(1);
-    cam.SetCam();
+    d_->SetTransform(D3DTS_VIEW, D3DXMatrixLookAtLH(eye, {0, 0, 0}, {0, 1, 0}));
   }
   void ExpectAt(const std::vector<std::uint8_t>& picture, const D3DVECTOR& p, test::Rgb want) {
     const D3DVECTOR ndc = D3DXVec3TransformCoord(
@@ -82,9 +79,8 @@ TEST_F(ToolkitRender, ScreenTextureKeyedBySumDrawsThroughTheSprite) {
     sprite->Draw(panel.Texture(), nullptr, &scaling, nullptr, 0, &at, 0xFFFFFFFF);
     sprite->End();
   });
-  ExpectColour(picture, 30, 40, {0, 0, 255});  // keyed column
-  ExpectColour(picture, 50, 40, {255, 255, 255});
-  ExpectColour(picture, 70, 40, {0, 0, 255});  // beyond the picture
+  for (auto [x, colour] : {std::pair{30, test::Rgb{0, 0, 255}}, {50, {255, 255, 255}}, {70, {0, 0, 255}}})
+    ExpectColour(picture, x, 40, colour);  // a keyed column, a white one, beyond the picture
 }
 
 }  // namespace

@@ -1,22 +1,34 @@
 #include <gmock/gmock.h>
 
 #include <cmath>
+#include <numeric>
 
 #include "ToolkitTestUtil.h"
 #include "platform/D3DXMath.h"
 #include "platform/NullGraphics.h"
+#include "toolkit/CamObject.h"
+#include "toolkit/ScreenObject.h"
 #include "toolkit/XObject.h"
 
 namespace quarnix {
 namespace {
+using Bytes = std::vector<std::uint8_t>;
+using Colour = std::array<int, 4>;
 using test::CubeMesh;
 using test::EndMessage;
+using test::Stored;
 using test::WriteMesh;
+using ::testing::_;
+using ::testing::ElementsAre;
 
 void ExpectMaps(const D3DMATRIX& world, D3DVECTOR from, D3DVECTOR to) {
   const D3DVECTOR got = D3DXVec3TransformCoord(from, world);
   for (auto [g, w] : {std::pair{got.x, to.x}, {got.y, to.y}, {got.z, to.z}})
     EXPECT_NEAR(g, w, 1e-5) << from.x << " " << from.y << " " << from.z;
+}
+Bytes Part(const Bytes& b, std::ptrdiff_t from, std::ptrdiff_t count) {
+  const auto start = b.begin() + (from < 0 ? std::ssize(b) + from : from);
+  return Bytes(start, start + count);
 }
 
 class XObjectTest : public ::testing::Test {
@@ -24,6 +36,7 @@ class XObjectTest : public ::testing::Test {
   XObjectTest() {
     device_.BeginScene();  // draws belong in a scene
     resources_.RegisterCopy("STAR", test::Bmp24(2, 2, {0x000000, 0xFFFF00, 0xFFFF00, 0x000000}));
+    object_.LoadXFile(WriteMesh(folder_ / "cube.car", CubeMesh(1)), 1, "", 0, 0, 4);
   }
   std::unique_ptr<XObject> Cube(int materialCount, int textureCount, const std::string& texture = "",
                                 D3DCOLOR key = 0) {
@@ -37,16 +50,15 @@ class XObjectTest : public ::testing::Test {
     for (int i = 0; i < object.TextureSlots(); ++i) object.CreateEmptyTexture(i, 1, 0);
   }
   static std::array<float, 3> Angles(const XObject& o) { return {o.AngleX(), o.AngleY(), o.AngleZ()}; }
-  std::vector<int> DrawnSlots(XObject& object, int frames = 1, int texIndex = 0) {
+  std::vector<int> DrawnSlots(XObject& object, int frames = 1, int texIndex = 0, std::uint32_t blend = 0) {
     device_.EndScene();
     device_.BeginScene();
-    for (int frame = 0; frame < frames; ++frame) object.DisplayXfile(texIndex, 0, 1, 0, 0, 0, 0, 0, 0, 0);
+    for (int frame = 0; frame < frames; ++frame) object.DisplayXfile(texIndex, blend, 1, 0, 0, 0, 0, 0, 0, 0);
     std::vector<int> slots;
     for (const auto& draw : device_.MeshDraws()) {
-      int found = -1;
+      slots.push_back(-1);
       for (int i = 0; i < object.TextureSlots(); ++i)
-        if (draw.texture != nullptr && object.Textures(i) == draw.texture) found = i;
-      slots.push_back(found);
+        if (draw.texture != nullptr && object.Textures(i) == draw.texture) slots.back() = i;
     }
     return slots;
   }
@@ -59,11 +71,13 @@ class XObjectTest : public ::testing::Test {
   NullDevice device_{640, 480};
   BitmapResources resources_;
   test::TempFolder folder_;
+  XObject object_{device_, resources_};
+  ScreenObject screen_{device_, resources_};
 };
 
-TEST_F(XObjectTest, LoadKeepsMaterialsWithAmbientFromDiffuseAndSlotsAsAsked) {
-  const auto object = Cube(2, 5, "star");
-  EXPECT_EQ(object->MaterialCount(), 2);
+TEST_F(XObjectTest, LoadKeepsMaterialsAndSlotsKeysLikeTheSlotLoaderFindsNamesInAnyCaseAndFailsWithAMessage) {
+  const auto object = Cube(2, 5, "star", 0xFF000000);
+  EXPECT_TRUE(object->MaterialCount() == 2 && object->TextureSlots() == 6 && object->MaxTexture() == 4);
   for (int i = 0; i < 2; ++i) {
     D3DMATERIAL8 want = CubeMesh(2).Materials[i].D3DMaterial();
     want.Ambient = want.Diffuse;  // ambient follows diffuse
@@ -71,20 +85,19 @@ TEST_F(XObjectTest, LoadKeepsMaterialsWithAmbientFromDiffuseAndSlotsAsAsked) {
   }
   EXPECT_EQ(object->Materials(2), D3DMATERIAL8{});
   EXPECT_THROW(object->Materials(3), std::out_of_range);
-  EXPECT_EQ(object->TextureSlots(), 6);
-  EXPECT_EQ(object->MaxTexture(), 4);
-  ASSERT_TRUE(object->Textures(0) && object->Textures(1));
-  EXPECT_NE(object->Textures(0), object->Textures(1));
+  ASSERT_TRUE(object->Textures(0) && object->Textures(1) && object->Textures(0) != object->Textures(1));
   for (int i = 2; i <= 5; ++i) EXPECT_EQ(object->Textures(i), nullptr);
   EXPECT_TRUE(object->Textures(0)->Width() == 2 && object->NumVertices() == 24);
-  ASSERT_EQ(object->Vertices().size(), 25u);
-  for (const auto& v : object->Vertices()) EXPECT_EQ(v, D3DVERTEX{});
+  object->LoadResourceTexture(2, "STAR", 0xFF000000, 0);
+  for (int slot = 0; slot < 3; ++slot)
+    EXPECT_THAT(Stored(object->Textures(slot)),
+                ElementsAre(0, 0, 0, 0, 0, 255, 255, 255, _, _, _, _, _, _, _, 0));
   const auto plain = Cube(1, 3);
   for (int i = 0; i < plain->TextureSlots(); ++i) EXPECT_EQ(plain->Textures(i), nullptr);
   device_.SetTexture(0, object->Textures(0));  // something else may have been bound before
   EXPECT_EQ(DrawnSlots(*plain), std::vector<int>{-1});
-  EXPECT_EQ(device_.MeshDraws()[0].texture, nullptr);
-  EXPECT_EQ(device_.MeshDraws()[0].material.Ambient, plain->Materials(0).Diffuse);
+  EXPECT_TRUE(device_.MeshDraws()[0].texture == nullptr &&
+              device_.MeshDraws()[0].material.Ambient == plain->Materials(0).Diffuse);
   // Loading again replaces mesh, materials and slots but keeps the animation.
   object->SetAutoTexture(true, 1, 3, true);
   object->DisplayXfile(0, 0, 1, 7, 8, 9, 0, 0, 0, 0);
@@ -94,31 +107,16 @@ TEST_F(XObjectTest, LoadKeepsMaterialsWithAmbientFromDiffuseAndSlotsAsAsked) {
   EXPECT_EQ(std::tuple(object->PosX(), object->PosZ(), object->AutoTexture(), object->StartNumber(),
                        object->DelayCount()),
             std::tuple(0.0f, 0.0f, true, 1, 3));
-}
-
-TEST_F(XObjectTest, TheColourKeyOfTheLoaderMatchesTheSlotLoaderAndNamesIgnoreCase) {
-  const auto object = Cube(1, 2, "Star", 0xFF000000);
-  object->LoadResourceTexture(1, "STAR", 0xFF000000, 0);
-  for (int slot = 0; slot < 2; ++slot) {
-    ITexture* t = object->Textures(slot);
-    const auto bytes = t->LockRect();
-    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 8),
-              (std::vector<std::uint8_t>{0, 0, 0, 0, 0, 255, 255, 255}))
-        << "slot " << slot;
-    EXPECT_EQ(bytes[12 + 3], 0);
-    t->UnlockRect();
-  }
-  WriteMesh(folder_ / "CUBE.CAR", CubeMesh(1));
+  // Mesh and picture names are found whatever their case.
+  WriteMesh(folder_ / "BOX.CAR", CubeMesh(1));
   std::filesystem::create_directory(folder_ / "Pics");
-  test::WriteBytes(folder_ / "Pics" / "RED.BMP", test::Bmp24(1, 1, {0xFF0000}));
-  XObject found(device_, resources_);
-  found.LoadXFile(folder_ / "cube.car", 0, (folder_ / "pics" / "red.bmp").string(), 0, 0, 1);
-  ASSERT_NE(found.Textures(0), nullptr);
-  EXPECT_EQ(found.Textures(0)->LockRect()[2], 255);  // red, in the third byte
-}
-
-TEST_F(XObjectTest, LoadFailuresShowTheirMessageAndEndTheProgram) {
-  XObject object(device_, resources_);
+  const auto red = test::Bmp24(1, 1, {0xFF0000});
+  test::WriteText(folder_ / "Pics" / "RED.BMP", std::string(red.begin(), red.end()));
+  object->LoadXFile(folder_ / "box.car", 0, (folder_ / "pics" / "red.bmp").string(), 0, 0, 1);
+  ASSERT_NE(object->Textures(0), nullptr);
+  EXPECT_EQ(Stored(object->Textures(0))[2], 255);  // red, in the third byte
+  // Load failures show their message and end the program.
+  XObject failed(device_, resources_);
   const auto missing = folder_ / "NoSuch.CAR", damaged = folder_ / "Damaged.CAR",
              noMesh = folder_ / "NoMesh.CAR";
   test::WriteText(damaged, "xof 0303txt 0032\nMesh { 3; 0.0; 0.0;");
@@ -137,17 +135,15 @@ TEST_F(XObjectTest, LoadFailuresShowTheirMessageAndEndTheProgram) {
       {two, 1, "Star", 0, "Error loading Obj-File: "},
   };
   for (const auto& [file, fromResource, texture, slots, message] : cases)
-    EXPECT_THAT(EndMessage([&] { object.LoadXFile(file, fromResource, texture, 0, 0, slots); }),
+    EXPECT_THAT(EndMessage([&] { failed.LoadXFile(file, fromResource, texture, 0, 0, slots); }),
                 ::testing::HasSubstr(message))
         << texture;
-  EXPECT_EQ(object.Mesh(), nullptr);
-  EXPECT_THROW(object.DisplayXfile(0, 0, 1, 0, 0, 0, 0, 0, 0, 0), std::logic_error);
-  EXPECT_FALSE(object.GetMeshVertex());
-  EXPECT_THROW(object.SaveXFile(folder_ / "x.x", 0), std::logic_error);
+  EXPECT_TRUE(failed.Mesh() == nullptr && !failed.GetMeshVertex());
+  EXPECT_THROW(failed.SaveXFile(folder_ / "x.x", 0), std::logic_error);
 }
 
-TEST_F(XObjectTest, DisplayRotatesAboutOneAxisThenMovesThenScalesAboutTheOrigin) {
-  const auto object = Cube(1, 1);
+TEST_F(XObjectTest, DrawsTurnMoveAndScaleQuaternionDrawsTurnAboutTheCentreAndAutoDrawsAddTheirAngles) {
+  const auto object = Cube(1, 1), reference = Cube(1, 1);
   // scale, position, angles, axis; a model point and where it lands
   const std::tuple<float, D3DVECTOR, D3DVECTOR, int, D3DVECTOR, D3DVECTOR> draws[] = {
       {0.5f, {4, 2, 0}, {}, 0, {2, 0, 0}, {3, 1, 0}},        // the scale applies after the move
@@ -163,22 +159,18 @@ TEST_F(XObjectTest, DisplayRotatesAboutOneAxisThenMovesThenScalesAboutTheOrigin)
   }
   EXPECT_EQ(object->PosX(), 1);
   EXPECT_EQ(device_.GetTransform(D3DTS_WORLD), object->WorldMatrix());
-}
-
-TEST_F(XObjectTest, QuaternionDrawsTurnAboutTheCentreAndAutoDrawsAddTheirAngles) {
-  const auto object = Cube(1, 1);
-  object->QDisplayXfile(0, 0, 1, 90, 0, 0, {1, 0, 0}, {0, 5, 0});
-  for (auto [from, to] : {std::pair{D3DVECTOR{0, 0, 0}, D3DVECTOR{1, 5, 1}}, {{1, 0, 0}, {1, 5, 0}}})
+  // scale, yaw pitch roll, centre, position; a model point and where it lands
+  const std::tuple<float, D3DVECTOR, D3DVECTOR, D3DVECTOR, D3DVECTOR, D3DVECTOR> turns[] = {
+      {1, {90, 0, 0}, {1, 0, 0}, {0, 5, 0}, {0, 0, 0}, {1, 5, 1}},
+      {1, {90, 0, 0}, {1, 0, 0}, {0, 5, 0}, {1, 0, 0}, {1, 5, 0}},
+      {1, {0, 90, 0}, {}, {}, {0, 1, 0}, {0, 0, 1}},
+      {1, {90, 0, 90}, {}, {}, {1, 0, 0}, {0, 1, 0}},
+      {2, {}, {1, 1, 1}, {}, {1, 0, 0}, {2, 0, 0}}};
+  for (const auto& [scale, angle, centre, pos, from, to] : turns) {
+    object->QDisplayXfile(0, 0, scale, angle.x, angle.y, angle.z, centre, pos);
     ExpectMaps(object->WorldMatrix(), from, to);
-  EXPECT_TRUE(object->PosY() == 5 && object->AngleX() == 90);
-  object->QDisplayXfile(0, 0, 1, 0, 90, 0, {}, {});
-  ExpectMaps(object->WorldMatrix(), {0, 1, 0}, {0, 0, 1});
-  object->QDisplayXfile(0, 0, 1, 90, 0, 90, {}, {});
-  ExpectMaps(object->WorldMatrix(), {1, 0, 0}, {0, 1, 0});
-  EXPECT_EQ(Angles(*object), (std::array<float, 3>{90, 0, 90}));
-  object->QDisplayXfile(0, 0, 2, 0, 0, 0, {1, 1, 1}, {});
-  ExpectMaps(object->WorldMatrix(), {1, 0, 0}, {2, 0, 0});
-  const auto reference = Cube(1, 1);
+    EXPECT_TRUE(Angles(*object) == (std::array{angle.x, angle.y, angle.z}) && object->PosY() == pos.y);
+  }
   object->QDisplayXfile(0, 0, 1, 30, 0, 0, {}, {1, 2, 3});
   object->AutoDisplayXfile(0, 0, 1, 10, 0, 0, {}, {1, 2, 3});
   EXPECT_EQ(object->AngleX(), 40);
@@ -190,44 +182,35 @@ TEST_F(XObjectTest, QuaternionDrawsTurnAboutTheCentreAndAutoDrawsAddTheirAngles)
   EXPECT_EQ(Angles(*object), (std::array<float, 3>{370, 6, 2}));
 }
 
-TEST_F(XObjectTest, EachSubsetDrawsWithItsMaterialTheBlendFlagOnlyForTheDrawAndTheLastUsableSlot) {
-  const auto object = Cube(3, 3);
-  device_.EndScene();
-  device_.BeginScene();
-  object->DisplayXfile(0, 1, 1, 0, 0, 0, 0, 0, 0, 0);
-  ASSERT_EQ(device_.MeshDraws().size(), 3u);
+TEST_F(XObjectTest, SubsetsDrawWithTheirMaterialsBlendOnlyForTheDrawAndAnimateThroughTheSlots) {
+  const auto object = Cube(3, 6);
+  ASSERT_EQ(DrawnSlots(*object, 1, 0, 1), (std::vector<int>{-1, -1, -1}));
   for (int i = 0; i < 3; ++i)
     EXPECT_TRUE(device_.MeshDraws()[i].subset == i &&
                 device_.MeshDraws()[i].material == object->Materials(i) &&
-                device_.MeshDraws()[i].alphaBlend == 1u)
-        << i;
+                device_.MeshDraws()[i].alphaBlend == 1u);
   EXPECT_EQ(device_.GetRenderState(D3DRS_ALPHABLENDENABLE), 0u);
   FillSlots(*object);
   EXPECT_EQ(DrawnSlots(*object, 1, 1), (std::vector<int>{1, 1, 1}));
-  EXPECT_EQ(DrawnSlots(*object, 1, 7), (std::vector<int>{2, 2, 2}));
-  object->QDisplayXfile(3, 0, 1, 0, 0, 0, {}, {});
-  EXPECT_EQ(device_.MeshDraws().back().texture, object->Textures(2));
+  EXPECT_EQ(DrawnSlots(*object, 1, 7), (std::vector<int>{5, 5, 5}));  // the last usable slot
+  object->QDisplayXfile(6, 0, 1, 0, 0, 0, {}, {});
+  EXPECT_EQ(device_.MeshDraws().back().texture, object->Textures(5));
   EXPECT_THROW(object->DisplayXfile(-1, 0, 1, 0, 0, 0, 0, 0, 0, 0), std::out_of_range);
-}
-
-TEST_F(XObjectTest, AnimationShowsEachSlotDelayPlusOneDrawsWrapsToTheStartOnlyWithRepeat) {
+  // Each slot shows for delay + 1 draws; the last one stays unless the animation repeats.
   for (const bool repeat : {true, false}) {
-    const auto object = Cube(1, 4);
-    FillSlots(*object);
-    object->SetAutoTexture(true, 0, 2, repeat);
+    const auto animated = Cube(1, 4);
+    FillSlots(*animated);
+    animated->SetAutoTexture(true, 0, 2, repeat);
     const int last = repeat ? 0 : 3;
-    EXPECT_EQ(DrawnSlots(*object, 15, 9),
+    EXPECT_EQ(DrawnSlots(*animated, 15, 9),
               (std::vector<int>{0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, last, last, last}));
   }
-  const auto object = Cube(3, 6);
-  FillSlots(*object);
   object->SetAutoTexture(true, 1, 0, true);
   EXPECT_EQ(DrawnSlots(*object, 2), (std::vector<int>{1, 2, 3, 4, 5, 1}));
   object->SetAutoTexture(true, 0, 1, false);
   EXPECT_EQ(DrawnSlots(*object), (std::vector<int>{0, 0, 1}));
-  EXPECT_EQ(object->FrameCount(), 1);
   object->ResetAutoTextureCurrentNumber(4);
-  EXPECT_EQ(object->FrameCount(), 1);
+  EXPECT_EQ(object->FrameCount(), 1);  // the frame count runs on
   EXPECT_EQ(DrawnSlots(*object), (std::vector<int>{4, 5, 5}));
   object->SetAutoTexture(false, 0, 0, false);
   EXPECT_EQ(DrawnSlots(*object, 1, 2), (std::vector<int>{2, 2, 2}));
@@ -250,10 +233,11 @@ TEST_F(XObjectTest, AMovedObjectTakesItsMeshSlotsAndLockAlong) {
   EXPECT_THROW(source->UnLockTexture(2, 0), std::logic_error);
 }
 
-TEST_F(XObjectTest, TheVertexCopyIsFilledAndWrittenBackOnRequestAndChecksItsIndices) {
+TEST_F(XObjectTest, TheVertexCopyIsWrittenBackOnRequestChecksItsIndicesAndVertexAndXFilesHoldIt) {
   const auto object = Cube(2, 1);
   XObject& o = *object;
-  EXPECT_EQ(o.Get1MeshVertexValue(5), D3DVERTEX{});
+  o.SaveMesh(folder_ / "fresh.dat");
+  EXPECT_EQ(ReadFileBytes(folder_ / "fresh.dat"), std::vector<std::uint8_t>(800, 0));  // a zeroed copy
   ASSERT_TRUE(o.GetMeshVertex());
   const auto original = MeshVertices(o);
   for (int i = 0; i < 24; ++i) EXPECT_EQ(o.Get1MeshVertexValue(i), original[i]);
@@ -273,26 +257,21 @@ TEST_F(XObjectTest, TheVertexCopyIsFilledAndWrittenBackOnRequestAndChecksItsIndi
   expected[0].x = 7, expected[0].y = 8, expected[0].z = 9, expected[1].nx = 0, expected[1].ny = 1,
   expected[1].nz = 0;
   EXPECT_EQ(edited, expected);
-  EXPECT_NO_THROW(o.SetMeshXYZ(24, 3, 3, 3));
-  EXPECT_THROW(o.SetMeshXYZ(25, 1, 1, 1), std::out_of_range);
-  EXPECT_THROW(o.SetMeshUV(-1, 0, 0), std::out_of_range);
-  EXPECT_THROW(o.SetMeshNormal(1000, 0, 0, 0), std::out_of_range);
-  EXPECT_THROW(o.Get1MeshVertexValue(25), std::out_of_range);
-  EXPECT_THROW(o.Set1MeshVertexValue(INT32_MIN, D3DVERTEX{}), std::out_of_range);
-  o.ResetMesh();
-  EXPECT_TRUE(MeshVertices(o) == edited && o.Get1MeshVertexValue(24).x == 3);
-  ASSERT_TRUE(o.SetMeshVertex());
-  for (const auto& v : MeshVertices(o)) EXPECT_EQ(v, D3DVERTEX{});
-}
-
-TEST_F(XObjectTest, VertexFilesHoldEveryRecordOfTheCopyAndSetItsLength) {
-  XObject o(device_);  // the program's own bitmaps: none needed
-  o.LoadXFile(WriteMesh(folder_ / "cube.car", CubeMesh(2)), 1, "", 0, 0, 1);
-  o.SaveMesh(folder_ / "fresh.dat");
-  EXPECT_EQ(ReadFileBytes(folder_ / "fresh.dat"), std::vector<std::uint8_t>(800, 0));
-  ASSERT_TRUE(o.GetMeshVertex());
-  const auto original = MeshVertices(o);
-  o.SetMeshUV(24, 1.5f, -2.0f);
+  const XMaterial first = CubeMesh(2).Materials[0];  // saved as the only material
+  for (int format = 0; format < 3; ++format) {
+    o.SaveXFile(folder_ / "saved.x", format);
+    const auto [header, count, read] = LoadXFileContent(folder_ / "saved.x");
+    EXPECT_EQ(header.FormatTag, (std::array{"bin ", "txt ", "bzip"}[format]));
+    EXPECT_TRUE(read.Vertices == edited && read.Indices.size() == 36u &&
+                read.Attributes == std::vector<std::uint32_t>(12, 0));
+    ASSERT_EQ(read.Materials.size(), 1u);
+    const XMaterial& got = read.Materials[0];
+    EXPECT_EQ(got, (XMaterial{first.Diffuse, got.Ambient, first.Specular, got.Emissive, got.Power,
+                              first.TextureFileName}));
+  }
+  EXPECT_THROW(o.SaveXFile(folder_ / "bad.x", 3), std::invalid_argument);
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "bad.x"));
+  o.SetMeshUV(24, 1.5f, -2.0f);  // vertex files hold every record of the copy, the spare too
   test::WriteText(folder_ / "full.dat", std::string(1000, 'x'));
   o.SaveMesh(folder_ / "full.dat");
   const auto full = ReadFileBytes(folder_ / "full.dat");
@@ -302,7 +281,17 @@ TEST_F(XObjectTest, VertexFilesHoldEveryRecordOfTheCopyAndSetItsLength) {
   o.ResetMesh();
   o.LoadMesh(folder_ / "FULL.DAT");
   ASSERT_TRUE(o.Vertices().size() == 25u && o.SetMeshVertex());
-  EXPECT_EQ(MeshVertices(o), original);
+  EXPECT_EQ(MeshVertices(o), edited);
+  EXPECT_NO_THROW(o.SetMeshXYZ(24, 3, 3, 3));
+  EXPECT_THROW(o.SetMeshXYZ(25, 1, 1, 1), std::out_of_range);
+  EXPECT_THROW(o.SetMeshUV(-1, 0, 0), std::out_of_range);
+  EXPECT_THROW(o.SetMeshNormal(1000, 0, 0, 0), std::out_of_range);
+  EXPECT_THROW(o.Get1MeshVertexValue(25), std::out_of_range);
+  EXPECT_THROW(o.Set1MeshVertexValue(INT32_MIN, D3DVERTEX{}), std::out_of_range);
+  o.ResetMesh();
+  EXPECT_TRUE(MeshVertices(o) == edited && o.Get1MeshVertexValue(24).x == 3);
+  ASSERT_TRUE(o.SetMeshVertex());
+  EXPECT_EQ(MeshVertices(o), std::vector<D3DVERTEX>(24));
   std::vector<D3DVERTEX> longer(30);
   for (int i = 0; i < 30; ++i) longer[i] = D3DVERTEX{float(i), 0, 0, 0, 0, 0, 0, float(-i)};
   test::WriteText(folder_ / "longer.dat",  // a partial record at the end is ignored
@@ -318,40 +307,35 @@ TEST_F(XObjectTest, VertexFilesHoldEveryRecordOfTheCopyAndSetItsLength) {
   }
 }
 
-TEST_F(XObjectTest, SavedXFilesHoldTheEditedMeshWithOneMaterialInEachFormat) {
-  const auto object = Cube(2, 1);
-  ASSERT_TRUE(object->GetMeshVertex());
-  object->SetMeshXYZ(3, 10, 20, 30);
-  ASSERT_TRUE(object->SetMeshVertex());
-  const auto vertices = MeshVertices(*object);
-  XMaterial want = CubeMesh(2).Materials[0];
-  for (int format = 0; format < 3; ++format) {
-    const auto path = folder_ / ("saved" + std::to_string(format) + ".x");
-    object->SaveXFile(path, format);
-    const XFileContent read = LoadXFileContent(path);
-    EXPECT_EQ(read.Header.FormatTag, (std::array{"bin ", "txt ", "bzip"}[format]));
-    EXPECT_EQ(read.Mesh.Vertices, vertices);
-    EXPECT_EQ(read.Mesh.Indices.size(), 36u);
-    ASSERT_EQ(read.Mesh.Materials.size(), 1u);
-    want.Ambient = read.Mesh.Materials[0].Ambient, want.Emissive = read.Mesh.Materials[0].Emissive;
-    want.Power = read.Mesh.Materials[0].Power;
-    EXPECT_EQ(read.Mesh.Materials[0], want);
-    EXPECT_EQ(read.Mesh.Attributes, std::vector<std::uint32_t>(12, 0));
-  }
-  EXPECT_THROW(object->SaveXFile(folder_ / "bad.x", 3), std::invalid_argument);
-  EXPECT_FALSE(std::filesystem::exists(folder_ / "bad.x"));
-}
-
-TEST_F(XObjectTest, DriftAddsItsDeltaToEveryCoordinateAndStartsOverWhenUGrowsHuge) {
+TEST_F(XObjectTest, DriftAndSwayMoveEveryCoordinateSwayTurnsAtItsLimitsAndDriftStartsOverWhenUGrowsHuge) {
   const auto object = Cube(1, 1);
   XObject& o = *object;
   const auto original = MeshVertices(o);
+  auto step = [&] { o.EffectMoveTextureB(false, 0.0001f, 0.000001f, 0.000002f); };
+  step(), step();  // right and down first
+  EXPECT_TRUE(std::abs(o.MoveU() - 0.000102) < 1e-9 && std::abs(o.MoveV() + 0.000104) < 1e-9);
   for (int i = 0; i < 3; ++i) o.EffectMoveTextureA(0.5f, 0);
-  const auto moved = MeshVertices(o);
+  const auto moved = MeshVertices(o);  // both accumulate in the mesh
   for (int i = 0; i < 24; ++i)
-    EXPECT_TRUE(std::abs(moved[i].tu - original[i].tu - 1.5f) < 1e-5f && moved[i].tv == original[i].tv &&
-                moved[i].x == original[i].x)
+    EXPECT_TRUE(std::abs(moved[i].tu - original[i].tu - 1.500203) < 2e-6 &&
+                std::abs(moved[i].tv - original[i].tv + 0.000206) < 1e-6 && moved[i].x == original[i].x)
         << i;
+  int uTurn = 0, vTurn = 0;
+  float highU = 0, lowV = 0;
+  for (int call = 3; call <= 2905; ++call) {
+    step();
+    uTurn = uTurn ? uTurn : o.MoveDirU() * call, vTurn = vTurn ? vTurn : o.MoveDirV() * call;
+    highU = std::max(highU, o.MoveU()), lowV = std::min(lowV, o.MoveV());
+    EXPECT_TRUE(o.MoveU() >= -0.003 - 2e-6 && o.MoveU() <= 0.003 + 2e-6) << call;
+  }
+  EXPECT_TRUE(std::abs(uTurn - 2900) <= 2 && std::abs(vTurn - 2450) <= 2) << uTurn << " " << vTurn;
+  EXPECT_TRUE(std::abs(highU - 0.003) <= 2e-6 && std::abs(lowV + 0.005) <= 3e-6) << highU << " " << lowV;
+  // After both turned: a reset zeroes the offsets, keeps the directions and leaves the mesh alone.
+  const auto before = MeshVertices(o);
+  o.EffectMoveTextureB(true, 0.0001f, 0.000001f, 0.000002f);
+  EXPECT_TRUE(o.MoveU() == 0 && o.MoveV() == 0 && MeshVertices(o) == before);
+  step();
+  EXPECT_TRUE(std::abs(o.MoveU() - 0.000099) < 1e-9 && std::abs(o.MoveV() + 0.000098) < 1e-9);
   ASSERT_TRUE(o.GetMeshVertex());
   o.SetMeshUV(0, 1.0e7f, 2.0e7f);  // u passes the limit: both start over
   o.SetMeshUV(1, 0, 2.0e7f);       // only v is huge: nothing starts over
@@ -363,41 +347,157 @@ TEST_F(XObjectTest, DriftAddsItsDeltaToEveryCoordinateAndStartsOverWhenUGrowsHug
             (std::vector<float>{0, 0, 1, 2.0e7f + 1, 0, 6}));
 }
 
-TEST_F(XObjectTest, SwayStartsRightAndDownTurnsAtItsLimitsAndAResetKeepsTheDirections) {
-  const auto object = Cube(1, 1);
-  XObject& o = *object;
-  const auto original = MeshVertices(o);
-  auto step = [&] { o.EffectMoveTextureB(false, 0.0001f, 0.000001f, 0.000002f); };
-  for (auto [u, v] : {std::pair{0.000101, -0.000102}, {0.000102, -0.000104}}) {
-    step();
-    EXPECT_NEAR(o.MoveU(), u, 1e-9);
-    EXPECT_NEAR(o.MoveV(), v, 1e-9);
+using TextureTest = XObjectTest;  // the same object, registry and folder
+
+TEST_F(TextureTest, RegistryKeepsTheLatestOfANameInAnyCaseAndLoadersDecodeItsPicturesKeyed) {
+  static const std::uint8_t linked[] = {1, 2, 3};
+  resources_.Register("4COLOR", linked);
+  resources_.RegisterCopy("2x2x2", Bytes{9});
+  ASSERT_TRUE(resources_.Find("4Color") && resources_.Find("2X2X2"));
+  EXPECT_EQ(resources_.Find("4color")->data(), linked);
+  EXPECT_TRUE((*resources_.Find("2X2X2"))[0] == 9 && !resources_.Find("4Colour"));
+  resources_.RegisterCopy("4color", Bytes{7, 7});
+  EXPECT_TRUE(resources_.Find("4COLOR")->size() == 2u && resources_.Count() == 3u);
+  const Bytes bmp = test::Bmp24(2, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF});
+  const Bytes want{0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255, 255, 255, 255, 255};
+  resources_.RegisterCopy("QUAD", bmp);
+  object_.LoadResourceTexture(2, "Quad", 0, 0);
+  EXPECT_EQ(Stored(object_.Textures(2)), want);
+  test::WriteText(folder_ / "quad.bmp", std::string(bmp.begin(), bmp.end()));
+  object_.LoadTexture(3, folder_ / "quad.bmp", 0, 0);
+  EXPECT_EQ(Stored(object_.Textures(3)), want);
+  object_.LoadTexture(1, folder_ / "QUAD.BMP", 0xFF00FF00, 0);
+  EXPECT_EQ(Part(Stored(object_.Textures(1)), 0, 8), (Bytes{0, 0, 255, 255, 0, 0, 0, 0}));
+  EXPECT_THROW(object_.LoadResourceTexture(0, "Missing", 0, 0), std::runtime_error);
+  EXPECT_THROW(object_.LoadTexture(0, folder_ / "missing.bmp", 0, 0), std::runtime_error);
+  test::WriteText(folder_ / "junk.bmp", "BM not a picture");
+  EXPECT_THROW(object_.LoadTexture(0, folder_ / "junk.bmp", 0, 0), std::runtime_error);
+  EXPECT_THROW(object_.LoadResourceTexture(5, "Quad", 0, 0), std::out_of_range);
+  EXPECT_EQ(object_.Textures(0), nullptr);
+}
+
+TEST_F(TextureTest, PixelsAreEditedBlueGreenRedAlphaInTheLockedRowsAndFillsTakeTheNamedTriples) {
+  object_.CreateEmptyTexture(1, 4, 0);
+  EXPECT_EQ(object_.LockTexture(4, 1), 16);
+  for (auto [pixel, r, g, b, a] : {std::array{0, 256, 0, 0, 0}, {0, 0, -1, 0, 0}, {16, 0, 0, 0, 0}})
+    EXPECT_THROW(object_.ChangeTextureColor(pixel, r, g, b, a), std::out_of_range);
+  EXPECT_THROW(object_.ChangeSurfaceAlph(0, 300), std::out_of_range);
+  EXPECT_THROW(object_.GetTextureColor(-1), std::out_of_range);
+  EXPECT_EQ(object_.GetTextureColor(0), (Colour{0, 0, 0, 0}));  // nothing was written
+  object_.ChangeTextureColor(0, 255, 0, 0, 255);
+  EXPECT_EQ(object_.GetTextureColor(0), (Colour{0, 0, 255, 255}));
+  object_.ChangeTextureColor(15, 1, 2, 3, 4);
+  object_.ChangeSurfaceAlph(15, 200);
+  EXPECT_EQ(object_.GetTextureColor(15), (Colour{3, 2, 1, 200}));
+  EXPECT_EQ(Part(Bytes(object_.Pixels().begin(), object_.Pixels().end()), 0, 4), (Bytes{0, 0, 255, 255}));
+  EXPECT_TRUE(object_.UnLockTexture(4, 1));
+  const Bytes stored = Stored(object_.Textures(1));
+  EXPECT_TRUE(Part(stored, 0, 4) == (Bytes{0, 0, 255, 255}) && Part(stored, -4, 4) == (Bytes{3, 2, 1, 200}));
+  // A lock copies only the rows asked for.
+  object_.FillTexture(1, 2, Bytes{10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120}, 0, 3);
+  EXPECT_EQ(object_.LockTexture(1, 1), 8);
+  EXPECT_EQ(object_.GetTextureColor(1), (Colour{60, 50, 40, 255}));
+  EXPECT_THROW(object_.GetTextureColor(2), std::out_of_range);
+  object_.ChangeTextureColor(0, 0, 0, 0, 0);
+  EXPECT_THROW(object_.UnLockTexture(1, 2), std::logic_error);  // not the locked slot
+  EXPECT_TRUE(object_.UnLockTexture(1, 1));
+  EXPECT_EQ(Stored(object_.Textures(1)),
+            (Bytes{0, 0, 0, 0, 60, 50, 40, 255, 90, 80, 70, 255, 120, 110, 100, 255}));
+  EXPECT_TRUE(object_.LockTexture(3, 1) == 0 && object_.Textures(1)->IsLocked());
+  EXPECT_THROW(object_.LockTexture(1, 0), std::logic_error);  // one lock at a time
+  EXPECT_FALSE(object_.UnLockTexture(3, 1) || object_.Textures(1)->IsLocked());
+  EXPECT_THROW(object_.UnLockTexture(1, 1), std::logic_error);
+  EXPECT_THROW(object_.LockTexture(1, 3), std::logic_error);  // an empty slot
+  Bytes b(24);  // a fill takes the named triples into a fresh square
+  std::iota(b.begin(), b.end(), 1);
+  object_.FillTexture(3, 2, b, 4, 7);
+  ITexture* t = object_.Textures(3);
+  ASSERT_TRUE(t && t->Width() == 2 && t->Height() == 2);
+  EXPECT_EQ(Stored(t), (Bytes{15, 14, 13, 255, 18, 17, 16, 255, 21, 20, 19, 255, 24, 23, 22, 255}));
+  for (auto [slot, size, bytes, from, to] :
+       {std::tuple{3, 2, b, 5, 8}, {3, 2, Bytes(60), 0, 4}, {3, 2, b, -1, 2}, {9, 2, b, 0, 3}})
+    EXPECT_THROW(object_.FillTexture(slot, size, bytes, from, to), std::out_of_range);
+  EXPECT_EQ(object_.Textures(3), t);
+  object_.FillTexture(2, 2, b, 0, 1);
+  EXPECT_EQ(Stored(object_.Textures(2)), (Bytes{3, 2, 1, 255, 6, 5, 4, 255, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST_F(TextureTest, ScreenFillKeysEveryColourWithTheByteSumAndPicturesLoadPixelExact) {
+  const Bytes pic{0, 0, 0, 10, 10, 10, 30, 0, 0, 10, 10, 11};
+  auto alphas = [&] {
+    const Bytes s = Stored(screen_.Texture());
+    return std::vector<int>{s[3], s[7], s[11], s[15]};
+  };
+  for (auto [keySum, alpha, want] : {std::tuple{0, 255, std::vector<int>{0, 255, 255, 255}},
+                                     {30, 255, {255, 0, 0, 255}},
+                                     {-1, 128, {128, 128, 128, 128}}}) {
+    screen_.FillTexture(2, pic, 0, 3, keySum, alpha);
+    EXPECT_EQ(alphas(), want) << keySum;
   }
-  const auto moved = MeshVertices(o);  // the offsets accumulate in the mesh
-  for (int i = 0; i < 24; ++i)
-    EXPECT_TRUE(std::abs(moved[i].tu - original[i].tu - 0.000203) < 1e-6 &&
-                std::abs(moved[i].tv - original[i].tv + 0.000206) < 1e-6)
+  EXPECT_EQ(Part(Stored(screen_.Texture()), 8, 4), (Bytes{0, 0, 30, 128}));
+  ITexture* before = screen_.Texture();
+  EXPECT_THROW(screen_.FillTexture(2, pic, 0, 3, 0, 256), std::out_of_range);
+  EXPECT_THROW(screen_.FillTexture(1, pic, 0, 1, 0, 255), std::out_of_range);
+  EXPECT_EQ(screen_.Texture(), before);
+  // Pictures load pixel exact.
+  std::vector<std::uint32_t> rgb(15);
+  for (int i = 0; i < 15; ++i) rgb[i] = static_cast<std::uint32_t>(i * 0x110F03);
+  const Bytes bmp = test::Bmp24(5, 3, rgb);
+  resources_.RegisterCopy("PANEL", bmp);
+  screen_.LoadResourceTexture("panel", 0, 0);
+  ASSERT_TRUE(screen_.Texture()->Width() == 5 && screen_.Texture()->Height() == 3);
+  EXPECT_EQ(screen_.LockTexture(3), 20);
+  for (int i = 0; i < 15; ++i)
+    EXPECT_EQ(screen_.GetTextureColor(i),
+              (Colour{int(rgb[i] & 0xFF), int((rgb[i] >> 8) & 0xFF), int(rgb[i] >> 16), 255}))
         << i;
-  int uTurn = 0, vTurn = 0;
-  float lastU = o.MoveU(), lastV = o.MoveV(), highU = 0, lowV = 0;
-  for (int call = 3; call <= 2905; ++call) {
-    step();
-    if (!uTurn && o.MoveU() < lastU) uTurn = call;
-    if (!vTurn && o.MoveV() > lastV) vTurn = call;
-    highU = std::max(highU, o.MoveU());
-    lowV = std::min(lowV, o.MoveV());
-    lastU = o.MoveU(), lastV = o.MoveV();
-    EXPECT_TRUE(o.MoveU() >= -0.003 - 2e-6 && o.MoveU() <= 0.003 + 2e-6) << call;
-  }
-  // After both turned: a reset zeroes the offsets, keeps the directions and leaves the mesh alone.
-  ASSERT_TRUE(o.MoveDirU() == 1 && o.MoveDirV() == 1);
-  const auto before = MeshVertices(o);
-  o.EffectMoveTextureB(true, 0.0001f, 0.000001f, 0.000002f);
-  EXPECT_TRUE(o.MoveU() == 0 && o.MoveV() == 0 && MeshVertices(o) == before);
-  step();
-  EXPECT_TRUE(std::abs(o.MoveU() - 0.000099) < 1e-9 && std::abs(o.MoveV() + 0.000098) < 1e-9);
-  EXPECT_TRUE(std::abs(uTurn - 2901) <= 2 && std::abs(vTurn - 2451) <= 2) << uTurn << " " << vTurn;
-  EXPECT_TRUE(std::abs(highU - 0.003) <= 2e-6 && std::abs(lowV + 0.005) <= 3e-6) << highU << " " << lowV;
+  screen_.ChangeTextureColor(14, 1, 2, 3, 4);
+  EXPECT_TRUE(screen_.UnLockTexture(3));
+  EXPECT_EQ(Part(Stored(screen_.Texture()), -4, 4), (Bytes{3, 2, 1, 4}));
+  test::WriteText(folder_ / "Panel.bmp", std::string(bmp.begin(), bmp.end()));
+  screen_.LoadTexture(folder_ / "Panel.bmp", 0xFF000000 | rgb[4], 0);
+  const Bytes keyed = Stored(screen_.Texture());
+  EXPECT_TRUE(keyed[4 * 4 + 3] == 0 && keyed[5 * 4 + 3] == 255);
+  ScreenObject empty(device_, resources_);
+  EXPECT_EQ(empty.Texture(), nullptr);
+  EXPECT_THROW(empty.LockTexture(1), std::logic_error);
+  empty.CreateEmptyTexture(8, 0);
+  EXPECT_EQ(empty.Texture()->Width(), 8);
+  EXPECT_THROW(empty.CreateEmptyTexture(0, 0), std::invalid_argument);
+}
+
+TEST(CamObject, PositionsCountFromOneAndSetCamLooksFromTheEyeAtThePointWithYUp) {
+  NullDevice device(64, 64);
+  CamObject cam(device);
+  cam.SetNumStaticPosition(3);
+  cam.SetCamStaticPosition(1, 0, 0, 0, 2.0f, 15.0f, -8.5f, 0, 3.5f, 0);
+  cam.SetCamStaticPosition(3, 0, 0, 0, -5, 5, 0, 1, 1, 1);
+  const D3DMATRIX viewBefore = device.GetTransform(D3DTS_VIEW);
+  cam.SetCamStaticPosition(2, 1, 2, 3, 4, 5, 6, 7, 8, 9);
+  EXPECT_TRUE(cam.GetNowStaticPosition() == 2 && cam.CamValue() == CamValues{});
+  EXPECT_EQ(cam.StaticPosition(2), (CamPosition{{7, 8, 9}, {4, 5, 6}, {1, 2, 3}}));  // look-at, eye, angles
+  cam.SetNowStaticPosition(3);
+  EXPECT_EQ(cam.GetNowStaticPosition(), 3);
+  cam.SetNowStaticPosition(1);
+  EXPECT_EQ(cam.CamValue(), (CamValues{0, 0, 0, 2.0f, 15.0f, -8.5f, 0, 3.5f, 0}));
+  EXPECT_EQ(device.GetTransform(D3DTS_VIEW), viewBefore);  // only SetCam installs it
+  cam.SetCam();
+  const D3DMATRIX view = device.GetTransform(D3DTS_VIEW);
+  EXPECT_EQ(view, D3DXMatrixLookAtLH({2.0f, 15.0f, -8.5f}, {0, 3.5f, 0}, {0, 1, 0}));
+  cam.SetCamValue(45, 45, 45, 2.0f, 15.0f, -8.5f, 0, 3.5f, 0);
+  cam.SetCam();
+  EXPECT_EQ(device.GetTransform(D3DTS_VIEW), view);
+  cam.SetNumStaticPosition(2);
+  EXPECT_TRUE(cam.GetNumStaticPosition() == 2 && cam.StaticPosition(1) == CamPosition{});
+  cam.SetCamStaticPosition(3, 1, 1, 1, 1, 1, 1, 1, 1, 1);
+  EXPECT_EQ(cam.StaticPosition(3).Eye, (D3DVECTOR{1, 1, 1}));
+  EXPECT_THROW(cam.SetCamStaticPosition(4, 0, 0, 0, 0, 0, 0, 0, 0, 0), std::out_of_range);
+  EXPECT_THROW(cam.SetNowStaticPosition(0), std::out_of_range);
+  EXPECT_EQ(cam.GetNowStaticPosition(), 3);  // a refused number changes nothing
+  EXPECT_THROW(cam.SetNumStaticPosition(-1), std::out_of_range);
+  CamObject fresh(device);
+  EXPECT_TRUE(fresh.GetNumStaticPosition() == 0 && fresh.GetNowStaticPosition() == 1);
+  EXPECT_THROW(fresh.SetNowStaticPosition(1), std::out_of_range);
 }
 
 }  // namespace

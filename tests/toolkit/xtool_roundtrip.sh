@@ -8,18 +8,16 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 for sample in "$samples"/*.x; do
   name=$(basename "$sample" .x) i="$work/$(basename "$sample" .x).info"
   "$tool" xinfo "$sample" >"$i" 2>"$work/$name.err" || { fail "xinfo $name: $(cat "$work/$name.err")"; continue; }
-  grep -q '^vertices: [1-9]' "$i" || fail "xinfo $name shows no vertices"
-  grep -q '^bounds: min ' "$i" || fail "xinfo $name shows no bounds"
+  grep -q '^vertices: [1-9]' "$i" && grep -q '^bounds: min ' "$i" || fail "xinfo $name shows no vertices or bounds"
   "$tool" xinfo "$sample" --dump >"$work/$name.dump" || fail "xinfo --dump $name"
   # A chain through every format: each step must keep the mesh and write its own header.
   previous=$sample step=0
-  for format in text binary compressed text compressed binary; do
-    step=$((step + 1)) out="$work/$name.$step.$format.x"
-    "$tool" xconvert "$previous" "$out" --format "$format" >/dev/null || { fail "xconvert $name to $format"; break; }
+  for format in text:txt binary:bin compressed:bzip text:txt compressed:bzip binary:bin; do
+    step=$((step + 1)) out="$work/$name.$step.${format%:*}.x" tag=${format#*:}
+    "$tool" xconvert "$previous" "$out" --format "${format%:*}" >/dev/null || { fail "xconvert $name to $format"; break; }
     "$tool" xinfo "$out" --dump >"$work/converted.dump" || { fail "xinfo of $name as $format"; break; }
     cmp -s "$work/$name.dump" "$work/converted.dump" || { fail "$name changed when written as $format"; break; }
-    case $format in text) want='"txt "' ;; binary) want='"bin "' ;; compressed) want='"bzip"' ;; esac
-    "$tool" xinfo "$out" | grep -q "^format: .*($want)" || fail "$name as $format has the wrong header"
+    "$tool" xinfo "$out" | grep -q "^format: .*(\"$(printf '%-4s' "$tag")\")" || fail "$name as $format: wrong header"
     previous=$out
   done
 done

@@ -1,19 +1,16 @@
 #!/usr/bin/env bash
-# The tools (with "demo", the demo) on devices, fifos, folders, links, endless and cut-off
-# inputs, damaged records: refused with a message, or done without losing a byte.
-#   hostile.sh tools QUARNIX_TOOL GAME_DIR
-#   hostile.sh demo QUARNIX GAME_DIR        (SDL_VIDEODRIVER=offscreen)
+# hostile.sh tools|demo PROGRAM GAME_DIR: the tools (or the demo) on devices, fifos, folders, links, endless
+# and cut-off inputs, damaged records: refused with a message, or done without losing a byte.
 set -u
 mode=$1
-program=$(realpath "$2")
+tool=$(realpath "$2")
 game=$(realpath "$3")
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 cd "$dir" || exit 1
 failures=0
-
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-
+finish() { [ "$failures" -eq 0 ] && echo "hostile $mode: all checks passed"; exit "$failures"; }
 # refused WHAT PATTERN COMMAND...: COMMAND ends within 5 s with a non-zero status, saying PATTERN.
 refused() {
   local what=$1 pattern=$2
@@ -25,7 +22,6 @@ refused() {
     *) grep -q -- "$pattern" out.txt || { fail "$what: no '$pattern' in:"; cat out.txt >&2; } ;;
   esac
 }
-
 # put32 FILE ELEMENT VALUE: stores VALUE as the 32-bit little-endian element (1-based).
 put32() {
   local v=$(($3 & 0xFFFFFFFF)) bytes="" k
@@ -34,18 +30,13 @@ put32() {
 }
 get32() { od -An -td4 -j $((4 * ($2 - 1))) -N4 "$1" | tr -d ' '; }
 
-ended_pid() { sh -c 'echo $$' & wait; }  # a process id that has certainly ended
-
 if [ "$mode" = demo ]; then
   mkdir shots
   mkfifo shots/frame-000002.png
-  refused "demo screenshots onto a fifo" "frame-000002.png" \
-    env SDL_AUDIODRIVER=dummy "$program" --demo --frames 4 --every 2 --screenshots shots
+  refused "demo screenshots onto a fifo" "frame-000002.png" "$tool" --demo --frames 4 --every 2 --screenshots shots
   [ -p shots/frame-000002.png ] || fail "the demo replaced the fifo"
-  [ "$failures" -eq 0 ] && echo "hostile demo: all checks passed"
-  exit "$failures"
+  finish
 fi
-tool=$program
 mesh=$game/Data/M1.CAR
 
 # ---- Readers: nothing but a regular file, never more than the format can be.
@@ -57,27 +48,23 @@ refused "rb unpack of a 1 GB file" "1073741824 bytes, more than" "$tool" rb unpa
 head -c 100000 "$game/Data/ME.RB" >half.RB
 refused "rb unpack of a cut-off sheet" "bytes of pixels, not the" "$tool" rb unpack half.RB 1024 half.png
 [ ! -e huge.png ] && [ ! -e half.png ] || fail "a refused unpack left a picture"
-
 # ---- Writers: only regular files are replaced; links are written through.
-mkfifo fifo
-mkdir folder
+mkfifo fifo && mkdir folder real
 refused "xconvert onto a fifo" "is a fifo" "$tool" xconvert "$mesh" fifo --format text
 refused "rb unpack onto a fifo" "is a fifo" "$tool" rb unpack "$game/Data/ME.RB" 1024 fifo
 refused "xconvert onto a folder" "is a folder" "$tool" xconvert "$mesh" folder --format binary
 [ -p fifo ] && [ -d folder ] || fail "a fifo or folder was replaced"
-mkdir real
 ln -s real/mesh.x link.x
 "$tool" xconvert "$mesh" link.x --format binary >/dev/null || fail "xconvert through a link"
 [ -L link.x ] || fail "the link was replaced by a file"
 "$tool" xinfo real/mesh.x >/dev/null || fail "the link's target holds no mesh"
-
 # ---- Records: a table that cannot be read is kept aside before a new one is written.
 for i in $(seq 1 19); do "$tool" scores RD.DAT --add "PLAYER$i" $((100 + i)) 2 >/dev/null; done
 old=$(get32 RD.DAT 40)
 put32 RD.DAT 40 999999 # codes no character; the sum is made to match
 put32 RD.DAT 662 $(($(get32 RD.DAT 662) - old + 999999))
 cp RD.DAT damaged.copy
-stale=".RD.DAT.tmp$(ended_pid)-0"
+stale=".RD.DAT.tmp$(sh -c 'echo $$' & wait)-0"  # left by a process that has certainly ended
 echo "left by a killed save" >"$stale"
 "$tool" scores RD.DAT --add NEW 5 1 >/dev/null 2>err.txt || fail "scores --add after a failed read"
 cmp -s RD.DAT.damaged damaged.copy || fail "the unreadable table was not kept as RD.DAT.damaged"
@@ -85,5 +72,4 @@ grep -q "RD.DAT.damaged" err.txt || fail "no message on stderr about RD.DAT.dama
 grep -q "RD.DAT.damaged" Event.dat || fail "no message in Event.dat about RD.DAT.damaged"
 "$tool" scores RD.DAT | grep -q " NEW " || fail "the new table does not read back"
 [ ! -e "$stale" ] || fail "a stale temporary file was left"
-[ "$failures" -eq 0 ] && echo "hostile tools: all checks passed"
-exit "$failures"
+finish
