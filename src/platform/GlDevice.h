@@ -81,6 +81,7 @@ class GlDevice final : public DeviceState {
   std::uint32_t LastMeshCull() const { return lastMeshCull_; }
   // Depth of the offscreen picture, 0..1, top row first (for tests).
   std::vector<float> ReadDepth();
+  bool DrawsInWindow() const { return target_ == 0; }
 
  private:
   enum class Mode { None, Scene3D, Screen2D };

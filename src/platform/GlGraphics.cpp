@@ -158,6 +158,8 @@ std::vector<float> GlGraphics::ReadDepth() {
   return impl_->device ? impl_->device->ReadDepth() : std::vector<float>{};
 }
 
+bool GlGraphics::DrawsInWindow() const { return impl_->device && impl_->device->DrawsInWindow(); }
+
 std::vector<std::uint8_t> GlGraphics::ReadWindowPixels(int& width, int& height) {
   width = height = 0;
   if (!impl_->window || !impl_->device) return {};
