@@ -12,6 +12,7 @@
 #include <sys/resource.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -56,7 +57,8 @@ class CountingEvents final : public IEventPump {
 
 void BM_MenuIdle(benchmark::State& bench) {
   const double seconds = static_cast<double>(bench.range(0));
-  GlGraphics graphics(GraphicsOptions{WindowMode::Hidden, "menu bench"});
+  GlGraphics graphics(
+      GraphicsOptions{WindowMode::Hidden, "menu bench", std::getenv("QUARNIX_OFFSCREEN") == nullptr});
   const ScreenMode mode = ScreenModeFor(0);
   if (!graphics.InitD3D() || CreatePlayDevice(graphics, mode) == DeviceKindNone) {
     bench.SkipWithError("no OpenGL device (headless: SDL_VIDEODRIVER=offscreen)");

@@ -235,7 +235,8 @@ struct Stage {
   explicit Stage(const DemoOptions& o, const char* title)
       : options(o),
         mode(ScreenModeFor(o.Mode)),
-        graphics(GraphicsOptions{o.Windowed ? WindowMode::Windowed : WindowMode::Fullscreen, title}) {}
+        graphics(GraphicsOptions{o.Windowed ? WindowMode::Windowed : WindowMode::Fullscreen, title,
+                                 o.Screenshots.empty()}) {}
 
   // False (the reason said) when there is no device to play on.
   bool Open() {

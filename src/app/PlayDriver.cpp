@@ -125,7 +125,7 @@ void StartGame::Form_Load() {
   keys_ = std::make_unique<Keys>(recorder_->KeySource());
   keys_->InitKeyTable();
 
-  graphics_ = std::make_unique<GlGraphics>(GraphicsOptions{WindowMode::Windowed, GameTitle});
+  graphics_ = std::make_unique<GlGraphics>(GraphicsOptions{WindowMode::Windowed, GameTitle, true});
   if (!graphics_->InitD3D()) {
     ShowMessageBox(GameTitle, NoVideoMessage);
     EndProgram(1);

@@ -405,6 +405,7 @@ GlDevice::GlDevice(int width, int height, Window window)
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_.Get());
   if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
     throw std::runtime_error("offscreen framebuffer is not complete");
+  ChooseTarget();
   glViewport(0, 0, width, height);
 
   program2D_ = Link(Vertex2D, Fragment2D);
@@ -465,9 +466,27 @@ void GlDevice::Clear(std::uint32_t flags, D3DCOLOR colour, float z) {
   if (mask) glClear(mask);
 }
 
+// Straight into the window when it may and the window shows the device's
+// pixels one to one over a depth buffer as fine as the offscreen one: Present
+// then has nothing to copy, which on a software rasteriser is a fifth of a
+// menu frame. Otherwise into the offscreen picture, fitted at Present.
+void GlDevice::ChooseTarget() {
+  target_ = framebuffer_.Get();
+  if (window_.drawInWindow) {
+    int w = 0, h = 0;
+    window_.drawableSize(w, h);
+    GLint depth = 0;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
+                                          &depth);
+    if (glGetError() == GL_NO_ERROR && w == width_ && h == height_ && depth >= 24) target_ = 0;
+  }
+  glBindFramebuffer(GL_FRAMEBUFFER, target_);
+}
+
 void GlDevice::BeginScene() {
   DeviceState::BeginScene();
-  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_.Get());
+  glBindFramebuffer(GL_FRAMEBUFFER, target_);
   glViewport(0, 0, width_, height_);
 }
 
@@ -483,7 +502,9 @@ void GlDevice::Present() {
   Flush2D();
   int w = 0, h = 0;
   window_.drawableSize(w, h);
-  if (w > 0 && h > 0) {
+  if (target_ == 0) {
+    window_.swap();
+  } else if (w > 0 && h > 0) {
     // Keep the picture's shape: scaled to fit, centred, black around it. GL's
     // window rows run upwards, so the top margin becomes the bottom one.
     const RECT r = LetterboxRect(width_, height_, w, h);
@@ -500,7 +521,7 @@ void GlDevice::Present() {
                       exact ? GL_NEAREST : GL_LINEAR);
     window_.swap();
   }
-  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_.Get());
+  ChooseTarget();  // the window may have changed size
   glViewport(0, 0, width_, height_);
 }
 
@@ -534,7 +555,7 @@ std::unique_ptr<IFont> GlDevice::CreateFont(const FontDesc& desc) {
 std::vector<std::uint8_t> GlDevice::ReadPixels() {
   FlushInstances();
   Flush2D();
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_.Get());
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, target_);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   std::vector<std::uint8_t> bottomUp(static_cast<std::size_t>(width_) * height_ * 4);
   glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
@@ -547,7 +568,7 @@ std::vector<std::uint8_t> GlDevice::ReadPixels() {
 std::vector<float> GlDevice::ReadDepth() {
   FlushInstances();
   Flush2D();
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_.Get());
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, target_);
   std::vector<float> bottomUp(static_cast<std::size_t>(width_) * height_);
   glReadPixels(0, 0, width_, height_, GL_DEPTH_COMPONENT, GL_FLOAT, bottomUp.data());
   std::vector<float> out(bottomUp.size());

@@ -34,6 +34,9 @@ class GlDevice final : public DeviceState {
   struct Window {
     std::function<void(int& width, int& height)> drawableSize;  // the window's pixels
     std::function<void()> swap;
+    // Frames may be drawn straight into the window (see ChooseTarget); the
+    // picture can then be read back only until Present.
+    bool drawInWindow = false;
   };
   // Throws std::runtime_error when GL cannot give what the device needs.
   GlDevice(int width, int height, Window window);
@@ -78,6 +81,7 @@ class GlDevice final : public DeviceState {
   std::uint32_t LastMeshCull() const { return lastMeshCull_; }
   // Depth of the offscreen picture, 0..1, top row first (for tests).
   std::vector<float> ReadDepth();
+  bool DrawsInWindow() const { return target_ == 0; }
 
  private:
   enum class Mode { None, Scene3D, Screen2D };
@@ -90,11 +94,13 @@ class GlDevice final : public DeviceState {
   void UpdateInstance();
   void ApplyCull(std::uint32_t mode);
   void RequireScene(const char* what) const;
+  void ChooseTarget();
 
   int width_, height_;
   Window window_;
   DeviceInfo info_;
   gl::Framebuffer framebuffer_;
+  GLuint target_ = 0;  // what frames are drawn into: framebuffer_, or 0 for the window
   gl::Texture colour_;
   gl::Renderbuffer depth_;
   gl::Program program2D_;

@@ -25,18 +25,22 @@ struct GlGraphics::Impl {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     Uint32 flags = SDL_WINDOW_OPENGL | WindowFlags(options.Mode);
     SDL_Rect at{static_cast<int>(SDL_WINDOWPOS_CENTERED), static_cast<int>(SDL_WINDOWPOS_CENTERED), width,
                 height};
     if (options.Mode == WindowMode::Fullscreen) at = DisplayBounds(0);
-    window.reset(SDL_CreateWindow(options.Title.c_str(), at.x, at.y, at.w, at.h, flags));
-    if (!window) throw std::runtime_error(std::string("no window: ") + SDL_GetError());
-    context = sdl::GlContext(SDL_GL_CreateContext(window.get()));
-    if (!context) {
+    // A window depth as fine as the offscreen picture's lets frames be drawn
+    // in the window; a display without one still gets a window.
+    for (const int depth : {24, 16}) {
+      SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth);
+      window.reset(SDL_CreateWindow(options.Title.c_str(), at.x, at.y, at.w, at.h, flags));
+      if (!window) continue;
+      context = sdl::GlContext(SDL_GL_CreateContext(window.get()));
+      if (context) break;
       window.reset();
-      throw std::runtime_error(std::string("no OpenGL 3.3 core context: ") + SDL_GetError());
     }
+    if (!window)
+      throw std::runtime_error(std::string("no window with an OpenGL 3.3 core context: ") + SDL_GetError());
     SDL_GL_MakeCurrent(window.get(), context.Get());
     // The game paces its own frames; waiting for the display would slow them.
     SDL_GL_SetSwapInterval(0);
@@ -121,7 +125,7 @@ int GlGraphics::InitDevice(int width, int height, int lighting, D3DCOLOR ambient
     impl_->ApplyMode(width, height);
     SDL_Window* window = impl_->window.get();
     GlDevice::Window target{[window](int& w, int& h) { SDL_GL_GetDrawableSize(window, &w, &h); },
-                            [window] { SDL_GL_SwapWindow(window); }};
+                            [window] { SDL_GL_SwapWindow(window); }, impl_->options.DrawInWindow};
     impl_->device = std::make_unique<GlDevice>(width, height, std::move(target));
     ApplyStartingState(*impl_->device, lighting, ambient);
     return DeviceKindForRenderer(impl_->device->Info().Renderer);
@@ -153,6 +157,8 @@ std::uint32_t GlGraphics::WindowId() const {
 std::vector<float> GlGraphics::ReadDepth() {
   return impl_->device ? impl_->device->ReadDepth() : std::vector<float>{};
 }
+
+bool GlGraphics::DrawsInWindow() const { return impl_->device && impl_->device->DrawsInWindow(); }
 
 std::vector<std::uint8_t> GlGraphics::ReadWindowPixels(int& width, int& height) {
   width = height = 0;

@@ -19,6 +19,10 @@ enum class WindowMode { Fullscreen, Windowed, Hidden };
 struct GraphicsOptions {
   WindowMode Mode = WindowMode::Fullscreen;
   std::string Title = "Quarnix";
+  // Frames drawn straight into the window when it shows them one to one,
+  // which saves a copy a frame; the picture can then be read back only
+  // between the last draw and Present (screenshots want it off).
+  bool DrawInWindow = false;
 };
 
 class GlGraphics final : public IGraphics {
@@ -43,6 +47,8 @@ class GlGraphics final : public IGraphics {
   std::uint32_t WindowId() const;
   // The rendered depth, 0..1, top row first; empty without a device.
   std::vector<float> ReadDepth();
+  // Whether the device's frames go straight into the window now (for tests).
+  bool DrawsInWindow() const;
   // The D3DCULL mode the last mesh draw ran with (for tests): the device drops
   // the inside faces of opaque solids even when culling is off.
   std::uint32_t LastMeshCull() const;

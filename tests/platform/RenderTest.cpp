@@ -248,11 +248,42 @@ TEST_F(Render, UntexturedDrawsShowTheLitColourEachDrawKeepsItsStateSpecularAddsA
   }
 }
 
-TEST_F(Render, PresentScalesThePictureIntoTheWindowKeepingItsShape) {
-  graphics_.reset();  // a new window, made at the first device's size and kept for the second
-  ASSERT_NO_FATAL_FAILURE(SetUpTestSuite());
-  ASSERT_NO_FATAL_FAILURE(OpenDevice(400, 200, 1, 0));
+// catches: frames drawn in the window without its depth buffer, unlike the offscreen picture, or
+// not at all; a window of another size shown without letterbox bars.
+TEST_F(Render, FramesDrawnInTheWindowMatchTheOffscreenOnesAndAnotherSizeIsLetterboxed) {
+  const auto twoSquares = [&] {  // the nearer one drawn first: only depth keeps it in front
+    auto square = Camera(false);
+    auto red = Solid(2, 2, 0xFFFF0000), green = Solid(2, 2, 0xFF00FF00);
+    return Scene(0xFF203040, [&] {
+      d_->SetTexture(0, red.get());
+      d_->SetTransform(D3DTS_WORLD, D3DXMatrixTranslation(0, 0, -1));
+      square->DrawSubset(0);
+      d_->SetTexture(0, green.get());
+      d_->SetTransform(D3DTS_WORLD, D3DXMatrixTranslation(1.5f, 0, 1));
+      square->DrawSubset(0);
+    });
+  };
+  const auto offscreen = twoSquares();
+  EXPECT_FALSE(graphics_->DrawsInWindow());
+  auto inWindow = [&](int w, int h) {
+    graphics_ =
+        std::make_unique<GlGraphics>(GraphicsOptions{WindowMode::Hidden, "Quarnix render test", true});
+    ASSERT_TRUE(graphics_->InitD3D());
+    ASSERT_NO_FATAL_FAILURE(OpenDevice(w, h, 1, 0x00333333));
+  };
+  ASSERT_NO_FATAL_FAILURE(inWindow(W, H));
+  EXPECT_TRUE(graphics_->DrawsInWindow());
+  const auto drawn = twoSquares();
+  ExpectColour(drawn, 100, H / 2, {255, 0, 0}, 0);
+  int off = 0;  // the window's rows may be rasterised the other way up: rounding differs at most by one
+  for (std::size_t i = 0; i < drawn.size(); i += 4)
+    off += std::max({std::abs(drawn[i] - offscreen[i]), std::abs(drawn[i + 1] - offscreen[i + 1]),
+                     std::abs(drawn[i + 2] - offscreen[i + 2])}) > 1;
+  EXPECT_EQ(off, 0);
+  ASSERT_NO_FATAL_FAILURE(inWindow(400, 200));  // the window keeps the first device's size
+  EXPECT_TRUE(graphics_->DrawsInWindow());
   ASSERT_NO_FATAL_FAILURE(OpenDevice(160, 120, 1, 0));
+  EXPECT_FALSE(graphics_->DrawsInWindow());
   auto green = Solid(1, 1, 0xFF00FF00);  // on the right half of red
   auto sprite = d_->CreateSprite();
   const D3DVECTOR2 scale{80, 120}, at{80, 0};
@@ -272,6 +303,8 @@ TEST_F(Render, PresentScalesThePictureIntoTheWindowKeepingItsShape) {
   for (int y : {0, 100, 199})
     for (auto [x, want] : {std::pair{30, 0}, {370, 0}, {80, 510}, {190, 510}, {210, 255}, {320, 255}})
       EXPECT_EQ(shown(x, y), want) << x << "," << y;
+  graphics_.reset();
+  SetUpTestSuite();
 }
 
 // The box around every pixel whose green is above the threshold.
