@@ -102,8 +102,7 @@ Mesh {
   3; 5;0,1,2,3,4;, 4;4,3,1,5;, 2;0,1;;
 })");
   EXPECT_EQ(fan.Indices, (Ints{0, 1, 2, 0, 2, 3, 0, 3, 4, 4, 3, 1, 4, 1, 5}));
-  EXPECT_EQ(fan.Attributes, Ints(5, 0));
-  EXPECT_TRUE(fan.Materials.empty());
+  EXPECT_TRUE(fan.Attributes == Ints(5, 0) && fan.Materials.empty());
   ExpectNear(fan.Vertices.at(2), {2, 1, 0, 0, 0, 0, 0, 0});  // no normals, no uv: zeros
   const auto [header, count, m] = ReadTextFile(R"(
 Mesh {

@@ -157,8 +157,7 @@ TEST_F(XObjectTest, DrawsTurnMoveAndScaleQuaternionDrawsTurnAboutTheCentreAndAut
     ExpectMaps(object->WorldMatrix(), from, to);
     EXPECT_EQ(Angles(*object), (std::array{angle.x, angle.y, angle.z}));
   }
-  EXPECT_EQ(object->PosX(), 1);
-  EXPECT_EQ(device_.GetTransform(D3DTS_WORLD), object->WorldMatrix());
+  EXPECT_TRUE(object->PosX() == 1 && device_.GetTransform(D3DTS_WORLD) == object->WorldMatrix());
   // scale, yaw pitch roll, centre, position; a model point and where it lands
   const std::tuple<float, D3DVECTOR, D3DVECTOR, D3DVECTOR, D3DVECTOR, D3DVECTOR> turns[] = {
       {1, {90, 0, 0}, {1, 0, 0}, {0, 5, 0}, {0, 0, 0}, {1, 5, 1}},
@@ -392,8 +391,7 @@ TEST_F(TextureTest, PixelsAreEditedBlueGreenRedAlphaInTheLockedRowsAndFillsTakeT
   EXPECT_TRUE(Part(stored, 0, 4) == (Bytes{0, 0, 255, 255}) && Part(stored, -4, 4) == (Bytes{3, 2, 1, 200}));
   // A lock copies only the rows asked for.
   object_.FillTexture(1, 2, Bytes{10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120}, 0, 3);
-  EXPECT_EQ(object_.LockTexture(1, 1), 8);
-  EXPECT_EQ(object_.GetTextureColor(1), (Colour{60, 50, 40, 255}));
+  EXPECT_TRUE(object_.LockTexture(1, 1) == 8 && object_.GetTextureColor(1) == (Colour{60, 50, 40, 255}));
   EXPECT_THROW(object_.GetTextureColor(2), std::out_of_range);
   object_.ChangeTextureColor(0, 0, 0, 0, 0);
   EXPECT_THROW(object_.UnLockTexture(1, 2), std::logic_error);  // not the locked slot
