@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 #include <vector>
 
 #include "PlayScreenTestUtil.h"
@@ -33,10 +32,9 @@ class NullScreen : public ::testing::Test {
   GameAssets& A() { return scene_->assets; }
   void Frame() { scene_->renderer->RenderFrame(); }
   template <class T, class F>
-  static std::vector<T> Where(const std::vector<T>& all, F keep) {
-    std::vector<T> found;
-    std::copy_if(all.begin(), all.end(), std::back_inserter(found), keep);
-    return found;
+  static std::vector<T> Where(std::vector<T> all, F keep) {
+    std::erase_if(all, [&](const T& d) { return !keep(d); });
+    return all;
   }
   auto DrawsOf(const XObject& o) const {
     return Where(device_->MeshDraws(), [&](const auto& d) { return d.mesh == o.Mesh() && d.subset == 0; });
@@ -345,8 +343,7 @@ TEST_F(NullScreen, GameOverPanelShowsTheTotalsTheNameAndABlinkingCursor) {
   EXPECT_FLOAT_EQ(totals[10].translation.x, h.OverPos.x + 250);
 }
 
-// A draw over the world box lo..hi, seen on the screen rectangle x0..x1 (all
-// rows) between eye distances near and far.
+// A draw over the world box lo..hi, seen on screen columns x0..x1 (all rows) at eye distances near..far.
 OrderedDraw Draw(bool seeThrough, int group, float depth, D3DVECTOR lo, D3DVECTOR hi, float x0, float x1,
                  float near, float far) {
   return {seeThrough, group, depth, {x0, 0, x1, 100, near, far, false, lo, hi}};
