@@ -341,10 +341,8 @@ TEST_F(MenuFixture, TheIntrosHalvesMeetThenTheTitlePlaysScaledWithTheModeAcrossT
                        frames[1].draws[0].translation.x, frames[1].draws[1].translation.x,
                        frames[1].at - frames[0].at),
             std::tuple(0.0f, 824.0f, 10.0f, 814.0f, 15u));
-  const auto& met = frames[sliding].draws;
-  const auto& before = frames[sliding - 1].draws;
-  EXPECT_GE(met[0].translation.x + 202, met[1].translation.x);
-  EXPECT_LT(before[0].translation.x + 202, before[1].translation.x);
+  EXPECT_GE(frames[sliding].draws[0].translation.x + 202, frames[sliding].draws[1].translation.x);
+  EXPECT_LT(frames[sliding - 1].draws[0].translation.x + 202, frames[sliding - 1].draws[1].translation.x);
   std::vector<int> tops;  // the strip: 8, 70, ..., 442 and holds, at 50 ms a frame
   for (std::size_t i = sliding; i < frames.size(); ++i) {
     ASSERT_EQ(frames[i].draws.size(), 3u);
