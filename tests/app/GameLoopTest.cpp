@@ -209,16 +209,13 @@ TEST_F(LoopTest, AResultEntersTheTableByTheTypedNameFromTheLastRowUpAndAFailedSa
     bool asked = false, typing = false;
     probe.onFrame = [&] {
       TapKeys();
-      if (!asked && NormalPlay()) {
+      if (NormalPlay() && !std::exchange(asked, true)) {
         s.GameScore = score;  // as if cubes had been cleared
         s.ChainScore = chain;
         Tap({KeyEscape, KeyY});
-        asked = true;
       }
-      if (s.GameOverShow && !typing) {
-        typing = true;
+      if (s.GameOverShow && !std::exchange(typing, true))
         taps.insert(taps.end(), panelKeys.begin(), panelKeys.end());
-      }
     };
     EXPECT_EQ(loop.PlayGame(), GameEnd::Quit);
   };

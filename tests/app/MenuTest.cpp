@@ -285,17 +285,13 @@ TEST_F(MenuFixture, AFrameThatFailsClosesItsSceneEnterOnTheFirstItemStartsAGameE
 
 // catches: the menu otherwise before it, the idle time not reset, the menu changed, its ending press taken.
 TEST_F(MenuFixture, TheDemonstrationComesAfterAMinuteWithoutAPressAndLeavesTheMenuAsItWas) {
-  struct Seen {
-    int presents, effects;
-    MenuEntry item;
-    std::uint32_t end;
-    std::vector<std::uint32_t> shows;
-  };
+  // A press of Down 30 s in, the window closed at stopAt: the frames, effects, item and time, and the shows.
   const auto run = [&](bool attract, std::uint32_t stopAt) {
     Pump pump;
     const std::uint32_t open = clock_.Ticks();
     const int presents = device_->Presents(), effects = EffectPlays();
-    Seen seen{};
+    std::vector<std::uint32_t> shows;
+    MenuEntry item{};
     pump.onPump = [&] {
       const std::uint32_t t = clock_.Ticks() - open;
       if (t >= 30000 && pump.inputs == 0) {
@@ -308,27 +304,26 @@ TEST_F(MenuFixture, TheDemonstrationComesAfterAMinuteWithoutAPressAndLeavesTheMe
     };
     std::optional<MainMenu> menu;
     const std::function<void()> show = [&] {
-      seen.shows.push_back(clock_.Ticks() - open);
-      seen.item = menu->MenuItem;
+      shows.push_back(clock_.Ticks() - open);
+      item = menu->MenuItem;
       source_.Press(MenuKeyCode::Enter);  // the press that ends it
       pump.inputs += 2;
       clock_.Advance(10000);
     };
     menu.emplace(Parts(pump, {}, attract ? show : nullptr), Layout());
     EXPECT_THROW(menu->Run(), QuitRequest);  // no game started, not even by the Enter
-    EXPECT_TRUE(seen.shows.empty() || menu->MenuItem == seen.item);
+    EXPECT_TRUE(shows.empty() || menu->MenuItem == item);
     source_.ReleaseAll();
-    return Seen{device_->Presents() - presents, EffectPlays() - effects, menu->MenuItem,
-                clock_.Ticks() - open, seen.shows};
+    return std::tuple(device_->Presents() - presents, EffectPlays() - effects, menu->MenuItem,
+                      clock_.Ticks() - open, shows);
   };
-  const Seen plain = run(false, 89000), waiting = run(true, 89000);
-  EXPECT_EQ(std::tie(waiting.presents, waiting.effects, waiting.item, waiting.end, waiting.shows),
-            std::tie(plain.presents, plain.effects, plain.item, plain.end, plain.shows));
-  const Seen shown = run(true, 200000);
-  ASSERT_EQ(shown.shows.size(), 2u);
-  EXPECT_LT(shown.shows[0] - 90000u, 2u * 20) << shown.shows[0];
-  EXPECT_LT(shown.shows[1] - (shown.shows[0] + 10000 + AttractIdleMs), 2u * 20) << shown.shows[1];
-  EXPECT_EQ(shown.item, plain.item);
+  const auto plain = run(false, 89000);
+  EXPECT_EQ(run(true, 89000), plain);
+  const auto [presents, effects, item, end, shows] = run(true, 200000);
+  ASSERT_EQ(shows.size(), 2u);
+  EXPECT_LT(shows[0] - 90000u, 2u * 20) << shows[0];
+  EXPECT_LT(shows[1] - (shows[0] + 10000 + AttractIdleMs), 2u * 20) << shows[1];
+  EXPECT_EQ(item, std::get<2>(plain));
 }
 
 TEST_F(MenuFixture, TheIntrosHalvesMeetThenTheTitlePlaysScaledWithTheModeAcrossTheTickWrap) {
