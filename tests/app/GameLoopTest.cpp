@@ -204,7 +204,6 @@ TEST(BotLoop, PlaysItsPiecesThenQuitsThroughThePromptAndEntersItsName) {
 
 // catches: a result entered wrongly or not at all, a name typed or cut wrongly, a failed save not told.
 TEST_F(LoopTest, AResultEntersTheTableByTheTypedNameFromTheLastRowUpAndAFailedSaveIsToldOnThePanel) {
-  // Gives the game a result in normal play, quits with "Y", presses panelKeys at the panel.
   const auto quitWith = [&](int score, int chain, std::vector<int> panelKeys) {
     bool asked = false, typing = false;
     probe.onFrame = [&] {

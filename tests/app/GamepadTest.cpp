@@ -14,7 +14,6 @@ using namespace quarnix::test;
 
 namespace {
 
-// Button i is controller button i, axis j axis j; one SDL does not know needs a mapping.
 struct VirtualPad {
   explicit VirtualPad(bool SdlKnowsIt = true) {
     SDL_VirtualJoystickDesc d{};
@@ -60,7 +59,6 @@ struct SdlInput {
       : Pads(Source, mappings, [this](InputScreen sc, PadButton b) { return PadKey(sc, b, *Bindings); }) {
     MenuKeys.InitKeyTable();
   }
-  // An input, one pump, then what the menu's poll finds.
   int Poll(const std::function<void()>& input = [] {}) {
     input();
     Pump.Pump();
@@ -140,7 +138,6 @@ TEST(Gamepads, AtTheMenuThePadIsTheArrowsEnterAndEscapeAndNothingDuringARedefini
   EXPECT_NE(in.Source.Query(VirtualKey::Left), 0);  // still pushed
   stick(X, {0});
   EXPECT_EQ(in.Source.Query(VirtualKey::Left), 0);
-  // Bindings are keyboard keys: while the menu waits for them the pad presses nothing.
   for (auto b : {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B}) in.Poll([&] { pad.Button(b, false); });
   in.Pump.SetScreen(InputScreen::KeyRedefinition);
   for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b)
@@ -208,7 +205,6 @@ TEST_F(PadGame, ThreePadsAndTheKeyboardPlayAGameFromTheFirstShiftToTheNameInTheT
        [&] {
          EXPECT_EQ(PieceCells(s), Shifted(at, 0, 1));
          at = PieceCells(s);
-         // The stick held over many frames, wavering inside its push: one cell.
          for (int v : {-32768, -32768, -32768, -20000, -12000, -32768, 0})
            script.push_back([&pad, v] { pad.Axis(SDL_CONTROLLER_AXIS_LEFTX, v); });
        }},

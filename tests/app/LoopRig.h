@@ -1,6 +1,5 @@
 #pragma once
-// The game loop on a virtual clock, scripted keys, recorded sounds, the null screen and a scores file in a
-// temporary folder; a probe runs the test's code after each frame. A recording rig keeps replays.
+// The game loop on a virtual clock with scripted keys, recorded sounds and a scores file; a probe per frame.
 
 #include <gtest/gtest.h>
 
@@ -45,7 +44,6 @@ struct Probe final : IPlayObserver {
   std::function<void(const LandingResult&, CellKind)> onLanding;
 };
 
-// The game's effects and music into recording buffers, sound on.
 struct RecordedSound {
   RecordedSound() {
     for (int i = 1; i <= EffectCount; ++i) sound.WaveBuffer(i) = &waves(i);
@@ -87,7 +85,6 @@ struct LoopRig : RecordedSound {
     events.QuitAtPump = 1'000'000;  // a game that never ends fails instead of hanging
   }
 
-  // Holds vk down until the loop has read it, then lets it go (called each frame).
   void TapKeys() {
     if (held != 0 && keys.KeyTable(held).KeyLatch()) source.Release(std::exchange(held, 0));
     if (held == 0 && !taps.empty() && !keys.KeyTable(taps.front()).KeyLatch()) {

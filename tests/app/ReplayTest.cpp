@@ -12,7 +12,6 @@ namespace {
 
 struct RecordedGame : LoopRig {
   explicit RecordedGame(std::uint64_t seed) : LoopRig(nullptr, nullptr, seed, true) {}
-  // The bot plays through its name entry, or until the window closes (the recording stops there).
   void PlayBot(std::uint64_t botSeed, std::int64_t pieces) {
     bot = std::make_unique<BotKeyDriver>(s, shown, keys, source, gameKey, botSeed);
     bot->SetMaxPieces(pieces);
@@ -40,7 +39,6 @@ void PlayDrops(RecordedGame& game) {
   game.probe.onFrame = [&] {
     played += game.shown[Display::PieceShow] && !game.s.QuitShow;
     if (played == 30) game.events.Pause = true;
-    // Space is let go once play has read it for 20 frames.
     for (int vk : {KeySpace, KeyN, KeyEnter})
       if (game.source.IsDown(vk) && played > 20) return game.source.Release(vk);
     if (game.s.QuitShow) return game.source.Press(KeyN);
@@ -50,8 +48,8 @@ void PlayDrops(RecordedGame& game) {
   game.loop.PlayGame();
 }
 
-// catches: a read missed or out of order, a late random state, latches, pauses or an ending lost, a kept
-// replay missing, misnamed or not giving its row's score.
+// catches: a read missed or out of order, a late random state, lost latches, pauses or ending, a kept replay
+// lost.
 TEST(Replay, GamesReplayToTheirRecordedEndAndAnEnteredResultKeepsItsReplay) {
   struct Case {
     std::uint64_t seed;
@@ -89,8 +87,7 @@ TEST(Replay, GamesReplayToTheirRecordedEndAndAnEnteredResultKeepsItsReplay) {
   }
 }
 
-// catches: a damaged, cut or newer file read as a game, an error not naming the file, a lying header; a press
-// that does not end the demonstration, the camera moved, a close taken for a press.
+// catches: a bad file read or not named, a lying header, the demonstration not left at a press or at a close.
 TEST(Replay, ChangedCutAndNewerFilesAreRefusedALyingHeaderFailsAndTheDemonstrationEndsAtTheFirstPress) {
   RecordedGame game(10);
   game.PlayBot(11, 12);

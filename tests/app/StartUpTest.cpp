@@ -19,7 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::Padded;
 
-// Keyboard keys and the pad's picker keys, as the panel applies both: the name and the cursor after them.
 struct Name {
   FixedArray<int, GameNameLength> codes;
   int length = 0;
