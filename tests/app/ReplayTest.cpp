@@ -48,8 +48,7 @@ void PlayDrops(RecordedGame& game) {
   game.loop.PlayGame();
 }
 
-// catches: a read missed or out of order, a late random state, lost latches, pauses or ending, a kept replay
-// lost.
+// catches: a read missed or out of order, a late random state, lost latches, pauses, ending or kept replay.
 TEST(Replay, GamesReplayToTheirRecordedEndAndAnEnteredResultKeepsItsReplay) {
   struct Case {
     std::uint64_t seed;
