@@ -45,12 +45,13 @@ double CpuMs(clockid_t clock) {
 enum Parts : int { Nothing = 0, Field = 1, Stars = 2, Background = 4, Hud = 8, All = 15 };
 
 struct Screen {
-  // On the OpenGL device, or without drawing (null: what the game's own code costs).
-  explicit Screen(int width, bool null = false) {
+  // On the OpenGL device, or without drawing (null: what the game's own code costs);
+  // in the window as the game draws, or offscreen where the picture is read back.
+  explicit Screen(int width, bool null = false, bool inWindow = false) {
     if (null)
       graphics = std::make_unique<NullGraphics>();
     else
-      graphics = std::make_unique<GlGraphics>(GraphicsOptions{WindowMode::Hidden, "render bench"});
+      graphics = std::make_unique<GlGraphics>(GraphicsOptions{WindowMode::Hidden, "render bench", inWindow});
     mode = ScreenModeFor(width == 1024 ? 0 : width == 800 ? 1 : 2);
     // The device as play makes it, allocator settings included.
     if (!graphics->InitD3D() || CreatePlayDevice(*graphics, mode) == DeviceKindNone) return;
@@ -160,7 +161,8 @@ int PixelsOffReference(int parts, int width) {
 void BM_PlayScreen(benchmark::State& bench) {
   const int parts = static_cast<int>(bench.range(0));
   const int off = PixelsOffReference(parts, static_cast<int>(bench.range(1)));
-  Screen screen(static_cast<int>(bench.range(1)));
+  const char* shots = std::getenv("QUARNIX_BENCH_SHOTS");  // read back after Present: offscreen
+  Screen screen(static_cast<int>(bench.range(1)), false, !shots && !std::getenv("QUARNIX_OFFSCREEN"));
   if (!screen.Ready()) {
     bench.SkipWithError("no OpenGL device (headless: SDL_VIDEODRIVER=offscreen)");
     return;
@@ -172,7 +174,7 @@ void BM_PlayScreen(benchmark::State& bench) {
   }
   screen.Finish();
   // QUARNIX_BENCH_SHOTS=DIR keeps a picture of each measured frame, to see what is timed.
-  if (const char* dir = std::getenv("QUARNIX_BENCH_SHOTS"))
+  if (const char* dir = shots)
     SaveScreenshot(*screen.graphics->Device(), std::string(dir) + "/parts" + std::to_string(parts) + "-" +
                                                    std::to_string(bench.range(1)) + ".png");
   // How many pixels the rasteriser shaded: the cost on a software renderer
