@@ -23,23 +23,19 @@ void ExpectNear(const D3DVECTOR& v, float x, float y, float z, float eps = 1e-5f
       << v.x << " " << v.y << " " << v.z << ", want " << x << " " << y << " " << z;
 }
 
-void ExpectMatrix(const D3DMATRIX& m, const float (&expected)[4][4], float eps = 1e-5f) {
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) EXPECT_NEAR(m(r, c), expected[r][c], eps) << "row " << r << " col " << c;
-}
-
 TEST(D3DXMath, ProductsInversesLookAtQuaternionTurnsRollPitchYawAffineTurnsAboutTheCentre) {
-  ExpectMatrix(D3DXMatrixTranslation(1, 2, 3), {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {1, 2, 3, 1}});
-  ExpectMatrix(D3DXMatrixScaling(2, 3, 4), {{2, 0, 0, 0}, {0, 3, 0, 0}, {0, 0, 4, 0}, {0, 0, 0, 1}});
-  ExpectMatrix(D3DXMatrixIdentity(), {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}});
+  const D3DMATRIX scaledMoved =
+      D3DXMatrixMultiply(D3DXMatrixScaling(2, 3, 4), D3DXMatrixTranslation(1, 2, 3));
+  ExpectNear(D3DXVec3TransformCoord({1, 1, 1}, D3DXMatrixMultiply(scaledMoved, D3DXMatrixIdentity())), 3, 5,
+             7);
+  ExpectNear(D3DXVec3TransformNormal({1, 1, 1}, scaledMoved), 2, 3, 4);
   // Turn a quarter about y, then move: +x goes to -z first.
   const D3DMATRIX m = D3DXMatrixMultiply(D3DXMatrixRotationY(Pi / 2), D3DXMatrixTranslation(10, 0, 0));
   ExpectNear(D3DXVec3TransformCoord({1, 0, 0}, m), 10, 0, -1);
   ExpectNear(D3DXVec3TransformNormal({1, 0, 0}, m), 0, 0, -1);
   ExpectNear(D3DXVec3TransformCoord(D3DXVec3TransformCoord({1, 2, 3}, m), D3DXMatrixInverse(m)), 1, 2, 3);
   EXPECT_THROW(D3DXMatrixInverse(D3DXMatrixScaling(1, 0, 1)), std::domain_error);
-  // The game's view: the eye to the origin, the target straight ahead (|at - eye|^2 = 208.5), the side
-  // up x forward = (8.5, 0, 2) to +x, up to forward x side = (-23, 76.25, 97.75) over both lengths.
+  // The game's view: eye to 0, target ahead (|at - eye|^2 = 208.5), up x fwd = (8.5, 0, 2) to +x.
   const D3DMATRIX v = D3DXMatrixLookAtLH({2.0f, 15.0f, -8.5f}, {0, 3.5f, 0}, {0, 1, 0});
   const float lz = std::sqrt(208.5f), lx = std::sqrt(76.25f);
   ExpectNear(D3DXVec3TransformCoord({2.0f, 15.0f, -8.5f}, v), 0, 0, 0, 1e-4f);

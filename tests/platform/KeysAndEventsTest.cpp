@@ -1,5 +1,4 @@
-// Keys from SDL scancodes to the game's configurable keys and polling, quit requests, message boxes, the
-// clock's waits.
+// Keys from SDL scancodes to the configurable keys and polling, quit requests, message boxes, clock waits.
 
 #include <SDL.h>
 #include <gtest/gtest.h>

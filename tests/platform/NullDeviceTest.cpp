@@ -1,5 +1,4 @@
-// The null back end (starting state, meshes by subset, textures, draws per scene), pictures into textures,
-// and which meshes are closed convex solids whose inside faces the device may drop.
+// The null back end, pictures into textures, which meshes are convex solids whose insides may be dropped.
 
 #include <limits>
 

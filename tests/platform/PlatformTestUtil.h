@@ -1,6 +1,5 @@
 #pragma once
-// For the tests that draw: quads, BMP pictures in memory, the real OpenGL device (Mesa offscreen when
-// headless).
+// For the tests that draw: quads, BMP pictures in memory, the real OpenGL device (Mesa when headless).
 
 #include <gtest/gtest.h>
 
@@ -24,8 +23,7 @@ struct Faces {
   std::vector<D3DVERTEX> vertices;
   std::vector<std::uint32_t> indices;
 
-  // A quad of its own four corners (two triangles 0 1 2, 0 2 3) with one normal;
-  // u runs from the first two corners to the last two, v is 0 at corners 1 and 2.
+  // Triangles 0 1 2 and 0 2 3 of one normal; u is 1 at the last two corners, v 0 at corners 1 and 2.
   void Quad(std::array<P3, 4> c, P3 n = {}) {
     const auto base = static_cast<std::uint32_t>(vertices.size());
     for (int k = 0; k < 4; ++k)
@@ -42,8 +40,7 @@ struct Faces {
   }
 };
 
-// A box from lo to hi, faces front (-z), back, left, right, top, bottom, each
-// turning clockwise seen from outside (Direct3D's front faces); the top may be left off.
+// A box: front (-z), back, left, right, top (optional), bottom, each clockwise seen from outside.
 inline Faces Box(P3 lo, P3 hi, bool withTop = true) {
   const float x0 = lo[0], y0 = lo[1], z0 = lo[2], x1 = hi[0], y1 = hi[1], z1 = hi[2];
   Faces f;
@@ -56,8 +53,7 @@ inline Faces Box(P3 lo, P3 hi, bool withTop = true) {
   return f;
 }
 
-// The square from (-1, -1) to (1, 1) in the plane z = 0, facing -z; u runs with
-// x, v runs down the screen.
+// The square (-1, -1) to (1, 1) at z = 0 facing -z; u runs with x, v down the screen.
 inline Faces Square() {
   Faces f;
   f.Quad({{{-1, -1, 0}, {-1, 1, 0}, {1, 1, 0}, {1, -1, 0}}}, {0, 0, -1});

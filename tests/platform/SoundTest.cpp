@@ -47,8 +47,7 @@ class MixerOutput : public ::testing::TestWithParam<Kept> {
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
     fs::remove_all(dir_);
   }
-  // A 16-bit wave of the given samples, all channels alike; constant values in stereo, as mixing adds
-  // values, read levels off exactly.
+  // A 16-bit wave of the samples, all channels alike: constant levels mix by adding, read off exactly.
   fs::path Wave(const std::string& name, const Samples& samples, int channels) {
     const fs::path p = dir_ / name;
     const auto bytes = static_cast<std::uint32_t>(samples.size() * 2 * channels), align = 2u * channels;
@@ -127,8 +126,7 @@ TEST_P(MixerOutput, TwoEffectsOverlapAndARestartBeginsAgain) {
   EXPECT_GT(CountOf(s, 9000) + CountOf(s, 3000), 420 * Ms);
 }
 
-// A mono wave that never repeats a value within its length and is never 0,
-// so where each playing starts and what it holds can be read off the output.
+// A mono wave never 0 nor repeating a value: where each playing starts and what it holds shows.
 Samples Ramp(int frames) {
   Samples s;
   for (int i = 0; i < frames; ++i) s.push_back(static_cast<std::int16_t>(100 + (i * 7) % 30000));
@@ -157,8 +155,7 @@ INSTANTIATE_TEST_SUITE_P(LoadedAndStreamed, MixerOutput, ::testing::Values(Kept:
 
 using StreamedMusic = MixerOutput;
 
-// catches: a closed or null system accepting files, errors without the file's name, bad waves accepted,
-// streamed music rounded or levelled unlike effects, one track's volume applied to another.
+// catches: unopened systems or bad waves accepted, errors unnamed, music unlike effects, volumes shared.
 TEST_F(StreamedMusic, WhatIsNoWaveIsRefusedWithItsNameMusicSoundsExactlyAsTheLoadedWaveTracksOverlap) {
   EXPECT_THROW(MixerSoundSystem().CreateSoundBufferFromFile("x.wav"), std::runtime_error);
   NullSoundSystem null, silent(false);
