@@ -1,5 +1,6 @@
-// The built-in mesh vertices: counts and order, known rows, and shapes that hold together.
+// The built-in mesh vertices: counts and order, names, and shapes that hold together.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,6 +18,8 @@
 namespace quarnix {
 namespace {
 
+using ::testing::FloatNear;
+using ::testing::Pointwise;
 using P = std::array<double, 3>;
 P Pos(const D3DVERTEX& v) { return {v.x, v.y, v.z}; }
 P Nrm(const D3DVERTEX& v) { return {v.nx, v.ny, v.nz}; }
@@ -80,65 +83,9 @@ TEST(BuiltinMeshData, CountsOrderAndNames) {
   for (int bad : {0, -1, 18}) EXPECT_THROW(BuiltinVertices(bad), std::out_of_range) << bad;
 }
 
-// catches: a changed known row, a mesh of the wrong size, a box face astray, a star tilted or on its side.
-TEST(BuiltinMeshData, KnownRowsHoldExactlyBoxFacesFaceOutwardAndStarsAreUprightSquares) {
-  const D3DVERTEX plan[4] = {{-1.005556f, 0.002381f, -1.007937f, 0, 0, -1, 0, 0},
-                             {-1.005556f, -2.00873f, -1.007937f, 0, 0, -1, 0, 1},
-                             {1.005556f, 0.002381f, -1.007937f, 0, 0, -1, 1, 0},
-                             {1.005556f, -2.00873f, -1.007937f, 0, 0, -1, 1, 1}};
-  const D3DVERTEX star[4] = {{1.25638f, -1.264369f, 0, 0, 0, -1, 1, 1},
-                             {1.25638f, 1.270517f, 0, 0, 0, -1, 1, 0},
-                             {-1.254362f, 1.270517f, 0, 0, 0, -1, 0, 0},
-                             {-1.254362f, -1.264369f, 0, 0, 0, -1, 0, 1}};
-  EXPECT_TRUE(std::equal(plan, plan + 4, BuiltinVertices(1).begin()));
-  EXPECT_TRUE(std::equal(star, star + 4, BuiltinVertices(StarMeshNumber(1)).begin()));
-  const Bounds plate{-1.005556f, 1.005556f, -2.00873f, 0.002381f, -1.007937f, 1.003175f};
-  EXPECT_EQ(MeshBounds(1), plate);
-  for (int kind = 1; kind <= 4; ++kind)
-    EXPECT_EQ(MeshBounds(CubeMeshNumber(kind)),
-              (Bounds{plate[0], plate[1], 0.004048f, 1.009603f, plate[4], plate[5]}))
-        << kind;
-  EXPECT_EQ(MeshBounds(2), (Bounds{-20.0f, 20.0f, -19.8f, 20.2f, -22.4f, 86.6f}));
-  for (int mesh : {1, 3, 4, 5, 6, 7, 8, 9, 12, 13, 14}) {
-    const auto v = BuiltinVertices(mesh);
-    const Bounds b = MeshBounds(mesh);
-    const P centre = {(b[0] + b[1]) / 2.0, (b[2] + b[3]) / 2.0, (b[4] + b[5]) / 2.0};
-    std::map<P, int> faces;
-    for (int f = 0; f < 6; ++f) {
-      SCOPED_TRACE("mesh " + std::to_string(mesh) + " face " + std::to_string(f));
-      const D3DVERTEX* c = &v[4 * f];
-      const P n = Nrm(c[0]);
-      ASSERT_NEAR(std::abs(n[0]) + std::abs(n[1]) + std::abs(n[2]), 1.0, 1e-6);
-      const int axis = n[0] != 0 ? 0 : n[1] != 0 ? 1 : 2;
-      for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(Nrm(c[k]), n);
-        EXPECT_GT(Dot(Sub(Pos(c[k]), centre), n), 0);
-        EXPECT_EQ((&c[k].x)[axis], b[2 * axis + (n[axis] > 0)]) << "corner " << k;  // on the side it faces
-        EXPECT_EQ(std::pair(c[k].tu, c[k].tv), std::pair(float(k / 2), float(k % 2)));  // (0, 0), (0, 1), ...
-      }
-      ++faces[n];
-    }
-    EXPECT_EQ(faces.size(), 6u) << "mesh " << mesh << " lacks a side";
-    EXPECT_EQ(v[0].nz, -1.0f) << mesh;  // the face the cameras look at first
-    EXPECT_NEAR(SignedVolume(mesh), double(b[1] - b[0]) * (b[3] - b[2]) * (b[5] - b[4]), 1e-4) << mesh;
-  }
-  for (int s = 1; s <= 3; ++s) {
-    const auto v = BuiltinVertices(StarMeshNumber(s));
-    const Bounds b = BoundsOf(v);
-    EXPECT_TRUE(std::abs(b[1] - b[0] - 2.5) < 0.4 && std::abs(b[3] - b[2] - 2.5) < 0.4) << s;
-    std::set<std::pair<float, float>> corners;
-    for (const D3DVERTEX& p : v) {  // flat, facing the camera; u follows x, v runs against y: upright
-      EXPECT_EQ(std::tuple(p.z, p.nz, p.tu, p.tv),
-                std::tuple(0.0f, -1.0f, p.x > 0 ? 1.0f : 0.0f, p.y > 0 ? 0.0f : 1.0f))
-          << s;
-      corners.insert({p.tu, p.tv});
-    }
-    EXPECT_EQ(corners.size(), 4u) << s;
-  }
-}
-
-// catches: a stray, flat or flipped triangle, unused vertex, long normal, open solid, or wrong cull choice.
-TEST(BuiltinMeshData, TrianglesUseEveryVertexFaceTheirNormalsAndCloseTheCulledSolids) {
+// catches: a stray, flat or flipped triangle or box face, unused vertex, long normal, open solid, wrong
+// culling.
+TEST(BuiltinMeshData, TrianglesAndBoxFacesFaceOutwardUseEveryVertexAndCloseTheCulledSolids) {
   for (int mesh = 1; mesh <= BuiltinMeshCount + 1; ++mesh) {
     const bool marker = mesh > BuiltinMeshCount, solid = mesh == 1 || (mesh >= 3 && mesh <= 14);
     const auto v = marker ? SelectAreaVertices() : BuiltinVertices(mesh);
@@ -164,11 +111,55 @@ TEST(BuiltinMeshData, TrianglesUseEveryVertexFaceTheirNormalsAndCloseTheCulledSo
     EXPECT_GT(SignedVolume(mesh), 0.3) << mesh;
     for (const auto& [edge, count] : edges)
       EXPECT_TRUE(count == 1 && edges.count({edge.second, edge.first}) == 1) << "open edge in mesh " << mesh;
+    if (v.size() != 24) continue;  // the boxes: six faces of four corners
+    const Bounds b = MeshBounds(mesh);
+    const P centre = {(b[0] + b[1]) / 2.0, (b[2] + b[3]) / 2.0, (b[4] + b[5]) / 2.0};
+    std::map<P, int> faces;
+    for (int f = 0; f < 6; ++f) {
+      SCOPED_TRACE("mesh " + std::to_string(mesh) + " face " + std::to_string(f));
+      const D3DVERTEX* c = &v[4 * f];
+      const P n = Nrm(c[0]);
+      ASSERT_NEAR(std::abs(n[0]) + std::abs(n[1]) + std::abs(n[2]), 1.0, 1e-6);
+      const int axis = n[0] != 0 ? 0 : n[1] != 0 ? 1 : 2;
+      for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(Nrm(c[k]), n);
+        EXPECT_EQ((&c[k].x)[axis], b[2 * axis + (n[axis] > 0)]) << "corner " << k;  // on the side it faces
+        EXPECT_EQ(std::pair(c[k].tu, c[k].tv), std::pair(float(k / 2), float(k % 2)));  // (0, 0), (0, 1), ...
+        EXPECT_TRUE(f > 0 || (c[k].tu == float(c[k].x > centre[0]) && c[k].tv == float(c[k].y < centre[1])))
+            << "front face not upright: u follows x, v runs against y";
+      }
+      ++faces[n];
+    }
+    EXPECT_EQ(faces.size(), 6u) << "mesh " << mesh << " lacks a side";
+    EXPECT_EQ(v[0].nz, -1.0f) << mesh;  // the face the cameras look at first
+    EXPECT_NEAR(SignedVolume(mesh), double(b[1] - b[0]) * (b[3] - b[2]) * (b[5] - b[4]), 1e-4) << mesh;
   }
 }
 
-// catches: a special out of its glass box as it spins, a box too small, a marker tilted or out of its cell.
-TEST(BuiltinMeshData, SpecialsStayInsideTheirGlassBoxAndTheMarkerLiesFlatInItsCell) {
+// catches: a mesh off its cell (2 x 1 x 2 on its origin), a special out of its glass box, a star or marker
+// askew.
+TEST(BuiltinMeshData, CellsStandOnTheirOriginSpecialsStayInTheirGlassBoxStarsAndMarkerLieFlat) {
+  const Bounds plate = MeshBounds(1);  // its top at the origin; cubes stand on it, flush with its sides
+  EXPECT_THAT(plate, Pointwise(FloatNear(0.01f), Bounds{-1, 1, -2, 0, -1, 1}));
+  for (int kind = 1; kind <= 4; ++kind) {
+    const Bounds b = MeshBounds(CubeMeshNumber(kind));
+    EXPECT_THAT(b, Pointwise(FloatNear(0.01f), Bounds{-1, 1, 0, 1, -1, 1})) << kind;
+    EXPECT_TRUE(b[0] == plate[0] && b[1] == plate[1] && b[4] == plate[4] && b[5] == plate[5] &&
+                b[2] > plate[3]);
+  }
+  for (int s = 1; s <= 3; ++s) {
+    const auto v = BuiltinVertices(StarMeshNumber(s));
+    const Bounds b = BoundsOf(v);
+    EXPECT_TRUE(std::abs(b[1] - b[0] - 2.5) < 0.4 && std::abs(b[3] - b[2] - 2.5) < 0.4) << s;
+    std::set<std::pair<float, float>> corners;
+    for (const D3DVERTEX& p : v) {  // flat, facing the camera; u follows x, v runs against y: upright
+      EXPECT_EQ(std::tuple(p.z, p.nz, p.tu, p.tv),
+                std::tuple(0.0f, -1.0f, p.x > 0 ? 1.0f : 0.0f, p.y > 0 ? 0.0f : 1.0f))
+          << s;
+      corners.insert({p.tu, p.tv});
+    }
+    EXPECT_EQ(corners.size(), 4u) << s;
+  }
   const Bounds glass = MeshBounds(CubeMeshNumber(12)), cube = MeshBounds(CubeMeshNumber(1));
   for (int kind : {11, 12}) {
     const Bounds b = MeshBounds(CubeMeshNumber(kind));
@@ -176,7 +167,7 @@ TEST(BuiltinMeshData, SpecialsStayInsideTheirGlassBoxAndTheMarkerLiesFlatInItsCe
                 b[1] - b[0] < 2.2f)
         << kind;
   }
-  EXPECT_GT(glass[2], MeshBounds(1)[3]);  // standing on the floor tile, not reaching under it
+  EXPECT_GT(glass[2], plate[3]);  // standing on the floor tile, not reaching under it
   const double room = std::min({-glass[0], glass[1], -glass[4], glass[5]});
   for (int kind = 5; kind <= 10; ++kind)
     for (const D3DVERTEX& v : BuiltinVertices(CubeMeshNumber(kind))) {
@@ -185,7 +176,7 @@ TEST(BuiltinMeshData, SpecialsStayInsideTheirGlassBoxAndTheMarkerLiesFlatInItsCe
   const auto marker = SelectAreaVertices();
   for (const D3DVERTEX& p : marker)
     EXPECT_TRUE(p.y == marker[0].y && Nrm(p)[1] == 1.0 && std::max(std::abs(p.x), std::abs(p.z)) < 1.0f);
-  EXPECT_TRUE(marker[0].y > MeshBounds(1)[3] && marker[0].y < 0.05f) << marker[0].y;
+  EXPECT_TRUE(marker[0].y > plate[3] && marker[0].y < 0.05f) << marker[0].y;
 }
 
 // catches: a tunnel facing out, not round, widening, narrow, with a gap, or a seam that jumps or is off top.
