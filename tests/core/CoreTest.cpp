@@ -86,8 +86,7 @@ TEST(Random, DrawsCoverTheRangeAndScriptsReportAnUnscriptedDraw) {
   EXPECT_TRUE(differs && tenths.size() == 10u);
 }
 
-// catches: case-sensitive lookups, a non-byte-order pick, folders taken for files, relative names lost,
-// reads stopping at a NUL or past the limit, failures without the file's name, special files read.
+// catches: case-blind misses, a non-byte-order pick, folders as files, lost relative names, bad read limits.
 TEST(FindFile, ExactElseCaseInsensitiveFirstInByteOrderAndReadsRefuseWhatIsNoRegularFileOrTooLong) {
   TempFolder dir;
   fs::create_directory(dir / "Data");
@@ -108,7 +107,6 @@ TEST(FindFile, ExactElseCaseInsensitiveFirstInByteOrderAndReadsRefuseWhatIsNoReg
   const auto scores = FindFile("RD.dat"), mesh = FindFile("data/cube1.car");
   fs::current_path(previous);
   EXPECT_TRUE(scores == fs::path("RD.DAT") && mesh == fs::path("Data") / "Cube1.CAR");
-  // Reads stop at the limit, not at a NUL; what is no regular file or too long is refused by name.
   WriteText(dir / "a.bin", std::string("ab\0cd", 5));
   EXPECT_EQ(ReadFileBytes(dir / "a.bin"), Bytes(std::string("ab\0cd", 5)));
   EXPECT_EQ(ReadFileBytes(dir / "a.bin", 3), Bytes(std::string("ab\0", 3)));
@@ -131,8 +129,7 @@ TEST(FindFile, ExactElseCaseInsensitiveFirstInByteOrderAndReadsRefuseWhatIsNoReg
                 ThrowsMessage<std::runtime_error>(AllOf(HasSubstr(file.string()), HasSubstr(says))));
 }
 
-// catches: a partial write left in place, permissions reset, temporaries left, a link replaced by a file,
-// a fifo or folder replaced, a bad folder accepted, a vague refusal.
+// catches: partial writes kept, permissions reset, temporaries left, links, fifos or folders replaced.
 TEST(WriteFileAtomic, CreatesAndReplacesRegularFilesOnlyKeepingThePermissionsAndWritingThroughLinks) {
   TempFolder dir;
   for (const char* text : {"first, longer content", "second", ""}) {
@@ -157,8 +154,7 @@ TEST(WriteFileAtomic, CreatesAndReplacesRegularFilesOnlyKeepingThePermissionsAnd
   EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir / "fifo")) && fs::is_directory(dir / "folder"));
 }
 
-// catches: writing into the target, a failed or killed save unreported, damaging it or blocking the next,
-// removing a running save's or another file's temporaries, keeping a dead one's, copies moved over.
+// catches: failed or killed saves damaging the file, the wrong temporaries removed, copies moved over.
 TEST(WriteFileAtomic, AFailedSaveLeavesTheOldFileWholeEndedSavesTemporariesGoAndMoveAsideKeepsEachCopy) {
   TempFolder dir;
   WriteText(dir / "f.dat", "the old content");
@@ -176,7 +172,6 @@ TEST(WriteFileAtomic, AFailedSaveLeavesTheOldFileWholeEndedSavesTemporariesGoAnd
     EXPECT_TRUE(!seenTemporary.empty() && ReadText(dir / "f.dat") == "the old content");
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"f.dat"});
   }
-  // Killed mid-save: the old file whole, and the leftover temporary blocks no later save.
   EXPECT_EXIT(
       {
         SetWriteFaultHook([](WriteStage stage, const fs::path&) {
@@ -188,7 +183,6 @@ TEST(WriteFileAtomic, AFailedSaveLeavesTheOldFileWholeEndedSavesTemporariesGoAnd
   EXPECT_EQ(ReadText(dir / "f.dat"), "the old content");
   WriteFileAtomic(dir / "f.dat", Bytes("saved"));
   EXPECT_EQ(ReadText(dir / "f.dat"), "saved");
-  // Temporaries of ended saves of the same file go; a running save's and another file's stay.
   const pid_t ended = ::fork();
   if (ended == 0) std::_Exit(0);
   ASSERT_GT(ended, 0);
@@ -203,7 +197,6 @@ TEST(WriteFileAtomic, AFailedSaveLeavesTheOldFileWholeEndedSavesTemporariesGoAnd
   kept.insert(kept.end(), {"RD.DAT", "f.dat"});
   std::sort(kept.begin(), kept.end());
   EXPECT_EQ(dir.Names(), kept);
-  // Moved aside, never over an earlier copy.
   for (const char* content : {"first", "second", "third"}) {
     WriteText(dir / "RD.DAT", content);
     MoveAside(dir / "RD.DAT", ".damaged");
