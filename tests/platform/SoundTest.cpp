@@ -20,13 +20,11 @@ namespace fs = std::filesystem;
 constexpr int Rate = 44100, Ms = Rate / 1000;
 using Samples = std::vector<std::int16_t>;
 
-// catches: a wrong decibel scale, gain above the recorded level, mixer levels off.
+// catches: a wrong decibel scale, gain above the recorded level, silence not silent (levels are heard below).
 TEST(SoundVolume, HundredthsOfADecibelToGain) {
-  for (auto [volume, gain, eps] :
-       {std::tuple{0, 1.0, 1e-12}, {-2000, 0.1, 1e-12}, {-600, 0.501187, 1e-6}, {500, 1.0, 1e-12}})
-    EXPECT_NEAR(GainFromVolume(volume), gain, eps) << volume;
-  for (auto [volume, level] : {std::pair{0, 128}, {-600, 64}, {-10000, 0}})
-    EXPECT_EQ(MixerLevelFromVolume(volume), level) << volume;
+  EXPECT_NEAR(GainFromVolume(-600), 0.501187, 1e-6);
+  EXPECT_EQ(std::tuple(GainFromVolume(500), GainFromVolume(-2000), MixerLevelFromVolume(-10000)),
+            std::tuple(1.0, 0.1, 0));
 }
 
 enum class Kept { Loaded, Streamed };  // effects are loaded whole, music is read as it plays: alike
