@@ -1,6 +1,5 @@
 #pragma once
-// A play screen for tests: the game's content from the built game folder loaded as play loads it, a game
-// state with the field's cell positions and level table, the renderer over them; every display flag off.
+// A play screen for tests: the built game's content loaded as play loads it, a fresh game, every display off.
 
 #include <memory>
 

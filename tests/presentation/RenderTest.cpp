@@ -4,15 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <memory>
-#include <string>
 #include <tuple>
 #include <vector>
 
 #include "PlayScreenTestUtil.h"
-#include "content/ZeroRuns.h"
-#include "core/Files.h"
 #include "platform/GlGraphics.h"
 
 namespace quarnix {
@@ -117,35 +113,6 @@ TEST_F(PlayScreenGl, BackgroundFillsTheViewAsItSwaysAndStarsShine) {
     EXPECT_GT(c.r + c.g + c.b, 200) << "star " << i;
     EXPECT_TRUE(Unlit(At({-8.0f + 4 * i + 1.2f, 4.9f, 0})))
         << "the black around star " << i << " adds nothing";
-  }
-}
-
-// catches: the colour key missing on a sheet or applied to CS, colours changed on the way.
-TEST_F(PlayScreenGl, SheetsKeepBlackSeeThroughButCSStaysOpaque) {
-  for (const ImageFile file : {ImageFile::SA, ImageFile::CS}) {
-    const std::string name(GameFileOf(file).Name);
-    const auto bytes = ReadFileBytes(std::filesystem::path(QUARNIX_GAME_DIR) / "Data" / name);
-    std::vector<std::uint8_t> rgb(512 * 512 * 3, 0);
-    UnpackZeroRuns(std::span(bytes).first(bytes.size() - 1), rgb);
-    device_->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FF, 1);
-    device_->BeginScene();
-    scene_->sprite->Begin();
-    scene_->sprite->Draw(ScreenImageTarget(scene_->assets, file).Texture(), nullptr, nullptr, nullptr, 0,
-                         nullptr, 0xFFFFFFFF);
-    scene_->sprite->End();
-    device_->EndScene();
-    pixels_ = device_->ReadPixels();
-    int off = 0, keyed = 0;  // blue shows through the black of all but CS
-    for (std::size_t i = 0; i < rgb.size(); i += 3) {
-      const bool key = rgb[i] + rgb[i + 1] + rgb[i + 2] == 0 && file != ImageFile::CS;
-      const Rgb got = Pixel(int(i / 3 % 512), int(i / 3 / 512));
-      const double blue = key ? 255 : rgb[i + 2];
-      keyed += key;
-      off += std::abs(got.r - rgb[i]) + std::abs(got.g - rgb[i + 1]) + std::abs(got.b - blue) > 9;
-    }
-    EXPECT_EQ(off, 0) << name;
-    EXPECT_GT(keyed, file == ImageFile::CS ? -1 : 1000) << name;
-    EXPECT_EQ(Pixel(700, 700).b, 255);  // beyond the sheet
   }
 }
 

@@ -1,14 +1,12 @@
 #!/bin/bash
-# assets_tool.sh TOOL CONTENTGEN GAMEDIR WORK: quarnix-tool's content commands
-# end to end on the built game folder and on an authoring set.
+# assets_tool.sh TOOL CONTENTGEN GAMEDIR WORK: quarnix-tool's content commands on the game and an authoring set.
 set -u
 tool=$1 contentgen=$2 game=$3 work=$4
 rm -rf "$work" && mkdir -p "$work"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# rb: every packed sheet to PNG and back gives the very same file (the packer
-# writes the final byte the game leaves undecoded); BG.RB the same with --raw.
+# rb: every packed sheet (BG.RB with --raw) to PNG and back gives the very same file.
 for entry in OA:512 OB:512 ME:1024 SA:512 SB:512 CS:512 BG:256:--raw; do
   IFS=: read -r name width raw <<<"$entry"
   "$tool" rb unpack "$game/Data/$name.RB" "$width" "$work/$name.png" $raw >"$work/rb.out" 2>&1 ||
@@ -32,8 +30,7 @@ text="$work/game/ObjMeshProgramText.txt"
 [ "$(wc -l <"$text")" -eq $((1 + 2 * 587 + 17)) ] || fail "mesh source has $(wc -l <"$text") lines"
 "$tool" export-mesh-source --dir "$work/nowhere" >/dev/null 2>&1 && fail "export-mesh-source without mesh files"
 
-# save-car-files: the authoring set (meshes and bitmaps under their authoring
-# names) becomes the mesh files the game loads, with the same vertices.
+# save-car-files: the authoring set becomes the mesh files the game loads, with the same vertices.
 "$contentgen" "$work/authoring" --authoring "$work/authoring/Data" >/dev/null || fail "contentgen authoring set"
 stems="M1 M2 M3 C01 C02 C03 C04 C05 C06 C07 C08 C09 C10 C11 C12 S1 S2 S3"
 for stem in $stems; do rm -f "$work/authoring/Data/$stem.CAR"; done
