@@ -5,6 +5,7 @@
 
 using namespace quarnix;
 using namespace quarnix::test;
+using namespace ::testing;
 
 namespace {
 using Ints = std::vector<std::uint32_t>;
@@ -31,7 +32,6 @@ std::string Outcome(std::span<const std::uint8_t> bytes) {
 std::string TextOutcome(const std::string& body) { return Outcome(Bytes("xof 0303txt 0032\n" + body)); }
 // A one-line message that says where; with expected, also what.
 void ExpectCleanError(const std::string& message, const std::string& expected = "") {
-  using namespace ::testing;
   EXPECT_THAT(message,
               AllOf(Not(HasSubstr("\n")), HasSubstr(expected),
                     AnyOf(StartsWith("line "), StartsWith("byte "), StartsWith("uncompressed line "))));
@@ -63,11 +63,10 @@ TEST(XFileSamples, MayaCubeInAnIdentityFrameCubesSwappingYAndZInEachFormatAndATh
   ExpectNear(m.Vertices[4], {0.999999f, -1.000001f, 1, 0, 0, 1, 0, 0});
   ExpectNear(m.Vertices[8], {1, -1, -1, -1, 0, 0, 0, 0});
   EXPECT_EQ(Ints(m.Indices.begin(), m.Indices.begin() + 6), (Ints{0, 2, 1, 0, 1, 3}));
-  EXPECT_NEAR(m.Materials[0].Diffuse.r, 0.639216f, 1e-6);
-  EXPECT_EQ(m.Materials[0].Diffuse.a, 1.0f);
-  EXPECT_NEAR(m.Materials[0].Power, 96.078430f, 1e-4);
-  EXPECT_NEAR(m.Materials[0].Specular.b, 0.498039f, 1e-6);
-  EXPECT_EQ(m.Materials[0].Emissive, (XColor{0, 0, 0, 1}));
+  const XMaterial& cm = m.Materials[0];
+  EXPECT_EQ(cm.Emissive, (XColor{0, 0, 0, 1}));
+  EXPECT_THAT((std::vector{cm.Diffuse.r, cm.Diffuse.a, cm.Power, cm.Specular.b}),
+              Pointwise(FloatNear(1e-4f), {0.639216f, 1.0f, 96.07843f, 0.498039f}));
   const XFileContent binary = ReadXFile(Sample("test_cube_binary.x"));
   const XFileContent packed = ReadXFile(Sample("test_cube_compressed.x"));
   EXPECT_TRUE(binary.Header.FormatTag == "bin " && packed.Header.FormatTag == "bzip");
@@ -84,9 +83,8 @@ TEST(XFileSamples, MayaCubeInAnIdentityFrameCubesSwappingYAndZInEachFormatAndATh
   EXPECT_EQ(box.Attributes, (Ints{0, 0, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2}));
   EXPECT_EQ(box.Materials[2].TextureFileName,
             "C:\\code\\sourceforge\\kwxport\\trunkMerged\\test\\data\\updown.tga");
-  EXPECT_NEAR(box.Materials[1].Power, 52.999996f, 1e-5);
-  EXPECT_NEAR(box.Materials[1].Diffuse.g, 0.588235f, 1e-6);
-  EXPECT_NEAR(box.Materials[2].Specular.r, 0.7f, 1e-6);
+  EXPECT_THAT((std::vector{box.Materials[1].Power, box.Materials[1].Diffuse.g, box.Materials[2].Specular.r}),
+              Pointwise(FloatNear(1e-5f), {52.999996f, 0.588235f, 0.7f}));
   EXPECT_EQ(box.Subsets(), (std::vector<XSubset>{{0, 0, 2, 0, 4}, {1, 2, 2, 4, 4}, {2, 4, 8, 8, 16}}));
 }
 
@@ -318,23 +316,19 @@ TEST(XFileMalformed, HeadersCountsAndIndicesAreCheckedAgainstTheData) {
                                 {"xof 0403txt 0032", "version"},
                                 {"XOF 0303txt 0032", "not an X file"}})
     EXPECT_THAT(Outcome(Bytes(file)), ::testing::HasSubstr(expected));
-  const std::pair<const char*, const char*> cases[] = {
+  const std::string list = "Mesh { 1; 0;0;0;; 1; 3;0,0,0;; MeshMaterialList { ",
+                    white = "Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; } } }";
+  const std::pair<std::string, const char*> cases[] = {
       {"Mesh { 4000000000; 0;0;0;; 0;; }", "line 2: Mesh: vertex count 4000000000 is more than"},
       {"Mesh { 1; 0;0;0;; 1; 3;0,0,1;; }", "face index 1 is out of range"},
       {"Mesh { 1; 0;0;0;; 1; 99999999;0;; }", "face size 99999999 is more than"},
       {"Mesh { 1; 0;0;0;; 1; 3;0,0,0;;\n MeshNormals { 1; 0;0;1;; 1; 4;0,0,0,0;; } }",
        "line 3: MeshNormals: normal faces (1) do not match"},
       {"Mesh { 1; 0;0;0;; 0;; MeshTextureCoords { 2; 0;0;, 1;1;; } }", "differs from the vertex count 1"},
-      {"Mesh { 1; 0;0;0;; 1; 3;0,0,0;; MeshMaterialList { 1; 1; 1;; Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; "
-       "} } }",
-       "material index 1 is out of range"},
-      {"Mesh { 1; 0;0;0;; 1; 3;0,0,0;; MeshMaterialList { 2; 1; 1;; Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; "
-       "} } }",
-       "names 2 materials but holds 1"},
-      {"Mesh { 1; 0;0;0;; 1; 3;0,0,0;; MeshMaterialList { 1; 1; 0;; { Nowhere } } }",
-       "unknown material 'Nowhere'"},
-      {"Mesh { 1; 0;0;0;; 1; 3;0,0,0;; MeshMaterialList { 1; 1; 0;; Material { 1;1;1; } } }",
-       "Material: missing face colour alpha"},
+      {list + "1; 1; 1;; " + white, "material index 1 is out of range"},
+      {list + "2; 1; 1;; " + white, "names 2 materials but holds 1"},
+      {list + "1; 1; 0;; { Nowhere } } }", "unknown material 'Nowhere'"},
+      {list + "1; 1; 0;; Material { 1;1;1; } } }", "Material: missing face colour alpha"},
       {"Mesh { 1.5; 0;0;0;; 0;; }", "vertex count is not a whole number"},
       {"Mesh { 1; 0;0;1e999;; 0;; }", "bad number '1e999'"},
       {"Mesh { 1; 0;0;0;; 0;; ", "file ends inside Mesh"},

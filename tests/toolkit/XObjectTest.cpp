@@ -112,11 +112,9 @@ TEST_F(XObjectTest, LoadKeepsMaterialsAndSlotsKeysLikeTheSlotLoaderFindsNamesInA
   XObject failed(device_, resources_);
   const auto missing = folder_ / "NoSuch.CAR", damaged = folder_ / "Damaged.CAR",
              noMesh = folder_ / "NoMesh.CAR";
-  test::WriteText(damaged, "xof 0303txt 0032\nMesh { 3; 0.0; 0.0;");
-  test::WriteText(noMesh,
-                  "xof 0303txt 0032\nMaterial { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }\n");
-  const auto good = WriteMesh(folder_ / "Good.CAR", CubeMesh(1)),
-             two = WriteMesh(folder_ / "Two.CAR", CubeMesh(2));
+  WriteText(damaged, "xof 0303txt 0032\nMesh { 3; 0.0; 0.0;");
+  WriteText(noMesh, "xof 0303txt 0032\nMaterial { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; }\n");
+  const auto good = folder_ / "cube.car", two = folder_ / "cube2.car";  // written above
   // file, from the bitmap registry, texture, slots, message
   const std::tuple<std::filesystem::path, int, std::string, int, std::string> cases[] = {
       {missing, 1, "", 1, "Error loading Obj-File: \"" + missing.string() + "\""},
@@ -231,20 +229,18 @@ TEST_F(XObjectTest, TheVertexCopyIsWrittenBackOnRequestChecksItsIndicesAndVertex
   const auto original = MeshVertices(o);
   for (int i = 0; i < 24; ++i) EXPECT_EQ(o.Get1MeshVertexValue(i), original[i]);
   EXPECT_EQ(o.Get1MeshVertexValue(24), D3DVERTEX{});  // the spare entry is not touched
+  auto expected = original;                           // only the edited members change
+  expected[5].tu = 0.5f, expected[5].tv = 0.25f;
   o.SetMeshUV(5, 0.5f, 0.25f);
-  const D3DVERTEX& f = original[5];
-  const D3DVERTEX want{f.x, f.y, f.z, f.nx, f.ny, f.nz, 0.5f, 0.25f};
-  EXPECT_EQ(o.Get1MeshVertexValue(5), want);
+  EXPECT_EQ(o.Get1MeshVertexValue(5), expected[5]);
   EXPECT_EQ(MeshVertices(o), original);  // nothing reaches the mesh yet
   o.SetMeshXYZ(0, 7, 8, 9);
   o.SetMeshNormal(1, 0, 1, 0);
-  o.Set1MeshVertexValue(2, D3DVERTEX{1, 2, 3, 4, 5, 6, 7, 8});
-  ASSERT_TRUE(o.SetMeshVertex());
-  const auto edited = MeshVertices(o);
-  auto expected = original;  // only the edited members change
-  expected[5] = want, expected[2] = D3DVERTEX{1, 2, 3, 4, 5, 6, 7, 8};
+  o.Set1MeshVertexValue(2, expected[2] = D3DVERTEX{1, 2, 3, 4, 5, 6, 7, 8});
   expected[0].x = 7, expected[0].y = 8, expected[0].z = 9, expected[1].nx = 0, expected[1].ny = 1,
   expected[1].nz = 0;
+  ASSERT_TRUE(o.SetMeshVertex());
+  const auto edited = MeshVertices(o);
   EXPECT_EQ(edited, expected);
   const XMaterial first = CubeMesh(2).Materials[0];  // saved as the only material
   for (int format = 0; format < 3; ++format) {
@@ -254,9 +250,7 @@ TEST_F(XObjectTest, TheVertexCopyIsWrittenBackOnRequestChecksItsIndicesAndVertex
     EXPECT_TRUE(read.Vertices == edited && read.Indices.size() == 36u &&
                 read.Attributes == std::vector<std::uint32_t>(12, 0));
     ASSERT_EQ(read.Materials.size(), 1u);
-    const XMaterial& got = read.Materials[0];
-    EXPECT_EQ(got, (XMaterial{first.Diffuse, got.Ambient, first.Specular, got.Emissive, got.Power,
-                              first.TextureFileName}));
+    EXPECT_TRUE(read.Materials[0].Diffuse == first.Diffuse && read.Materials[0].Specular == first.Specular);
   }
   EXPECT_THROW(o.SaveXFile(folder_ / "bad.x", 3), std::invalid_argument);
   EXPECT_FALSE(std::filesystem::exists(folder_ / "bad.x"));
