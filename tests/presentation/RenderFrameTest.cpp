@@ -248,12 +248,11 @@ TEST_F(NullScreen, EachScreenModeScalesTheHudAboutItsAnchorsButNotItsSheetRectan
       ASSERT_EQ(std::tuple(m.ScreenWidth, m.ScreenHeight, m.ScreenRatio), std::tuple(800, 600, 0.78125f));
       EXPECT_EQ(
           (std::vector{h.ScorePos(1), h.ScorePos(5), h.ChainPos(5), h.LevelPos(2), h.NextPos(2, 3), h.OverPos,
-                       h.NamePos(26)}),
+                       h.NamePos(26), vec2(h.LevelShowPos(1), h.LevelShowPos(2))}),
           (std::vector{vec2(400 - 100 * r, 36 * r), vec2(400 + 60 * r, 36 * r), vec2(600 - 9 * r, 40 * r),
                        vec2(200 + 32 * r, 40 * r), vec2(96 * r, 72 * r), vec2(400 - 240 * r, 300 - 180 * r),
-                       vec2(400 - 240 * r + 45 * r + 375 * r, 300 - 180 * r + 312 * r)}));
-      EXPECT_FLOAT_EQ(h.LevelShowPos(1), 400 + 40 * r);
-      EXPECT_FLOAT_EQ(h.LevelShowPos(2), 400 + 80 * r);
+                       vec2(400 - 240 * r + 45 * r + 375 * r, 300 - 180 * r + 312 * r),
+                       vec2(400 + 40 * r, 400 + 80 * r)}));
     }
     EXPECT_EQ(h.DigitRect.at(7), (RECT{105, 330, 119, 344}));
     EXPECT_EQ(h.ScoreDigitRect.at(0), (RECT{60, 0, 100, 25}));

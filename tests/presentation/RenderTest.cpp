@@ -26,7 +26,6 @@ class PlayScreenGl : public ::testing::Test {
     ASSERT_TRUE(graphics_->InitD3D());
   }
   static void TearDownTestSuite() { graphics_.reset(); }
-  void TearDown() override { scene_.reset(); }
   void SetUp() override {
     ASSERT_NE(graphics_->InitDevice(mode_.ScreenWidth, mode_.ScreenHeight, 1, 0x00505050), DeviceKindNone);
     device_ = graphics_->Device();
