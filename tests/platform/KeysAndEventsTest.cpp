@@ -33,14 +33,12 @@ TEST(EventPump, KeysBecomeWindowsCodesSeenOnceQuitAndSignalsCaughtWhileItLivesTh
         {{}, 'Z', {false}},
         {{Z}, 'Z', {true, true}},  // still down
         {{-Z}, 'Z', {false}},
-        // Pressed and released between two queries: seen once. Auto-repeat is no second key down.
-        {{Space, -Space, Up, Up, -Up}, 32, {true, false}},
-        {{}, 38, {true, false}},
-        // Both Shift keys are one key; losing the focus releases everything.
-        {{LShift, RShift, -LShift}, 16, {true, true}},
+        {{Space, -Space, Up, Up, -Up}, 32, {true, false}},  // down and up between queries: seen once
+        {{}, 38, {true, false}},                            // auto-repeat is no second press
+        {{LShift, RShift, -LShift}, 16, {true, true}},      // both Shift keys are one key
         {{-RShift}, 16, {false}},
         {{SDL_SCANCODE_LEFT}, 37, {true}},
-        {{0}, 37, {false}},
+        {{0}, 37, {false}},  // losing the focus releases everything
     };
     for (const auto& [events, vk, seen] : steps) {
       for (int e : events)
@@ -53,14 +51,8 @@ TEST(EventPump, KeysBecomeWindowsCodesSeenOnceQuitAndSignalsCaughtWhileItLivesTh
     EXPECT_NE(::testing::internal::GetCapturedStderr().find(
                   "Quarnix: Some files may be damaged! Please re-install this game."),
               std::string::npos);
-    EventPump pump(&keys);
+    EventPump pump(&keys);  // its keys reaching the game are played through in the pad tests
     SDL_Event e{};
-    e.type = SDL_KEYDOWN;
-    e.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
-    SDL_PushEvent(&e);
-    pump.Pump();
-    EXPECT_NE(keys.Query(27), 0);
-    EXPECT_FALSE(pump.QuitRequested());
     e.type = SDL_QUIT;
     SDL_PushEvent(&e);
     pump.Pump();

@@ -38,27 +38,14 @@ TEST(NullGraphics, DevicesStartInTheGamesStateTexturesKeepBytesMeshesGroupBySubs
   d.SetTransform(D3DTS_WORLD, D3DXMatrixTranslation(1, 2, 3));
   SetProjection(d, 60);  // its matrix shows in the drawn pictures; here only the world it resets
   EXPECT_EQ(d.GetTransform(D3DTS_WORLD), D3DXMatrixIdentity());
-  SetDirLight(d, {1, 1, 1, 0}, {0.5f, -1, 0.5f}, 1, 0, 0, 1);
-  const auto& slot = graphics.Null()->Lights().at(1);
-  EXPECT_TRUE(slot.enabled && slot.light.Type == D3DLIGHT_DIRECTIONAL && slot.light.Attenuation0 == 1.0f &&
-              slot.light.Direction == (D3DVECTOR{0.5f, -1, 0.5f}) && slot.light.Specular == D3DCOLORVALUE{});
-  graphics.InitDevice(64, 64, 1, 0);  // textures and vertex buffers keep what was written
+  graphics.InitDevice(64, 64, 1, 0);  // what locks keep is read back by the loader and drift tests
   IDevice& e = *graphics.Device();
   auto texture = e.CreateTexture(3, 2);
-  EXPECT_EQ(texture->Pitch(), 12);
-  auto bytes = texture->LockRect();
-  ASSERT_EQ(bytes.size(), 24u);
+  EXPECT_EQ(std::pair(texture->Pitch(), texture->LockRect().size()), std::pair(12, std::size_t{24}));
   EXPECT_THROW(texture->LockRect(), std::logic_error);
-  bytes[4 * 5 + 2] = 200;
   texture->UnlockRect();
   EXPECT_THROW(texture->UnlockRect(), std::logic_error);
-  EXPECT_EQ(texture->LockRect()[22], 200);
-  texture->UnlockRect();
   auto mesh = e.CreateMesh(Corners(3), {0, 1, 2}, {0});
-  mesh->LockVertexBuffer()[2].tu = 0.75f;
-  mesh->UnlockVertexBuffer();
-  EXPECT_EQ(mesh->LockVertexBuffer()[2].tu, 0.75f);
-  mesh->UnlockVertexBuffer();
   e.SetTexture(0, texture.get());
   graphics.InitDevice(64, 64, 1, 0);  // the first device is released
   EXPECT_THROW(mesh->DrawSubset(0), std::logic_error);

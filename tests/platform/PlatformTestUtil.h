@@ -102,17 +102,13 @@ class GlTest : public ::testing::Test {
     d_->EndScene();
     return d_->ReadPixels();
   }
-  Rgb At(const std::vector<std::uint8_t>& p, int x, int y) const {
-    EXPECT_TRUE(x >= 0 && x < d_->Width() && y >= 0 && y < d_->Height()) << x << "," << y;
-    const std::uint8_t* q = &p[(static_cast<std::size_t>(y) * d_->Width() + x) * 4];
-    return Rgb{q[0], q[1], q[2]};
-  }
   void ExpectColour(const std::vector<std::uint8_t>& p, int x, int y, Rgb want, int tolerance = 2) const {
-    const Rgb g = At(p, x, y);
-    EXPECT_TRUE(std::max({std::abs(g.r - want.r), std::abs(g.g - want.g), std::abs(g.b - want.b)}) <=
+    ASSERT_TRUE(x >= 0 && x < d_->Width() && y >= 0 && y < d_->Height()) << x << "," << y;
+    const std::uint8_t* g = &p[(static_cast<std::size_t>(y) * d_->Width() + x) * 4];
+    EXPECT_TRUE(std::max({std::abs(g[0] - want.r), std::abs(g[1] - want.g), std::abs(g[2] - want.b)}) <=
                 tolerance)
-        << "at " << x << "," << y << ": " << g.r << " " << g.g << " " << g.b << ", want " << want.r << " "
-        << want.g << " " << want.b;
+        << "at " << x << "," << y << ": " << +g[0] << " " << +g[1] << " " << +g[2] << ", want " << want.r
+        << " " << want.g << " " << want.b;
   }
 
   inline static std::unique_ptr<GlGraphics> graphics_;

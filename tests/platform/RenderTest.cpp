@@ -132,7 +132,6 @@ TEST_F(Render, UnlitSquaresNearerHideFartherCullModesDropFacesOneOneBlendingAdds
   auto square = Camera(false);
   for (bool write : {false, true}) {
     const auto drawn = Scene(0, [&] {
-      d_->SetTransform(D3DTS_WORLD, D3DXMatrixIdentity());
       d_->SetRenderState(D3DRS_ZWRITEENABLE, write);
       square->DrawSubset(0);
     });
