@@ -39,7 +39,6 @@ TEST(FixedArray, CellsAreDistinctZeroedAndBoundsChecked) {
         offsets.insert(&field(x, y, z) - &*field.begin());
       }
   EXPECT_TRUE(offsets.size() == 250u && *offsets.begin() == 0 && *offsets.rbegin() == 249);
-  EXPECT_EQ(decltype(field)::Extent(3), 10);
   field.Fill(7);
   EXPECT_EQ(std::count(field.begin(), field.end(), 7), 250);
   for (auto [x, y] : {std::pair{0, 1}, {1, 6}, {6, 2}}) EXPECT_THROW(field(x, y, 1), std::out_of_range);
@@ -129,8 +128,8 @@ TEST(FindFile, ExactElseCaseInsensitiveFirstInByteOrderAndReadsRefuseWhatIsNoReg
                 ThrowsMessage<std::runtime_error>(AllOf(HasSubstr(file.string()), HasSubstr(says))));
 }
 
-// catches: partial writes kept, permissions reset, temporaries left, links, fifos or folders replaced.
-TEST(WriteFileAtomic, CreatesAndReplacesRegularFilesOnlyKeepingThePermissionsAndWritingThroughLinks) {
+// catches: partial writes, lost permissions, links/fifos/folders replaced, wrong temporaries, copies lost.
+TEST(WriteFileAtomic, ReplacesRegularFilesOnlyKeepingPermissionsLinksAndTheOldFileWholeWhenASaveFails) {
   TempFolder dir;
   for (const char* text : {"first, longer content", "second", ""}) {
     WriteFileAtomic(dir / "f.dat", Bytes(text));
@@ -152,37 +151,33 @@ TEST(WriteFileAtomic, CreatesAndReplacesRegularFilesOnlyKeepingThePermissionsAnd
     EXPECT_THAT([&] { WriteFileAtomic(dir / name, Bytes("x")); },
                 ThrowsMessage<std::runtime_error>(HasSubstr(name == "folder" ? "is a folder" : "is a fifo")));
   EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir / "fifo")) && fs::is_directory(dir / "folder"));
-}
-
-// catches: failed or killed saves damaging the file, the wrong temporaries removed, copies moved over.
-TEST(WriteFileAtomic, AFailedSaveLeavesTheOldFileWholeEndedSavesTemporariesGoAndMoveAsideKeepsEachCopy) {
-  TempFolder dir;
-  WriteText(dir / "f.dat", "the old content");
+  TempFolder saves;
+  WriteText(saves / "f.dat", "the old content");
   for (WriteStage failAt : {WriteStage::PartWritten, WriteStage::Flushed}) {
     fs::path seenTemporary;
     WriteFaultHook previous = SetWriteFaultHook([&](WriteStage stage, const fs::path& temporary) {
       if (stage != failAt) return;
       seenTemporary = temporary;
-      EXPECT_TRUE(fs::exists(temporary) && temporary.parent_path() == dir.Path());
+      EXPECT_TRUE(fs::exists(temporary) && temporary.parent_path() == saves.Path());
       throw std::runtime_error("disk full");
     });
-    EXPECT_THROW(WriteFileAtomic(dir / "f.dat", Bytes("the new content that never lands")),
+    EXPECT_THROW(WriteFileAtomic(saves / "f.dat", Bytes("the new content that never lands")),
                  std::runtime_error);
     SetWriteFaultHook(std::move(previous));
-    EXPECT_TRUE(!seenTemporary.empty() && ReadText(dir / "f.dat") == "the old content");
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"f.dat"});
+    EXPECT_TRUE(!seenTemporary.empty() && ReadText(saves / "f.dat") == "the old content");
+    EXPECT_EQ(saves.Names(), std::vector<std::string>{"f.dat"});
   }
   EXPECT_EXIT(
       {
         SetWriteFaultHook([](WriteStage stage, const fs::path&) {
           if (stage == WriteStage::PartWritten) std::_Exit(9);
         });
-        WriteFileAtomic(dir / "f.dat", Bytes("the new content that never lands"));
+        WriteFileAtomic(saves / "f.dat", Bytes("the new content that never lands"));
       },
       testing::ExitedWithCode(9), "");
-  EXPECT_EQ(ReadText(dir / "f.dat"), "the old content");
-  WriteFileAtomic(dir / "f.dat", Bytes("saved"));
-  EXPECT_EQ(ReadText(dir / "f.dat"), "saved");
+  EXPECT_EQ(ReadText(saves / "f.dat"), "the old content");
+  WriteFileAtomic(saves / "f.dat", Bytes("saved"));
+  EXPECT_EQ(ReadText(saves / "f.dat"), "saved");
   const pid_t ended = ::fork();
   if (ended == 0) std::_Exit(0);
   ASSERT_GT(ended, 0);
@@ -191,17 +186,17 @@ TEST(WriteFileAtomic, AFailedSaveLeavesTheOldFileWholeEndedSavesTemporariesGoAnd
   std::vector<std::string> kept{".CT.DAT.tmp" + dead + "-0",   // another file's
                                 ".RD.DAT.tmp" + alive + "-3",  // a save still running
                                 ".RD.DAT.tmpx-1", "RD.DAT.tmp" + dead + "-1"};
-  for (const auto& name : kept) WriteText(dir / name, "x");
-  for (const char* n : {"-0", "-17"}) WriteText(dir / (".RD.DAT.tmp" + dead + n), "left by a killed save");
-  WriteFileAtomic(dir / "RD.DAT", Bytes("table"));
+  for (const auto& name : kept) WriteText(saves / name, "x");
+  for (const char* n : {"-0", "-17"}) WriteText(saves / (".RD.DAT.tmp" + dead + n), "left by a killed save");
+  WriteFileAtomic(saves / "RD.DAT", Bytes("table"));
   kept.insert(kept.end(), {"RD.DAT", "f.dat"});
   std::sort(kept.begin(), kept.end());
-  EXPECT_EQ(dir.Names(), kept);
+  EXPECT_EQ(saves.Names(), kept);
   for (const char* content : {"first", "second", "third"}) {
-    WriteText(dir / "RD.DAT", content);
-    MoveAside(dir / "RD.DAT", ".damaged");
+    WriteText(saves / "RD.DAT", content);
+    MoveAside(saves / "RD.DAT", ".damaged");
   }
   for (auto [suffix, content] : {std::pair{"", "first"}, {"-2", "second"}, {"-3", "third"}})
-    EXPECT_EQ(ReadText(dir / ("RD.DAT.damaged" + std::string(suffix))), content);
-  EXPECT_THROW(MoveAside(dir / "RD.DAT", ".damaged"), std::runtime_error);
+    EXPECT_EQ(ReadText(saves / ("RD.DAT.damaged" + std::string(suffix))), content);
+  EXPECT_THROW(MoveAside(saves / "RD.DAT", ".damaged"), std::runtime_error);
 }

@@ -34,7 +34,7 @@ class ToolkitRender : public test::GlTest {
   std::filesystem::path square_;
 };
 
-TEST_F(ToolkitRender, MeshFromAnXFileLandsWhereTheCameraProjectsIt) {
+TEST_F(ToolkitRender, MeshesLandWhereTheCameraProjectsThemKeyedTexturesLetTheBackgroundThroughAndDriftShows) {
   XObject cube(*d_, resources_);
   cube.LoadXFile(test::WriteMesh(folder_ / "CUBE.CAR", test::CubeMesh(2)), 1, "Green", 0, 0, 2);
   LookFrom({0, 0, -20}, 45);
@@ -46,9 +46,6 @@ TEST_F(ToolkitRender, MeshFromAnXFileLandsWhereTheCameraProjectsIt) {
   const auto turned = Scene(0xFF0000FF, [&] { cube.QDisplayXfile(0, 0, 0.5f, 45, 0, 0, {}, {-3, -2, 0}); });
   ExpectAt(turned, {-3, -2, 0}, {0, 255, 0});
   ExpectAt(turned, {2, 1, 0}, {0, 0, 255});
-}
-
-TEST_F(ToolkitRender, KeyedStarAndScreenTextureLetTheBackgroundThroughAndTextureDriftReachesThePicture) {
   XObject keyed(*d_, resources_), plain(*d_, resources_);
   keyed.LoadXFile(square_, 1, "Star", 0xFF000000, 0, 1);
   plain.LoadXFile(square_, 1, "Star", 0, 0, 1);
@@ -69,14 +66,14 @@ TEST_F(ToolkitRender, KeyedStarAndScreenTextureLetTheBackgroundThroughAndTexture
   ScreenObject panel(*d_, resources_);
   panel.FillTexture(4, bytes, 0, 15, 0, 255);
   auto sprite = d_->CreateSprite();
-  const auto picture = Scene(0xFF0000FF, [&] {
+  const auto panelPicture = Scene(0xFF0000FF, [&] {
     sprite->Begin();
     const D3DVECTOR2 scaling{10, 10}, at{20, 20};
     sprite->Draw(panel.Texture(), nullptr, &scaling, nullptr, 0, &at, 0xFFFFFFFF);
     sprite->End();
   });
   for (auto [x, colour] : {std::pair{30, test::Rgb{0, 0, 255}}, {50, {255, 255, 255}}, {70, {0, 0, 255}}})
-    ExpectColour(picture, x, 40, colour);  // a keyed column, a white one, beyond the picture
+    ExpectColour(panelPicture, x, 40, colour);  // a keyed column, a white one, beyond the picture
 }
 
 }  // namespace

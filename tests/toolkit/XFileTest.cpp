@@ -195,7 +195,8 @@ TEST(XFileMszip, CompressedTextBlocksHoldAtMost32KiBEachLeaningOnThePreviousOne)
   EXPECT_EQ(c.Mesh.Indices[4 * 36], once.Indices[0] + 96);
 }
 
-TEST(XFileWriter, EveryFormatReadsBackAsTheSameMeshWithStableBytesAndBigMeshesKeepTheirIndices) {
+TEST(XFileWriter,
+     EveryFormatReadsBackStablyInTheUsualLayoutAndUnwritableMeshesAreRefusedLeavingTheFileWhole) {
   for (auto [format, header] : {std::pair{XFileFormat::Text, "xof 0303txt 0032"},
                                 {XFileFormat::Binary, "xof 0303bin 0032"},
                                 {XFileFormat::Compressed, "xof 0303bzip0032"}}) {
@@ -222,9 +223,6 @@ TEST(XFileWriter, EveryFormatReadsBackAsTheSameMeshWithStableBytesAndBigMeshesKe
     else
       EXPECT_THROW(back.Indices16(), std::length_error);
   }
-}
-
-TEST(XFileWriter, TextAndBinaryFilesHaveTheUsualLayout) {
   const XMesh m{{{0, 0, 0, 0, 0, 1, 0, 0}, {1, 0, 0, 0, 0, 1, 1, 0}, {0, 1, 0, 0, 0, 1, 0, 1}},
                 {0, 1, 2},
                 {},
@@ -240,15 +238,11 @@ TEST(XFileWriter, TextAndBinaryFilesHaveTheUsualLayout) {
   EXPECT_NE(std::string(withTemplates.begin(), withTemplates.end()).find("template MeshMaterialList {"),
             std::string::npos);
   const auto binary = WriteXFile(XMesh{}, XFileFormat::Binary);
-  const std::vector<std::uint8_t> expected = {
-      31, 0,    1,    0,    6,    0,    0,    0,    'V',  'e',  'c',  't',  'o',  'r',  10,   0,    5,
-      0,  0x5e, 0xab, 0x82, 0x3d, 0xda, 0x62, 0xcf, 0x11, 0xab, 0x39, 0x00, 0x20, 0xaf, 0x71, 0xe4, 0x33};
-  ASSERT_GT(binary.size(), 16 + expected.size());
-  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), binary.begin() + 16));
+  Tokens vector("");  // the first template, with its GUID 3D82AB5E-62DA-11CF-AB39-0020AF71E433
+  vector.U16(31).Name("Vector").Open().U16(5).Le(0x11CF62DA3D82AB5E, 8).Le(0x33E471AF200039AB, 8);
+  ASSERT_GT(binary.size(), 16 + vector.out.size());
+  EXPECT_TRUE(std::equal(vector.out.begin(), vector.out.end(), binary.begin() + 16));
   EXPECT_TRUE(ReadXFile(binary).MeshCount == 1 && ReadXFile(binary).Mesh.Vertices.empty());
-}
-
-TEST(XFileWriter, RefusesMeshesItCannotWriteAndASaveReplacesTheFileWhole) {
   const std::function<void(XMesh&)> breaks[] = {
       [](XMesh& m) { m.Indices[4] = 5; }, [](XMesh& m) { m.Attributes[2] = 2; },
       [](XMesh& m) { m.Vertices[1].ny = std::numeric_limits<float>::quiet_NaN(); },
@@ -308,8 +302,8 @@ TEST(XFileMalformed, EveryTruncationAndSingleByteCorruptionFailsCleanly) {
   }
 }
 
-// catches: counts, indices and references trusted without checking them against the data.
-TEST(XFileMalformed, HeadersCountsAndIndicesAreCheckedAgainstTheData) {
+// catches: counts, indices, references, binary lengths and compressed framing trusted unchecked.
+TEST(XFileMalformed, HeadersCountsIndicesBinaryTokensAndCompressedFramingAreCheckedAgainstTheData) {
   for (auto [file, expected] : {std::pair{"xof 0303txt 003", "too short"},
                                 {"xof 0303txt 0016\nMesh {}", "float size"},
                                 {"xof 0303zip 0032", "format"},
@@ -344,17 +338,13 @@ TEST(XFileMalformed, HeadersCountsAndIndicesAreCheckedAgainstTheData) {
   ExpectCleanError(TextOutcome(deep), "nested deeper than");
   for (int i = 0; i < kXFileMaxDepth; ++i) ok = "Frame {\n" + ok + "}\n";
   EXPECT_EQ(TextOutcome(ok), "ok 0");  // just inside the limit
-}
-
-// catches: binary lengths, tokens and compressed framing read past the data or trusted.
-TEST(XFileMalformed, BinaryTokensAndCompressedFramingAreBoundsChecked) {
-  const std::pair<std::function<void(Tokens&)>, const char*> cases[] = {
+  const std::pair<std::function<void(Tokens&)>, const char*> tokenCases[] = {
       {[](Tokens& t) { t.Name("Mesh").Open().U16(6).U32(0x40000000).U32(1); },
        "byte 28: list of 1073741824 values runs past the end"},
       {[](Tokens& t) { t.U16(1).U32(0xFFFFFFFF); }, "runs past the end"},
       {[](Tokens& t) { t.Name("Mesh").Open().U16(99); }, "byte 28: unknown token 99"},
       {[](Tokens& t) { t.Name("TextureFilename").Open().Text(2, "a").Close(); }, "not followed by"}};
-  for (const auto& [write, expected] : cases) {
+  for (const auto& [write, expected] : tokenCases) {
     Tokens t("xof 0303bin 0032");
     write(t);
     ExpectCleanError(Outcome(t.out), expected);
