@@ -107,12 +107,7 @@ TEST(MeshShape, ClosedConvexSolidsTellWhichFacesAreInsideAnythingElseHasNone) {
     f.Reverse();
     EXPECT_EQ(Inside(f), D3DCULL_CW);
   }
-  // MeshData answers for a mesh of one subset only: several subsets may be drawn with different states.
   const Faces cube = Box({-1, -1, -1}, {1, 1, 1});
-  std::vector<std::uint32_t> attributes(12, 0);
-  EXPECT_EQ(MeshData(cube.vertices, cube.indices, attributes).InsideFaces(), D3DCULL_CCW);
-  attributes[11] = 1;
-  EXPECT_EQ(MeshData(cube.vertices, cube.indices, attributes).InsideFaces(), D3DCULL_NONE);
   Faces mixed = cube, pair = Box({0, 0, 0}, {1, 1, 1}), flat, cracked = cube, broken = cube;
   std::swap(mixed.indices[1], mixed.indices[2]);  // one face turned the wrong way
   std::swap(mixed.indices[4], mixed.indices[5]);
