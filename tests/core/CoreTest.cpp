@@ -17,11 +17,8 @@
 #include "core/Random.h"
 
 using namespace quarnix;
-using quarnix::test::ReadText;
-using quarnix::test::TempFolder;
-using quarnix::test::WriteText;
-using ::testing::HasSubstr;
-using ::testing::ThrowsMessage;
+using namespace quarnix::test;
+using namespace ::testing;
 namespace fs = std::filesystem;
 
 namespace {

@@ -75,7 +75,6 @@ TEST(XFileSamples, MayaCubeInAnIdentityFrameCubesSwappingYAndZInEachFormatAndATh
   EXPECT_NEAR(binary.Mesh.Materials.at(0).Power, m.Materials[0].Power, 1e-4);
   ExpectSame(packed.Mesh, binary.Mesh);
   ExpectSame(ReadXFile(Sample("malformed_skinweights_oob.x")).Mesh, m);  // bad skin weights are skipped
-  // Three materials, vertex colours and DeclData.
   const XMesh box = ReadXFile(Sample("kwxport_test_cubewithvcolors.x")).Mesh;
   ASSERT_TRUE(box.Vertices.size() == 24u && box.TriangleCount() == 12u && box.Materials.size() == 3u);
   ExpectNear(box.Vertices[0], {-0.492126f, -0.492126f, -0.492126f, 0, -1, 0, 0, 0});
@@ -155,7 +154,6 @@ Frame outer {
   const XFileContent none =
       ReadTextFile("template Foo { <01234567-89ab-cdef-0123-456789abcdef> DWORD a; }\nFoo { 3; }\n");
   EXPECT_TRUE(none.MeshCount == 0 && none.Mesh.Vertices.empty() && none.Mesh.Subsets().empty());
-  // Binary with 64-bit floats and a material referenced by name.
   Tokens t("xof 0302bin 0064");
   t.Name("Material").Name("Blue").Open().Doubles({0, 0, 1, 0.5, 7, 0.25, 0.25, 0.25, 0, 0, 0});
   t.Name("TextureFilename").Open().String("b.png").Close().Close();
@@ -210,7 +208,6 @@ TEST(XFileWriter,
       EXPECT_EQ(WriteXFile(SampleMesh(), format, options), bytes) << "output must not vary";
     }
   }
-  // Meshes past 65535 vertices need 32-bit indices.
   for (const std::uint32_t count : {65535u, 65536u}) {
     XMesh m{std::vector<D3DVERTEX>(count), {0, count - 2, count - 1}, {0}, {}};
     for (std::uint32_t i = 0; i < count; ++i) m.Vertices[i].x = static_cast<float>(i);

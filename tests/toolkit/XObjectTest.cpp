@@ -13,8 +13,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Colour = std::array<int, 4>;
 using namespace test;
-using ::testing::_;
-using ::testing::ElementsAre;
+using namespace ::testing;
 
 void ExpectMaps(const D3DMATRIX& world, D3DVECTOR from, D3DVECTOR to) {
   const D3DVECTOR got = D3DXVec3TransformCoord(from, world);
@@ -40,9 +39,6 @@ class XObjectTest : public ::testing::Test {
         WriteMesh(folder_ / ("cube" + std::to_string(materialCount) + ".car"), CubeMesh(materialCount)), 1,
         texture, key, 0, textureCount);
     return object;
-  }
-  static void FillSlots(XObject& object) {
-    for (int i = 0; i < object.TextureSlots(); ++i) object.CreateEmptyTexture(i, 1, 0);
   }
   static std::array<float, 3> Angles(const XObject& o) { return {o.AngleX(), o.AngleY(), o.AngleZ()}; }
   std::vector<int> DrawnSlots(XObject& object, int frames = 1, int texIndex = 0, std::uint32_t blend = 0) {
@@ -174,19 +170,18 @@ TEST_F(XObjectTest, DrawsTurnMoveAndScaleQuaternionDrawsTurnAboutTheCentreAndAut
 TEST_F(XObjectTest, SubsetsDrawWithTheirMaterialsBlendOnlyForTheDrawAndAnimateThroughTheSlots) {
   const auto object = Cube(3, 6);
   ASSERT_EQ(DrawnSlots(*object, 1, 0, 1), (std::vector<int>{-1, -1, -1}));
+  const auto& d = device_.MeshDraws();
   for (int i = 0; i < 3; ++i)
-    EXPECT_TRUE(device_.MeshDraws()[i].subset == i &&
-                device_.MeshDraws()[i].material == object->Materials(i) &&
-                device_.MeshDraws()[i].alphaBlend == 1u);
+    EXPECT_TRUE(d[i].subset == i && d[i].material == object->Materials(i) && d[i].alphaBlend == 1u);
   EXPECT_EQ(device_.GetRenderState(D3DRS_ALPHABLENDENABLE), 0u);
-  FillSlots(*object);
+  for (int i = 0; i < object->TextureSlots(); ++i) object->CreateEmptyTexture(i, 1, 0);
   EXPECT_EQ(DrawnSlots(*object, 1, 1), (std::vector<int>{1, 1, 1}));
   EXPECT_EQ(DrawnSlots(*object, 1, 7), (std::vector<int>{5, 5, 5}));  // the last usable slot
   object->QDisplayXfile(6, 0, 1, 0, 0, 0, {}, {});
   EXPECT_EQ(device_.MeshDraws().back().texture, object->Textures(5));
   EXPECT_THROW(object->DisplayXfile(-1, 0, 1, 0, 0, 0, 0, 0, 0, 0), std::out_of_range);
   // Each slot shows for delay + 1 draws; the last one stays unless the animation repeats.
-  FillSlots(object_);
+  for (int i = 0; i < object_.TextureSlots(); ++i) object_.CreateEmptyTexture(i, 1, 0);
   for (const bool repeat : {true, false}) {
     object_.SetAutoTexture(true, 0, 2, repeat);
     const int last = repeat ? 0 : 3;
@@ -291,8 +286,7 @@ TEST_F(XObjectTest, TheVertexCopyIsWrittenBackOnRequestChecksItsIndicesAndVertex
 }
 
 TEST_F(XObjectTest, DriftAndSwayMoveEveryCoordinateSwayTurnsAtItsLimitsAndDriftStartsOverWhenUGrowsHuge) {
-  const auto object = Cube(1, 1);
-  XObject& o = *object;
+  XObject& o = object_;
   const auto original = MeshVertices(o);
   auto step = [&] { o.EffectMoveTextureB(false, 0.0001f, 0.000001f, 0.000002f); };
   step(), step();  // right and down first
