@@ -256,7 +256,7 @@ TEST_F(Assets, ScreenImagesFillBlackSeeThroughButOnCSAndABadFileIsRefusedByName)
   test::TempFolder game;  // every sheet's first pixel black, its second one colour of its own
   const fs::path data = game / "Data";
   const auto sheet = [&](const std::string& name, int n, std::size_t extra = 0) {
-    Bytes pixels((name == "ME.RB" ? 1024 * 1024 : 512 * 512) * 3 + extra, 0);
+    Bytes pixels((n == 3 ? 1024 * 1024 : 512 * 512) * 3 + extra, 0);
     pixels[3] = static_cast<std::uint8_t>(10 * n), pixels[4] = 20, pixels[5] = 30;
     WriteFileAtomic(data / name, PackZeroRuns(pixels));
   };
@@ -269,11 +269,9 @@ TEST_F(Assets, ScreenImagesFillBlackSeeThroughButOnCSAndABadFileIsRefusedByName)
   Bytes bg(20 * 196608, 0);  // background i starts with (i, 2i, 3i + 1)
   for (int i = 0; i < 20; ++i)
     for (int c = 0; c < 3; ++c) bg[i * 196608 + c] = static_cast<std::uint8_t>((c + 1) * i + c / 2);
-  WriteFileAtomic(data / "BG.RB", bg);
+  WriteFileAtomic(data / "Bg.Rb", bg);  // found whatever the case of its name, as is oa.rb
   int n = 0;
-  for (const char* name : {"OA", "OB", "ME", "SA", "SB", "CS"}) sheet(std::string(name) + ".RB", ++n);
-  fs::rename(data / "ME.RB", data / "me.rb");
-  fs::rename(data / "BG.RB", data / "Bg.Rb");
+  for (const char* name : {"oa.rb", "OB.RB", "ME.RB", "SA.RB", "SB.RB", "CS.RB"}) sheet(name, ++n);
   auto a = fresh();
   LoadScreenImages(*a, data);
   for (int i = 0; i < 20; ++i) {
@@ -289,31 +287,28 @@ TEST_F(Assets, ScreenImagesFillBlackSeeThroughButOnCSAndABadFileIsRefusedByName)
     EXPECT_EQ(TexturePixel(t, 1), (std::array<int, 4>{30, 20, 10 * n, 255})) << n;
     EXPECT_EQ(TexturePixel(t, 0), (std::array<int, 4>{0, 0, 0, n == 6 ? 255 : 0})) << n;
   }
-  fs::rename(data / "me.rb", data / "ME.RB");
-  fs::rename(data / "Bg.Rb", data / "BG.RB");
   sheet("SA.RB", 4, 1);  // one pixel byte too many
   auto c = fresh();
   EXPECT_THAT([&] { LoadScreenImages(*c, data); }, Refused("SA.RB"));
   EXPECT_TRUE(c->ScreenME.Texture() && !c->ScreenSA.Texture() && !c->ScreenCS.Texture());
   sheet("SA.RB", 4);
-  const Bytes me = ReadFileBytes(data / "ME.RB");
-  const std::pair<const char*, Bytes> cut[] = {{"CS.RB", {}},
-                                               {"CS.RB", {7}},
-                                               {"ME.RB", Bytes(me.begin(), me.begin() + me.size() / 2)},
-                                               {"ME.RB", Bytes(2 * 3145728 + 1, 0)}};
+  const std::pair<const char*, Bytes> cut[] = {
+      {"CS.RB", {}}, {"CS.RB", {7}}, {"ME.RB", Bytes(3145728 / 2, 1)}, {"ME.RB", Bytes(2 * 3145728 + 1, 0)}};
   for (const auto& [name, bytes] : cut) {
     const Bytes good = ReadFileBytes(data / name);
     WriteFileAtomic(data / name, bytes);
     EXPECT_THAT([&] { LoadScreenImages(*fresh(), data); }, Refused(name));
     WriteFileAtomic(data / name, good);
   }
-  WriteFileAtomic(data / "BG.RB", Bytes(20 * 196608 - 1, 1));
+  WriteFileAtomic(data / "Bg.Rb", Bytes(20 * 196608 - 1, 1));
   auto b = fresh();
   EXPECT_THROW(LoadScreenImages(*b, data), std::runtime_error);
   EXPECT_EQ(b->XBackGround.Textures(0), nullptr);
-  fs::remove(data / "BG.RB");
+  fs::remove(data / "Bg.Rb");
   EXPECT_THROW(LoadScreenImages(*b, data), std::runtime_error);
-  Bytes out(4);  // a sheet's decoding count beyond its bytes
+  Bytes out(5, 0xEE);  // a sheet's decoding count: only so many bytes, never past its input
+  UnpackZeroRuns(3, Bytes{7, 0, 3, 9}, out);
+  EXPECT_EQ(out, (Bytes{7, 0, 0, 0, 0xEE}));
   for (int count : {3, -1}) EXPECT_THROW(UnpackZeroRuns(count, Bytes{1, 2}, out), std::out_of_range) << count;
 }
 
@@ -340,6 +335,8 @@ TEST(SoundSetup, EachBufferHoldsTheWaveOfItsNumberUpToAFailingFileAndNoFileIsOpe
     for (const GameFile& f : GameFilesOf(FileRole::Music))
       EXPECT_EQ(s.player.MusicBuffer(f.Number), on ? Made(f.Name) : nullptr) << f.Name;
     EXPECT_EQ(Made("NoWay.WAV") != nullptr, on == 1);
+    EXPECT_TRUE(s.player.WaveBuffer(Effect::OkExCubeDown) == Made("okExCubeDown.WAV") &&
+                s.player.MusicBuffer(Music::Menu) == Made("okMenu.WAV"));
   }
   EXPECT_NE(Made("okMenu.WAV"), nullptr);
   test::TempFolder folder;  // a failing file ends the set-up there and keeps what was made
@@ -362,17 +359,15 @@ TEST(SoundSetup, EachBufferHoldsTheWaveOfItsNumberUpToAFailingFileAndNoFileIsOpe
 TEST(SoundSetup, EveryWaveLoadsInTheMixer) {
   MixerSoundSystem sound;
   ASSERT_TRUE(sound.InitDSound()) << "SDL_AUDIODRIVER=dummy gives a device";
-  {
-    Sounds s;
-    s.Setup(sound);
-    std::set<ISoundBuffer*> distinct;
-    for (int No = 1; No <= 13; ++No) distinct.insert(s.player.WaveBuffer(No));
-    for (int No = 1; No <= 14; ++No) distinct.insert(s.player.MusicBuffer(No));
-    EXPECT_EQ(distinct.size() - distinct.count(nullptr), 27u);
-    s.player.PlayMusic(Music::Menu, PlayFlag::Looping, 0);
-    s.player.PlayWave(Effect::OkExCubeDown, PlayFlag::Once, -1500);
-    s.player.StopMusic(Music::Menu);
-  }  // buffers go before the sound system
+  Sounds s;  // after the sound system: its buffers go first
+  s.Setup(sound);
+  std::set<ISoundBuffer*> distinct;
+  for (int No = 1; No <= 13; ++No) distinct.insert(s.player.WaveBuffer(No));
+  for (int No = 1; No <= 14; ++No) distinct.insert(s.player.MusicBuffer(No));
+  EXPECT_EQ(distinct.size() - distinct.count(nullptr), 27u);
+  s.player.PlayMusic(Music::Menu, PlayFlag::Looping, 0);
+  s.player.PlayWave(Effect::OkExCubeDown, PlayFlag::Once, -1500);
+  s.player.StopMusic(Music::Menu);
 }
 
 }  // namespace

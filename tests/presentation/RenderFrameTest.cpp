@@ -100,8 +100,9 @@ TEST_F(NullScreen, FirstFrameDrawsTheSwayLimitsTheSpinWrapsThePlanSlidesInAndThe
   EXPECT_EQ(DrawsOf(A().XBackGround).size(), 1u);
 }
 
-// catches: x and y not exchanged, a special not spun under its box, a wrong blend, an opaque cube misordered.
-TEST_F(NullScreen, FieldCellsAreExchangedSpecialsSpinUnderTheirBoxAndOpaqueCubesPassOnlyInFront) {
+// catches: x, y unexchanged, a special unspun or off its box, wrong blend or order, a marker astray, a turn
+// spun.
+TEST_F(NullScreen, CellsAreExchangedSpecialsSpinInTheirBoxMarkersShowLandingsTurnedViewsDoNotSpin) {
   Show({Display::PlayShow});
   V().SpinAngle = 28;  // becomes 30 in the frame
   S().CubeArray(1, 1, 1) = CellKind::Red;
@@ -128,10 +129,7 @@ TEST_F(NullScreen, FieldCellsAreExchangedSpecialsSpinUnderTheirBoxAndOpaqueCubes
   const auto r = first(CellKind::Red), c = first(CellKind::CubeClear), g = first(CellKind::Green),
              b = first(CellKind::Blue);
   EXPECT_TRUE(r < c && c < g && b < c && b < g) << r << " " << c << " " << g << " " << b;  // green meets it
-}
-
-// catches: a piece's special unspun or misplaced, a marker off its column, a turned view off or spun.
-TEST_F(NullScreen, FallingPieceSpinsItsSpecialsAndMarksWhereEachColumnLandsButTurnedViewsDoNotSpin) {
+  Use(0);  // the falling piece
   Show({Display::PieceShow});
   V().SpinAngle = 58;
   S().NowCube(2, 2) = CellKind::Tund;
@@ -155,9 +153,8 @@ TEST_F(NullScreen, FallingPieceSpinsItsSpecialsAndMarksWhereEachColumnLandsButTu
   S().NowCube(1, 5) = CellKind::Diamond;
   S().NowCubeZ = 9;
   Frame();
-  const D3DMATRIX yaw = D3DXMatrixRotationY(90 * 0.017453292519943278f);
   const D3DVECTOR blue = Moved(One(A().XCube(CellKind::Blue)).world),
-                  expected = D3DXVec3TransformCoord({-4, 0, 4}, yaw);
+                  expected = D3DXVec3TransformCoord({-4, 0, 4}, D3DXMatrixRotationY(3.14159265f / 2));
   EXPECT_LT(std::abs(blue.x - expected.x) + std::abs(blue.y) + std::abs(blue.z - expected.z), 3e-4);
   const auto diamond = One(A().XCube(CellKind::Diamond));
   EXPECT_EQ(diamond.world, One(A().XCube(CellKind::SpecialBox)).world);  // turned with the piece, not spun
@@ -177,8 +174,7 @@ TEST_F(NullScreen, StarsMoveAgeAndEndTheEffectByThemselves) {
   EXPECT_EQ(Moved(One(A().XStar(1)).world), (D3DVECTOR{1, 1 + 1.01f, 1}));
   EXPECT_EQ(device_->GetRenderState(D3DRS_ZWRITEENABLE), 1u);
   EXPECT_TRUE(V()[Display::EffectShow]);
-  Frame();
-  Frame();
+  for (int i = 0; i < 2; ++i) Frame();
   EXPECT_EQ(std::pair(V()[Display::EffectShow], scene_->renderer->LastFrame().MeshDraws),
             std::pair(false, 0));  // nothing was alive in the third frame
   Show({Display::EffectShow});
@@ -195,8 +191,7 @@ TEST_F(NullScreen, PopupsRiseFadeAndShowTheirDigitsTheChainWordOnlyInChainsAndTh
   S().ChainCount = 2;
   Frame();
   const auto row = SpritesAt(384 - 2);  // risen by 2: 4, 2, the sign
-  EXPECT_EQ(Sources(row), (std::vector<RECT>{{180, 82, 220, 110}, {100, 82, 140, 110}, {0, 82, 20, 110}}));
-  ASSERT_EQ(row.size(), 3u);
+  ASSERT_EQ(Sources(row), (std::vector<RECT>{{180, 82, 220, 110}, {100, 82, 140, 110}, {0, 82, 20, 110}}));
   EXPECT_EQ(std::tuple(row[0].translation.x, row[1].translation.x, row[0].colour),
             std::tuple(492.0f, 532.0f, 0xFDFFFFFFu));
   EXPECT_EQ(Sources(SpritesAt(384 - 2 - 40)), (std::vector<RECT>{{150, 50, 320, 80}}));
@@ -224,8 +219,7 @@ TEST_F(NullScreen, PopupsRiseFadeAndShowTheirDigitsTheChainWordOnlyInChainsAndTh
   Frame();
   const auto level = SpritesAt(238);  // risen by 6: the word and one digit
   const auto& digits = scene_->layout.LevelDigitRect;
-  EXPECT_EQ(Sources(level), (std::vector<RECT>{{0, 50, 140, 80}, digits.at(7)}));
-  ASSERT_EQ(level.size(), 2u);
+  ASSERT_EQ(Sources(level), (std::vector<RECT>{{0, 50, 140, 80}, digits.at(7)}));
   EXPECT_EQ(std::pair(level[0].translation.x, level[1].translation.x),
             std::pair(320 - 110 * 0.625f, scene_->layout.LevelShowPos(2)));
   S().ScoreLevel = 12;
@@ -236,7 +230,6 @@ TEST_F(NullScreen, PopupsRiseFadeAndShowTheirDigitsTheChainWordOnlyInChainsAndTh
 // catches: a HUD part not scaled about its anchor, a sheet rectangle moved, a number cut, unpadded or wrong.
 TEST_F(NullScreen, EachScreenModeScalesTheHudAboutItsAnchorsButNotItsSheetRectangles) {
   EXPECT_THROW(ScreenModeFor(3), std::out_of_range);
-  // digits pad to the width and are never cut
   EXPECT_EQ((std::vector{HudDigits(42, 5), HudDigits(7, 1), HudDigits(123456, 5), HudDigits(-3, 2)}),
             (std::vector<std::string>{"00042", "7", "123456", "00"}));
   for (int mode = 0; mode <= 2; ++mode) {
@@ -254,17 +247,15 @@ TEST_F(NullScreen, EachScreenModeScalesTheHudAboutItsAnchorsButNotItsSheetRectan
                        vec2(400 - 240 * r + 45 * r + 375 * r, 300 - 180 * r + 312 * r),
                        vec2(400 + 40 * r, 400 + 80 * r)}));
     }
-    EXPECT_EQ(h.DigitRect.at(7), (RECT{105, 330, 119, 344}));
-    EXPECT_EQ(h.ScoreDigitRect.at(0), (RECT{60, 0, 100, 25}));
-    EXPECT_EQ(h.LevelDigitRect.at(9), (RECT{380, 81, 420, 109}));
-    EXPECT_EQ(h.LetterRect(1), (RECT{0, 345, 14, 360}));
-    EXPECT_EQ(h.LetterRect(27), (RECT{390, 345, 404, 360}));  // the space
-    EXPECT_EQ(h.CubeIconRect(3, CellKind::Red), (RECT{0, 96, 31, 127}));
-    EXPECT_EQ(h.CubeIconRect(16, CellKind::Yellow), (RECT{224, 0, 255, 31}));
-    EXPECT_EQ(h.CubeIconRect(24, CellKind::Green), (RECT{160, 256, 191, 287}));
-    EXPECT_EQ(h.CubeIconRect(0, CellKind::FourColor), (RECT{128, 320, 159, 351}));
-    EXPECT_EQ(h.CubeIconRect(17, CellKind::Diamond), (RECT{224, 320, 255, 351}));
-    EXPECT_EQ(h.CubeIconRect(9, CellKind::FallCube), (RECT{160, 352, 191, 383}));
+    EXPECT_EQ(
+        (std::vector{h.DigitRect.at(7), h.ScoreDigitRect.at(0), h.LevelDigitRect.at(9), h.LetterRect(1),
+                     h.LetterRect(27), h.CubeIconRect(3, CellKind::Red), h.CubeIconRect(16, CellKind::Yellow),
+                     h.CubeIconRect(24, CellKind::Green), h.CubeIconRect(0, CellKind::FourColor),
+                     h.CubeIconRect(17, CellKind::Diamond), h.CubeIconRect(9, CellKind::FallCube)}),
+        (std::vector{RECT{105, 330, 119, 344}, RECT{60, 0, 100, 25}, RECT{380, 81, 420, 109},
+                     RECT{0, 345, 14, 360}, RECT{390, 345, 404, 360}, RECT{0, 96, 31, 127},
+                     RECT{224, 0, 255, 31}, RECT{160, 256, 191, 287}, RECT{128, 320, 159, 351},
+                     RECT{224, 320, 255, 351}, RECT{160, 352, 191, 383}}));
     EXPECT_THROW(h.CubeIconRect(25, CellKind::Red), std::out_of_range);
     EXPECT_THROW(h.CubeIconRect(0, CellKind::CubeClear), std::out_of_range);
     Show({Display::PanelShow, Display::HudShow});
@@ -343,7 +334,7 @@ OrderedDraw Draw(bool seeThrough, int group, float depth, D3DVECTOR lo, D3DVECTO
   return {seeThrough, group, depth, {x0, 0, x1, 100, near, far, false, lo, hi}};
 }
 
-TEST(DrawOrder, OpaqueDrawsMoveForwardOnlyWhereNoPixelCanChangeAndGroupsGoOutTogether) {
+TEST(DrawOrder, OpaqueDrawsPassOnlyWhereNoPixelCanChangeGroupsGoOutTogetherExtentsBoundCorners) {
   const OrderedDraw box = Draw(true, 9, 14, {0, 0, 0}, {2, 1, 2}, 100, 200, 13, 15);
   const std::vector<std::size_t> first{1, 0}, kept{0, 1};
   const std::tuple<const char*, OrderedDraw, std::vector<std::size_t>> cases[] = {
@@ -359,7 +350,6 @@ TEST(DrawOrder, OpaqueDrawsMoveForwardOnlyWhereNoPixelCanChangeAndGroupsGoOutTog
     EXPECT_EQ(DrawOrder(draws, test::StartEye), order) << what;
     EXPECT_EQ(ReferenceOrder(draws), kept) << what;
   }
-  // groups go out together, nearest first, but touching draws keep their order
   const std::vector<OrderedDraw> apart{Draw(false, 1, 30, {0, 0, 10}, {2, 1, 12}, 0, 10, 29, 31),
                                        Draw(false, 0, 20, {0, 0, 0}, {2, 1, 2}, 20, 30, 19, 21),
                                        Draw(false, 1, 10, {0, 0, -10}, {2, 1, -8}, 40, 50, 9, 11)};
@@ -372,9 +362,6 @@ TEST(DrawOrder, OpaqueDrawsMoveForwardOnlyWhereNoPixelCanChangeAndGroupsGoOutTog
   std::vector<OrderedDraw> loose = stacked;
   loose[2].Extent.Low.y = loose[2].Extent.Low.y + 0.5f;
   EXPECT_EQ(DrawOrder(loose, test::StartEye), (std::vector<std::size_t>{2, 0, 1}));
-}
-
-TEST(DrawOrder, ExtentBoundsTheCornersOnTheScreenAndInDepth) {
   D3DMATRIX project{};
   project(0, 0) = project(1, 1) = project(2, 3) = 1;
   project(3, 3) = 5;
