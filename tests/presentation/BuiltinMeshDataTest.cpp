@@ -150,13 +150,14 @@ TEST(BuiltinMeshData, CellsStandOnTheirOriginSpecialsStayInTheirGlassBoxStarsAnd
     const Bounds b = BoundsOf(v);
     EXPECT_TRUE(std::abs(b[1] - b[0] - 2.5) < 0.4 && std::abs(b[3] - b[2] - 2.5) < 0.4) << s;
     std::set<std::pair<float, float>> corners;
+    std::set<float> xs, ys;         // a rectangle: two columns, two rows
     for (const D3DVERTEX& p : v) {  // flat, facing the camera; u follows x, v runs against y: upright
       EXPECT_EQ(std::tuple(p.z, p.nz, p.tu, p.tv),
                 std::tuple(0.0f, -1.0f, p.x > 0 ? 1.0f : 0.0f, p.y > 0 ? 0.0f : 1.0f))
           << s;
-      corners.insert({p.tu, p.tv});
+      corners.insert({p.tu, p.tv}), xs.insert(p.x), ys.insert(p.y);
     }
-    EXPECT_EQ(corners.size(), 4u) << s;
+    EXPECT_EQ(std::tuple(corners.size(), xs.size(), ys.size()), std::tuple(4u, 2u, 2u)) << s;
   }
   const Bounds glass = MeshBounds(CubeMeshNumber(12)), cube = MeshBounds(CubeMeshNumber(1));
   for (int kind : {11, 12}) {
