@@ -391,20 +391,6 @@ GlDevice::GlDevice(int width, int height, Window window)
   if (width <= 0 || height <= 0 || width > 16384 || height > 16384)
     throw std::invalid_argument("bad device size " + std::to_string(width) + " x " + std::to_string(height));
   info_ = DeviceInfo{GlString(GL_VENDOR), GlString(GL_RENDERER), GlString(GL_VERSION)};
-
-  colour_ = gl::MakeTexture();
-  glBindTexture(GL_TEXTURE_2D, colour_.Get());
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-  depth_ = gl::MakeRenderbuffer();
-  glBindRenderbuffer(GL_RENDERBUFFER, depth_.Get());
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-  framebuffer_ = gl::MakeFramebuffer();
-  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_.Get());
-  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour_.Get(), 0);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_.Get());
-  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
-    throw std::runtime_error("offscreen framebuffer is not complete");
   ChooseTarget();
   glViewport(0, 0, width, height);
 
@@ -471,7 +457,7 @@ void GlDevice::Clear(std::uint32_t flags, D3DCOLOR colour, float z) {
 // then has nothing to copy, which on a software rasteriser is a fifth of a
 // menu frame. Otherwise into the offscreen picture, fitted at Present.
 void GlDevice::ChooseTarget() {
-  target_ = framebuffer_.Get();
+  bool inWindow = false;
   if (window_.drawInWindow) {
     int w = 0, h = 0;
     window_.drawableSize(w, h);
@@ -479,9 +465,31 @@ void GlDevice::ChooseTarget() {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
                                           &depth);
-    if (glGetError() == GL_NO_ERROR && w == width_ && h == height_ && depth >= 24) target_ = 0;
+    inWindow = glGetError() == GL_NO_ERROR && w == width_ && h == height_ && depth >= 24;
   }
+  target_ = inWindow ? 0 : Offscreen();
   glBindFramebuffer(GL_FRAMEBUFFER, target_);
+}
+
+// Made when first needed: a game drawing in its window never pays its memory.
+GLuint GlDevice::Offscreen() {
+  if (framebuffer_) return framebuffer_.Get();
+  colour_ = gl::MakeTexture();
+  glBindTexture(GL_TEXTURE_2D, colour_.Get());
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width_, height_, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  depth_ = gl::MakeRenderbuffer();
+  glBindRenderbuffer(GL_RENDERBUFFER, depth_.Get());
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width_, height_);
+  gl::Framebuffer framebuffer = gl::MakeFramebuffer();
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer.Get());
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour_.Get(), 0);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_.Get());
+  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+    throw std::runtime_error("offscreen framebuffer is not complete");
+  BindingsChanged();  // the texture binding moved
+  framebuffer_ = std::move(framebuffer);
+  return framebuffer_.Get();
 }
 
 void GlDevice::BeginScene() {

@@ -95,6 +95,7 @@ class GlDevice final : public DeviceState {
   void ApplyCull(std::uint32_t mode);
   void RequireScene(const char* what) const;
   void ChooseTarget();
+  GLuint Offscreen();
 
   int width_, height_;
   Window window_;
