@@ -31,9 +31,6 @@ class FixedArray {
     return data_[Offset(static_cast<int>(index)...)];
   }
 
-  // Upper bound of dimension d (1-based dimension number, like the indices).
-  static constexpr int Extent(int d) { return Bounds.at(static_cast<std::size_t>(d - 1)); }
-
   void Fill(const T& value) { data_.fill(value); }
 
   auto begin() { return data_.begin(); }

@@ -42,7 +42,6 @@ class ScreenObject {
 
   // What the sprite draws; null before anything was loaded or made.
   ITexture* Texture() const { return Texture_.get(); }
-  std::span<const std::uint8_t> Pixels() const { return Pixels_.Pixels(); }
 
  private:
   IDevice* device_;

@@ -99,7 +99,6 @@ class PixelEditor {
   void WriteRgb(std::span<const std::uint8_t> bytes, int from, int to,
                 const std::function<int(int, int, int)>& alpha);
 
-  std::span<const std::uint8_t> Pixels() const { return pixels_; }
   int Pitch() const { return pitch_; }
 
  private:

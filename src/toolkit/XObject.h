@@ -162,7 +162,6 @@ class XObject {
   int DelayCount() const { return DelayCount_; }
   int FrameCount() const { return FrameCount_; }
   bool AutoRepeat() const { return AutoRepeat_; }
-  std::span<const std::uint8_t> Pixels() const { return Pixels_.Pixels(); }
   float MoveU() const { return MoveU_; }
   float MoveV() const { return MoveV_; }
   int MoveDirU() const { return MoveDirU_; }
