@@ -79,7 +79,7 @@ class GlDevice final : public DeviceState {
   void FlushInstances();
   // The D3DCULL mode the last mesh draw ran with (for tests).
   std::uint32_t LastMeshCull() const { return lastMeshCull_; }
-  // Depth of the offscreen picture, 0..1, top row first (for tests).
+  // Depth of the frame being drawn, 0..1, top row first (for tests).
   std::vector<float> ReadDepth();
   bool DrawsInWindow() const { return target_ == 0; }
 
