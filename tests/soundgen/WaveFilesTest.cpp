@@ -45,15 +45,15 @@ Wave Read(const fs::path& path) {
   EXPECT_EQ(std::tuple(u32(4), u32(40), u16(20), u16(22), u16(34), u16(32), u32(28)),
             std::tuple(size - 8, size - 44, 1u, 1u, 16u, 2u, 2 * u32(24)))
       << path;
-  SDL_AudioSpec spec{};
+  SDL_AudioSpec loaded{};
   Uint8* data = nullptr;
   Uint32 length = 0;
-  if (!SDL_LoadWAV(path.string().c_str(), &spec, &data, &length)) {
+  if (!SDL_LoadWAV(path.string().c_str(), &loaded, &data, &length)) {
     ADD_FAILURE() << path << ": " << SDL_GetError();
     return {};
   }
-  Wave w{spec.freq, {}};
-  EXPECT_EQ(spec.format, AUDIO_S16LSB) << path;
+  Wave w{loaded.freq, {}};
+  EXPECT_EQ(loaded.format, AUDIO_S16LSB) << path;
   const auto* samples = reinterpret_cast<const std::int16_t*>(data);
   for (Uint32 i = 0; i < length / 2; ++i) w.Mono.push_back(samples[i] / 32768.0);
   SDL_FreeWAV(data);
