@@ -8,8 +8,8 @@
 #include <tuple>
 #include <vector>
 
+#include "../platform/PlatformTestUtil.h"
 #include "PlayScreenTestUtil.h"
-#include "platform/GlGraphics.h"
 
 namespace quarnix {
 namespace {
@@ -19,23 +19,17 @@ struct Rgb {
 };
 bool Unlit(Rgb c) { return c.r + c.g + c.b < 30; }
 
-class PlayScreenGl : public ::testing::Test {
+class PlayScreenGl : public test::GlTest {
  protected:
-  static void SetUpTestSuite() {
-    graphics_ = std::make_unique<GlGraphics>(GraphicsOptions{WindowMode::Hidden, "play screen render test"});
-    ASSERT_TRUE(graphics_->InitD3D());
-  }
-  static void TearDownTestSuite() { graphics_.reset(); }
   void SetUp() override {
-    ASSERT_NE(graphics_->InitDevice(mode_.ScreenWidth, mode_.ScreenHeight, 1, 0x00505050), DeviceKindNone);
-    device_ = graphics_->Device();
-    scene_ = std::make_unique<test::PlayScene>(*device_, mode_, random_);
+    ASSERT_NO_FATAL_FAILURE(OpenDevice(mode_.ScreenWidth, mode_.ScreenHeight, 1, 0x00505050));
+    scene_ = std::make_unique<test::PlayScene>(*d_, mode_, random_);
   }
   GameState& S() { return *scene_->state; }
   ScreenState& V() { return scene_->renderer->Screen(); }
   void Frame() {
     scene_->renderer->RenderFrame();
-    pixels_ = device_->ReadPixels();
+    pixels_ = d_->ReadPixels();
   }
   Rgb Pixel(int x, int y) const {
     EXPECT_TRUE(x >= 0 && x < mode_.ScreenWidth && y >= 0 && y < mode_.ScreenHeight) << x << "," << y;
@@ -50,10 +44,8 @@ class PlayScreenGl : public ::testing::Test {
     return Pixel(int(std::lround((c.x + 1) / 2 * mode_.ScreenWidth)),
                  int(std::lround((1 - c.y) / 2 * mode_.ScreenHeight)));
   }
-  inline static std::unique_ptr<GlGraphics> graphics_;
   Rng random_{11};
   const ScreenMode mode_ = ScreenModeFor(0);
-  IDevice* device_ = nullptr;
   std::unique_ptr<test::PlayScene> scene_;
   std::vector<std::uint8_t> pixels_;
 };
