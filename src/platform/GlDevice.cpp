@@ -391,6 +391,13 @@ GlDevice::GlDevice(int width, int height, Window window)
   if (width <= 0 || height <= 0 || width > 16384 || height > 16384)
     throw std::invalid_argument("bad device size " + std::to_string(width) + " x " + std::to_string(height));
   info_ = DeviceInfo{GlString(GL_VENDOR), GlString(GL_RENDERER), GlString(GL_VERSION)};
+  if (window_.drawInWindow) {  // the window's depth buffer is the context's: asked once
+    GLint depth = 0;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
+                                          &depth);
+    windowFits_ = glGetError() == GL_NO_ERROR && depth >= 24;
+  }
   ChooseTarget();
   glViewport(0, 0, width, height);
 
@@ -458,14 +465,10 @@ void GlDevice::Clear(std::uint32_t flags, D3DCOLOR colour, float z) {
 // menu frame. Otherwise into the offscreen picture, fitted at Present.
 void GlDevice::ChooseTarget() {
   bool inWindow = false;
-  if (window_.drawInWindow) {
+  if (windowFits_) {
     int w = 0, h = 0;
     window_.drawableSize(w, h);
-    GLint depth = 0;
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
-                                          &depth);
-    inWindow = glGetError() == GL_NO_ERROR && w == width_ && h == height_ && depth >= 24;
+    inWindow = w == width_ && h == height_;
   }
   target_ = inWindow ? 0 : Offscreen();
   glBindFramebuffer(GL_FRAMEBUFFER, target_);

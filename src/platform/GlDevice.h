@@ -101,7 +101,8 @@ class GlDevice final : public DeviceState {
   Window window_;
   DeviceInfo info_;
   gl::Framebuffer framebuffer_;
-  GLuint target_ = 0;  // what frames are drawn into: framebuffer_, or 0 for the window
+  GLuint target_ = 0;        // what frames are drawn into: framebuffer_, or 0 for the window
+  bool windowFits_ = false;  // may draw in the window, whose depth buffer is fine enough
   gl::Texture colour_;
   gl::Renderbuffer depth_;
   gl::Program program2D_;
