@@ -32,3 +32,13 @@ echo "== $games demo games at 1024 x 768 with sound (the bot quits each after $p
 (cd "$build/game" &&
   /usr/bin/time -f "peak memory %M KiB" ./quarnix --demo --games "$games" --pieces "$pieces" --stats 2>&1 |
   grep -E '^(demo|first frame|frame times|peak memory)')
+
+# The CPU side of a frame, what a GPU would leave of it: Mesa's no-op driver
+# takes every GL call, checks and keeps its state, and draws nothing (on a
+# driver other than Mesa's the variable does nothing: the figures are then real).
+echo "== the CPU side alone (GALLIUM_NOOP=1): heaviest frame (ms), then the same demo games"
+GALLIUM_NOOP=1 "$build/bin/bench_render" --benchmark_filter='BM_PlayScreen/parts:15/width:1024' 2>/dev/null |
+  grep -E '^BM_' | grep -oE '^BM_[^ ]* +[0-9.]+ ms|caller_cpu_ms=[0-9.]+' | tr '\n' ' ' || true
+echo
+(cd "$build/game" && GALLIUM_NOOP=1 ./quarnix --demo --games "$games" --pieces "$pieces" --stats 2>&1 |
+  grep -E '^(demo|frame times)')

@@ -355,6 +355,12 @@ TEST(DrawOrder, OpaqueDrawsPassOnlyWhereNoPixelCanChangeGroupsGoOutTogetherExten
                                        Draw(false, 1, 10, {0, 0, -10}, {2, 1, -8}, 40, 50, 9, 11)};
   EXPECT_EQ(DrawOrder(apart, test::StartEye), (std::vector<std::size_t>{1, 2, 0}));
   EXPECT_EQ(ReferenceOrder(apart), (std::vector<std::size_t>{2, 1, 0}));
+  std::vector<OrderedDraw> unplaced = apart;  // may land anywhere: meets every draw
+  unplaced[2].Extent.Anywhere = true;
+  EXPECT_EQ(DrawOrder(unplaced, test::StartEye), (std::vector<std::size_t>{2, 1, 0}));
+  const std::vector<OrderedDraw> touching{Draw(false, 1, 10, {0, 0, 0}, {2, 1, 2}, 100, 200, 9, 11),
+                                          Draw(false, 0, 20, {2, 0, 0}, {4, 1, 2}, 200, 300, 19, 21)};
+  EXPECT_EQ(DrawOrder(touching, test::StartEye), (std::vector<std::size_t>{0, 1}));
   const std::vector<OrderedDraw> stacked{Draw(false, 0, 15, {0, 0, 0}, {2, 1.01f, 2}, 100, 200, 14, 16),
                                          Draw(true, 1, 15, {8, 0, 0}, {10, 1, 2}, 300, 400, 14, 16),
                                          Draw(false, 0, 14, {0, 1, 0}, {2, 2.01f, 2}, 100, 200, 13, 15)};
