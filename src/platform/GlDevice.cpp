@@ -398,7 +398,9 @@ GlDevice::GlDevice(int width, int height, Window window)
                                           &depth);
     windowFits_ = glGetError() == GL_NO_ERROR && depth >= 24;
   }
-  ChooseTarget();
+  int w = 0, h = 0;
+  window_.drawableSize(w, h);
+  ChooseTarget(w, h);
   glViewport(0, 0, width, height);
 
   program2D_ = Link(Vertex2D, Fragment2D);
@@ -463,13 +465,8 @@ void GlDevice::Clear(std::uint32_t flags, D3DCOLOR colour, float z) {
 // pixels one to one over a depth buffer as fine as the offscreen one: Present
 // then has nothing to copy, which on a software rasteriser is a fifth of a
 // menu frame. Otherwise into the offscreen picture, fitted at Present.
-void GlDevice::ChooseTarget() {
-  bool inWindow = false;
-  if (windowFits_) {
-    int w = 0, h = 0;
-    window_.drawableSize(w, h);
-    inWindow = w == width_ && h == height_;
-  }
+void GlDevice::ChooseTarget(int windowWidth, int windowHeight) {
+  const bool inWindow = windowFits_ && windowWidth == width_ && windowHeight == height_;
   target_ = inWindow ? 0 : Offscreen();
   glBindFramebuffer(GL_FRAMEBUFFER, target_);
 }
@@ -532,7 +529,7 @@ void GlDevice::Present() {
                       exact ? GL_NEAREST : GL_LINEAR);
     window_.swap();
   }
-  ChooseTarget();  // the window may have changed size
+  ChooseTarget(w, h);  // the window may have changed size
   glViewport(0, 0, width_, height_);
 }
 

@@ -94,7 +94,7 @@ class GlDevice final : public DeviceState {
   void UpdateInstance();
   void ApplyCull(std::uint32_t mode);
   void RequireScene(const char* what) const;
-  void ChooseTarget();
+  void ChooseTarget(int windowWidth, int windowHeight);
   GLuint Offscreen();
 
   int width_, height_;
